@@ -1,0 +1,1 @@
+// Keeps the fakes library non-empty while no fake needs a source file.
