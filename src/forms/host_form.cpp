@@ -4,6 +4,8 @@
 
 #include "forms/form_spec.h"
 
+#include <iterator>
+
 namespace zolin6::forms {
 
 namespace {
@@ -28,6 +30,11 @@ constexpr std::string_view kTimers[] = {
 };
 
 }  // namespace
+
+const std::vector<std::string_view>& PageFrames() {
+  static const std::vector<std::string_view> frames(std::begin(kPageFrames), std::end(kPageFrames));
+  return frames;
+}
 
 std::vector<ControlSpec> HostControls() {
   std::vector<ControlSpec> controls;

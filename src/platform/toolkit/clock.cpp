@@ -1,0 +1,66 @@
+#include "platform/toolkit/clock.h"
+
+#include <algorithm>
+
+namespace zolin6::toolkit {
+
+Timer::Timer(const forms::ControlSpec& spec, const ChangeListener* listener, Clock& clock)
+    : Widget(spec, listener), clock_(clock), enabled_(spec.enabled) {
+  clock_.attach(this);
+}
+
+Timer::~Timer() { clock_.detach(this); }
+
+void Timer::setInterval(int interval) {
+  interval_ = interval;
+  if (enabled_) countFrom_ = clock_.now();
+  changed();
+}
+
+void Timer::setEnabled(bool enabled) {
+  if (enabled && !enabled_) countFrom_ = clock_.now();
+  enabled_ = enabled;
+  changed();
+}
+
+Millis Timer::nextDue() const {
+  if (!enabled_ || interval_ <= 0) return -1;
+  return countFrom_ + interval_;
+}
+
+void Timer::fire() {
+  countFrom_ = clock_.now();
+  if (tick_) tick_();
+}
+
+void Clock::detach(Timer* timer) { std::erase(timers_, timer); }
+
+Millis Clock::nextDue() const {
+  Millis best = -1;
+  for (const Timer* t : timers_) {
+    Millis due = t->nextDue();
+    if (due >= 0 && (best < 0 || due < best)) best = due;
+  }
+  return best;
+}
+
+void Clock::advance(Millis ms) {
+  const Millis end = now_ + ms;
+  for (;;) {
+    Timer* next = nullptr;
+    Millis nextAt = -1;
+    for (Timer* t : timers_) {
+      Millis due = t->nextDue();
+      if (due >= 0 && due <= end && (nextAt < 0 || due < nextAt)) {
+        next = t;
+        nextAt = due;
+      }
+    }
+    if (next == nullptr) break;
+    now_ = std::max(now_, nextAt);
+    next->fire();
+  }
+  now_ = end;
+}
+
+}  // namespace zolin6::toolkit

@@ -1,0 +1,64 @@
+#pragma once
+// Time for the control's timers. The clock is advanced explicitly: by the
+// tests and the scenario runner with `advance`, by the desktop view from its
+// event loop. No core code reads the wall clock.
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "platform/toolkit/widgets.h"
+
+namespace zolin6::toolkit {
+
+using Millis = std::int64_t;
+
+class Clock;
+
+// A timer control: ticks every `interval` ms while enabled. Enabling a
+// disabled timer, or setting the interval of an enabled one, starts a new
+// count from now; an interval of 0 never ticks.
+class Timer : public Widget {
+ public:
+  Timer(const forms::ControlSpec& spec, const ChangeListener* listener, Clock& clock);
+  ~Timer() override;
+
+  int interval() const { return interval_; }
+  void setInterval(int interval);
+  bool enabled() const { return enabled_; }
+  void setEnabled(bool enabled);
+  void onTick(std::function<void()> handler) { tick_ = std::move(handler); }
+
+  // When the next tick is due, or -1 when the timer cannot tick.
+  Millis nextDue() const;
+
+ private:
+  friend class Clock;
+  void fire();
+
+  Clock& clock_;
+  int interval_ = 0;
+  bool enabled_;
+  Millis countFrom_ = 0;
+  std::function<void()> tick_;
+};
+
+class Clock {
+ public:
+  Millis now() const { return now_; }
+  // Moves time on by `ms`, firing every due tick in time order; ticks due at
+  // the same moment fire in the order the timers were created.
+  void advance(Millis ms);
+  // The earliest due tick of any timer, or -1.
+  Millis nextDue() const;
+
+ private:
+  friend class Timer;
+  void attach(Timer* timer) { timers_.push_back(timer); }
+  void detach(Timer* timer);
+
+  Millis now_ = 0;
+  std::vector<Timer*> timers_;
+};
+
+}  // namespace zolin6::toolkit

@@ -1,1 +1,0 @@
-// Keeps the fakes library non-empty while no fake needs a source file.

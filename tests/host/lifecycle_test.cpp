@@ -1,0 +1,109 @@
+// Creation, binding, the first read, release and destruction.
+
+#include <gtest/gtest.h>
+
+#include "fakes/control_harness.h"
+
+namespace zolin6 {
+namespace {
+
+using fakes::AttributesOf;
+using fakes::ControlHarness;
+
+const std::vector<std::string> kAllNone(22, "None");
+
+class BareDriver : public framelink::DtmObject {
+ public:
+  std::shared_ptr<framelink::IFrameLinkSession> session() override { return nullptr; }
+  std::shared_ptr<framelink::IFrameLinkChannel> channel() override { return nullptr; }
+};
+
+TEST(Lifecycle, CreationArmsTheFirstReadAndShowsTheInformationPage) {
+  ControlHarness h;
+  EXPECT_EQ(h.state().sPage, "Information");
+  EXPECT_EQ(h.get<toolkit::Timer>("TimerInit").interval(), 1200);
+  EXPECT_TRUE(h.get<toolkit::Timer>("TimerInit").enabled());
+  EXPECT_TRUE(h.get<toolkit::Frame>("frmInfo").visible());
+  EXPECT_EQ(h.panel(1), "Disconnected");
+  EXPECT_FALSE(h.get<toolkit::CommandButton>("cmdWriteParameter").enabled());
+}
+
+TEST(Lifecycle, InitWithAReadyDriverRegistersTheControl) {
+  ControlHarness h;
+  EXPECT_TRUE(h.control->Init("id-7", "ignored call", h.driver));
+  EXPECT_EQ(h.state().sInvokeId, "id-7");
+  EXPECT_EQ(h.driver->sessionCalls,
+            (std::vector<std::string>{"IsReady", "RegisterControl PrjKOVAR4DTM.UserCntrl id-7 0"}));
+  EXPECT_TRUE(h.control->bound());
+}
+
+TEST(Lifecycle, InitFailsWithoutAReadyDriverAndStaysUnbound) {
+  ControlHarness notReady;
+  notReady.driver->ready = false;
+  EXPECT_FALSE(notReady.control->Init("id", "", notReady.driver));
+  EXPECT_FALSE(notReady.control->bound());
+  EXPECT_EQ(notReady.driver->sessionCalls, std::vector<std::string>{"IsReady"});
+
+  ControlHarness bare;
+  EXPECT_FALSE(bare.control->Init("id", "", std::make_shared<BareDriver>()));
+  EXPECT_FALSE(bare.control->Init("id", "", nullptr));
+}
+
+TEST(Lifecycle, FirstReadGoesOutOnceAt1200ms) {
+  ControlHarness h;
+  h.control->Init("id", "", h.driver);
+  h.clock.advance(1199);
+  EXPECT_TRUE(h.driver->requests.empty());
+  h.clock.advance(1);
+  ASSERT_EQ(h.driver->requests.size(), 1u);
+  EXPECT_EQ(h.driver->requests[0].kind, "read");
+  EXPECT_EQ(h.driver->requests[0].code, "1");
+  EXPECT_EQ(AttributesOf(h.driver->requests[0].document), kAllNone);
+  EXPECT_TRUE(h.state().bFirstRead);
+  EXPECT_EQ(h.panel(4), "");  // the first read sets no status text
+  EXPECT_TRUE(h.get<toolkit::CommandButton>("cmdWriteParameter").enabled());
+  EXPECT_FALSE(h.get<toolkit::Timer>("TimerInit").enabled());
+  h.clock.advance(10000);
+  EXPECT_EQ(h.driver->requests.size(), 1u);
+}
+
+TEST(Lifecycle, FirstReadWithoutADriverIsRepeatedWhenTheDeviceComesOnLine) {
+  ControlHarness h;
+  h.clock.advance(1200);  // no Init yet: the read cannot go out
+  EXPECT_TRUE(h.state().bFirstRead);
+  EXPECT_FALSE(h.get<toolkit::CommandButton>("cmdWriteParameter").enabled());
+  h.control->Init("id", "", h.driver);
+  h.Notify(0, fakes::kOnline);
+  ASSERT_EQ(h.driver->requests.size(), 1u);
+  EXPECT_EQ(h.driver->requests[0].code, "1");
+  EXPECT_FALSE(h.state().bFirstRead);
+  h.Notify(0, fakes::kOnline);
+  EXPECT_EQ(h.driver->requests.size(), 1u);  // at most once per control
+}
+
+TEST(Lifecycle, ReleaseUnregistersOnceAndDestructionThenCallsNothing) {
+  auto h = std::make_unique<ControlHarness>();
+  auto driver = h->driver;
+  h->control->Init("id", "", driver);
+  driver->sessionCalls.clear();
+  EXPECT_TRUE(h->control->PrepareToRelease());
+  EXPECT_EQ(driver->sessionCalls, std::vector<std::string>{"UnregisterControl id True"});
+  EXPECT_TRUE(h->control->PrepareToRelease());
+  h->control.reset();
+  EXPECT_EQ(driver->sessionCalls.size(), 1u);
+}
+
+TEST(Lifecycle, ReleaseBeforeInitCallsNothingAndDestructionClosesABoundSession) {
+  ControlHarness unbound;
+  EXPECT_TRUE(unbound.control->PrepareToRelease());
+  EXPECT_TRUE(unbound.driver->sessionCalls.empty());
+
+  auto h = std::make_unique<ControlHarness>();
+  auto driver = h->driver;
+  h->control->Init("id", "", driver);
+  h->control.reset();
+  EXPECT_EQ(driver->sessionCalls.back(), "CloseSession id");
+}
+
+}  // namespace
+}  // namespace zolin6

@@ -1,0 +1,33 @@
+// zolin6-script: runs a scenario against the control, headless, and prints
+// one JSON object per line.
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "scenario_runner.h"
+
+int main(int argc, char** argv) {
+  if (argc > 2 || (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h"))) {
+    std::cerr << "usage: zolin6-script [SCENARIO]\n"
+                 "Runs the scenario lines of SCENARIO (or standard input) against one control and prints one\n"
+                 "JSON object per line. Exit status 0, or 2 when a line could not be run.\n";
+    return argc == 2 ? 0 : 2;
+  }
+  // The status icons ship beside the program.
+  std::error_code error;
+  std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", error);
+  std::string iconFolder = error ? std::string(".") : self.parent_path().string();
+
+  zolin6::scenario::ScenarioRunner runner(
+      [](const zolin6::scenario::Json& event) { std::cout << event.dump() << '\n' << std::flush; }, iconFolder);
+  if (argc == 2) {
+    std::ifstream file(argv[1]);
+    if (!file) {
+      std::cerr << "zolin6-script: cannot open " << argv[1] << '\n';
+      return 2;
+    }
+    return runner.Run(file);
+  }
+  return runner.Run(std::cin);
+}
