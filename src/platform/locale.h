@@ -24,8 +24,10 @@ void SetUserLocale(Locale locale);
 
 // Text to double as the user's locale reads it: surrounding blanks are
 // ignored, an optional sign, digits with the locale's separator, an optional
-// exponent ("1,5E3"). Anything else, the empty text included, is a type
-// mismatch.
+// exponent ("1,5E3"). The other one of "." and ",", the locale's digit
+// grouping sign, is skipped between the digits of the integer part ("1.000"
+// reads 1000 with a "," separator). Anything else, the empty text included,
+// is a type mismatch; a magnitude beyond the double range is an overflow.
 Result<double> ToDouble(std::string_view text);
 
 // Text to a 16-bit / 32-bit signed integer as the locale-aware conversion
@@ -44,9 +46,12 @@ Result<std::int32_t> RoundToInt32(double value);
 // very small or large magnitudes ("2E-05", "1E+16").
 std::string FormatShortest(double value);
 
-// A double with exactly `decimals` decimals (rounded), at least one integer
-// digit, a leading "-" for negative values and no thousands separator: the
-// display patterns "###0.00", "###0.000" and "###0.000000000000000".
+// A double with exactly `decimals` decimals, at least one integer digit, a
+// leading "-" for negative values and no thousands separator: the display
+// patterns "###0.00", "###0.000" and "###0.000000000000000". Like the
+// desktop's formatter it works on the value's 15 significant digits and
+// rounds halves away from zero (1.2345 shows 1.235); a negative value shown
+// as zero has no sign ("0.000").
 std::string FormatFixed(double value, int decimals);
 
 // The number a device text starts with, independent of the locale: leading

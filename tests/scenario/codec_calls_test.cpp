@@ -34,15 +34,9 @@ TEST(CodecCallsTest, ReachesEachFamilyByName) {
       {"ShiftLeft", {"1", "31"}, "-2147483648"},
       {"ShiftRight", {"-1", "31"}, "1"},
       {"GetPollingAddressCode", {"abc"}, "error: Type mismatch"},
-      {"AsciiToHex", {"AB", "4"}, "41422020"},
       {"HexToText24", {std::string(48, '4')}, "DDDDDDDDDDDDDDDDDDDDDDDD"},
-      {"ByteToHex", {"10"}, "0A"},
-      {"IntegerToBinary", {"20"}, "10100"},
-      {"FractionToBinary", {"0.625"}, "101"},
       {"NormalizeBinary", {"10100."}, "10000011 01000000000000000000000"},
-      {"BinaryNibbleToHex", {"1010"}, "A"},
       {"NibbleToHexDigit", {"12"}, "C"},
-      {"SplitIntegerPart", {"12.5"}, "1100"},
       {"GetMonitorVariableCode", {"Sensor 1%"}, "06"},
   };
   for (const auto& c : cases) {
