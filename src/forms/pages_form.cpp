@@ -1,8 +1,17 @@
-// Placeholder until the page descriptions land.
-#include "forms/form_spec.h"
+// The contents of every page frame, page group by page group.
+
+#include "forms/page_layout.h"
 
 namespace zolin6::forms {
 
-std::vector<ControlSpec> PageControls() { return {}; }
+std::vector<ControlSpec> PageControls() {
+  std::vector<ControlSpec> controls;
+  for (auto group : {InfoPages, SensorPages, ConfigPages, ObservePages, DiagnosisPages, ProcedurePages,
+                     OffLinePages}) {
+    std::vector<ControlSpec> part = group();
+    controls.insert(controls.end(), part.begin(), part.end());
+  }
+  return controls;
+}
 
 }  // namespace zolin6::forms

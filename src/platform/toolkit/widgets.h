@@ -147,7 +147,7 @@ class Frame : public Widget {
 
 class Shape : public Widget {
  public:
-  using Widget::Widget;
+  Shape(const forms::ControlSpec& spec, const ChangeListener* listener);
   OleColor fillColor() const { return fill_; }
   OleColor borderColor() const { return border_; }
   OleColor backColor() const { return back_; }
@@ -156,9 +156,9 @@ class Shape : public Widget {
   void setBackColor(OleColor c);
 
  private:
-  OleColor fill_ = kLampOff;
-  OleColor border_ = kLampOff;
-  OleColor back_ = kLampOff;
+  OleColor fill_;
+  OleColor border_;
+  OleColor back_;
 };
 
 class TabControl : public Widget {
