@@ -7,12 +7,11 @@
 
 #include "codecs/enumerated.h"
 #include "host/user_cntrl.h"
+#include "monitoring/monitored_variables.h"
 
 namespace zolin6 {
 
 namespace {
-
-constexpr int kMonitoredVariables = 8;  // cmbVar1 to cmbVar8
 
 // The request document a tick sends: nullopt keeps the one the last request
 // built.
@@ -22,9 +21,17 @@ std::optional<Attributes> CurrentDocument(const toolkit::Form&) { return std::nu
 
 std::optional<Attributes> NoneDocument(const toolkit::Form&) { return NoneAttributes(); }
 
-// The codes of the eight chosen variables, read afresh on every tick so a
-// new choice counts from the next one; a text without a code sends "".
+// Read afresh on every tick, so a new choice counts from the next one.
 std::optional<Attributes> MonitoredVariables(const toolkit::Form& form) {
+  return monitoring::MonitoredVariableAttributes(form);
+}
+
+}  // namespace
+
+namespace monitoring {
+
+Attributes MonitoredVariableAttributes(const toolkit::Form& form) {
+  constexpr int kMonitoredVariables = 8;
   Attributes attributes = NoneAttributes();
   for (int i = 0; i < kMonitoredVariables; ++i) {
     const std::string& chosen = form.get<toolkit::ComboBox>("cmbVar" + std::to_string(i + 1)).text();
@@ -32,6 +39,10 @@ std::optional<Attributes> MonitoredVariables(const toolkit::Form& form) {
   }
   return attributes;
 }
+
+}  // namespace monitoring
+
+namespace {
 
 struct PollingTimer {
   std::string_view timer;     // timer control

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "codecs/enumerated.h"
 #include "host/user_cntrl.h"
+#include "monitoring/monitored_variables.h"
 
 namespace zolin6 {
 
@@ -15,7 +15,6 @@ namespace {
 
 constexpr std::string_view kReading = "Reading Xmtr Data...";
 constexpr int kSensorTabs = 6;
-constexpr int kSpecificVariables = 8;  // cmbVar1 to cmbVar8
 
 bool IsSensorTab(int tab) { return tab >= 0 && tab < kSensorTabs; }
 
@@ -122,16 +121,8 @@ void UserCntrl::SSTabObserve_Click() {
   if (entry == nullptr) return;
   s_.sReadCode = entry->readCode;
   s_.sSubPage = entry->subPage;
-  Attributes attributes = NoneAttributes();
-  if (tab == 1) {
-    // The eight variables to monitor travel as their codes; a combo box
-    // showing a text without a code sends the empty text.
-    for (int i = 0; i < kSpecificVariables; ++i) {
-      const std::string& chosen = combo("cmbVar" + std::to_string(i + 1)).text();
-      attributes[static_cast<std::size_t>(i)] = codecs::GetMonitorVariableCode(chosen);
-    }
-  }
-  s_.sRequestDoc = DocXML(attributes);
+  // The specific-variables tab sends the codes of the eight chosen variables.
+  s_.sRequestDoc = DocXML(tab == 1 ? monitoring::MonitoredVariableAttributes(form_) : NoneAttributes());
   timer(entry->timer).setInterval(entry->interval);
   timer(entry->timer).setEnabled(true);
   if (!SendRead(s_.sReadCode)) return;
