@@ -84,9 +84,16 @@ TEST_F(RunnerTest, CallReachesThePublicFunctions) {
 }
 
 TEST_F(RunnerTest, MessageBoxesAnswerFromTheQueue) {
-  // A response code box appears while the queue is empty: OK, not queued.
-  Run("notify 4000 <P><E tag=\"Response Code 1\" value=\"7\"/></P>\n");
-  for (const Json& box : EventsOf("msgbox")) EXPECT_EQ(box["queued"], false);
+  // With nothing queued an OK box answers ok; a queued answer is used once.
+  const std::string codes = R"(<P><E tag="Response Code 1" value="7"/><E tag="Response Code 2" value="0"/>)"
+                            R"(<E tag="Response Code 3" value="0"/><E tag="Response Code 4" value="0"/>)"
+                            R"(<E tag="Response Code 5" value="0"/></P>)";
+  Run("notify 4000 " + codes + "\nanswer ok\nnotify 4000 " + codes + "\n");
+  auto boxes = EventsOf("msgbox");
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].dump(), R"({"event":"msgbox","at":0,"title":"Response Code","text":"In Write Protect Mode!",)"
+                             R"("buttons":"ok","icon":"critical","answer":"ok","queued":false})");
+  EXPECT_EQ(boxes[1]["queued"], true);
 }
 
 TEST_F(RunnerTest, BadLinesAreReportedAndTheRestStillRuns) {
