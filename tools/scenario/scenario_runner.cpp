@@ -80,6 +80,7 @@ bool ScenarioRunner::RunLine(int number, std::string_view line) {
       {"answer", &ScenarioRunner::Answer},   {"call", &ScenarioRunner::Call},
       {"show", &ScenarioRunner::Show},       {"state", &ScenarioRunner::State},
       {"release", &ScenarioRunner::Release}, {"destroy", &ScenarioRunner::Destroy},
+      {"sim", &ScenarioRunner::Sim},
   };
   std::string error;
   auto parsed = ParseLine(line);
@@ -89,7 +90,8 @@ bool ScenarioRunner::RunLine(int number, std::string_view line) {
     return true;
   } else if (auto it = commands.find(parsed->command); it == commands.end()) {
     error = "unknown command: " + parsed->command;
-  } else if (!control_ && parsed->command != "locale" && parsed->command != "driver" && parsed->command != "answer") {
+  } else if (!control_ && parsed->command != "locale" && parsed->command != "driver" && parsed->command != "answer" &&
+             parsed->command != "sim") {
     error = "the control has been destroyed";
   } else {
     error = (this->*(it->second))(parsed->args);
@@ -107,8 +109,7 @@ std::string ScenarioRunner::Locale(const Args& args) {
 
 std::string ScenarioRunner::Driver(const Args& args) {
   if (args.size() != 1) return Mismatch("driver", "recording|notready|bare|sim");
-  if (args[0] == "sim") return "the simulated transmitter is not available yet";
-  if (args[0] != "recording" && args[0] != "notready" && args[0] != "bare") {
+  if (args[0] != "recording" && args[0] != "notready" && args[0] != "bare" && args[0] != "sim") {
     return Mismatch("driver", "recording|notready|bare|sim");
   }
   driverKind_ = args[0];
@@ -116,7 +117,9 @@ std::string ScenarioRunner::Driver(const Args& args) {
 }
 
 std::shared_ptr<framelink::DtmObject> ScenarioRunner::MakeDriver() {
+  sim_.reset();
   if (driverKind_ == "bare") return std::make_shared<BareDriver>();
+  if (driverKind_ == "sim") return MakeSimDriver();
   auto sink = [this](const DriverCall& call) {
     if (call.interface == "session") {
       Emit({{"event", "session"}, {"at", clock_.now()}, {"call", call.call}, {"args", call.args}});
@@ -130,6 +133,28 @@ std::shared_ptr<framelink::DtmObject> ScenarioRunner::MakeDriver() {
     }
   };
   return std::make_shared<RecordingDriver>(driverKind_ != "notready", sink);
+}
+
+// The simulated transmitter reports the same events as the recording
+// driver, and each notification it delivers.
+std::shared_ptr<driver::SimDriver> ScenarioRunner::MakeSimDriver() {
+  driver::SimObserver observer;
+  observer.session = [this](const std::string& call, const std::vector<std::string>& args) {
+    Emit({{"event", "session"}, {"at", clock_.now()}, {"call", call}, {"args", args}});
+  };
+  observer.request = [this](const std::string& kind, const std::string& code, const std::string& document) {
+    Emit({{"event", "request"},
+          {"at", clock_.now()},
+          {"kind", kind},
+          {"code", code},
+          {"attributes", AttributesOf(document)},
+          {"document", document}});
+  };
+  observer.notify = [this](std::int32_t reason, const std::string& /*details*/) {
+    Emit({{"event", "notify"}, {"at", clock_.now()}, {"reason", reason}});
+  };
+  sim_ = std::make_shared<driver::SimDriver>(clock_, driver::SimOptions{}, std::move(observer));
+  return sim_;
 }
 
 std::string ScenarioRunner::Init(const Args& args) {
@@ -299,6 +324,42 @@ std::string ScenarioRunner::Destroy(const Args& args) {
   if (!args.empty()) return Mismatch("destroy", "no arguments");
   control_.reset();
   return "";
+}
+
+std::string ScenarioRunner::Sim(const Args& args) {
+  static constexpr const char* kUsage =
+      "offline, online, set TAG VALUE, fault CHANNEL, repair CHANNEL, latency MS, save FILE or load FILE";
+  if (args.empty()) return Mismatch("sim", kUsage);
+  if (!sim_) return "no simulated transmitter: use `driver sim` and `init` first";
+  const std::string& what = args[0];
+  if ((what == "offline" || what == "online") && args.size() == 1) {
+    sim_->SetOnline(what == "online");
+    return "";
+  }
+  if (what == "set" && args.size() == 3) {
+    std::string refused = sim_->transmitter().SetValue(args[1], args[2], clock_.now());
+    return refused.empty() ? "" : "bad argument: " + refused;
+  }
+  if ((what == "fault" || what == "repair") && args.size() == 2) {
+    // Sensors 1 to 6, or "local" for the device's own temperature sensor.
+    auto channel = args[1] == "local" ? std::optional<long long>(0) : ParseInteger(args[1]);
+    if (!channel || *channel < 0 || *channel > 6 || (*channel == 0 && args[1] != "local")) {
+      return Mismatch(("sim " + what).c_str(), "a channel 1 to 6 or local");
+    }
+    sim_->transmitter().SetBroken(static_cast<int>(*channel), what == "fault");
+    return "";
+  }
+  if (what == "latency" && args.size() == 2) {
+    auto ms = ParseInteger(args[1]);
+    if (!ms || *ms < 0) return Mismatch("sim latency", "a number of milliseconds");
+    sim_->SetLatency(*ms);
+    return "";
+  }
+  if ((what == "save" || what == "load") && args.size() == 2) {
+    Result<bool> done = what == "save" ? sim_->SaveState(args[1]) : sim_->LoadState(args[1]);
+    return done ? "" : done.error().message;
+  }
+  return Mismatch("sim", kUsage);
 }
 
 }  // namespace zolin6::scenario

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "describe.h"
+#include "driver/sim_driver.h"
 #include "host/user_cntrl.h"
 #include "platform/toolkit/clock.h"
 #include "platform/toolkit/message_box.h"
@@ -55,6 +56,7 @@ class ScenarioRunner : private toolkit::MessageBoxes {
   std::string State(const Args& args);
   std::string Release(const Args& args);
   std::string Destroy(const Args& args);
+  std::string Sim(const Args& args);
 
   // toolkit::MessageBoxes: answered from the queue of `answer` lines.
   toolkit::Answer show(const std::string& text, const std::string& title, toolkit::Buttons buttons,
@@ -62,6 +64,7 @@ class ScenarioRunner : private toolkit::MessageBoxes {
 
   void Emit(Json event) const { output_(event); }
   std::shared_ptr<framelink::DtmObject> MakeDriver();
+  std::shared_ptr<driver::SimDriver> MakeSimDriver();
 
   Output output_;
   std::string iconFolder_;
@@ -69,6 +72,8 @@ class ScenarioRunner : private toolkit::MessageBoxes {
   std::deque<toolkit::Answer> answers_;
   std::string driverKind_ = "recording";
   std::unique_ptr<UserCntrl> control_;
+  // The simulated transmitter handed over by the last `init` with `driver sim`.
+  std::shared_ptr<driver::SimDriver> sim_;
 };
 
 }  // namespace zolin6::scenario

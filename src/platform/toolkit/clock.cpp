@@ -41,8 +41,14 @@ Millis Clock::nextDue() const {
     Millis due = t->nextDue();
     if (due >= 0 && (best < 0 || due < best)) best = due;
   }
+  if (!scheduled_.empty()) {
+    Millis due = std::max(now_, scheduled_.begin()->first);
+    if (best < 0 || due < best) best = due;
+  }
   return best;
 }
+
+void Clock::callAt(Millis at, std::function<void()> callback) { scheduled_.emplace(at, std::move(callback)); }
 
 void Clock::advance(Millis ms) {
   const Millis end = now_ + ms;
@@ -55,6 +61,16 @@ void Clock::advance(Millis ms) {
         next = t;
         nextAt = due;
       }
+    }
+    // A callback whose moment has passed is due now.
+    const Millis callbackAt = scheduled_.empty() ? -1 : std::max(now_, scheduled_.begin()->first);
+    const bool callbackDue = callbackAt >= 0 && callbackAt <= end;
+    if (callbackDue && (next == nullptr || callbackAt < nextAt)) {
+      // Taken out before it runs: the callback may schedule further ones.
+      auto node = scheduled_.extract(scheduled_.begin());
+      now_ = std::max(now_, node.key());
+      node.mapped()();
+      continue;
     }
     if (next == nullptr) break;
     now_ = std::max(now_, nextAt);

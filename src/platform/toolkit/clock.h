@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "platform/toolkit/widgets.h"
@@ -46,11 +47,19 @@ class Timer : public Widget {
 class Clock {
  public:
   Millis now() const { return now_; }
-  // Moves time on by `ms`, firing every due tick in time order; ticks due at
-  // the same moment fire in the order the timers were created.
+  // Moves time on by `ms`, firing every due tick and every due callback in
+  // time order; ticks due at the same moment fire in the order the timers
+  // were created, and before the callbacks due at that moment.
   void advance(Millis ms);
-  // The earliest due tick of any timer, or -1.
+  // The earliest moment at which a timer tick or a callback is due, or -1.
   Millis nextDue() const;
+
+  // Runs `callback` once, when `advance` reaches `at` (on the next advance
+  // when `at` has already passed). Callbacks due at the same moment run in
+  // the order they were scheduled. This is how work that is not a timer
+  // control, such as a device driver's delayed answers, runs on the same
+  // time as the control's timers.
+  void callAt(Millis at, std::function<void()> callback);
 
  private:
   friend class Timer;
@@ -59,6 +68,8 @@ class Clock {
 
   Millis now_ = 0;
   std::vector<Timer*> timers_;
+  // Scheduled callbacks by due moment; equal moments keep their order.
+  std::multimap<Millis, std::function<void()>> scheduled_;
 };
 
 }  // namespace zolin6::toolkit
