@@ -1,0 +1,482 @@
+#include "view/form_binding.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <set>
+
+#include "forms/form_spec.h"
+#include "view/lamp.h"
+#include "view/ole_color.h"
+
+namespace zolin6::view {
+
+namespace {
+
+using forms::Kind;
+
+constexpr int kGridColumns = 4;         // caption, field, unit, extra; a fifth column takes the spare width
+constexpr int kFieldChars = 32;         // a field holds a 32-character long tag or message
+constexpr int kCompactFieldChars = 10;  // fields of a two-column page (counters)
+constexpr int kRowGap = 10;             // pixels for a gap between design rows
+constexpr int kMenuButtonChars = 22;    // menu buttons share one width
+
+std::string Key(std::string_view parent, int tab) { return std::string(parent) + "#" + std::to_string(tab); }
+QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+bool IsContainer(Kind kind) { return kind == Kind::Frame || kind == Kind::PictureBox || kind == Kind::TabControl; }
+bool IsField(Kind kind) { return kind == Kind::TextBox || kind == Kind::ComboBox; }
+
+class SyncGuard {
+ public:
+  explicit SyncGuard(int& depth) : depth_(depth) { ++depth_; }
+  ~SyncGuard() { --depth_; }
+  SyncGuard(const SyncGuard&) = delete;
+  SyncGuard& operator=(const SyncGuard&) = delete;
+
+ private:
+  int& depth_;
+};
+
+// The text-box interior: read-only fields take the window colour so they
+// look like displays; others show the control's back colour.
+void SetBase(QWidget* widget, toolkit::OleColor color, bool readOnly) {
+  const QPalette standard = QApplication::palette(widget);
+  const QColor base = readOnly ? standard.color(QPalette::Window) : OleColorToQColor(color, standard);
+  if (widget->palette().color(QPalette::Base) == base) return;
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Base, base);
+  widget->setPalette(palette);
+}
+
+// Lines up the fields of one page: every grid with captions in its caption
+// column gets one caption width, less the inset of the group frames it sits
+// in, so fields inside and outside a group frame start at the same place.
+void AlignCaptions(QWidget* page) {
+  page->ensurePolished();
+  struct CaptionGrid {
+    QGridLayout* grid;
+    int inset;    // pixels the group frames around the grid push it right
+    int caption;  // widest caption of the grid
+  };
+  std::vector<CaptionGrid> grids;
+  for (QWidget* widget : page->findChildren<QWidget*>()) {
+    auto* grid = qobject_cast<QGridLayout*>(widget->layout());
+    if (grid == nullptr) continue;
+    int caption = -1;
+    for (int i = 0; i < grid->count(); ++i) {
+      int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+      grid->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
+      auto* label = qobject_cast<QLabel*>(grid->itemAt(i)->widget());
+      if (label != nullptr && column == 0 && columnSpan == 1) {
+        caption = std::max(caption, label->fontMetrics().horizontalAdvance(label->text()));
+      }
+    }
+    if (caption < 0) continue;
+    int inset = 0;
+    for (QWidget* up = widget; up != nullptr && up != page; up = up->parentWidget()) {
+      if (auto* group = qobject_cast<QGroupBox*>(up)) {
+        inset += group->contentsMargins().left() + group->layout()->contentsMargins().left();
+      }
+    }
+    grids.push_back({grid, inset, caption});
+  }
+  int line = 0;
+  for (const CaptionGrid& g : grids) line = std::max(line, g.caption + g.inset);
+  for (const CaptionGrid& g : grids) g.grid->setColumnMinimumWidth(0, line - g.inset);
+}
+
+}  // namespace
+
+FormBinding::FormBinding(toolkit::Form& form, QWidget* owner) : QObject(owner), form_(form) {
+  build(owner);
+  form_.setListener([this](const toolkit::Widget& control) { apply(control); });
+}
+
+FormBinding::~FormBinding() { form_.setListener({}); }
+
+QWidget* FormBinding::page(std::string_view frame) const {
+  auto it = pages_.find(frame);
+  return it == pages_.end() ? nullptr : it->second.data();
+}
+
+QWidget* FormBinding::widgetFor(std::string_view id) const {
+  auto it = byId_.find(id);
+  return it == byId_.end() ? nullptr : it->second.data();
+}
+
+void FormBinding::build(QWidget* owner) {
+  for (const auto& control : form_.widgets()) {
+    children_[Key(control->spec().parent, control->spec().tab)].push_back(control.get());
+  }
+  for (std::string_view frame : forms::PageFrames()) {
+    auto* page = new QWidget(owner);
+    page->setObjectName(Q(frame));
+    page->hide();
+    layOut(page, frame, -1);
+    AlignCaptions(page);
+    pages_[std::string(frame)] = page;
+  }
+  // The buttons below the pages; the window places them.
+  for (const auto& control : form_.widgets()) {
+    if (control->kind() == Kind::CommandButton && control->spec().parent.empty()) {
+      create(*control, owner)->hide();
+    }
+  }
+}
+
+void FormBinding::layOut(QWidget* host, std::string_view parent, int tab) {
+  auto* grid = new QGridLayout(host);
+  auto found = children_.find(Key(parent, tab));
+  std::vector<toolkit::Widget*> controls;
+  if (found != children_.end()) controls = found->second;
+  // Row by row, left to right: also the order of the Tab key.
+  std::stable_sort(controls.begin(), controls.end(), [](const toolkit::Widget* a, const toolkit::Widget* b) {
+    if (a->spec().row != b->spec().row) return a->spec().row < b->spec().row;
+    return a->spec().column < b->spec().column;
+  });
+
+  // Design rows become consecutive grid rows; a gap in the design keeps a
+  // little space.
+  std::map<int, int> gridRow;
+  std::map<int, int> perRow;
+  int next = 0;
+  int previous = INT_MIN;
+  for (const toolkit::Widget* c : controls) {
+    const int row = c->spec().row;
+    ++perRow[row];
+    if (gridRow.contains(row)) continue;
+    if (previous != INT_MIN && row > previous + 1) grid->setRowMinimumHeight(next++, kRowGap);
+    gridRow[row] = next++;
+    previous = row;
+  }
+  const bool twoColumns = std::any_of(controls.begin(), controls.end(), [](const toolkit::Widget* c) {
+    return IsField(c->kind()) && c->spec().column == forms::kExtraColumn;
+  });
+  const bool menu = !controls.empty() && std::all_of(controls.begin(), controls.end(), [](const toolkit::Widget* c) {
+    return c->kind() == Kind::CommandButton && c->spec().column == forms::kCaptionColumn;
+  });
+
+  // A lamp and the caption on its right are one item, so the caption sits
+  // beside its lamp whatever else shares the columns.
+  std::set<const toolkit::Widget*> lampCaptions;
+  for (const toolkit::Widget* lamp : controls) {
+    if (lamp->kind() != Kind::Shape) continue;
+    for (const toolkit::Widget* c : controls) {
+      if (c->kind() == Kind::Label && c->spec().row == lamp->spec().row &&
+          c->spec().column == lamp->spec().column + 1) {
+        lampCaptions.insert(c);
+      }
+    }
+  }
+  bool spanning = false;
+  std::vector<QGroupBox*> spanningGroups;
+  std::map<int, std::vector<QWidget*>> buttonsByColumn;
+
+  for (toolkit::Widget* c : controls) {
+    if (lampCaptions.contains(c)) continue;
+    QWidget* widget = create(*c, host);
+    if (widget == nullptr) continue;
+    const int row = gridRow[c->spec().row];
+    const int column = std::clamp(c->spec().column, 0, kGridColumns - 1);
+    if (IsContainer(c->kind())) {
+      if (column == forms::kCaptionColumn) {
+        grid->addWidget(widget, row, 0, 1, kGridColumns, Qt::AlignLeft | Qt::AlignTop);
+        spanning = true;
+        if (auto* group = qobject_cast<QGroupBox*>(widget)) spanningGroups.push_back(group);
+      } else {
+        // A side panel such as a lamp legend: beside the rows, at the top.
+        grid->addWidget(widget, row, column, std::max(1, next - row), 1, Qt::AlignLeft | Qt::AlignTop);
+      }
+    } else if (c->kind() == Kind::Shape) {
+      auto* item = new QWidget(host);
+      auto* line = new QHBoxLayout(item);
+      line->setContentsMargins(0, 0, 0, 0);
+      widget->setParent(item);
+      line->addWidget(widget);
+      for (toolkit::Widget* caption : controls) {
+        if (lampCaptions.contains(caption) && caption->spec().row == c->spec().row)
+          line->addWidget(create(*caption, item));
+      }
+      line->addStretch(1);
+      grid->addWidget(item, row, column, 1, 2);
+    } else if (c->kind() == Kind::Label && perRow[c->spec().row] == 1 && column == forms::kCaptionColumn) {
+      // A label alone on its row is the title of what follows.
+      QFont bold = widget->font();
+      bold.setBold(true);
+      widget->setFont(bold);
+      grid->addWidget(widget, row, 0, 1, kGridColumns);
+    } else if (c->kind() == Kind::CommandButton) {
+      if (menu) widget->setMinimumWidth(widget->fontMetrics().averageCharWidth() * kMenuButtonChars);
+      buttonsByColumn[column].push_back(widget);
+      grid->addWidget(widget, row, column, Qt::AlignLeft);
+    } else if (IsField(c->kind())) {
+      // One width for every field of its kind, wide enough for the longest
+      // text in capitals; the unit follows right after it.
+      const int chars = twoColumns && c->kind() == Kind::TextBox ? kCompactFieldChars : kFieldChars;
+      widget->setFixedWidth(widget->fontMetrics().horizontalAdvance(QString(chars, QChar('N'))) + 12);
+      grid->addWidget(widget, row, column, Qt::AlignLeft | Qt::AlignVCenter);
+    } else {
+      grid->addWidget(widget, row, column);
+    }
+  }
+  // Buttons one under another share one width.
+  for (const auto& [column, buttons] : buttonsByColumn) {
+    int width = 0;
+    for (QWidget* button : buttons) width = std::max(width, button->sizeHint().width());
+    for (QWidget* button : buttons) button->setMinimumWidth(std::max(width, button->minimumWidth()));
+  }
+  // Group frames one under another share one width.
+  int groupWidth = 0;
+  for (QGroupBox* group : spanningGroups) groupWidth = std::max(groupWidth, group->sizeHint().width());
+  for (QGroupBox* group : spanningGroups) group->setMinimumWidth(groupWidth);
+  // Spare width goes to the right of the rows, never between a field and
+  // its unit, also where a group frame is wider than the rows around it.
+  if (spanning) grid->setColumnStretch(kGridColumns - 1, 1);
+  grid->setColumnStretch(kGridColumns, 1);
+  grid->setRowStretch(next, 1);
+}
+
+QWidget* FormBinding::create(toolkit::Widget& control, QWidget* host) {
+  const forms::ControlSpec& spec = control.spec();
+  QWidget* widget = nullptr;
+  switch (control.kind()) {
+    case Kind::PictureBox: {
+      widget = new QWidget(host);
+      layOut(widget, control.id(), -1);
+      widget->layout()->setContentsMargins(0, 0, 0, 0);
+      break;
+    }
+    case Kind::Frame: {
+      widget = new QGroupBox(Q(spec.caption).trimmed(), host);
+      layOut(widget, control.id(), -1);
+      break;
+    }
+    case Kind::TabControl: {
+      auto* tabs = new QTabWidget(host);
+      // Every tab caption stays readable: the page is as wide as its tabs.
+      tabs->setUsesScrollButtons(false);
+      const auto& captions = static_cast<toolkit::TabControl&>(control).captions();
+      for (int k = 0; k < static_cast<int>(captions.size()); ++k) {
+        auto* tab = new QWidget(tabs);
+        tab->setObjectName(Q(control.id() + "/" + std::to_string(k)));
+        layOut(tab, control.id(), k);
+        tabs->addTab(tab, Q(captions[static_cast<std::size_t>(k)]));
+      }
+      widget = tabs;
+      break;
+    }
+    case Kind::TextBox: {
+      auto* edit = new QLineEdit(host);
+      if (spec.readOnly) {
+        edit->setReadOnly(true);
+        // Displays are skipped by the Tab key but can still be selected.
+        edit->setFocusPolicy(Qt::ClickFocus);
+      }
+      widget = edit;
+      break;
+    }
+    case Kind::Label: {
+      auto* label = new QLabel(host);
+      label->setTextFormat(Qt::PlainText);
+      widget = label;
+      break;
+    }
+    case Kind::ComboBox: {
+      auto* combo = new QComboBox(host);
+      combo->setEditable(true);
+      combo->setInsertPolicy(QComboBox::NoInsert);
+      // What the user types is what the control gets: no completion.
+      combo->setCompleter(nullptr);
+      widget = combo;
+      break;
+    }
+    case Kind::CommandButton: {
+      auto* button = new QPushButton(Q(spec.caption), host);
+      // Enter in a field must never press a button.
+      button->setAutoDefault(false);
+      widget = button;
+      break;
+    }
+    case Kind::OptionButton: {
+      auto* option = new QRadioButton(Q(spec.caption), host);
+      // The model clears the other options of the group itself.
+      option->setAutoExclusive(false);
+      widget = option;
+      break;
+    }
+    case Kind::Shape: widget = new Lamp(host); break;
+    case Kind::TreeView:
+    case Kind::StatusBar:
+    case Kind::Timer: return nullptr;  // drawn by the window
+  }
+  widget->setObjectName(Q(control.id()));
+  views_[&control] = widget;
+  byId_[control.id()] = widget;
+  connectUser(control, widget);
+  applyToWidget(control, widget);
+  return widget;
+}
+
+void FormBinding::connectUser(toolkit::Widget& control, QWidget* widget) {
+  switch (control.kind()) {
+    case Kind::TextBox:
+      connect(static_cast<QLineEdit*>(widget), &QLineEdit::textEdited, this, [this, &control](const QString& text) {
+        if (syncing_ == 0) userTyped(control, text);
+      });
+      break;
+    case Kind::ComboBox: {
+      auto* combo = static_cast<QComboBox*>(widget);
+      auto typed = [this, &control](const QString& text) {
+        if (syncing_ == 0) userTyped(control, text);
+      };
+      connect(combo->lineEdit(), &QLineEdit::textEdited, this, typed);
+      connect(combo, &QComboBox::textActivated, this, typed);
+      break;
+    }
+    case Kind::CommandButton:
+      connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, this,
+              [this, &control] { userClicked(static_cast<toolkit::CommandButton&>(control)); });
+      break;
+    case Kind::OptionButton:
+      connect(static_cast<QRadioButton*>(widget), &QRadioButton::clicked, this,
+              [this, &control] { userSelected(static_cast<toolkit::OptionButton&>(control)); });
+      break;
+    case Kind::TabControl: {
+      auto* tabs = static_cast<QTabWidget*>(widget);
+      auto& model = static_cast<toolkit::TabControl&>(control);
+      // A click on a tab, the current one included, is the tab control's click.
+      connect(tabs->tabBar(), &QTabBar::tabBarClicked, this, [this, &model](int tab) {
+        if (tab >= 0 && syncing_ == 0) userChoseTab(model, tab);
+      });
+      // A tab chosen with the keyboard.
+      connect(tabs, &QTabWidget::currentChanged, this, [this, &model](int tab) {
+        if (tab >= 0 && syncing_ == 0 && tab != model.tab()) userChoseTab(model, tab);
+      });
+      break;
+    }
+    default: break;
+  }
+}
+
+void FormBinding::userTyped(toolkit::Widget& control, const QString& text) {
+  beginUserEvent();
+  if (auto* box = dynamic_cast<toolkit::TextBox*>(&control)) {
+    box->setText(text.toStdString());
+  } else if (auto* combo = dynamic_cast<toolkit::ComboBox*>(&control)) {
+    combo->setText(text.toStdString());
+  }
+}
+
+void FormBinding::userClicked(toolkit::CommandButton& button) {
+  beginUserEvent();
+  button.click();
+}
+
+void FormBinding::userChoseTab(toolkit::TabControl& tabs, int tab) {
+  beginUserEvent();
+  tabs.setTab(tab);
+  tabs.click();
+}
+
+void FormBinding::userSelected(toolkit::OptionButton& option) {
+  beginUserEvent();
+  form_.select(option);
+  // Clicking the chosen option again changes nothing in the model; the
+  // radio button must show it chosen all the same.
+  apply(option);
+}
+
+void FormBinding::apply(const toolkit::Widget& control) {
+  auto it = views_.find(&control);
+  if (it == views_.end() || it->second.isNull()) {
+    if (hostHook_) hostHook_(control);
+    return;
+  }
+  applyToWidget(control, it->second.data());
+}
+
+void FormBinding::applyToWidget(const toolkit::Widget& control, QWidget* widget) {
+  SyncGuard guard(syncing_);
+  switch (control.kind()) {
+    case Kind::Frame:
+    case Kind::PictureBox: widget->setVisible(static_cast<const toolkit::Frame&>(control).visible()); break;
+    case Kind::TabControl: {
+      auto* tabs = static_cast<QTabWidget*>(widget);
+      const int tab = static_cast<const toolkit::TabControl&>(control).tab();
+      if (tab >= 0 && tab < tabs->count() && tabs->currentIndex() != tab) tabs->setCurrentIndex(tab);
+      break;
+    }
+    case Kind::TextBox: {
+      const auto& box = static_cast<const toolkit::TextBox&>(control);
+      auto* edit = static_cast<QLineEdit*>(widget);
+      const QString text = QString::fromStdString(box.text());
+      if (edit->text() != text) {
+        edit->setText(text);
+        // Show a value from its beginning, as the device wrote it.
+        if (!edit->hasFocus()) edit->setCursorPosition(0);
+      }
+      edit->setVisible(box.visible());
+      edit->setEnabled(box.enabled());
+      SetBase(edit, box.backColor(), box.spec().readOnly);
+      break;
+    }
+    case Kind::Label: {
+      const auto& label = static_cast<const toolkit::Label&>(control);
+      auto* view = static_cast<QLabel*>(widget);
+      const QString caption = QString::fromStdString(label.caption());
+      if (view->text() != caption) view->setText(caption);
+      view->setVisible(label.visible());
+      break;
+    }
+    case Kind::ComboBox: {
+      const auto& combo = static_cast<const toolkit::ComboBox&>(control);
+      auto* view = static_cast<QComboBox*>(widget);
+      QStringList items;
+      for (const std::string& item : combo.items()) items << QString::fromStdString(item);
+      QStringList shown;
+      for (int i = 0; i < view->count(); ++i) shown << view->itemText(i);
+      if (items != shown) {
+        view->clear();
+        view->addItems(items);
+      }
+      const QString text = QString::fromStdString(combo.text());
+      if (view->currentText() != text || view->currentIndex() != view->findText(text, Qt::MatchExactly)) {
+        const int index = view->findText(text, Qt::MatchExactly);
+        view->setCurrentIndex(index);
+        // A text outside the list (set by a page loader) is shown as it is.
+        if (index < 0) view->setEditText(text);
+      }
+      SetBase(view, combo.backColor(), false);
+      break;
+    }
+    case Kind::CommandButton: widget->setEnabled(static_cast<const toolkit::CommandButton&>(control).enabled()); break;
+    case Kind::OptionButton:
+      static_cast<QRadioButton*>(widget)->setChecked(static_cast<const toolkit::OptionButton&>(control).value());
+      break;
+    case Kind::Shape: {
+      const auto& shape = static_cast<const toolkit::Shape&>(control);
+      const QPalette palette = QApplication::palette(widget);
+      static_cast<Lamp*>(widget)->setColors(OleColorToQColor(shape.fillColor(), palette),
+                                            OleColorToQColor(shape.borderColor(), palette));
+      break;
+    }
+    case Kind::TreeView:
+    case Kind::StatusBar:
+    case Kind::Timer: break;
+  }
+}
+
+}  // namespace zolin6::view

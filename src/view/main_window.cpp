@@ -1,0 +1,303 @@
+#include "view/main_window.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <map>
+#include <string_view>
+
+#include "forms/form_spec.h"
+
+namespace zolin6::view {
+
+namespace {
+
+// The title above each page frame. The off-line frames are never shown.
+const std::map<std::string_view, const char*>& PageTitles() {
+  static const std::map<std::string_view, const char*> titles = {
+      {"frmInfo", "Information"},
+      {"frmInfoHart", "Information \u2013 HART"},
+      {"frmInfoSensor", "Information \u2013 Sensor"},
+      {"frmChannelSensor", "Configuration \u2013 Sensor"},
+      {"frmConf_Range", "Configuration \u2013 Sensor Range"},
+      {"frmSpecialFunction", "Configuration \u2013 Special Function"},
+      {"frmConfLocalTemp", "Configuration \u2013 Local Temp"},
+      {"frmConfLCD", "Configuration \u2013 LCD"},
+      {"frmConfHART", "Configuration \u2013 HART"},
+      {"frmTrim", "Trim"},
+      {"frmTrimCurrentChannel", "Trim \u2013 Current Trim"},
+      {"frmTrimCurrent", "Trim \u2013 Current Trim"},
+      {"frmSensorTrim", "Trim"},
+      {"frmSensorTrimMenu", "Trim \u2013 Sensor Trim"},
+      {"frmFactoryTrim", "Trim"},
+      {"frmMaintenance", "Maintenance"},
+      {"frmLoopTest", "Maintenance \u2013 Loop Test"},
+      {"frmObserve", "Observe"},
+      {"frmDiagnosis", "Diagnosis"},
+  };
+  return titles;
+}
+
+// The three images of the tree: a window list for the root functions, an
+// arrow for the branches, a page for the leaves.
+QIcon TreeIcon(const std::string& key) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  if (key == "window_list") {
+    p.setPen(QColor(40, 60, 110));
+    p.setBrush(QColor(250, 250, 250));
+    p.drawRect(QRectF(1.5, 2.5, 13, 11));
+    p.fillRect(QRectF(2, 3, 12, 3), QColor(60, 100, 180));
+    p.setPen(QColor(90, 90, 90));
+    for (int y : {8, 10, 12}) p.drawLine(QPointF(4, y + 0.5), QPointF(12, y + 0.5));
+  } else if (key == "forward2") {
+    QPainterPath arrow;
+    arrow.moveTo(2, 6);
+    arrow.lineTo(8, 6);
+    arrow.lineTo(8, 2.5);
+    arrow.lineTo(14, 8);
+    arrow.lineTo(8, 13.5);
+    arrow.lineTo(8, 10);
+    arrow.lineTo(2, 10);
+    arrow.closeSubpath();
+    p.setPen(QColor(30, 110, 40));
+    p.setBrush(QColor(70, 170, 80));
+    p.drawPath(arrow);
+  } else {
+    QPainterPath sheet;
+    sheet.moveTo(3.5, 1.5);
+    sheet.lineTo(10, 1.5);
+    sheet.lineTo(12.5, 4);
+    sheet.lineTo(12.5, 14.5);
+    sheet.lineTo(3.5, 14.5);
+    sheet.closeSubpath();
+    p.setPen(QColor(60, 80, 130));
+    p.setBrush(Qt::white);
+    p.drawPath(sheet);
+    p.setPen(QColor(80, 120, 200));
+    for (int y : {5, 7, 9, 11}) p.drawLine(QPointF(5, y + 0.5), QPointF(11, y + 0.5));
+  }
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(UserCntrl& control, QString iconFolder, QWidget* parent)
+    : QMainWindow(parent), control_(control), iconFolder_(std::move(iconFolder)) {
+  setObjectName("UserCntrl");
+  setWindowTitle("ZOLIN-6 Temperature Transmitter");
+  binding_ = new FormBinding(control_.form(), this);
+  binding_->setHostHook([this](const toolkit::Widget& w) { hostChanged(w); });
+
+  auto* splitter = new QSplitter(Qt::Horizontal, this);
+  splitter->setChildrenCollapsible(false);
+  splitter->addWidget(buildTree());
+  splitter->addWidget(buildPageArea());
+  splitter->setStretchFactor(0, 0);
+  splitter->setStretchFactor(1, 1);
+  setCentralWidget(splitter);
+  buildStatusBar();
+
+  showVisiblePage();
+  for (int panel = 1; panel <= 4; ++panel) showPanel(panel);
+
+  // Large enough for the largest page the user can open without scrolling.
+  QSize page;
+  const auto& frames = forms::PageFrames();
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    if (!PageTitles().contains(frames[i])) continue;
+    page = page.expandedTo(static_cast<QScrollArea*>(pageSlots_[i])->widget()->sizeHint());
+  }
+  const int treeWidth = tree_->minimumWidth();
+  splitter->setSizes({treeWidth, page.width() + 24});
+  resize(treeWidth + page.width() + 48, page.height() + 140);
+}
+
+QTreeWidgetItem* MainWindow::treeItem(int node) const {
+  if (node < 1 || node > static_cast<int>(items_.size())) return nullptr;
+  return items_[static_cast<std::size_t>(node - 1)];
+}
+
+QWidget* MainWindow::buildTree() {
+  tree_ = new QTreeWidget;
+  tree_->setObjectName("TreeView");
+  tree_->setHeaderHidden(true);
+  tree_->setColumnCount(1);
+  tree_->setIconSize(QSize(16, 16));
+  const auto& nodes = control_.form().get<toolkit::TreeView>("TreeView").nodes();
+  for (std::size_t i = 0; i < nodes.size(); ++i) {
+    const toolkit::TreeNode& node = nodes[i];
+    auto* item = new QTreeWidgetItem(QStringList(QString::fromStdString(node.text)));
+    item->setIcon(0, TreeIcon(node.imageKey));
+    item->setData(0, Qt::UserRole, static_cast<int>(i + 1));
+    if (node.parent > 0 && node.parent <= static_cast<int>(items_.size())) {
+      items_[static_cast<std::size_t>(node.parent - 1)]->addChild(item);
+    } else {
+      tree_->addTopLevelItem(item);
+    }
+    items_.push_back(item);
+  }
+  tree_->expandAll();
+  // Wide enough for every node text at its depth.
+  int widest = 0;
+  for (QTreeWidgetItem* item : items_) {
+    int depth = 1;  // the root decoration takes one indentation too
+    for (QTreeWidgetItem* up = item->parent(); up != nullptr; up = up->parent()) ++depth;
+    widest = std::max(widest, depth * tree_->indentation() + tree_->iconSize().width() + 8 +
+                                  tree_->fontMetrics().horizontalAdvance(item->text(0)));
+  }
+  tree_->setMinimumWidth(widest + 2 * tree_->frameWidth() + 8);
+  connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { openNode(item); });
+  tree_->installEventFilter(this);
+  return tree_;
+}
+
+void MainWindow::openNode(QTreeWidgetItem* item) {
+  if (item == nullptr) return;
+  binding_->beginUserEvent();
+  control_.form().get<toolkit::TreeView>("TreeView").clickNode(item->data(0, Qt::UserRole).toInt());
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == tree_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    // The arrow keys only move through the tree; Enter or Space opens.
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+      openNode(tree_->currentItem());
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+QWidget* MainWindow::buildPageArea() {
+  auto* area = new QWidget;
+  auto* column = new QVBoxLayout(area);
+  column->setContentsMargins(8, 8, 8, 8);
+
+  title_ = new QLabel;
+  title_->setObjectName("PageTitle");
+  QFont big = title_->font();
+  big.setBold(true);
+  big.setPointSizeF(big.pointSizeF() * 1.25);
+  title_->setFont(big);
+  column->addWidget(title_);
+  auto* rule = new QFrame;
+  rule->setFrameShape(QFrame::HLine);
+  rule->setFrameShadow(QFrame::Sunken);
+  column->addWidget(rule);
+
+  stack_ = new QStackedWidget;
+  stack_->setObjectName("PageStack");
+  // While no page is on show (a tree click while disconnected) the area is empty.
+  empty_ = new QWidget;
+  stack_->addWidget(empty_);
+  for (std::string_view frame : forms::PageFrames()) {
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    QWidget* page = binding_->page(frame);
+    scroll->setWidget(page);
+    page->show();
+    stack_->addWidget(scroll);
+    pageSlots_.push_back(scroll);
+  }
+  column->addWidget(stack_, 1);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  for (const char* name : {"cmdWriteParameter", "cmdSave", "cmdBack"}) {
+    QWidget* button = binding_->widgetFor(name);
+    button->setMinimumWidth(fontMetrics().averageCharWidth() * 12);
+    buttons->addWidget(button);
+    button->show();
+  }
+  column->addLayout(buttons);
+  return area;
+}
+
+void MainWindow::buildStatusBar() {
+  auto* bar = statusBar();
+  bar->setObjectName("StatusBar");
+  bar->setSizeGripEnabled(true);
+  auto* first = new QWidget;
+  auto* row = new QHBoxLayout(first);
+  row->setContentsMargins(4, 0, 4, 0);
+  row->setSpacing(4);
+  panelIcon_ = new QLabel;
+  panelIcon_->setObjectName("StatusBarIcon(1)");
+  panelIcon_->setFixedSize(16, 16);
+  row->addWidget(panelIcon_);
+  for (int panel = 1; panel <= 4; ++panel) {
+    auto* text = new QLabel;
+    text->setObjectName(QString("StatusBar(%1)").arg(panel));
+    text->setTextFormat(Qt::PlainText);
+    panelTexts_.push_back(text);
+  }
+  row->addWidget(panelTexts_[0]);
+  // Panel 1 keeps one width for both of its texts.
+  first->setMinimumWidth(16 + 12 + fontMetrics().horizontalAdvance("Disconnected") + 8);
+  bar->addWidget(first);
+  for (int panel = 2; panel <= 3; ++panel) {
+    panelTexts_[static_cast<std::size_t>(panel - 1)]->setMinimumWidth(fontMetrics().averageCharWidth() * 10);
+    bar->addWidget(panelTexts_[static_cast<std::size_t>(panel - 1)]);
+  }
+  bar->addWidget(panelTexts_[3], 1);
+}
+
+void MainWindow::hostChanged(const toolkit::Widget& control) {
+  switch (control.kind()) {
+    case forms::Kind::Frame: showVisiblePage(); break;
+    case forms::Kind::StatusBar:
+      for (int panel = 1; panel <= 4; ++panel) showPanel(panel);
+      break;
+    default: break;
+  }
+}
+
+void MainWindow::showVisiblePage() {
+  const auto& frames = forms::PageFrames();
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    if (control_.form().get<toolkit::Frame>(frames[i]).visible()) {
+      stack_->setCurrentWidget(pageSlots_[i]);
+      auto title = PageTitles().find(frames[i]);
+      title_->setText(title == PageTitles().end() ? QString() : QString::fromUtf8(title->second));
+      return;
+    }
+  }
+  stack_->setCurrentWidget(empty_);
+  title_->clear();
+}
+
+void MainWindow::showPanel(int number) {
+  const toolkit::StatusPanel& panel = control_.form().get<toolkit::StatusBar>("StatusBar").panel(number);
+  QLabel* text = panelTexts_[static_cast<std::size_t>(number - 1)];
+  const QString shown = QString::fromStdString(panel.text);
+  if (text->text() != shown) text->setText(shown);
+  if (number != 1) return;
+  const QString picture = QString::fromStdString(panel.picture);
+  if (panelIcon_->property("picture").toString() == picture) return;
+  // A picture that cannot be loaded leaves the previous one on show.
+  QPixmap icon;
+  if (picture.isEmpty() || !icon.load(iconFolder_ + "/" + picture)) return;
+  panelIcon_->setPixmap(icon.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  panelIcon_->setProperty("picture", picture);
+}
+
+}  // namespace zolin6::view

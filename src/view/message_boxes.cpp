@@ -1,0 +1,36 @@
+#include "view/message_boxes.h"
+
+#include <QMessageBox>
+
+namespace zolin6::view {
+
+namespace {
+QMessageBox::Icon IconOf(toolkit::Icon icon) {
+  switch (icon) {
+    case toolkit::Icon::Critical: return QMessageBox::Critical;
+    case toolkit::Icon::Information: return QMessageBox::Information;
+    case toolkit::Icon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+}  // namespace
+
+toolkit::Answer QtMessageBoxes::show(const std::string& text, const std::string& title, toolkit::Buttons buttons,
+                                     toolkit::Icon icon) {
+  if (responder_) return responder_(text, title, buttons, icon);
+  const bool yesNo = buttons == toolkit::Buttons::YesNo;
+  QMessageBox box(IconOf(icon), QString::fromStdString(title), QString::fromStdString(text),
+                  yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent_);
+  box.setObjectName("MessageBox");
+  // Yes is the first button and the default, as the device commands expect
+  // a deliberate answer either way; Escape answers No.
+  if (yesNo) {
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+  }
+  const int result = box.exec();
+  if (!yesNo) return toolkit::Answer::Ok;
+  return result == QMessageBox::Yes ? toolkit::Answer::Yes : toolkit::Answer::No;
+}
+
+}  // namespace zolin6::view

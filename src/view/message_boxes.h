@@ -1,0 +1,35 @@
+#pragma once
+// The control's modal message boxes as Qt dialogs over the main window.
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+#include "platform/toolkit/message_box.h"
+
+namespace zolin6::view {
+
+class QtMessageBoxes : public toolkit::MessageBoxes {
+ public:
+  // The boxes are centred over `parent`, which may be set later (the control
+  // is created before its window).
+  explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
+  void setParent(QWidget* parent) { parent_ = parent; }
+
+  // Answers the boxes in place of the person at the screen (a script run);
+  // an empty responder brings the dialogs back.
+  using Responder = std::function<toolkit::Answer(const std::string& text, const std::string& title,
+                                                  toolkit::Buttons buttons, toolkit::Icon icon)>;
+  void setResponder(Responder responder) { responder_ = std::move(responder); }
+
+  toolkit::Answer show(const std::string& text, const std::string& title, toolkit::Buttons buttons,
+                       toolkit::Icon icon) override;
+
+ private:
+  QPointer<QWidget> parent_;
+  Responder responder_;
+};
+
+}  // namespace zolin6::view

@@ -1,0 +1,359 @@
+// The real window over the real control: what the user's clicks send, what a
+// notification shows, how a message box answer gets back, and what the page
+// screenshots show. Clicks are real mouse events on the Qt widgets; the
+// offscreen platform draws without a display.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <memory>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "fakes/control_harness.h"
+#include "fakes/fake_driver.h"
+#include "view/lamp.h"
+#include "view/main_window.h"
+#include "view/message_boxes.h"
+
+namespace zolin6::view {
+namespace {
+
+using TagValues = std::vector<std::pair<std::string, std::string>>;
+
+// One QApplication for the whole program, made before the first test and
+// gone before static destruction, where Qt cannot be torn down safely.
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    // The tests draw without a display unless a platform was chosen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[18] = "zolin6_view_tests";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> app_;
+};
+[[maybe_unused]] ::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// A parameter document as the driver sends it.
+std::string Doc(const TagValues& parameters) {
+  std::string doc = "<DeviceData>";
+  for (const auto& [tag, value] : parameters) doc += "<Parameter tag=\"" + tag + "\" value=\"" + value + "\"/>";
+  return doc + "</DeviceData>";
+}
+
+// Tag "TT-101", descriptor "BOILER FEED LINE", date 15/3/2024, packed as the
+// device's identification record.
+const std::string kRecord = "514B71C3182008F24C1528061451203093850F037C";
+const TagValues kHartInfo = {
+    {"Tag", kRecord},
+    {"Long Tag", "426F696C65722066656564206C696E652C206E6F727468206865616465722020"},
+    {"Descriptor", kRecord},
+    {"Message", "0C81432C5120CB0CB480304C2424815093CE80F2E0820820"},
+    {"Polling Address", "0"},
+    {"Final Assembly", "4711"},
+    {"DeviceSerialNumber", "100231"},
+    {"Date", kRecord},
+    {"Ordering_Code", "5A4C362D482D5443362D413120202020202020202020202020"},
+};
+
+using Sent = std::tuple<std::string, std::string, std::string>;  // kind, code, document
+std::vector<Sent> SentBy(const fakes::FakeDriver& driver) {
+  std::vector<Sent> sent;
+  for (const fakes::SentRequest& r : driver.requests) sent.emplace_back(r.kind, r.code, r.document);
+  return sent;
+}
+
+// One window over one control with a recording driver; its message boxes are
+// the real Qt dialogs.
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest() {
+    control = std::make_unique<UserCntrl>(HostServices{clock, boxes, ZOLIN6_ASSETS_DIR});
+    window = std::make_unique<MainWindow>(*control, ZOLIN6_ASSETS_DIR);
+    boxes.setParent(window.get());
+    window->show();
+    QApplication::processEvents();
+  }
+
+  void Connect() {
+    control->Init("invoke-1", "", driver);
+    clock.advance(1200);
+    control->UpdateUI(0, fakes::kOnline);
+    driver->requests.clear();
+  }
+
+  template <class T>
+  T* Child(const QString& name) {
+    T* widget = window->findChild<T*>(name);
+    EXPECT_NE(widget, nullptr) << name.toStdString();
+    return widget;
+  }
+
+  void ClickNode(const std::string& text) {
+    const QList<QTreeWidgetItem*> items =
+        window->tree()->findItems(QString::fromStdString(text), Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(items.size(), 1) << text;
+    QTreeWidget* tree = window->tree();
+    tree->scrollToItem(items[0]);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(items[0]).center());
+    QApplication::processEvents();
+  }
+
+  void ClickTab(const char* tabControl, int tab) {
+    QTabBar* bar = Child<QTabWidget>(tabControl)->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
+    QApplication::processEvents();
+  }
+
+  void ClickButton(const char* name) {
+    QTest::mouseClick(Child<QPushButton>(name), Qt::LeftButton);
+    QApplication::processEvents();
+  }
+
+  toolkit::Clock clock;
+  QtMessageBoxes boxes;
+  std::shared_ptr<fakes::FakeDriver> driver = std::make_shared<fakes::FakeDriver>();
+  std::unique_ptr<UserCntrl> control;
+  std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(WindowTest, TreeAndTabClicksSendWhatTheRunnersLinesSend) {
+  // The runner's `tree` and `tab` lines fire the model's events directly.
+  fakes::ControlHarness runner;
+  runner.Connect();
+  Connect();
+  struct Step {
+    const char* node;
+    const char* tabs;  // nullptr: no tab click after the node
+    int tab;
+  };
+  const Step steps[] = {
+      {"Observe", "SSTabObserve", 1},    {"Diagnosis", "SSTabDiagnosis", 3},
+      {" Sensor", "SSTabConfSensor", 6}, {"Configuration", "SSTabSensorRange", 2},
+      {"Sensor", "SSTabInfoSensor", 5},  {"OnLine Parameterize", nullptr, 0},
+      {"Maintenance", nullptr, 0},       {"HART", nullptr, 0},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.node);
+    runner.ClickTree(step.node);
+    ClickNode(step.node);
+    if (step.tabs != nullptr) {
+      runner.ClickTab(step.tabs, step.tab);
+      ClickTab(step.tabs, step.tab);
+      EXPECT_EQ(Child<QTabWidget>(step.tabs)->currentIndex(), step.tab);
+    }
+    EXPECT_EQ(SentBy(*driver), SentBy(*runner.driver));
+    EXPECT_EQ(control->state().sPage, runner.state().sPage);
+    EXPECT_EQ(control->state().sSubPage, runner.state().sSubPage);
+  }
+  EXPECT_EQ(driver->requests.size(), 12u);
+  EXPECT_TRUE(Child<QWidget>("frmInfoHart")->isVisible());
+  EXPECT_EQ(Child<QLabel>("PageTitle")->text(), QString::fromUtf8("Information \u2013 HART"));
+
+  // The keyboard: arrows only move, Enter opens the node.
+  QTreeWidget* tree = window->tree();
+  tree->setFocus();
+  tree->setCurrentItem(window->treeItem(11));  // "LCD"
+  QTest::keyClick(tree, Qt::Key_Down);
+  EXPECT_EQ(SentBy(*driver), SentBy(*runner.driver));
+  QTest::keyClick(tree, Qt::Key_Return);
+  runner.ClickTree(" HART");
+  EXPECT_EQ(SentBy(*driver), SentBy(*runner.driver));
+  EXPECT_EQ(control->state().sPage, "Conf HART");
+}
+
+TEST_F(WindowTest, ANotificationFillsTheFieldsAndTypingReachesTheModelWithoutWriting) {
+  Connect();
+  control->UpdateUI(100, Doc(kHartInfo));
+  QApplication::processEvents();
+  EXPECT_EQ(Child<QLineEdit>("txtParameter(0)")->text(), "TT-101  ");
+  EXPECT_EQ(Child<QLineEdit>("txtParameter(2)")->text(), "BOILER FEED LINE");
+  EXPECT_EQ(Child<QLineEdit>("txtParameter(51)")->text(), "15/3/2024");
+  EXPECT_EQ(Child<QLineEdit>("txtParameter(9)")->text(), "100231");
+  EXPECT_TRUE(Child<QLineEdit>("txtParameter(9)")->isReadOnly());
+  EXPECT_FALSE(Child<QLineEdit>("txtParameter(0)")->isReadOnly());
+
+  QLineEdit* tag = Child<QLineEdit>("txtParameter(0)");
+  tag->setFocus();
+  tag->selectAll();
+  QTest::keyClicks(tag, "TT-202");
+  EXPECT_EQ(control->form().get<toolkit::TextBox>("txtParameter", 0).text(), "TT-202");
+  // Enter in a field is not the Write button.
+  QTest::keyClick(tag, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_TRUE(driver->requests.empty());
+  ClickButton("cmdWriteParameter");
+  ASSERT_FALSE(driver->requests.empty());
+  EXPECT_EQ(driver->requests.front().kind, "write");
+}
+
+TEST_F(WindowTest, AMessageBoxAnswerReachesTheHandler) {
+  Connect();
+  ClickNode("Maintenance");
+  driver->requests.clear();
+  struct Seen {
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::Critical;
+  };
+  for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+    Seen seen;
+    // The box is modal: the answer is given from inside its own event loop.
+    QTimer::singleShot(0, [&seen, answer] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      seen = {box->windowTitle(), box->text(), box->icon()};
+      box->button(answer)->click();
+    });
+    ClickButton("cmdDeviceReset");
+    EXPECT_EQ(seen.title, "Device Reset");
+    EXPECT_EQ(seen.text, "Do you want to reset device?");
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+  }
+  // No sent nothing; Yes sent the reset.
+  ASSERT_EQ(driver->requests.size(), 1u);
+  EXPECT_EQ(driver->requests[0].kind, "write");
+  EXPECT_EQ(driver->requests[0].code, "9");
+  EXPECT_EQ(Child<QLabel>("StatusBar(4)")->text(), "Writting Xmtr Data...");
+}
+
+TEST_F(WindowTest, LampsFollowTheStatusBits) {
+  Connect();
+  ClickNode("Diagnosis");
+  auto status = [this](const std::string& deviceStatus) {
+    control->UpdateUI(
+        2500,
+        Doc({{"Device Status", deviceStatus}, {"DiagStatus", "0"}, {"DiagStatusByte1", "0"}, {"ChangeCounters", "3"}}));
+    QApplication::processEvents();
+  };
+  const QColor red(255, 0, 0);
+  const QColor darkBlue(0, 0, 64);
+  status("64");
+  Lamp* changed = Child<Lamp>("ShapeDiagnosis(6)");
+  EXPECT_EQ(changed->fillColor(), red);
+  EXPECT_EQ(Child<Lamp>("ShapeDiagnosis(0)")->fillColor(), darkBlue);
+  EXPECT_EQ(Child<QLabel>("lbDiagnosis(6)")->text(), "Configuration Changed");
+  // What is painted is the colour, not only the property.
+  const QColor painted = changed->grab().toImage().pixelColor(changed->width() / 2, changed->height() * 3 / 4);
+  EXPECT_GT(painted.red(), 200);
+  EXPECT_LT(painted.blue(), 100);
+
+  status("1");
+  EXPECT_EQ(changed->fillColor(), darkBlue);
+  EXPECT_EQ(Child<Lamp>("ShapeDiagnosis(0)")->fillColor(), red);
+}
+
+TEST_F(WindowTest, TheStatusBarFollowsTheConnection) {
+  auto icon = [](const char* file) {
+    return QPixmap(QString(ZOLIN6_ASSETS_DIR) + "/" + file)
+        .scaled(16, 16)
+        .toImage()
+        .convertToFormat(QImage::Format_ARGB32);
+  };
+  auto shown = [this] {
+    return Child<QLabel>("StatusBarIcon(1)")->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+  };
+  EXPECT_EQ(Child<QLabel>("StatusBar(1)")->text(), "Disconnected");
+  control->Init("invoke-1", "", driver);
+  control->UpdateUI(0, fakes::kOnline);
+  QApplication::processEvents();
+  EXPECT_EQ(Child<QLabel>("StatusBar(1)")->text(), "Connected");
+  EXPECT_EQ(shown(), icon("connected.ico"));
+
+  control->UpdateUI(0, fakes::kOffline);
+  QApplication::processEvents();
+  EXPECT_EQ(Child<QLabel>("StatusBar(1)")->text(), "Disconnected");
+  EXPECT_EQ(shown(), icon("no connection.ico"));
+}
+
+// Screenshots of four pages, kept beside the test program (not compared),
+// and a check that every caption of the page is on screen and not clipped.
+TEST_F(WindowTest, PageScreenshotsShowEveryCaption) {
+  Connect();
+  struct Page {
+    const char* node;
+    const char* frame;
+    int reason;
+    TagValues values;
+    std::vector<QString> captions;
+  };
+  const Page pages[] = {
+      {"Information",
+       "frmInfo",
+       100,
+       kHartInfo,
+       {"Tag", "Long Tag", "Descriptor", "Message", "Date", "Polling Address", "Final Assembly", "Device Serial Number",
+        "Ordering Code"}},
+      {"Configuration",
+       "frmConf_Range",
+       1800,
+       {{"Sns1UpperRangeLimit", "850"},
+        {"Sns1LowerRangeLimit", "-200"},
+        {"Sns1UpperRangeValue", "400"},
+        {"Sns1LowerRangeValue", "0"},
+        {"Sns1MinSpan", "10"},
+        {"Sns1Unit", "32"}},
+       {"Upper Sensor Limit", "Lower Sensor Limit", "Minimum Span", "Upper Range Value", "Lower Range Value", "Unit"}},
+      {"Diagnosis",
+       "frmDiagnosis",
+       2500,
+       {{"Device Status", "65"}, {"DiagStatus", "0"}, {"DiagStatusByte1", "0"}, {"ChangeCounters", "12"}},
+       {"PV Out Of Limits", "Non PV Out Of Limits", "PV Analog Channel Saturated", "PV Analog Channel Fixed",
+        "More Status Available", "Cold Start", "Configuration Changed", "Device Malfunction", "Alarm", "No Alarm"}},
+      {"Observe",
+       "frmObserve",
+       2400,
+       {{"LoopCurrent", "12.345"},
+        {"PercentRange", "52.16"},
+        {"PV", "208.64"},
+        {"SV", "24.7"},
+        {"TV", "198.2"},
+        {"PVUnit", "32"},
+        {"SVUnit", "32"},
+        {"TVUnit", "32"}},
+       {"Current", "PV%", "PV", "SV", "TV", "mA", "%"}},
+  };
+  for (const Page& page : pages) {
+    SCOPED_TRACE(page.frame);
+    ClickNode(page.node);
+    control->UpdateUI(page.reason, Doc(page.values));
+    QApplication::processEvents();
+    EXPECT_TRUE(window->grab().save(QString("view-%1.png").arg(page.frame)));
+
+    QWidget* frame = Child<QWidget>(page.frame);
+    ASSERT_TRUE(frame->isVisible());
+    for (const QString& caption : page.captions) {
+      SCOPED_TRACE(caption.toStdString());
+      bool found = false;
+      for (QLabel* label : frame->findChildren<QLabel*>()) {
+        if (label->text() != caption || !label->isVisible()) continue;
+        found = true;
+        EXPECT_GE(label->width(), label->sizeHint().width());
+        const QPoint right = label->mapTo(window.get(), QPoint(label->width(), label->height()));
+        EXPECT_LE(right.x(), window->width());
+        EXPECT_LE(right.y(), window->height());
+      }
+      EXPECT_TRUE(found);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zolin6::view
