@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
 
 #include "platform/locale.h"
 
@@ -30,11 +35,35 @@ std::string TrimSpaces(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
+// Whether the locale's text of a doubled fraction is "0" or "1", alone or
+// followed by the separator and digits, so that its first character is the
+// next bit and the digits after the separator the rest.
+bool StartsWithItsBit(std::string_view written, char separator) {
+  if (written.empty() || (written.front() != '0' && written.front() != '1')) return false;
+  if (written.size() == 1) return true;
+  return written[1] == separator && written.find_first_of("Ee") == std::string_view::npos;
+}
+
 // The numeric value of one bit character, the way a number is read from the
 // start of a text: "1" is 1, a point or a missing character is 0.
 int CharacterValue(std::string_view four, std::size_t index) {
   if (index >= four.size()) return 0;
   return static_cast<int>(platform::LeadingNumber(four.substr(index, 1)));
+}
+
+// The single-precision pattern of a non-zero magnitude too small for the
+// digit walk, cut toward zero like every other conversion here; nullopt for
+// zero or a text the locale cannot read.
+std::optional<std::string> TinyMagnitudeHex(const std::string& signBit, std::string_view magnitude) {
+  Result<double> value = platform::ToDouble(magnitude);
+  if (!value || *value <= 0.0) return std::nullopt;
+  float single = static_cast<float>(*value);
+  if (static_cast<double>(single) > *value) single = std::nextafter(single, 0.0f);
+  std::uint32_t bits = std::bit_cast<std::uint32_t>(single);
+  if (signBit == "1") bits |= 0x80000000u;
+  char hex[9];
+  std::snprintf(hex, sizeof hex, "%08X", bits);
+  return std::string(hex);
 }
 
 }  // namespace
@@ -74,7 +103,14 @@ Result<std::string> ConvertFloatToHex(std::string& text) {
   Result<double> fraction = platform::ToDouble(module.fractionText);
   if (!fraction) return fraction.error();
 
-  NormalizeBinary(*integerBits + "." + FractionToBinary(*fraction));
+  const std::string fractionBits = FractionToBinary(*fraction);
+  if (integerBits->find('1') == std::string::npos && fractionBits.find('1') == std::string::npos) {
+    // Below the 23 fraction bits the digit walk produces, the bits say
+    // nothing; a Callendar-Van Dusen coefficient such as C = -4.183E-12
+    // would otherwise reach the device as zero.
+    if (auto tiny = TinyMagnitudeHex(signBit, magnitude)) return *tiny;
+  }
+  NormalizeBinary(*integerBits + "." + fractionBits);
 
   const std::string pattern = signBit + module.exponentBits + module.mantissaBits;
   std::string hex;
@@ -83,6 +119,32 @@ Result<std::string> ConvertFloatToHex(std::string& text) {
     hex += BinaryNibbleToHex(start < pattern.size() ? std::string_view(pattern).substr(start, 4) : std::string_view());
   }
   return hex;
+}
+
+bool IsPlainDecimal(std::string_view text) {
+  const std::string trimmed = TrimSpaces(text);
+  std::string_view rest = trimmed;
+  if (!rest.empty() && (rest.front() == '-' || rest.front() == '+')) rest.remove_prefix(1);
+  bool digit = false;
+  bool separator = false;
+  for (const char c : rest) {
+    if (c >= '0' && c <= '9') {
+      digit = true;
+    } else if ((c == '.' || c == ',') && !separator) {
+      separator = true;
+    } else {
+      return false;
+    }
+  }
+  return digit;
+}
+
+Result<std::string> ConvertTypedNumberToHex(std::string_view typed) {
+  if (!IsPlainDecimal(typed)) return TypeMismatch();
+  // Trimmed first: blanks in front would otherwise push the separator out of
+  // the ten characters the integer split looks at.
+  std::string text = TrimSpaces(typed);
+  return ConvertFloatToHex(text);
 }
 
 Result<std::string> SplitIntegerPart(std::string_view magnitude) {
@@ -121,12 +183,22 @@ std::string FractionToBinary(double value) {
     // text keeps decimal fractions exact where a binary double would drift.
     value *= 2.0;
     const std::string written = platform::FormatShortest(value);
+    if (!StartsWithItsBit(written, platform::UserLocale().decimalSeparator)) {
+      // A doubled value below 0.0001 is written in exponent form ("2E-05"),
+      // and one just below 2 rounds to "2" in 15 digits: neither text starts
+      // with the bit. The value itself gives the bit and the rest then, so
+      // that a fraction such as 1.00001 still gets its proper bits.
+      const bool one = value >= 1.0;
+      bits += one ? '1' : '0';
+      if (one) value -= 1.0;
+      continue;
+    }
     bits += written.front();
     // Exactly 1 is written "1": nothing is left to convert.
     if (written.size() < 3) break;
     Result<double> rest = platform::ToDouble("0" + separator + written.substr(2));
-    // A text the locale cannot read back (a tiny value written "2E-05")
-    // ends the bits where they stand.
+    // A text the locale cannot read back (the separator the integer split
+    // found is not the user's) ends the bits where they stand.
     if (!rest) break;
     value = *rest;
   }
@@ -151,13 +223,17 @@ void NormalizeBinary(std::string bits) {
     bits = "0" + bits.substr(one + 1);
     haveExponent = true;
   }
-  // Without any "1" bit there is no exponent to compute: ExponentBits keeps
-  // what the previous conversion left, and the text is cut as it stands.
-  if (haveExponent) {
-    module.exponentBits = IntegerToBinary(exponent);
-    if (module.exponentBits.size() < kExponentBitCount) {
-      module.exponentBits.insert(0, kExponentBitCount - module.exponentBits.size(), '0');
-    }
+  if (!haveExponent) {
+    // Without any "1" bit the value is zero as far as the bits go: exponent
+    // and mantissa are all zeros, whatever an earlier conversion left, so
+    // the same text always gives the same pattern.
+    module.exponentBits = std::string(kExponentBitCount, '0');
+    module.mantissaBits = std::string(kMantissaWithHiddenBit - 1, '0');
+    return;
+  }
+  module.exponentBits = IntegerToBinary(exponent);
+  if (module.exponentBits.size() < kExponentBitCount) {
+    module.exponentBits.insert(0, kExponentBitCount - module.exponentBits.size(), '0');
   }
   if (bits.size() < kMantissaWithHiddenBit) bits.append(kMantissaWithHiddenBit - bits.size(), '0');
   // The first character stands for the hidden leading one; the mantissa is

@@ -35,7 +35,21 @@ FloatIeeeTexts& FloatModuleTexts();
 // user's is replaced by the user's, and blanks are trimmed. Fails when the
 // integer part lies beyond the 32-bit range or the fraction is no number in
 // the user's locale. Other texts that are no number are not rejected here.
+// A value without any "1" bit in its first 23 fraction bits (a zero written
+// otherwise than the 24 zero texts, "-0" or "0.00000000000", or a magnitude
+// below 2^-23) is cut to zero, with its sign: "-0" gives "80000000".
 Result<std::string> ConvertFloatToHex(std::string& text);
+
+// What the write pages send for a number the user typed. The text must be a
+// plain decimal number: blanks around it, an optional sign, digits with at
+// most one separator ("," or ".", whatever the locale), at least one digit.
+// Anything else (no digits, letters, an exponent, digit grouping, a second
+// sign) is a type mismatch, so that a typing error never reaches the device
+// as some number; the trimmed text then goes through ConvertFloatToHex.
+Result<std::string> ConvertTypedNumberToHex(std::string_view typed);
+
+// Whether `text` is such a plain decimal number, blanks around it allowed.
+bool IsPlainDecimal(std::string_view text);
 
 // The integer part of a magnitude text as a bit text; sets FoundSeparator
 // and FractionText when a separator is among the first ten characters.

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <tuple>
 
+#include "codec_cases.h"
 #include "platform/locale.h"
 
 namespace zolin6::codecs {
@@ -13,118 +14,78 @@ class FloatIeeeTest : public ::testing::Test {
  protected:
   void SetUp() override { FloatModuleTexts() = {}; }
   void TearDown() override { platform::SetUserLocale({'.'}); }
-};
 
-struct Case {
-  char separator;
-  std::string text;
-  const char* expected;  // hex digits, or "error: " and the message
-  const char* rewritten = nullptr;  // the caller's text afterwards, when checked
-};
-
-void ExpectConversions(std::initializer_list<Case> cases) {
-  for (const auto& c : cases) {
-    platform::SetUserLocale({c.separator});
-    std::string text = c.text;
-    const Result<std::string> hex = ConvertFloatToHex(text);
-    EXPECT_EQ(hex ? *hex : "error: " + hex.error().message, c.expected) << c.separator << " [" << c.text << "]";
-    if (c.rewritten) {
-      EXPECT_EQ(text, c.rewritten) << c.text;
-    }
+  std::string Convert(char separator, std::string& text) {
+    platform::SetUserLocale({separator});
+    return Outcome(ConvertFloatToHex(text));
   }
-}
+};
 
-TEST_F(FloatIeeeTest, EncodesTypedNumbersInBothLocales) {
-  ExpectConversions({
-      {'.', "20", "41A00000"},        {'.', "4", "40800000"},       {'.', "0.5", "3F000000"},
-      {'.', "-1.5", "BFC00000"},      {'.', "-40", "C2200000"},     {'.', "1000.75", "447A3000"},
-      {'.', "-0.5", "BF000000"},      {'.', "2147483647", "4EFFFFFF"},
-      {'.', "12.3456", "41458793"},   // truncated: rounding would give ...94
-      {'.', "0.1", "3DCCCCC0"},       // only 19 bits after the leading one below 1
-      {'.', "0.001", "3A831000"},
-      {',', "20", "41A00000"},        {',', "-1,5", "BFC00000"},    {',', "12,3456", "41458793"},
-      {',', "0,1", "3DCCCCC0"},
-  });
+TEST_F(FloatIeeeTest, EncodesTypedNumbersInTheUsersLocale) {
+  const std::pair<char, const char*> rows[] = {
+      {'.', "20=41A00000|4=40800000|0.5=3F000000|-1.5=BFC00000|1000.75=447A3000|2147483647=4EFFFFFF"},
+      // The mantissa is cut, not rounded (...94); below 1 the fraction's 23 bits give 19 after its leading one.
+      {'.', "12.3456=41458793|0.1=3DCCCCC0|0.001=3A831000"},
+      {',', "20=41A00000|-1,5=BFC00000|12,3456=41458793|0,1=3DCCCCC0|12.5=41480000"},
+      // A separator is looked for in the first ten characters only; beyond,
+      // the whole text is rounded half to even.
+      {'.', "000000001.5=3FC00000|0000000001.5=40000000|0000000002.5=40000000|0000000003.5=40800000"},
+      // The listed spellings of zero.
+      {'.', "0=00000000|00=00000000|0.0=00000000|0,0=00000000|0.0000000000=00000000"},
+      {',', "0000=00000000|0,0000000000=00000000"},
+      // Magnitudes below the 23 fraction bits (a Callendar-Van Dusen C)
+      // keep their single-precision value, cut toward zero; other spellings
+      // of zero stay zero with their sign.
+      {'.', "0.000000000004183=2C932D1D|-0.000000000004183=AC932D1D|0.00000000000=00000000|-0=80000000"},
+      // Integer parts beyond 32 bits, fractions that are no number.
+      {'.', "99999999999=error: Overflow|5e9.5=error: Overflow|12.5abc=error: Type mismatch"},
+      {',', "1.234.5=error: Type mismatch"},
+  };
+  for (const auto& [separator, cases] : rows) {
+    for (auto [text, hex] : Cases(cases)) EXPECT_EQ(Convert(separator, text), hex) << separator << " [" << text << "]";
+  }
 }
 
 TEST_F(FloatIeeeTest, RewritesTheCallersTextInPlace) {
-  ExpectConversions({
-      {',', "12.5", "41480000", "12,5"},
-      {'.', " 12,5 ", "41480000", "12.5"},
-      {'.', " 20 ", "41A00000", "20"},
-      {',', "1.234.5", "error: Type mismatch", "1,234,5"},
-      // Already the user's separator: nothing is replaced, so nothing is trimmed.
-      {'.', " 12.5 ", "41480000", " 12.5 "},
-  });
-}
-
-TEST_F(FloatIeeeTest, LooksForTheSeparatorInTheFirstTenCharactersOnly) {
-  ExpectConversions({
-      {'.', "000000001.5", "3FC00000"},   // 10th character: 1.5
-      {'.', "0000000001.5", "40000000"},  // 11th: the whole text is rounded, 2
-      {'.', "0000000002.5", "40000000"},  // halves to even: 2
-      {'.', "0000000003.5", "40800000"},  // and 4
-  });
-}
-
-TEST_F(FloatIeeeTest, RecognisesExactlyTheTwentyFourZeroTexts) {
-  for (const char* zero : {"00", "0", "000", "0000", "0.0", "0.00", "0,0", "0,00", "0,000", "0.000", "0,0000",
-                           "0.0000", "0,00000", "0.00000", "0,000000", "0.000000", "0,0000000", "0.0000000",
-                           "0,00000000", "0.00000000", "0,000000000", "0.000000000", "0,0000000000",
-                           "0.0000000000"}) {
-    FloatModuleTexts().fractionText = "0.25";
-    ExpectConversions({{'.', zero, "00000000"}, {',', zero, "00000000"}});
-    EXPECT_EQ(FloatModuleTexts().fractionText, "");
+  const std::tuple<char, const char*, const char*> cases[] = {
+      {',', "12.5", "12,5"},
+      {'.', " 12,5 ", "12.5"},
+      {',', "1.234.5", "1,234,5"},
+      {'.', " 12.5 ", " 12.5 "},  // already the user's separator: nothing replaced, nothing trimmed
+  };
+  for (const auto& [separator, input, rewritten] : cases) {
+    std::string text = input;
+    Convert(separator, text);
+    EXPECT_EQ(text, rewritten);
   }
-  // Any other zero finds no "1" bit: the exponent stays as the last
-  // conversion left it and the mantissa starts with the point.
-  ExpectConversions({{'.', "20", "41A00000"}});
-  std::string negativeZero = "-0";
-  ASSERT_TRUE(ConvertFloatToHex(negativeZero));
-  EXPECT_EQ(FloatModuleTexts().exponentBits, "10000011");
-  EXPECT_EQ(FloatModuleTexts().mantissaBits, "." + std::string(22, '0'));
 }
 
-TEST_F(FloatIeeeTest, FailsOnIntegerOverflowAndUnreadableFractions) {
-  ExpectConversions({
-      {'.', "99999999999", "error: Overflow"},   // no separator in the window, beyond 32 bits
-      {'.', "5e9.5", "error: Overflow"},         // the split and the whole-text reading both fail
-      {'.', "12.5abc", "error: Type mismatch"},  // the fraction is no number
-  });
-}
-
-TEST_F(FloatIeeeTest, SplitRemembersSeparatorAndFraction) {
+TEST_F(FloatIeeeTest, TheSplitKeepsSeparatorAndFractionAZeroEmptiesTheFraction) {
   platform::SetUserLocale({','});
   EXPECT_EQ(*SplitIntegerPart("12,375"), "1100");
-  EXPECT_EQ(FloatModuleTexts().foundSeparator, ",");
-  EXPECT_EQ(FloatModuleTexts().fractionText, "0,375");
-  EXPECT_EQ(*SplitIntegerPart(",5"), "0");  // empty integer part
+  EXPECT_EQ(FloatModuleTexts().foundSeparator + " " + FloatModuleTexts().fractionText, ", 0,375");
+  EXPECT_EQ(*SplitIntegerPart(",5"), "0");
+  std::string zero = "0,000";
+  EXPECT_EQ(Convert(',', zero), "00000000");
+  EXPECT_EQ(FloatModuleTexts().fractionText, "");
 }
 
-TEST_F(FloatIeeeTest, FractionBitsComeFromTheShortestDecimalText) {
-  const std::pair<double, const char*> cases[] = {
-      {0.5, "1"}, {0.625, "101"}, {0.0, ""}, {0.1, "00011001100110011001100"},
-      {0.3456, "01011000011110010011110"},  // 23 bits, no binary drift
-  };
+TEST_F(FloatIeeeTest, BitSteps) {
+  const std::pair<double, const char*> fractions[] = {
+      {0.5, "1"}, {0.625, "101"}, {0.0, ""}, {0.3456, "01011000011110010011110"}};  // 23 bits, no binary drift
   for (const char separator : {'.', ','}) {
     platform::SetUserLocale({separator});
     FloatModuleTexts().foundSeparator = std::string(1, separator);
-    for (const auto& [value, expected] : cases) EXPECT_EQ(FractionToBinary(value), expected) << value;
+    for (const auto& [value, bits] : fractions) EXPECT_EQ(FractionToBinary(value), bits) << value;
   }
-}
-
-TEST_F(FloatIeeeTest, BitHelpers) {
-  EXPECT_EQ(IntegerToBinary(-5), "0");
-  EXPECT_EQ(IntegerToBinary(20), "10100");
-  NormalizeBinary("1." + std::string(30, '1'));  // mantissa cut, not rounded
-  EXPECT_EQ(FloatModuleTexts().exponentBits, "01111111");
-  EXPECT_EQ(FloatModuleTexts().mantissaBits, std::string(23, '1'));
+  EXPECT_EQ(IntegerToBinary(-5) + " " + IntegerToBinary(20), "0 10100");
+  NormalizeBinary("1." + std::string(30, '1'));  // cut, not rounded
+  EXPECT_EQ(FloatModuleTexts().exponentBits + " " + FloatModuleTexts().mantissaBits,
+            "01111111 " + std::string(23, '1'));
   NormalizeBinary("0.001");
   EXPECT_EQ(FloatModuleTexts().exponentBits, "01111100");
-  EXPECT_EQ(BinaryNibbleToHex("1"), "8");  // missing characters count 0
-  EXPECT_EQ(BinaryNibbleToHex(".111"), "7");
-  EXPECT_EQ(NibbleToHexDigit(14), "E");
-  EXPECT_EQ(NibbleToHexDigit(99), "F");
+  // Missing characters count 0, the point too; beyond 15 is "F".
+  EXPECT_EQ(BinaryNibbleToHex("1") + BinaryNibbleToHex(".111") + NibbleToHexDigit(14) + NibbleToHexDigit(99), "87EF");
 }
 
 }  // namespace

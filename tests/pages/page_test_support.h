@@ -1,13 +1,12 @@
 #pragma once
-// What the page tests share: a parameter document built from {tag, value}
-// pairs, a connected control, and a guard that puts the user's decimal
-// separator back to "." after a test that changes it.
+// What the page tests share: a connected control, a parameter document
+// written as "tag=value|tag=value", and what a control shows, by its id.
 
 #include <gtest/gtest.h>
 
-#include <pugixml.hpp>
-#include <sstream>
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -16,40 +15,62 @@
 
 namespace zolin6::pages_test {
 
-using TagValues = std::vector<std::pair<std::string, std::string>>;
+using Texts = std::vector<std::string>;
 
-// A parameter document as the driver sends it: one element per parameter
-// with its tag and value, in the given order (so a tag may appear twice).
-inline std::string Doc(const TagValues& parameters) {
-  pugi::xml_document doc;
-  pugi::xml_node root = doc.append_child("DeviceData");
-  for (const auto& [tag, value] : parameters) {
-    pugi::xml_node parameter = root.append_child("Parameter");
-    parameter.append_attribute("tag") = tag.c_str();
-    parameter.append_attribute("value") = value.c_str();
+// "a=1|b=2" as {"a", "1"}, {"b", "2"}: entries split at "|", each at its first "=".
+inline std::vector<std::pair<std::string, std::string>> Entries(std::string_view text) {
+  std::vector<std::pair<std::string, std::string>> entries;
+  while (!text.empty()) {
+    const std::string_view entry = text.substr(0, text.find('|'));
+    const std::size_t equals = entry.find('=');
+    if (!entry.empty()) {
+      entries.emplace_back(entry.substr(0, equals), equals == entry.npos ? "" : entry.substr(equals + 1));
+    }
+    text.remove_prefix(std::min(text.size(), entry.size() + 1));
   }
-  std::ostringstream out;
-  doc.save(out, "", pugi::format_raw | pugi::format_no_declaration);
-  return out.str();
+  return entries;
 }
 
-class LocaleGuard {
- public:
-  explicit LocaleGuard(char separator) { platform::SetUserLocale({separator}); }
-  ~LocaleGuard() { platform::SetUserLocale({'.'}); }
-  LocaleGuard(const LocaleGuard&) = delete;
-  LocaleGuard& operator=(const LocaleGuard&) = delete;
-};
+// A parameter document as the driver sends it: one element per entry, in order.
+inline std::string Doc(std::string_view entries) {
+  std::string doc = "<DeviceData>";
+  for (const auto& [tag, value] : Entries(entries)) doc += "<P tag=\"" + tag + "\" value=\"" + value + "\"/>";
+  return doc + "</DeviceData>";
+}
 
-// A connected control, ready for notifications.
+// A bare number stands for that txtParameter.
+inline std::string Id(const std::string& key) {
+  return key.find_first_not_of("0123456789") == std::string::npos ? "txtParameter(" + key + ")" : key;
+}
+
 class PageTest : public ::testing::Test {
  protected:
   void SetUp() override { h.Connect(); }
+  void TearDown() override { platform::SetUserLocale({'.'}); }
 
-  // Puts a text into every listed text box, so a test can see which ones a
-  // loader left alone.
-  void Mark(const std::vector<int>& fields, const std::string& text = "old") {
-    for (int i : fields) h.get<toolkit::TextBox>("txtParameter", i).setText(text);
+  // A box's text, a label's caption, a lamp "on" or "off" (its three colours move together).
+  std::string Shown(const std::string& key) {
+    toolkit::Widget* widget = h.form().find(Id(key));
+    if (auto* box = dynamic_cast<toolkit::TextBox*>(widget)) return box->text();
+    if (auto* combo = dynamic_cast<toolkit::ComboBox*>(widget)) return combo->text();
+    if (auto* label = dynamic_cast<toolkit::Label*>(widget)) return label->caption();
+    auto* lamp = dynamic_cast<toolkit::Shape*>(widget);
+    if (lamp == nullptr) return "<no " + key + ">";
+    if (lamp->fillColor() != lamp->borderColor() || lamp->fillColor() != lamp->backColor()) return "mixed";
+    return lamp->fillColor() == toolkit::kLampOn ? "on" : "off";
+  }
+  // Checks "id=shown|id=shown".
+  void Expect(std::string_view shown, const std::string& why = {}) {
+    for (const auto& [key, text] : Entries(shown)) EXPECT_EQ(Shown(key), text) << Id(key) << " " << why;
+  }
+  // Puts "old" into the fields of "id=...|id=...", so a test sees which ones a loader leaves alone.
+  void Mark(std::string_view fields) {
+    for (const auto& [key, text] : Entries(fields)) {
+      toolkit::Widget* widget = h.form().find(Id(key));
+      if (auto* box = dynamic_cast<toolkit::TextBox*>(widget)) box->setText("old");
+      if (auto* combo = dynamic_cast<toolkit::ComboBox*>(widget)) combo->setText("old");
+      if (auto* label = dynamic_cast<toolkit::Label*>(widget)) label->setCaption("old");
+    }
   }
 
   fakes::ControlHarness h;
