@@ -1,62 +1,63 @@
 #pragma once
 // Runs a scenario of the runner's line format in the real window: the
 // user's events go through the Qt widgets, `advance MS` lets MS milliseconds
-// of the event loop pass, message boxes are answered from the `answer`
-// queue, and `show`/`state`/`msgbox`/`error` events are printed as the
-// runner prints them. The application's own start stands for `driver` and
-// `init`, which are skipped.
+// of the event loop pass, and message boxes are answered from the `answer`
+// queue. The lines and their events are the runner's own (ScenarioLines);
+// the application's own start stands for `driver` and `init`, which are
+// skipped, and the window has no `call` or `destroy`.
 
-#include <deque>
-#include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "driver/sim_driver.h"
 #include "host/user_cntrl.h"
+#include "scenario_host.h"
+#include "scenario_lines.h"
 #include "view/main_window.h"
 #include "view/message_boxes.h"
 
 namespace zolin6::view {
 
-class WindowScript {
+class WindowScript : private scenario::ScenarioHost {
  public:
-  using Output = std::function<void(const std::string&)>;  // one JSON object per call
+  using Output = scenario::ScenarioLines::Output;
 
-  WindowScript(MainWindow& window, UserCntrl& control, toolkit::Clock& clock, QtMessageBoxes& boxes, Output output);
-  ~WindowScript();
+  // `sim`: the simulated transmitter behind the window, which the `sim`
+  // lines change; nullptr when the window works with another driver.
+  WindowScript(MainWindow& window, UserCntrl& control, toolkit::Clock& clock, QtMessageBoxes& boxes, Output output,
+               std::shared_ptr<driver::SimDriver> sim = nullptr);
+  ~WindowScript() override;
   WindowScript(const WindowScript&) = delete;
   WindowScript& operator=(const WindowScript&) = delete;
 
-  // The `sim` lines, when the window works with the simulated transmitter:
-  // the handler answers an error message, or the empty text.
-  using SimCommands = std::function<std::string(const std::vector<std::string>& args)>;
-  void setSimCommands(SimCommands commands) { sim_ = std::move(commands); }
-
   // Runs one line (numbered from 1); false when it could not be run.
-  bool RunLine(int number, std::string_view line);
+  bool RunLine(int number, std::string_view line) { return lines_.RunLine(number, line); }
   // Runs every line; 0, or 2 when a line could not be run.
-  int Run(std::istream& input);
+  int Run(std::istream& input) { return lines_.Run(input); }
 
  private:
-  using Args = std::vector<std::string>;
-  std::string Dispatch(const std::string& command, const Args& args);
-  std::string Tree(const Args& args);
-  std::string Tab(const Args& args);
-  std::string Click(const Args& args);
-  std::string Set(const Args& args);
-  std::string Select(const Args& args);
-  std::string Advance(const Args& args);
-  toolkit::Answer Answer(const std::string& text, const std::string& title, toolkit::Buttons buttons,
-                         toolkit::Icon icon);
+  // scenario::ScenarioHost
+  UserCntrl* control() override { return &control_; }
+  toolkit::Millis now() const override { return clock_.now(); }
+  std::optional<std::string> Declines(const std::string& command) const override;
+  driver::SimDriver* sim() override { return sim_.get(); }
+  void Advance(toolkit::Millis ms) override;
+  void BeginNotify() override;
+  void LineDone() override;
+  void OpenNode(int node) override;
+  void ChooseTab(toolkit::TabControl& tabs, int tab) override;
+  bool Click(toolkit::CommandButton& button) override;
+  bool Type(toolkit::Widget& box, const std::string& text) override;
+  bool Choose(toolkit::OptionButton& option) override;
 
   MainWindow& window_;
   UserCntrl& control_;
   toolkit::Clock& clock_;
   QtMessageBoxes& boxes_;
-  Output output_;
-  std::deque<toolkit::Answer> answers_;
-  SimCommands sim_;
+  std::shared_ptr<driver::SimDriver> sim_;
+  scenario::ScenarioLines lines_;
 };
 
 }  // namespace zolin6::view

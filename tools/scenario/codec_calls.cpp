@@ -75,10 +75,14 @@ Result<std::string> HexToText(const Args& args) {
 }
 
 // A text passed by reference with a character count: PackAscii, AsciiToHex.
+// The encoders pad the text to the count, so a count is kept to what a line
+// could sensibly ask for; the device's fields are 8 to 32 characters.
 template <std::string (*Fn)(std::string&, int)>
 Result<std::string> TextWithCount(const Args& args) {
+  constexpr int kMaxCount = 4096;
   Result<int> count = IntegerArgument<int>(args[1]);
   if (!count) return count.error();
+  if (*count > kMaxCount) return BadArgument(args[1], "a count up to 4096");
   std::string text = args[0];
   return Fn(text, *count);
 }

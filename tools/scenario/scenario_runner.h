@@ -1,26 +1,27 @@
 #pragma once
 // Runs scenario lines against one control on a manual clock and reports
 // every framework call, message box and result as one JSON object per line.
+// The lines themselves are ScenarioLines'; the runner is the headless place
+// they run in: it owns the clock, the control and the driver, passes time
+// by advancing the clock, and fires the widget model's events directly.
 
-#include <deque>
-#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "describe.h"
 #include "driver/sim_driver.h"
 #include "host/user_cntrl.h"
 #include "platform/toolkit/clock.h"
 #include "platform/toolkit/message_box.h"
+#include "scenario_host.h"
+#include "scenario_lines.h"
 
 namespace zolin6::scenario {
 
-class ScenarioRunner : private toolkit::MessageBoxes {
+class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
  public:
-  using Output = std::function<void(const Json&)>;
+  using Output = ScenarioLines::Output;
 
   // Creates the control at clock time 0. `iconFolder` holds the two status
   // icons.
@@ -29,48 +30,39 @@ class ScenarioRunner : private toolkit::MessageBoxes {
 
   // Runs one line (numbered from 1); false when it could not be run, after
   // reporting an error event.
-  bool RunLine(int number, std::string_view line);
+  bool RunLine(int number, std::string_view line) { return lines_.RunLine(number, line); }
 
   // Runs every line of `input`; the exit status: 0, or 2 when a line could
   // not be run.
-  int Run(std::istream& input);
+  int Run(std::istream& input) { return lines_.Run(input); }
 
  private:
-  using Args = std::vector<std::string>;
-  // Each command answers an error message, or the empty text on success.
-  using Command = std::string (ScenarioRunner::*)(const Args&);
-
-  std::string Locale(const Args& args);
-  std::string Driver(const Args& args);
-  std::string Init(const Args& args);
-  std::string Advance(const Args& args);
-  std::string Notify(const Args& args);
-  std::string Tree(const Args& args);
-  std::string Tab(const Args& args);
-  std::string Click(const Args& args);
-  std::string Set(const Args& args);
-  std::string Select(const Args& args);
-  std::string Answer(const Args& args);
-  std::string Call(const Args& args);
-  std::string Show(const Args& args);
-  std::string State(const Args& args);
-  std::string Release(const Args& args);
-  std::string Destroy(const Args& args);
-  std::string Sim(const Args& args);
+  // ScenarioHost
+  UserCntrl* control() override { return control_.get(); }
+  toolkit::Millis now() const override { return clock_.now(); }
+  std::shared_ptr<framelink::DtmObject> MakeDriver(const std::string& kind) override;
+  void DestroyControl() override { control_.reset(); }
+  driver::SimDriver* sim() override { return sim_.get(); }
+  void Advance(toolkit::Millis ms) override { clock_.advance(ms); }
+  void OpenNode(int node) override;
+  void ChooseTab(toolkit::TabControl& tabs, int tab) override;
+  bool Click(toolkit::CommandButton& button) override;
+  bool Type(toolkit::Widget& box, const std::string& text) override;
+  bool Choose(toolkit::OptionButton& option) override;
 
   // toolkit::MessageBoxes: answered from the queue of `answer` lines.
   toolkit::Answer show(const std::string& text, const std::string& title, toolkit::Buttons buttons,
-                       toolkit::Icon icon) override;
+                       toolkit::Icon icon) override {
+    return lines_.AnswerBox(text, title, buttons, icon);
+  }
 
-  void Emit(Json event) const { output_(event); }
-  std::shared_ptr<framelink::DtmObject> MakeDriver();
   std::shared_ptr<driver::SimDriver> MakeSimDriver();
+  void EmitRequest(const std::string& kind, const std::string& code, const std::string& document);
 
   Output output_;
   std::string iconFolder_;
   toolkit::Clock clock_;
-  std::deque<toolkit::Answer> answers_;
-  std::string driverKind_ = "recording";
+  ScenarioLines lines_;
   std::unique_ptr<UserCntrl> control_;
   // The simulated transmitter handed over by the last `init` with `driver sim`.
   std::shared_ptr<driver::SimDriver> sim_;
