@@ -58,6 +58,18 @@ class ControlHarness {
     ADD_FAILURE() << "no tree node " << text;
   }
   std::string panel(int number) { return get<toolkit::StatusBar>("StatusBar").panel(number).text; }
+  void setPanel(int number, const std::string& text) { get<toolkit::StatusBar>("StatusBar").setText(number, text); }
+
+  // Every request sent, one line each: "read 24", "write 22 02,00000000".
+  // The attributes are listed up to the last one that is not "None".
+  std::vector<std::string> sent() const;
+  // The names of the page frames on show and of the polling timers running.
+  std::vector<std::string> visibleFrames();
+  std::vector<std::string> runningTimers();
+  // Starts all seven polling timers at a rate no test waits for.
+  void startPolling();
+  // Puts text into a text box or combo box, or makes it a label's caption.
+  void type(std::string_view name, int index, const std::string& text);
 
   toolkit::Clock clock;
   FakeMessageBoxes boxes;
@@ -68,5 +80,12 @@ class ControlHarness {
 
 // The 22 attributes of a request document, in order.
 std::vector<std::string> AttributesOf(const std::string& document);
+
+// A control already on line, for tests that start from a working device.
+class ConnectedControl : public ::testing::Test {
+ protected:
+  ConnectedControl() { h.Connect(); }
+  ControlHarness h;
+};
 
 }  // namespace zolin6::fakes

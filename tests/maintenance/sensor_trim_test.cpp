@@ -1,236 +1,114 @@
-// The sensor trims of channel 1, the temperature trim and the factory trim.
+// The input-side trims: sensor trim of channel 1 (lower and upper point), the
+// temperature trim and the factory trim.
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <tuple>
-
-#include "maintenance_support.h"
+#include "fakes/control_harness.h"
 
 namespace zolin6::fakes {
 namespace {
 
+using Lines = std::vector<std::string>;
 using toolkit::Answer;
-using toolkit::Buttons;
-using toolkit::Icon;
-using toolkit::Label;
-using toolkit::TextBox;
-using toolkit::Timer;
+using InputTrims = ConnectedControl;
 
-TEST(SensorTrimMenu, WarnsAndOpensEvenOffLineWithoutTouchingPolling) {
-  ControlHarness h;
-  h.Connect();
-  Disconnect(h);
-  h.get<Timer>("TimerReadStatus").setInterval(5000);
-  h.get<Timer>("TimerReadStatus").setEnabled(true);
-
-  h.Click("cmdSensorTrim");
-
-  ASSERT_EQ(h.boxes.shown.size(), 1u);
-  EXPECT_EQ(h.boxes.shown[0].text, "This function is available only for channel 1. Make sure Sensor 1 is connected!");
-  EXPECT_EQ(h.boxes.shown[0].title, "Sensor Trim");
-  EXPECT_EQ(h.boxes.shown[0].buttons, Buttons::Ok);
-  EXPECT_EQ(h.boxes.shown[0].icon, Icon::Information);
-  EXPECT_EQ(h.state().sPage, "Sensor Trim Menu");
-  EXPECT_EQ(VisibleFrames(h), std::vector<std::string>{"frmSensorTrimMenu"});
-  EXPECT_TRUE(Enabled(h, "cmdBack"));
-  EXPECT_FALSE(Enabled(h, "cmdWriteParameter"));
-  EXPECT_EQ(RunningTimers(h), std::vector<std::string>{"TimerReadStatus"});
-}
-
-struct SensorPoint {
+struct InputTrim {
   const char* button;
-  const char* title;
-  const char* warning;
-  const char* code;
+  const char* read;   // sent on opening, with the document the last request left
+  const char* timer;  // re-reads the device's value every 3 s
+  const char* write;  // Write with "°F" on the unit label and 25.5 typed
+  const char* title;  // of the boxes; the sensor trims warn first
+  const char* yesPage;
+  bool yesBack;       // cmdBack enabled after Yes
 };
-constexpr SensorPoint kLower{"cmdSensorLowerTrim", "Sensor Lower Trim", "Sensor value will be set as 0%!", "20"};
-constexpr SensorPoint kUpper{"cmdSensorUpperTrim", "Sensor Upper Trim", "Sensor value will be set as 100%!", "21"};
+const InputTrim kInputTrims[] = {
+    {"cmdSensorLowerTrim", "read 31 012C", "TimerReadCalTempSensor", "write 20 21,41CC0000", "Sensor Lower Trim",
+     "Sensor Trim Menu", true},
+    {"cmdSensorUpperTrim", "read 31 012C", "TimerReadCalTempSensor", "write 21 21,41CC0000", "Sensor Upper Trim",
+     "Sensor Trim Menu", true},
+    // The question's title is the product's own.
+    {"cmdTempTrim", "read 29 012C", "TimerReadCalTemperature", "write 15 21,41CC0000", "Cal Point Low", "Trim", false},
+};
 
-class SensorTrimTest : public ::testing::TestWithParam<std::tuple<SensorPoint, bool>> {};
+void PrintTo(const InputTrim& c, std::ostream* os) { *os << c.button; }
 
-TEST_P(SensorTrimTest, ReadsWarnsSendsAndAsks) {
-  const auto& [point, yes] = GetParam();
-  ControlHarness h;
-  h.Connect();
-  h.ClickTree("TRIM");
-  h.Click("cmdSensorTrim");
-  h.boxes.shown.clear();
-  const std::string documentBefore = h.state().sRequestDoc;
+class InputTrimSteps : public ConnectedControl, public ::testing::WithParamInterface<std::tuple<InputTrim, bool>> {};
 
-  h.Click(point.button);
-
-  // The read passes on whatever document the last request built.
-  ExpectRequests(h, {{"read", "31", Attrs()}});
-  EXPECT_EQ(h.driver->requests[0].document, documentBefore);
-  EXPECT_EQ(h.panel(4), "Reading Xmtr Data...");
-  EXPECT_EQ(h.state().sPage, point.title);
-  EXPECT_EQ(h.caption("lbArray", 13), point.title);
-  EXPECT_EQ(h.caption("lbArray", 15), "Temp");
-  EXPECT_EQ(VisibleFrames(h), std::vector<std::string>{"frmSensorTrim"});
-  EXPECT_EQ(RunningTimers(h), std::vector<std::string>{"TimerReadCalTempSensor"});
-  EXPECT_EQ(h.get<Timer>("TimerReadCalTempSensor").interval(), 3000);
-  EXPECT_TRUE(Enabled(h, "cmdWriteParameter"));
-  ExpectTrimLayout(h, false);
-
-  // The reading's unit came with the last reading.
-  h.get<Label>("lbArray", 49).setCaption("°F");
-  h.get<TextBox>("txtParameter", 59).setText("25.5");
+TEST_P(InputTrimSteps, ReadsSendsTheValueAndEndsOnYes) {
+  const auto& [c, yes] = GetParam();
+  const bool warns = c.button != std::string("cmdTempTrim");
+  h.get<toolkit::TextBox>("txtParameter", 106).setText("300");  // leaves the document "012C"
+  h.boxes.answers.push_back(Answer::Yes);
+  h.Click("cmdResetChangeStatus");
   h.driver->requests.clear();
-  Reply(h, Answer::Ok);
-  Reply(h, yes ? Answer::Yes : Answer::No);
+  h.boxes.shown.clear();
+
+  h.Click(c.button);
+  EXPECT_EQ(h.sent(), Lines{c.read});
+  EXPECT_EQ(h.panel(4), "Reading Xmtr Data...");
+  const std::string page = h.state().sPage;
+  EXPECT_EQ(h.runningTimers(), Lines{c.timer});
+  EXPECT_EQ(h.get<toolkit::Timer>(c.timer).interval(), 3000);
+  EXPECT_TRUE(h.get<toolkit::TextBox>("txtParameter", 57).visible());  // the device's value above the typed one
+
+  h.driver->requests.clear();
+  h.get<toolkit::Label>("lbArray", 49).setCaption("°F");
+  h.get<toolkit::TextBox>("txtParameter", 59).setText("25.5");
+  if (warns) h.boxes.answers.push_back(Answer::Ok);
+  h.boxes.answers.push_back(yes ? Answer::Yes : Answer::No);
   h.Click("cmdWriteParameter");
 
-  ExpectRequests(h, {{"write", point.code, Attrs({"21", "41CC0000"})}});
-  ASSERT_EQ(h.boxes.shown.size(), 2u);
-  EXPECT_EQ(h.boxes.shown[0].text, point.warning);
-  EXPECT_EQ(h.boxes.shown[0].title, point.title);
-  EXPECT_EQ(h.boxes.shown[0].buttons, Buttons::Ok);
-  EXPECT_EQ(h.boxes.shown[0].icon, Icon::Information);
-  EXPECT_EQ(h.boxes.shown[1].text, "Please look at sensor value, is it correct?");
-  EXPECT_EQ(h.boxes.shown[1].title, point.title);
-  EXPECT_EQ(h.boxes.shown[1].buttons, Buttons::YesNo);
+  EXPECT_EQ(h.sent(), Lines{c.write});
+  ASSERT_EQ(h.boxes.shown.size(), warns ? 2u : 1u);
+  EXPECT_EQ(h.boxes.shown[0].title, c.title);
+  EXPECT_EQ(h.boxes.shown.back().title, c.title);
   EXPECT_EQ(h.panel(4), "Writting Xmtr Data...");
-  EXPECT_FALSE(h.get<Timer>("TimerReadAfterWrite").enabled());
-  if (yes) {
-    EXPECT_EQ(h.state().sWriteCode, "0");
-    EXPECT_EQ(h.state().sPage, "Sensor Trim Menu");
-    EXPECT_EQ(VisibleFrames(h), std::vector<std::string>{"frmSensorTrimMenu"});
-    EXPECT_TRUE(Enabled(h, "cmdBack"));
-    EXPECT_FALSE(Enabled(h, "cmdWriteParameter"));
-    EXPECT_TRUE(RunningTimers(h).empty());
-  } else {
-    EXPECT_EQ(h.state().sWriteCode, point.code);
-    EXPECT_EQ(h.state().sPage, point.title);
-    EXPECT_EQ(RunningTimers(h), std::vector<std::string>{"TimerReadCalTempSensor"});
-    EXPECT_EQ(h.get<Timer>("TimerReadCalTempSensor").interval(), 3000);
-  }
+  EXPECT_FALSE(h.get<toolkit::Timer>("TimerReadAfterWrite").enabled());
+  EXPECT_EQ(h.state().sPage, yes ? c.yesPage : page);
+  EXPECT_EQ(h.runningTimers(), yes ? Lines{} : Lines{c.timer});
+  EXPECT_EQ(h.get<toolkit::CommandButton>("cmdBack").enabled(), !yes || c.yesBack);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPoints, SensorTrimTest, ::testing::Combine(::testing::Values(kLower, kUpper),
-                                                                        ::testing::Bool()),
-                         [](const auto& p) {
-                           return std::string(std::get<0>(p.param).code == std::string("20") ? "Lower" : "Upper") +
-                                  (std::get<1>(p.param) ? "Yes" : "No");
-                         });
+INSTANTIATE_TEST_SUITE_P(Trims, InputTrimSteps,
+                         ::testing::Combine(::testing::ValuesIn(kInputTrims), ::testing::Bool()));
 
-TEST(SensorTrim, TheUnitLabelLeftByACurrentTrimIsSentUntilAReadingArrives) {
-  ControlHarness h;
-  h.Connect();
-  h.ClickTree("TRIM");
-  h.Click("cmdCurrentTrim");
+// Off line the menu opens, without touching polling; the trim points do not.
+TEST_F(InputTrims, OffLineOnlyTheMenuOpens) {
+  h.Notify(0, kOffline);
+  h.startPolling();
+  h.Click("cmdSensorTrim");
+  EXPECT_EQ(h.boxes.shown.at(0).text,
+            "This function is available only for channel 1. Make sure Sensor 1 is connected!");
+  EXPECT_EQ(h.visibleFrames(), Lines{"frmSensorTrimMenu"});
+  for (const char* button : {"cmdSensorLowerTrim", "cmdSensorUpperTrim", "cmdTempTrim"}) {
+    h.Click(button);
+    EXPECT_EQ(h.visibleFrames(), Lines{}) << button;
+  }
+  EXPECT_EQ(h.sent(), Lines{});
+  EXPECT_EQ(h.runningTimers().size(), 7u);
+}
+
+// lbArray(49) is not cleared when a sensor trim opens: after a current trim
+// it still says "mA" until the first sensor reading arrives.
+TEST_F(InputTrims, TheUnitLabelLeftByACurrentTrimIsSent) {
   h.Click("cmdTrimCurrentChannel1");
   h.Click("cmd4mA");
-  h.ClickTree("TRIM");
-  h.Click("cmdSensorTrim");
   h.Click("cmdSensorLowerTrim");
-  h.get<TextBox>("txtParameter", 59).setText("0");
+  h.get<toolkit::TextBox>("txtParameter", 59).setText("0");
   h.driver->requests.clear();
-
   h.Click("cmdWriteParameter");
-
-  ExpectRequests(h, {{"write", "20", Attrs({"27", "00000000"})}});
+  EXPECT_EQ(h.sent(), Lines{"write 20 27,00000000"});
 }
 
-TEST(TemperatureTrim, ReadsSendsAndReturnsToTheTrimMenuOnYes) {
-  for (const bool yes : {true, false}) {
-    SCOPED_TRACE(yes ? "Yes" : "No");
-    ControlHarness h;
-    h.Connect();
-    h.ClickTree("TRIM");
-    h.Click("cmdTempTrim");
-
-    ExpectRequests(h, {{"read", "29", Attrs()}});
-    EXPECT_EQ(h.panel(4), "Reading Xmtr Data...");
-    EXPECT_EQ(h.state().sPage, "Cal Temp");
-    EXPECT_EQ(h.caption("lbArray", 13), "Trim Temperature");
-    EXPECT_EQ(h.caption("lbArray", 15), "Temperature");
-    EXPECT_EQ(RunningTimers(h), std::vector<std::string>{"TimerReadCalTemperature"});
-    EXPECT_EQ(h.get<Timer>("TimerReadCalTemperature").interval(), 3000);
-    EXPECT_TRUE(Enabled(h, "cmdWriteParameter"));
-    ExpectTrimLayout(h, false);
-
-    h.get<Label>("lbArray", 49).setCaption("°C");
-    h.get<TextBox>("txtParameter", 59).setText("100");
-    h.driver->requests.clear();
-    Reply(h, yes ? Answer::Yes : Answer::No);
-    h.Click("cmdWriteParameter");
-
-    // No warning comes first: the question is the only box.
-    ExpectRequests(h, {{"write", "15", Attrs({"20", "42C80000"})}});
-    ASSERT_EQ(h.boxes.shown.size(), 1u);
-    EXPECT_EQ(h.boxes.shown[0].text, "Please Look at Temperature, is it correct?");
-    EXPECT_EQ(h.boxes.shown[0].title, "Cal Point Low");
-    EXPECT_EQ(h.boxes.shown[0].buttons, Buttons::YesNo);
-    EXPECT_EQ(h.panel(4), "Writting Xmtr Data...");
-    EXPECT_FALSE(h.get<Timer>("TimerReadAfterWrite").enabled());
-    if (yes) {
-      EXPECT_EQ(h.state().sPage, "Trim");
-      EXPECT_EQ(VisibleFrames(h), std::vector<std::string>{"frmTrim"});
-      EXPECT_FALSE(Enabled(h, "cmdBack"));
-      EXPECT_FALSE(Enabled(h, "cmdWriteParameter"));
-      EXPECT_TRUE(RunningTimers(h).empty());
-    } else {
-      EXPECT_EQ(h.state().sPage, "Cal Temp");
-      EXPECT_EQ(RunningTimers(h), std::vector<std::string>{"TimerReadCalTemperature"});
-    }
-  }
-}
-
-TEST(InputTrims, OffLineTheyOnlyOfferBack) {
-  for (const char* button : {"cmdSensorLowerTrim", "cmdSensorUpperTrim", "cmdTempTrim"}) {
-    SCOPED_TRACE(button);
-    ControlHarness h;
-    h.Connect();
-    h.Click("cmdSensorTrim");
-    Disconnect(h);
-
-    h.Click(button);
-
-    EXPECT_TRUE(h.driver->requests.empty());
-    EXPECT_TRUE(VisibleFrames(h).empty());
-    EXPECT_TRUE(Enabled(h, "cmdBack"));
-    EXPECT_EQ(h.state().sPage, "Sensor Trim Menu");
-    EXPECT_TRUE(RunningTimers(h).empty());
-  }
-}
-
-TEST(FactoryTrim, SendsTheReferenceTwiceWithTheInputKind) {
-  for (const auto& [selection, kind] : {std::pair{"OHM", "01"}, std::pair{"MV", "00"}, std::pair{"ohm", "00"}}) {
-    SCOPED_TRACE(selection);
-    ControlHarness h;
-    h.Connect();
-    h.ClickTree("TRIM");
+// Write code 29 is no step the Write button leaves alone, so its common
+// ending sends the factory trim a second time.
+TEST_F(InputTrims, FactoryTrimSendsTheReferenceTwiceWithTheInputKind) {
+  for (const auto& [selection, sent] : {std::pair{"OHM", "write 29 01,42C80000"}, {"ohm", "write 29 00,42C80000"}}) {
     h.Click("cmdFactoryTrim");
-    EXPECT_EQ(h.state().sPage, "Factory Trim");
-    EXPECT_EQ(VisibleFrames(h), std::vector<std::string>{"frmFactoryTrim"});
-    EXPECT_TRUE(Enabled(h, "cmdWriteParameter"));
-    EXPECT_TRUE(Enabled(h, "cmdBack"));
     h.get<toolkit::ComboBox>("cmbTrimSelection").setText(selection);
-    h.get<TextBox>("txtParameter", 152).setText("100");
-
+    h.get<toolkit::TextBox>("txtParameter", 152).setText("100");
+    h.driver->requests.clear();
     h.Click("cmdWriteParameter");
-
-    const Expected trim{"write", "29", Attrs({kind, "42C80000"})};
-    ExpectRequests(h, {trim, trim});
-    EXPECT_TRUE(h.boxes.shown.empty());
-    EXPECT_EQ(h.panel(4), "Writing Xmtr Data...");
-    EXPECT_TRUE(h.get<Timer>("TimerReadAfterWrite").enabled());
-    EXPECT_EQ(h.state().sPage, "Factory Trim");
+    EXPECT_EQ(h.sent(), (Lines{sent, sent}));
   }
-}
-
-TEST(FactoryTrim, OpensOffLineButWritesNothing) {
-  ControlHarness h;
-  h.Connect();
-  Disconnect(h);
-  h.Click("cmdFactoryTrim");
-  EXPECT_EQ(VisibleFrames(h), std::vector<std::string>{"frmFactoryTrim"});
-  h.get<TextBox>("txtParameter", 152).setText("100");
-
-  h.Click("cmdWriteParameter");
-
-  EXPECT_TRUE(h.driver->requests.empty());
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
-// The combo-box lists filled at start, and the page state they reset.
-
-#include <gtest/gtest.h>
-
-#include <functional>
+// The combo-box lists filled at start. The pages select items by the texts
+// the decoders produce and the writes encode the chosen text, so every item
+// must come back from its own code. Per-channel lists are checked on their
+// last member.
 
 #include "codecs/enumerated.h"
 #include "fakes/control_harness.h"
@@ -10,102 +9,53 @@
 namespace zolin6::fakes {
 namespace {
 
-using Items = std::vector<std::string>;
-using toolkit::ComboBox;
+using Lines = std::vector<std::string>;
 
-struct ListCase {
-  const char* combo;
-  int index;  // control-array member, -1 for a single combo box
-  Items items;
-  const char* preset;  // text shown after start
-};
-
-class OptionLists : public ::testing::TestWithParam<ListCase> {};
-
-TEST_P(OptionLists, HoldTheirItemsInOrder) {
-  ControlHarness h;
-  const ComboBox& box = h.get<ComboBox>(GetParam().combo, GetParam().index);
-  EXPECT_EQ(box.items(), GetParam().items);
-  EXPECT_EQ(box.text(), GetParam().preset);
-}
-
-const Items kMonitor{"Sensor 1",  "Sensor 2",  "Sensor 3",  "Sensor 4",  "Sensor 5",  "Sensor 6",  "Sensor 1%",
-                     "Sensor 2%", "Sensor 3%", "Sensor 4%", "Sensor 5%", "Sensor 6%", "Local Temp"};
-
-INSTANTIATE_TEST_SUITE_P(
-    Lists, OptionLists,
-    ::testing::Values(
-        ListCase{"cmbUnitLocalTemp", -1, {"\u00B0C", "\u00B0F", "\u00B0R", "K"}, ""},
-        // Upper case here; the range units below say "Ohm".
-        ListCase{"cmbTrimSelection", -1, {"OHM", "MV"}, "OHM"},
-        ListCase{"cmbPVUnits", 5, {"\u00B0C", "\u00B0F", "\u00B0R", "K", "mV", "Ohm"}, ""},
-        ListCase{"cmbSensorConnection", 5, {"Two wires", "Three wires"}, ""},
-        ListCase{"cmbColdJunction", 3, {"Internal", "Fixed CJC Value", "Not Used"}, ""},
-        ListCase{"cmbResponsePreambles", -1, {"5", "6", "7", "8", "9"}, ""},
-        ListCase{"cmbDisplay6", -1, {"Sensor 1", "Sensor 2", "Sensor 3", "Sensor 4", "Sensor 5", "Sensor 6",
-                                     "Sensor 1 %", "Sensor 2 %", "Sensor 3 %", "Sensor 4 %", "Sensor 5 %",
-                                     "Sensor 6 %", "Local Temp"}, ""},
-        ListCase{"cmbBackupSensor", -1, {"Sensor 2", "Sensor 3", "Sensor 4", "Sensor 5", "Sensor 6"}, ""},
-        ListCase{"cmbTempMaxMin", -1, {"Disabled", "Enabled"}, ""},
-        ListCase{"cmbVar1", -1, kMonitor, "Sensor 1"},
-        ListCase{"cmbVar6", -1, kMonitor, "Sensor 6"},
-        ListCase{"cmbVar7", -1, kMonitor, "Sensor 1%"},
-        ListCase{"cmbVar8", -1, kMonitor, "Sensor 2%"}));
-
-TEST(SensorTypeLists, EveryChannelOffersTheSame35Types) {
-  ControlHarness h;
-  const Items& first = h.get<ComboBox>("cmbSensorType", 0).items();
-  ASSERT_EQ(first.size(), 35u);
-  EXPECT_EQ(first.front(), "Ohm 100");
-  EXPECT_EQ(first.back(), "4-20mA Input");
-  for (int member = 1; member < 6; ++member) EXPECT_EQ(h.get<ComboBox>("cmbSensorType", member).items(), first);
-}
-
-// The pages select items by the texts the decoders produce and the writes
-// encode the chosen text, so every item must survive text -> code -> text.
-// The cold-junction list is left out: its item "Fixed CJC Value" writes code
-// 2, which the device's table reads back as "Fixed".
-TEST(OptionLists, AgreeWithTheCodeTables) {
-  struct RoundTrip {
+TEST(OptionLists, EveryItemSurvivesTextToCodeToText) {
+  struct List {
     const char* combo;
     int index;
-    std::function<std::string(std::string_view)> encode;
-    std::function<std::string(std::int16_t)> decode;
+    std::size_t count;
+    std::string (*encode)(std::string_view);
+    std::string (*decode)(std::int16_t);
   };
-  const std::vector<RoundTrip> lists{
-      {"cmbLoopAlarm", -1, codecs::GetLoopAlarmCode, codecs::GetLoopAlarmText},
-      {"cmbUnitLocalTemp", -1, codecs::GetUnitCode, codecs::GetUnitText},
-      {"cmbPVUnits", 2, codecs::GetUnitCode, codecs::GetUnitText},
-      {"cmbSensorType", 4, codecs::GetSensorTypeCode, codecs::GetSensorTypeText},
-      {"cmbSensorConnection", 1, codecs::GetSensorConnectionCode, codecs::GetSensorConnectionText},
-      {"cmbLoopCurrentMode", -1, codecs::GetLoopCurrentModeCode, codecs::GetLoopCurrentModeText},
-      {"cmbRequestPreambles", -1, codecs::GetPreamblesCode, codecs::GetPreamblesText},
-      {"cmbWriteProtection", -1, codecs::GetWriteProtectCode, codecs::GetWriteProtectText},
-      {"cmbDisplay3", -1, codecs::GetDisplayVariableCode, codecs::GetDisplayVariableText},
-      {"cmbBackupMode", -1, codecs::GetBackupModeCode, codecs::GetBackupModeText},
-      {"cmbBackupSensor", -1, codecs::GetBackupSensorCode, codecs::GetBackupSensorText},
-      {"cmbAverageMode", -1, codecs::GetAverageModeCode, codecs::GetAverageModeText},
-      {"cmbSensorMaxMin", -1, codecs::GetSensorMaxMinCode, codecs::GetSensorMaxMinText},
+  const List lists[] = {
+      {"cmbLoopAlarm", -1, 2, codecs::GetLoopAlarmCode, codecs::GetLoopAlarmText},
+      {"cmbUnitLocalTemp", -1, 4, codecs::GetUnitCode, codecs::GetUnitText},
+      {"cmbPVUnits", 5, 6, codecs::GetUnitCode, codecs::GetUnitText},
+      {"cmbSensorType", 5, 35, codecs::GetSensorTypeCode, codecs::GetSensorTypeText},
+      {"cmbSensorConnection", 5, 2, codecs::GetSensorConnectionCode, codecs::GetSensorConnectionText},
+      {"cmbResponsePreambles", -1, 5, codecs::GetPreamblesCode, codecs::GetPreamblesText},
+      {"cmbWriteProtection", -1, 2, codecs::GetWriteProtectCode, codecs::GetWriteProtectText},
+      {"cmbDisplay6", -1, 13, codecs::GetDisplayVariableCode, codecs::GetDisplayVariableText},
+      {"cmbBackupSensor", -1, 5, codecs::GetBackupSensorCode, codecs::GetBackupSensorText},
+      {"cmbTempMaxMin", -1, 2, codecs::GetTempMaxMinCode, codecs::GetTempMaxMinText},
   };
   ControlHarness h;
-  for (const RoundTrip& list : lists) {
-    for (const std::string& item : h.get<ComboBox>(list.combo, list.index).items()) {
-      SCOPED_TRACE(std::string(list.combo) + " \"" + item + "\"");
+  for (const List& list : lists) {
+    const Lines& items = h.get<toolkit::ComboBox>(list.combo, list.index).items();
+    EXPECT_EQ(items.size(), list.count) << list.combo;
+    for (const std::string& item : items) {
       const std::string code = list.encode(item);
-      ASSERT_FALSE(code.empty());
-      EXPECT_EQ(list.decode(static_cast<std::int16_t>(std::stoi(code, nullptr, 16))), item);
+      EXPECT_EQ(list.decode(static_cast<std::int16_t>(std::stoi(code, nullptr, 16))), item) << list.combo;
     }
-  }
-  for (const std::string& item : h.get<ComboBox>("cmbVar4").items()) {
-    EXPECT_FALSE(codecs::GetMonitorVariableCode(item).empty()) << item;
   }
 }
 
-TEST(PageStateAtStart, IsTheInformationPageWithNoPendingProcedure) {
+// "Fixed CJC Value" writes code 2, which the device reads back as "Fixed";
+// the factory trim compares "OHM" exactly; the monitoring slots have codes
+// of their own and start on the six sensors and the first two percentages.
+TEST(OptionLists, ListsWithoutARoundTripAndThePresets) {
   ControlHarness h;
-  EXPECT_EQ(h.state().sPage, "Information");
-  EXPECT_FALSE(h.state().bFixedCurrent);
-  EXPECT_FALSE(h.state().bUnitChanged);
+  EXPECT_EQ(h.get<toolkit::ComboBox>("cmbColdJunction", 5).items(), (Lines{"Internal", "Fixed CJC Value", "Not Used"}));
+  EXPECT_EQ(h.get<toolkit::ComboBox>("cmbTrimSelection").items(), (Lines{"OHM", "MV"}));
+  EXPECT_EQ(h.text("cmbTrimSelection"), "OHM");
+  const char* presets[] = {"Sensor 1", "Sensor 2", "Sensor 3",  "Sensor 4",
+                           "Sensor 5", "Sensor 6", "Sensor 1%", "Sensor 2%"};
+  for (int slot = 1; slot <= 8; ++slot) EXPECT_EQ(h.text("cmbVar" + std::to_string(slot)), presets[slot - 1]);
+  const Lines& monitored = h.get<toolkit::ComboBox>("cmbVar8").items();
+  EXPECT_EQ(monitored.size(), 13u);
+  for (const std::string& item : monitored) EXPECT_NE(codecs::GetMonitorVariableCode(item), "") << item;
 }
 
 }  // namespace
