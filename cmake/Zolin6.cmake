@@ -13,9 +13,23 @@ if(ZOLIN6_WERROR)
   target_compile_options(zolin6_warnings INTERFACE -Werror)
 endif()
 
-if(ZOLIN6_SANITIZE)
+# AddressSanitizer and UndefinedBehaviorSanitizer for every target of the
+# build, stopping at the first report. The library's own bounds checks
+# (_GLIBCXX_ASSERTIONS) catch an out-of-range operator[] on a std::array or
+# std::string inside an object, which the address checks cannot see.
+if(ZOLIN6_SANITIZE OR ZOLIN6_FUZZ)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_compile_definitions(_GLIBCXX_ASSERTIONS)
   add_link_options(-fsanitize=address,undefined)
+endif()
+
+# The fuzz build: libFuzzer's coverage instrumentation on every library the
+# fuzz targets link, which only clang provides.
+if(ZOLIN6_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "ZOLIN6_FUZZ needs clang++ (configure with -DCMAKE_CXX_COMPILER=clang++-14)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
 # add_zolin6_test(NAME SOURCES src... LIBS lib...)
@@ -28,7 +42,9 @@ function(add_zolin6_test name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} zolin6_warnings GTest::gtest GTest::gtest_main)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES ENVIRONMENT "LANG=C.UTF-8;QT_QPA_PLATFORM=offscreen"
+    # Two single-valued properties: a list in one property would be split
+    # apart on its way through the discovery script.
+    PROPERTIES ENVIRONMENT LANG=C.UTF-8 ENVIRONMENT_MODIFICATION QT_QPA_PLATFORM=set:offscreen
     DISCOVERY_TIMEOUT 60)
 endfunction()
 include(GoogleTest)

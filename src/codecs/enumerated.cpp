@@ -44,12 +44,8 @@ constexpr std::array<Entry, 5> kBackupSensor{
 constexpr std::array<Entry, 5> kPreambles{{{5, "5"}, {6, "6"}, {7, "7"}, {8, "8"}, {9, "9"}}};
 
 // HART physical signaling codes; 5 is not used by this device.
-constexpr std::array<Entry, 6> kPhysicalSignal{{{0, "Bell 202 Current"},
-                                                {1, "Bell 202 Voltage"},
-                                                {2, "RS-485"},
-                                                {3, "RS-232"},
-                                                {4, "Wireless"},
-                                                {6, "Special"}}};
+constexpr std::array<Entry, 6> kPhysicalSignal{
+    {{0, "Bell 202 Current"}, {1, "Bell 202 Voltage"}, {2, "RS-485"}, {3, "RS-232"}, {4, "Wireless"}, {6, "Special"}}};
 
 // The device has no sensor type 135.
 constexpr std::array<Entry, 35> kSensorType{{{0, "Ohm 100"},
@@ -100,14 +96,8 @@ constexpr std::array<Entry, 8> kSensorConnection{{{2, "Two wires"},
 constexpr std::array<Entry, 3> kColdJunction{{{1, "Internal"}, {2, "Fixed"}, {250, "Not Used"}}};
 
 // HART engineering unit codes; the degree sign is U+00B0.
-constexpr std::array<Entry, 8> kUnit{{{32, "°C"},
-                                      {33, "°F"},
-                                      {34, "°R"},
-                                      {35, "K"},
-                                      {36, "mV"},
-                                      {37, "Ohm"},
-                                      {39, "mA"},
-                                      {57, "%"}}};
+constexpr std::array<Entry, 8> kUnit{
+    {{32, "°C"}, {33, "°F"}, {34, "°R"}, {35, "K"}, {36, "mV"}, {37, "Ohm"}, {39, "mA"}, {57, "%"}}};
 
 // The local display writes a blank before "%".
 constexpr std::array<Entry, 13> kDisplayVariable{{{0, "Sensor 1"},

@@ -35,21 +35,21 @@ std::string GetDisplayVariableText(std::int16_t code);   // 0..12 "Sensor 1".."L
 
 // --- Encoders ---------------------------------------------------------------
 
-std::string GetLoopCurrentModeCode(std::string_view text);  // unlisted: ""
-std::string GetPreamblesCode(std::string_view text);        // unlisted: ""
-std::string GetWriteProtectCode(std::string_view text);     // only "Enabled" is "01"; else "00"
-std::string GetSensorTypeCode(std::string_view text);       // unlisted: "0C" (Pt 100 IEC)
-std::string GetSensorConnectionCode(std::string_view text); // unlisted: "02" (Two wires)
-std::string GetColdJunctionCode(std::string_view text);     // unlisted: "FA" (Not Used)
-std::string GetUnitCode(std::string_view text);             // unlisted: "20" (°C)
-std::string GetDisplayVariableCode(std::string_view text);  // unlisted: ""
-std::string GetBackupModeCode(std::string_view text);       // unlisted: ""
-std::string GetBackupSensorCode(std::string_view text);     // unlisted, "Sensor 1" too: ""
-std::string GetAverageModeCode(std::string_view text);      // unlisted: ""
-std::string GetSensorMaxMinCode(std::string_view text);     // unlisted: ""
-std::string GetTempMaxMinCode(std::string_view text);       // unlisted: ""
-std::string GetMonitorVariableCode(std::string_view text);  // "Sensor 1%" (no blank) style; unlisted: ""
-std::string GetLoopAlarmCode(std::string_view text);        // only "Low" is "01"; else "00"
+std::string GetLoopCurrentModeCode(std::string_view text);   // unlisted: ""
+std::string GetPreamblesCode(std::string_view text);         // unlisted: ""
+std::string GetWriteProtectCode(std::string_view text);      // only "Enabled" is "01"; else "00"
+std::string GetSensorTypeCode(std::string_view text);        // unlisted: "0C" (Pt 100 IEC)
+std::string GetSensorConnectionCode(std::string_view text);  // unlisted: "02" (Two wires)
+std::string GetColdJunctionCode(std::string_view text);      // unlisted: "FA" (Not Used)
+std::string GetUnitCode(std::string_view text);              // unlisted: "20" (°C)
+std::string GetDisplayVariableCode(std::string_view text);   // unlisted: ""
+std::string GetBackupModeCode(std::string_view text);        // unlisted: ""
+std::string GetBackupSensorCode(std::string_view text);      // unlisted, "Sensor 1" too: ""
+std::string GetAverageModeCode(std::string_view text);       // unlisted: ""
+std::string GetSensorMaxMinCode(std::string_view text);      // unlisted: ""
+std::string GetTempMaxMinCode(std::string_view text);        // unlisted: ""
+std::string GetMonitorVariableCode(std::string_view text);   // "Sensor 1%" (no blank) style; unlisted: ""
+std::string GetLoopAlarmCode(std::string_view text);         // only "Low" is "01"; else "00"
 
 // The polling address typed as a decimal number, encoded like the other
 // codes ("10" -> "0A", "300" -> "12C"); a negative address gives the 16-bit

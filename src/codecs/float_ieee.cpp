@@ -18,10 +18,9 @@ namespace {
 // The only spellings of zero the conversion recognises; every other form of
 // zero goes through the bit construction (and gives no defined pattern).
 constexpr std::array<std::string_view, 24> kZeroTexts{
-    "00",         "0",           "000",         "0000",        "0.0",         "0.00",
-    "0,0",        "0,00",        "0,000",       "0.000",       "0,0000",      "0.0000",
-    "0,00000",    "0.00000",     "0,000000",    "0.000000",    "0,0000000",   "0.0000000",
-    "0,00000000", "0.00000000",  "0,000000000", "0.000000000", "0,0000000000", "0.0000000000"};
+    "00",        "0",         "000",        "0000",       "0.0",         "0.00",        "0,0",          "0,00",
+    "0,000",     "0.000",     "0,0000",     "0.0000",     "0,00000",     "0.00000",     "0,000000",     "0.000000",
+    "0,0000000", "0.0000000", "0,00000000", "0.00000000", "0,000000000", "0.000000000", "0,0000000000", "0.0000000000"};
 
 constexpr std::size_t kSeparatorWindow = 10;  // characters the integer split looks at
 constexpr int kMaxFractionBits = 23;
@@ -56,7 +55,9 @@ int CharacterValue(std::string_view four, std::size_t index) {
 // zero or a text the locale cannot read.
 std::optional<std::string> TinyMagnitudeHex(const std::string& signBit, std::string_view magnitude) {
   Result<double> value = platform::ToDouble(magnitude);
-  if (!value || *value <= 0.0) return std::nullopt;
+  // Only what lies below the smallest fraction bit; a larger magnitude
+  // without a "1" bit was rounded to zero by the split and stays so.
+  if (!value || *value <= 0.0 || *value >= std::ldexp(1.0, -23)) return std::nullopt;
   float single = static_cast<float>(*value);
   if (static_cast<double>(single) > *value) single = std::nextafter(single, 0.0f);
   std::uint32_t bits = std::bit_cast<std::uint32_t>(single);

@@ -23,7 +23,9 @@ constexpr std::array<std::int32_t, 32> kMask = [] {
 }();
 
 // Mask entry, with "no bits" below the table for the 31-bit shift.
-std::uint32_t Mask(int index) { return index < 0 ? 0u : static_cast<std::uint32_t>(kMask[static_cast<std::size_t>(index)]); }
+std::uint32_t Mask(int index) {
+  return index < 0 ? 0u : static_cast<std::uint32_t>(kMask[static_cast<std::size_t>(index)]);
+}
 
 // One byte read as "&H" followed by the digits: one or two hexadecimal
 // digits; an empty or malformed pair is a type mismatch.
@@ -38,7 +40,7 @@ Result<int> ReadHexPair(std::string_view bytes, std::size_t offset) {
 Result<std::string> HexToText(std::string_view bytes, int characters) {
   std::string codes;
   for (int i = 0; i < characters; ++i) {
-    Result<int> code = ReadHexPair(bytes, static_cast<std::size_t>(2 * i));
+    Result<int> code = ReadHexPair(bytes, 2 * static_cast<std::size_t>(i));
     if (!code) return code.error();
     codes += static_cast<char>(*code);
   }
@@ -83,8 +85,8 @@ Result<std::string> UnpackAscii(std::string_view bytes, int byteCount, int charC
   for (int j = 1, k = 1; j <= byteCount; j += 3, k += 4) {
     if (j + 2 > kWorkArraySize || k + 3 > kWorkArraySize) return SubscriptOutOfRange();
     const std::int32_t b1 = byteValues[static_cast<std::size_t>(j)];
-    const std::int32_t b2 = byteValues[static_cast<std::size_t>(j + 1)];
-    const std::int32_t b3 = byteValues[static_cast<std::size_t>(j + 2)];
+    const std::int32_t b2 = byteValues[static_cast<std::size_t>(j) + 1];
+    const std::int32_t b3 = byteValues[static_cast<std::size_t>(j) + 2];
     // Shifts of 2, 4 and 6 bits are always in range.
     const std::array<std::int32_t, 4> sixBits{
         *ShiftRight(b1, 2) & 63,

@@ -17,7 +17,7 @@ struct Decoded {
 Decoded DecodeOne(std::string_view text) {
   const auto lead = static_cast<unsigned char>(text[0]);
   std::size_t length = 1;
-  char32_t codePoint = lead;
+  char32_t codePoint = 0;
   if (lead >= 0xC2 && lead <= 0xDF) {
     length = 2;
     codePoint = lead & 0x1Fu;

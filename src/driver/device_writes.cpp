@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <ranges>
 #include <set>
 
 #include "codecs/functions_hart.h"
@@ -483,11 +482,9 @@ void CountChanges(const DeviceState& before, DeviceState& after) {
       any([](const SensorChannel& x, const SensorChannel& y) { return x.unit != y.unit; }),
       p.damping != q.damping,
       any([](const SensorChannel& x, const SensorChannel& y) { return x.coldJunction != y.coldJunction; }),
-      std::ranges::any_of(std::views::iota(0, kChannels),
-                          [&](int i) {
-                            return before.outputs[i].trimGain != after.outputs[i].trimGain ||
-                                   before.outputs[i].trimOffset != after.outputs[i].trimOffset;
-                          }),
+      !std::ranges::equal(
+          before.outputs, after.outputs,
+          [](const auto& x, const auto& y) { return x.trimGain == y.trimGain && x.trimOffset == y.trimOffset; }),
       before.localTempOffset != after.localTempOffset,
       before.localTempUnit != after.localTempUnit,
       before.writeProtect != after.writeProtect,

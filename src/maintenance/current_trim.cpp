@@ -16,10 +16,10 @@ namespace {
 // operation codes of its own; its hold request names the point by a mode.
 struct TrimPointCodes {
   int milliamps;
-  std::string_view current;     // the held current as IEEE hex
-  std::string_view mode;        // channel-1 hold mode
-  std::string_view trimCode1;   // trim write, channel 1
-  std::string_view trimCodeN;   // trim write, channels 2..6
+  std::string_view current;    // the held current as IEEE hex
+  std::string_view mode;       // channel-1 hold mode
+  std::string_view trimCode1;  // trim write, channel 1
+  std::string_view trimCodeN;  // trim write, channels 2..6
 };
 constexpr TrimPointCodes kTrimPoints[] = {
     {4, "40800000", "01", "13", "23"},
@@ -28,8 +28,8 @@ constexpr TrimPointCodes kTrimPoints[] = {
 
 const TrimPointCodes& PointCodes(int milliamps) { return milliamps == 20 ? kTrimPoints[1] : kTrimPoints[0]; }
 
-constexpr std::string_view kHoldCode1 = "12";   // fixed loop current, channel 1
-constexpr std::string_view kHoldCodeN = "22";   // fixed loop current, channels 2..6
+constexpr std::string_view kHoldCode1 = "12";          // fixed loop current, channel 1
+constexpr std::string_view kHoldCodeN = "22";          // fixed loop current, channels 2..6
 constexpr std::string_view kZeroCurrent = "00000000";  // 0.0: leave fixed-current mode
 constexpr std::string_view kLeaveMode1 = "00";
 
@@ -100,12 +100,13 @@ void UserCntrl::cmdTrimPoint_Click(int milliamps) {
 bool UserCntrl::WriteCurrentTrimStep(int channel, int milliamps) {
   const TrimPointCodes& point = PointCodes(milliamps);
   const bool channel1 = channel == 1;
-  s_.sWriteCode = channel1 ? point.trimCode1 : point.trimCodeN;
   const std::string channelCode = GetChannelCode(s_.sPage);
 
-  std::string reading = txtParameter(59).text();  // the encoder rewrites its argument
-  Result<std::string> hex = codecs::ConvertFloatToHex(reading);
+  // A reading that is no number ends the step before it names a write, so
+  // the Write button leaves its "0" and the all-"None" document behind.
+  Result<std::string> hex = codecs::ConvertTypedNumberToHex(txtParameter(59).text());
   if (!hex) return false;
+  s_.sWriteCode = channel1 ? point.trimCode1 : point.trimCodeN;
   Attributes attributes = NoneAttributes();
   if (channel1) {
     attributes[0] = *hex;

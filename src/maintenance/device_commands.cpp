@@ -63,15 +63,16 @@ void UserCntrl::DeviceCommand_Click(std::size_t row) {
   if (MsgBox(command.question, command.title, toolkit::Buttons::YesNo, toolkit::Icon::None) != toolkit::Answer::Yes) {
     return;
   }
-  s_.sWriteCode = command.writeCode;
   Attributes attributes = NoneAttributes();
   if (command.sendsChangeCounter) {
     // A counter that is no number cannot be sent back; the command is then
-    // dropped without a word, as every failing handler stops.
+    // dropped without a word, as every failing handler stops, and before
+    // it names a write.
     Result<std::string> counter = ChangeCounterHex(txtParameter(106).text());
     if (!counter) return;
     attributes[0] = *counter;
   }
+  s_.sWriteCode = command.writeCode;
   if (!SendStepWrite(attributes)) return;
   SetActivity(maintenance::kWrittingActivity);
   // The polling timers and the page stay as they are; the resets of

@@ -16,11 +16,15 @@ namespace {
 // The fixed choices of each tab, examined in this order; the first one
 // selected wins.
 struct FixedChoice {
-  const char* option;  // option button array, indexed by tab
-  const char* current; // mA as a decimal text
+  const char* option;   // option button array, indexed by tab
+  const char* current;  // mA as a decimal text
 };
 constexpr std::array<FixedChoice, 5> kFixedChoices{{
-    {"Op4mA", "4"}, {"Op8mA", "8"}, {"Op12mA", "12"}, {"Op16mA", "16"}, {"Op20mA", "20"},
+    {"Op4mA", "4"},
+    {"Op8mA", "8"},
+    {"Op12mA", "12"},
+    {"Op16mA", "16"},
+    {"Op20mA", "20"},
 }};
 
 // The "Other" text box of each tab; 152 is the factory trim's value.
@@ -43,7 +47,6 @@ void UserCntrl::cmdLoopTest_Click() {
 
 bool UserCntrl::WriteLoopTestStep(int channel) {
   const int tab = channel - 1;
-  s_.sWriteCode = channel == 1 ? kLoopTestCode1 : kLoopTestCodeN;
 
   // With no option of the tab selected the request carries an empty current.
   std::string current;
@@ -61,10 +64,12 @@ bool UserCntrl::WriteLoopTestStep(int channel) {
     chosen = true;
   }
   if (chosen) {
-    Result<std::string> hex = codecs::ConvertFloatToHex(typed);
+    // A current that is no number ends the step before it names a write.
+    Result<std::string> hex = codecs::ConvertTypedNumberToHex(typed);
     if (!hex) return false;
     current = *hex;
   }
+  s_.sWriteCode = channel == 1 ? kLoopTestCode1 : kLoopTestCodeN;
 
   Attributes attributes = NoneAttributes();
   if (channel == 1) {
@@ -76,7 +81,8 @@ bool UserCntrl::WriteLoopTestStep(int channel) {
   s_.sRequestDoc = DocXML(attributes);
   s_.bFixedCurrent = true;
   // Nothing is sent here: the Write button's common ending sends the
-  // request with its status text and re-read.
+  // request with its status text and re-read (and takes the flag back when
+  // the request does not go out).
   return true;
 }
 

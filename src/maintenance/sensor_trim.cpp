@@ -99,15 +99,15 @@ bool UserCntrl::WriteSensorTrimStep(SensorTrimPoint point) {
   const SensorTrimTexts texts = TextsOf(point == SensorTrimPoint::Upper);
   MsgBox(texts.warning, texts.title, toolkit::Buttons::Ok, toolkit::Icon::Information);
 
+  // A value that is no number ends the step before it names a write.
+  Result<std::string> hex = codecs::ConvertTypedNumberToHex(txtParameter(59).text());
+  if (!hex) return false;
   s_.sWriteCode = texts.writeCode;
   // The unit is the one the last reading came with; lbArray(49) is not
   // cleared when the page opens, so after a current trim it may still say
   // "mA" until the first sensor reading arrives.
   Attributes attributes = NoneAttributes();
   attributes[0] = codecs::GetUnitCode(lbArray(49).caption());
-  std::string value = txtParameter(59).text();  // the encoder rewrites its argument
-  Result<std::string> hex = codecs::ConvertFloatToHex(value);
-  if (!hex) return false;
   attributes[1] = *hex;
   if (!SendStepWrite(attributes)) return false;
   SetActivity(maintenance::kWrittingActivity);
@@ -130,12 +130,11 @@ bool UserCntrl::WriteSensorTrimStep(SensorTrimPoint point) {
 }
 
 bool UserCntrl::WriteTempTrimStep() {
+  Result<std::string> hex = codecs::ConvertTypedNumberToHex(txtParameter(59).text());
+  if (!hex) return false;
   s_.sWriteCode = kTempTrimCode;
   Attributes attributes = NoneAttributes();
   attributes[0] = codecs::GetUnitCode(lbArray(49).caption());
-  std::string value = txtParameter(59).text();
-  Result<std::string> hex = codecs::ConvertFloatToHex(value);
-  if (!hex) return false;
   attributes[1] = *hex;
   if (!SendStepWrite(attributes)) return false;
   SetActivity(maintenance::kWrittingActivity);
@@ -159,12 +158,11 @@ bool UserCntrl::WriteTempTrimStep() {
 }
 
 bool UserCntrl::WriteFactoryTrimStep() {
+  Result<std::string> hex = codecs::ConvertTypedNumberToHex(txtParameter(152).text());
+  if (!hex) return false;
   s_.sWriteCode = kFactoryTrimCode;
   Attributes attributes = NoneAttributes();
   attributes[0] = combo("cmbTrimSelection").text() == "OHM" ? "01" : "00";
-  std::string value = txtParameter(152).text();
-  Result<std::string> hex = codecs::ConvertFloatToHex(value);
-  if (!hex) return false;
   attributes[1] = *hex;
   // Write code 29 is not one the Write button's common ending leaves to the
   // steps, so the ending sends this same request once more, with "Writing

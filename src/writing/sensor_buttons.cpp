@@ -21,12 +21,14 @@ void UserCntrl::cmdConfSRangeCopyAll_Click() { CopyToAll("28", writing::RangeCop
 // alone and schedule no re-read: the device copies inside itself.
 void UserCntrl::CopyToAll(const std::string& writeCode, Result<Attributes> (*gather)(const toolkit::Form&)) {
   const toolkit::Answer answer =
-      MsgBox("The parameter values of sensor 1 will be copied to all sensors. Do you wish to continue?",
-             "Copy To All", toolkit::Buttons::YesNo, toolkit::Icon::None);
+      MsgBox("The parameter values of sensor 1 will be copied to all sensors. Do you wish to continue?", "Copy To All",
+             toolkit::Buttons::YesNo, toolkit::Icon::None);
   if (answer != toolkit::Answer::Yes) return;
-  s_.sWriteCode = writeCode;
+  // A value that is no number ends the copy before it names a write, so
+  // sWriteCode and sRequestDoc still describe the request before.
   Result<Attributes> attributes = gather(form_);
   if (!attributes) return;
+  s_.sWriteCode = writeCode;
   s_.sRequestDoc = DocXML(*attributes);
   if (!SendWrite(s_.sWriteCode)) return;
   SetActivity(kWritting);
@@ -39,12 +41,18 @@ void UserCntrl::cmdChangeSensorUnit_Click(int index) {
   StopPolling();
   s_.sWriteCode = "4";
   // Response code 11 to a unit change means that the backup mode keeps the
-  // unit; the response-code messages look at this flag to say so.
+  // unit; the response-code messages look at this flag to say so. It is set
+  // before the send, which a driver may answer at once, and taken back when
+  // the request did not go out: nothing can answer it then.
+  const bool changedBefore = s_.bUnitChanged;
   s_.bUnitChanged = true;
   Result<Attributes> attributes = writing::UnitChangeAttributes(form_, index);
   if (!attributes) return;
   s_.sRequestDoc = DocXML(*attributes);
-  if (!SendWrite(s_.sWriteCode)) return;
+  if (!SendWrite(s_.sWriteCode)) {
+    s_.bUnitChanged = changedBefore;
+    return;
+  }
   SetActivity(kWritting);
   toolkit::Timer& reRead = timer("TimerReadAfterWrite");
   reRead.setEnabled(true);

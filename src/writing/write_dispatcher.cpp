@@ -6,6 +6,7 @@
 
 #include "codecs/latin1.h"
 #include "host/user_cntrl.h"
+#include "maintenance/procedure_pages.h"
 #include "writing/write_fields.h"
 
 namespace zolin6 {
@@ -40,6 +41,7 @@ void UserCntrl::WireWriting() {
 
 void UserCntrl::cmdWriteParameter_Click() {
   if (s_.sConnState != "Connected") return;
+  const bool heldBefore = s_.bFixedCurrent;
   // Every press of Write returns this box to the plain window colour.
   txtParameter(67).setBackColor(toolkit::kSystemWindowBackground);
   s_.sRequestDoc = DocXML(NoneAttributes());
@@ -55,7 +57,10 @@ void UserCntrl::cmdWriteParameter_Click() {
   toolkit::Timer& reRead = timer("TimerReadAfterWrite");
   reRead.setInterval(kReReadDelayMs);
   reRead.setEnabled(true);
-  (void)SendWrite(s_.sWriteCode);
+  // The loop test's request itself forces the current, and its step marks
+  // the current held beforehand; a request that did not go out holds
+  // nothing, so the mark goes back to what it was.
+  if (!SendWrite(s_.sWriteCode) && maintenance::LoopTestChannel(s_.sPage)) s_.bFixedCurrent = heldBefore;
 }
 
 bool UserCntrl::WriteConfigurationPage() {

@@ -30,7 +30,12 @@ struct RangeValueBoxes {
   int lower;  // txtParameter index of the lower range value
 };
 constexpr std::array<RangeValueBoxes, kChannels> kRangeValueBoxes{{
-    {40, 39}, {87, 82}, {92, 91}, {97, 96}, {130, 129}, {160, 159},
+    {40, 39},
+    {87, 82},
+    {92, 91},
+    {97, 96},
+    {130, 129},
+    {160, 159},
 }};
 
 // The sensor parameter tab's fields.
@@ -106,9 +111,7 @@ std::vector<PageWrite> BuildConfigurationWrites() {
     if (k == 0) fields = Join(std::move(fields), SensorLimits());
     writes.push_back({"Channel Sensor", kChannelTabs[static_cast<std::size_t>(k)], "3", std::move(fields)});
   }
-  writes.push_back({"Channel Sensor",
-                    "Sensor Others",
-                    "26",
+  writes.push_back({"Channel Sensor", "Sensor Others", "26",
                     Join(SensorLimits(), {Number(kCoefficientA), Number(kCoefficientB), Number(kCoefficientC),
                                           Number(kR0), Number(kDamping)})});
   // Any other tab of the page still sends its code, with nothing in it.
@@ -116,15 +119,13 @@ std::vector<PageWrite> BuildConfigurationWrites() {
 
   writes.push_back({"Local Temp", "", "4", {Fixed("0C"), Combo("cmbUnitLocalTemp", codecs::GetUnitCode)}});
 
-  writes.push_back({"Conf LCD",
-                    "",
-                    "5",
-                    {Combo("cmbDisplay1", codecs::GetDisplayVariableCode),
-                     Combo("cmbDisplay2", codecs::GetDisplayVariableCode),
-                     Combo("cmbDisplay3", codecs::GetDisplayVariableCode),
-                     Combo("cmbDisplay4", codecs::GetDisplayVariableCode),
-                     Combo("cmbDisplay5", codecs::GetDisplayVariableCode),
-                     Combo("cmbDisplay6", codecs::GetDisplayVariableCode)}});
+  writes.push_back(
+      {"Conf LCD",
+       "",
+       "5",
+       {Combo("cmbDisplay1", codecs::GetDisplayVariableCode), Combo("cmbDisplay2", codecs::GetDisplayVariableCode),
+        Combo("cmbDisplay3", codecs::GetDisplayVariableCode), Combo("cmbDisplay4", codecs::GetDisplayVariableCode),
+        Combo("cmbDisplay5", codecs::GetDisplayVariableCode), Combo("cmbDisplay6", codecs::GetDisplayVariableCode)}});
 
   for (int k = 0; k < kChannels; ++k) {
     writes.push_back({"Range Sensor", kChannelTabs[static_cast<std::size_t>(k)], "6",
@@ -132,34 +133,36 @@ std::vector<PageWrite> BuildConfigurationWrites() {
   }
   writes.push_back({"Range Sensor", "", "6", {}});
 
-  writes.push_back({"Special Function",
-                    "",
-                    "16",
-                    {Combo("cmbBackupMode", codecs::GetBackupModeCode),
-                     Combo("cmbBackupSensor", codecs::GetBackupSensorCode),
-                     Combo("cmbAverageMode", codecs::GetAverageModeCode)}});
+  writes.push_back(
+      {"Special Function",
+       "",
+       "16",
+       {Combo("cmbBackupMode", codecs::GetBackupModeCode), Combo("cmbBackupSensor", codecs::GetBackupSensorCode),
+        Combo("cmbAverageMode", codecs::GetAverageModeCode)}});
 
   // Only the temperature tab of the diagnosis page has something to write.
-  writes.push_back({"Diagnosis",
-                    "Diag Temperature",
-                    "17",
-                    {Combo("cmbSensorMaxMin", codecs::GetSensorMaxMinCode),
-                     Combo("cmbTempMaxMin", codecs::GetTempMaxMinCode)}});
+  writes.push_back(
+      {"Diagnosis",
+       "Diag Temperature",
+       "17",
+       {Combo("cmbSensorMaxMin", codecs::GetSensorMaxMinCode), Combo("cmbTempMaxMin", codecs::GetTempMaxMinCode)}});
   return writes;
 }
 
 Result<std::string> Encode(const toolkit::Form& form, const Field& field) {
   switch (field.encoding) {
-    case Encoding::Fixed:
-      return std::string(field.name);
-    case Encoding::Enumeration:
-      return field.encoder(form.get<toolkit::ComboBox>(field.name, field.index).text());
-    case Encoding::Caption:
-      return field.encoder(form.get<toolkit::Label>(field.name, field.index).caption());
+    case Encoding::Fixed: return std::string(field.name);
+    case Encoding::Enumeration: return field.encoder(form.get<toolkit::ComboBox>(field.name, field.index).text());
+    case Encoding::Caption: return field.encoder(form.get<toolkit::Label>(field.name, field.index).caption());
     case Encoding::Float: {
-      // The conversion rewrites its argument; the box keeps what was typed.
-      std::string text = form.get<toolkit::TextBox>(field.name, field.index).text();
-      return codecs::ConvertFloatToHex(text);
+      const std::string& text = form.get<toolkit::TextBox>(field.name, field.index).text();
+      // A box left empty (on a tab not read yet, such as the limits that
+      // channel 1's sensor write carries from the "Sensor Others" tab) has
+      // no value to send: its attribute says "None", as an unused one does,
+      // and the device takes or refuses the request without it. Any other
+      // text that is no plain number fails here and ends the write.
+      if (text.find_first_not_of(' ') == std::string::npos) return std::string("None");
+      return codecs::ConvertTypedNumberToHex(text);
     }
     case Encoding::PollingAddress:
       return codecs::GetPollingAddressCode(form.get<toolkit::TextBox>(field.name, field.index).text());

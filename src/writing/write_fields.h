@@ -19,15 +19,15 @@ enum class Encoding {
   Fixed,           // the text `name` itself (a channel code, the display code "0C")
   Enumeration,     // `encoder` applied to the text of combo box name(index)
   Caption,         // `encoder` applied to the caption of label name(index)
-  Float,           // IEEE single hex of a copy of the text of text box name(index)
+  Float,           // IEEE single hex of the plain number in text box name(index); "None" when empty
   PollingAddress,  // the polling address code of the text of text box name(index)
 };
 
 // One attribute of a write request.
 struct Field {
   Encoding encoding;
-  std::string_view name;                                // control name, or the fixed text
-  int index = -1;                                       // control-array index; -1 for a single control
+  std::string_view name;                               // control name, or the fixed text
+  int index = -1;                                      // control-array index; -1 for a single control
   std::string (*encoder)(std::string_view) = nullptr;  // Enumeration and Caption only
 };
 

@@ -181,8 +181,8 @@ constexpr std::array kFunctions = std::to_array<CodecFunction>({
 }  // namespace
 
 std::optional<Result<std::string>> CallCodec(std::string_view name, const std::vector<std::string>& args) {
-  const auto* it = std::find_if(kFunctions.begin(), kFunctions.end(),
-                                [name](const CodecFunction& f) { return f.name == name; });
+  const auto* it =
+      std::find_if(kFunctions.begin(), kFunctions.end(), [name](const CodecFunction& f) { return f.name == name; });
   if (it == kFunctions.end()) return std::nullopt;
   if (args.size() != it->arity) {
     return Result<std::string>(Error{"bad argument count: " + std::string(name) + " takes " +

@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of every fuzz target into fuzz/corpus/<target>/.
+
+The seeds come from the example scenarios (their notifications, typed values
+and lines) and from a few hand-made inputs for what the examples never show:
+malformed documents, state elements, response codes, odd typed numbers.
+Run it again after the examples change; the files are small and checked in.
+"""
+import hashlib
+import pathlib
+import re
+
+ROOT = pathlib.Path(__file__).resolve().parent
+EXAMPLES = ROOT.parent / "examples"
+CORPUS = ROOT / "corpus"
+
+
+def write(target, data):
+    if isinstance(data, str):
+        data = data.encode("utf-8")
+    folder = CORPUS / target
+    folder.mkdir(parents=True, exist_ok=True)
+    (folder / hashlib.sha1(data).hexdigest()[:16]).write_bytes(data)
+
+
+scenario_lines = []
+for scenario in sorted(EXAMPLES.glob("*.scn")):
+    text = scenario.read_text(encoding="utf-8")
+    scenario_lines += [line for line in text.splitlines() if line.strip()]
+    write("scenario", text)
+
+# update_ui: "CODE\nDETAILS".
+for line in scenario_lines:
+    match = re.match(r"notify (-?\d+) (.*)$", line)
+    if match:
+        write("update_ui", match.group(1) + "\n" + match.group(2))
+for extra in [
+    "0\n<DTMInfo state='Offline' />",
+    "0\n<DTMInfo state='Online' /> and more",
+    "4000\n<Parameters><Parameter tag=\"Response Code 1\" value=\"14\"/>"
+    "<Parameter tag=\"Response Code 2\" value=\"11\"/></Parameters>",
+    "100\n<a><b><c><d tag=\"Tag\" value=\"\"/></c></b></a>",
+    "2400\n<Parameters><Parameter tag=\"LoopCurrent\" value=\"1.#QNAN\"/></Parameters>",
+    "100\n<Parameters><Parameter tag=\"Tag\" value=\"ZZ\"/>",
+    "2700\n<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><P><x tag=\"SnsMinTemp\" value=\"-5000\"/></P>",
+    "100\n<P>text<x tag='Date' value='\xff\xfe'/></P>",
+]:
+    write("update_ui", extra)
+
+# float_hex and number_codes: a locale line and a typed text.
+typed = set()
+for line in scenario_lines:
+    match = re.match(r'set txtParameter\(\d+\) "?([^"]*)"?$', line)
+    if match:
+        typed.add(match.group(1))
+typed |= {"20", "-1.5", "0,5", "1000.75", "12.3456", "0.1", "1.00001", "-0", "0000000001.5", "1e3",
+          "1,000.5", " 7 ", "", "abc", "99999999999", "0.9999999999999999", "1.5E-7"}
+for text in sorted(typed):
+    for locale in ".,":
+        write("float_hex", locale + "\n" + text)
+        write("number_codes", locale + "\n" + text)
+
+# hart_text: two count bytes and the byte text of the identification values.
+for line in scenario_lines:
+    for value in re.findall(r'value="([0-9A-F]{12,})"', line):
+        write("hart_text", bytes([24 + 8, 32 + 8]) + value.encode())
+        write("hart_text", bytes([6 + 8, 8 + 8]) + value.encode())
+
+# date: typed dates.
+for text in ["15/3/2006", "1/1/2024", "31/12/1899", "0/0/0", "1/1/24", "15/3/2006/7", "a/b/c", "-1/-1/-1",
+             "1e2/1/2000", "32767/32767/32767"]:
+    write("date", text)
+
+# line_parser: every example line and a few quoting cases.
+for line in scenario_lines + ['set txtParameter(3) "a \\"quoted\\" \\\\ text"', 'click "unterminated',
+                              "notify 100 \\n\\t\\\\ raw", "   # comment", "tab SSTabObserve 1\r"]:
+    write("line_parser", line)
