@@ -17,8 +17,8 @@ namespace {
 using namespace zolin6;
 
 // Range values, limits, damping times and trim points as users type them.
-constexpr std::array<std::string_view, 10> kTypedNumbers{
-    "20", "4", "-40", "0.5", "1000.75", "12.3456", "0.1", "850", "-200.125", "0,001"};
+constexpr std::array<std::string_view, 10> kTypedNumbers{"20",      "4",   "-40", "0.5",      "1000.75",
+                                                         "12.3456", "0.1", "850", "-200.125", "0,001"};
 
 void BM_ConvertFloatToHex(benchmark::State& state) {
   platform::SetUserLocale({'.'});

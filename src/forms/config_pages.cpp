@@ -11,12 +11,9 @@ namespace {
 using layout::FieldRow;
 
 constexpr FieldRow kHartConfig[] = {
-    {"Loop Current Mode", "cmbLoopCurrentMode"},
-    {"Request Preambles", "cmbRequestPreambles"},
-    {"Response Preambles", "cmbResponsePreambles"},
-    {"Write Protection", "cmbWriteProtection"},
-    {"Device Address", "txtParameter", 36},
-    {"Safe Position", "cmbLoopAlarm"},
+    {"Loop Current Mode", "cmbLoopCurrentMode"},    {"Request Preambles", "cmbRequestPreambles"},
+    {"Response Preambles", "cmbResponsePreambles"}, {"Write Protection", "cmbWriteProtection"},
+    {"Device Address", "txtParameter", 36},         {"Safe Position", "cmbLoopAlarm"},
 };
 
 constexpr FieldRow kDisplay[] = {

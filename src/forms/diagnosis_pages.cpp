@@ -22,31 +22,18 @@ struct Lamp {
 
 // Bits 0 to 7 of the device status byte, top to bottom.
 constexpr Lamp kDeviceStatusLamps[] = {
-    {0, "PV Out Of Limits"},
-    {1, "Non PV Out Of Limits"},
-    {2, "PV Analog Channel Saturated"},
-    {3, "PV Analog Channel Fixed"},
-    {4, "More Status Available"},
-    {5, "Cold Start"},
-    {6, "Configuration Changed"},
-    {7, "Device Malfunction"},
+    {0, "PV Out Of Limits"},        {1, "Non PV Out Of Limits"},  {2, "PV Analog Channel Saturated"},
+    {3, "PV Analog Channel Fixed"}, {4, "More Status Available"}, {5, "Cold Start"},
+    {6, "Configuration Changed"},   {7, "Device Malfunction"},
 };
 
 // The transmitter's diagnostic bits, top to bottom. "ADC Conversion Error"
 // is one lamp for two bits (bit 7 of the first byte, bit 0 of the second).
 constexpr Lamp kSpecificStatusLamps[] = {
-    {19, "Sensor 1 Alert"},
-    {18, "Sensor 2 Alert"},
-    {17, "Sensor 3 Alert"},
-    {16, "Sensor 4 Alert"},
-    {15, "Sensor 5 Alert"},
-    {12, "Sensor 6 Alert"},
-    {13, "Temp.Sensor Alert"},
-    {14, "ADC Conversion Error"},
-    {20, "Analog Board Not Connected"},
-    {21, "Temp. High Limit Alarm"},
-    {22, "Temp. Low Limit Alarm"},
-    {23, "Sensor Backup Active"},
+    {19, "Sensor 1 Alert"},         {18, "Sensor 2 Alert"},        {17, "Sensor 3 Alert"},
+    {16, "Sensor 4 Alert"},         {15, "Sensor 5 Alert"},        {12, "Sensor 6 Alert"},
+    {13, "Temp.Sensor Alert"},      {14, "ADC Conversion Error"},  {20, "Analog Board Not Connected"},
+    {21, "Temp. High Limit Alarm"}, {22, "Temp. Low Limit Alarm"}, {23, "Sensor Backup Active"},
 };
 
 // The legend lamps take the array's free indices 8 to 11; no status bit
@@ -63,20 +50,13 @@ constexpr Legend kSpecificStatusLegend = {1, 10, 11};
 // pair of columns (caption 0, field 1), the rest down the right pair
 // (caption 2, field 3).
 constexpr FieldRow kChangeCounters[] = {
-    {"Sensor Range", "txtParameter", 120},
-    {"Sensor Trim", "txtParameter", 119},
-    {"Sensor Config", "txtParameter", 118},
-    {"Sensor Unit", "txtParameter", 117},
-    {"Sensor Damping", "txtParameter", 116},
-    {"Cold Junction", "txtParameter", 115},
-    {"Current Trim", "txtParameter", 114},
-    {"Temp Trim", "txtParameter", 112},
-    {"Temp Unit", "txtParameter", 111},
-    {"Write Protection", "txtParameter", 110},
-    {"Display Variables", "txtParameter", 109},
-    {"PV Fail Safe", "txtParameter", 108},
-    {"Polling Address", "txtParameter", 107},
-    {"Van Dusen Coeff", "txtParameter", 125},
+    {"Sensor Range", "txtParameter", 120},      {"Sensor Trim", "txtParameter", 119},
+    {"Sensor Config", "txtParameter", 118},     {"Sensor Unit", "txtParameter", 117},
+    {"Sensor Damping", "txtParameter", 116},    {"Cold Junction", "txtParameter", 115},
+    {"Current Trim", "txtParameter", 114},      {"Temp Trim", "txtParameter", 112},
+    {"Temp Unit", "txtParameter", 111},         {"Write Protection", "txtParameter", 110},
+    {"Display Variables", "txtParameter", 109}, {"PV Fail Safe", "txtParameter", 108},
+    {"Polling Address", "txtParameter", 107},   {"Van Dusen Coeff", "txtParameter", 125},
 };
 constexpr int kCountersPerColumn = 7;
 
@@ -114,7 +94,11 @@ std::vector<ControlSpec> DiagnosisPages() {
   const Place status = page.picture(OnTab(tabs, 0), 15);
   AddLamps(page, status, kDeviceStatusLamps, kDeviceStatusLegend);
   page.label(status, 9, kCaptionColumn, "Label1", -1, "Configuration Changed");
-  page.add(status, {.kind = Kind::TextBox, .name = "txtParameter", .index = 106, .row = 9, .column = kFieldColumn,
+  page.add(status, {.kind = Kind::TextBox,
+                    .name = "txtParameter",
+                    .index = 106,
+                    .row = 9,
+                    .column = kFieldColumn,
                     .readOnly = true});
   page.button(status, 10, kFieldColumn, "cmdResetChangeStatus", -1, "Reset Config. Changed Status");
 
@@ -126,8 +110,12 @@ std::vector<ControlSpec> DiagnosisPages() {
     const int row = n % kCountersPerColumn;
     const int column = n / kCountersPerColumn * 2;
     page.label(counters, row, column, layout::CaptionLabelName(counter.field), counter.index, counter.caption);
-    page.add(counters, {.kind = Kind::TextBox, .name = counter.field, .index = counter.index, .row = row,
-                        .column = column + 1, .readOnly = true});
+    page.add(counters, {.kind = Kind::TextBox,
+                        .name = counter.field,
+                        .index = counter.index,
+                        .row = row,
+                        .column = column + 1,
+                        .readOnly = true});
     ++n;
   }
   page.button(counters, kCountersPerColumn + 1, kExtraColumn, "CmdResetChangeCounters", -1, "Reset");

@@ -33,18 +33,18 @@ inline constexpr int kExtraColumn = 3;    // a further control on the row (a but
 
 struct ControlSpec {
   Kind kind;
-  std::string_view name;     // control or control-array name: "txtParameter", "cmdBack"
-  int index = -1;            // control-array index; -1 for a control that is not an array member
+  std::string_view name;       // control or control-array name: "txtParameter", "cmdBack"
+  int index = -1;              // control-array index; -1 for a control that is not an array member
   std::string_view caption{};  // caption (labels, buttons, frames, options); initial text (text boxes);
                                // tab captions joined by '|' (tab controls)
   std::string_view parent{};   // id of the container ("frmInfo", "PictArray(0)", "SSTabObserve"); empty at top level
-  int tab = -1;              // the tab a control sits on when its parent is a tab control
-  int row = 0;               // row within the container, top to bottom (also its design-time top / 375 twips)
+  int tab = -1;                // the tab a control sits on when its parent is a tab control
+  int row = 0;                 // row within the container, top to bottom (also its design-time top / 375 twips)
   int column = kCaptionColumn;
-  bool visible = true;       // design-time visibility; among the page frames only frmInfo is visible
-  bool enabled = true;       // design-time enabled state (buttons, text boxes, timers)
-  bool readOnly = false;     // a display field the user does not type into
-  bool lit = false;          // lamps: on (red) at design time, as the "Alarm" lamp of a legend; off is dark blue
+  bool visible = true;    // design-time visibility; among the page frames only frmInfo is visible
+  bool enabled = true;    // design-time enabled state (buttons, text boxes, timers)
+  bool readOnly = false;  // a display field the user does not type into
+  bool lit = false;       // lamps: on (red) at design time, as the "Alarm" lamp of a legend; off is dark blue
 };
 
 // Every control, containers before the controls they hold. The order of the

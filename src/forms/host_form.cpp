@@ -14,19 +14,42 @@ namespace {
 // is created, so the information page is what the user sees first; the four
 // off-line frames are never shown.
 constexpr std::string_view kPageFrames[] = {
-    "frmConf_Range",          "frmConfHART",         "frmConfLCD",           "frmDiagnosis",
-    "frmInfo",                "frmInfoHart",         "frmInfoSensor",        "frmLoopTest",
-    "frmMaintenance",         "frmObserve",          "frmConfLocalTemp",     "frmChannelSensor",
-    "frmTrimCurrent",         "frmTrim",             "frmSensorTrim",        "frmSpecialFunction",
-    "frmSensorTrimMenu",      "frmOffLineChannelSensor", "frmOffLineConfRange", "frmOffLineConfLocalTemp",
-    "frmOffLineConfLCD",      "frmTrimCurrentChannel", "frmFactoryTrim",
+    "frmConf_Range",
+    "frmConfHART",
+    "frmConfLCD",
+    "frmDiagnosis",
+    "frmInfo",
+    "frmInfoHart",
+    "frmInfoSensor",
+    "frmLoopTest",
+    "frmMaintenance",
+    "frmObserve",
+    "frmConfLocalTemp",
+    "frmChannelSensor",
+    "frmTrimCurrent",
+    "frmTrim",
+    "frmSensorTrim",
+    "frmSpecialFunction",
+    "frmSensorTrimMenu",
+    "frmOffLineChannelSensor",
+    "frmOffLineConfRange",
+    "frmOffLineConfLocalTemp",
+    "frmOffLineConfLCD",
+    "frmTrimCurrentChannel",
+    "frmFactoryTrim",
 };
 
 // Timers in the order in which ties are fired when two fall due together.
 constexpr std::string_view kTimers[] = {
-    "TimerInit",          "TimerReadAfterWrite",   "TimerObserve",
-    "TimerReadStatus",    "TimerDiagTemperature",  "TimerReadCurrent",
-    "TimerReadCalTemperature", "TimerReadCalTempSensor", "TimerMonitSpecificVar",
+    "TimerInit",
+    "TimerReadAfterWrite",
+    "TimerObserve",
+    "TimerReadStatus",
+    "TimerDiagTemperature",
+    "TimerReadCurrent",
+    "TimerReadCalTemperature",
+    "TimerReadCalTempSensor",
+    "TimerMonitSpecificVar",
 };
 
 }  // namespace
@@ -44,12 +67,15 @@ std::vector<ControlSpec> HostControls() {
     controls.push_back({.kind = Kind::Frame, .name = frame, .visible = frame == "frmInfo"});
   }
   // The Write button is enabled by the first read and by the pages that write.
-  controls.push_back({.kind = Kind::CommandButton, .name = "cmdWriteParameter", .caption = "Write",
-                      .row = 0, .column = 0, .enabled = false});
-  controls.push_back({.kind = Kind::CommandButton, .name = "cmdSave", .caption = "Save",
-                      .row = 0, .column = 1});
-  controls.push_back({.kind = Kind::CommandButton, .name = "cmdBack", .caption = "Back",
-                      .row = 0, .column = 2, .enabled = false});
+  controls.push_back({.kind = Kind::CommandButton,
+                      .name = "cmdWriteParameter",
+                      .caption = "Write",
+                      .row = 0,
+                      .column = 0,
+                      .enabled = false});
+  controls.push_back({.kind = Kind::CommandButton, .name = "cmdSave", .caption = "Save", .row = 0, .column = 1});
+  controls.push_back(
+      {.kind = Kind::CommandButton, .name = "cmdBack", .caption = "Back", .row = 0, .column = 2, .enabled = false});
   controls.push_back({.kind = Kind::StatusBar, .name = "StatusBar", .caption = "Disconnected"});
   // TimerInit is enabled at design time but inert until its interval is set;
   // every other timer starts disabled. All intervals start at 0.

@@ -28,14 +28,10 @@ constexpr FieldRow kHartInfo[] = {
 
 // Device identification page, top to bottom; nothing on it is written.
 constexpr FieldRow kDeviceInfo[] = {
-    {"Manufacturer", "txtParameter", 11, 21, true},
-    {"Device Type", "txtParameter", 12, 22, true},
-    {"Private Label", "txtParameter", 14, 24, true},
-    {"Device Profile", "txtParameter", 13, 23, true},
-    {"Physical Signal", "txtParameter", 15, 25, true},
-    {"Hart Univ Rev", "txtParameter", 16, 26, true},
-    {"XMTR Rev", "txtParameter", 17, 27, true},
-    {"Hardware Rev", "txtParameter", 19, 30, true},
+    {"Manufacturer", "txtParameter", 11, 21, true},     {"Device Type", "txtParameter", 12, 22, true},
+    {"Private Label", "txtParameter", 14, 24, true},    {"Device Profile", "txtParameter", 13, 23, true},
+    {"Physical Signal", "txtParameter", 15, 25, true},  {"Hart Univ Rev", "txtParameter", 16, 26, true},
+    {"XMTR Rev", "txtParameter", 17, 27, true},         {"Hardware Rev", "txtParameter", 19, 30, true},
     {"Software Version", "txtParameter", 21, 32, true},
 };
 
@@ -45,9 +41,8 @@ struct SensorInfoChannel {
   int type, connection, coldJunction, unit, upperLimit, lowerLimit, upperValue, lowerValue;
 };
 constexpr SensorInfoChannel kSensorInfoChannels[] = {
-    {2, 24, 8, 25, 22, 26, 7, 23, 34},      {3, 28, 18, 29, 20, 30, 4, 27, 31},
-    {4, 42, 33, 43, 35, 44, 32, 41, 45},    {11, 50, 47, 52, 48, 53, 46, 49, 56},
-    {12, 63, 60, 64, 61, 65, 58, 62, 66},   {28, 72, 68, 73, 69, 74, 67, 71, 78},
+    {2, 24, 8, 25, 22, 26, 7, 23, 34},    {3, 28, 18, 29, 20, 30, 4, 27, 31},   {4, 42, 33, 43, 35, 44, 32, 41, 45},
+    {11, 50, 47, 52, 48, 53, 46, 49, 56}, {12, 63, 60, 64, 61, 65, 58, 62, 66}, {28, 72, 68, 73, 69, 74, 67, 71, 78},
 };
 
 }  // namespace

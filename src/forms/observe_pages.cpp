@@ -15,10 +15,8 @@ using layout::Place;
 
 // caption, field, index, caption label, read only, unit label, unit
 constexpr FieldRow kProcessValues[] = {
-    {"Current", "txtParameter", 105, -1, true, 116, "mA"},
-    {"PV%", "txtParameter", 104, -1, true, 115, "%"},
-    {"PV", "txtParameter", 86, -1, true, 110, ""},
-    {"SV", "txtParameter", 102, -1, true, 77, ""},
+    {"Current", "txtParameter", 105, -1, true, 116, "mA"}, {"PV%", "txtParameter", 104, -1, true, 115, "%"},
+    {"PV", "txtParameter", 86, -1, true, 110, ""},         {"SV", "txtParameter", 102, -1, true, 77, ""},
     {"TV", "txtParameter", 103, -1, true, 114, ""},
 };
 
@@ -40,8 +38,7 @@ constexpr SpecificVariable kSpecificVariables[] = {
 
 std::vector<ControlSpec> ObservePages() {
   layout::PageBuilder page;
-  const Place tabs =
-      page.container({"frmObserve"}, Kind::TabControl, "SSTabObserve", -1, "Monit|Specific Monit");
+  const Place tabs = page.container({"frmObserve"}, Kind::TabControl, "SSTabObserve", -1, "Monit|Specific Monit");
   page.rows(page.picture(OnTab(tabs, 0), 17), kProcessValues);
 
   const Place specific = page.picture(OnTab(tabs, 1), 51);

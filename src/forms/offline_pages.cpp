@@ -17,9 +17,8 @@ using layout::Place;
 constexpr int kChannels = 6;
 
 constexpr FieldRow kOffLineDisplay[] = {
-    {"Display 1", "cmbOffLineDisplay1"}, {"Display 2", "cmbOffLineDisplay2"},
-    {"Display 3", "cmbOffLineDisplay3"}, {"Display 4", "cmbOffLineDisplay4"},
-    {"Display 5", "cmbOffLineDisplay5"}, {"Display 6", "cmbOffLineDisplay6"},
+    {"Display 1", "cmbOffLineDisplay1"}, {"Display 2", "cmbOffLineDisplay2"}, {"Display 3", "cmbOffLineDisplay3"},
+    {"Display 4", "cmbOffLineDisplay4"}, {"Display 5", "cmbOffLineDisplay5"}, {"Display 6", "cmbOffLineDisplay6"},
 };
 
 constexpr FieldRow kOffLineLocalTemp[] = {{"Local Temp. Unit", "cmbOffLineUnitLocalTemp"}};

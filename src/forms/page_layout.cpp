@@ -39,8 +39,8 @@ void PageBuilder::add(Place at, ControlSpec spec) {
   controls_.push_back(spec);
 }
 
-Place PageBuilder::container(Place at, Kind kind, std::string_view name, int index, std::string_view caption,
-                             int row, int column) {
+Place PageBuilder::container(Place at, Kind kind, std::string_view name, int index, std::string_view caption, int row,
+                             int column) {
   add(at, {.kind = kind, .name = name, .index = index, .caption = caption, .row = row, .column = column});
   return {IdOf(name, index)};
 }
@@ -53,7 +53,11 @@ void PageBuilder::rows(Place at, std::span<const FieldRow> rows, int firstRow) {
     } else {
       label(at, row, kCaptionColumn, CaptionLabelName(r.field), r.index, r.caption);
     }
-    add(at, {.kind = FieldKind(r.field), .name = r.field, .index = r.index, .row = row, .column = kFieldColumn,
+    add(at, {.kind = FieldKind(r.field),
+             .name = r.field,
+             .index = r.index,
+             .row = row,
+             .column = kFieldColumn,
              .readOnly = r.readOnly});
     if (r.unitLabel >= 0) label(at, row, kUnitColumn, "lbArray", r.unitLabel, r.unit);
     ++row;
@@ -64,8 +68,7 @@ void PageBuilder::label(Place at, int row, int column, std::string_view name, in
   add(at, {.kind = Kind::Label, .name = name, .index = index, .caption = caption, .row = row, .column = column});
 }
 
-void PageBuilder::button(Place at, int row, int column, std::string_view name, int index,
-                         std::string_view caption) {
+void PageBuilder::button(Place at, int row, int column, std::string_view name, int index, std::string_view caption) {
   add(at,
       {.kind = Kind::CommandButton, .name = name, .index = index, .caption = caption, .row = row, .column = column});
 }

@@ -6,8 +6,7 @@ namespace zolin6::forms {
 
 std::vector<ControlSpec> PageControls() {
   std::vector<ControlSpec> controls;
-  for (auto group : {InfoPages, SensorPages, ConfigPages, ObservePages, DiagnosisPages, ProcedurePages,
-                     OffLinePages}) {
+  for (auto group : {InfoPages, SensorPages, ConfigPages, ObservePages, DiagnosisPages, ProcedurePages, OffLinePages}) {
     std::vector<ControlSpec> part = group();
     controls.insert(controls.end(), part.begin(), part.end());
   }

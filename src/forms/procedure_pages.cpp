@@ -62,9 +62,9 @@ constexpr FieldRow kFactoryTrim[] = {
 // One loop test tab: the six current choices (option buttons of the tab's
 // index), the text box for "Other" with its unit, and the tab's title.
 struct LoopTestChannel {
-  int other;   // txtParameter index of the "Other" current
-  int unit;    // lbArray index of its "mA" label
-  int title;   // lbArray index of the title
+  int other;  // txtParameter index of the "Other" current
+  int unit;   // lbArray index of its "mA" label
+  int title;  // lbArray index of the title
   std::string_view caption;
 };
 constexpr LoopTestChannel kLoopTestChannels[] = {
@@ -95,12 +95,13 @@ void AddLoopTest(layout::PageBuilder& page) {
     page.label(tab, 0, kCaptionColumn, "lbArray", c.title, c.caption);
     int row = 1;
     for (const Captioned& option : kLoopTestOptions) {
-      page.add(tab, {.kind = Kind::OptionButton, .name = option.name, .index = k, .caption = option.caption,
-                     .row = row++});
+      page.add(tab,
+               {.kind = Kind::OptionButton, .name = option.name, .index = k, .caption = option.caption, .row = row++});
     }
     const int otherRow = row - 1;
-    page.add(tab, {.kind = Kind::TextBox, .name = "txtParameter", .index = c.other, .row = otherRow,
-                   .column = kFieldColumn});
+    page.add(
+        tab,
+        {.kind = Kind::TextBox, .name = "txtParameter", .index = c.other, .row = otherRow, .column = kFieldColumn});
     page.label(tab, otherRow, kUnitColumn, "lbArray", c.unit, "mA");
     ++k;
   }

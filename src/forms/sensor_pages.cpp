@@ -42,8 +42,8 @@ struct RangeChannel {
   int upperLimit, lowerLimit, minSpan, upperValue, lowerValue;
 };
 constexpr RangeChannel kRangeChannels[] = {
-    {5, 37, 70, 38, 40, 39},      {29, 80, 79, 81, 87, 82},    {33, 89, 88, 90, 92, 91},
-    {40, 94, 93, 95, 97, 96},     {44, 99, 98, 100, 130, 129}, {45, 134, 133, 135, 160, 159},
+    {5, 37, 70, 38, 40, 39},  {29, 80, 79, 81, 87, 82},    {33, 89, 88, 90, 92, 91},
+    {40, 94, 93, 95, 97, 96}, {44, 99, 98, 100, 130, 129}, {45, 134, 133, 135, 160, 159},
 };
 
 void AddSensorConfiguration(layout::PageBuilder& page) {
@@ -64,8 +64,7 @@ void AddSensorConfiguration(layout::PageBuilder& page) {
   const Place others = page.picture(OnTab(tabs, 6), kSensorParameterPict);
   // Rows of the tab: the limits frame holds two rows under its caption, the
   // coefficient frame four; damping sits below both.
-  page.rows(page.container(others, Kind::Frame, "frmGroupParameter", 0, "Temperature Limits ", 0),
-            kTemperatureLimits);
+  page.rows(page.container(others, Kind::Frame, "frmGroupParameter", 0, "Temperature Limits ", 0), kTemperatureLimits);
   page.rows(page.container(others, Kind::Frame, "frmGroupParameter", 1, "Callendar Van Dusen", 3),
             kVanDusenCoefficients);
   page.rows(others, kDamping, 9);

@@ -8,7 +8,7 @@
 namespace zolin6 {
 
 namespace {
-constexpr std::string_view kStatePrefix = "<DTMInfo state='";      // 16 characters
+constexpr std::string_view kStatePrefix = "<DTMInfo state='";              // 16 characters
 constexpr std::string_view kOnlineElement = "<DTMInfo state='Online' />";  // 26 characters
 }  // namespace
 

@@ -18,9 +18,9 @@ constexpr std::string_view kReading = "Reading Xmtr Data...";
 // The fourteen nodes, in insertion order; a node's position (from 1) is the
 // index by which later nodes name it as their parent.
 struct TreeEntry {
-  int parent;                // index of the parent node, 0 at the root
-  std::string_view text;     // the configuration leaves differ from the information leaves by a leading blank
-  std::string_view imageKey; // key in the image list imlicons
+  int parent;                 // index of the parent node, 0 at the root
+  std::string_view text;      // the configuration leaves differ from the information leaves by a leading blank
+  std::string_view imageKey;  // key in the image list imlicons
 };
 constexpr std::array<TreeEntry, 14> kTree{{
     {0, "OnLine Parameterize", "window_list"},
@@ -45,8 +45,14 @@ constexpr std::string_view kChildRelationship = "4";
 // Texts that always go to the root of the tree, in both of the product's
 // languages and for both the on-line and the off-line tree.
 constexpr std::array<std::string_view, 8> kRootTexts{
-    "OnLine Parameterize", "Parametrização OnLine", "OffLine Parameterize", "Parametrização OffLine",
-    "Observe",             "Observação",            "Diagnosis",            "Diagnóstico",
+    "OnLine Parameterize",
+    "Parametrização OnLine",
+    "OffLine Parameterize",
+    "Parametrização OffLine",
+    "Observe",
+    "Observação",
+    "Diagnosis",
+    "Diagnóstico",
 };
 
 // What a node click shows and reads.

@@ -209,12 +209,11 @@ double LeadingNumber(std::string_view text) {
   }
   // Only a digit or a point followed by a digit starts a number; the check
   // also keeps out the "inf" and "nan" words std::from_chars reads.
-  const bool startsNumber = !text.empty() && (IsDigit(text.front()) ||
-                                              (text.front() == '.' && text.size() > 1 && IsDigit(text[1])));
+  const bool startsNumber =
+      !text.empty() && (IsDigit(text.front()) || (text.front() == '.' && text.size() > 1 && IsDigit(text[1])));
   if (!startsNumber) return 0.0;
   double value = 0.0;
-  const std::errc ec =
-      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general).ec;
+  const std::errc ec = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general).ec;
   if (ec == std::errc::result_out_of_range) {
     // Out of the double range: huge magnitudes saturate, tiny ones are 0.
     const bool tiny = text.find("e-") != std::string_view::npos || text.find("E-") != std::string_view::npos;

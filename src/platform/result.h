@@ -22,7 +22,7 @@ inline Error SubscriptOutOfRange() { return {"Subscript out of range"}; }
 template <class T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : state_(std::move(value)) {}     // NOLINT(google-explicit-constructor)
+  Result(T value) : state_(std::move(value)) {}      // NOLINT(google-explicit-constructor)
   Result(Error error) : state_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
 
   explicit operator bool() const { return std::holds_alternative<T>(state_); }

@@ -39,13 +39,41 @@ const Items kDisabledEnabled{"Disabled", "Enabled"};
 const Items kPreambles{"5", "6", "7", "8", "9"};
 
 const Items kSensorTypes{
-    "Ohm 100",          "Ohm 400",          "Ohm 2000",          "Callendar Van Dusen", "Pt 100 IEC",
-    "Pt 200 IEC",       "Pt 500 IEC",       "Pt 1000 IEC",       "Pt 100 JIS",          "Pt 200 JIS",
-    "Ni 120 DIN",       "Cu 10 SAMA",       "Cu 100 GOST (426)", "Cu 50 GOST (426)",    "Cu 50 GOST (428)",
-    "Cu 100 GOST (428)", "Pt 50 GOST (391)", "Pt 100 GOST (391)", "mV 25",              "mV 100",
-    "mV 500",           "T/C Type B IEC",   "T/C Type W5 ASTM",  "T/C Type W3 ASTM",    "T/C Type E IEC",
-    "T/C Type J IEC",   "T/C Type K IEC",   "T/C Type N IEC",    "T/C Type R IEC",      "T/C Type S IEC",
-    "T/C Type T IEC",   "T/C Type L DIN",   "T/C Type U DIN",    "T/C Type L GOST",     "4-20mA Input",
+    "Ohm 100",
+    "Ohm 400",
+    "Ohm 2000",
+    "Callendar Van Dusen",
+    "Pt 100 IEC",
+    "Pt 200 IEC",
+    "Pt 500 IEC",
+    "Pt 1000 IEC",
+    "Pt 100 JIS",
+    "Pt 200 JIS",
+    "Ni 120 DIN",
+    "Cu 10 SAMA",
+    "Cu 100 GOST (426)",
+    "Cu 50 GOST (426)",
+    "Cu 50 GOST (428)",
+    "Cu 100 GOST (428)",
+    "Pt 50 GOST (391)",
+    "Pt 100 GOST (391)",
+    "mV 25",
+    "mV 100",
+    "mV 500",
+    "T/C Type B IEC",
+    "T/C Type W5 ASTM",
+    "T/C Type W3 ASTM",
+    "T/C Type E IEC",
+    "T/C Type J IEC",
+    "T/C Type K IEC",
+    "T/C Type N IEC",
+    "T/C Type R IEC",
+    "T/C Type S IEC",
+    "T/C Type T IEC",
+    "T/C Type L DIN",
+    "T/C Type U DIN",
+    "T/C Type L GOST",
+    "4-20mA Input",
 };
 
 // One combo box, or all six members of a per-channel control array.
@@ -87,8 +115,8 @@ std::vector<OptionList> OptionLists() {
   const std::string varPresets[] = {"Sensor 1", "Sensor 2", "Sensor 3",  "Sensor 4",
                                     "Sensor 5", "Sensor 6", "Sensor 1%", "Sensor 2%"};
   for (int slot = 1; slot <= 8; ++slot) {
-    lists.push_back({"cmbVar" + std::to_string(slot), false, VariableTexts("%"),
-                     varPresets[static_cast<std::size_t>(slot - 1)]});
+    lists.push_back(
+        {"cmbVar" + std::to_string(slot), false, VariableTexts("%"), varPresets[static_cast<std::size_t>(slot - 1)]});
   }
   return lists;
 }

@@ -16,8 +16,9 @@ std::vector<std::string> AttributesOf(const std::string& document) {
 
 namespace {
 constexpr const char* kPollingTimers[] = {
-    "TimerObserve",            "TimerReadStatus",        "TimerDiagTemperature", "TimerReadCurrent",
-    "TimerReadCalTemperature", "TimerReadCalTempSensor", "TimerMonitSpecificVar",
+    "TimerObserve",          "TimerReadStatus",         "TimerDiagTemperature",
+    "TimerReadCurrent",      "TimerReadCalTemperature", "TimerReadCalTempSensor",
+    "TimerMonitSpecificVar",
 };
 }  // namespace
 

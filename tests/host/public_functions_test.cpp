@@ -15,10 +15,17 @@ TEST(GetConverteDate, DayMonthAndYearSince1900InHex) {
     const char* hart;  // nullptr: the conversion fails
   };
   const Case cases[] = {
-      {"25/12/2022", "190C7A"}, {"1/2/2000", "010264"},          {"31/12/1999", "1F0C63"},
-      {"0/0/1900", "000000"},   {"25/12/2022/extra", "190C7A"}, {"1/1/1899", "0101FFFF"},
-      {"1/1/2156", "0101100"},   {"25-12-2022", nullptr},        {"", nullptr},
-      {"a/1/2000", nullptr},    {"1/1/", nullptr},
+      {"25/12/2022", "190C7A"},
+      {"1/2/2000", "010264"},
+      {"31/12/1999", "1F0C63"},
+      {"0/0/1900", "000000"},
+      {"25/12/2022/extra", "190C7A"},
+      {"1/1/1899", "0101FFFF"},
+      {"1/1/2156", "0101100"},
+      {"25-12-2022", nullptr},
+      {"", nullptr},
+      {"a/1/2000", nullptr},
+      {"1/1/", nullptr},
   };
   for (const Case& c : cases) {
     ControlHarness h;

@@ -64,8 +64,11 @@ TEST_F(DeviceCommands, OffLineNothingIsAskedOrSent) {
 // The counter goes back as at least four upper-case hex digits; a negative
 // one as its 32-bit pattern. One that is no number drops the command.
 TEST_F(DeviceCommands, ResetChangeStatusSendsTheCounterBack) {
-  for (const auto& [counter, sent] : {std::pair{"5", "write 7 0005"}, {"1048576", "write 7 100000"},
-                                      {"-1", "write 7 FFFFFFFF"}, {"abc", ""}, {"99999999999", ""}}) {
+  for (const auto& [counter, sent] : {std::pair{"5", "write 7 0005"},
+                                      {"1048576", "write 7 100000"},
+                                      {"-1", "write 7 FFFFFFFF"},
+                                      {"abc", ""},
+                                      {"99999999999", ""}}) {
     h.driver->requests.clear();
     h.get<toolkit::TextBox>("txtParameter", 106).setText(counter);
     h.boxes.answers.push_back(Answer::Yes);

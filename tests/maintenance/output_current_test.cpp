@@ -93,12 +93,16 @@ struct LoopCase {
   const char* sent;
 };
 const LoopCase kLoopCases[] = {
-    {0, "Op4mA", "", "write 11 40800000"},         {0, "OpOther", "3.5", "write 11 40600000"},
-    {1, "Op8mA", "", "write 22 01,41000000"},      {1, "OpOther", "2.5", "write 22 01,40200000"},
-    {3, "OpOther", "7.5", "write 22 03,40F00000"}, {4, "Op20mA", "", "write 22 04,41A00000"},
+    {0, "Op4mA", "", "write 11 40800000"},
+    {0, "OpOther", "3.5", "write 11 40600000"},
+    {1, "Op8mA", "", "write 22 01,41000000"},
+    {1, "OpOther", "2.5", "write 22 01,40200000"},
+    {3, "OpOther", "7.5", "write 22 03,40F00000"},
+    {4, "Op20mA", "", "write 22 04,41A00000"},
     {5, "OpOther", "10", "write 22 05,41200000"},
     // With no option chosen the current travels as an empty text.
-    {0, "", "5", "write 11 "},                     {2, "", "5", "write 22 02,"},
+    {0, "", "5", "write 11 "},
+    {2, "", "5", "write 22 02,"},
 };
 
 void PrintTo(const LoopCase& c, std::ostream* os) { *os << "tab " << c.tab << " " << c.option; }

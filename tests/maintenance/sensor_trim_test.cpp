@@ -17,7 +17,7 @@ struct InputTrim {
   const char* write;  // Write with "°F" on the unit label and 25.5 typed
   const char* title;  // of the boxes; the sensor trims warn first
   const char* yesPage;
-  bool yesBack;       // cmdBack enabled after Yes
+  bool yesBack;  // cmdBack enabled after Yes
 };
 const InputTrim kInputTrims[] = {
     {"cmdSensorLowerTrim", "read 31 012C", "TimerReadCalTempSensor", "write 20 21,41CC0000", "Sensor Lower Trim",

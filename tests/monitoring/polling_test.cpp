@@ -52,16 +52,16 @@ TEST_P(PollingTick, ReadsOnEveryTickAndIsSilentOffLine) {
 
 // The observation and status ticks pass the document the last request left;
 // the trim timers send an empty one; the specific variables are read afresh.
-INSTANTIATE_TEST_SUITE_P(
-    Timers, PollingTick,
-    ::testing::Values(TickCase{"TimerObserve", "read 24 012C", 1000}, TickCase{"TimerReadStatus", "read 25 012C", 1000},
-                      TickCase{"TimerMonitSpecificVar", "read 32 ,01,02,03,07,05,06,07", 1000},
-                      // The loop current is read back 1 s after the trim step, then every 3 s.
-                      TickCase{"TimerReadCurrent", "read 28", 3000},
-                      TickCase{"TimerReadCalTemperature", "read 29", 1000},
-                      TickCase{"TimerReadCalTempSensor", "read 31", 1000},
-                      // The extremes are read once when their tab is chosen.
-                      TickCase{"TimerDiagTemperature", "", 1000}));
+INSTANTIATE_TEST_SUITE_P(Timers, PollingTick,
+                         ::testing::Values(TickCase{"TimerObserve", "read 24 012C", 1000},
+                                           TickCase{"TimerReadStatus", "read 25 012C", 1000},
+                                           TickCase{"TimerMonitSpecificVar", "read 32 ,01,02,03,07,05,06,07", 1000},
+                                           // The loop current is read back 1 s after the trim step, then every 3 s.
+                                           TickCase{"TimerReadCurrent", "read 28", 3000},
+                                           TickCase{"TimerReadCalTemperature", "read 29", 1000},
+                                           TickCase{"TimerReadCalTempSensor", "read 31", 1000},
+                                           // The extremes are read once when their tab is chosen.
+                                           TickCase{"TimerDiagTemperature", "", 1000}));
 
 }  // namespace
 }  // namespace zolin6::fakes

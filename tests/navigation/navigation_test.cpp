@@ -109,7 +109,6 @@ TEST_F(Navigation, OffLineAClickReadsAndReleasesNothing) {
   EXPECT_TRUE(h.state().bFixedCurrent);
 }
 
-
 struct TabCase {
   const char* control;
   int tab;
@@ -172,7 +171,6 @@ TEST_F(Navigation, AFailingReadLeavesTheTimerStartedAndNoStatusText) {
   EXPECT_EQ(h.panel(4), "idle");
 }
 
-
 struct BackCase {
   std::vector<std::string> path;  // buttons, or "Op... tab" to choose, "SSTab... tab" to click
   const char* pageLeft;
@@ -192,9 +190,12 @@ TEST_P(BackButton, StepsOutAndReleasesTheHeldCurrent) {
   for (const std::string& step : c.path) {
     const auto blank = step.find(' ');
     const std::string name = step.substr(0, blank);
-    if (name.starts_with("SSTab")) h.ClickTab(name, std::stoi(step.substr(blank)));
-    else if (name.starts_with("Op")) h.form().select(h.get<toolkit::OptionButton>(name, std::stoi(step.substr(blank))));
-    else h.Click(name);
+    if (name.starts_with("SSTab"))
+      h.ClickTab(name, std::stoi(step.substr(blank)));
+    else if (name.starts_with("Op"))
+      h.form().select(h.get<toolkit::OptionButton>(name, std::stoi(step.substr(blank))));
+    else
+      h.Click(name);
   }
   ASSERT_EQ(h.state().sPage, c.pageLeft);
   h.startPolling();
@@ -216,17 +217,33 @@ INSTANTIATE_TEST_SUITE_P(
     Pages, BackButton,
     ::testing::Values(
         BackCase{{"cmdLoopTest"}, "Loop Test", "Maintenance", "frmMaintenance", false, ""},
-        BackCase{{"cmdLoopTest", "Op12mA 0", "cmdWriteParameter"}, "Loop Test", "Maintenance", "frmMaintenance",
-                 false, "write 12 00000000,00"},
+        BackCase{{"cmdLoopTest", "Op12mA 0", "cmdWriteParameter"},
+                 "Loop Test",
+                 "Maintenance",
+                 "frmMaintenance",
+                 false,
+                 "write 12 00000000,00"},
         // One flag for the whole control: the tab on show decides what is released.
         BackCase{{"cmdLoopTest", "SSTabLoopTest 2", "Op8mA 2", "cmdWriteParameter", "SSTabLoopTest 4"},
-                 "Fixed Current - Channel 5", "Maintenance", "frmMaintenance", false, "write 22 04,00000000"},
-        BackCase{{"cmdTrimCurrentChannel1", "cmd4mA"}, "Trim 4mA Channel 1", "Trim Current Channel 1",
-                 "frmTrimCurrent", true, "write 12 00000000,00"},
-        BackCase{{"cmdTrimCurrentChannel6", "cmd20mA"}, "Trim 20mA Channel 6", "Trim Current Channel 6",
-                 "frmTrimCurrent", true, "write 22 05,00000000"},
-        BackCase{{"cmdTrimCurrentChannel3"}, "Trim Current Channel 3", "Trim Current", "frmTrimCurrentChannel", true,
-                 ""},
+                 "Fixed Current - Channel 5",
+                 "Maintenance",
+                 "frmMaintenance",
+                 false,
+                 "write 22 04,00000000"},
+        BackCase{{"cmdTrimCurrentChannel1", "cmd4mA"},
+                 "Trim 4mA Channel 1",
+                 "Trim Current Channel 1",
+                 "frmTrimCurrent",
+                 true,
+                 "write 12 00000000,00"},
+        BackCase{{"cmdTrimCurrentChannel6", "cmd20mA"},
+                 "Trim 20mA Channel 6",
+                 "Trim Current Channel 6",
+                 "frmTrimCurrent",
+                 true,
+                 "write 22 05,00000000"},
+        BackCase{
+            {"cmdTrimCurrentChannel3"}, "Trim Current Channel 3", "Trim Current", "frmTrimCurrentChannel", true, ""},
         BackCase{{"cmdCurrentTrim"}, "Trim Current", "Trim", "frmTrim", false, ""},
         BackCase{{"cmdSensorUpperTrim"}, "Sensor Upper Trim", "Sensor Trim Menu", "frmSensorTrimMenu", false, ""},
         // Any other page stays named with nothing shown.

@@ -55,30 +55,66 @@ TEST_P(ConfigurationWrite, SendsThePageAndArmsTheReRead) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pages, ConfigurationWrite,
-    ::testing::Values(
-        PageCase{" HART", "", 0, {{"cmbLoopCurrentMode", -1, "Enabled"}, {"txtParameter", 36, "10"},
-                 {"cmbResponsePreambles", -1, "7"}, {"cmbWriteProtection", -1, "Disabled"},
-                 {"cmbLoopAlarm", -1, "Low"}}, "write 2 01,0A,07,00,01"},
-        // Channel 1 also carries the limits, with the unit of their label.
-        PageCase{" Sensor", "", 0, {{"cmbSensorType", 0, "T/C Type K IEC"}, {"cmbSensorConnection", 0, "Three wires"},
-                 {"cmbColdJunction", 0, "Internal"}, {"txtParameter", 136, "850"}, {"txtParameter", 137, "-200"},
-                 {"lbArray", 246, "°F"}}, "write 3 00,89,03,01,44548000,C3480000,21"},
-        PageCase{" Sensor", "SSTabConfSensor", 2, {{"cmbSensorType", 2, "Ni 120 DIN"},
-                 {"cmbSensorConnection", 2, "Four wires"}, {"cmbColdJunction", 2, "Fixed"},
-                 {"cmbSensorType", 0, "T/C Type K IEC"}}, "write 3 02,3F,04,02"},
-        PageCase{" Sensor", "SSTabConfSensor", 6, {{"txtParameter", 136, "850"}, {"txtParameter", 137, "-200"},
-                 {"lbArray", 246, "K"}, {"txtParameter", 143, "0.5"}, {"txtParameter", 144, "-1.5"},
-                 {"txtParameter", 145, "4"}, {"txtParameter", 138, "100"}, {"txtParameter", 146, "20"}},
-                 "write 26 44548000,C3480000,23,3F000000,BFC00000,40800000,42C80000,41A00000"},
-        PageCase{"Local Temp", "", 0, {{"cmbUnitLocalTemp", -1, "°F"}}, "write 4 0C,21"},
-        // The display's percentage is "Sensor 2 %"; "Sensor 1%" has no code.
-        PageCase{"LCD", "", 0, {{"cmbDisplay1", -1, "Sensor 2 %"}, {"cmbDisplay2", -1, "Sensor 1%"},
-                 {"cmbDisplay6", -1, "Local Temp"}}, "write 5 07,,,,,0C"},
-        // Each range tab has boxes of its own.
-        PageCase{"Configuration", "SSTabSensorRange", 1, {{"cmbPVUnits", 1, "K"}, {"txtParameter", 87, "20"},
-                 {"txtParameter", 82, "4"}}, "write 6 01,23,41A00000,40800000"},
-        PageCase{"Configuration", "SSTabSensorRange", 5, {{"cmbPVUnits", 5, "°F"}, {"txtParameter", 160, "20"},
-                 {"txtParameter", 159, "4"}}, "write 6 05,21,41A00000,40800000"}));
+    ::testing::Values(PageCase{" HART",
+                               "",
+                               0,
+                               {{"cmbLoopCurrentMode", -1, "Enabled"},
+                                {"txtParameter", 36, "10"},
+                                {"cmbResponsePreambles", -1, "7"},
+                                {"cmbWriteProtection", -1, "Disabled"},
+                                {"cmbLoopAlarm", -1, "Low"}},
+                               "write 2 01,0A,07,00,01"},
+                      // Channel 1 also carries the limits, with the unit of their label.
+                      PageCase{" Sensor",
+                               "",
+                               0,
+                               {{"cmbSensorType", 0, "T/C Type K IEC"},
+                                {"cmbSensorConnection", 0, "Three wires"},
+                                {"cmbColdJunction", 0, "Internal"},
+                                {"txtParameter", 136, "850"},
+                                {"txtParameter", 137, "-200"},
+                                {"lbArray", 246, "°F"}},
+                               "write 3 00,89,03,01,44548000,C3480000,21"},
+                      PageCase{" Sensor",
+                               "SSTabConfSensor",
+                               2,
+                               {{"cmbSensorType", 2, "Ni 120 DIN"},
+                                {"cmbSensorConnection", 2, "Four wires"},
+                                {"cmbColdJunction", 2, "Fixed"},
+                                {"cmbSensorType", 0, "T/C Type K IEC"}},
+                               "write 3 02,3F,04,02"},
+                      PageCase{" Sensor",
+                               "SSTabConfSensor",
+                               6,
+                               {{"txtParameter", 136, "850"},
+                                {"txtParameter", 137, "-200"},
+                                {"lbArray", 246, "K"},
+                                {"txtParameter", 143, "0.5"},
+                                {"txtParameter", 144, "-1.5"},
+                                {"txtParameter", 145, "4"},
+                                {"txtParameter", 138, "100"},
+                                {"txtParameter", 146, "20"}},
+                               "write 26 44548000,C3480000,23,3F000000,BFC00000,40800000,42C80000,41A00000"},
+                      PageCase{"Local Temp", "", 0, {{"cmbUnitLocalTemp", -1, "°F"}}, "write 4 0C,21"},
+                      // The display's percentage is "Sensor 2 %"; "Sensor 1%" has no code.
+                      PageCase{"LCD",
+                               "",
+                               0,
+                               {{"cmbDisplay1", -1, "Sensor 2 %"},
+                                {"cmbDisplay2", -1, "Sensor 1%"},
+                                {"cmbDisplay6", -1, "Local Temp"}},
+                               "write 5 07,,,,,0C"},
+                      // Each range tab has boxes of its own.
+                      PageCase{"Configuration",
+                               "SSTabSensorRange",
+                               1,
+                               {{"cmbPVUnits", 1, "K"}, {"txtParameter", 87, "20"}, {"txtParameter", 82, "4"}},
+                               "write 6 01,23,41A00000,40800000"},
+                      PageCase{"Configuration",
+                               "SSTabSensorRange",
+                               5,
+                               {{"cmbPVUnits", 5, "°F"}, {"txtParameter", 160, "20"}, {"txtParameter", 159, "4"}},
+                               "write 6 05,21,41A00000,40800000"}));
 
 // A value that cannot be converted stops the click before anything goes out
 // and keeps nothing half-built; pages with nothing to write end the same way.
@@ -160,10 +196,17 @@ TEST_F(WriteButton, OffLineNeitherWriteNorUnitChangeDoAnything) {
 // from the limits' label, and no channel code leads the values.
 TEST_F(WriteButton, CopyToAllAsksThenSendsChannelOneEvenOffLine) {
   // Channel 1's values on both pages; the other channels' stay home.
-  for (const Typed& t : {Typed{"cmbSensorType", 0, "Pt 1000 IEC"}, {"cmbSensorConnection", 0, "Four wires"},
-                         {"cmbColdJunction", 0, "Fixed"}, {"txtParameter", 136, "850"}, {"txtParameter", 137, "-200"},
-                         {"lbArray", 246, "K"}, {"cmbPVUnits", 0, "°F"}, {"txtParameter", 40, "20"},
-                         {"txtParameter", 39, "4"}, {"cmbSensorType", 1, "Ohm 100"}, {"cmbPVUnits", 1, "mV"}}) {
+  for (const Typed& t : {Typed{"cmbSensorType", 0, "Pt 1000 IEC"},
+                         {"cmbSensorConnection", 0, "Four wires"},
+                         {"cmbColdJunction", 0, "Fixed"},
+                         {"txtParameter", 136, "850"},
+                         {"txtParameter", 137, "-200"},
+                         {"lbArray", 246, "K"},
+                         {"cmbPVUnits", 0, "°F"},
+                         {"txtParameter", 40, "20"},
+                         {"txtParameter", 39, "4"},
+                         {"cmbSensorType", 1, "Ohm 100"},
+                         {"cmbPVUnits", 1, "mV"}}) {
     h.type(t.name, t.index, t.text);
   }
   h.Notify(0, kOffline);

@@ -9,8 +9,15 @@ namespace {
 using namespace zolin6::toolkit;
 
 constexpr std::string_view kTimers[] = {
-    "TimerInit",    "TimerReadAfterWrite",     "TimerObserve",           "TimerReadStatus",       "TimerDiagTemperature",
-    "TimerReadCurrent", "TimerReadCalTemperature", "TimerReadCalTempSensor", "TimerMonitSpecificVar",
+    "TimerInit",
+    "TimerReadAfterWrite",
+    "TimerObserve",
+    "TimerReadStatus",
+    "TimerDiagTemperature",
+    "TimerReadCurrent",
+    "TimerReadCalTemperature",
+    "TimerReadCalTempSensor",
+    "TimerMonitSpecificVar",
 };
 
 std::optional<Json> StateField(const UserCntrl::State& s, std::string_view name) {
@@ -42,10 +49,14 @@ std::optional<Json> StatusPanel(const UserCntrl& control, std::string_view name)
 
 Json Properties(const Widget& w) {
   if (auto* t = dynamic_cast<const TextBox*>(&w)) {
-    return {{"text", t->text()}, {"visible", t->visible()}, {"enabled", t->enabled()},
-            {"backColor", t->backColor()}, {"top", t->top()}};
+    return {{"text", t->text()},
+            {"visible", t->visible()},
+            {"enabled", t->enabled()},
+            {"backColor", t->backColor()},
+            {"top", t->top()}};
   }
-  if (auto* l = dynamic_cast<const Label*>(&w)) return {{"caption", l->caption()}, {"visible", l->visible()}, {"top", l->top()}};
+  if (auto* l = dynamic_cast<const Label*>(&w))
+    return {{"caption", l->caption()}, {"visible", l->visible()}, {"top", l->top()}};
   if (auto* c = dynamic_cast<const ComboBox*>(&w)) {
     return {{"text", c->text()}, {"items", c->items()}, {"backColor", c->backColor()}};
   }
@@ -101,10 +112,18 @@ Json DescribeState(const UserCntrl& control) {
   for (std::string_view frame : forms::PageFrames()) {
     if (control.form().get<Frame>(frame).visible()) visible.push_back(frame);
   }
-  return {{"event", "state"},          {"sPage", s.sPage},           {"sSubPage", s.sSubPage},
-          {"sReadCode", s.sReadCode},  {"sWriteCode", s.sWriteCode}, {"sConnState", s.sConnState},
-          {"bFirstRead", s.bFirstRead}, {"bFixedCurrent", s.bFixedCurrent}, {"bUnitChanged", s.bUnitChanged},
-          {"timers", timers},          {"statusBar", statusBar},     {"visibleFrames", visible}};
+  return {{"event", "state"},
+          {"sPage", s.sPage},
+          {"sSubPage", s.sSubPage},
+          {"sReadCode", s.sReadCode},
+          {"sWriteCode", s.sWriteCode},
+          {"sConnState", s.sConnState},
+          {"bFirstRead", s.bFirstRead},
+          {"bFixedCurrent", s.bFixedCurrent},
+          {"bUnitChanged", s.bUnitChanged},
+          {"timers", timers},
+          {"statusBar", statusBar},
+          {"visibleFrames", visible}};
 }
 
 }  // namespace zolin6::scenario

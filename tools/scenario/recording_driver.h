@@ -31,8 +31,8 @@ class RecordingDriver : public framelink::DtmObject,
 
   bool CloseSession(const std::string& invokeId) override;
   bool IsReady(bool& ready) override;
-  bool RegisterControl(const std::string& className, const std::string& invokeId,
-                       fdt::IDtmActiveXControl* control, std::int32_t zero, bool& result) override;
+  bool RegisterControl(const std::string& className, const std::string& invokeId, fdt::IDtmActiveXControl* control,
+                       std::int32_t zero, bool& result) override;
   bool UnregisterControl(const std::string& invokeId, bool flag, bool& result) override;
   bool WriteRequest(const std::string& code, const std::string& document, std::string& result) override;
   bool ReadRequest(const std::string& code, const std::string& document, std::string& result) override;

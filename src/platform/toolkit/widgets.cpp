@@ -77,16 +77,12 @@ void Frame::setVisible(bool visible) { ZOLIN6_SETTER(visible_, visible); }
 
 // Lamps start dark blue; the "Alarm" lamp of a legend is lit at design time.
 Shape::Shape(const forms::ControlSpec& spec, const ChangeListener* listener)
-    : Widget(spec, listener),
-      fill_(spec.lit ? kLampOn : kLampOff),
-      border_(fill_),
-      back_(fill_) {}
+    : Widget(spec, listener), fill_(spec.lit ? kLampOn : kLampOff), border_(fill_), back_(fill_) {}
 void Shape::setFillColor(OleColor c) { ZOLIN6_SETTER(fill_, c); }
 void Shape::setBorderColor(OleColor c) { ZOLIN6_SETTER(border_, c); }
 void Shape::setBackColor(OleColor c) { ZOLIN6_SETTER(back_, c); }
 
-TabControl::TabControl(const forms::ControlSpec& spec, const ChangeListener* listener)
-    : Widget(spec, listener) {
+TabControl::TabControl(const forms::ControlSpec& spec, const ChangeListener* listener) : Widget(spec, listener) {
   std::string_view rest = spec.caption;
   while (!rest.empty()) {
     std::size_t bar = rest.find('|');

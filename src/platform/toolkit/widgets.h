@@ -16,8 +16,8 @@ namespace zolin6::toolkit {
 
 using OleColor = std::uint32_t;
 inline constexpr OleColor kSystemWindowBackground = 0x80000005;  // system colour index 5
-inline constexpr OleColor kLampOn = 255;                           // red
-inline constexpr OleColor kLampOff = 0x400000;                     // dark blue
+inline constexpr OleColor kLampOn = 255;                         // red
+inline constexpr OleColor kLampOff = 0x400000;                   // dark blue
 
 class Widget;
 // Called after any property of a widget changed, so a view can repaint it.
