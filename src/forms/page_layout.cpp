@@ -33,10 +33,10 @@ namespace {
 Kind FieldKind(std::string_view field) { return field.starts_with("cmb") ? Kind::ComboBox : Kind::TextBox; }
 }  // namespace
 
-void PageBuilder::add(Place at, ControlSpec spec) {
-  spec.parent = at.parent;
-  spec.tab = at.tab;
-  controls_.push_back(spec);
+void PageBuilder::add(Place at, ControlSpec design) {
+  design.parent = at.parent;
+  design.tab = at.tab;
+  controls_.push_back(design);
 }
 
 Place PageBuilder::container(Place at, Kind kind, std::string_view name, int index, std::string_view caption, int row,

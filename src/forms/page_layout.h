@@ -57,7 +57,7 @@ struct FieldRow {
 class PageBuilder {
  public:
   // Any control at `at`.
-  void add(Place at, ControlSpec spec);
+  void add(Place at, ControlSpec design);
   // A picture box, group frame or tab control; returns the place inside it
   // (for a tab control, tab -1: use OnTab).
   Place container(Place at, Kind kind, std::string_view name, int index = -1, std::string_view caption = {},

@@ -119,7 +119,7 @@ QWidget* FormBinding::widgetFor(std::string_view id) const {
 
 void FormBinding::build(QWidget* owner) {
   for (const auto& control : form_.widgets()) {
-    children_[Key(control->spec().parent, control->spec().tab)].push_back(control.get());
+    children_[Key(control->design().parent, control->design().tab)].push_back(control.get());
   }
   for (std::string_view frame : forms::PageFrames()) {
     auto* page = new QWidget(owner);
@@ -131,7 +131,7 @@ void FormBinding::build(QWidget* owner) {
   }
   // The buttons below the pages; the window places them.
   for (const auto& control : form_.widgets()) {
-    if (control->kind() == Kind::CommandButton && control->spec().parent.empty()) {
+    if (control->kind() == Kind::CommandButton && control->design().parent.empty()) {
       create(*control, owner)->hide();
     }
   }
@@ -144,8 +144,8 @@ void FormBinding::layOut(QWidget* host, std::string_view parent, int tab) {
   if (found != children_.end()) controls = found->second;
   // Row by row, left to right: also the order of the Tab key.
   std::stable_sort(controls.begin(), controls.end(), [](const toolkit::Widget* a, const toolkit::Widget* b) {
-    if (a->spec().row != b->spec().row) return a->spec().row < b->spec().row;
-    return a->spec().column < b->spec().column;
+    if (a->design().row != b->design().row) return a->design().row < b->design().row;
+    return a->design().column < b->design().column;
   });
 
   // Design rows become consecutive grid rows; a gap in the design keeps a
@@ -155,7 +155,7 @@ void FormBinding::layOut(QWidget* host, std::string_view parent, int tab) {
   int next = 0;
   int previous = INT_MIN;
   for (const toolkit::Widget* c : controls) {
-    const int row = c->spec().row;
+    const int row = c->design().row;
     ++perRow[row];
     if (gridRow.contains(row)) continue;
     if (previous != INT_MIN && row > previous + 1) grid->setRowMinimumHeight(next++, kRowGap);
@@ -163,10 +163,10 @@ void FormBinding::layOut(QWidget* host, std::string_view parent, int tab) {
     previous = row;
   }
   const bool twoColumns = std::any_of(controls.begin(), controls.end(), [](const toolkit::Widget* c) {
-    return IsField(c->kind()) && c->spec().column == forms::kExtraColumn;
+    return IsField(c->kind()) && c->design().column == forms::kExtraColumn;
   });
   const bool menu = !controls.empty() && std::all_of(controls.begin(), controls.end(), [](const toolkit::Widget* c) {
-    return c->kind() == Kind::CommandButton && c->spec().column == forms::kCaptionColumn;
+    return c->kind() == Kind::CommandButton && c->design().column == forms::kCaptionColumn;
   });
 
   // A lamp and the caption on its right are one item, so the caption sits
@@ -175,8 +175,8 @@ void FormBinding::layOut(QWidget* host, std::string_view parent, int tab) {
   for (const toolkit::Widget* lamp : controls) {
     if (lamp->kind() != Kind::Shape) continue;
     for (const toolkit::Widget* c : controls) {
-      if (c->kind() == Kind::Label && c->spec().row == lamp->spec().row &&
-          c->spec().column == lamp->spec().column + 1) {
+      if (c->kind() == Kind::Label && c->design().row == lamp->design().row &&
+          c->design().column == lamp->design().column + 1) {
         lampCaptions.insert(c);
       }
     }
@@ -189,8 +189,8 @@ void FormBinding::layOut(QWidget* host, std::string_view parent, int tab) {
     if (lampCaptions.contains(c)) continue;
     QWidget* widget = create(*c, host);
     if (widget == nullptr) continue;
-    const int row = gridRow[c->spec().row];
-    const int column = std::clamp(c->spec().column, 0, kGridColumns - 1);
+    const int row = gridRow[c->design().row];
+    const int column = std::clamp(c->design().column, 0, kGridColumns - 1);
     if (IsContainer(c->kind())) {
       if (column == forms::kCaptionColumn) {
         grid->addWidget(widget, row, 0, 1, kGridColumns, Qt::AlignLeft | Qt::AlignTop);
@@ -207,12 +207,12 @@ void FormBinding::layOut(QWidget* host, std::string_view parent, int tab) {
       widget->setParent(item);
       line->addWidget(widget);
       for (toolkit::Widget* caption : controls) {
-        if (lampCaptions.contains(caption) && caption->spec().row == c->spec().row)
+        if (lampCaptions.contains(caption) && caption->design().row == c->design().row)
           line->addWidget(create(*caption, item));
       }
       line->addStretch(1);
       grid->addWidget(item, row, column, 1, 2);
-    } else if (c->kind() == Kind::Label && perRow[c->spec().row] == 1 && column == forms::kCaptionColumn) {
+    } else if (c->kind() == Kind::Label && perRow[c->design().row] == 1 && column == forms::kCaptionColumn) {
       // A label alone on its row is the title of what follows.
       QFont bold = widget->font();
       bold.setBold(true);
@@ -250,7 +250,7 @@ void FormBinding::layOut(QWidget* host, std::string_view parent, int tab) {
 }
 
 QWidget* FormBinding::create(toolkit::Widget& control, QWidget* host) {
-  const forms::ControlSpec& spec = control.spec();
+  const forms::ControlSpec& design = control.design();
   QWidget* widget = nullptr;
   switch (control.kind()) {
     case Kind::PictureBox: {
@@ -260,7 +260,7 @@ QWidget* FormBinding::create(toolkit::Widget& control, QWidget* host) {
       break;
     }
     case Kind::Frame: {
-      widget = new QGroupBox(Q(spec.caption).trimmed(), host);
+      widget = new QGroupBox(Q(design.caption).trimmed(), host);
       layOut(widget, control.id(), -1);
       break;
     }
@@ -280,7 +280,7 @@ QWidget* FormBinding::create(toolkit::Widget& control, QWidget* host) {
     }
     case Kind::TextBox: {
       auto* edit = new QLineEdit(host);
-      if (spec.readOnly) {
+      if (design.readOnly) {
         edit->setReadOnly(true);
         // Displays are skipped by the Tab key but can still be selected.
         edit->setFocusPolicy(Qt::ClickFocus);
@@ -304,14 +304,14 @@ QWidget* FormBinding::create(toolkit::Widget& control, QWidget* host) {
       break;
     }
     case Kind::CommandButton: {
-      auto* button = new QPushButton(Q(spec.caption), host);
+      auto* button = new QPushButton(Q(design.caption), host);
       // Enter in a field must never press a button.
       button->setAutoDefault(false);
       widget = button;
       break;
     }
     case Kind::OptionButton: {
-      auto* option = new QRadioButton(Q(spec.caption), host);
+      auto* option = new QRadioButton(Q(design.caption), host);
       // The model clears the other options of the group itself.
       option->setAutoExclusive(false);
       widget = option;
@@ -430,7 +430,7 @@ void FormBinding::applyToWidget(const toolkit::Widget& control, QWidget* widget)
       }
       edit->setVisible(box.visible());
       edit->setEnabled(box.enabled());
-      SetBase(edit, box.backColor(), box.spec().readOnly);
+      SetBase(edit, box.backColor(), box.design().readOnly);
       break;
     }
     case Kind::Label: {

@@ -19,14 +19,14 @@
 namespace zolin6::forms {
 namespace {
 
-std::string IdOf(const ControlSpec& spec) {
-  return std::string(spec.name) + (spec.index < 0 ? "" : "(" + std::to_string(spec.index) + ")");
+std::string IdOf(const ControlSpec& design) {
+  return std::string(design.name) + (design.index < 0 ? "" : "(" + std::to_string(design.index) + ")");
 }
 
 const ControlSpec* Find(std::string_view id) {
   static const std::map<std::string, const ControlSpec*, std::less<>> byId = [] {
     std::map<std::string, const ControlSpec*, std::less<>> ids;
-    for (const ControlSpec& spec : AllControls()) ids.emplace(IdOf(spec), &spec);
+    for (const ControlSpec& design : AllControls()) ids.emplace(IdOf(design), &design);
     return ids;
   }();
   const auto it = byId.find(id);
@@ -35,8 +35,9 @@ const ControlSpec* Find(std::string_view id) {
 
 // The control in the same container, tab and row as `on`, at `column`.
 const ControlSpec* Beside(const ControlSpec& on, int column) {
-  for (const ControlSpec& spec : AllControls()) {
-    if (spec.parent == on.parent && spec.tab == on.tab && spec.row == on.row && spec.column == column) return &spec;
+  for (const ControlSpec& design : AllControls()) {
+    if (design.parent == on.parent && design.tab == on.tab && design.row == on.row && design.column == column)
+      return &design;
   }
   return nullptr;
 }
@@ -49,13 +50,13 @@ int TabCount(const ControlSpec& tabControl) {
 
 TEST(FormStructure, IdsAreUniqueAndParentsAreContainersDeclaredBeforeTheirChildren) {
   std::map<std::string, const ControlSpec*> declared;
-  for (const ControlSpec& spec : AllControls()) {
-    if (!spec.parent.empty()) {
-      const auto parent = declared.find(std::string(spec.parent));
-      ASSERT_NE(parent, declared.end()) << IdOf(spec) << " comes before its container " << spec.parent;
-      EXPECT_TRUE(IsContainer(parent->second->kind)) << IdOf(spec) << " sits on " << spec.parent;
+  for (const ControlSpec& design : AllControls()) {
+    if (!design.parent.empty()) {
+      const auto parent = declared.find(std::string(design.parent));
+      ASSERT_NE(parent, declared.end()) << IdOf(design) << " comes before its container " << design.parent;
+      EXPECT_TRUE(IsContainer(parent->second->kind)) << IdOf(design) << " sits on " << design.parent;
     }
-    EXPECT_TRUE(declared.emplace(IdOf(spec), &spec).second) << IdOf(spec) << " twice";
+    EXPECT_TRUE(declared.emplace(IdOf(design), &design).second) << IdOf(design) << " twice";
   }
 }
 
@@ -63,36 +64,37 @@ TEST(FormStructure, TabsCellsCaptionsAndArraysAreConsistent) {
   std::map<std::string, std::set<int>> usedTabs;
   std::set<std::tuple<std::string_view, int, int, int>> cells;
   std::map<std::string_view, Kind> arrayKinds;
-  for (const ControlSpec& spec : AllControls()) {
+  for (const ControlSpec& design : AllControls()) {
     // A control on a tab control names one of its tabs; any other names none.
-    const ControlSpec* parent = Find(spec.parent);
+    const ControlSpec* parent = Find(design.parent);
     if (parent != nullptr && parent->kind == Kind::TabControl) {
-      EXPECT_TRUE(spec.tab >= 0 && spec.tab < TabCount(*parent)) << IdOf(spec);
-      usedTabs[IdOf(*parent)].insert(spec.tab);
+      EXPECT_TRUE(design.tab >= 0 && design.tab < TabCount(*parent)) << IdOf(design);
+      usedTabs[IdOf(*parent)].insert(design.tab);
     } else {
-      EXPECT_EQ(spec.tab, -1) << IdOf(spec);
+      EXPECT_EQ(design.tab, -1) << IdOf(design);
     }
     // One control per cell of a page (the host's own are placed by the view).
-    EXPECT_TRUE(spec.parent.empty() || cells.emplace(spec.parent, spec.tab, spec.row, spec.column).second)
-        << IdOf(spec);
+    EXPECT_TRUE(design.parent.empty() || cells.emplace(design.parent, design.tab, design.row, design.column).second)
+        << IdOf(design);
     // Every field has its caption on its left; the loop test's "Other" current has its option button.
-    if (spec.kind == Kind::TextBox || spec.kind == Kind::ComboBox) {
-      const ControlSpec* left = spec.column > 0 ? Beside(spec, spec.column - 1) : nullptr;
-      EXPECT_TRUE(left && (left->kind == Kind::Label || left->kind == Kind::OptionButton)) << IdOf(spec);
+    if (design.kind == Kind::TextBox || design.kind == Kind::ComboBox) {
+      const ControlSpec* left = design.column > 0 ? Beside(design, design.column - 1) : nullptr;
+      EXPECT_TRUE(left && (left->kind == Kind::Label || left->kind == Kind::OptionButton)) << IdOf(design);
     }
-    EXPECT_TRUE(spec.index < 0 || arrayKinds.emplace(spec.name, spec.kind).first->second == spec.kind) << IdOf(spec);
+    EXPECT_TRUE(design.index < 0 || arrayKinds.emplace(design.name, design.kind).first->second == design.kind)
+        << IdOf(design);
   }
-  for (const ControlSpec& spec : AllControls()) {  // no tab is left empty
-    EXPECT_TRUE(spec.kind != Kind::TabControl || static_cast<int>(usedTabs[IdOf(spec)].size()) == TabCount(spec))
-        << IdOf(spec);
+  for (const ControlSpec& design : AllControls()) {  // no tab is left empty
+    EXPECT_TRUE(design.kind != Kind::TabControl || static_cast<int>(usedTabs[IdOf(design)].size()) == TabCount(design))
+        << IdOf(design);
   }
 }
 
 TEST(FormStructure, TwentyThreePageFramesInHidingOrderOnlyTheInformationPageVisible) {
   std::string declared, hidden;
-  for (const ControlSpec& spec : AllControls()) {
-    if (spec.kind == Kind::Frame && spec.parent.empty() && spec.name != "frmTreeView") {
-      declared += IdOf(spec) + (spec.visible ? "(visible) " : " ");
+  for (const ControlSpec& design : AllControls()) {
+    if (design.kind == Kind::Frame && design.parent.empty() && design.name != "frmTreeView") {
+      declared += IdOf(design) + (design.visible ? "(visible) " : " ");
     }
   }
   for (std::string_view frame : PageFrames()) {
@@ -105,10 +107,11 @@ TEST(FormStructure, TwentyThreePageFramesInHidingOrderOnlyTheInformationPageVisi
             "frmSpecialFunction frmSensorTrimMenu frmOffLineChannelSensor frmOffLineConfRange "
             "frmOffLineConfLocalTemp frmOffLineConfLCD frmTrimCurrentChannel frmFactoryTrim ");
   // What sits on the pages starts visible and enabled; lists and texts come from start-up and the device.
-  for (const ControlSpec& spec : AllControls()) {
-    if (spec.parent.empty() || spec.kind == Kind::TreeView) continue;
-    EXPECT_TRUE(spec.visible && spec.enabled) << IdOf(spec);
-    EXPECT_TRUE(spec.caption.empty() || (spec.kind != Kind::ComboBox && spec.kind != Kind::TextBox)) << IdOf(spec);
+  for (const ControlSpec& design : AllControls()) {
+    if (design.parent.empty() || design.kind == Kind::TreeView) continue;
+    EXPECT_TRUE(design.visible && design.enabled) << IdOf(design);
+    EXPECT_TRUE(design.caption.empty() || (design.kind != Kind::ComboBox && design.kind != Kind::TextBox))
+        << IdOf(design);
   }
 }
 
@@ -116,18 +119,18 @@ TEST(FormStructure, TwentyThreePageFramesInHidingOrderOnlyTheInformationPageVisi
 // nearest tab control, its row, its own caption or else the caption beside it
 // and, for a field, the label after it: "frmObserve/0 row 0 Current lbArray(116)=mA".
 std::string Describe(const std::string& id) {
-  const ControlSpec* spec = Find(id);
-  if (spec == nullptr) return "<no " + id + ">";
+  const ControlSpec* design = Find(id);
+  if (design == nullptr) return "<no " + id + ">";
   int tab = -1;
-  const ControlSpec* page = spec;
+  const ControlSpec* page = design;
   for (; page != nullptr && !page->parent.empty(); page = Find(page->parent)) {
     if (tab < 0) tab = page->tab;
   }
   std::ostringstream out;
-  out << (page ? IdOf(*page) : "?") << (tab >= 0 ? "/" + std::to_string(tab) : "") << " row " << spec->row << " ";
-  const ControlSpec* caption = Beside(*spec, spec->column > 0 ? spec->column - 1 : spec->column + 1);
-  out << (!spec->caption.empty() || caption == nullptr ? spec->caption : caption->caption);
-  const ControlSpec* unit = spec->column > 0 ? Beside(*spec, spec->column + 1) : nullptr;
+  out << (page ? IdOf(*page) : "?") << (tab >= 0 ? "/" + std::to_string(tab) : "") << " row " << design->row << " ";
+  const ControlSpec* caption = Beside(*design, design->column > 0 ? design->column - 1 : design->column + 1);
+  out << (!design->caption.empty() || caption == nullptr ? design->caption : caption->caption);
+  const ControlSpec* unit = design->column > 0 ? Beside(*design, design->column + 1) : nullptr;
   if (unit != nullptr && unit->kind == Kind::Label) out << " " << IdOf(*unit) << "=" << unit->caption;
   return out.str();
 }

@@ -53,7 +53,7 @@ TEST_P(TreeNode, ShowsItsPageAndSendsItsRead) {
   EXPECT_EQ(*c.timer ? h.get<toolkit::Timer>(c.timer).interval() : 0, c.interval);
   for (const char* name : tabControls) {  // only the page shown goes back to its first tab
     const auto& tabs = h.get<toolkit::TabControl>(name);
-    EXPECT_EQ(tabs.tab(), h.get<toolkit::Frame>(tabs.spec().parent).visible() ? 0 : 1) << name;
+    EXPECT_EQ(tabs.tab(), h.get<toolkit::Frame>(tabs.design().parent).visible() ? 0 : 1) << name;
   }
 }
 

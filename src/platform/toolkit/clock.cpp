@@ -4,8 +4,8 @@
 
 namespace zolin6::toolkit {
 
-Timer::Timer(const forms::ControlSpec& spec, const ChangeListener* listener, Clock& clock)
-    : Widget(spec, listener), clock_(clock), enabled_(spec.enabled) {
+Timer::Timer(const forms::ControlSpec& design, const ChangeListener* listener, Clock& clock)
+    : Widget(design, listener), clock_(clock), enabled_(design.enabled) {
   clock_.attach(this);
 }
 

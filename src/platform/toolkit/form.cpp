@@ -25,8 +25,8 @@ std::unique_ptr<Widget> Make(const forms::ControlSpec& s, const ChangeListener* 
 
 Form::Form(const std::vector<forms::ControlSpec>& specs, Clock& clock) {
   widgets_.reserve(specs.size());
-  for (const forms::ControlSpec& spec : specs) {
-    auto widget = Make(spec, &listener_, clock);
+  for (const forms::ControlSpec& design : specs) {
+    auto widget = Make(design, &listener_, clock);
     byId_.emplace(widget->id(), widget.get());
     widgets_.push_back(std::move(widget));
   }
@@ -40,8 +40,8 @@ Widget* Form::find(std::string_view id) const {
 void Form::select(OptionButton& option) {
   for (const auto& w : widgets_) {
     auto* other = dynamic_cast<OptionButton*>(w.get());
-    if (other != nullptr && other != &option && other->spec().parent == option.spec().parent &&
-        other->spec().tab == option.spec().tab) {
+    if (other != nullptr && other != &option && other->design().parent == option.design().parent &&
+        other->design().tab == option.design().tab) {
       other->setValue(false);
     }
   }

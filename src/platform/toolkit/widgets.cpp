@@ -23,8 +23,8 @@ std::string ControlId(std::string_view name, int index) {
   return id;
 }
 
-Widget::Widget(const forms::ControlSpec& spec, const ChangeListener* listener)
-    : spec_(spec), id_(ControlId(spec.name, spec.index)), listener_(listener) {}
+Widget::Widget(const forms::ControlSpec& design, const ChangeListener* listener)
+    : design_(design), id_(ControlId(design.name, design.index)), listener_(listener) {}
 
 void Widget::changed() const {
   if (listener_ != nullptr && *listener_) (*listener_)(*this);
@@ -37,19 +37,19 @@ void Widget::changed() const {
     if (dirty) changed();           \
   } while (false)
 
-TextBox::TextBox(const forms::ControlSpec& spec, const ChangeListener* listener)
-    : Widget(spec, listener),
-      text_(spec.caption),
-      visible_(spec.visible),
-      enabled_(spec.enabled),
-      top_(spec.row * kRowHeight) {}
+TextBox::TextBox(const forms::ControlSpec& design, const ChangeListener* listener)
+    : Widget(design, listener),
+      text_(design.caption),
+      visible_(design.visible),
+      enabled_(design.enabled),
+      top_(design.row * kRowHeight) {}
 void TextBox::setText(std::string text) { ZOLIN6_SETTER(text_, std::move(text)); }
 void TextBox::setVisible(bool visible) { ZOLIN6_SETTER(visible_, visible); }
 void TextBox::setBackColor(OleColor color) { ZOLIN6_SETTER(backColor_, color); }
 void TextBox::setTop(int top) { ZOLIN6_SETTER(top_, top); }
 
-Label::Label(const forms::ControlSpec& spec, const ChangeListener* listener)
-    : Widget(spec, listener), caption_(spec.caption), visible_(spec.visible), top_(spec.row * kRowHeight) {}
+Label::Label(const forms::ControlSpec& design, const ChangeListener* listener)
+    : Widget(design, listener), caption_(design.caption), visible_(design.visible), top_(design.row * kRowHeight) {}
 void Label::setCaption(std::string caption) { ZOLIN6_SETTER(caption_, std::move(caption)); }
 void Label::setVisible(bool visible) { ZOLIN6_SETTER(visible_, visible); }
 void Label::setTop(int top) { ZOLIN6_SETTER(top_, top); }
@@ -65,25 +65,25 @@ void ComboBox::addItem(std::string item) {
 void ComboBox::setText(std::string text) { ZOLIN6_SETTER(text_, std::move(text)); }
 void ComboBox::setBackColor(OleColor color) { ZOLIN6_SETTER(backColor_, color); }
 
-CommandButton::CommandButton(const forms::ControlSpec& spec, const ChangeListener* listener)
-    : Widget(spec, listener), caption_(spec.caption), enabled_(spec.enabled) {}
+CommandButton::CommandButton(const forms::ControlSpec& design, const ChangeListener* listener)
+    : Widget(design, listener), caption_(design.caption), enabled_(design.enabled) {}
 void CommandButton::setEnabled(bool enabled) { ZOLIN6_SETTER(enabled_, enabled); }
 
 void OptionButton::setValue(bool value) { ZOLIN6_SETTER(value_, value); }
 
-Frame::Frame(const forms::ControlSpec& spec, const ChangeListener* listener)
-    : Widget(spec, listener), visible_(spec.visible) {}
+Frame::Frame(const forms::ControlSpec& design, const ChangeListener* listener)
+    : Widget(design, listener), visible_(design.visible) {}
 void Frame::setVisible(bool visible) { ZOLIN6_SETTER(visible_, visible); }
 
 // Lamps start dark blue; the "Alarm" lamp of a legend is lit at design time.
-Shape::Shape(const forms::ControlSpec& spec, const ChangeListener* listener)
-    : Widget(spec, listener), fill_(spec.lit ? kLampOn : kLampOff), border_(fill_), back_(fill_) {}
+Shape::Shape(const forms::ControlSpec& design, const ChangeListener* listener)
+    : Widget(design, listener), fill_(design.lit ? kLampOn : kLampOff), border_(fill_), back_(fill_) {}
 void Shape::setFillColor(OleColor c) { ZOLIN6_SETTER(fill_, c); }
 void Shape::setBorderColor(OleColor c) { ZOLIN6_SETTER(border_, c); }
 void Shape::setBackColor(OleColor c) { ZOLIN6_SETTER(back_, c); }
 
-TabControl::TabControl(const forms::ControlSpec& spec, const ChangeListener* listener) : Widget(spec, listener) {
-  std::string_view rest = spec.caption;
+TabControl::TabControl(const forms::ControlSpec& design, const ChangeListener* listener) : Widget(design, listener) {
+  std::string_view rest = design.caption;
   while (!rest.empty()) {
     std::size_t bar = rest.find('|');
     captions_.emplace_back(rest.substr(0, bar));
@@ -98,8 +98,8 @@ void TreeView::addNode(TreeNode node) {
   changed();
 }
 
-StatusBar::StatusBar(const forms::ControlSpec& spec, const ChangeListener* listener) : Widget(spec, listener) {
-  panels_[0].text = std::string(spec.caption);
+StatusBar::StatusBar(const forms::ControlSpec& design, const ChangeListener* listener) : Widget(design, listener) {
+  panels_[0].text = std::string(design.caption);
 }
 void StatusBar::setText(int number, std::string text) {
   ZOLIN6_SETTER(panels_.at(static_cast<std::size_t>(number - 1)).text, std::move(text));
