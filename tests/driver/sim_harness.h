@@ -1,52 +1,67 @@
 #pragma once
 // The real control with the simulated transmitter as its driver, on a
 // manual clock with queued message boxes: the fixture of the driver tests.
-// The user's events are addressed by control id ("txtParameter(40)",
-// "cmdChangeSensorUnit(2)"), as the scenario lines address them.
+// Controls are addressed by id ("txtParameter(40)", "cmbPVUnits(2)"), as
+// scenario lines address them.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "driver/sim_driver.h"
 #include "fakes/fake_message_boxes.h"
 #include "host/user_cntrl.h"
+#include "platform/locale.h"
 
 namespace zolin6::driver::testing {
 
-struct SeenRequest {
-  std::string kind;  // "read" or "write"
-  std::string code;
+// "key=text|key=text" as its pairs; in field lists a bare number stands for
+// that txtParameter ("40=250" is txtParameter(40) showing "250").
+inline std::vector<std::pair<std::string, std::string>> Entries(std::string_view design, bool fields = true) {
+  std::vector<std::pair<std::string, std::string>> entries;
+  for (std::size_t start = 0; start < design.size();) {
+    const std::string_view entry = design.substr(start, design.find('|', start) - start);
+    const std::size_t equals = std::min(entry.find('='), entry.size());
+    std::string key(entry.substr(0, equals));
+    if (fields && key.find_first_not_of("0123456789") == std::string::npos) key = "txtParameter(" + key + ")";
+    entries.emplace_back(key, entry.substr(std::min(entry.size(), equals + 1)));
+    start += entry.size() + 1;
+  }
+  return entries;
+}
+
+// A page as the user reaches it: a tree node, then a tab when `tabs` is set.
+struct Page {
+  const char* node;
+  const char* tabs = nullptr;
+  int tab = 0;
 };
 
 class SimHarness {
  public:
-  explicit SimHarness(SimOptions options = {}) {
+  // The control bound, the device on line and the first reads answered.
+  SimHarness() {
     SimObserver observer;
-    observer.request = [this](const std::string& kind, const std::string& code, const std::string&) {
-      requests.push_back({kind, code});
-    };
-    observer.notify = [this](std::int32_t reason, const std::string&) { notifications.push_back(reason); };
-    sim = std::make_shared<SimDriver>(clock, options, std::move(observer));
+    observer.notify = [this](std::int32_t, const std::string&) { ++notifications; };
+    sim = std::make_shared<SimDriver>(clock, SimOptions{}, std::move(observer));
     control = std::make_unique<UserCntrl>(HostServices{clock, boxes, ZOLIN6_ASSETS_DIR});
+    EXPECT_TRUE(control->Init("invoke-1", "", sim));
+    clock.advance(2000);
+    EXPECT_EQ(control->state().sConnState, "Connected");
   }
 
-  // Binds the control, lets the first reads through and the device come on line.
-  void Start() {
-    ASSERT_TRUE(control->Init("invoke-1", "", sim));
-    clock.advance(2000);
-    ASSERT_EQ(control->state().sConnState, "Connected");
-  }
   // Long enough for a write, its answer, the re-read after it and that answer.
   void Settle() { clock.advance(3000); }
   void Run(toolkit::Millis ms) { clock.advance(ms); }
-
-  toolkit::Widget& widget(const std::string& id) {
-    toolkit::Widget* w = control->form().find(id);
-    if (w == nullptr) ADD_FAILURE() << "no control " << id;
-    return *w;
+  void Open(const Page& page, toolkit::Millis wait = 1000) {
+    Tree(page.node);
+    if (page.tabs != nullptr) Tab(page.tabs, page.tab);
+    Run(wait);
   }
   void Tree(const std::string& text) {
     auto& tree = control->form().get<toolkit::TreeView>("TreeView");
@@ -56,21 +71,26 @@ class SimHarness {
     ADD_FAILURE() << "no tree node " << text;
   }
   void Tab(const std::string& tabs, int index) {
-    auto& control_ = dynamic_cast<toolkit::TabControl&>(widget(tabs));
-    control_.setTab(index);
-    control_.click();
+    auto& strip = dynamic_cast<toolkit::TabControl&>(widget(tabs));
+    strip.setTab(index);
+    strip.click();
   }
   void Click(const std::string& button) { dynamic_cast<toolkit::CommandButton&>(widget(button)).click(); }
-  void Set(const std::string& id, const std::string& text) {
-    toolkit::Widget& w = widget(id);
-    if (auto* box = dynamic_cast<toolkit::TextBox*>(&w)) return box->setText(text);
-    if (auto* label = dynamic_cast<toolkit::Label*>(&w)) return label->setCaption(text);
-    dynamic_cast<toolkit::ComboBox&>(w).setText(text);
-  }
   void Select(const std::string& option) {
     control->form().select(dynamic_cast<toolkit::OptionButton&>(widget(option)));
   }
   void Answer(toolkit::Answer answer) { boxes.answers.push_back(answer); }
+  // Types into text boxes and chooses in combo boxes, as `Entries` lists them.
+  void Type(std::string_view fields) {
+    for (const auto& [id, text] : Entries(fields)) {
+      toolkit::Widget& w = widget(id);
+      if (auto* box = dynamic_cast<toolkit::TextBox*>(&w)) {
+        box->setText(text);
+        continue;
+      }
+      dynamic_cast<toolkit::ComboBox&>(w).setText(text);
+    }
+  }
   // What a text box or combo box shows, or a label's caption.
   std::string Text(const std::string& id) {
     toolkit::Widget& w = widget(id);
@@ -78,34 +98,40 @@ class SimHarness {
     if (auto* combo = dynamic_cast<toolkit::ComboBox*>(&w)) return combo->text();
     return dynamic_cast<toolkit::Label&>(w).caption();
   }
-  // The texts of the message boxes shown since the last call.
-  std::vector<std::string> TakeMessages() {
-    std::vector<std::string> texts;
-    for (const auto& box : boxes.shown) texts.push_back(box.text);
-    boxes.shown.clear();
-    return texts;
+  void ExpectShown(std::string_view fields) {
+    for (const auto& [id, text] : Entries(fields)) EXPECT_EQ(Text(id), text) << id;
   }
-  // A device value as the device's documents carry it.
-  std::string Device(const std::string& tag) {
-    const Measurements m = sim->transmitter().Measure(clock.now());
-    return TagValue(tag, sim->transmitter().state(), m).value_or("?");
+  double Number(const std::string& id) {
+    Result<double> value = platform::ToDouble(Text(id));
+    EXPECT_TRUE(value.ok()) << id << " shows " << Text(id);
+    return value.ok() ? *value : -1e9;
   }
-  void DeviceSet(const std::string& tag, const std::string& value) {
-    ASSERT_EQ(sim->transmitter().SetValue(tag, value, clock.now()), "") << tag;
+  // Whether a diagnosis lamp is lit (red).
+  bool Lit(int index) { return control->form().get<toolkit::Shape>("ShapeDiagnosis", index).fillColor() == 255u; }
+
+  // The device side: its state, what it measures now, values by tag as its
+  // documents carry them, and values changed from outside ("tag=value|...").
+  const DeviceState& device() { return sim->transmitter().state(); }
+  Measurements Measure() { return sim->transmitter().Measure(clock.now()); }
+  std::string Device(const std::string& tag) { return TagValue(tag, device(), Measure()).value_or("?"); }
+  void DeviceSet(std::string_view values) {
+    for (const auto& [tag, value] : Entries(values, false)) {
+      EXPECT_EQ(sim->transmitter().SetValue(tag, value, clock.now()), "") << tag;
+    }
   }
 
   toolkit::Clock clock;
   fakes::FakeMessageBoxes boxes;
   std::shared_ptr<SimDriver> sim;
   std::unique_ptr<UserCntrl> control;
-  std::vector<SeenRequest> requests;
-  std::vector<std::int32_t> notifications;
-};
+  std::size_t notifications = 0;  // notifications the driver sent
 
-// A field's expected text after an action.
-struct Shown {
-  std::string id;
-  std::string text;
+ private:
+  toolkit::Widget& widget(const std::string& id) {
+    toolkit::Widget* w = control->form().find(id);
+    if (w == nullptr) ADD_FAILURE() << "no control " << id;
+    return *w;
+  }
 };
 
 }  // namespace zolin6::driver::testing
