@@ -55,6 +55,10 @@ const std::vector<ControlSpec>& AllControls();
 // them.
 const std::vector<std::string_view>& PageFrames();
 
+// The names of the nine timers, in the order in which ticks due at the same
+// moment fire.
+const std::vector<std::string_view>& TimerNames();
+
 // The controls of the control host itself (tree, status bar, buttons, timers,
 // the page frames); defined in host_form.cpp.
 std::vector<ControlSpec> HostControls();

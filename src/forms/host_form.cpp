@@ -59,6 +59,11 @@ const std::vector<std::string_view>& PageFrames() {
   return frames;
 }
 
+const std::vector<std::string_view>& TimerNames() {
+  static const std::vector<std::string_view> timers(std::begin(kTimers), std::end(kTimers));
+  return timers;
+}
+
 std::vector<ControlSpec> HostControls() {
   std::vector<ControlSpec> controls;
   controls.push_back({.kind = Kind::Frame, .name = "frmTreeView"});

@@ -8,18 +8,6 @@ namespace {
 
 using namespace zolin6::toolkit;
 
-constexpr std::string_view kTimers[] = {
-    "TimerInit",
-    "TimerReadAfterWrite",
-    "TimerObserve",
-    "TimerReadStatus",
-    "TimerDiagTemperature",
-    "TimerReadCurrent",
-    "TimerReadCalTemperature",
-    "TimerReadCalTempSensor",
-    "TimerMonitSpecificVar",
-};
-
 std::optional<Json> StateField(const UserCntrl::State& s, std::string_view name) {
   auto text = [](const std::string& value) { return Json(value); };
   if (name == "sPage") return text(s.sPage);
@@ -102,7 +90,7 @@ std::optional<Json> Describe(const UserCntrl& control, std::string_view name) {
 Json DescribeState(const UserCntrl& control) {
   const UserCntrl::State& s = control.state();
   Json timers = Json::object();
-  for (std::string_view name : kTimers) {
+  for (std::string_view name : forms::TimerNames()) {
     const auto& t = control.form().get<Timer>(name);
     timers[std::string(name)] = {{"enabled", t.enabled()}, {"interval", t.interval()}};
   }
