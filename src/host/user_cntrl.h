@@ -107,7 +107,6 @@ class UserCntrl : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
   void LoadSensorParameters(const std::string& details);
   void LoadResponseCodes(const std::string& details);
   void ShowResponseCode(std::int16_t code);
-  // -- pages: further private helpers go here --
   // Sets the lamps of a status byte, given for bits 7 down to 0 (255: the bit
   // has no lamp): red for a set bit, dark blue for a clear one.
   void ShowStatusBits(int status, const std::array<int, 8>& lamps);
@@ -126,14 +125,12 @@ class UserCntrl : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
   void SSTabDiagnosis_Click();
   void SSTabObserve_Click();
   void SSTabLoopTest_Click();
-  // -- navigation: further private helpers go here --
   // Sends the write that ends a forced loop current and clears bFixedCurrent;
   // false when the write could not be sent (the flag then stays set).
   bool ReleaseFixedCurrent(const std::string& code, const std::string& attribute1, const std::string& attribute2);
 
   // Page setup (setup/): the combo-box lists and the page state at start.
   void FillOptionLists();
-  // -- setup: further private helpers go here --
 
   // Writing (writing/): the Write button and the buttons that write one thing.
   void WireWriting();
@@ -141,7 +138,6 @@ class UserCntrl : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
   void cmdChannelSensorCopyToAll_Click();
   void cmdConfSRangeCopyAll_Click();
   void cmdChangeSensorUnit_Click(int index);  // index 0..5 = channel 1..6
-  // -- writing: further private helpers go here --
   // Fills sWriteCode and sRequestDoc for the configuration page on show and
   // leaves them alone on any other page. false: a value could not be
   // converted, so nothing may be sent.
@@ -157,7 +153,6 @@ class UserCntrl : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
   // both alone on any other page. false: a conversion or a request failed,
   // and the Write handler ends at once.
   bool WriteProcedureStep();
-  // -- maintenance: further private helpers go here --
   enum class SensorTrimPoint { Lower, Upper };  // 0 % and 100 % of the sensor trim
   // Loop current trim (maintenance/current_trim.cpp).
   void cmdCurrentTrim_Click();
@@ -185,7 +180,6 @@ class UserCntrl : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
   // Monitoring (monitoring/): the polling timers.
   void WireMonitoring();
   void StopPolling();
-  // -- monitoring: further private helpers go here --
   // One tick of a polling timer (an entry of the table in monitoring/polling.cpp).
   void PollingTimer_Timer(std::size_t entry);
 
