@@ -14,6 +14,7 @@
 #include <charconv>
 
 #include "fuzz_support.h"
+#include "event_output.h"
 #include "line_parser.h"
 #include "platform/locale.h"
 #include "scenario_runner.h"
@@ -23,6 +24,8 @@ namespace {
 using zolin6::scenario::Json;
 
 void CheckEvent(const Json& event) {
+  // Every event must become a line of output, whatever bytes its texts hold.
+  ZOLIN6_FUZZ_CHECK(!zolin6::scenario::EventLine(event).empty());
   if (event.value("event", "") != "request") return;
   const std::string kind = event.value("kind", "");
   const std::string code = event.value("code", "");

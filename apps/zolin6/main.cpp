@@ -17,7 +17,8 @@
 #include "view/event_loop_clock.h"
 #include "view/main_window.h"
 #include "view/message_boxes.h"
-#include "view/window_script.h"
+#include "event_output.h"
+#include "window_script.h"
 
 namespace {
 
@@ -127,13 +128,14 @@ int main(int argc, char** argv) {
     boxes.setParent(&window);
     view::EventLoopClock ticker(clock);
     window.binding().setUserEventHook([&ticker] { ticker.catchUp(); });
+    boxes.setModalListener([&ticker](bool open) { open ? ticker.hold() : ticker.release(); });
 
     control.Init("invoke-1", "", device.sim());
     window.show();
 
     if (scriptFile.is_open()) {
-      auto print = [](const scenario::Json& event) { std::cout << event.dump() << '\n' << std::flush; };
-      view::WindowScript runner(window, control, clock, boxes, print, device.sim());
+      auto print = [](const scenario::Json& event) { std::cout << scenario::EventLine(event) << '\n' << std::flush; };
+      app::WindowScript runner(window, control, clock, boxes, print, device.sim());
       status = runner.Run(scriptFile);
     }
     if (parser.isSet(screenshot)) {

@@ -28,13 +28,13 @@ std::uint32_t Mask(int index) {
 }
 
 // One byte read as "&H" followed by the digits: one or two hexadecimal
-// digits; an empty or malformed pair is a type mismatch.
+// digits; an empty or malformed pair, a sign included, is a type mismatch.
 Result<int> ReadHexPair(std::string_view bytes, std::size_t offset) {
   const std::string_view pair = offset < bytes.size() ? bytes.substr(offset, 2) : std::string_view();
-  int value = 0;
+  unsigned value = 0;  // unsigned: from_chars then refuses a leading "-"
   const auto [end, ec] = std::from_chars(pair.data(), pair.data() + pair.size(), value, 16);
   if (pair.empty() || ec != std::errc{} || end != pair.data() + pair.size()) return TypeMismatch();
-  return value;
+  return static_cast<int>(value);
 }
 
 Result<std::string> HexToText(std::string_view bytes, int characters) {

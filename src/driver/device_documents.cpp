@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -67,8 +68,9 @@ struct TagAccess {
 };
 using Registry = std::map<std::string, TagAccess, std::less<>>;
 
+// Codes and counts only: a sign makes the text no integer.
 std::optional<long long> ParseInteger(std::string_view text) {
-  long long value = 0;
+  std::uint32_t value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
@@ -378,13 +380,14 @@ std::vector<std::string> ChannelTags(int channel, std::initializer_list<const ch
   return tags;
 }
 
-// A request attribute read as a one-byte code ("0C"), if it is one.
+// A request attribute read as a one-byte code ("0C"), if it is one; a sign
+// makes it none.
 std::optional<int> AttributeCode(const std::string& text) {
   if (text.empty() || text.size() > 2) return std::nullopt;
-  int value = 0;
+  unsigned value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
   if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
+  return static_cast<int>(value);
 }
 
 // The output whose current read 28 answers: the one named by a channel code

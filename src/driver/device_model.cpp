@@ -242,7 +242,9 @@ NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(DeviceState, identification, req
 
 std::string SaveDeviceState(const DeviceState& state) {
   nlohmann::json json = state;
-  return json.dump(2) + "\n";
+  // A text with an 8-bit code that is no UTF-8 is saved with U+FFFD in its
+  // place rather than failing the whole save.
+  return json.dump(2, ' ', /*ensure_ascii=*/false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 Result<DeviceState> LoadDeviceState(const std::string& text) {

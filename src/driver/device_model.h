@@ -16,6 +16,7 @@
 #include <string>
 
 #include "platform/result.h"
+#include "platform/channels.h"
 
 namespace zolin6::driver {
 
@@ -29,8 +30,6 @@ inline constexpr int kUnitOhm = 37;
 inline constexpr int kUnitMilliamp = 39;
 inline constexpr int kUnitPercent = 57;
 inline constexpr int kUnitNotUsed = 250;
-
-inline constexpr int kChannels = 6;
 
 // What a sensor input measures.
 enum class InputKind { Temperature, Millivolt, Resistance, Current };

@@ -35,16 +35,16 @@ class Fields {
 
   // A code of one to four hexadecimal digits. A missing attribute is
   // "too few data bytes"; the empty text (a choice without a code) or other
-  // text is an invalid selection.
+  // text, a sign included, is an invalid selection.
   int code(int n) {
     const std::string& text = a_[n - 1];
     if (text == "None") return fail(kResponseTooFewBytes);
-    int value = 0;
+    unsigned value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
     if (text.empty() || text.size() > 4 || ec != std::errc() || end != text.data() + text.size()) {
       return fail(kResponseInvalidSelection);
     }
-    return value;
+    return static_cast<int>(value);
   }
 
   // A number: the 8 hexadecimal digits of its IEEE single-precision bits.

@@ -1,6 +1,7 @@
 #include "driver/transmitter.h"
 
 #include <charconv>
+#include <cstdint>
 
 #include "driver/device_writes.h"
 
@@ -12,7 +13,7 @@ constexpr std::int32_t kWriteNotification = 4000;
 constexpr int kStatusRead = 25;
 
 std::optional<int> OperationCode(const std::string& code) {
-  int value = 0;
+  std::uint16_t value = 0;  // unsigned: a sign makes the code unknown
   auto [end, ec] = std::from_chars(code.data(), code.data() + code.size(), value);
   if (code.empty() || ec != std::errc() || end != code.data() + code.size()) return std::nullopt;
   return value;

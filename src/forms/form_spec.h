@@ -5,6 +5,7 @@
 // desktop window are both built from this one list, so a control exists in
 // both or in neither.
 
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -58,6 +59,10 @@ const std::vector<std::string_view>& PageFrames();
 // The names of the nine timers, in the order in which ticks due at the same
 // moment fire.
 const std::vector<std::string_view>& TimerNames();
+
+// The seven polling timers: every timer but TimerInit and TimerReadAfterWrite,
+// in the same order. StopPolling disables exactly these.
+std::span<const std::string_view> PollingTimerNames();
 
 // The controls of the control host itself (tree, status bar, buttons, timers,
 // the page frames); defined in host_form.cpp.

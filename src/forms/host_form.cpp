@@ -64,6 +64,11 @@ const std::vector<std::string_view>& TimerNames() {
   return timers;
 }
 
+std::span<const std::string_view> PollingTimerNames() {
+  // The two one-shot timers that start the control's reads come first.
+  return std::span<const std::string_view>(kTimers).subspan(2);
+}
+
 std::vector<ControlSpec> HostControls() {
   std::vector<ControlSpec> controls;
   controls.push_back({.kind = Kind::Frame, .name = "frmTreeView"});

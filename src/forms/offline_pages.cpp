@@ -5,6 +5,7 @@
 #include <string>
 
 #include "forms/page_layout.h"
+#include "platform/channels.h"
 
 namespace zolin6::forms {
 
@@ -14,7 +15,6 @@ using layout::FieldRow;
 using layout::Keep;
 using layout::Place;
 
-constexpr int kChannels = 6;
 
 constexpr FieldRow kOffLineDisplay[] = {
     {"Display 1", "cmbOffLineDisplay1"}, {"Display 2", "cmbOffLineDisplay2"}, {"Display 3", "cmbOffLineDisplay3"},

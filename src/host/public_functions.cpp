@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "host/user_cntrl.h"
+#include "navigation/page_names.h"
+#include "navigation/release.h"
 #include "platform/locale.h"
 
 namespace zolin6 {
@@ -56,11 +58,11 @@ Result<std::string> UserCntrl::GetConverteDateOffLine() const {
 }
 
 std::string UserCntrl::GetChannelCode(const std::string& sString) {
-  for (int channel = 2; channel <= 6; ++channel) {
-    const std::string suffix = "mA Channel " + std::to_string(channel);
-    if (sString == "Trim 20" + suffix || sString == "Trim 4" + suffix) return "0" + std::to_string(channel - 1);
-  }
-  return "";
+  // Only the trim steps of channels 2 to 6 name a channel code; channel 1
+  // has operation codes of its own.
+  const std::optional<navigation::ProcedurePage> page = navigation::ParseProcedurePage(sString);
+  if (!page || page->kind != navigation::ProcedureKind::kTrimStep || page->channel == 1) return "";
+  return navigation::OutputChannelCode(page->channel);
 }
 
 }  // namespace zolin6

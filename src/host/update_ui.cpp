@@ -2,6 +2,7 @@
 // loader chosen by the notification code; and the re-read after a write.
 
 #include "host/re_read.h"
+#include "host/activity.h"
 #include "host/user_cntrl.h"
 
 namespace zolin6 {
@@ -56,7 +57,7 @@ void UserCntrl::TimerReadAfterWrite_Timer() {
   s_.sReadCode = code;
   // The document of the preceding write goes with the re-read unchanged.
   if (!SendRead(s_.sReadCode)) return;
-  SetActivity("Reading Xmtr Data...");
+  SetActivity(kReadingActivity);
 }
 
 }  // namespace zolin6

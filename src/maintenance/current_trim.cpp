@@ -5,7 +5,8 @@
 
 #include "codecs/float_ieee.h"
 #include "host/user_cntrl.h"
-#include "maintenance/procedure_pages.h"
+#include "host/activity.h"
+#include "navigation/page_names.h"
 #include "navigation/release.h"
 
 namespace zolin6 {
@@ -53,7 +54,7 @@ void UserCntrl::cmdTrimCurrentChannel_Click(int channel) {
   HideAllPages();
   StopPolling();
   frame("frmTrimCurrent").setVisible(true);
-  s_.sPage = maintenance::PointChoicePage(channel);
+  s_.sPage = navigation::PageName({navigation::ProcedureKind::kPointChoice, channel});
   button("cmdBack").setEnabled(true);
 }
 
@@ -73,16 +74,18 @@ void UserCntrl::cmdTrimPoint_Click(int milliamps) {
   txtParameter(59).setText("");
 
   std::string channelCode;
-  if (const auto channel = maintenance::PointChoiceChannel(s_.sPage)) {
-    s_.sPage = maintenance::TrimStepPage(*channel, milliamps);
-    lbArray(13).setCaption("Trim Current " + std::to_string(milliamps) + "mA - Channel " + std::to_string(*channel));
-    if (*channel >= 2) channelCode = navigation::OutputChannelCode(*channel);
+  const auto choice = navigation::ParseProcedurePage(s_.sPage);
+  if (choice && choice->kind == navigation::ProcedureKind::kPointChoice) {
+    const int channel = choice->channel;
+    s_.sPage = navigation::PageName({navigation::ProcedureKind::kTrimStep, channel, milliamps});
+    lbArray(13).setCaption("Trim Current " + std::to_string(milliamps) + "mA - Channel " + std::to_string(channel));
+    if (channel >= 2) channelCode = navigation::OutputChannelCode(channel);
   }
 
   // Pressed anywhere but on a point choice (only a script can), the page
   // keeps its name and the hold names no channel.
   Attributes attributes = NoneAttributes();
-  if (s_.sPage == maintenance::TrimStepPage(1, milliamps)) {
+  if (s_.sPage == navigation::PageName({navigation::ProcedureKind::kTrimStep, 1, milliamps})) {
     s_.sWriteCode = kHoldCode1;
     attributes[0] = point.current;
     attributes[1] = point.mode;
@@ -115,7 +118,7 @@ bool UserCntrl::WriteCurrentTrimStep(int channel, int milliamps) {
     attributes[1] = *hex;
   }
   if (!SendStepWrite(attributes)) return false;
-  SetActivity(maintenance::kWrittingActivity);
+  SetActivity(kWrittingActivity);
   s_.bFixedCurrent = true;
 
   // The device's answer to the trim is not awaited: the user judges the
@@ -130,7 +133,7 @@ bool UserCntrl::WriteCurrentTrimStep(int channel, int milliamps) {
   }
 
   HideAllPages();
-  if (channel1) s_.sPage = maintenance::PointChoicePage(1);
+  if (channel1) s_.sPage = navigation::PageName({navigation::ProcedureKind::kPointChoice, 1});
   frame("frmTrimCurrent").setVisible(true);
   button("cmdBack").setEnabled(false);
   StopPolling();
@@ -152,7 +155,7 @@ bool UserCntrl::WriteCurrentTrimStep(int channel, int milliamps) {
     leave[1] = kZeroCurrent;
   }
   if (!SendStepWrite(leave)) return false;
-  if (!channel1) s_.sPage = maintenance::PointChoicePage(channel);
+  if (!channel1) s_.sPage = navigation::PageName({navigation::ProcedureKind::kPointChoice, channel});
   s_.bFixedCurrent = false;
   button("cmdBack").setEnabled(true);
   return true;

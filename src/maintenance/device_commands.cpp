@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "host/user_cntrl.h"
-#include "maintenance/procedure_pages.h"
+#include "host/activity.h"
 #include "platform/locale.h"
 
 namespace zolin6 {
@@ -74,7 +74,7 @@ void UserCntrl::DeviceCommand_Click(std::size_t row) {
   }
   s_.sWriteCode = command.writeCode;
   if (!SendStepWrite(attributes)) return;
-  SetActivity(maintenance::kWrittingActivity);
+  SetActivity(kWrittingActivity);
   // The polling timers and the page stay as they are; the resets of
   // counters and diagnostics re-read the tab on show to show the new values.
   if (command.reReadMs > 0) {

@@ -6,7 +6,7 @@
 
 #include "codecs/float_ieee.h"
 #include "host/user_cntrl.h"
-#include "maintenance/procedure_pages.h"
+#include "navigation/page_names.h"
 #include "navigation/release.h"
 
 namespace zolin6 {
@@ -41,7 +41,7 @@ void UserCntrl::cmdLoopTest_Click() {
   StopPolling();
   tabs("SSTabLoopTest").setTab(0);
   frame("frmLoopTest").setVisible(true);
-  s_.sPage = "Loop Test";
+  s_.sPage = navigation::PageName({navigation::ProcedureKind::kLoopTest, 1});
   button("cmdWriteParameter").setEnabled(true);
 }
 

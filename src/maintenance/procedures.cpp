@@ -1,49 +1,15 @@
 // The maintenance procedures: their buttons, the Write button's branch for
-// their pages, and the page names they move through.
+// their pages.
 
 #include "host/user_cntrl.h"
-#include "maintenance/procedure_pages.h"
+#include "navigation/page_names.h"
+#include "platform/channels.h"
 
 namespace zolin6 {
 
-namespace maintenance {
-
-std::string PointChoicePage(int channel) { return "Trim Current Channel " + std::to_string(channel); }
-
-std::string TrimStepPage(int channel, int milliamps) {
-  // No blank between the number and "mA" in the step names.
-  return "Trim " + std::to_string(milliamps) + "mA Channel " + std::to_string(channel);
-}
-
-std::optional<int> PointChoiceChannel(std::string_view page) {
-  for (int channel = 1; channel <= kOutputChannels; ++channel) {
-    if (page == PointChoicePage(channel)) return channel;
-  }
-  return std::nullopt;
-}
-
-std::optional<TrimStep> ParseTrimStep(std::string_view page) {
-  for (int channel = 1; channel <= kOutputChannels; ++channel) {
-    for (int milliamps : {4, 20}) {
-      if (page == TrimStepPage(channel, milliamps)) return TrimStep{channel, milliamps};
-    }
-  }
-  return std::nullopt;
-}
-
-std::optional<int> LoopTestChannel(std::string_view page) {
-  if (page == "Loop Test") return 1;
-  for (int channel = 2; channel <= kOutputChannels; ++channel) {
-    if (page == "Fixed Current - Channel " + std::to_string(channel)) return channel;
-  }
-  return std::nullopt;
-}
-
-}  // namespace maintenance
-
 void UserCntrl::WireMaintenance() {
   button("cmdCurrentTrim").onClick([this] { cmdCurrentTrim_Click(); });
-  for (int channel = 1; channel <= maintenance::kOutputChannels; ++channel) {
+  for (int channel = 1; channel <= kChannels; ++channel) {
     button("cmdTrimCurrentChannel" + std::to_string(channel)).onClick([this, channel] {
       cmdTrimCurrentChannel_Click(channel);
     });
@@ -64,12 +30,15 @@ void UserCntrl::WireMaintenance() {
 bool UserCntrl::WriteProcedureStep() {
   // The branches change sPage, so the page is told apart first.
   const std::string page = s_.sPage;
-  if (const auto step = maintenance::ParseTrimStep(page)) return WriteCurrentTrimStep(step->channel, step->milliamps);
+  const std::optional<navigation::ProcedurePage> procedure = navigation::ParseProcedurePage(page);
+  if (procedure && procedure->kind == navigation::ProcedureKind::kTrimStep) {
+    return WriteCurrentTrimStep(procedure->channel, procedure->milliamps);
+  }
   if (page == "Sensor Lower Trim") return WriteSensorTrimStep(SensorTrimPoint::Lower);
   if (page == "Sensor Upper Trim") return WriteSensorTrimStep(SensorTrimPoint::Upper);
   if (page == "Cal Temp") return WriteTempTrimStep();
   if (page == "Factory Trim") return WriteFactoryTrimStep();
-  if (const auto channel = maintenance::LoopTestChannel(page)) return WriteLoopTestStep(*channel);
+  if (procedure && procedure->kind == navigation::ProcedureKind::kLoopTest) return WriteLoopTestStep(procedure->channel);
   return true;
 }
 

@@ -4,7 +4,7 @@
 #include "codecs/enumerated.h"
 #include "codecs/float_ieee.h"
 #include "host/user_cntrl.h"
-#include "maintenance/procedure_pages.h"
+#include "host/activity.h"
 
 namespace zolin6 {
 
@@ -58,7 +58,7 @@ void UserCntrl::cmdSensorTrimPoint_Click(SensorTrimPoint point) {
   // request built goes with it.
   s_.sReadCode = kReadSensorValue;
   if (!SendRead(s_.sReadCode)) return;
-  SetActivity(maintenance::kReadingActivity);
+  SetActivity(kReadingActivity);
   toolkit::Timer& poll = timer("TimerReadCalTempSensor");
   poll.setInterval(kTrimReadMs);
   poll.setEnabled(true);
@@ -78,7 +78,7 @@ void UserCntrl::cmdTempTrim_Click() {
 
   s_.sReadCode = kReadTrimTemperature;
   if (!SendRead(s_.sReadCode)) return;
-  SetActivity(maintenance::kReadingActivity);
+  SetActivity(kReadingActivity);
   s_.sPage = "Cal Temp";
   toolkit::Timer& poll = timer("TimerReadCalTemperature");
   poll.setInterval(kTrimReadMs);
@@ -110,7 +110,7 @@ bool UserCntrl::WriteSensorTrimStep(SensorTrimPoint point) {
   attributes[0] = codecs::GetUnitCode(lbArray(49).caption());
   attributes[1] = *hex;
   if (!SendStepWrite(attributes)) return false;
-  SetActivity(maintenance::kWrittingActivity);
+  SetActivity(kWrittingActivity);
 
   if (MsgBox("Please look at sensor value, is it correct?", texts.title, toolkit::Buttons::YesNo,
              toolkit::Icon::None) != toolkit::Answer::Yes) {
@@ -137,7 +137,7 @@ bool UserCntrl::WriteTempTrimStep() {
   attributes[0] = codecs::GetUnitCode(lbArray(49).caption());
   attributes[1] = *hex;
   if (!SendStepWrite(attributes)) return false;
-  SetActivity(maintenance::kWrittingActivity);
+  SetActivity(kWrittingActivity);
 
   // The question's title is the product's own, whatever the trim point.
   if (MsgBox("Please Look at Temperature, is it correct?", "Cal Point Low", toolkit::Buttons::YesNo,

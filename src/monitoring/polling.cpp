@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "codecs/enumerated.h"
+#include "host/activity.h"
+#include "forms/form_spec.h"
 #include "host/user_cntrl.h"
 #include "monitoring/monitored_variables.h"
 
@@ -87,14 +89,11 @@ void UserCntrl::PollingTimer_Timer(std::size_t entry) {
   if (polling.nextInterval != 0) timer(polling.timer).setInterval(polling.nextInterval);
   s_.sReadCode = polling.readCode;
   if (!SendRead(s_.sReadCode)) return;
-  SetActivity("Reading Xmtr Data...");
+  SetActivity(kReadingActivity);
 }
 
 void UserCntrl::StopPolling() {
-  for (std::string_view name : {"TimerObserve", "TimerReadStatus", "TimerDiagTemperature", "TimerReadCurrent",
-                                "TimerReadCalTemperature", "TimerReadCalTempSensor", "TimerMonitSpecificVar"}) {
-    timer(name).setEnabled(false);
-  }
+  for (std::string_view name : forms::PollingTimerNames()) timer(name).setEnabled(false);
 }
 
 }  // namespace zolin6

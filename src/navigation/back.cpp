@@ -7,13 +7,12 @@
 #include <string_view>
 
 #include "host/user_cntrl.h"
+#include "navigation/page_names.h"
 #include "navigation/release.h"
 
 namespace zolin6 {
 
 namespace {
-
-constexpr int kChannels = 6;
 
 // Where Back goes from one page.
 struct BackStep {
@@ -24,23 +23,22 @@ struct BackStep {
 };
 
 std::optional<BackStep> BackStepFrom(const std::string& page) {
-  if (page == "Loop Test") return BackStep{"Maintenance", "frmMaintenance", false, true};
   if (page == "Trim Current" || page == "Cal Temp" || page == "Sensor Trim Menu" || page == "Factory Trim") {
     return BackStep{"Trim", "frmTrim", false, false};
   }
   if (page == "Sensor Upper Trim" || page == "Sensor Lower Trim") {
     return BackStep{"Sensor Trim Menu", "frmSensorTrimMenu", false, false};
   }
-  for (int channel = 1; channel <= kChannels; ++channel) {
-    const std::string digit = std::to_string(channel);
-    const std::string pointChoice = "Trim Current Channel " + digit;
-    if (channel >= 2 && page == "Fixed Current - Channel " + digit) {
+  const std::optional<navigation::ProcedurePage> procedure = navigation::ParseProcedurePage(page);
+  if (!procedure) return std::nullopt;
+  switch (procedure->kind) {
+    case navigation::ProcedureKind::kLoopTest:
       return BackStep{"Maintenance", "frmMaintenance", false, true};
-    }
-    if (page == "Trim 4mA Channel " + digit || page == "Trim 20mA Channel " + digit) {
-      return BackStep{pointChoice, "frmTrimCurrent", true, true};
-    }
-    if (page == pointChoice) return BackStep{"Trim Current", "frmTrimCurrentChannel", true, false};
+    case navigation::ProcedureKind::kTrimStep:
+      return BackStep{navigation::PageName({navigation::ProcedureKind::kPointChoice, procedure->channel}),
+                      "frmTrimCurrent", true, true};
+    case navigation::ProcedureKind::kPointChoice:
+      return BackStep{"Trim Current", "frmTrimCurrentChannel", true, false};
   }
   return std::nullopt;
 }

@@ -6,17 +6,17 @@
 #include <string>
 #include <string_view>
 
+#include "host/activity.h"
 #include "host/user_cntrl.h"
 #include "monitoring/monitored_variables.h"
+#include "navigation/page_names.h"
+#include "platform/channels.h"
 
 namespace zolin6 {
 
 namespace {
 
-constexpr std::string_view kReading = "Reading Xmtr Data...";
-constexpr int kSensorTabs = 6;
-
-bool IsSensorTab(int tab) { return tab >= 0 && tab < kSensorTabs; }
+bool IsSensorTab(int tab) { return tab >= 0 && tab < kChannels; }
 
 // A tab of the diagnosis or the observation page.
 struct LiveTab {
@@ -60,7 +60,7 @@ void UserCntrl::SSTabInfoSensor_Click() {
   s_.sRequestDoc = DocXML(NoneAttributes());
   // The code goes straight to the driver; sReadCode keeps its value.
   if (!SendRead(readCode)) return;
-  SetActivity(std::string(kReading));
+  SetActivity(kReadingActivity);
 }
 
 void UserCntrl::SSTabConfSensor_Click() {
@@ -71,7 +71,7 @@ void UserCntrl::SSTabConfSensor_Click() {
   if (IsSensorTab(tab)) {
     s_.sReadCode = std::to_string(tab + 10);
     s_.sSubPage = "Sensor " + std::to_string(tab + 1);
-  } else if (tab == kSensorTabs) {
+  } else if (tab == kChannels) {
     // The "Others" tab holds the sensor parameters, which have a read of
     // their own.
     s_.sReadCode = "33";
@@ -79,7 +79,7 @@ void UserCntrl::SSTabConfSensor_Click() {
   }
   if (s_.sReadCode == "0") return;
   if (!SendRead(s_.sReadCode)) return;
-  SetActivity(std::string(kReading));
+  SetActivity(kReadingActivity);
 }
 
 void UserCntrl::SSTabSensorRange_Click() {
@@ -90,7 +90,7 @@ void UserCntrl::SSTabSensorRange_Click() {
   const std::string readCode = std::to_string(tab + 18);
   s_.sRequestDoc = DocXML(NoneAttributes());
   if (!SendRead(readCode)) return;
-  SetActivity(std::string(kReading));
+  SetActivity(kReadingActivity);
 }
 
 void UserCntrl::SSTabDiagnosis_Click() {
@@ -108,7 +108,7 @@ void UserCntrl::SSTabDiagnosis_Click() {
     timer(entry->timer).setEnabled(true);
   }
   if (!SendRead(s_.sReadCode)) return;
-  SetActivity(std::string(kReading));
+  SetActivity(kReadingActivity);
 }
 
 void UserCntrl::SSTabObserve_Click() {
@@ -126,18 +126,14 @@ void UserCntrl::SSTabObserve_Click() {
   timer(entry->timer).setInterval(entry->interval);
   timer(entry->timer).setEnabled(true);
   if (!SendRead(s_.sReadCode)) return;
-  SetActivity(std::string(kReading));
+  SetActivity(kReadingActivity);
 }
 
 void UserCntrl::SSTabLoopTest_Click() {
   // Only the page name changes: the current is forced by Write and released
   // by Back or the tree, never by a change of tab.
   const int tab = tabs("SSTabLoopTest").tab();
-  if (tab == 0) {
-    s_.sPage = "Loop Test";
-  } else if (tab >= 1 && tab < kSensorTabs) {
-    s_.sPage = "Fixed Current - Channel " + std::to_string(tab + 1);
-  }
+  if (tab >= 0 && tab < kChannels) s_.sPage = navigation::PageName({navigation::ProcedureKind::kLoopTest, tab + 1});
 }
 
 }  // namespace zolin6

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "forms/form_spec.h"
+#include "host/activity.h"
 #include "host/user_cntrl.h"
 #include "navigation/release.h"
 
@@ -13,7 +14,6 @@ namespace zolin6 {
 
 namespace {
 
-constexpr std::string_view kReading = "Reading Xmtr Data...";
 
 // The fourteen nodes, in insertion order; a node's position (from 1) is the
 // index by which later nodes name it as their parent.
@@ -168,7 +168,7 @@ void UserCntrl::TreeView_NodeClick(const toolkit::TreeNode& node) {
 
   if (readCode != "0") {
     s_.sReadCode = readCode;
-    SetActivity(std::string(kReading));
+    SetActivity(kReadingActivity);
     if (!SendRead(s_.sReadCode)) return;
   }
 

@@ -11,6 +11,7 @@
 #include "pages/page_fields.h"
 #include "pages/parameter_document.h"
 #include "pages/value_kinds.h"
+#include "platform/channels.h"
 
 namespace zolin6 {
 
@@ -37,7 +38,6 @@ constexpr std::array<SensorInfoFields, 6> kSensorInfoFields{{
     {72, 68, 73, 69, 74, 67, 71, 78},  // channel 6, PictArray(28)
 }};
 
-constexpr int kChannels = 6;
 
 }  // namespace
 

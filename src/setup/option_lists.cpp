@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "host/user_cntrl.h"
+#include "platform/channels.h"
 
 namespace zolin6 {
 
 namespace {
 
-constexpr int kChannels = 6;
 
 using Items = std::vector<std::string>;
 

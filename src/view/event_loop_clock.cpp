@@ -26,6 +26,11 @@ void EventLoopClock::reschedule() {
   // While due work is being run the clock is between two moments; the wait
   // is set once it is done.
   if (advancing_) return;
+  if (holds_ > 0) {
+    wake_.stop();
+    waitingFor_ = -1;
+    return;
+  }
   const toolkit::Millis due = clock_.nextDue();
   if (due == waitingFor_ && (due < 0 || wake_.isActive())) return;
   waitingFor_ = due;
@@ -40,11 +45,16 @@ void EventLoopClock::reschedule() {
 void EventLoopClock::catchUp() {
   // Due work may open a modal message box, whose own event loop could wake
   // this timer again; the clock must not be advanced inside an advance.
-  if (advancing_) return;
+  if (advancing_ || holds_ > 0) return;
   advancing_ = true;
-  clock_.advance(std::max<toolkit::Millis>(0, elapsed() - clock_.now()));
+  clock_.catchUp(std::max<toolkit::Millis>(0, elapsed() - clock_.now()));
   advancing_ = false;
   reschedule();
+}
+
+void EventLoopClock::release() {
+  if (holds_ > 0) --holds_;
+  // The rest of the handler runs before the loop is idle and sets the wait.
 }
 
 }  // namespace zolin6::view

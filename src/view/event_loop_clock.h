@@ -4,6 +4,11 @@
 // due moment of the clock (a timer tick or a driver's scheduled answer);
 // when it fires, the clock is moved on to the time that has really passed.
 // Nothing polls: between due moments the loop sleeps.
+//
+// After a stall each timer ticks once and goes on from now (Clock::catchUp),
+// and while the clock is held (a message box that a handler opened is up)
+// nothing falls due: the driver's answers and the ticks wait until the
+// handler that opened the box has returned.
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -27,6 +32,11 @@ class EventLoopClock : public QObject {
   // a handler must arm its timers and send its requests at the true "now".
   void catchUp();
 
+  // Holds due work back while a handler waits on a modal box; holds nest.
+  // Released, the work runs once the event loop is idle again.
+  void hold() { ++holds_; }
+  void release();
+
   // Wall-clock milliseconds since start, on the clock's scale.
   toolkit::Millis elapsed() const { return start_ + wall_.elapsed(); }
 
@@ -37,6 +47,7 @@ class EventLoopClock : public QObject {
   QTimer wake_;
   toolkit::Millis waitingFor_ = -1;  // the due moment the wake-up is set for
   bool advancing_ = false;
+  int holds_ = 0;
 };
 
 }  // namespace zolin6::view

@@ -28,7 +28,9 @@ toolkit::Answer QtMessageBoxes::show(const std::string& text, const std::string&
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
   }
+  if (modalListener_) modalListener_(true);
   const int result = box.exec();
+  if (modalListener_) modalListener_(false);
   if (!yesNo) return toolkit::Answer::Ok;
   return result == QMessageBox::Yes ? toolkit::Answer::Yes : toolkit::Answer::No;
 }

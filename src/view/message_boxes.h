@@ -24,12 +24,17 @@ class QtMessageBoxes : public toolkit::MessageBoxes {
                                                   toolkit::Buttons buttons, toolkit::Icon icon)>;
   void setResponder(Responder responder) { responder_ = std::move(responder); }
 
+  // Told when a box opens (true) and when it closes (false), so that the
+  // clock can hold back what falls due meanwhile.
+  void setModalListener(std::function<void(bool open)> listener) { modalListener_ = std::move(listener); }
+
   toolkit::Answer show(const std::string& text, const std::string& title, toolkit::Buttons buttons,
                        toolkit::Icon icon) override;
 
  private:
   QPointer<QWidget> parent_;
   Responder responder_;
+  std::function<void(bool open)> modalListener_;
 };
 
 }  // namespace zolin6::view

@@ -1,6 +1,7 @@
 // The buttons of the sensor pages that write one thing of their own: copy
 // channel 1 to all channels, and change the unit of one channel.
 
+#include "host/activity.h"
 #include "host/user_cntrl.h"
 #include "writing/write_fields.h"
 
@@ -8,7 +9,6 @@ namespace zolin6 {
 
 namespace {
 
-constexpr const char* kWritting = "Writting Xmtr Data...";
 constexpr int kReReadDelayMs = 2000;
 
 }  // namespace
@@ -31,7 +31,7 @@ void UserCntrl::CopyToAll(const std::string& writeCode, Result<Attributes> (*gat
   s_.sWriteCode = writeCode;
   s_.sRequestDoc = DocXML(*attributes);
   if (!SendWrite(s_.sWriteCode)) return;
-  SetActivity(kWritting);
+  SetActivity(kWrittingActivity);
 }
 
 void UserCntrl::cmdChangeSensorUnit_Click(int index) {
@@ -53,7 +53,7 @@ void UserCntrl::cmdChangeSensorUnit_Click(int index) {
     s_.bUnitChanged = changedBefore;
     return;
   }
-  SetActivity(kWritting);
+  SetActivity(kWrittingActivity);
   toolkit::Timer& reRead = timer("TimerReadAfterWrite");
   reRead.setEnabled(true);
   reRead.setInterval(kReReadDelayMs);

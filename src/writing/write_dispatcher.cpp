@@ -6,7 +6,8 @@
 
 #include "codecs/latin1.h"
 #include "host/user_cntrl.h"
-#include "maintenance/procedure_pages.h"
+#include "host/activity.h"
+#include "navigation/page_names.h"
 #include "writing/write_fields.h"
 
 namespace zolin6 {
@@ -21,10 +22,10 @@ constexpr std::size_t kMinDateLength = 8;
 // Codes the Write button never sends itself: 0 is "nothing to write", the
 // others are trim steps that their procedures send on their own.
 bool SentElsewhere(const std::string& writeCode) {
-  int code = 0;
+  unsigned code = 0;
   const char* end = writeCode.data() + writeCode.size();
   if (std::from_chars(writeCode.data(), end, code).ptr != end) return true;
-  for (int skipped : {0, 13, 14, 15, 20, 21, 23, 24}) {
+  for (unsigned skipped : {0U, 13U, 14U, 15U, 20U, 21U, 23U, 24U}) {
     if (code == skipped) return true;
   }
   return false;
@@ -53,14 +54,16 @@ void UserCntrl::cmdWriteParameter_Click() {
   if (!WriteProcedureStep()) return;
   if (SentElsewhere(s_.sWriteCode)) return;
 
-  SetActivity("Writing Xmtr Data...");
+  SetActivity(kWritingActivity);
   toolkit::Timer& reRead = timer("TimerReadAfterWrite");
   reRead.setInterval(kReReadDelayMs);
   reRead.setEnabled(true);
   // The loop test's request itself forces the current, and its step marks
   // the current held beforehand; a request that did not go out holds
   // nothing, so the mark goes back to what it was.
-  if (!SendWrite(s_.sWriteCode) && maintenance::LoopTestChannel(s_.sPage)) s_.bFixedCurrent = heldBefore;
+  if (SendWrite(s_.sWriteCode)) return;
+  const std::optional<navigation::ProcedurePage> procedure = navigation::ParseProcedurePage(s_.sPage);
+  if (procedure && procedure->kind == navigation::ProcedureKind::kLoopTest) s_.bFixedCurrent = heldBefore;
 }
 
 bool UserCntrl::WriteConfigurationPage() {

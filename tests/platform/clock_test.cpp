@@ -48,6 +48,18 @@ TEST_F(ClockTest, CallbacksRunOnceInTimeOrderAmongTheTicks) {
   EXPECT_TRUE(log.empty());
 }
 
+TEST_F(ClockTest, CatchUpAfterAStallTicksOnceAndGoesOnFromNow) {
+  timer.setInterval(1000);
+  timer.setEnabled(true);
+  Schedule(2500, "answer");
+  clock.catchUp(3500);
+  // The answer still comes at its moment; the missed ticks are one tick.
+  EXPECT_EQ(log, (std::vector<std::string>{"tick@1000", "answer@2500"}));
+  EXPECT_EQ(clock.nextDue(), 4500);
+  clock.catchUp(1000);
+  EXPECT_EQ(log.back(), "tick@4500");
+}
+
 TEST_F(ClockTest, CallbacksDueTogetherKeepTheirOrder) {
   for (const char* name : {"first", "second", "third"}) Schedule(100, name);
   clock.advance(100);

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <sstream>
 
 #include "platform/locale.h"
+#include "event_output.h"
 #include "scenario_runner.h"
 
 namespace zolin6::scenario {
@@ -48,6 +51,19 @@ TEST_F(RunnerTest, FirstReadSessionReportsEveryFrameworkCall) {
   EXPECT_EQ(requests[0]["attributes"], Json(std::vector<std::string>(22, "None")));
   EXPECT_EQ(requests[1]["code"], "1");  // repeated once on line
   EXPECT_EQ(EventsOf("notify")[0]["reason"], 0);
+}
+
+// A scenario saved in Latin-1 reaches the runner with bytes that are no
+// UTF-8: in a line the control refuses, and in a device text saved to a file.
+TEST_F(RunnerTest, TextsThatAreNotUtf8StillBecomeLines) {
+  const std::string file = ::testing::TempDir() + "latin1-device.json";
+  Run("tree \"Parametriza\xe7\xe3o OnLine\"\ndriver sim\ninit\nsim set \"Long Tag\" \"Caf\xe9\"\nsim save " + file + "\n");
+  ASSERT_FALSE(events_.empty());
+  EXPECT_NE(EventLine(events_.front()).find("Parametriza\uFFFD\uFFFD"), std::string::npos) << EventLine(events_.front());
+  for (const Json& event : events_) EXPECT_FALSE(EventLine(event).empty());
+  EXPECT_TRUE(EventsOf("error").size() == 1) << "only the unknown tree node is refused";
+  EXPECT_TRUE(std::filesystem::exists(file));
+  std::remove(file.c_str());
 }
 
 TEST_F(RunnerTest, DriverChoicesDecideInit) {

@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/qt_environment.h"
 #include "fakes/control_harness.h"
 #include "fakes/fake_driver.h"
 #include "view/lamp.h"
@@ -33,24 +34,7 @@ namespace {
 
 using TagValues = std::vector<std::pair<std::string, std::string>>;
 
-// One QApplication for the whole program, made before the first test and
-// gone before static destruction, where Qt cannot be torn down safely.
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    // The tests draw without a display unless a platform was chosen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app_ = std::make_unique<QApplication>(argc_, argv_);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[18] = "zolin6_view_tests";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] ::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new fakes::QtEnvironment);
 
 // A parameter document as the driver sends it.
 std::string Doc(const TagValues& parameters) {

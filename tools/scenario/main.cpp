@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "event_output.h"
 #include "scenario_runner.h"
 
 int main(int argc, char** argv) {
@@ -20,8 +21,8 @@ int main(int argc, char** argv) {
   std::string iconFolder = error ? std::string(".") : self.parent_path().string();
 
   zolin6::scenario::ScenarioRunner runner(
-      [](const zolin6::scenario::Json& event) { std::cout << event.dump() << '\n'
-                                                          << std::flush; }, iconFolder);
+      [](const zolin6::scenario::Json& event) { std::cout << zolin6::scenario::EventLine(event) << '\n' << std::flush; },
+      iconFolder);
   if (argc == 2) {
     std::ifstream file(argv[1]);
     if (!file) {

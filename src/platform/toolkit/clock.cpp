@@ -50,13 +50,20 @@ Millis Clock::nextDue() const {
 
 void Clock::callAt(Millis at, std::function<void()> callback) { scheduled_.emplace(at, std::move(callback)); }
 
-void Clock::advance(Millis ms) {
+void Clock::advance(Millis ms) { run(ms, false); }
+
+void Clock::catchUp(Millis ms) { run(ms, true); }
+
+void Clock::run(Millis ms, bool coalesce) {
   const Millis end = now_ + ms;
+  std::vector<const Timer*> fired;  // with `coalesce`: the timers that have had their one tick
+  const auto hadItsTick = [&fired](const Timer* t) { return std::ranges::find(fired, t) != fired.end(); };
   for (;;) {
     Timer* next = nullptr;
     Millis nextAt = -1;
     for (Timer* t : timers_) {
       Millis due = t->nextDue();
+      if (coalesce && hadItsTick(t)) continue;
       if (due >= 0 && due <= end && (nextAt < 0 || due < nextAt)) {
         next = t;
         nextAt = due;
@@ -74,9 +81,16 @@ void Clock::advance(Millis ms) {
     }
     if (next == nullptr) break;
     now_ = std::max(now_, nextAt);
+    if (coalesce) fired.push_back(next);
     next->fire();
   }
   now_ = end;
+  if (!coalesce) return;
+  // A timer still overdue skipped its missed ticks; it goes on from now.
+  for (Timer* t : timers_) {
+    const Millis due = t->nextDue();
+    if (due >= 0 && due <= end) t->countFrom_ = end;
+  }
 }
 
 }  // namespace zolin6::toolkit

@@ -51,6 +51,11 @@ class Clock {
   // time order; ticks due at the same moment fire in the order the timers
   // were created, and before the callbacks due at that moment.
   void advance(Millis ms);
+  // Moves time on by `ms` as an operating-system timer recovers from a stall
+  // (a modal box, a slow paint): callbacks run as with `advance`, but each
+  // timer ticks at most once and then counts its interval from the new now,
+  // instead of replaying every tick it missed back to back.
+  void catchUp(Millis ms);
   // The earliest moment at which a timer tick or a callback is due, or -1.
   Millis nextDue() const;
 
@@ -65,6 +70,7 @@ class Clock {
   friend class Timer;
   void attach(Timer* timer) { timers_.push_back(timer); }
   void detach(Timer* timer);
+  void run(Millis ms, bool coalesce);
 
   Millis now_ = 0;
   std::vector<Timer*> timers_;

@@ -1,4 +1,4 @@
-#include "view/window_script.h"
+#include "window_script.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-namespace zolin6::view {
+namespace zolin6::app {
 
 WindowScript::WindowScript(MainWindow& window, UserCntrl& control, toolkit::Clock& clock, QtMessageBoxes& boxes,
                            Output output, std::shared_ptr<driver::SimDriver> sim)
@@ -85,4 +85,4 @@ bool WindowScript::Choose(toolkit::OptionButton& model) {
   return true;
 }
 
-}  // namespace zolin6::view
+}  // namespace zolin6::app

@@ -13,19 +13,22 @@
 #include <vector>
 
 #include "fakes/control_harness.h"
+#include "fakes/qt_environment.h"
 #include "fakes/fake_driver.h"
 #include "scenario_runner.h"
 #include "view/main_window.h"
 #include "view/message_boxes.h"
-#include "view/window_script.h"
+#include "window_script.h"
 
-namespace zolin6::view {
+namespace zolin6::app {
 namespace {
+
+[[maybe_unused]] ::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new fakes::QtEnvironment);
 
 using scenario::Json;
 
 // One window over a control that is on line with a recording driver, and
-// its script player. (The QApplication is the one of main_window_test.cpp.)
+// its script player.
 class WindowScriptTest : public ::testing::Test {
  protected:
   WindowScriptTest() {
@@ -98,4 +101,4 @@ TEST_F(WindowScriptTest, TheApplicationsStartStandsForDriverAndInit) {
 }
 
 }  // namespace
-}  // namespace zolin6::view
+}  // namespace zolin6::app

@@ -18,7 +18,10 @@
 #include "view/main_window.h"
 #include "view/message_boxes.h"
 
-namespace zolin6::view {
+namespace zolin6::app {
+
+using view::MainWindow;
+using view::QtMessageBoxes;
 
 class WindowScript : private scenario::ScenarioHost {
  public:
@@ -60,4 +63,4 @@ class WindowScript : private scenario::ScenarioHost {
   scenario::ScenarioLines lines_;
 };
 
-}  // namespace zolin6::view
+}  // namespace zolin6::app
