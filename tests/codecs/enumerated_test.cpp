@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "codec_cases.h"
+#include "fakes/user_locale.h"
 #include "platform/locale.h"
 
 namespace zolin6::codecs {
@@ -83,7 +84,9 @@ TEST(EnumeratedTest, DecodedTextsEncodeBackToTheirCode) {
   }
 }
 
-TEST(EnumeratedTest, PollingAddressEncodesTheRoundedNumber) {
+using EnumeratedLocaleTest = fakes::UserLocaleTest;
+
+TEST_F(EnumeratedLocaleTest, PollingAddressEncodesTheRoundedNumber) {
   for (const auto& [text, code] : Cases("0=00|10=0A|130=82|300=12C|-1=FFFF|2.5=02|3.5=04| 7 =07"
                                         "|abc=error: Type mismatch|=error: Type mismatch|1O=error: Type mismatch"
                                         "|40000=error: Overflow")) {
@@ -91,7 +94,6 @@ TEST(EnumeratedTest, PollingAddressEncodesTheRoundedNumber) {
   }
   platform::SetUserLocale({','});
   EXPECT_EQ(Outcome(GetPollingAddressCode("4,5")), "04");
-  platform::SetUserLocale({'.'});
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "codecs/float_ieee.h"
+#include "fakes/user_locale.h"
 #include "platform/locale.h"
 #include "scenario_runner.h"
 
@@ -47,7 +48,9 @@ TEST(FloatHexFindings, TheSameTextGivesTheSamePatternWhateverCameBefore) {
 
 // Texts that are no number went out as some number ("abc" as 0.5, an empty
 // box as 1.0, "1,000.5" as 1.5); the write pages now refuse them.
-TEST(FloatHexFindings, TypedTextsThatAreNoPlainNumberAreRefused) {
+using FloatHexLocaleFindings = fakes::UserLocaleTest;
+
+TEST_F(FloatHexLocaleFindings, TypedTextsThatAreNoPlainNumberAreRefused) {
   for (const char* text : {"abc", "", " ", "1e3", "1,000.5", "12abc", "- 5", "5-"}) {
     EXPECT_FALSE(codecs::ConvertTypedNumberToHex(text)) << "[" << text << "]";
   }

@@ -122,13 +122,22 @@ const Answer kAnswers[] = {
     {2700, "SnsMinTemp=0|SnsMaxTemp=1e999|VarLocalMinTemp=0", "124=0.000|55=old"},
 };
 
-TEST_F(Loaders, EachAnswerFillsItsPage) {
-  for (const Answer& a : kAnswers) {
-    Mark(a.shown);
-    h.Notify(a.notification, Doc(a.document));
-    Expect(a.shown, "after " + std::to_string(a.notification));
-  }
+// One connected control per row, so that no row depends on what an earlier
+// one left on the pages.
+class EachAnswer : public PageTest, public ::testing::WithParamInterface<std::size_t> {};
+
+TEST_P(EachAnswer, FillsItsPage) {
+  const Answer& a = kAnswers[GetParam()];
+  Mark(a.shown);
+  h.Notify(a.notification, Doc(a.document));
+  Expect(a.shown, "after " + std::to_string(a.notification));
 }
+
+INSTANTIATE_TEST_SUITE_P(Loaders, EachAnswer, ::testing::Range<std::size_t>(0, std::size(kAnswers)),
+                         [](const ::testing::TestParamInfo<std::size_t>& row) {
+                           return "row" + std::to_string(row.param) + "_notification" +
+                                  std::to_string(kAnswers[row.param].notification);
+                         });
 
 TEST_F(Loaders, EachChannelsAnswerFillsItsOwnTab) {
   // Information: type and lower range value, the first and last rows; range: upper range value.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/user_locale.h"
 #include "platform/locale.h"
 
 namespace zolin6::scenario {
@@ -18,7 +19,9 @@ std::string Outcome(std::string_view name, const std::vector<std::string>& args)
   return *result ? result->value() : "error: " + result->error().message;
 }
 
-TEST(CodecCallsTest, ReachesEachFamilyByName) {
+using CodecCallsLocaleTest = fakes::UserLocaleTest;
+
+TEST_F(CodecCallsLocaleTest, ReachesEachFamilyByName) {
   struct Case {
     const char* name;
     std::vector<std::string> args;
@@ -42,7 +45,6 @@ TEST(CodecCallsTest, ReachesEachFamilyByName) {
   for (const auto& c : cases) {
     EXPECT_EQ(Outcome(c.name, c.args), c.expected) << c.name;
   }
-  platform::SetUserLocale({'.'});
 }
 
 TEST(CodecCallsTest, RefusesUnknownNamesAndBadArguments) {
