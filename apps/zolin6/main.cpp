@@ -28,7 +28,7 @@ using namespace zolin6;
 // in `deviceFile` when one is named.
 class Device {
  public:
-  Device(toolkit::Clock& clock, QString deviceFile)
+  Device(toolkit::Clock& clock, const QString& deviceFile)
       : deviceFile_(deviceFile.toStdString()), sim_(std::make_shared<driver::SimDriver>(clock)) {}
 
   // Loads the device file when it exists; false (after saying why) when it

@@ -371,7 +371,10 @@ void FormBinding::connectUser(toolkit::Widget& control, QWidget* widget) {
   }
 }
 
-void FormBinding::userTyped(toolkit::Widget& control, const QString& text) {
+// A user event changes the model the binding shows, though only through the
+// widget it is given: not const, whatever the compiler can prove.
+void FormBinding::userTyped(toolkit::Widget& control,
+                            const QString& text) {  // NOLINT(readability-make-member-function-const)
   beginUserEvent();
   if (auto* box = dynamic_cast<toolkit::TextBox*>(&control)) {
     box->setText(text.toStdString());
@@ -380,12 +383,16 @@ void FormBinding::userTyped(toolkit::Widget& control, const QString& text) {
   }
 }
 
-void FormBinding::userClicked(toolkit::CommandButton& button) {
+// A user event changes the model the binding shows, though only through the
+// widget it is given: not const, whatever the compiler can prove.
+void FormBinding::userClicked(toolkit::CommandButton& button) {  // NOLINT(readability-make-member-function-const)
   beginUserEvent();
   button.click();
 }
 
-void FormBinding::userChoseTab(toolkit::TabControl& tabs, int tab) {
+// A user event changes the model the binding shows, though only through the
+// widget it is given: not const, whatever the compiler can prove.
+void FormBinding::userChoseTab(toolkit::TabControl& tabs, int tab) {  // NOLINT(readability-make-member-function-const)
   beginUserEvent();
   tabs.setTab(tab);
   tabs.click();

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -53,9 +54,11 @@ const std::map<std::string_view, const char*>& PageTitles() {
 }
 
 // The three images of the tree: a window list for the root functions, an
-// arrow for the branches, a page for the leaves.
-QIcon TreeIcon(const std::string& key) {
-  QPixmap pixmap(16, 16);
+// arrow for the branches, a page for the leaves. Drawn in 16 logical pixels
+// at the screen's pixel ratio, so that they stay sharp when scaled.
+QIcon TreeIcon(const std::string& key, qreal pixelRatio) {
+  QPixmap pixmap(QSize(16, 16) * pixelRatio);
+  pixmap.setDevicePixelRatio(pixelRatio);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
@@ -126,7 +129,10 @@ MainWindow::MainWindow(UserCntrl& control, QString iconFolder, QWidget* parent)
   }
   const int treeWidth = tree_->minimumWidth();
   splitter->setSizes({treeWidth, page.width() + 24});
-  resize(treeWidth + page.width() + 48, page.height() + 140);
+  QSize first(treeWidth + page.width() + 48, page.height() + 140);
+  // Never larger than the screen leaves free: the pages scroll instead.
+  if (const QScreen* shown = screen()) first = first.boundedTo(shown->availableGeometry().size());
+  resize(first);
 }
 
 QTreeWidgetItem* MainWindow::treeItem(int node) const {
@@ -144,7 +150,7 @@ QWidget* MainWindow::buildTree() {
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     const toolkit::TreeNode& node = nodes[i];
     auto* item = new QTreeWidgetItem(QStringList(QString::fromStdString(node.text)));
-    item->setIcon(0, TreeIcon(node.imageKey));
+    item->setIcon(0, TreeIcon(node.imageKey, devicePixelRatioF()));
     item->setData(0, Qt::UserRole, static_cast<int>(i + 1));
     if (node.parent > 0 && node.parent <= static_cast<int>(items_.size())) {
       items_[static_cast<std::size_t>(node.parent - 1)]->addChild(item);
@@ -293,10 +299,15 @@ void MainWindow::showPanel(int number) {
   if (number != 1) return;
   const QString picture = QString::fromStdString(panel.picture);
   if (panelIcon_->property("picture").toString() == picture) return;
-  // A picture that cannot be loaded leaves the previous one on show.
-  QPixmap icon;
-  if (picture.isEmpty() || !icon.load(iconFolder_ + "/" + picture)) return;
-  panelIcon_->setPixmap(icon.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  // A picture that cannot be loaded leaves the previous one on show. The
+  // icon file holds several sizes; the one for the screen's pixel ratio is
+  // taken rather than a 16-pixel image scaled up.
+  if (picture.isEmpty()) return;
+  const qreal pixelRatio = devicePixelRatioF();
+  QPixmap icon = QIcon(iconFolder_ + "/" + picture).pixmap(QSize(16, 16) * pixelRatio);
+  if (icon.isNull()) return;
+  icon.setDevicePixelRatio(pixelRatio);
+  panelIcon_->setPixmap(icon);
   panelIcon_->setProperty("picture", picture);
 }
 

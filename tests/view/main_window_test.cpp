@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -263,7 +264,10 @@ TEST_F(WindowTest, PageScreenshotsShowEveryCaption) {
     ClickNode(node);
     control->UpdateUI(reason, Doc(values));
     QApplication::processEvents();
-    EXPECT_TRUE(window->grab().save(QString("view-%1.png").arg(frameName)));
+    // The screenshots are looked at; at 150 % (the same test under
+    // QT_SCALE_FACTOR=1.5) they are saved under their own names.
+    const qreal scale = window->devicePixelRatioF();
+    EXPECT_TRUE(window->grab().save(QString("view-%1@%2x.png").arg(frameName).arg(scale)));
     QWidget* frame = Child<QWidget>(frameName);
     ASSERT_TRUE(frame->isVisible());
     int captions = 0;
@@ -272,12 +276,18 @@ TEST_F(WindowTest, PageScreenshotsShowEveryCaption) {
       SCOPED_TRACE(label->text().toStdString());
       ++captions;
       EXPECT_GE(label->width(), label->sizeHint().width());
-      const QPoint corner = label->mapTo(window.get(), QPoint(label->width(), label->height()));
-      EXPECT_LE(corner.x(), window->width());
-      EXPECT_LE(corner.y(), window->height());
+      // Inside its page, which scrolls when the window is smaller.
+      const QPoint corner = label->mapTo(frame, QPoint(label->width(), label->height()));
+      EXPECT_LE(corner.x(), frame->width());
+      EXPECT_LE(corner.y(), frame->height());
     }
     EXPECT_GE(captions, 6);
   }
+  // Icons are drawn for the screen, not scaled up from 16 pixels.
+  EXPECT_EQ(Child<QLabel>("StatusBarIcon(1)")->pixmap().devicePixelRatio(), window->devicePixelRatioF());
+  EXPECT_TRUE(window->screen()->availableGeometry().size().expandedTo(window->size()) ==
+              window->screen()->availableGeometry().size())
+      << "the first size fits the screen";
 }
 
 }  // namespace
