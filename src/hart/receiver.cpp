@@ -22,6 +22,8 @@ void Receiver::reset() {
   expected_ = 0;
 }
 
+bool Receiver::inDeviceFrame() const { return state_ != State::Hunting && !IsRequestDelimiter(buffer_[0]); }
+
 ReceiveEvent Receiver::push(std::uint8_t byte) {
   switch (state_) {
     case State::Hunting: return hunt(byte);

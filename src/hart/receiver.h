@@ -38,6 +38,9 @@ class Receiver {
   // Forgets a partly received frame and the preambles counted so far.
   void reset();
 
+  // Inside a frame from a device: a reply has begun and is still arriving.
+  bool inDeviceFrame() const;
+
   std::size_t skippedBytes() const { return skippedBytes_; }    // noise bytes outside any frame
   std::size_t skippedEchoes() const { return skippedEchoes_; }  // request frames dropped as echo
 
