@@ -77,24 +77,28 @@ void Master::receive(Millis now, ByteView received, Step& step) {
 
 bool Master::expectsFrom(const Frame& frame) const {
   // A reply with the secondary master's bit answers the other master.
-  return frame.type == FrameType::Reply && frame.address.primaryMaster && frame.command == current_.command &&
-         frame.address.sameDevice(targetAddress());
+  // A device that does not know command 31 answers it bare, without the
+  // number we asked for.
+  const bool sameCommand = frame.command == current_.command ||
+                           (current_.command > kLargestOneByteCommand && frame.command == kExpandedCommand);
+  return frame.type == FrameType::Reply && frame.address.primaryMaster && sameCommand &&
+         frame.address.sameDevice(target_);
 }
 
 void Master::onReply(Millis now, const Frame& frame, Step& step) {
   if (frame.status.communicationError()) return onCommunicationError(now, frame, step);
   if (frame.status.asksToResend()) return onResendAsked(now, frame, step);
   if (current_.origin == Origin::Identification && !onIdentified(frame)) {
-    finish(now, Outcome::GarbledReply, &frame, step);
-    return failQueue(step);
+    return finish(now, Outcome::GarbledReply, &frame, step);
   }
   finish(now, Outcome::Replied, &frame, step);
 }
 
 // The device refused our request as received garbled, so it did not act on
-// it: resending is safe even for a command that is not repeatable.
+// it: resending is safe even for a command that is not repeatable. A scan
+// retries here too: a device is there.
 void Master::onCommunicationError(Millis now, const Frame& frame, Step& step) {
-  if (retriesUsed_ >= allowedRetries()) return finish(now, Outcome::CommunicationError, &frame, step);
+  if (retriesUsed_ >= settings_.retries) return finish(now, Outcome::CommunicationError, &frame, step);
   ++retriesUsed_;
   phase_ = Phase::WaitingToResend;
   deadline_ = now + settings_.link.quietTime;
@@ -119,6 +123,7 @@ void Master::onTimeout(Millis now, Step& step) {
   const bool identifying = current_.origin == Origin::Identification;
   if (identifying && settings_.scanPollingAddresses && pollingAddress_ < kLargestPollingAddress) {
     ++pollingAddress_;
+    target_ = Address::Polling(pollingAddress_);
     retriesUsed_ = 0;
     return send(now, step);
   }
@@ -126,7 +131,6 @@ void Master::onTimeout(Millis now, Step& step) {
                           : heardGarble_                           ? Outcome::GarbledReply
                                                                    : Outcome::NoReply;
   finish(now, outcome, nullptr, step);
-  if (identifying) failQueue(step);
 }
 
 // The unique address is the expanded device type's 14 bits and the device
@@ -162,10 +166,12 @@ void Master::finish(Millis now, Outcome outcome, const Frame* reply, Step& step)
     completion.data.assign(reply->data.begin(), reply->data.end());
     if (outcome == Outcome::Replied) queueMoreStatus(*reply);
   }
-  if (current_.origin == Origin::Identification && linkState_ == LinkState::Identifying) {
-    linkState_ = LinkState::Offline;
-  }
   step.completed.push_back(std::move(completion));
+  if (current_.origin == Origin::Identification && linkState_ == LinkState::Identifying) {
+    // Without a device nothing queued can be sent.
+    linkState_ = LinkState::Offline;
+    failQueue(step);
+  }
   phase_ = Phase::Idle;
   quietUntil_ = now + settings_.link.quietTime;
 }
@@ -184,9 +190,11 @@ void Master::startNext(Millis now, Step& step) {
     linkState_ = LinkState::Identifying;
     pollingAddress_ = settings_.scanPollingAddresses ? 0 : settings_.pollingAddress;
     current_ = {0, kReadUniqueIdentifier, {}, Effect::Repeatable, Origin::Identification};
+    target_ = Address::Polling(pollingAddress_);
   } else if (linkState_ == LinkState::Online && !queue_.empty()) {
     current_ = std::move(queue_.front());
     queue_.pop_front();
+    target_ = identity_->address;
   } else {
     return;
   }
@@ -200,7 +208,7 @@ void Master::startNext(Millis now, Step& step) {
 
 void Master::send(Millis now, Step& step) {
   Frame request;
-  request.address = targetAddress();
+  request.address = target_;
   request.command = current_.command;
   request.data = current_.data;
   Bytes bytes;
@@ -214,17 +222,13 @@ void Master::send(Millis now, Step& step) {
   step.transmit = std::move(bytes);
 }
 
-Address Master::targetAddress() const {
-  if (linkState_ == LinkState::Online && identity_) return identity_->address;
-  return Address::Polling(pollingAddress_);
-}
-
 std::size_t Master::preambles() const {
   if (settings_.link.minimumPreambles == 0) return 0;
   if (linkState_ != LinkState::Online || !identity_) return settings_.link.pollPreambles;
   return std::max(settings_.link.minimumPreambles, identity_->requestPreambles);
 }
 
+// Silence while scanning moves on to the next address.
 int Master::allowedRetries() const {
   const bool scanning = current_.origin == Origin::Identification && settings_.scanPollingAddresses;
   return scanning ? kTriesPerScannedAddress - 1 : settings_.retries;

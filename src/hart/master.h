@@ -101,10 +101,12 @@ class Master {
   std::uint32_t submit(std::uint16_t command, Bytes data = {});
   // Looks for the device now, even with nothing queued.
   void identify();
-  // Forgets the device; the next command identifies it again.
+  // Forgets the device; the next command identifies it again. A transaction
+  // under way ends as it would have.
   void forgetDevice();
 
   // Takes the time and what arrived since the last call, and says what to do.
+  // Call it after submit() too: that is when the request goes out.
   Step step(Millis now, ByteView received = {});
 
   LinkState linkState() const { return linkState_; }
@@ -134,7 +136,6 @@ class Master {
   void finish(Millis now, Outcome outcome, const Frame* reply, Step& step);
   void failQueue(Step& step);
   bool expectsFrom(const Frame& frame) const;
-  Address targetAddress() const;
   int allowedRetries() const;
   std::size_t preambles() const;
   std::optional<Millis> wakeAt() const;
@@ -149,6 +150,7 @@ class Master {
 
   Phase phase_ = Phase::Idle;
   Transaction current_;
+  Address target_;                   // where the current request goes, fixed for its transaction
   std::uint8_t pollingAddress_ = 0;  // polled by the current identification
   int attempts_ = 0;                 // requests sent for the current transaction
   int retriesUsed_ = 0;              // resends after no reply or a communication error

@@ -70,6 +70,29 @@ TEST(MasterIdentification, NoDeviceFailsTheQueueWithoutSendingIt) {
   EXPECT_EQ(link.master.linkState(), LinkState::Offline);
 }
 
+TEST(MasterIdentification, ADeviceThatKeepsRefusingEndsIdentificationAndTheQueue) {
+  ScriptedLink link;
+  link.script.assign(1 + kDefaultRetries, Act::CommError);
+  link.master.submit(1);
+  link.run();
+  EXPECT_EQ(link.sent.size(), 1U + kDefaultRetries);
+  ASSERT_EQ(link.done.size(), 2U);
+  EXPECT_EQ(link.done[0].outcome, Outcome::CommunicationError);
+  EXPECT_EQ(link.done[1].outcome, Outcome::NoDevice);
+}
+
+TEST(MasterIdentification, ScanRetriesAnAddressThatAnsweredWithACommunicationError) {
+  MasterSettings settings;
+  settings.scanPollingAddresses = true;
+  ScriptedLink link(settings);
+  link.script = {Act::CommError};
+  link.master.identify();
+  link.run();
+  ASSERT_EQ(link.sent.size(), 2U);
+  EXPECT_EQ(link.sent[1].frame.address.polling, 0);
+  EXPECT_EQ(link.master.linkState(), LinkState::Online);
+}
+
 struct Fault {
   const char* what;
   std::vector<Act> script;
@@ -138,6 +161,19 @@ TEST_P(MasterFaults, ResendsWhatIsSafeAndGivesUpInBounds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Link, MasterFaults, ::testing::Combine(::testing::ValuesIn(kFaults), ::testing::Bool()));
+
+TEST(MasterExpanded, SendsCommand31AndTakesTheBareRefusal) {
+  ScriptedLink link;
+  Identify(link);
+  link.master.submit(533, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01});
+  link.script = {Act::BareExpanded};
+  link.run();
+  ASSERT_EQ(link.sent.size(), 1U);
+  EXPECT_EQ(link.sent[0].frame.command, 533);
+  ASSERT_EQ(link.done.size(), 1U);
+  EXPECT_EQ(link.done[0].outcome, Outcome::Replied);
+  EXPECT_EQ(link.done[0].status.responseCode(), 64);
+}
 
 TEST(MasterTiming, ResendsWhenTheReplyTimeoutRunsOutAfterTheRequestLeft) {
   ScriptedLink link;

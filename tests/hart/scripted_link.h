@@ -29,6 +29,7 @@ enum class Act {
   OtherMaster,   // a reply carrying the secondary master's bit
   MoreStatus,    // an answer with "more status available"
   Slow,          // a reply that begins in time and ends after the reply timeout
+  BareExpanded,  // "not implemented" to command 31, without the number asked for
 };
 
 inline constexpr std::uint16_t kDeviceType = 0x1234;
@@ -120,6 +121,10 @@ class ScriptedLink {
     if (act == Act::MoreStatus) answer.status.deviceStatus = 0x10;
     if (act == Act::OtherAddress) answer.address = Address::Unique({0x12, 0x34, 0x0A, 0x0B, 0x0D});
     if (act == Act::OtherMaster) answer.address.primaryMaster = false;
+    if (act == Act::BareExpanded) {
+      answer.command = 31;
+      answer.status.first = 64;
+    }
     if (answer.status.first != 0) data.clear();  // error replies carry no data
     answer.data = data;
     Bytes bytes;
