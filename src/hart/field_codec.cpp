@@ -28,8 +28,9 @@ FieldValue ReadValue(const Field& field, ByteView bytes) {
   switch (field.type) {
     case FieldType::Unsigned: return ReadUnsigned(bytes, field.size);
     case FieldType::Float: return ReadFloat(bytes);
-    // The size of a packed field is a multiple of 3 by its table.
-    case FieldType::PackedAscii: return TrimTrailing(UnpackAscii(bytes).value(), ' ');
+    // Whole groups of three only: a table with another size loses its last
+    // bytes instead of failing every reply.
+    case FieldType::PackedAscii: return TrimTrailing(UnpackAscii(bytes.first(bytes.size() / 3 * 3)).value(), ' ');
     case FieldType::Latin1: return TrimTrailing(std::string(bytes.begin(), bytes.end()), '\0');
     case FieldType::Date: return ReadDate(bytes);
     case FieldType::Raw: return Bytes(bytes.begin(), bytes.end());

@@ -53,7 +53,9 @@ struct Frame {
   std::array<std::uint8_t, kMaxExpansionBytes> expansion{};
   std::uint16_t command = 0;  // the full number, also above 253
   ReplyStatus status;         // replies and bursts only
-  ByteView data;              // after the status bytes and an expanded command number; views the decoded buffer
+  // After the status bytes and an expanded command number. Views the bytes
+  // the frame was decoded from, or the caller's bytes to encode.
+  ByteView data;
 };
 
 // Appends `preambles` preambles and the frame to `out`; returns the frame's
