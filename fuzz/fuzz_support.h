@@ -1,7 +1,7 @@
 #pragma once
 // What the fuzz targets share: a connected control on a manual clock with
-// the recording test driver, the input split into a header line and a body,
-// and the check that stops the run when a property does not hold.
+// the recording test driver and the input split into a header line and a
+// body. The property check itself is in fuzz_check.h.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,24 +12,12 @@
 #include <string_view>
 
 #include "fakes/fake_driver.h"
+#include "fuzz_check.h"
 #include "host/user_cntrl.h"
 #include "platform/toolkit/clock.h"
 #include "platform/toolkit/message_box.h"
 
 namespace zolin6::fuzz {
-
-// A broken property is a finding like a crash: libFuzzer saves the input.
-#define ZOLIN6_FUZZ_CHECK(condition)                                                               \
-  do {                                                                                             \
-    if (!(condition)) {                                                                            \
-      std::fprintf(stderr, "%s:%d: property does not hold: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                                \
-    }                                                                                              \
-  } while (false)
-
-inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
-  return {reinterpret_cast<const char*>(data), size};  // NOLINT(cppcoreguidelines-pro-type-reinterpret-cast)
-}
 
 // "HEADER\nBODY": the first line and the rest. Without a line break the
 // whole input is the body.

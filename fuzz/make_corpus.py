@@ -75,3 +75,20 @@ for text in ["15/3/2006", "1/1/2024", "31/12/1899", "0/0/0", "1/1/24", "15/3/200
 for line in scenario_lines + ['set txtParameter(3) "a \\"quoted\\" \\\\ text"', 'click "unterminated',
                               "notify 100 \\n\\t\\\\ raw", "   # comment", "tab SSTabObserve 1\r"]:
     write("line_parser", line)
+
+# hart_receiver: byte streams a modem delivers, built from frames seen on real
+# devices: preambles, the echo of our request, replies, bursts, error replies.
+hart_frames = [
+    "02 80 00 00 82",
+    "06 80 00 0E 00 14 FE 1A 89 07 05 02 1B 08 01 21 63 3F 9E",
+    "06 C0 00 18 00 10 FE F9 FD 00 07 02 32 4E 00 95 26 6F 00 03 00 01 01 00 F9 00 F9 41 D3",
+    "86 B9 FD 95 26 6F 36 02 05 10 3F",
+    "86 B9 FD 95 26 6F 1F 04 40 00 02 15 52",
+    "82 B9 FD 95 26 6F 1F 09 02 15 00 00 00 00 00 00 01 1A",
+    "81 C0 FD 95 26 6F 09 04 00 00 00 00 6D",
+    "06 80 00 02 88 00 0C",
+]
+for reply in hart_frames[1:]:
+    write("hart_receiver", bytes.fromhex("FF FF FF FF FF " + reply))
+    write("hart_receiver", bytes.fromhex("00 13 FF FF FF FF FF " + hart_frames[0] + " FF FF " + reply))
+write("hart_receiver", bytes.fromhex("FF " + hart_frames[1] + " FF FF 07 FF FF " + hart_frames[3]))

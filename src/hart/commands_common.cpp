@@ -1,0 +1,86 @@
+// The common-practice commands this layer knows, and the lookup over both
+// tables. Commands that act on the device each time they arrive (fixing the
+// loop current, a reset, trims) are marked NotRepeatable: the master never
+// resends them once they may have reached the device.
+
+#include <algorithm>
+#include <array>
+
+#include "hart/layout.h"
+
+namespace zolin6::hart {
+
+namespace {
+
+constexpr std::array kDeviceVariable{U8("device variable")};
+constexpr std::array kVariableUnitsValue{U8("device variable"), U8("units"), F32("value")};
+constexpr std::array kDamping{F32("damping")};  // seconds
+constexpr std::array kRange{U8("range units"), F32("upper range value"), F32("lower range value")};
+constexpr std::array kLoopCurrent{F32("loop current")};  // mA; 0 leaves fixed current mode
+constexpr std::array kPvUnits{U8("pv units")};
+constexpr std::array kMeasuredCurrent{F32("measured current")};  // mA read on the reference meter
+constexpr std::array kVariableUnits{U8("device variable"), U8("units")};
+// The acquisition period and the properties came with HART 7.
+constexpr std::array kVariableInformation{
+    U8("device variable"), U24("sensor serial number"),
+    U8("limits units"),    F32("upper limit"),
+    F32("lower limit"),    F32("damping"),
+    F32("minimum span"),   U8("classification"),
+    U8("family"),          U32("acquisition period"),
+    U8("properties"),
+};
+constexpr std::size_t kHart6VariableInformationFields = 9;
+constexpr std::array kResponsePreambles{U8("response preambles")};
+constexpr std::array kSimulatedVariable{U8("device variable"), U8("command code"), U8("units"), F32("value"),
+                                        U8("status")};
+constexpr std::array kTrimPoints{U8("device variable"), U8("units"), F32("lower trim point"), F32("upper trim point")};
+constexpr std::array kTrimGuidelines{
+    U8("device variable"),           U8("trim points supported"),     U8("units"),
+    F32("minimum lower trim point"), F32("maximum lower trim point"), F32("minimum upper trim point"),
+    F32("maximum upper trim point"), F32("minimum differential"),
+};
+constexpr std::array kTrimPoint{U8("device variable"), U8("trim point"), U8("units"), F32("value")};
+
+constexpr Effect kOnce = Effect::NotRepeatable;
+
+constexpr std::array kCommonPractice{
+    CommandLayout{33, "read device variables", Repeated({}, kDeviceVariable, 1, 4),
+                  Repeated({}, kVariableUnitsValue, 1, 4)},
+    CommandLayout{34, "write primary variable damping", Fixed(kDamping), Fixed(kDamping)},
+    CommandLayout{35, "write primary variable range values", Fixed(kRange), Fixed(kRange)},
+    CommandLayout{40, "enter or exit fixed current mode", Fixed(kLoopCurrent), Fixed(kLoopCurrent), kOnce},
+    CommandLayout{42, "device reset", kNoFields, kNoFields, kOnce},
+    CommandLayout{44, "write primary variable units", Fixed(kPvUnits), Fixed(kPvUnits)},
+    CommandLayout{45, "trim loop current zero", Fixed(kMeasuredCurrent), Fixed(kMeasuredCurrent), kOnce},
+    CommandLayout{46, "trim loop current gain", Fixed(kMeasuredCurrent), Fixed(kMeasuredCurrent), kOnce},
+    CommandLayout{53, "write device variable units", Fixed(kVariableUnits), Fixed(kVariableUnits)},
+    CommandLayout{54, "read device variable information", Fixed(kDeviceVariable),
+                  Optional(kVariableInformation, kHart6VariableInformationFields)},
+    CommandLayout{59, "write number of response preambles", Fixed(kResponsePreambles), Fixed(kResponsePreambles)},
+    CommandLayout{79, "write device variable", Fixed(kSimulatedVariable), Fixed(kSimulatedVariable)},
+    CommandLayout{80, "read device variable trim points", Fixed(kDeviceVariable), Fixed(kTrimPoints)},
+    CommandLayout{81, "read device variable trim guidelines", Fixed(kDeviceVariable), Fixed(kTrimGuidelines)},
+    CommandLayout{82, "write device variable trim point", Fixed(kTrimPoint), Fixed(kTrimPoint), kOnce},
+};
+
+const CommandLayout* FindIn(std::span<const CommandLayout> table, std::uint16_t number) {
+  const auto found = std::lower_bound(table.begin(), table.end(), number,
+                                      [](const CommandLayout& layout, std::uint16_t n) { return layout.number < n; });
+  return found != table.end() && found->number == number ? &*found : nullptr;
+}
+
+}  // namespace
+
+std::span<const CommandLayout> CommonPracticeCommands() { return kCommonPractice; }
+
+const CommandLayout* FindCommand(std::uint16_t number) {
+  const CommandLayout* universal = FindIn(UniversalCommands(), number);
+  return universal != nullptr ? universal : FindIn(CommonPracticeCommands(), number);
+}
+
+Effect EffectOf(std::uint16_t number) {
+  const CommandLayout* layout = FindCommand(number);
+  return layout != nullptr ? layout->effect : Effect::Repeatable;
+}
+
+}  // namespace zolin6::hart

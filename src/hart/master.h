@@ -1,0 +1,165 @@
+#pragma once
+// The primary master: one transaction at a time with one field device,
+// written without I/O. The caller hands it the time and the bytes that
+// arrived; it hands back the bytes to send and when it wants to be called
+// again. A transport adapter drives it from a serial port or a HART-IP
+// socket; tests drive it on a manual clock.
+//
+// It finds the device with command 0 in a short frame (polling address 0,
+// or every address from 0 to 63), then talks to it in long frames with its
+// unique address and the preamble count it asked for. It resends on no
+// reply or a communication error, waits and resends while the device is
+// busy or working on a delayed response, and reads command 48 when the
+// device says more status is available. A command that is not repeatable
+// is never sent again once it may have reached the device.
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "hart/bytes.h"
+#include "hart/frame.h"
+#include "hart/layout.h"
+#include "hart/link_timing.h"
+#include "hart/receiver.h"
+#include "hart/record.h"
+#include "hart/status.h"
+
+namespace zolin6::hart {
+
+// Resends after no reply or a communication error.
+inline constexpr int kDefaultRetries = 3;
+// While scanning polling addresses one try each: 64 silent addresses already
+// take about 25 s on FSK.
+inline constexpr int kTriesPerScannedAddress = 1;
+// Busy and delayed responses: resent after a wait that starts here and
+// doubles up to the longest, at most kDefaultBusyResends times.
+inline constexpr Millis kFirstBusyWait{50};
+inline constexpr Millis kLongestBusyWait{1600};
+inline constexpr int kDefaultBusyResends = 10;
+
+struct MasterSettings {
+  LinkTiming link = kFskTiming;
+  int retries = kDefaultRetries;          // resends after no reply or a communication error
+  int busyResends = kDefaultBusyResends;  // resends while busy or on a delayed response
+  bool scanPollingAddresses = false;      // look for the device at 0..63 instead of `pollingAddress` alone
+  std::uint8_t pollingAddress = 0;        // where to look when not scanning
+  bool readMoreStatus = true;             // send command 48 when the device has more status
+};
+
+enum class LinkState : std::uint8_t {
+  Offline,      // no device known; a submitted command starts identification
+  Identifying,  // command 0 in short frames
+  Online,       // the unique address is known; commands go in long frames
+};
+
+// What command 0 told us about the device.
+struct Identity {
+  std::uint8_t pollingAddress = 0;   // where it answered
+  Address address;                   // its unique address for long frames
+  std::size_t requestPreambles = 0;  // the preambles it needs from us
+  Record identifier;                 // every field of its command 0 reply
+};
+
+enum class Outcome : std::uint8_t {
+  Replied,             // the device answered; see status for its response code
+  NoReply,             // nothing valid heard after every try
+  GarbledReply,        // only broken frames heard after every try
+  CommunicationError,  // the device reported errors in our request after every try
+  StillBusy,           // busy or delayed after every allowed resend
+  NotResent,           // not repeatable and no reply: it may or may not have acted
+  NoDevice,            // no device answered command 0, so this was never sent
+  InvalidRequest,      // the data does not fit a frame, so this was never sent
+};
+
+const char* Describe(Outcome outcome);
+
+struct Completion {
+  std::uint32_t id = 0;  // from submit(); 0 for the master's own commands 0 and 48
+  std::uint16_t command = 0;
+  Outcome outcome = Outcome::NoReply;
+  ReplyStatus status;  // of the reply, when there was one
+  Bytes data;          // the reply's data after the status bytes
+  int attempts = 0;    // requests sent for it
+};
+
+struct Step {
+  Bytes transmit;                     // send these bytes now; empty: nothing to send
+  std::optional<Millis> wakeAt;       // call step() at this moment at the latest; none: only when bytes arrive
+  std::vector<Completion> completed;  // transactions that ended in this call
+};
+
+class Master {
+ public:
+  explicit Master(MasterSettings settings = {});
+
+  // Queues a command with the data of its request and returns its id. The
+  // second form takes the effect from the command tables; a device-specific
+  // command that must not be sent twice needs the first.
+  std::uint32_t submit(std::uint16_t command, Bytes data, Effect effect);
+  std::uint32_t submit(std::uint16_t command, Bytes data = {});
+  // Looks for the device now, even with nothing queued.
+  void identify();
+  // Forgets the device; the next command identifies it again. A transaction
+  // under way ends as it would have.
+  void forgetDevice();
+
+  // Takes the time and what arrived since the last call, and says what to do.
+  // Call it after submit() too: that is when the request goes out.
+  Step step(Millis now, ByteView received = {});
+
+  LinkState linkState() const { return linkState_; }
+  const std::optional<Identity>& identity() const { return identity_; }
+
+ private:
+  enum class Phase : std::uint8_t { Idle, AwaitingReply, WaitingToResend };
+  enum class Origin : std::uint8_t { Caller, Identification, MoreStatus };
+
+  struct Transaction {
+    std::uint32_t id = 0;
+    std::uint16_t command = 0;
+    Bytes data;
+    Effect effect = Effect::Repeatable;
+    Origin origin = Origin::Caller;
+  };
+
+  void receive(Millis now, ByteView received, Step& step);
+  void onReply(Millis now, const Frame& frame, Step& step);
+  void onCommunicationError(Millis now, const Frame& frame, Step& step);
+  void onResendAsked(Millis now, const Frame& frame, Step& step);
+  void onTimeout(Millis now, Step& step);
+  bool onIdentified(const Frame& frame);
+  void queueMoreStatus(const Frame& reply);
+  void startNext(Millis now, Step& step);
+  void send(Millis now, Step& step);
+  void finish(Millis now, Outcome outcome, const Frame* reply, Step& step);
+  void failQueue(Step& step);
+  bool expectsFrom(const Frame& frame) const;
+  int allowedRetries() const;
+  std::size_t preambles() const;
+  std::optional<Millis> wakeAt() const;
+
+  MasterSettings settings_;
+  Receiver receiver_{true};
+  LinkState linkState_ = LinkState::Offline;
+  std::optional<Identity> identity_;
+  std::deque<Transaction> queue_;
+  std::uint32_t nextId_ = 1;
+  bool identifyRequested_ = false;
+
+  Phase phase_ = Phase::Idle;
+  Transaction current_;
+  Address target_;                   // where the current request goes, fixed for its transaction
+  std::uint8_t pollingAddress_ = 0;  // polled by the current identification
+  int attempts_ = 0;                 // requests sent for the current transaction
+  int retriesUsed_ = 0;              // resends after no reply or a communication error
+  int busyResends_ = 0;
+  Millis busyWait_ = kFirstBusyWait;
+  bool replyBegun_ = false;   // a device frame began since the last request
+  bool heardGarble_ = false;  // a broken frame since the last request
+  Millis deadline_{0};        // reply timeout, or when to resend
+  Millis quietUntil_{0};      // no request before this
+};
+
+}  // namespace zolin6::hart

@@ -1,0 +1,248 @@
+// The master on a manual clock against a scripted device and line: how it
+// finds the device, what it resends and when, when it gives up, and that a
+// command that is not repeatable never goes out twice once it may have
+// reached the device.
+
+#include "hart/master.h"
+
+#include <gtest/gtest.h>
+
+#include "hex.h"
+#include "scripted_link.h"
+
+namespace zolin6::hart {
+namespace {
+
+using testing::Act;
+using testing::Hex;
+using testing::ScriptedLink;
+using testing::ToHex;
+
+// A link whose device has been identified, with the record of that cleared.
+void Identify(ScriptedLink& link) {
+  link.master.identify();
+  link.run();
+  ASSERT_EQ(link.master.linkState(), LinkState::Online);
+  link.sent.clear();
+  link.done.clear();
+}
+
+TEST(MasterIdentification, ShortCommandZeroThenLongFramesWithTheDevicesPreambles) {
+  ScriptedLink link;
+  link.master.submit(1);
+  link.run();
+  ASSERT_EQ(link.sent.size(), 2U);
+  EXPECT_EQ(ToHex(link.sent[0].bytes), ToHex(Hex(std::string(40, 'F') + "02 80 00 00 82")));
+  // Device type 0x1234 and ID 0A 0B 0C; seven preambles as it asked.
+  EXPECT_EQ(ToHex(link.sent[1].bytes), "FF FF FF FF FF FF FF 82 92 34 0A 0B 0C 01 00 28");
+  ASSERT_EQ(link.done.size(), 2U);
+  EXPECT_EQ(link.done[0].command, 0);
+  EXPECT_EQ(link.done[1].outcome, Outcome::Replied);
+  EXPECT_EQ(link.master.identity()->identifier.number("device id").value(), testing::kDeviceId);
+}
+
+TEST(MasterIdentification, ScansPollingAddressesOneTryEach) {
+  MasterSettings settings;
+  settings.scanPollingAddresses = true;
+  ScriptedLink link(settings);
+  link.pollingAddress = 3;
+  link.master.identify();
+  link.run();
+  ASSERT_EQ(link.sent.size(), 4U);
+  for (std::uint8_t address = 0; address < 4; ++address) EXPECT_EQ(link.sent[address].frame.address.polling, address);
+  EXPECT_EQ(link.master.identity()->pollingAddress, 3);
+  // Each silent address costs its request's wire time and the reply timeout.
+  const Millis perAddress = WireTime(kFskTiming, link.sent[0].bytes.size()) + kReplyTimeoutFsk;
+  EXPECT_EQ(link.sent[3].at, 3 * perAddress);
+}
+
+TEST(MasterIdentification, NoDeviceFailsTheQueueWithoutSendingIt) {
+  ScriptedLink link;
+  link.pollingAddress = 9;
+  const std::uint32_t id = link.master.submit(42);
+  link.run();
+  EXPECT_EQ(link.sent.size(), 1U + kDefaultRetries);
+  EXPECT_EQ(link.sentOf(42), 0U);
+  ASSERT_EQ(link.done.size(), 2U);
+  EXPECT_EQ(link.done[0].outcome, Outcome::NoReply);
+  EXPECT_EQ(link.done[1].id, id);
+  EXPECT_EQ(link.done[1].outcome, Outcome::NoDevice);
+  EXPECT_EQ(link.master.linkState(), LinkState::Offline);
+}
+
+TEST(MasterIdentification, ADeviceThatKeepsRefusingEndsIdentificationAndTheQueue) {
+  ScriptedLink link;
+  link.script.assign(1 + kDefaultRetries, Act::CommError);
+  link.master.submit(1);
+  link.run();
+  EXPECT_EQ(link.sent.size(), 1U + kDefaultRetries);
+  ASSERT_EQ(link.done.size(), 2U);
+  EXPECT_EQ(link.done[0].outcome, Outcome::CommunicationError);
+  EXPECT_EQ(link.done[1].outcome, Outcome::NoDevice);
+}
+
+TEST(MasterIdentification, ScanRetriesAnAddressThatAnsweredWithACommunicationError) {
+  MasterSettings settings;
+  settings.scanPollingAddresses = true;
+  ScriptedLink link(settings);
+  link.script = {Act::CommError};
+  link.master.identify();
+  link.run();
+  ASSERT_EQ(link.sent.size(), 2U);
+  EXPECT_EQ(link.sent[1].frame.address.polling, 0);
+  EXPECT_EQ(link.master.linkState(), LinkState::Online);
+}
+
+struct Fault {
+  const char* what;
+  std::vector<Act> script;
+  Effect effect;
+  Outcome outcome;
+  std::size_t sends;  // of the command under test
+};
+
+void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.what; }
+
+constexpr auto kOnce = Effect::NotRepeatable;
+constexpr auto kAgain = Effect::Repeatable;
+
+const Fault kFaults[] = {
+    // Repeatable commands: resent on silence, garble and communication errors.
+    {"answered", {}, kAgain, Outcome::Replied, 1},
+    {"one drop", {Act::Drop}, kAgain, Outcome::Replied, 2},
+    {"dropped every time", {Act::Drop, Act::Drop, Act::Drop, Act::Drop}, kAgain, Outcome::NoReply, 4},
+    {"one garbled reply", {Act::Corrupt}, kAgain, Outcome::Replied, 2},
+    {"garbled every time", {Act::Corrupt, Act::Corrupt, Act::Corrupt, Act::Corrupt}, kAgain, Outcome::GarbledReply, 4},
+    {"one communication error", {Act::CommError}, kAgain, Outcome::Replied, 2},
+    {"communication errors every time",
+     {Act::CommError, Act::CommError, Act::CommError, Act::CommError},
+     kAgain,
+     Outcome::CommunicationError,
+     4},
+    {"busy twice", {Act::Busy, Act::Busy}, kAgain, Outcome::Replied, 3},
+    {"delayed response", {Act::DelayStarted, Act::DelayRunning}, kAgain, Outcome::Replied, 3},
+    {"busy for ever", std::vector<Act>(kDefaultBusyResends + 1, Act::Busy), kAgain, Outcome::StillBusy,
+     kDefaultBusyResends + 1},
+    {"another device answers", {Act::OtherAddress}, kAgain, Outcome::Replied, 2},
+    {"the other master's reply", {Act::OtherMaster}, kAgain, Outcome::Replied, 2},
+    {"late reply taken during the resend", {Act::Late}, kAgain, Outcome::Replied, 2},
+    {"reply begun in time finishes late", {Act::Slow}, kAgain, Outcome::Replied, 1},
+    // Not repeatable: never again once the request may have reached the device.
+    {"once: answered", {}, kOnce, Outcome::Replied, 1},
+    {"once: dropped", {Act::Drop}, kOnce, Outcome::NotResent, 1},
+    {"once: garbled reply", {Act::Corrupt}, kOnce, Outcome::NotResent, 1},
+    {"once: late reply", {Act::Late}, kOnce, Outcome::NotResent, 1},
+    {"once: another device answers", {Act::OtherAddress}, kOnce, Outcome::NotResent, 1},
+    {"once: communication error, not acted on", {Act::CommError}, kOnce, Outcome::Replied, 2},
+    {"once: busy, not acted on", {Act::Busy}, kOnce, Outcome::Replied, 2},
+    {"once: delayed response collected", {Act::DelayStarted, Act::DelayRunning}, kOnce, Outcome::Replied, 3},
+    {"once: communication error then silence", {Act::CommError, Act::Drop}, kOnce, Outcome::NotResent, 2},
+};
+
+class MasterFaults : public ::testing::TestWithParam<std::tuple<Fault, bool>> {};
+
+TEST_P(MasterFaults, ResendsWhatIsSafeAndGivesUpInBounds) {
+  const auto& [fault, echo] = GetParam();
+  ScriptedLink link;
+  link.echo = echo;
+  Identify(link);
+  constexpr std::uint16_t kCommand = 130;  // device-specific: the caller's effect counts
+  const std::uint32_t id = link.master.submit(kCommand, {0x01}, fault.effect);
+  link.script.assign(fault.script.begin(), fault.script.end());
+  link.run();
+  ASSERT_EQ(link.done.size(), 1U);
+  EXPECT_EQ(link.done[0].id, id);
+  EXPECT_EQ(link.done[0].outcome, fault.outcome) << Describe(link.done[0].outcome);
+  EXPECT_EQ(link.sentOf(kCommand), fault.sends);
+  EXPECT_EQ(link.done[0].attempts, static_cast<int>(fault.sends));
+  if (fault.outcome == Outcome::Replied) {
+    EXPECT_EQ(ToHex(link.done[0].data), "20 41 A0 00 00");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Link, MasterFaults, ::testing::Combine(::testing::ValuesIn(kFaults), ::testing::Bool()));
+
+TEST(MasterExpanded, SendsCommand31AndTakesTheBareRefusal) {
+  ScriptedLink link;
+  Identify(link);
+  link.master.submit(533, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01});
+  link.script = {Act::BareExpanded};
+  link.run();
+  ASSERT_EQ(link.sent.size(), 1U);
+  EXPECT_EQ(link.sent[0].frame.command, 533);
+  ASSERT_EQ(link.done.size(), 1U);
+  EXPECT_EQ(link.done[0].outcome, Outcome::Replied);
+  EXPECT_EQ(link.done[0].status.responseCode(), 64);
+}
+
+TEST(MasterTiming, ResendsWhenTheReplyTimeoutRunsOutAfterTheRequestLeft) {
+  ScriptedLink link;
+  Identify(link);
+  const Millis start = link.now;
+  link.master.submit(1);
+  link.script = {Act::Drop};
+  link.run();
+  ASSERT_EQ(link.sent.size(), 2U);
+  EXPECT_EQ(link.sent[0].at, start + kQuietTimeFsk);
+  EXPECT_EQ(link.sent[1].at - link.sent[0].at, WireTime(kFskTiming, link.sent[0].bytes.size()) + kReplyTimeoutFsk);
+}
+
+TEST(MasterTiming, BusyWaitDoublesUpToItsLongest) {
+  ScriptedLink link;
+  Identify(link);
+  link.master.submit(1);
+  link.script.assign(8, Act::Busy);
+  link.run();
+  ASSERT_EQ(link.sent.size(), 9U);
+  std::vector<Millis> waits;
+  for (std::size_t i = 1; i < link.sent.size(); ++i) {
+    // Each resend follows the busy reply by the wait.
+    const Millis replied =
+        link.sent[i - 1].at + WireTime(kFskTiming, link.sent[i - 1].bytes.size()) + testing::kTurnaround;
+    waits.push_back(link.sent[i].at - replied);
+  }
+  using std::chrono_literals::operator""ms;
+  EXPECT_EQ(waits, (std::vector<Millis>{50ms, 100ms, 200ms, 400ms, 800ms, 1600ms, 1600ms, 1600ms}));
+}
+
+TEST(MasterStatus, MoreStatusAvailableIsReadWithCommand48Once) {
+  ScriptedLink link;
+  Identify(link);
+  link.master.submit(1);
+  link.script = {Act::MoreStatus, Act::MoreStatus};
+  link.run();
+  ASSERT_EQ(link.done.size(), 2U);
+  EXPECT_EQ(link.done[1].command, 48);
+  EXPECT_EQ(link.done[1].id, 0U);
+  EXPECT_EQ(link.sentOf(48), 1U);  // its own "more status" bit does not loop
+}
+
+TEST(MasterStatus, CommandsQueuedBehindWaitTheirTurn) {
+  ScriptedLink link;
+  Identify(link);
+  const std::uint32_t first = link.master.submit(1);
+  const std::uint32_t second = link.master.submit(2);
+  link.run();
+  ASSERT_EQ(link.done.size(), 2U);
+  EXPECT_EQ(link.done[0].id, first);
+  EXPECT_EQ(link.done[1].id, second);
+  // One transaction at a time, the line quiet between them.
+  const Millis firstEnds = link.sent[0].at + WireTime(kFskTiming, link.sent[0].bytes.size()) + testing::kTurnaround;
+  EXPECT_EQ(link.sent[1].at, firstEnds + kQuietTimeFsk);
+}
+
+TEST(MasterHartIp, SendsNoPreamblesAndWaitsItsOwnTimeout) {
+  MasterSettings settings;
+  settings.link = kHartIpTiming;
+  ScriptedLink link(settings);
+  link.master.submit(1);
+  link.script = {Act::Answer, Act::Drop};
+  link.run();
+  ASSERT_EQ(link.sent.size(), 3U);
+  EXPECT_EQ(link.sent[0].bytes[0], 0x02);
+  EXPECT_EQ(link.sent[1].bytes[0], 0x82);
+  EXPECT_EQ(link.sent[2].at - link.sent[1].at, kReplyTimeoutHartIp);
+}
+
+}  // namespace
+}  // namespace zolin6::hart
