@@ -34,7 +34,10 @@ std::optional<std::string> WindowScript::Declines(const std::string& command) co
 
 void WindowScript::Advance(toolkit::Millis ms) {
   QEventLoop loop;
-  QTimer::singleShot(static_cast<int>(ms), &loop, &QEventLoop::quit);
+  QTimer wait;
+  wait.setSingleShot(true);
+  QObject::connect(&wait, &QTimer::timeout, &loop, &QEventLoop::quit);
+  wait.start(static_cast<int>(ms));
   loop.exec();
 }
 

@@ -51,9 +51,9 @@ class WindowScript : private scenario::ScenarioHost {
   void LineDone() override;
   void OpenNode(int node) override;
   void ChooseTab(toolkit::TabControl& tabs, int tab) override;
-  bool Click(toolkit::CommandButton& button) override;
-  bool Type(toolkit::Widget& box, const std::string& text) override;
-  bool Choose(toolkit::OptionButton& option) override;
+  bool Click(toolkit::CommandButton& model) override;
+  bool Type(toolkit::Widget& model, const std::string& text) override;
+  bool Choose(toolkit::OptionButton& model) override;
 
   MainWindow& window_;
   UserCntrl& control_;

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -68,9 +68,8 @@ struct TagAccess {
 };
 using Registry = std::map<std::string, TagAccess, std::less<>>;
 
-// Codes and counts only: a sign makes the text no integer.
 std::optional<long long> ParseInteger(std::string_view text) {
-  std::uint32_t value = 0;
+  long long value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;

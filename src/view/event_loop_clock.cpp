@@ -38,7 +38,8 @@ void EventLoopClock::reschedule() {
     wake_.stop();
     return;
   }
-  const toolkit::Millis wait = std::clamp<toolkit::Millis>(due - elapsed(), 0, 24 * 3600 * 1000);
+  constexpr toolkit::Millis kLongestWaitMs = toolkit::Millis{24} * 3600 * 1000;  // QTimer takes an int
+  const toolkit::Millis wait = std::clamp<toolkit::Millis>(due - elapsed(), 0, kLongestWaitMs);
   wake_.start(static_cast<int>(wait));
 }
 

@@ -373,8 +373,8 @@ void FormBinding::connectUser(toolkit::Widget& control, QWidget* widget) {
 
 // A user event changes the model the binding shows, though only through the
 // widget it is given: not const, whatever the compiler can prove.
-void FormBinding::userTyped(toolkit::Widget& control,
-                            const QString& text) {  // NOLINT(readability-make-member-function-const)
+// NOLINTNEXTLINE(readability-make-member-function-const)
+void FormBinding::userTyped(toolkit::Widget& control, const QString& text) {
   beginUserEvent();
   if (auto* box = dynamic_cast<toolkit::TextBox*>(&control)) {
     box->setText(text.toStdString());
@@ -383,16 +383,14 @@ void FormBinding::userTyped(toolkit::Widget& control,
   }
 }
 
-// A user event changes the model the binding shows, though only through the
-// widget it is given: not const, whatever the compiler can prove.
-void FormBinding::userClicked(toolkit::CommandButton& button) {  // NOLINT(readability-make-member-function-const)
+// NOLINTNEXTLINE(readability-make-member-function-const): as userTyped
+void FormBinding::userClicked(toolkit::CommandButton& button) {
   beginUserEvent();
   button.click();
 }
 
-// A user event changes the model the binding shows, though only through the
-// widget it is given: not const, whatever the compiler can prove.
-void FormBinding::userChoseTab(toolkit::TabControl& tabs, int tab) {  // NOLINT(readability-make-member-function-const)
+// NOLINTNEXTLINE(readability-make-member-function-const): as userTyped
+void FormBinding::userChoseTab(toolkit::TabControl& tabs, int tab) {
   beginUserEvent();
   tabs.setTab(tab);
   tabs.click();

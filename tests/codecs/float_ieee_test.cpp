@@ -37,6 +37,8 @@ TEST_F(FloatIeeeTest, EncodesTypedNumbersInTheUsersLocale) {
       // keep their single-precision value, cut toward zero; other spellings
       // of zero stay zero with their sign.
       {'.', "0.000000000004183=2C932D1D|-0.000000000004183=AC932D1D|0.00000000000=00000000|-0=80000000"},
+      // A tiny value whose nearest single-precision float lies above it.
+      {'.', "0.0000001=33D6BF94"},
       // Integer parts beyond 32 bits, fractions that are no number.
       {'.', "99999999999=error: Overflow|5e9.5=error: Overflow|12.5abc=error: Type mismatch"},
       {',', "1.234.5=error: Type mismatch"},

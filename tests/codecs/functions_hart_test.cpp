@@ -37,6 +37,7 @@ TEST(FunctionsHartTest, UnpacksTheCharactersAsked) {
       // Malformed: a short or non-hexadecimal byte text, counts beyond the 40-entry work arrays.
       {"0420", 3, 4, "error: Type mismatch"},
       {"ZZ0000", 3, 4, "error: Type mismatch"},
+      {"-F0000", 3, 4, "error: Type mismatch"},  // a sign is no hexadecimal digit
       {"0420C4", 3, 41, "error: Subscript out of range"},
   };
   for (const auto& [bytes, byteCount, charCount, text] : cases) {
@@ -63,6 +64,7 @@ TEST(FunctionsHartTest, PlainTextsCarryOneBytePerCharacter) {
   EXPECT_EQ(Outcome(HexToText24("4142" + std::string(44, '0'))), "AB" + std::string(22, '\0'));
   EXPECT_EQ(Outcome(HexToText24(std::string(60, '4'))), std::string(24, 'D'));  // extra digits ignored
   EXPECT_EQ(Outcome(HexToText24(std::string(46, '4'))), "error: Type mismatch");
+  EXPECT_EQ(Outcome(HexToText24("-1" + std::string(46, '4'))), "error: Type mismatch");
   EXPECT_EQ(Utf8ToLatin1("A\xB0"), "A\xB0");  // a stray byte keeps its value
 }
 

@@ -6,6 +6,7 @@
 
 #include <fstream>
 
+#include "codecs/float_ieee.h"
 #include "driver/device_writes.h"
 #include "driver/sim_driver.h"
 #include "platform/fdt/dtm_activex_control.h"
@@ -86,6 +87,8 @@ TEST(Writes, MalformedAndRefusedRequestsChangeNothing) {
       {6, "00|20|42C8000G|00000000", 5},  // a float with a letter beyond F
       {5, "|01|02|03|04|05", 2},          // an empty code
       {17, "xx|00", 2},                   // a code that is no number
+      {5, "-1|01|02|03|04|05", 2},        // a code with a sign
+      {3, "-1|0C|03|FA", 2},              // channel -1
       {1, "0420C4||0F036A|||001000", 5},  // a tag one byte short
       // Values the device refuses.
       {5, "05|05|05|05|05|05", 7, "WriteProtect=1"},  // write protection
@@ -150,6 +153,28 @@ TEST(Writes, CountOnlyTheChangesTheyMake) {
   EXPECT_EQ(state.sensorParameters.highLimit, 300.0F);
   EXPECT_EQ(state.sensorParameters.lowLimit, -50.0F);
   EXPECT_EQ(state.sensorParameters.unit, kUnitDegF);
+}
+
+// The edges of what the device accepts: a span of exactly the minimum, and a
+// new sensor type on a channel shown in °F, which keeps °F and converts the
+// new type's limits into it.
+TEST(Writes, BoundariesTheDeviceAccepts) {
+  DeviceState state = FactoryState();
+  const ProcessSimulation process(1);
+  SensorChannel& channel = state.channels[0];
+  std::string upper = std::to_string(20 + channel.minSpan);
+  ASSERT_EQ(
+      ApplyWrite(6, Request("00|20|" + *codecs::ConvertFloatToHex(upper) + "|41A00000"), state, process).responseCode,
+      0);
+  EXPECT_EQ(channel.upperRangeValue - channel.lowerRangeValue, channel.minSpan);
+
+  ASSERT_EQ(ApplyWrite(4, Request("00|21"), state, process).responseCode, 0);        // channel 1 in °F
+  ASSERT_EQ(ApplyWrite(3, Request("00|0D|03|FA"), state, process).responseCode, 0);  // another RTD type
+  EXPECT_EQ(channel.unit, kUnitDegF);
+  const SensorTypeInfo* type = FindSensorType(channel.type);
+  ASSERT_NE(type, nullptr);
+  EXPECT_FLOAT_EQ(channel.upperRangeLimit, static_cast<float>(type->upperLimit * 1.8 + 32));
+  EXPECT_FLOAT_EQ(channel.lowerRangeLimit, static_cast<float>(type->lowerLimit * 1.8 + 32));
 }
 
 TEST(Writes, WhileTheDeviceRestartsEveryWriteIsBusy) {

@@ -1,7 +1,10 @@
 // The procedures that force an output's loop current: the current trim (held
 // point, meter reading, Yes/No) and the loop test.
 
+#include "codecs/float_ieee.h"
 #include "fakes/control_harness.h"
+#include "forms/form_spec.h"
+#include "platform/channels.h"
 
 namespace zolin6::fakes {
 namespace {
@@ -32,18 +35,31 @@ TEST_F(OutputCurrent, ProcedurePagesStopPollingAndThePointNeedsTheDevice) {
 
 struct TrimCase {
   int channel, milliamps;
-  const char* hold;   // the request that holds the point
-  const char* trim;   // the request Write sends with the reading 4.02 or 20.05
-  const char* leave;  // the request that ends fixed-current mode
+  std::string hold;   // the request that holds the point
+  std::string trim;   // the request Write sends with the reading 4.02 or 20.05
+  std::string leave;  // the request that ends fixed-current mode
 };
-// Channel 1 has codes of its own and names the point by a mode; channels 2
-// to 6 go by their channel code "01" to "05".
-const TrimCase kTrims[] = {
-    {1, 4, "write 12 40800000,01", "write 13 4080A3D7", "write 12 00000000,00"},
-    {1, 20, "write 12 41A00000,02", "write 14 41A06666", "write 12 00000000,00"},
-    {3, 20, "write 22 02,41A00000", "write 24 02,41A06666", "write 22 02,00000000"},
-    {6, 4, "write 22 05,40800000", "write 23 05,4080A3D7", "write 22 05,00000000"},
-};
+
+// Every channel at both points. Channel 1 has codes of its own and names the
+// point by a mode; channels 2 to 6 go by their channel code "01" to "05".
+std::vector<TrimCase> AllTrims() {
+  std::vector<TrimCase> cases;
+  for (int channel = 1; channel <= kChannels; ++channel) {
+    for (const int milliamps : {4, 20}) {
+      const std::string point = milliamps == 4 ? "40800000" : "41A00000";
+      const std::string reading = milliamps == 4 ? "4080A3D7" : "41A06666";
+      if (channel == 1) {
+        cases.push_back({channel, milliamps, "write 12 " + point + (milliamps == 4 ? ",01" : ",02"),
+                         (milliamps == 4 ? "write 13 " : "write 14 ") + reading, "write 12 00000000,00"});
+        continue;
+      }
+      const std::string code = "0" + std::to_string(channel - 1) + ",";
+      cases.push_back({channel, milliamps, "write 22 " + code + point,
+                       (milliamps == 4 ? "write 23 " : "write 24 ") + code + reading, "write 22 " + code + "00000000"});
+    }
+  }
+  return cases;
+}
 
 void PrintTo(const TrimCase& c, std::ostream* os) { *os << c.channel << " at " << c.milliamps << " mA"; }
 
@@ -82,48 +98,57 @@ TEST_P(CurrentTrim, HoldsThePointThenSendsTheReadingAndEndsOnYes) {
   EXPECT_TRUE(h.get<toolkit::CommandButton>("cmdBack").enabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(Points, CurrentTrim, ::testing::Combine(::testing::ValuesIn(kTrims), ::testing::Bool()));
+INSTANTIATE_TEST_SUITE_P(EveryChannel, CurrentTrim,
+                         ::testing::Combine(::testing::ValuesIn(AllTrims()), ::testing::Bool()));
 
 constexpr int kOtherBoxes[] = {76, 151, 153, 154, 155, 156};  // "Other" text box of each tab
 
-struct LoopCase {
-  int tab;
-  const char* option;  // "" for none selected
-  const char* other;   // typed into the tab's "Other" box; every other tab's box holds "1"
-  const char* sent;
-};
-const LoopCase kLoopCases[] = {
-    {0, "Op4mA", "", "write 11 40800000"},
-    {0, "OpOther", "3.5", "write 11 40600000"},
-    {1, "Op8mA", "", "write 22 01,41000000"},
-    {1, "OpOther", "2.5", "write 22 01,40200000"},
-    {3, "OpOther", "7.5", "write 22 03,40F00000"},
-    {4, "Op20mA", "", "write 22 04,41A00000"},
-    {5, "OpOther", "10", "write 22 05,41200000"},
-    // With no option chosen the current travels as an empty text.
-    {0, "", "5", "write 11 "},
-    {2, "", "5", "write 22 02,"},
-};
-
-void PrintTo(const LoopCase& c, std::ostream* os) { *os << "tab " << c.tab << " " << c.option; }
-
-class LoopTest : public ConnectedControl, public ::testing::WithParamInterface<LoopCase> {};
-
-// The step only builds the request: the Write button's common ending sends it.
-TEST_P(LoopTest, WriteForcesTheChosenCurrent) {
-  const LoopCase& c = GetParam();
-  h.Click("cmdLoopTest");
-  h.ClickTab("SSTabLoopTest", c.tab);
-  for (int box : kOtherBoxes) h.get<toolkit::TextBox>("txtParameter", box).setText("1");
-  h.get<toolkit::TextBox>("txtParameter", kOtherBoxes[c.tab]).setText(c.other);
-  if (*c.option) h.form().select(h.get<toolkit::OptionButton>(c.option, c.tab));
-  h.Click("cmdWriteParameter");
-  EXPECT_EQ(h.sent(), Lines{c.sent});
-  EXPECT_TRUE(h.state().bFixedCurrent);
-  EXPECT_EQ(h.panel(4), "Writing Xmtr Data...");
+// The option buttons the form puts on a loop test tab, with their captions.
+std::vector<forms::ControlSpec> OptionsOfTab(int tab) {
+  std::vector<forms::ControlSpec> options;
+  for (const forms::ControlSpec& spec : forms::AllControls()) {
+    if (spec.kind == forms::Kind::OptionButton && spec.name.starts_with("Op") && spec.index == tab &&
+        spec.parent.starts_with("SSTabLoopTest")) {
+      options.push_back(spec);
+    }
+  }
+  return options;
 }
 
-INSTANTIATE_TEST_SUITE_P(Tabs, LoopTest, ::testing::ValuesIn(kLoopCases));
+class LoopTest : public ConnectedControl, public ::testing::WithParamInterface<int> {};
+
+// Every option of every tab: "N mA" forces N mA, "Other" the tab's own box
+// (every other tab's box holds another number), no option an empty current.
+// The step only builds the request: the Write button's common ending sends it.
+TEST_P(LoopTest, WriteForcesTheChosenCurrentOfItsOwnTab) {
+  const int tab = GetParam();
+  const std::vector<forms::ControlSpec> options = OptionsOfTab(tab);
+  ASSERT_EQ(options.size(), 6u);
+  const std::string prefix = tab == 0 ? "write 11 " : "write 22 0" + std::to_string(tab) + ",";
+  const std::string typed = std::to_string(tab + 2) + ".5";
+  for (const forms::ControlSpec& option : options) {
+    SCOPED_TRACE(std::string(option.name));
+    ControlHarness fresh;
+    fresh.Connect();
+    fresh.Click("cmdLoopTest");
+    fresh.ClickTab("SSTabLoopTest", tab);
+    for (int box : kOtherBoxes) fresh.get<toolkit::TextBox>("txtParameter", box).setText("1");
+    fresh.get<toolkit::TextBox>("txtParameter", kOtherBoxes[tab]).setText(typed);
+    fresh.form().select(fresh.get<toolkit::OptionButton>(option.name, tab));
+    fresh.Click("cmdWriteParameter");
+    std::string current = option.caption == "Other" ? typed : std::string(option.caption.substr(0, 2));
+    EXPECT_EQ(fresh.sent(), Lines{prefix + *codecs::ConvertFloatToHex(current)});
+    EXPECT_TRUE(fresh.state().bFixedCurrent);
+    EXPECT_EQ(fresh.panel(4), "Writing Xmtr Data...");
+  }
+  // With no option chosen the current travels as an empty text.
+  h.Click("cmdLoopTest");
+  h.ClickTab("SSTabLoopTest", tab);
+  h.Click("cmdWriteParameter");
+  EXPECT_EQ(h.sent(), Lines{prefix});
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryTab, LoopTest, ::testing::Range(0, kChannels));
 
 TEST_F(OutputCurrent, ACurrentBeyondThe32BitRangeSendsNothing) {
   HoldPoint(h, 2, 4);

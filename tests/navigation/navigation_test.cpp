@@ -246,6 +246,10 @@ INSTANTIATE_TEST_SUITE_P(
             {"cmdTrimCurrentChannel3"}, "Trim Current Channel 3", "Trim Current", "frmTrimCurrentChannel", true, ""},
         BackCase{{"cmdCurrentTrim"}, "Trim Current", "Trim", "frmTrim", false, ""},
         BackCase{{"cmdSensorUpperTrim"}, "Sensor Upper Trim", "Sensor Trim Menu", "frmSensorTrimMenu", false, ""},
+        BackCase{{"cmdSensorLowerTrim"}, "Sensor Lower Trim", "Sensor Trim Menu", "frmSensorTrimMenu", false, ""},
+        BackCase{{"cmdFactoryTrim"}, "Factory Trim", "Trim", "frmTrim", false, ""},
+        BackCase{{"cmdTempTrim"}, "Cal Temp", "Trim", "frmTrim", false, ""},
+        BackCase{{"cmdSensorTrim"}, "Sensor Trim Menu", "Trim", "frmTrim", false, ""},
         // Any other page stays named with nothing shown.
         BackCase{{"cmdWriteParameter"}, "Information", "Information", "", false, ""}));
 

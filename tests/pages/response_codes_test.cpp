@@ -50,6 +50,14 @@ TEST_F(ResponseCodes, CodeElevenAfterAUnitChangeIsTheBackupOnce) {
   EXPECT_FALSE(h.state().bUnitChanged);
 }
 
+// State carried from one action into the next: a node of the tree forgets
+// the unit change, so a later code 11 is about the unit.
+TEST_F(ResponseCodes, CodeElevenAfterAUnitChangeAndATreeClickIsTheUnit) {
+  h.Click("cmdChangeSensorUnit", 2);
+  h.ClickTree("Observe");
+  EXPECT_EQ(Boxes("11|0|0|0|0"), "Invalid Unit!");
+}
+
 TEST_F(ResponseCodes, CodeElevenWithAHeldCurrentComesFirstAndKeepsTheUnitChange) {
   h.Click("cmdLoopTest");
   h.Click("cmdWriteParameter");  // the loop test's Write holds a loop current

@@ -116,6 +116,18 @@ INSTANTIATE_TEST_SUITE_P(
                                {{"cmbPVUnits", 5, "°F"}, {"txtParameter", 160, "20"}, {"txtParameter", 159, "4"}},
                                "write 6 05,21,41A00000,40800000"}));
 
+// State carried from one action into the next: a range tab's read after a
+// write carries a fresh document, not the write's attributes.
+TEST_F(WriteButton, ARangeTabAfterAWriteReadsWithAFreshDocument) {
+  Open(h,
+       PageCase{"Configuration", "SSTabSensorRange", 1, {{"txtParameter", 87, "20"}, {"txtParameter", 82, "4"}}, ""});
+  h.Click("cmdWriteParameter");
+  h.driver->requests.clear();
+  h.ClickTab("SSTabSensorRange", 2);
+  EXPECT_EQ(h.sent(), Lines{"read 20"});
+  EXPECT_EQ(h.state().sRequestDoc, h.driver->requests.at(0).document);
+}
+
 // A value that cannot be converted stops the click before anything goes out
 // and keeps nothing half-built; pages with nothing to write end the same way.
 class NothingWritten : public ConnectedControl, public ::testing::WithParamInterface<PageCase> {};
