@@ -12,12 +12,12 @@
 #include <string_view>
 
 #include "driver/sim_driver.h"
+#include "event_output.h"
 #include "host/user_cntrl.h"
 #include "platform/locale.h"
 #include "view/event_loop_clock.h"
 #include "view/main_window.h"
 #include "view/message_boxes.h"
-#include "event_output.h"
 #include "window_script.h"
 
 namespace {

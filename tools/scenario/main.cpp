@@ -21,7 +21,9 @@ int main(int argc, char** argv) {
   std::string iconFolder = error ? std::string(".") : self.parent_path().string();
 
   zolin6::scenario::ScenarioRunner runner(
-      [](const zolin6::scenario::Json& event) { std::cout << zolin6::scenario::EventLine(event) << '\n' << std::flush; },
+      [](const zolin6::scenario::Json& event) {
+        std::cout << zolin6::scenario::EventLine(event) << '\n' << std::flush;
+      },
       iconFolder);
   if (argc == 2) {
     std::ifstream file(argv[1]);
