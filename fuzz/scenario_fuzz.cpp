@@ -13,8 +13,8 @@
 
 #include <charconv>
 
-#include "fuzz_support.h"
 #include "event_output.h"
+#include "fuzz_support.h"
 #include "line_parser.h"
 #include "platform/locale.h"
 #include "scenario_runner.h"

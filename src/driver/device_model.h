@@ -15,8 +15,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/result.h"
 #include "platform/channels.h"
+#include "platform/result.h"
 
 namespace zolin6::driver {
 

@@ -15,7 +15,6 @@ using layout::FieldRow;
 using layout::Keep;
 using layout::Place;
 
-
 constexpr FieldRow kOffLineDisplay[] = {
     {"Display 1", "cmbOffLineDisplay1"}, {"Display 2", "cmbOffLineDisplay2"}, {"Display 3", "cmbOffLineDisplay3"},
     {"Display 4", "cmbOffLineDisplay4"}, {"Display 5", "cmbOffLineDisplay5"}, {"Display 6", "cmbOffLineDisplay6"},

@@ -1,8 +1,8 @@
 // The driver's notifications: connection state first, then exactly one page
 // loader chosen by the notification code; and the re-read after a write.
 
-#include "host/re_read.h"
 #include "host/activity.h"
+#include "host/re_read.h"
 #include "host/user_cntrl.h"
 
 namespace zolin6 {

@@ -4,8 +4,8 @@
 // temperature trims.
 
 #include "codecs/float_ieee.h"
-#include "host/user_cntrl.h"
 #include "host/activity.h"
+#include "host/user_cntrl.h"
 #include "navigation/page_names.h"
 #include "navigation/release.h"
 

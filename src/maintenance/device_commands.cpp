@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "host/user_cntrl.h"
 #include "host/activity.h"
+#include "host/user_cntrl.h"
 #include "platform/locale.h"
 
 namespace zolin6 {

@@ -38,7 +38,8 @@ bool UserCntrl::WriteProcedureStep() {
   if (page == "Sensor Upper Trim") return WriteSensorTrimStep(SensorTrimPoint::Upper);
   if (page == "Cal Temp") return WriteTempTrimStep();
   if (page == "Factory Trim") return WriteFactoryTrimStep();
-  if (procedure && procedure->kind == navigation::ProcedureKind::kLoopTest) return WriteLoopTestStep(procedure->channel);
+  if (procedure && procedure->kind == navigation::ProcedureKind::kLoopTest)
+    return WriteLoopTestStep(procedure->channel);
   return true;
 }
 

@@ -3,8 +3,8 @@
 
 #include "codecs/enumerated.h"
 #include "codecs/float_ieee.h"
-#include "host/user_cntrl.h"
 #include "host/activity.h"
+#include "host/user_cntrl.h"
 
 namespace zolin6 {
 

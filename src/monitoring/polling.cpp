@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "codecs/enumerated.h"
-#include "host/activity.h"
 #include "forms/form_spec.h"
+#include "host/activity.h"
 #include "host/user_cntrl.h"
 #include "monitoring/monitored_variables.h"
 

@@ -32,13 +32,11 @@ std::optional<BackStep> BackStepFrom(const std::string& page) {
   const std::optional<navigation::ProcedurePage> procedure = navigation::ParseProcedurePage(page);
   if (!procedure) return std::nullopt;
   switch (procedure->kind) {
-    case navigation::ProcedureKind::kLoopTest:
-      return BackStep{"Maintenance", "frmMaintenance", false, true};
+    case navigation::ProcedureKind::kLoopTest: return BackStep{"Maintenance", "frmMaintenance", false, true};
     case navigation::ProcedureKind::kTrimStep:
       return BackStep{navigation::PageName({navigation::ProcedureKind::kPointChoice, procedure->channel}),
                       "frmTrimCurrent", true, true};
-    case navigation::ProcedureKind::kPointChoice:
-      return BackStep{"Trim Current", "frmTrimCurrentChannel", true, false};
+    case navigation::ProcedureKind::kPointChoice: return BackStep{"Trim Current", "frmTrimCurrentChannel", true, false};
   }
   return std::nullopt;
 }

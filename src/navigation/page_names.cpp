@@ -9,8 +9,7 @@ namespace zolin6::navigation {
 std::string PageName(const ProcedurePage& page) {
   const std::string channel = std::to_string(page.channel);
   switch (page.kind) {
-    case ProcedureKind::kPointChoice:
-      return "Trim Current Channel " + channel;
+    case ProcedureKind::kPointChoice: return "Trim Current Channel " + channel;
     case ProcedureKind::kTrimStep:
       // No blank between the number and "mA" in the step names.
       return "Trim " + std::to_string(page.milliamps) + "mA Channel " + channel;

@@ -14,7 +14,6 @@ namespace zolin6 {
 
 namespace {
 
-
 // The fourteen nodes, in insertion order; a node's position (from 1) is the
 // index by which later nodes name it as their parent.
 struct TreeEntry {

@@ -38,7 +38,6 @@ constexpr std::array<SensorInfoFields, 6> kSensorInfoFields{{
     {72, 68, 73, 69, 74, 67, 71, 78},  // channel 6, PictArray(28)
 }};
 
-
 }  // namespace
 
 void UserCntrl::LoadSensorInfo(int channel, const std::string& details) {

@@ -12,7 +12,6 @@ namespace zolin6 {
 
 namespace {
 
-
 using Items = std::vector<std::string>;
 
 // "Sensor 1" to "Sensor 6", each followed by `suffix`.

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "codecs/latin1.h"
-#include "host/user_cntrl.h"
 #include "host/activity.h"
+#include "host/user_cntrl.h"
 #include "navigation/page_names.h"
 #include "writing/write_fields.h"
 

@@ -9,13 +9,12 @@
 #include "codecs/float_ieee.h"
 #include "codecs/functions_hart.h"
 #include "codecs/latin1.h"
-#include "platform/locale.h"
 #include "platform/channels.h"
+#include "platform/locale.h"
 
 namespace zolin6::writing {
 
 namespace {
-
 
 // Sensor and range writes name their channel "00" to "05" for channels 1 to 6.
 constexpr std::array<std::string_view, kChannels> kChannelCodes{"00", "01", "02", "03", "04", "05"};

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "fakes/control_harness.h"
-#include "fakes/qt_environment.h"
 #include "fakes/fake_driver.h"
+#include "fakes/qt_environment.h"
 #include "scenario_runner.h"
 #include "view/main_window.h"
 #include "view/message_boxes.h"

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "platform/locale.h"
 #include "event_output.h"
+#include "platform/locale.h"
 #include "scenario_runner.h"
 
 namespace zolin6::scenario {
@@ -57,9 +57,11 @@ TEST_F(RunnerTest, FirstReadSessionReportsEveryFrameworkCall) {
 // UTF-8: in a line the control refuses, and in a device text saved to a file.
 TEST_F(RunnerTest, TextsThatAreNotUtf8StillBecomeLines) {
   const std::string file = ::testing::TempDir() + "latin1-device.json";
-  Run("tree \"Parametriza\xe7\xe3o OnLine\"\ndriver sim\ninit\nsim set \"Long Tag\" \"Caf\xe9\"\nsim save " + file + "\n");
+  Run("tree \"Parametriza\xe7\xe3o OnLine\"\ndriver sim\ninit\nsim set \"Long Tag\" \"Caf\xe9\"\nsim save " + file +
+      "\n");
   ASSERT_FALSE(events_.empty());
-  EXPECT_NE(EventLine(events_.front()).find("Parametriza\uFFFD\uFFFD"), std::string::npos) << EventLine(events_.front());
+  EXPECT_NE(EventLine(events_.front()).find("Parametriza\uFFFD\uFFFD"), std::string::npos)
+      << EventLine(events_.front());
   for (const Json& event : events_) EXPECT_FALSE(EventLine(event).empty());
   EXPECT_TRUE(EventsOf("error").size() == 1) << "only the unknown tree node is refused";
   EXPECT_TRUE(std::filesystem::exists(file));

@@ -23,9 +23,9 @@
 #include <utility>
 #include <vector>
 
-#include "fakes/qt_environment.h"
 #include "fakes/control_harness.h"
 #include "fakes/fake_driver.h"
+#include "fakes/qt_environment.h"
 #include "view/lamp.h"
 #include "view/main_window.h"
 #include "view/message_boxes.h"
