@@ -22,8 +22,10 @@ inline Error SubscriptOutOfRange() { return {"Subscript out of range"}; }
 template <class T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : state_(std::move(value)) {}      // NOLINT(google-explicit-constructor)
-  Result(Error error) : state_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
+  // Implicit, so that a conversion ends with `return value;` or
+  // `return TypeMismatch();` alike.
+  Result(T value) : state_(std::move(value)) {}
+  Result(Error error) : state_(std::move(error)) {}
 
   explicit operator bool() const { return std::holds_alternative<T>(state_); }
   bool ok() const { return std::holds_alternative<T>(state_); }

@@ -35,8 +35,9 @@ class IFrameLinkChannel {
 // text (which ends the notification's handling).
 class Variant {
  public:
-  Variant(std::string text) : text_(std::move(text)) {}  // NOLINT(google-explicit-constructor)
-  Variant(const char* text) : text_(text) {}             // NOLINT(google-explicit-constructor)
+  // Implicit, as a text handed to UpdateUI is a variant holding that text.
+  Variant(std::string text) : text_(std::move(text)) {}
+  Variant(const char* text) : text_(text) {}
   static Variant NotText() { return Variant(); }
   const std::optional<std::string>& text() const { return text_; }
 
