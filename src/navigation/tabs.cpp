@@ -83,6 +83,9 @@ void UserCntrl::SSTabConfSensor_Click() {
 }
 
 void UserCntrl::SSTabSensorRange_Click() {
+  // A unit change is answered on the tab it was made on; once the user
+  // moves on, a code 11 is about a unit again, not the backup mode.
+  s_.bUnitChanged = false;
   s_.sPage = "Range Sensor";
   const int tab = tabs("SSTabSensorRange").tab();
   if (!IsSensorTab(tab)) return;

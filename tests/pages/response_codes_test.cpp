@@ -50,11 +50,15 @@ TEST_F(ResponseCodes, CodeElevenAfterAUnitChangeIsTheBackupOnce) {
   EXPECT_FALSE(h.state().bUnitChanged);
 }
 
-// State carried from one action into the next: a node of the tree forgets
-// the unit change, so a later code 11 is about the unit.
-TEST_F(ResponseCodes, CodeElevenAfterAUnitChangeAndATreeClickIsTheUnit) {
+// State carried from one action into the next: a node of the tree or another
+// range tab forgets the unit change, so a later code 11 is about the unit.
+TEST_F(ResponseCodes, CodeElevenAfterAUnitChangeAndMovingOnIsTheUnit) {
   h.Click("cmdChangeSensorUnit", 2);
   h.ClickTree("Observe");
+  EXPECT_EQ(Boxes("11|0|0|0|0"), "Invalid Unit!");
+  h.ClickTree("Configuration");
+  h.Click("cmdChangeSensorUnit", 0);
+  h.ClickTab("SSTabSensorRange", 1);
   EXPECT_EQ(Boxes("11|0|0|0|0"), "Invalid Unit!");
 }
 
