@@ -8,14 +8,14 @@
 namespace zolin6::history {
 
 std::string HistoryCsv(const std::vector<Record>& records) {
-  std::string csv = trend::CsvLine({"time (UTC)", "user", "device tag", "manufacturer", "device type", "device id",
-                                    "page", "operation", "write code", "outcome", "outcome text", "value", "before",
-                                    "after"});
+  std::string csv =
+      trend::CsvLine({"time (UTC)", "user", "device tag", "manufacturer", "device type", "device id", "page",
+                      "operation", "write code", "outcome", "outcome text", "value", "before", "after"});
   for (const Record& record : records) {
-    const std::vector<std::string> common{IsoUtc(record.timeUtc), record.user, record.device.tag,
-                                          record.device.manufacturer, record.device.deviceType,
-                                          record.device.deviceId, record.page, record.operation, record.writeCode,
-                                          OutcomeName(record.outcome), record.outcomeText};
+    const std::vector<std::string> common{
+        IsoUtc(record.timeUtc), record.user, record.device.tag, record.device.manufacturer, record.device.deviceType,
+        record.device.deviceId, record.page, record.operation,  record.writeCode,           OutcomeName(record.outcome),
+        record.outcomeText};
     std::vector<ValueChange> values = record.values;
     if (values.empty()) values.emplace_back();
     for (const ValueChange& value : values) {

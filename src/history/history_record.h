@@ -33,20 +33,20 @@ enum class Outcome {
   NoAnswer,  // no answer came (timed out, or the session ended first)
 };
 
-const char* OutcomeName(Outcome outcome);        // "pending", "accepted", "refused", "no answer"
+const char* OutcomeName(Outcome outcome);  // "pending", "accepted", "refused", "no answer"
 bool ParseOutcome(const std::string& name, Outcome& outcome);
 
 struct Record {
-  std::int64_t id = 0;        // the store's id; 0 until stored
-  std::int64_t timeUtc = 0;   // when it was sent, ms since 1970-01-01 UTC
-  std::string user;           // the user's login name
+  std::int64_t id = 0;       // the store's id; 0 until stored
+  std::int64_t timeUtc = 0;  // when it was sent, ms since 1970-01-01 UTC
+  std::string user;          // the user's login name
   DeviceIdentity device;
-  std::string page;           // the page on screen when it was sent
-  std::string operation;      // "write", "copy to all channels", "unit change", ...
-  std::string writeCode;      // the operation code sent
+  std::string page;       // the page on screen when it was sent
+  std::string operation;  // "write", "copy to all channels", "unit change", ...
+  std::string writeCode;  // the operation code sent
   std::vector<ValueChange> values;
   Outcome outcome = Outcome::Pending;
-  std::string outcomeText;    // "accepted", the response-code texts, or "no answer"
+  std::string outcomeText;  // "accepted", the response-code texts, or "no answer"
 
   bool operator==(const Record&) const = default;
 };

@@ -23,10 +23,10 @@ namespace zolin6::history {
 inline constexpr toolkit::Millis kAnswerTimeout = 30000;
 
 struct RecorderContext {
-  toolkit::Clock& clock;                       // the control's clock (for the answer timeout)
-  link::WallTime wallTime;                     // the records' time
-  std::string user;                            // the user's login name
-  std::function<std::string()> page;           // the page on screen
+  toolkit::Clock& clock;              // the control's clock (for the answer timeout)
+  link::WallTime wallTime;            // the records' time
+  std::string user;                   // the user's login name
+  std::function<std::string()> page;  // the page on screen
   // Told when the store stops taking writes (ok false, with the reason) and
   // when it takes them again (ok true).
   std::function<void(bool ok, const std::string& reason)> storeState;

@@ -43,7 +43,8 @@ Error Failure(const char* what, const QSqlError& error) {
 Result<int> ReadSchemaVersion(QSqlDatabase& db) {
   if (!db.tables().contains("history_schema")) return 0;
   QSqlQuery query(db);
-  if (!query.exec("SELECT MAX(version) FROM history_schema")) return Failure("cannot read the history schema", query.lastError());
+  if (!query.exec("SELECT MAX(version) FROM history_schema"))
+    return Failure("cannot read the history schema", query.lastError());
   return query.next() ? query.value(0).toInt() : 0;
 }
 

@@ -120,8 +120,8 @@ Result<std::int64_t> SqlHistoryStore::Insert(const Record& record) {
       "INSERT INTO device_changes (time_ms, time_utc, user_name, device_tag, manufacturer, device_type, device_id, "
       "page, operation, write_code, outcome, outcome_text) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id");
   for (const QVariant& value :
-       {QVariant::fromValue<qint64>(record.timeUtc), QVariant(Text(IsoUtc(record.timeUtc))), QVariant(Text(record.user)),
-        QVariant(Text(record.device.tag)), QVariant(Text(record.device.manufacturer)),
+       {QVariant::fromValue<qint64>(record.timeUtc), QVariant(Text(IsoUtc(record.timeUtc))),
+        QVariant(Text(record.user)), QVariant(Text(record.device.tag)), QVariant(Text(record.device.manufacturer)),
         QVariant(Text(record.device.deviceType)), QVariant(Text(record.device.deviceId)), QVariant(Text(record.page)),
         QVariant(Text(record.operation)), QVariant(Text(record.writeCode)),
         QVariant(QString(OutcomeName(record.outcome))), QVariant(Text(record.outcomeText))}) {
@@ -131,7 +131,8 @@ Result<std::int64_t> SqlHistoryStore::Insert(const Record& record) {
   const std::int64_t id = insert.value(0).toLongLong();
   insert.finish();  // SQLite commits only when no statement is still running
   QSqlQuery value(db);
-  value.prepare("INSERT INTO changed_values (change_id, position, name, before_text, after_text) VALUES (?, ?, ?, ?, ?)");
+  value.prepare(
+      "INSERT INTO changed_values (change_id, position, name, before_text, after_text) VALUES (?, ?, ?, ?, ?)");
   for (std::size_t i = 0; i < record.values.size(); ++i) {
     const ValueChange& change = record.values[i];
     value.addBindValue(QVariant::fromValue<qint64>(id));
@@ -174,7 +175,8 @@ Result<std::vector<Record>> SqlHistoryStore::List(const HistoryFilter& filter) {
   QVariantList bound;
   if (!filter.device.empty()) {
     sql += " AND (device_tag LIKE ? OR device_id LIKE ?)";
-    bound << "%" + Text(filter.device) + "%" << "%" + Text(filter.device) + "%";
+    bound << "%" + Text(filter.device) + "%"
+          << "%" + Text(filter.device) + "%";
   }
   if (filter.from) {
     sql += " AND time_ms >= ?";
@@ -210,7 +212,8 @@ Result<std::vector<Record>> SqlHistoryStore::List(const HistoryFilter& filter) {
     records.push_back(std::move(record));
   }
   QSqlQuery values(db);
-  if (!values.exec("SELECT change_id, name, before_text, after_text FROM changed_values ORDER BY change_id, position")) {
+  if (!values.exec(
+          "SELECT change_id, name, before_text, after_text FROM changed_values ORDER BY change_id, position")) {
     return SqlFailure("cannot read the changed values", values.lastError());
   }
   while (values.next()) {

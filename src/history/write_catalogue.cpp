@@ -21,18 +21,18 @@ enum class Form {
 };
 
 struct Field {
-  int attribute;         // 1..22
-  const char* name;      // "{n}" is the channel number
-  const char* tag;       // "{n}" is the channel number; nullptr when never read
+  int attribute;     // 1..22
+  const char* name;  // "{n}" is the channel number
+  const char* tag;   // "{n}" is the channel number; nullptr when never read
   Form form;
   Decoder decoder = nullptr;  // for Form::Code
 };
 
 // Where the channel of the request comes from.
 enum class Channels {
-  None,       // no channel
-  FromCode,   // Attribute1 is the channel code "00".."05": channels 1..6
-  All,        // copy to all channels: every field with "{n}" stands for channels 1..6
+  None,      // no channel
+  FromCode,  // Attribute1 is the channel code "00".."05": channels 1..6
+  All,       // copy to all channels: every field with "{n}" stands for channels 1..6
 };
 
 struct Entry {
@@ -95,8 +95,7 @@ const std::map<int, Entry>& Catalogue() {
       {15,
        {"trim step",
         Channels::None,
-        {{1, "Trim Unit", nullptr, F::Code, codecs::GetUnitText},
-         {2, "Calibration Temperature", nullptr, F::Number}}}},
+        {{1, "Trim Unit", nullptr, F::Code, codecs::GetUnitText}, {2, "Calibration Temperature", nullptr, F::Number}}}},
       {16,
        {"write",
         Channels::None,
@@ -218,15 +217,16 @@ WriteDescription FixedCurrent(int code, const std::vector<std::string>& attribut
   } else {
     const int channel = static_cast<int>(HexCode(attributes.at(0)).value_or(0)) + 1;
     const Field current{2, "", nullptr, Form::Number};
-    description.values.push_back({WithChannel("Channel {n} Loop Current", channel), "", AfterText(current, attributes.at(1))});
+    description.values.push_back(
+        {WithChannel("Channel {n} Loop Current", channel), "", AfterText(current, attributes.at(1))});
   }
   return description;
 }
 
 }  // namespace
 
-WriteDescription DescribeWrite(std::string_view code, const std::vector<std::string>& attributes,
-                               std::string_view page, const LastRead& lastRead) {
+WriteDescription DescribeWrite(std::string_view code, const std::vector<std::string>& attributes, std::string_view page,
+                               const LastRead& lastRead) {
   const std::optional<long> number = DecimalCode(code);
   if (!number || attributes.size() < 22) return {"write", {}};
   if (*number == 12 || *number == 22) return FixedCurrent(static_cast<int>(*number), attributes, page);
@@ -255,19 +255,26 @@ WriteDescription DescribeWrite(std::string_view code, const std::vector<std::str
     }
     return description;
   }
-  const int channel = entry.channels == Channels::FromCode
-                          ? static_cast<int>(HexCode(attributes[0]).value_or(0)) + 1
-                          : 0;
+  const int channel =
+      entry.channels == Channels::FromCode ? static_cast<int>(HexCode(attributes[0]).value_or(0)) + 1 : 0;
   for (const Field& field : entry.fields) AddField(field, channel, attributes, lastRead, description.values);
   return description;
 }
 
 Verdict JudgeResponse(const std::vector<long>& codes, std::string_view operation) {
   static const std::map<long, const char*> kTexts{
-      {2, "Invalid Selection!"},       {3, "Passed parameter too large!"}, {4, "Passed parameter too small!"},
-      {5, "Too few data bytes received!"}, {6, "Backup mode enabled!"}, {7, "In Write Protect Mode!"},
-      {9, "Parameter Too High!"},      {10, "Parameter Too Low!"},         {12, "Invalid Mode Selection!"},
-      {14, "Minimum Span Too Low!"},   {29, "Invalid Span!"},              {32, "Device is busy!"},
+      {2, "Invalid Selection!"},
+      {3, "Passed parameter too large!"},
+      {4, "Passed parameter too small!"},
+      {5, "Too few data bytes received!"},
+      {6, "Backup mode enabled!"},
+      {7, "In Write Protect Mode!"},
+      {9, "Parameter Too High!"},
+      {10, "Parameter Too Low!"},
+      {12, "Invalid Mode Selection!"},
+      {14, "Minimum Span Too Low!"},
+      {29, "Invalid Span!"},
+      {32, "Device is busy!"},
   };
   Verdict verdict{Outcome::Accepted, ""};
   for (long code : codes) {

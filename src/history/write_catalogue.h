@@ -24,8 +24,8 @@ struct WriteDescription {
 
 // Describes the write `code` with the request attributes (Attribute1..22,
 // "None" as empty), sent while `page` was on screen.
-WriteDescription DescribeWrite(std::string_view code, const std::vector<std::string>& attributes,
-                               std::string_view page, const LastRead& lastRead);
+WriteDescription DescribeWrite(std::string_view code, const std::vector<std::string>& attributes, std::string_view page,
+                               const LastRead& lastRead);
 
 // The device's answer to a write: the response codes of notification 4000
 // ("Response Code 1".."Response Code 5"), in order.

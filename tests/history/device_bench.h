@@ -46,9 +46,10 @@ struct DeviceBench {
   explicit DeviceBench(RecordStore& store)
       : sim(std::make_shared<driver::SimDriver>(h.clock)),
         tap(link::LinkTap::Wrap(sim)),
-        recorder(store, RecorderContext{h.clock, link::WallTime(h.clock, kEpoch), "technician",
-                                        [this] { return h.state().sPage; },
-                                        [this](bool ok, const std::string&) { storeOk = ok; }}) {
+        recorder(store,
+                 RecorderContext{
+                     h.clock, link::WallTime(h.clock, kEpoch), "technician", [this] { return h.state().sPage; },
+                     [this](bool ok, const std::string& why) { told.push_back((ok ? "ok " : "down ") + why); }}) {
     tap->AddListener(&recorder);
     h.control->Init("invoke-1", "", tap);
     h.clock.advance(2000);  // on line, and the information page read
@@ -64,7 +65,7 @@ struct DeviceBench {
   std::shared_ptr<driver::SimDriver> sim;
   std::shared_ptr<link::LinkTap> tap;
   HistoryRecorder recorder;
-  bool storeOk = true;
+  std::vector<std::string> told;  // what the user was told about the store
 };
 
 }  // namespace zolin6::history::testing

@@ -27,8 +27,8 @@ class PgServer {
   bool Start(std::string& why);
   void Stop();
 
-  QString folder_;   // cluster, socket and log
-  QString binDir_;   // initdb and pg_ctl
+  QString folder_;  // cluster, socket and log
+  QString binDir_;  // initdb and pg_ctl
   bool running_ = false;
   int databases_ = 0;
 };
