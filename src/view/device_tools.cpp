@@ -106,7 +106,10 @@ void DeviceTools::buildMenus() {
 
 void DeviceTools::observed(toolkit::Millis time, const std::vector<trend::ObservedValue>& values) {
   buffer_.Append(time, values);
-  if (recorder_ != nullptr) recorder_->Append(time, values);
+  if (recorder_ != nullptr) {
+    recorder_->Append(time, values);
+    showRecording();
+  }
   if (!dockShown_) {
     // The observation page is open: show its trend once; after that the
     // user decides with View > Trend.
@@ -154,9 +157,7 @@ HistoryWindow* DeviceTools::showHistory() {
 void DeviceTools::housekeeping() {
   if (recorder_ != nullptr) {
     recorder_->FlushIfDue();
-    recordingStatus_->setText(QString("Recording %1 (%2)")
-                                  .arg(QFileInfo(QString::fromStdString(recorder_->path())).fileName(),
-                                       QLocale().formattedDataSize(recorder_->bytesWritten())));
+    showRecording();
   }
   sinceRetry_ += kHousekeepingMs;
   if (history_.waitingForStore() > 0 && sinceRetry_ >= kHistoryRetryMs) {
@@ -166,6 +167,12 @@ void DeviceTools::housekeeping() {
   if (history_.waitingForStore() > 0) {
     historyStatus_->setText(QString("History: %1 waiting").arg(history_.waitingForStore()));
   }
+}
+
+void DeviceTools::showRecording() {
+  recordingStatus_->setText(QString("Recording %1 (%2)")
+                                .arg(QFileInfo(QString::fromStdString(recorder_->path())).fileName(),
+                                     QLocale().formattedDataSize(recorder_->bytesWritten())));
 }
 
 void DeviceTools::storeState(bool ok, const std::string& reason) {

@@ -54,6 +54,7 @@ class DeviceTools : public QObject {
   void buildMenus();
   void observed(toolkit::Millis time, const std::vector<trend::ObservedValue>& values);
   void housekeeping();
+  void showRecording();
   void storeState(bool ok, const std::string& reason);
 
   MainWindow& window_;
