@@ -166,31 +166,42 @@ Result<bool> SqlHistoryStore::Complete(const Record& record) {
   return true;
 }
 
-Result<std::vector<Record>> SqlHistoryStore::List(const HistoryFilter& filter) {
-  if (auto opened = Open(); !opened) return opened.error();
-  QSqlDatabase db = database();
-  QString sql =
-      "SELECT id, time_ms, user_name, device_tag, manufacturer, device_type, device_id, page, operation, write_code, "
-      "outcome, outcome_text FROM device_changes WHERE 1 = 1";
-  QVariantList bound;
+namespace {
+
+// The WHERE clause of a filter, with the values it binds in order.
+QString Where(const HistoryFilter& filter, QVariantList& bound) {
+  QString where = "1 = 1";
   if (!filter.device.empty()) {
-    sql += " AND (device_tag LIKE ? OR device_id LIKE ?)";
+    where += " AND (device_tag LIKE ? OR device_id LIKE ?)";
     bound << "%" + Text(filter.device) + "%"
           << "%" + Text(filter.device) + "%";
   }
   if (filter.from) {
-    sql += " AND time_ms >= ?";
+    where += " AND time_ms >= ?";
     bound << QVariant::fromValue<qint64>(*filter.from);
   }
   if (filter.to) {
-    sql += " AND time_ms <= ?";
+    where += " AND time_ms <= ?";
     bound << QVariant::fromValue<qint64>(*filter.to);
   }
   if (filter.outcome) {
-    sql += " AND outcome = ?";
+    where += " AND outcome = ?";
     bound << QString(OutcomeName(*filter.outcome));
   }
-  sql += " ORDER BY time_ms DESC, id DESC";
+  return where;
+}
+
+}  // namespace
+
+Result<std::vector<Record>> SqlHistoryStore::List(const HistoryFilter& filter) {
+  if (auto opened = Open(); !opened) return opened.error();
+  QSqlDatabase db = database();
+  QVariantList bound;
+  const QString where = Where(filter, bound);
+  const QString sql =
+      "SELECT id, time_ms, user_name, device_tag, manufacturer, device_type, device_id, page, operation, write_code, "
+      "outcome, outcome_text FROM device_changes WHERE " +
+      where + " ORDER BY time_ms DESC, id DESC";
   QSqlQuery select(db);
   select.prepare(sql);
   for (const QVariant& value : bound) select.addBindValue(value);

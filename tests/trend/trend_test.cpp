@@ -69,6 +69,14 @@ TEST(SampleRing, DropsTheOldestWhenFull) {
   EXPECT_EQ(ring.at(2).time, 4);
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+// The address sanitizer keeps freed memory in quarantine: the resident size
+// grows with every allocation made and freed, and says nothing of the trend.
+constexpr bool kResidentSizeMeaningful = false;
+#else
+constexpr bool kResidentSizeMeaningful = true;
+#endif
+
 long ResidentKilobytes() {
   std::ifstream status("/proc/self/status");
   std::string line;
@@ -103,7 +111,9 @@ TEST(TrendSoak, ADayOfNotificationsUsesNoMoreMemoryThanAnHour) {
 
   EXPECT_GT(samplesAfterHour, 1000U);  // the page really polled
   EXPECT_EQ(buffer.series().at(0).samples.size(), buffer.series().at(0).samples.capacity());
-  EXPECT_LE(afterDay - afterHour, 512) << "kB grown from the first hour to the end of the day";
+  if (kResidentSizeMeaningful) {
+    EXPECT_LE(afterDay - afterHour, 512) << "kB grown from the first hour to the end of the day";
+  }
 }
 
 TEST(CsvRecorder, ARecordingParsesBackToTheSameValuesAndTimes) {
