@@ -66,7 +66,9 @@ bool PgServer::Start(std::string& why) {
     why = "no PostgreSQL server under /usr/lib/postgresql (scripts/setup installs it)";
     return false;
   }
-  QTemporaryDir temporary(QDir::tempPath() + "/zolin6-pg-XXXXXX");
+  // Under /tmp whatever TMPDIR says: the postgres user must be able to reach
+  // the folder, and a Unix socket path may not be longer than 107 bytes.
+  QTemporaryDir temporary("/tmp/zolin6-pg-XXXXXX");
   if (!temporary.isValid()) {
     why = "cannot make a temporary folder";
     return false;
