@@ -35,6 +35,7 @@ void HistoryRecorder::OnRequest(link::RequestKind kind, const std::string& code,
   awaiting_.push_back(record);
   queue_.Add(record);
   Retry();
+  if (context_.changed) context_.changed();
   std::weak_ptr<int> alive = alive_;
   context_.clock.callAt(context_.clock.now() + kAnswerTimeout, [this, alive, record] {
     if (alive.lock()) TimeOut(record);
@@ -80,6 +81,7 @@ void HistoryRecorder::Finish(const std::shared_ptr<Record>& record, Outcome outc
   record->outcomeText = text;
   queue_.Changed(record);
   Retry();
+  if (context_.changed) context_.changed();
 }
 
 void HistoryRecorder::Retry() {

@@ -30,6 +30,8 @@ struct RecorderContext {
   // Told when the store stops taking writes (ok false, with the reason) and
   // when it takes them again (ok true).
   std::function<void(bool ok, const std::string& reason)> storeState;
+  // Told after a record was added or completed (may be left empty).
+  std::function<void()> changed = {};
 };
 
 class HistoryRecorder : public link::LinkListener {

@@ -43,7 +43,8 @@ DeviceTools::DeviceTools(MainWindow& window, UserCntrl& control, toolkit::Clock&
       store_(std::move(store)),
       history_(store_,
                history::RecorderContext{clock, wallTime, LoginName(), [&control] { return control.state().sPage; },
-                                        [this](bool ok, const std::string& why) { storeState(ok, why); }}) {
+                                        [this](bool ok, const std::string& why) { storeState(ok, why); },
+                                        [this] { historyChanged(); }}) {
   feed_.Subscribe(
       [this](toolkit::Millis time, const std::vector<trend::ObservedValue>& values) { observed(time, values); });
   tap_->AddListener(&history_);
@@ -167,6 +168,11 @@ void DeviceTools::housekeeping() {
   if (history_.waitingForStore() > 0) {
     historyStatus_->setText(QString("History: %1 waiting").arg(history_.waitingForStore()));
   }
+}
+
+void DeviceTools::historyChanged() {
+  // An open History window shows each change as it happens.
+  if (historyWindow_ != nullptr && historyWindow_->isVisible()) historyWindow_->reload();
 }
 
 void DeviceTools::showRecording() {

@@ -55,6 +55,7 @@ class DeviceTools : public QObject {
   void observed(toolkit::Millis time, const std::vector<trend::ObservedValue>& values);
   void housekeeping();
   void showRecording();
+  void historyChanged();
   void storeState(bool ok, const std::string& reason);
 
   MainWindow& window_;

@@ -120,6 +120,12 @@ TEST_F(DeviceToolsTest, TheHistoryWindowListsAWriteWithItsValues) {
       << table->item(0, 5)->text().toStdString();
   EXPECT_EQ(table->item(0, 6)->text(), "accepted");
   EXPECT_TRUE(shown->exportTo(folder.filePath("export.csv")));
+
+  // An open window shows the next change at once.
+  h.type("cmbPVUnits", 0, "°F");
+  h.Click("cmdChangeSensorUnit", 0);
+  EXPECT_EQ(table->rowCount(), 2);
+  EXPECT_EQ(table->item(0, 6)->text(), "pending");
 }
 
 }  // namespace
