@@ -53,7 +53,23 @@ std::vector<ObservedValue> Read(const link::Notification& notification, const st
 
 }  // namespace
 
-std::vector<ObservedValue> ObservedValues(const link::Notification& notification) {
+std::vector<std::string> ChosenVariables(const std::string& document) {
+  // The texts the variable combo boxes offer, found back from their codes.
+  static const std::vector<std::string> kChoices{"Sensor 1",  "Sensor 2",  "Sensor 3",  "Sensor 4",  "Sensor 5",
+                                                 "Sensor 6",  "Sensor 1%", "Sensor 2%", "Sensor 3%", "Sensor 4%",
+                                                 "Sensor 5%", "Sensor 6%", "Local Temp"};
+  const std::vector<std::string> codes = link::RequestAttributes(document);
+  std::vector<std::string> names(8);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    for (const std::string& choice : kChoices) {
+      if (!codes[i].empty() && codecs::GetMonitorVariableCode(choice) == codes[i]) names[i] = choice;
+    }
+  }
+  return names;
+}
+
+std::vector<ObservedValue> ObservedValues(const link::Notification& notification,
+                                          const std::vector<std::string>& variables) {
   if (notification.reason == kObserveValues) {
     static const std::vector<Row> rows{{"Loop current", "LoopCurrent", "", "mA"},
                                        {"Percent of range", "PercentRange", "", "%"},
@@ -64,20 +80,28 @@ std::vector<ObservedValue> ObservedValues(const link::Notification& notification
   }
   if (notification.reason == kSpecificVariables) {
     static const std::vector<Row> rows = [] {
-      std::vector<Row> variables;
+      std::vector<Row> eight;
       for (int i = 1; i <= 8; ++i) {
         const std::string n = std::to_string(i);
-        variables.push_back({"Var " + n, "Var" + n, "Var" + n + "Unit", ""});
+        eight.push_back({"Var " + n, "Var" + n, "Var" + n + "Unit", ""});
       }
-      return variables;
+      return eight;
     }();
-    return Read(notification, rows);
+    std::vector<ObservedValue> values = Read(notification, rows);
+    for (std::size_t i = 0; i < values.size() && i < variables.size(); ++i) {
+      if (!variables[i].empty()) values[i].name = variables[i];
+    }
+    return values;
   }
   return {};
 }
 
+void ObservationFeed::OnRequest(link::RequestKind kind, const std::string& code, const std::string& document) {
+  if (kind == link::RequestKind::Read && code == "32") variables_ = ChosenVariables(document);
+}
+
 void ObservationFeed::OnNotification(const link::Notification& notification) {
-  const std::vector<ObservedValue> values = ObservedValues(notification);
+  const std::vector<ObservedValue> values = ObservedValues(notification, variables_);
   if (values.empty()) return;
   for (const Subscriber& subscriber : subscribers_) subscriber(clock_.now(), values);
 }

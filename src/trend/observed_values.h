@@ -21,8 +21,15 @@ struct ObservedValue {
 };
 
 // The values of one notification; empty for any other notification, and
-// for one whose document lacks a value or a unit.
-std::vector<ObservedValue> ObservedValues(const link::Notification& notification);
+// for one whose document lacks a value or a unit. `variables` names the
+// eight chosen variables ("Sensor 3", "Local Temp"); an empty name leaves
+// "Var N".
+std::vector<ObservedValue> ObservedValues(const link::Notification& notification,
+                                          const std::vector<std::string>& variables = {});
+
+// The names of the eight variables a read of the second observation tab
+// asks for, from the codes of its request document.
+std::vector<std::string> ChosenVariables(const std::string& document);
 
 // Hands the observed values of each notification, with the clock's time,
 // to whoever subscribed: the trend, the recorder.
@@ -34,12 +41,13 @@ class ObservationFeed : public link::LinkListener {
   // Subscribers live as long as the feed.
   void Subscribe(Subscriber subscriber) { subscribers_.push_back(std::move(subscriber)); }
 
-  void OnRequest(link::RequestKind, const std::string&, const std::string&) override {}
+  void OnRequest(link::RequestKind kind, const std::string& code, const std::string& document) override;
   void OnNotification(const link::Notification& notification) override;
 
  private:
   const toolkit::Clock& clock_;
   std::vector<Subscriber> subscribers_;
+  std::vector<std::string> variables_;  // the eight variables last asked for
 };
 
 }  // namespace zolin6::trend

@@ -45,6 +45,23 @@ TEST(ObservedValues, TakeUnitsFromTheDocumentAndNotANumberAsNaN) {
   EXPECT_TRUE(ObservedValues(link::ParseNotification(1900, "<P tag='PV' value='1'/>")).empty());
 }
 
+// The second tab's rows take the names of the variables its read asked for.
+TEST(ObservedValues, NameTheChosenVariables) {
+  std::string request = "<ViewData><ControlData Attribute1=\"02\" Attribute2=\"0C\" Attribute3=\"\"";
+  for (int i = 4; i <= 22; ++i) request += " Attribute" + std::to_string(i) + "=\"None\"";
+  const std::vector<std::string> names = ChosenVariables(request + "/></ViewData>");
+  EXPECT_EQ(names, (std::vector<std::string>{"Sensor 3", "Local Temp", "", "", "", "", "", ""}));
+  std::string document = "<P>";
+  for (int i = 1; i <= 8; ++i) {
+    document += "<V tag='Var" + std::to_string(i) + "' value='" + std::to_string(i) + "'/><V tag='Var" +
+                std::to_string(i) + "Unit' value='32'/>";
+  }
+  const std::vector<ObservedValue> values = ObservedValues(link::ParseNotification(3200, document + "</P>"), names);
+  ASSERT_EQ(values.size(), 8U);
+  EXPECT_EQ(values[0], (ObservedValue{"Sensor 3", "°C", 1}));
+  EXPECT_EQ(values[2].name, "Var 3");
+}
+
 TEST(TrendBuffer, KeepsNaNAsAGapAndOneSeriesPerUnit) {
   TrendBuffer buffer;
   buffer.Append(0, ObservedValues(Observe("4", "20", "32")));
