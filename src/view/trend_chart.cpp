@@ -35,7 +35,7 @@ TrendChart::TrendChart(const trend::TrendBuffer& buffer, link::WallTime wallTime
       timeAxis_(new QDateTimeAxis) {
   setObjectName("TrendChart");
   chart_->setObjectName("TrendChartChart");
-  chart_->legend()->setAlignment(Qt::AlignBottom);
+  chart_->legend()->setAlignment(Qt::AlignRight);
   chart_->setMargins(QMargins(4, 4, 4, 4));
   timeAxis_->setFormat("HH:mm:ss");
   timeAxis_->setTitleText("Time");
@@ -161,7 +161,7 @@ void TrendChart::toggle(const QString& key) {
   }
 }
 
-void TrendChart::drawLine(Line& drawn, const trend::Series& series, qint64 from, qint64 to) {
+void TrendChart::drawLine(Line& drawn, const trend::Series& series, qint64 from, qint64 to, bool current) {
   std::vector<QList<QPointF>> segments(1);
   const trend::SampleRing& samples = series.samples;
   for (std::size_t i = 0; i < samples.size(); ++i) {
@@ -192,8 +192,11 @@ void TrendChart::drawLine(Line& drawn, const trend::Series& series, qint64 from,
     drawn.pieces.push_back(piece);
   }
   for (std::size_t i = 0; i < drawn.pieces.size(); ++i) {
-    drawn.pieces[i]->replace(i < segments.size() ? segments[i] : QList<QPointF>{});
+    drawn.pieces[i]->replace(current && i < segments.size() ? segments[i] : QList<QPointF>{});
+    drawn.pieces[i]->setVisible(current && !drawn.hidden);
   }
+  // Only the values of the tab on show have a legend entry.
+  for (QLegendMarker* marker : chart_->legend()->markers(drawn.pieces.front())) marker->setVisible(current);
 }
 
 void TrendChart::refresh() {
@@ -211,10 +214,17 @@ void TrendChart::draw() {
     }
     from = std::max(from, std::min(first, to - kShortestTrendSpan));
   }
+  // The values of the tab on show are those of the newest notification: the
+  // two tabs never poll at the same time.
+  toolkit::Millis newest = std::numeric_limits<toolkit::Millis>::min();
+  for (const trend::Series& series : buffer_.series()) {
+    if (series.samples.size() > 0) newest = std::max(newest, series.samples.at(series.samples.size() - 1).time);
+  }
   std::map<QValueAxis*, std::pair<double, double>> ranges;
   for (const trend::Series& series : buffer_.series()) {
     Line& drawn = line(series);
-    drawLine(drawn, series, from, to);
+    const bool current = series.samples.size() > 0 && series.samples.at(series.samples.size() - 1).time == newest;
+    drawLine(drawn, series, from, to, current);
     auto& [low, high] =
         ranges.try_emplace(drawn.axis, std::numeric_limits<double>::max(), std::numeric_limits<double>::lowest())
             .first->second;
@@ -229,7 +239,8 @@ void TrendChart::draw() {
   timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
   for (auto& [axis, range] : ranges) {
     auto [low, high] = range;
-    if (low > high) continue;  // nothing on show
+    axis->setVisible(low <= high);  // a unit with nothing on show takes no room
+    if (low > high) continue;
     const double margin = std::max((high - low) * 0.05, 0.5);
     axis->setRange(low - margin, high + margin);
   }
