@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QDir>
+#include <QDockWidget>
 #include <QLocale>
 
 #include <filesystem>
@@ -13,9 +15,14 @@
 
 #include "driver/sim_driver.h"
 #include "event_output.h"
+#include "headless.h"
+#include "history/store_location.h"
 #include "host/user_cntrl.h"
+#include "link/link_tap.h"
 #include "platform/locale.h"
+#include "view/device_tools.h"
 #include "view/event_loop_clock.h"
+#include "view/history_window.h"
 #include "view/main_window.h"
 #include "view/message_boxes.h"
 #include "window_script.h"
@@ -81,6 +88,14 @@ int main(int argc, char** argv) {
                                       "FILE");
   const QCommandLineOption script("script", "Run the scenario lines of FILE in the window first.", "FILE");
   parser.addOptions({simulate, deviceOption, locale, screenshot, script});
+  const QCommandLineOption historyOption(
+      "history", "Keep the device history in LOCATION: an SQLite file, or postgresql://USER@HOST/DB.", "LOCATION");
+  const QCommandLineOption historyExport("history-export", "Export the device history to FILE (CSV) and quit.", "FILE");
+  const QCommandLineOption record("record", "Record the observed values to FILE (CSV) without a window.", "FILE");
+  const QCommandLineOption duration("duration", "How long --record records: a number with s, m or h.", "D");
+  const QCommandLineOption trend("trend", "Open the trend of the observation page (for --screenshot).");
+  const QCommandLineOption historyWindow("history-window", "Open the History window (for --screenshot).");
+  parser.addOptions({historyOption, historyExport, record, duration, trend, historyWindow});
 
   // --help and --version answer without a window, so also without a display.
   for (int i = 1; i < argc; ++i) {
@@ -94,10 +109,17 @@ int main(int argc, char** argv) {
     }
   }
 
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("zolin6");
-  QApplication::setApplicationVersion(ZOLIN6_VERSION);
-  parser.process(app);
+  // Recording and exporting need no window, so no display either.
+  bool headless = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    headless = headless || arg.starts_with("--record") || arg.starts_with("--history-export");
+  }
+  std::unique_ptr<QCoreApplication> app =
+      headless ? std::make_unique<QCoreApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
+  QCoreApplication::setApplicationName("zolin6");
+  QCoreApplication::setApplicationVersion(ZOLIN6_VERSION);
+  parser.process(*app);
 
   char separator = QLocale::system().decimalPoint() == "," ? ',' : '.';
   if (parser.isSet(locale) && !ParseSeparator(parser.value(locale), separator)) {
@@ -115,12 +137,33 @@ int main(int argc, char** argv) {
     }
   }
 
+  history::StoreLocation store = history::DefaultStoreLocation();
+  if (parser.isSet(historyOption)) {
+    auto parsed = history::ParseStoreLocation(parser.value(historyOption).toStdString());
+    if (!parsed) {
+      std::cerr << "zolin6: " << parsed.error().message << '\n';
+      return 2;
+    }
+    store = std::move(parsed).value();
+  }
+  if (parser.isSet(historyExport)) return app::ExportHistory(store, parser.value(historyExport));
+
   // The status icons ship beside the program.
   const QString iconFolder = QCoreApplication::applicationDirPath();
   toolkit::Clock clock;
   view::QtMessageBoxes boxes;
   Device device(clock, parser.value(deviceOption));
   if (!device.Load()) return 2;
+  if (parser.isSet(record)) {
+    const std::optional<toolkit::Millis> length = app::ParseDuration(parser.value(duration));
+    if (!length) {
+      std::cerr << "zolin6: --record needs --duration, a number with s, m or h (\"10m\")\n";
+      return 2;
+    }
+    const int recorded = app::RecordObservation(clock, device.sim(), iconFolder, parser.value(record), *length);
+    device.Save();
+    return recorded;
+  }
   UserCntrl control(HostServices{clock, boxes, QDir::toNativeSeparators(iconFolder).toStdString()});
   int status = 0;
   {
@@ -130,7 +173,11 @@ int main(int argc, char** argv) {
     window.binding().setUserEventHook([&ticker] { ticker.catchUp(); });
     boxes.setModalListener([&ticker](bool open) { open ? ticker.hold() : ticker.release(); });
 
-    control.Init("invoke-1", "", device.sim());
+    // The trend, the recording and the device history watch the link.
+    auto tap = link::LinkTap::Wrap(device.sim());
+    view::DeviceTools tools(window, control, clock, tap,
+                            link::WallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now()), store);
+    control.Init("invoke-1", "", tap);
     window.show();
 
     if (scriptFile.is_open()) {
@@ -138,10 +185,14 @@ int main(int argc, char** argv) {
       app::WindowScript runner(window, control, clock, boxes, print, device.sim());
       status = runner.Run(scriptFile);
     }
+    if (parser.isSet(trend)) tools.trendDock()->show();
+    if (parser.isSet(historyWindow)) tools.showHistory();
     if (parser.isSet(screenshot)) {
       QApplication::processEvents();
       const QString file = parser.value(screenshot);
-      if (!window.grab().save(file, "PNG")) {
+      QWidget* shown = parser.isSet(historyWindow) ? static_cast<QWidget*>(tools.showHistory()) : &window;
+      QApplication::processEvents();
+      if (!shown->grab().save(file, "PNG")) {
         std::cerr << "zolin6: cannot write " << file.toStdString() << '\n';
         status = 1;
       }

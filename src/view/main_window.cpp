@@ -116,6 +116,7 @@ MainWindow::MainWindow(UserCntrl& control, QString iconFolder, QWidget* parent)
   splitter->setStretchFactor(1, 1);
   setCentralWidget(splitter);
   buildStatusBar();
+  buildMenuBar();
 
   showVisiblePage();
   for (int panel = 1; panel <= 4; ++panel) showPanel(panel);

@@ -12,6 +12,7 @@
 #include "view/form_binding.h"
 
 class QLabel;
+class QMenu;
 class QStackedWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -31,6 +32,10 @@ class MainWindow : public QMainWindow {
   // The user opens a node of the tree (a click, or Enter on the current one).
   void openNode(QTreeWidgetItem* item);
 
+  // The menu of the menu bar named `title` ("File", "View", "Help"), made on
+  // first use, for whoever adds commands to the window.
+  QMenu* menu(const QString& title);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -38,6 +43,7 @@ class MainWindow : public QMainWindow {
   QWidget* buildTree();
   QWidget* buildPageArea();
   void buildStatusBar();
+  void buildMenuBar();
   void hostChanged(const toolkit::Widget& control);
   void showVisiblePage();
   void showPanel(int number);

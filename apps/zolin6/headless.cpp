@@ -1,0 +1,116 @@
+#include "headless.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QRegularExpression>
+#include <QTimer>
+#include <iostream>
+
+#include "history/history_csv.h"
+#include "history/sql_store.h"
+#include "host/user_cntrl.h"
+#include "link/link_tap.h"
+#include "trend/csv_recorder.h"
+#include "view/event_loop_clock.h"
+
+namespace zolin6::app {
+
+namespace {
+
+constexpr int kFlushCheckMs = 1000;
+constexpr int kConnectCheckMs = 100;
+
+// Without a window nobody answers a question: say it and take the safe
+// answer (No, or OK for a notice).
+class StandardErrorBoxes : public toolkit::MessageBoxes {
+ public:
+  toolkit::Answer show(const std::string& text, const std::string& title, toolkit::Buttons buttons,
+                       toolkit::Icon) override {
+    std::cerr << "zolin6: " << title << ": " << text << '\n';
+    return buttons == toolkit::Buttons::YesNo ? toolkit::Answer::No : toolkit::Answer::Ok;
+  }
+};
+
+void OpenObservation(UserCntrl& control) {
+  const auto& tree = control.form().get<toolkit::TreeView>("TreeView");
+  for (int i = 1; i <= static_cast<int>(tree.nodes().size()); ++i) {
+    if (tree.node(i).text == "Observe") return tree.clickNode(i);
+  }
+}
+
+}  // namespace
+
+std::optional<toolkit::Millis> ParseDuration(const QString& text) {
+  static const QRegularExpression pattern("^(\\d{1,9})([smh])$");
+  const QRegularExpressionMatch match = pattern.match(text.trimmed());
+  if (!match.hasMatch()) return std::nullopt;
+  const toolkit::Millis count = match.captured(1).toLongLong();
+  const QString unit = match.captured(2);
+  const toolkit::Millis scale = unit == "s" ? 1000 : unit == "m" ? 60 * 1000 : 60 * 60 * 1000;
+  if (count <= 0) return std::nullopt;
+  return count * scale;
+}
+
+int ExportHistory(const history::StoreLocation& store, const QString& file) {
+  history::SqlHistoryStore history(store);
+  Result<std::vector<history::Record>> records = history.List({});
+  if (!records) {
+    std::cerr << "zolin6: cannot read the history " << store.describe().toStdString() << ": " << records.error().message
+              << '\n';
+    return 2;
+  }
+  if (auto written = history::WriteFileAtomically(file.toStdString(), history::HistoryCsv(*records)); !written) {
+    std::cerr << "zolin6: " << written.error().message << '\n';
+    return 2;
+  }
+  std::cerr << "zolin6: " << records->size() << " records exported to " << file.toStdString() << '\n';
+  return 0;
+}
+
+int RecordObservation(toolkit::Clock& clock, std::shared_ptr<framelink::DtmObject> driver, const QString& iconFolder,
+                      const QString& file, toolkit::Millis duration) {
+  const link::WallTime wallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now());
+  auto started = trend::CsvRecorder::Start(file.toStdString(), wallTime, QDateTime::currentDateTime().offsetFromUtc());
+  if (!started) {
+    std::cerr << "zolin6: " << started.error().message << '\n';
+    return 2;
+  }
+  std::unique_ptr<trend::CsvRecorder> recorder = std::move(started).value();
+  StandardErrorBoxes boxes;
+  UserCntrl control(HostServices{clock, boxes, QDir::toNativeSeparators(iconFolder).toStdString()});
+  auto tap = link::LinkTap::Wrap(std::move(driver));
+  trend::ObservationFeed feed(clock);
+  feed.Subscribe([&recorder](toolkit::Millis time, const std::vector<trend::ObservedValue>& values) {
+    recorder->Append(time, values);
+  });
+  tap->AddListener(&feed);
+  view::EventLoopClock ticker(clock);
+  control.Init("invoke-1", "", tap);
+
+  // The observation page opens as soon as the device is on line.
+  QTimer connect;
+  QObject::connect(&connect, &QTimer::timeout, [&] {
+    if (control.state().sConnState != "Connected") return;
+    connect.stop();
+    ticker.catchUp();
+    OpenObservation(control);
+  });
+  connect.start(kConnectCheckMs);
+  QTimer flush;
+  QObject::connect(&flush, &QTimer::timeout, [&recorder] { recorder->FlushIfDue(); });
+  flush.start(kFlushCheckMs);
+  QTimer::singleShot(std::chrono::milliseconds(duration), QCoreApplication::instance(), &QCoreApplication::quit);
+  QCoreApplication::exec();
+
+  control.PrepareToRelease();
+  tap->RemoveListener(&feed);
+  if (auto stopped = recorder->Stop(); !stopped) {
+    std::cerr << "zolin6: " << stopped.error().message << '\n';
+    return 2;
+  }
+  std::cerr << "zolin6: " << recorder->lines() << " lines recorded to " << file.toStdString() << '\n';
+  return 0;
+}
+
+}  // namespace zolin6::app

@@ -1,0 +1,27 @@
+#pragma once
+// The commands of zolin6 that need no window: recording the observed values
+// for a while, and exporting the device history. Each answers the program's
+// exit status: 0 when done, 2 (after a message on standard error) when not.
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "history/store_location.h"
+#include "platform/framelink/framelink.h"
+#include "platform/toolkit/clock.h"
+
+namespace zolin6::app {
+
+// "30s", "10m", "2h" in ms; nullopt for anything else.
+std::optional<toolkit::Millis> ParseDuration(const QString& text);
+
+// --history-export FILE.csv: the whole history, written atomically.
+int ExportHistory(const history::StoreLocation& store, const QString& file);
+
+// --record FILE.csv --duration D: opens the observation page of the device
+// behind `driver` and records what it shows for `duration`.
+int RecordObservation(toolkit::Clock& clock, std::shared_ptr<framelink::DtmObject> driver, const QString& iconFolder,
+                      const QString& file, toolkit::Millis duration);
+
+}  // namespace zolin6::app

@@ -1,0 +1,75 @@
+// Cost of one observation notification on its way to the trend and the
+// recording, and of recording a write in the device history: what the tap
+// adds to every notification and every write.
+
+#include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
+#include <string>
+
+#include "history/history_recorder.h"
+#include "history/sql_store.h"
+#include "link/link_tap.h"
+#include "trend/csv_recorder.h"
+#include "trend/trend_buffer.h"
+
+namespace {
+
+using namespace zolin6;
+
+// The observation answer (notification 2400) as the driver sends it.
+const char* kObservation =
+    "<DeviceData><Parameter tag=\"LoopCurrent\" value=\"7.4399996\"/><Parameter tag=\"PercentRange\" value=\"21.5\"/>"
+    "<Parameter tag=\"PV\" value=\"21.5\"/><Parameter tag=\"SV\" value=\"43.18931\"/>"
+    "<Parameter tag=\"TV\" value=\"28.019587\"/><Parameter tag=\"PVUnit\" value=\"32\"/>"
+    "<Parameter tag=\"SVUnit\" value=\"32\"/><Parameter tag=\"TVUnit\" value=\"32\"/></DeviceData>";
+
+// Parse once, read the values, keep them in the trend.
+void BM_TrendAppendNotification(benchmark::State& state) {
+  trend::TrendBuffer buffer;
+  toolkit::Millis time = 0;
+  for (auto _ : state) {
+    const link::Notification notification = link::ParseNotification(2400, kObservation);
+    buffer.Append(time += 3000, trend::ObservedValues(notification));
+  }
+}
+BENCHMARK(BM_TrendAppendNotification);
+
+// The values of one notification to a line of the recording.
+void BM_RecorderAppend(benchmark::State& state) {
+  QTemporaryDir folder;
+  toolkit::Clock clock;
+  auto recorder =
+      trend::CsvRecorder::Start(folder.filePath("bench.csv").toStdString(), link::WallTime(clock, 0), 3600).value();
+  const std::vector<trend::ObservedValue> values = trend::ObservedValues(link::ParseNotification(2400, kObservation));
+  for (auto _ : state) {
+    clock.advance(3000);
+    recorder->Append(clock.now(), values);
+  }
+}
+BENCHMARK(BM_RecorderAppend);
+
+// A range write recorded and completed in an SQLite history (two
+// transactions, each synchronised to disk).
+void BM_HistoryRangeWrite(benchmark::State& state) {
+  QTemporaryDir folder;
+  history::SqlHistoryStore store({"QSQLITE", folder.filePath("history.sqlite"), {}, {}, {}, -1});
+  toolkit::Clock clock;
+  history::HistoryRecorder recorder(store,
+                                    {clock, link::WallTime(clock, 0), "bench", [] { return "Range Sensor"; }, {}});
+  const std::string request =
+      "<ViewData><ControlData Attribute1=\"01\" Attribute2=\"20\" Attribute3=\"43160000\" Attribute4=\"00000000\"/>"
+      "</ViewData>";
+  const link::Notification accepted =
+      link::ParseNotification(4000, "<DeviceData><Parameter tag=\"Response Code 1\" value=\"0\"/></DeviceData>");
+  for (auto _ : state) {
+    recorder.OnRequest(link::RequestKind::Write, "6", request);
+    recorder.OnNotification(accepted);
+    clock.advance(history::kAnswerTimeout);  // its answer timeout, now idle, goes
+  }
+}
+BENCHMARK(BM_HistoryRangeWrite)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

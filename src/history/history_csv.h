@@ -1,0 +1,21 @@
+#pragma once
+// The device history as CSV, for a plant's records: one line per changed
+// value, with the record it belongs to repeated on each line (a record that
+// changes no value, such as a device reset, has one line with the value
+// columns empty).
+
+#include <string>
+#include <vector>
+
+#include "history/history_record.h"
+#include "platform/result.h"
+
+namespace zolin6::history {
+
+std::string HistoryCsv(const std::vector<Record>& records);
+
+// Writes `text` to `path` so that the file is either the old one or the
+// whole new one, never a part.
+Result<bool> WriteFileAtomically(const std::string& path, const std::string& text);
+
+}  // namespace zolin6::history

@@ -1,0 +1,94 @@
+#include "history/history_recorder.h"
+
+#include <algorithm>
+
+#include "history/value_texts.h"
+#include "history/write_catalogue.h"
+
+namespace zolin6::history {
+
+namespace {
+
+constexpr int kResponseCodes = 5;
+
+}  // namespace
+
+HistoryRecorder::HistoryRecorder(RecordStore& store, RecorderContext context)
+    : context_(std::move(context)), queue_(store) {}
+
+HistoryRecorder::~HistoryRecorder() = default;
+
+void HistoryRecorder::OnRequest(link::RequestKind kind, const std::string& code, const std::string& document) {
+  if (kind != link::RequestKind::Write) return;
+  const std::string page = context_.page ? context_.page() : std::string();
+  WriteDescription description = DescribeWrite(code, link::RequestAttributes(document), page,
+                                               [this](std::string_view tag) { return memory_.value(tag); });
+  auto record = std::make_shared<Record>();
+  record->timeUtc = context_.wallTime.now();
+  record->user = context_.user;
+  record->device = memory_.identity();
+  record->page = page;
+  record->operation = std::move(description.operation);
+  record->writeCode = code;
+  record->values = std::move(description.values);
+  record->outcomeText = OutcomeName(Outcome::Pending);
+  awaiting_.push_back(record);
+  queue_.Add(record);
+  Retry();
+  if (context_.changed) context_.changed();
+  std::weak_ptr<int> alive = alive_;
+  context_.clock.callAt(context_.clock.now() + kAnswerTimeout, [this, alive, record] {
+    if (alive.lock()) TimeOut(record);
+  });
+}
+
+void HistoryRecorder::OnNotification(const link::Notification& notification) {
+  if (notification.reason != link::kWriteResponse) {
+    memory_.Remember(notification);
+    // An off-line device answers the requests it gets with its state: the
+    // writes sent to it will not be answered.
+    if (notification.parameters.empty() && notification.text.find("Offline") != std::string::npos) OnSessionEnd();
+    return;
+  }
+  if (awaiting_.empty()) return;
+  std::shared_ptr<Record> record = awaiting_.front();
+  awaiting_.pop_front();
+  std::vector<long> codes;
+  for (int i = 1; i <= kResponseCodes; ++i) {
+    codes.push_back(DecimalCode(notification.value("Response Code " + std::to_string(i)).value_or("0")).value_or(0));
+  }
+  const Verdict verdict = JudgeResponse(codes, record->operation);
+  Finish(record, verdict.outcome, verdict.text);
+}
+
+void HistoryRecorder::OnSessionEnd() {
+  while (!awaiting_.empty()) {
+    std::shared_ptr<Record> record = awaiting_.front();
+    awaiting_.pop_front();
+    Finish(record, Outcome::NoAnswer, OutcomeName(Outcome::NoAnswer));
+  }
+}
+
+void HistoryRecorder::TimeOut(const std::shared_ptr<Record>& record) {
+  auto found = std::find(awaiting_.begin(), awaiting_.end(), record);
+  if (found == awaiting_.end()) return;
+  awaiting_.erase(found);
+  Finish(record, Outcome::NoAnswer, OutcomeName(Outcome::NoAnswer));
+}
+
+void HistoryRecorder::Finish(const std::shared_ptr<Record>& record, Outcome outcome, const std::string& text) {
+  record->outcome = outcome;
+  record->outcomeText = text;
+  queue_.Changed(record);
+  Retry();
+  if (context_.changed) context_.changed();
+}
+
+void HistoryRecorder::Retry() {
+  Result<bool> flushed = queue_.Flush();
+  if (flushed.ok() == !storeFailing_) return;
+  storeFailing_ = !flushed.ok();
+  if (context_.storeState) context_.storeState(flushed.ok(), flushed.ok() ? std::string() : flushed.error().message);
+}
+
+}  // namespace zolin6::history

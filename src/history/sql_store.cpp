@@ -1,0 +1,238 @@
+#include "history/sql_store.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <atomic>
+#include <map>
+
+#include "history/schema.h"
+
+namespace zolin6::history {
+
+namespace {
+
+Error SqlFailure(const char* what, const QSqlError& error) {
+  return Error{std::string(what) + ": " + error.text().toStdString()};
+}
+
+QString NextConnectionName() {
+  static std::atomic<int> next{0};
+  return QString("zolin6-history-%1").arg(next++);
+}
+
+// Rolls back a transaction that was not committed.
+class Transaction {
+ public:
+  explicit Transaction(QSqlDatabase& db) : db_(db), begun_(db.transaction()) {}
+  ~Transaction() {
+    if (begun_ && !committed_) db_.rollback();
+  }
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+  bool begun() const { return begun_; }
+  bool Commit() { return committed_ = db_.commit(); }
+
+ private:
+  QSqlDatabase& db_;
+  bool begun_;
+  bool committed_ = false;
+};
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+std::string Std(const QVariant& value) { return value.toString().toStdString(); }
+
+}  // namespace
+
+SqlHistoryStore::SqlHistoryStore(StoreLocation location)
+    : location_(std::move(location)), connection_(NextConnectionName()) {}
+
+SqlHistoryStore::~SqlHistoryStore() { Drop(); }
+
+QSqlDatabase SqlHistoryStore::database() const { return QSqlDatabase::database(connection_, false); }
+
+void SqlHistoryStore::Drop() {
+  if (!QSqlDatabase::contains(connection_)) return;
+  {
+    QSqlDatabase db = database();
+    db.close();
+  }
+  QSqlDatabase::removeDatabase(connection_);
+  open_ = false;
+}
+
+Result<bool> SqlHistoryStore::Open() {
+  if (open_ && database().isOpen()) return true;
+  Drop();
+  if (!QSqlDatabase::isDriverAvailable(location_.driver)) {
+    return Error{"the Qt SQL driver " + location_.driver.toStdString() + " is not installed"};
+  }
+  QSqlDatabase db = QSqlDatabase::addDatabase(location_.driver, connection_);
+  db.setDatabaseName(location_.database);
+  if (location_.driver == "QSQLITE") {
+    // A locked file is a failure at once, not a wait on the user's thread:
+    // the record then waits in memory.
+    db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=200");
+  } else {
+    db.setHostName(location_.host);
+    db.setUserName(location_.user);
+    db.setPassword(location_.password);
+    if (location_.port > 0) db.setPort(location_.port);
+    db.setConnectOptions("connect_timeout=2");
+  }
+  if (!db.open()) return SqlFailure("cannot open the history", db.lastError());
+  if (location_.driver == "QSQLITE") {
+    // Write-ahead logging: a crash in the middle of a record leaves the file
+    // as it was before that record.
+    QSqlQuery pragma(db);
+    if (!pragma.exec("PRAGMA journal_mode=WAL")) return SqlFailure("cannot set the journal", pragma.lastError());
+  }
+  open_ = true;
+  if (auto migrated = Migrate(); !migrated) {
+    Drop();
+    return migrated.error();
+  }
+  return true;
+}
+
+Result<int> SqlHistoryStore::SchemaVersion() {
+  if (auto opened = Open(); !opened) return opened.error();
+  QSqlDatabase db = database();
+  return ReadSchemaVersion(db);
+}
+
+Result<bool> SqlHistoryStore::Migrate() {
+  QSqlDatabase db = database();
+  return MigrateSchema(db, location_.driver == "QPSQL" ? Dialect::PostgreSql : Dialect::Sqlite);
+}
+
+Result<std::int64_t> SqlHistoryStore::Insert(const Record& record) {
+  if (auto opened = Open(); !opened) return opened.error();
+  QSqlDatabase db = database();
+  Transaction transaction(db);
+  if (!transaction.begun()) {
+    Drop();  // a connection that cannot begin is reopened next time
+    return SqlFailure("cannot begin a history record", db.lastError());
+  }
+  QSqlQuery insert(db);
+  insert.prepare(
+      "INSERT INTO device_changes (time_ms, time_utc, user_name, device_tag, manufacturer, device_type, device_id, "
+      "page, operation, write_code, outcome, outcome_text) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id");
+  for (const QVariant& value :
+       {QVariant::fromValue<qint64>(record.timeUtc), QVariant(Text(IsoUtc(record.timeUtc))),
+        QVariant(Text(record.user)), QVariant(Text(record.device.tag)), QVariant(Text(record.device.manufacturer)),
+        QVariant(Text(record.device.deviceType)), QVariant(Text(record.device.deviceId)), QVariant(Text(record.page)),
+        QVariant(Text(record.operation)), QVariant(Text(record.writeCode)),
+        QVariant(QString(OutcomeName(record.outcome))), QVariant(Text(record.outcomeText))}) {
+    insert.addBindValue(value);
+  }
+  if (!insert.exec() || !insert.next()) return SqlFailure("cannot write a history record", insert.lastError());
+  const std::int64_t id = insert.value(0).toLongLong();
+  insert.finish();  // SQLite commits only when no statement is still running
+  QSqlQuery value(db);
+  value.prepare(
+      "INSERT INTO changed_values (change_id, position, name, before_text, after_text) VALUES (?, ?, ?, ?, ?)");
+  for (std::size_t i = 0; i < record.values.size(); ++i) {
+    const ValueChange& change = record.values[i];
+    value.addBindValue(QVariant::fromValue<qint64>(id));
+    value.addBindValue(static_cast<int>(i));
+    value.addBindValue(Text(change.name));
+    value.addBindValue(Text(change.before));
+    value.addBindValue(Text(change.after));
+    if (!value.exec()) return SqlFailure("cannot write a changed value", value.lastError());
+  }
+  value.finish();
+  if (!transaction.Commit()) return SqlFailure("cannot commit a history record", db.lastError());
+  return id;
+}
+
+Result<bool> SqlHistoryStore::Complete(const Record& record) {
+  if (auto opened = Open(); !opened) return opened.error();
+  QSqlDatabase db = database();
+  Transaction transaction(db);
+  if (!transaction.begun()) {
+    Drop();
+    return SqlFailure("cannot begin a history record", db.lastError());
+  }
+  QSqlQuery update(db);
+  update.prepare("UPDATE device_changes SET outcome = ?, outcome_text = ? WHERE id = ?");
+  update.addBindValue(QString(OutcomeName(record.outcome)));
+  update.addBindValue(Text(record.outcomeText));
+  update.addBindValue(QVariant::fromValue<qint64>(record.id));
+  if (!update.exec()) return SqlFailure("cannot complete a history record", update.lastError());
+  update.finish();
+  if (!transaction.Commit()) return SqlFailure("cannot commit a history record", db.lastError());
+  return true;
+}
+
+namespace {
+
+// The WHERE clause of a filter, with the values it binds in order.
+QString Where(const HistoryFilter& filter, QVariantList& bound) {
+  QString where = "1 = 1";
+  if (!filter.device.empty()) {
+    where += " AND (device_tag LIKE ? OR device_id LIKE ?)";
+    bound << "%" + Text(filter.device) + "%"
+          << "%" + Text(filter.device) + "%";
+  }
+  if (filter.from) {
+    where += " AND time_ms >= ?";
+    bound << QVariant::fromValue<qint64>(*filter.from);
+  }
+  if (filter.to) {
+    where += " AND time_ms <= ?";
+    bound << QVariant::fromValue<qint64>(*filter.to);
+  }
+  if (filter.outcome) {
+    where += " AND outcome = ?";
+    bound << QString(OutcomeName(*filter.outcome));
+  }
+  return where;
+}
+
+}  // namespace
+
+Result<std::vector<Record>> SqlHistoryStore::List(const HistoryFilter& filter) {
+  if (auto opened = Open(); !opened) return opened.error();
+  QSqlDatabase db = database();
+  QVariantList bound;
+  const QString where = Where(filter, bound);
+  const QString sql =
+      "SELECT id, time_ms, user_name, device_tag, manufacturer, device_type, device_id, page, operation, write_code, "
+      "outcome, outcome_text FROM device_changes WHERE " +
+      where + " ORDER BY time_ms DESC, id DESC";
+  QSqlQuery select(db);
+  select.prepare(sql);
+  for (const QVariant& value : bound) select.addBindValue(value);
+  if (!select.exec()) return SqlFailure("cannot read the history", select.lastError());
+  std::vector<Record> records;
+  std::map<std::int64_t, std::size_t> byId;
+  while (select.next()) {
+    Record record;
+    record.id = select.value(0).toLongLong();
+    record.timeUtc = select.value(1).toLongLong();
+    record.user = Std(select.value(2));
+    record.device = {Std(select.value(3)), Std(select.value(4)), Std(select.value(5)), Std(select.value(6))};
+    record.page = Std(select.value(7));
+    record.operation = Std(select.value(8));
+    record.writeCode = Std(select.value(9));
+    ParseOutcome(Std(select.value(10)), record.outcome);
+    record.outcomeText = Std(select.value(11));
+    byId[record.id] = records.size();
+    records.push_back(std::move(record));
+  }
+  QSqlQuery values(db);
+  if (!values.exec(
+          "SELECT change_id, name, before_text, after_text FROM changed_values ORDER BY change_id, position")) {
+    return SqlFailure("cannot read the changed values", values.lastError());
+  }
+  while (values.next()) {
+    auto found = byId.find(values.value(0).toLongLong());
+    if (found == byId.end()) continue;
+    records[found->second].values.push_back({Std(values.value(1)), Std(values.value(2)), Std(values.value(3))});
+  }
+  return records;
+}
+
+}  // namespace zolin6::history

@@ -1,0 +1,132 @@
+#include "link/link_tap.h"
+
+#include <algorithm>
+
+#include "platform/fdt/dtm_activex_control.h"
+
+namespace zolin6::link {
+
+namespace {
+
+// Stands in for the control at the driver: the driver calls it back, and it
+// shows the notification to the tap before handing it to the control.
+class ControlRelay : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
+ public:
+  ControlRelay(std::weak_ptr<LinkTap> tap, fdt::IDtmActiveXControl* control)
+      : tap_(std::move(tap)), control_(control), updateUI_(dynamic_cast<framelink::IUpdateUI*>(control)) {}
+
+  bool Init(const std::string& invokeId, const std::string& functionCall,
+            std::shared_ptr<framelink::DtmObject> dtm) override {
+    return control_ != nullptr && control_->Init(invokeId, functionCall, std::move(dtm));
+  }
+  bool PrepareToRelease() override { return control_ != nullptr && control_->PrepareToRelease(); }
+
+  void UpdateUI(std::int32_t reason, const framelink::Variant& details) override {
+    if (auto tap = tap_.lock()) tap->Notify(reason, details);
+    if (updateUI_ != nullptr) updateUI_->UpdateUI(reason, details);
+  }
+
+  bool relays() const { return updateUI_ != nullptr; }
+
+ private:
+  std::weak_ptr<LinkTap> tap_;
+  fdt::IDtmActiveXControl* control_;
+  framelink::IUpdateUI* updateUI_;
+};
+
+class SessionTap : public framelink::IFrameLinkSession {
+ public:
+  SessionTap(std::shared_ptr<LinkTap> tap, std::shared_ptr<framelink::IFrameLinkSession> inner)
+      : tap_(std::move(tap)), inner_(std::move(inner)) {}
+
+  bool CloseSession(const std::string& invokeId) override {
+    tap_->SessionEnd();
+    return inner_->CloseSession(invokeId);
+  }
+  bool IsReady(bool& ready) override { return inner_->IsReady(ready); }
+  bool RegisterControl(const std::string& className, const std::string& invokeId, fdt::IDtmActiveXControl* control,
+                       std::int32_t zero, bool& result) override {
+    // A control that takes no notifications is registered as it is, so the
+    // driver answers exactly as it would without the tap.
+    relay_ = std::make_unique<ControlRelay>(tap_, control);
+    fdt::IDtmActiveXControl* registered = relay_->relays() ? relay_.get() : control;
+    return inner_->RegisterControl(className, invokeId, registered, zero, result);
+  }
+  bool UnregisterControl(const std::string& invokeId, bool flag, bool& result) override {
+    tap_->SessionEnd();
+    return inner_->UnregisterControl(invokeId, flag, result);
+  }
+
+ private:
+  std::shared_ptr<LinkTap> tap_;
+  std::shared_ptr<framelink::IFrameLinkSession> inner_;
+  // Kept for as long as the driver may call it: the session outlives the
+  // registration.
+  std::unique_ptr<ControlRelay> relay_;
+};
+
+class ChannelTap : public framelink::IFrameLinkChannel {
+ public:
+  ChannelTap(std::shared_ptr<LinkTap> tap, std::shared_ptr<framelink::IFrameLinkChannel> inner)
+      : tap_(std::move(tap)), inner_(std::move(inner)) {}
+
+  bool WriteRequest(const std::string& code, const std::string& document, std::string& result) override {
+    tap_->Request(RequestKind::Write, code, document);
+    return inner_->WriteRequest(code, document, result);
+  }
+  bool ReadRequest(const std::string& code, const std::string& document, std::string& result) override {
+    tap_->Request(RequestKind::Read, code, document);
+    return inner_->ReadRequest(code, document, result);
+  }
+
+ private:
+  std::shared_ptr<LinkTap> tap_;
+  std::shared_ptr<framelink::IFrameLinkChannel> inner_;
+};
+
+}  // namespace
+
+LinkTap::LinkTap(std::shared_ptr<framelink::DtmObject> driver) : driver_(std::move(driver)) {}
+LinkTap::~LinkTap() = default;
+
+std::shared_ptr<LinkTap> LinkTap::Wrap(std::shared_ptr<framelink::DtmObject> driver) {
+  return std::shared_ptr<LinkTap>(new LinkTap(std::move(driver)));
+}
+
+std::shared_ptr<framelink::IFrameLinkSession> LinkTap::session() {
+  if (driver_ == nullptr) return nullptr;
+  std::shared_ptr<framelink::IFrameLinkSession> inner = driver_->session();
+  if (inner == nullptr) return nullptr;
+  return std::make_shared<SessionTap>(shared_from_this(), std::move(inner));
+}
+
+std::shared_ptr<framelink::IFrameLinkChannel> LinkTap::channel() {
+  if (driver_ == nullptr) return nullptr;
+  std::shared_ptr<framelink::IFrameLinkChannel> inner = driver_->channel();
+  if (inner == nullptr) return nullptr;
+  return std::make_shared<ChannelTap>(shared_from_this(), std::move(inner));
+}
+
+void LinkTap::AddListener(LinkListener* listener) { listeners_.push_back(listener); }
+
+void LinkTap::RemoveListener(LinkListener* listener) { std::erase(listeners_, listener); }
+
+void LinkTap::Request(RequestKind kind, const std::string& code, const std::string& document) {
+  // A copy: a listener may remove itself while it is called.
+  const std::vector<LinkListener*> listeners = listeners_;
+  for (LinkListener* listener : listeners) listener->OnRequest(kind, code, document);
+}
+
+void LinkTap::Notify(std::int32_t reason, const framelink::Variant& details) {
+  if (listeners_.empty() || !details.text()) return;
+  const Notification notification = ParseNotification(reason, *details.text());
+  const std::vector<LinkListener*> listeners = listeners_;
+  for (LinkListener* listener : listeners) listener->OnNotification(notification);
+}
+
+void LinkTap::SessionEnd() {
+  const std::vector<LinkListener*> listeners = listeners_;
+  for (LinkListener* listener : listeners) listener->OnSessionEnd();
+}
+
+}  // namespace zolin6::link

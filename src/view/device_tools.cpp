@@ -1,0 +1,199 @@
+#include "view/device_tools.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "view/history_window.h"
+#include "view/main_window.h"
+#include "view/trend_chart.h"
+
+namespace zolin6::view {
+
+namespace {
+
+std::string LoginName() {
+  for (const char* variable : {"USER", "LOGNAME", "USERNAME"}) {
+    const QString name = qEnvironmentVariable(variable);
+    if (!name.isEmpty()) return name.toStdString();
+  }
+  const passwd* account = getpwuid(geteuid());
+  return account != nullptr ? account->pw_name : "unknown";
+}
+
+}  // namespace
+
+DeviceTools::DeviceTools(MainWindow& window, UserCntrl& control, toolkit::Clock& clock,
+                         std::shared_ptr<link::LinkTap> tap, link::WallTime wallTime, history::StoreLocation store)
+    : QObject(&window),
+      window_(window),
+      tap_(std::move(tap)),
+      wallTime_(wallTime),
+      feed_(clock),
+      store_(std::move(store)),
+      history_(store_,
+               history::RecorderContext{clock, wallTime, LoginName(), [&control] { return control.state().sPage; },
+                                        [this](bool ok, const std::string& why) { storeState(ok, why); },
+                                        [this] { historyChanged(); }}) {
+  feed_.Subscribe(
+      [this](toolkit::Millis time, const std::vector<trend::ObservedValue>& values) { observed(time, values); });
+  tap_->AddListener(&history_);
+  tap_->AddListener(&feed_);
+
+  chart_ = new TrendChart(buffer_, wallTime_);
+  dock_ = new QDockWidget("Trend", &window_);
+  dock_->setObjectName("TrendDock");
+  dock_->setWidget(chart_);
+  dock_->setMinimumHeight(260);
+  window_.addDockWidget(Qt::BottomDockWidgetArea, dock_);
+  dock_->hide();
+
+  recordingStatus_ = new QLabel;
+  recordingStatus_->setObjectName("RecordingStatus");
+  historyStatus_ = new QLabel;
+  historyStatus_->setObjectName("HistoryStatus");
+  window_.statusBar()->addPermanentWidget(historyStatus_);
+  window_.statusBar()->addPermanentWidget(recordingStatus_);
+  recordingStatus_->hide();
+  historyStatus_->hide();
+  buildMenus();
+
+  housekeeping_ = new QTimer(this);
+  connect(housekeeping_, &QTimer::timeout, this, [this] { housekeeping(); });
+  housekeeping_->start(kHousekeepingMs);
+  // A store that cannot be opened is said at once, before the first change.
+  if (auto opened = store_.Open(); !opened) storeState(false, opened.error().message);
+}
+
+DeviceTools::~DeviceTools() {
+  tap_->RemoveListener(&feed_);
+  tap_->RemoveListener(&history_);
+  stopRecording();
+}
+
+void DeviceTools::buildMenus() {
+  QMenu* file = window_.menu("File");
+  start_ = file->addAction("Start &Recording\u2026");
+  start_->setObjectName("actionStartRecording");
+  stop_ = file->addAction("&Stop Recording");
+  stop_->setObjectName("actionStopRecording");
+  stop_->setEnabled(false);
+  connect(start_, &QAction::triggered, this, [this] {
+    const QString path =
+        QFileDialog::getSaveFileName(&window_, "Record the observed values", "recording.csv", "CSV files (*.csv)");
+    if (!path.isEmpty()) startRecording(path);
+  });
+  connect(stop_, &QAction::triggered, this, [this] { stopRecording(); });
+
+  QMenu* view = window_.menu("View");
+  QAction* trend = dock_->toggleViewAction();
+  trend->setText("&Trend");
+  trend->setObjectName("actionTrend");
+  view->addAction(trend);
+  QAction* historyAction = view->addAction("&History");
+  historyAction->setObjectName("actionHistory");
+  connect(historyAction, &QAction::triggered, this, [this] { showHistory(); });
+}
+
+void DeviceTools::observed(toolkit::Millis time, const std::vector<trend::ObservedValue>& values) {
+  buffer_.Append(time, values);
+  if (recorder_ != nullptr) {
+    recorder_->Append(time, values);
+    showRecording();
+  }
+  if (!dockShown_) {
+    // The observation page is open: show its trend once; after that the
+    // user decides with View > Trend.
+    dockShown_ = true;
+    dock_->show();
+    window_.resize(window_.width(), window_.height() + dock_->minimumHeight());
+  }
+  if (dock_->isVisible()) chart_->refresh();
+}
+
+bool DeviceTools::startRecording(const QString& path) {
+  stopRecording();
+  auto started = trend::CsvRecorder::Start(path.toStdString(), wallTime_, QDateTime::currentDateTime().offsetFromUtc());
+  if (!started) {
+    QMessageBox::warning(&window_, "Recording", QString::fromStdString(started.error().message));
+    return false;
+  }
+  recorder_ = std::move(started).value();
+  start_->setEnabled(false);
+  stop_->setEnabled(true);
+  recordingStatus_->show();
+  housekeeping();
+  return true;
+}
+
+void DeviceTools::stopRecording() {
+  if (recorder_ == nullptr) return;
+  if (auto stopped = recorder_->Stop(); !stopped) {
+    QMessageBox::warning(&window_, "Recording", QString::fromStdString(stopped.error().message));
+  }
+  recorder_.reset();
+  start_->setEnabled(true);
+  stop_->setEnabled(false);
+  recordingStatus_->hide();
+}
+
+HistoryWindow* DeviceTools::showHistory() {
+  if (historyWindow_ == nullptr) historyWindow_ = new HistoryWindow(store_, &window_);
+  historyWindow_->reload();
+  historyWindow_->show();
+  historyWindow_->raise();
+  return historyWindow_;
+}
+
+void DeviceTools::housekeeping() {
+  if (recorder_ != nullptr) {
+    recorder_->FlushIfDue();
+    showRecording();
+  }
+  sinceRetry_ += kHousekeepingMs;
+  if (history_.waitingForStore() > 0 && sinceRetry_ >= kHistoryRetryMs) {
+    sinceRetry_ = 0;
+    history_.Retry();
+  }
+  if (history_.waitingForStore() > 0) {
+    historyStatus_->setText(QString("History: %1 waiting").arg(history_.waitingForStore()));
+  }
+}
+
+void DeviceTools::historyChanged() {
+  // An open History window shows each change as it happens.
+  if (historyWindow_ != nullptr && historyWindow_->isVisible()) historyWindow_->reload();
+}
+
+void DeviceTools::showRecording() {
+  recordingStatus_->setText(QString("Recording %1 (%2)")
+                                .arg(QFileInfo(QString::fromStdString(recorder_->path())).fileName(),
+                                     QLocale().formattedDataSize(recorder_->bytesWritten())));
+}
+
+void DeviceTools::storeState(bool ok, const std::string& reason) {
+  historyStatus_->setVisible(!ok);
+  if (ok) return;
+  historyStatus_->setText("History not saved");
+  // Not modal: the device operation that found the store away goes on.
+  auto* box = new QMessageBox(QMessageBox::Warning, "Device History",
+                              "The device history cannot be written: " + QString::fromStdString(reason) +
+                                  "\nThe changes are kept and written when it is back.",
+                              QMessageBox::Ok, &window_);
+  box->setObjectName("HistoryProblem");
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setModal(false);
+  box->show();
+}
+
+}  // namespace zolin6::view

@@ -1,0 +1,81 @@
+#pragma once
+// What the desktop adds around the control, all of it watching the
+// framework link from outside: the live trend of the observation page, the
+// recording of the observed values to CSV, and the device history with its
+// window. It puts its commands into the window's menus (File: Start
+// Recording..., Stop Recording; View: Trend, History) and its state into the
+// status bar.
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "history/history_recorder.h"
+#include "history/sql_store.h"
+#include "host/user_cntrl.h"
+#include "link/link_tap.h"
+#include "trend/csv_recorder.h"
+#include "trend/trend_buffer.h"
+
+class QAction;
+class QDockWidget;
+class QLabel;
+class QTimer;
+
+namespace zolin6::view {
+
+class HistoryWindow;
+class MainWindow;
+class TrendChart;
+
+// How often the desktop flushes a quiet recording and retries a history
+// that could not be written, ms.
+inline constexpr int kHousekeepingMs = 1000;
+inline constexpr int kHistoryRetryMs = 10000;
+
+class DeviceTools : public QObject {
+ public:
+  DeviceTools(MainWindow& window, UserCntrl& control, toolkit::Clock& clock, std::shared_ptr<link::LinkTap> tap,
+              link::WallTime wallTime, history::StoreLocation store);
+  ~DeviceTools() override;
+
+  // Starts recording to `path` (replacing it); false, after telling the
+  // user, when the file cannot be written.
+  bool startRecording(const QString& path);
+  void stopRecording();
+  bool recording() const { return recorder_ != nullptr; }
+
+  TrendChart* trend() const { return chart_; }
+  QDockWidget* trendDock() const { return dock_; }
+  HistoryWindow* showHistory();
+  history::SqlHistoryStore& store() { return store_; }
+
+ private:
+  void buildMenus();
+  void observed(toolkit::Millis time, const std::vector<trend::ObservedValue>& values);
+  void housekeeping();
+  void showRecording();
+  void historyChanged();
+  void storeState(bool ok, const std::string& reason);
+
+  MainWindow& window_;
+  std::shared_ptr<link::LinkTap> tap_;
+  link::WallTime wallTime_;
+  trend::TrendBuffer buffer_;
+  trend::ObservationFeed feed_;
+  history::SqlHistoryStore store_;
+  history::HistoryRecorder history_;
+  std::unique_ptr<trend::CsvRecorder> recorder_;
+  TrendChart* chart_ = nullptr;
+  QDockWidget* dock_ = nullptr;
+  HistoryWindow* historyWindow_ = nullptr;
+  QAction* start_ = nullptr;
+  QAction* stop_ = nullptr;
+  QLabel* recordingStatus_ = nullptr;
+  QLabel* historyStatus_ = nullptr;
+  QTimer* housekeeping_ = nullptr;
+  int sinceRetry_ = 0;      // ms since the history was last retried
+  bool dockShown_ = false;  // the trend has been shown once by itself
+};
+
+}  // namespace zolin6::view

@@ -1,0 +1,71 @@
+#pragma once
+// The real control with the simulated transmitter behind the link tap, on a
+// manual clock, its writes recorded by the device history into a store the
+// test chooses: an SQLite file in a temporary folder, or a database on the
+// test's own PostgreSQL server.
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+
+#include "driver/sim_driver.h"
+#include "fakes/control_harness.h"
+#include "history/history_recorder.h"
+#include "history/sql_store.h"
+#include "link/link_tap.h"
+#include "pg_server.h"
+
+namespace zolin6::history::testing {
+
+inline constexpr std::int64_t kEpoch = 1788000000000;  // 2026-08-29 UTC, the clock's 0
+
+// Where a test keeps its history.
+enum class Backend { Sqlite, PostgreSql };
+
+class StoreFolder {
+ public:
+  // A new, empty store of the kind; the test fails when there is none.
+  StoreLocation NewStore(Backend backend) {
+    if (backend == Backend::Sqlite) return {"QSQLITE", folder.filePath("history.sqlite"), {}, {}, {}, -1};
+    std::string why;
+    PgServer* server = PgServer::Get(why);
+    if (server == nullptr) {
+      ADD_FAILURE() << why;
+      return {};
+    }
+    StoreLocation location = server->NewDatabase(why);
+    if (!why.empty()) ADD_FAILURE() << why;
+    return location;
+  }
+  QTemporaryDir folder;
+};
+
+struct DeviceBench {
+  explicit DeviceBench(RecordStore& store)
+      : sim(std::make_shared<driver::SimDriver>(h.clock)),
+        tap(link::LinkTap::Wrap(sim)),
+        recorder(store,
+                 RecorderContext{
+                     h.clock, link::WallTime(h.clock, kEpoch), "technician", [this] { return h.state().sPage; },
+                     [this](bool ok, const std::string& why) { told.push_back((ok ? "ok " : "down ") + why); }}) {
+    tap->AddListener(&recorder);
+    h.control->Init("invoke-1", "", tap);
+    h.clock.advance(2000);  // on line, and the information page read
+  }
+  ~DeviceBench() {
+    h.control->PrepareToRelease();
+    tap->RemoveListener(&recorder);
+  }
+  // Lets the device answer everything sent so far.
+  void Settle() { h.clock.advance(3000); }
+
+  fakes::ControlHarness h;
+  std::shared_ptr<driver::SimDriver> sim;
+  std::shared_ptr<link::LinkTap> tap;
+  HistoryRecorder recorder;
+  std::vector<std::string> told;  // what the user was told about the store
+};
+
+}  // namespace zolin6::history::testing

@@ -1,0 +1,207 @@
+// The store itself: what survives a restart or a crash, the schema version,
+// the filters, the export, and a store that cannot be written.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include "device_bench.h"
+#include "history/history_csv.h"
+#include "trend/csv.h"
+
+namespace zolin6::history::testing {
+namespace {
+
+Record Sample(std::int64_t time, const std::string& tag, Outcome outcome) {
+  Record record;
+  record.timeUtc = time;
+  record.user = "ana";
+  record.device = {tag, "24593", "230", "1001"};
+  record.page = "Range Sensor";
+  record.operation = "write";
+  record.writeCode = "6";
+  record.values = {{"Sensor 1 Unit", "°C", "°F"}, {"Sensor 1 Upper Range Value", "100.000", "150.000"}};
+  record.outcome = outcome;
+  record.outcomeText = OutcomeName(outcome);
+  return record;
+}
+
+class HistoryStore : public ::testing::TestWithParam<Backend> {
+ protected:
+  StoreFolder folder;
+  StoreLocation location = folder.NewStore(GetParam());
+};
+
+TEST_P(HistoryStore, RecordsSurviveARestartAndComeBackNewestFirst) {
+  {
+    SqlHistoryStore store(location);
+    DeviceBench bench(store);
+    bench.h.ClickTree("Configuration");
+    bench.h.clock.advance(1000);
+    bench.h.type("txtParameter", 40, "120");
+    bench.h.Click("cmdWriteParameter");
+    bench.Settle();
+    bench.h.type("cmbPVUnits", 0, "°F");
+    bench.h.Click("cmdChangeSensorUnit", 0);
+    bench.Settle();
+  }
+  SqlHistoryStore reopened(location);
+  Result<std::vector<Record>> records = reopened.List({});
+  ASSERT_TRUE(records) << records.error().message;
+  ASSERT_EQ(records->size(), 2U);
+  EXPECT_EQ(records->at(0).operation, "unit change");
+  EXPECT_EQ(records->at(1).values.at(1).after, "120.000");
+  EXPECT_EQ(records->at(1).outcome, Outcome::Accepted);
+  EXPECT_EQ(reopened.SchemaVersion().value(), kSchemaVersion);
+}
+
+TEST_P(HistoryStore, FiltersByDeviceDateAndOutcome) {
+  SqlHistoryStore store(location);
+  ASSERT_TRUE(store.Insert(Sample(kEpoch, "TT-101", Outcome::Accepted)));
+  ASSERT_TRUE(store.Insert(Sample(kEpoch + 1000, "TT-102", Outcome::Refused)));
+  ASSERT_TRUE(store.Insert(Sample(kEpoch + 2000, "TT-101", Outcome::NoAnswer)));
+  struct FilterCase {
+    HistoryFilter filter;
+    std::vector<std::int64_t> times;  // newest first
+  };
+  const FilterCase cases[] = {
+      {{}, {kEpoch + 2000, kEpoch + 1000, kEpoch}},
+      {{"101", {}, {}, {}}, {kEpoch + 2000, kEpoch}},
+      {{"", kEpoch + 500, kEpoch + 1500, {}}, {kEpoch + 1000}},
+      {{"", {}, {}, Outcome::Refused}, {kEpoch + 1000}},
+      {{"TT-103", {}, {}, {}}, {}},
+  };
+  for (const FilterCase& c : cases) {
+    Result<std::vector<Record>> records = store.List(c.filter);
+    ASSERT_TRUE(records);
+    std::vector<std::int64_t> times;
+    for (const Record& record : *records) times.push_back(record.timeUtc);
+    EXPECT_EQ(times, c.times) << "filter " << c.filter.device;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, HistoryStore, ::testing::Values(Backend::Sqlite, Backend::PostgreSql),
+                         [](const auto& backend) {
+                           return backend.param == Backend::Sqlite ? "Sqlite" : "PostgreSql";
+                         });
+
+// A process killed in the middle of a record leaves the file with every
+// record committed before it, whole, and nothing of the one it was writing.
+TEST(SqliteHistory, IsConsistentAfterACrashMidRecord) {
+  StoreFolder folder;
+  const StoreLocation location = folder.NewStore(Backend::Sqlite);
+  constexpr int kCommitted = 20;
+  const pid_t child = fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    SqlHistoryStore store(location);
+    for (int i = 0; i < kCommitted; ++i) {
+      if (!store.Insert(Sample(kEpoch + i, "TT-101", Outcome::Accepted))) _exit(3);
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "crash");
+    db.setDatabaseName(location.database);
+    if (!db.open() || !db.transaction()) _exit(4);
+    QSqlQuery half(db);
+    half.exec(
+        "INSERT INTO device_changes (time_ms, time_utc, user_name, device_tag, manufacturer, device_type, device_id, "
+        "page, operation, write_code, outcome, outcome_text) VALUES (1, '', '', '', '', '', '', '', '', '', '', '')");
+    raise(SIGKILL);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself with " << WEXITSTATUS(status);
+
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
+    db.setDatabaseName(location.database);
+    ASSERT_TRUE(db.open());
+    QSqlQuery check(db);
+    ASSERT_TRUE(check.exec("PRAGMA integrity_check") && check.next());
+    EXPECT_EQ(check.value(0).toString(), "ok");
+  }
+  QSqlDatabase::removeDatabase("check");
+  SqlHistoryStore store(location);
+  Result<std::vector<Record>> records = store.List({});
+  ASSERT_TRUE(records) << records.error().message;
+  ASSERT_EQ(records->size(), static_cast<std::size_t>(kCommitted));
+  for (const Record& record : *records) EXPECT_EQ(record.values.size(), 2U);
+}
+
+TEST(SqliteHistory, RefusesASchemaFromANewerProgram) {
+  StoreFolder folder;
+  const StoreLocation location = folder.NewStore(Backend::Sqlite);
+  ASSERT_TRUE(SqlHistoryStore(location).Open());
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "newer");
+    db.setDatabaseName(location.database);
+    ASSERT_TRUE(db.open());
+    QSqlQuery(db).exec(QString("INSERT INTO history_schema (version) VALUES (%1)").arg(kSchemaVersion + 1));
+  }
+  QSqlDatabase::removeDatabase("newer");
+  Result<bool> opened = SqlHistoryStore(location).Open();
+  ASSERT_FALSE(opened);
+  EXPECT_NE(opened.error().message.find("newer"), std::string::npos);
+}
+
+// One line per changed value; a record without values still has its line.
+TEST(HistoryExport, WritesOneLinePerValueAndReadsBack) {
+  Record command = Sample(kEpoch + 5, "TT, \"main\"", Outcome::Refused);
+  command.values.clear();
+  command.outcomeText = "In Write Protect Mode!";
+  const std::string csv = HistoryCsv({Sample(kEpoch, "TT-101", Outcome::Accepted), command});
+  const auto lines = trend::ParseCsv(csv);
+  ASSERT_EQ(lines.size(), 4U);
+  EXPECT_EQ(lines[0].at(11), "value");
+  EXPECT_EQ(lines[1].at(0), "2026-08-29T10:40:00.000Z");
+  EXPECT_EQ((std::vector<std::string>{lines[2].begin() + 11, lines[2].end()}),
+            (std::vector<std::string>{"Sensor 1 Upper Range Value", "100.000", "150.000"}));
+  EXPECT_EQ(lines[3].at(2), "TT, \"main\"");
+  EXPECT_EQ(lines[3].at(10), "In Write Protect Mode!");
+  EXPECT_EQ(lines[3].at(11), "");
+
+  StoreFolder folder;
+  const std::string path = folder.folder.filePath("export.csv").toStdString();
+  ASSERT_TRUE(WriteFileAtomically(path, csv));
+  QFile written(QString::fromStdString(path));
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  EXPECT_EQ(written.readAll().toStdString(), csv);
+}
+
+TEST(StoreLocationText, ParsesTheTwoKinds) {
+  struct LocationCase {
+    const char* text;
+    bool ok;
+    const char* driver;
+    const char* database;
+    const char* host;
+    const char* user;
+    int port;
+  };
+  const LocationCase cases[] = {
+      {"/var/lib/history.sqlite", true, "QSQLITE", "/var/lib/history.sqlite", "", "", -1},
+      {"postgresql://ana@plant-db/history", true, "QPSQL", "history", "plant-db", "ana", -1},
+      {"postgresql://ana@plant-db:5433/history", true, "QPSQL", "history", "plant-db", "ana", 5433},
+      {"postgresql://ana@/history?host=/run/postgresql", true, "QPSQL", "history", "/run/postgresql", "ana", -1},
+      {"postgresql://plant-db/history", false, "", "", "", "", -1},  // no user
+      {"postgresql://ana@plant-db/", false, "", "", "", "", -1},     // no database
+      {"", false, "", "", "", "", -1},
+  };
+  for (const LocationCase& c : cases) {
+    Result<StoreLocation> location = ParseStoreLocation(c.text);
+    ASSERT_EQ(location.ok(), c.ok) << c.text;
+    if (!c.ok) continue;
+    EXPECT_EQ(location->driver.toStdString(), c.driver);
+    EXPECT_EQ(location->database.toStdString(), c.database);
+    EXPECT_EQ(location->host.toStdString(), c.host);
+    EXPECT_EQ(location->user.toStdString(), c.user);
+    EXPECT_EQ(location->port, c.port);
+  }
+}
+
+}  // namespace
+}  // namespace zolin6::history::testing

@@ -1,0 +1,36 @@
+#pragma once
+// A PostgreSQL server of the test's own: a new cluster in a temporary
+// folder, listening on a Unix socket in that folder only, started on first
+// use and stopped when the test program ends. PostgreSQL refuses to run as
+// root, so under root it runs as the "postgres" user the Debian package
+// creates. Each test gets a database of its own on it.
+
+#include <QString>
+#include <string>
+
+#include "history/store_location.h"
+
+namespace zolin6::history::testing {
+
+class PgServer {
+ public:
+  // The running server, started if need be; nullptr (with the reason in
+  // `why`) when it cannot be started.
+  static PgServer* Get(std::string& why);
+  ~PgServer();
+
+  // A new, empty database on the server.
+  StoreLocation NewDatabase(std::string& why);
+
+ private:
+  PgServer() = default;
+  bool Start(std::string& why);
+  void Stop();
+
+  QString folder_;  // cluster, socket and log
+  QString binDir_;  // initdb and pg_ctl
+  bool running_ = false;
+  int databases_ = 0;
+};
+
+}  // namespace zolin6::history::testing
