@@ -5,6 +5,7 @@
 
 #include "codecs/enumerated.h"
 #include "history/value_texts.h"
+#include "pages/response_messages.h"
 
 namespace zolin6::history {
 
@@ -262,20 +263,6 @@ WriteDescription DescribeWrite(std::string_view code, const std::vector<std::str
 }
 
 Verdict JudgeResponse(const std::vector<long>& codes, std::string_view operation) {
-  static const std::map<long, const char*> kTexts{
-      {2, "Invalid Selection!"},
-      {3, "Passed parameter too large!"},
-      {4, "Passed parameter too small!"},
-      {5, "Too few data bytes received!"},
-      {6, "Backup mode enabled!"},
-      {7, "In Write Protect Mode!"},
-      {9, "Parameter Too High!"},
-      {10, "Parameter Too Low!"},
-      {12, "Invalid Mode Selection!"},
-      {14, "Minimum Span Too Low!"},
-      {29, "Invalid Span!"},
-      {32, "Device is busy!"},
-  };
   Verdict verdict{Outcome::Accepted, ""};
   for (long code : codes) {
     if (code == 0) continue;
@@ -283,12 +270,12 @@ Verdict JudgeResponse(const std::vector<long>& codes, std::string_view operation
     if (code == 11) {
       // The same code means three things; what was sent tells which.
       if (operation == "trim step" || operation == "loop test") {
-        text = "Loop current no active!";
+        text = pages::kHeldCurrentMessage;
       } else {
-        text = operation == "unit change" ? "Backup mode is enabled!" : "Invalid Unit!";
+        text = operation == "unit change" ? pages::kBackupModeMessage : pages::kInvalidUnitMessage;
       }
-    } else if (auto known = kTexts.find(code); known != kTexts.end()) {
-      text = known->second;
+    } else if (const auto known = pages::ResponseCodeMessage(code)) {
+      text = *known;
     } else {
       text = "Response code " + std::to_string(code);
     }

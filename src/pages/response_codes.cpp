@@ -6,6 +6,7 @@
 
 #include "host/user_cntrl.h"
 #include "pages/parameter_document.h"
+#include "pages/response_messages.h"
 
 namespace zolin6 {
 
@@ -16,27 +17,6 @@ constexpr const char* kResponseCodeTitle = "Response Code";
 // The device answers code 11 to more than one command; what it means to the
 // user depends on what the control asked for last.
 constexpr std::int16_t kSelectionRefused = 11;
-
-// The messages of the codes other than 11; codes not listed show nothing.
-struct ResponseMessage {
-  std::int16_t code;
-  const char* text;
-};
-
-constexpr std::array<ResponseMessage, 12> kResponseMessages{{
-    {2, "Invalid Selection!"},
-    {3, "Passed parameter too large!"},
-    {4, "Passed parameter too small!"},
-    {5, "Too few data bytes received!"},
-    {6, "Backup mode enabled!"},
-    {7, "In Write Protect Mode!"},
-    {9, "Parameter Too High!"},
-    {10, "Parameter Too Low!"},
-    {12, "Invalid Mode Selection!"},
-    {14, "Minimum Span Too Low!"},
-    {29, "Invalid Span!"},
-    {32, "Device is busy!"},
-}};
 
 constexpr std::array<const char*, 5> kResponseCodeTags{"Response Code 1", "Response Code 2", "Response Code 3",
                                                        "Response Code 4", "Response Code 5"};
@@ -59,20 +39,54 @@ void UserCntrl::ShowResponseCode(std::int16_t code) {
     // it is the active backup refusing the unit, said once: a second code 11
     // is about the unit itself.
     if (s_.bFixedCurrent) {
-      message = "Loop current no active!";
+      message = pages::kHeldCurrentMessage;
     } else if (s_.bUnitChanged) {
       s_.bUnitChanged = false;
-      message = "Backup mode is enabled!";
+      message = pages::kBackupModeMessage;
     } else {
-      message = "Invalid Unit!";
+      message = pages::kInvalidUnitMessage;
     }
-  } else {
-    for (const ResponseMessage& row : kResponseMessages) {
-      if (row.code == code) message = row.text;
-    }
+  } else if (const std::optional<std::string_view> text = pages::ResponseCodeMessage(code)) {
+    message = std::string(*text);
   }
   if (!message) return;
   MsgBox(*message, kResponseCodeTitle, toolkit::Buttons::Ok, toolkit::Icon::Critical);
 }
+
+namespace pages {
+
+namespace {
+
+// The messages of the codes other than 11; codes not listed show nothing.
+struct ResponseMessage {
+  std::int16_t code;
+  const char* text;
+};
+
+constexpr std::array<ResponseMessage, 12> kResponseMessages{{
+    {2, "Invalid Selection!"},
+    {3, "Passed parameter too large!"},
+    {4, "Passed parameter too small!"},
+    {5, "Too few data bytes received!"},
+    {6, "Backup mode enabled!"},
+    {7, "In Write Protect Mode!"},
+    {9, "Parameter Too High!"},
+    {10, "Parameter Too Low!"},
+    {12, "Invalid Mode Selection!"},
+    {14, "Minimum Span Too Low!"},
+    {29, "Invalid Span!"},
+    {32, "Device is busy!"},
+}};
+
+}  // namespace
+
+std::optional<std::string_view> ResponseCodeMessage(long code) {
+  for (const ResponseMessage& row : kResponseMessages) {
+    if (row.code == code) return row.text;
+  }
+  return std::nullopt;
+}
+
+}  // namespace pages
 
 }  // namespace zolin6
