@@ -12,12 +12,13 @@
 #include <string_view>
 
 #include "driver/sim_driver.h"
+#include "event_output.h"
+#include "file_commands.h"
 #include "host/user_cntrl.h"
 #include "platform/locale.h"
 #include "view/event_loop_clock.h"
 #include "view/main_window.h"
 #include "view/message_boxes.h"
-#include "event_output.h"
 #include "window_script.h"
 
 namespace {
@@ -81,6 +82,10 @@ int main(int argc, char** argv) {
                                       "FILE");
   const QCommandLineOption script("script", "Run the scenario lines of FILE in the window first.", "FILE");
   parser.addOptions({simulate, deviceOption, locale, screenshot, script});
+  app::AddFileCommandOptions(parser);
+
+  // The configuration file operations run without a window.
+  if (app::WantsFileCommand(argc, argv)) return app::RunFileCommand({argv, argv + argc}, std::cout, std::cerr);
 
   // --help and --version answer without a window, so also without a display.
   for (int i = 1; i < argc; ++i) {

@@ -61,6 +61,11 @@ ValueSpec Text(std::string group, std::string name, int readCode, std::string ta
   return row;
 }
 
+ValueSpec Named(ValueSpec row, Enumeration enumeration) {
+  row.enumeration = enumeration;
+  return row;
+}
+
 ValueSpec ReadOnly(ValueSpec row) {
   row.writable = false;
   return row;
@@ -109,11 +114,12 @@ std::vector<ValueSpec> BuildValues() {
   rows.push_back(Integer("identification", "final assembly", 1, "Final Assembly", 0, kLargestFinalAssembly));
 
   rows.push_back(Integer("hart", "polling address", 9, "Polling_Address", 0, 63));
-  rows.push_back(Integer("hart", "loop current mode", 9, "CurrentMode", 0, 1));
+  rows.push_back(Named(Integer("hart", "loop current mode", 9, "CurrentMode", 0, 1), Enumeration::Switch));
   rows.push_back(ReadOnly(Integer("hart", "request preambles", 9, "ReqPreambles", 5, 20)));
   rows.push_back(Integer("hart", "response preambles", 9, "RespPreambles", 5, 20));
-  rows.push_back(Integer("hart", "write protection", 9, "WriteProtect", 0, 1, Decoding::Flag));
-  rows.push_back(Integer("hart", "loop alarm", 9, "Loop_Alarm", 0, 1));
+  rows.push_back(
+      Named(Integer("hart", "write protection", 9, "WriteProtect", 0, 1, Decoding::Flag), Enumeration::Switch));
+  rows.push_back(Named(Integer("hart", "loop alarm", 9, "Loop_Alarm", 0, 1), Enumeration::LoopAlarm));
 
   for (int channel = 1; channel <= kChannels; ++channel) AddChannel(rows, channel);
 
@@ -132,11 +138,13 @@ std::vector<ValueSpec> BuildValues() {
     rows.push_back(Code("local display", "line " + std::to_string(line), 17, "Display" + std::to_string(line),
                         Enumeration::DisplayVariable));
   }
-  rows.push_back(Integer("special functions", "backup mode", 30, "BackupMode", 0, 1));
-  rows.push_back(Integer("special functions", "backup sensor", 30, "BackupSensor", 1, 5));
-  rows.push_back(Integer("special functions", "average mode", 30, "AverageMode", 0, 1));
-  rows.push_back(Integer("diagnosis", "sensor extremes", 27, "SensorMaxMin", 0, 1));
-  rows.push_back(Integer("diagnosis", "device temperature extremes", 27, "TempMaxMin", 0, 1));
+  rows.push_back(Named(Integer("special functions", "backup mode", 30, "BackupMode", 0, 1), Enumeration::Switch));
+  rows.push_back(
+      Named(Integer("special functions", "backup sensor", 30, "BackupSensor", 1, 5), Enumeration::BackupSensor));
+  rows.push_back(Named(Integer("special functions", "average mode", 30, "AverageMode", 0, 1), Enumeration::Switch));
+  rows.push_back(Named(Integer("diagnosis", "sensor extremes", 27, "SensorMaxMin", 0, 1), Enumeration::Switch));
+  rows.push_back(
+      Named(Integer("diagnosis", "device temperature extremes", 27, "TempMaxMin", 0, 1), Enumeration::Switch));
   return rows;
 }
 
@@ -270,9 +278,26 @@ std::string CodeText(Enumeration enumeration, std::int64_t code) {
       return code >= kFirst && code <= kLast ? codecs::GetUnitText(shortCode) : "";
     }
     case Enumeration::DisplayVariable: return codecs::GetDisplayVariableText(shortCode);
+    case Enumeration::Switch: return codecs::GetBackupModeText(shortCode);
+    case Enumeration::LoopAlarm: return codecs::GetLoopAlarmText(shortCode);
+    case Enumeration::BackupSensor: return codecs::GetBackupSensorText(shortCode);
     case Enumeration::None: break;
   }
   return "";
+}
+
+std::string GroupTitle(const std::string& group) {
+  static const std::unordered_map<std::string, std::string> kTitles{
+      {"device", "Device"},
+      {"identification", "HART information"},
+      {"hart", "HART settings"},
+      {"sensor parameters", "Sensor parameters (Callendar-Van Dusen, limits, damping)"},
+      {"local temperature", "Local temperature"},
+      {"local display", "Local display"},
+      {"special functions", "Special functions"},
+      {"diagnosis", "Temperature extremes"}};
+  auto found = kTitles.find(group);
+  return found == kTitles.end() ? group : found->second;
 }
 
 std::vector<std::string> Groups() {

@@ -27,7 +27,18 @@ enum class Decoding {
 
 // Which enumeration a code belongs to; only codes the enumeration lists are
 // valid.
-enum class Enumeration { None, SensorType, Connection, ColdJunction, Unit, TemperatureUnit, DisplayVariable };
+enum class Enumeration {
+  None,
+  SensorType,
+  Connection,
+  ColdJunction,
+  Unit,
+  TemperatureUnit,
+  DisplayVariable,
+  Switch,        // 0 "Disabled", 1 "Enabled"
+  LoopAlarm,     // 0 "High", 1 "Low"
+  BackupSensor,  // 1..5 "Sensor 2".."Sensor 6"
+};
 
 struct ValueSpec {
   std::string key;      // "channel 2.upper range value": group and name, as the file names it
@@ -91,5 +102,8 @@ std::string CodeText(Enumeration enumeration, std::int64_t code);
 
 // The group names in the order the pages show them.
 std::vector<std::string> Groups();
+
+// A group's heading on the sheet ("HART settings" for "hart").
+std::string GroupTitle(const std::string& group);
 
 }  // namespace zolin6::configuration

@@ -78,8 +78,10 @@ std::string GroupTable(const std::string& group, const SheetInput& input) {
 // The six channels side by side: one row per value, one column per
 // channel; with a comparison, a differing cell shows the other value too.
 std::string ChannelTable(const SheetInput& input) {
-  std::string html = "<h2>Sensor channels</h2><table border='1' cellpadding='3' width='100%'><tr><th>Value</th>";
-  for (int channel = 1; channel <= kChannels; ++channel) html += "<th>Channel " + std::to_string(channel) + "</th>";
+  std::string html =
+      "<h2>Sensor channels</h2><table border='1' cellpadding='3' width='100%'><tr><th width='16%'>Value</th>";
+  for (int channel = 1; channel <= kChannels; ++channel)
+    html += "<th width='14%'>Channel " + std::to_string(channel) + "</th>";
   html += "</tr>";
   for (const ValueSpec& first : configuration::Values()) {
     if (first.group != "channel 1") continue;
@@ -124,7 +126,8 @@ std::string SheetHtml(const SheetInput& input) {
   if (input.comparison) {
     const auto comparison = configuration::Compare(*input.comparison, c);
     html += "<p>" + Escaped(input.comparisonTitle) + " read " + Escaped(input.comparison->readAt) + "; " +
-            std::to_string(comparison.differences.size()) + " values differ (highlighted).</p>";
+            std::to_string(comparison.differences.size()) +
+            (comparison.differences.size() == 1 ? " value differs" : " values differ") + " (highlighted).</p>";
   }
   for (const std::string& group : configuration::Groups()) {
     if (group.rfind("channel ", 0) == 0) {
