@@ -150,20 +150,10 @@ std::vector<ValueSpec> BuildValues() {
 
 std::string ChannelCode(int channel) { return "0" + std::to_string(channel - 1); }
 
-std::vector<WriteSpec> BuildWrites() {
-  std::vector<WriteSpec> writes;
-  writes.push_back({1,
-                    "identification",
-                    "identification",
-                    {{1, Encoding::Packed8, "identification.tag"},
-                     {2, Encoding::Packed16, "identification.descriptor"},
-                     {3, Encoding::Date, "identification.date"},
-                     {4, Encoding::Packed32, "identification.message"},
-                     {5, Encoding::Latin32, "identification.long tag"},
-                     {6, Encoding::Hex6, "identification.final assembly"}}});
-  // A sensor change makes the device reset the channel's unit and range, so
-  // they are written after it; channel 1's sensor write also carries the
-  // sensor temperature limits, whose home is the sensor parameters write.
+// A sensor change makes the device reset the channel's unit and range, so
+// they are written after it; channel 1's sensor write also carries the
+// sensor temperature limits, whose home is the sensor parameters write.
+void AddChannelWrites(std::vector<WriteSpec>& writes) {
   for (int channel = 1; channel <= kChannels; ++channel) {
     const std::string group = ChannelGroup(channel);
     WriteSpec sensor{3,
@@ -191,6 +181,20 @@ std::vector<WriteSpec> BuildWrites() {
                        {3, Encoding::Float, group + ".upper range value"},
                        {4, Encoding::Float, group + ".lower range value"}}});
   }
+}
+
+std::vector<WriteSpec> BuildWrites() {
+  std::vector<WriteSpec> writes;
+  writes.push_back({1,
+                    "identification",
+                    "identification",
+                    {{1, Encoding::Packed8, "identification.tag"},
+                     {2, Encoding::Packed16, "identification.descriptor"},
+                     {3, Encoding::Date, "identification.date"},
+                     {4, Encoding::Packed32, "identification.message"},
+                     {5, Encoding::Latin32, "identification.long tag"},
+                     {6, Encoding::Hex6, "identification.final assembly"}}});
+  AddChannelWrites(writes);
   writes.push_back({26,
                     "sensor parameters",
                     "sensor parameters",

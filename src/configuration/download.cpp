@@ -84,8 +84,7 @@ DownloadResult Download(LinkClient& link, const Configuration& file, const Downl
   for (int i = 0; i < total; ++i) {
     const PlannedWrite& planned = plan.writes[static_cast<std::size_t>(i)];
     const WriteSpec& write = *planned.write;
-    const bool stopped = result.refusal || result.error;
-    if (!stopped && Cancelled(options)) result.error = "the download was cancelled";
+    if (!result.refusal && !result.error && Cancelled(options)) result.error = "the download was cancelled";
     if (result.refusal || result.error) {
       result.notWritten.push_back(write.title);
       continue;
