@@ -70,16 +70,21 @@ Result<bool> CheckHeader(const Json& json, const std::string& name) {
   return true;
 }
 
+Error Fault(const std::string& name, const std::string& key, const std::string& what) {
+  return {name + ": " + key + ": " + what};
+}
+
 // Every member of every group must be a catalogue value: a misspelt key
 // would otherwise go unnoticed and leave the value it meant missing.
 Result<bool> CheckKnownKeys(const Json& json, const std::string& name) {
   for (const auto& [member, group] : json.items()) {
     if (member == "format" || member == "version" || member == "read at") continue;
-    if (!group.is_object()) return Error{name + ": " + member + ": not a group of values"};
-    for (const auto& [key, value] : group.items()) {
-      if (FindValue(member + "." + key) == nullptr) {
-        return Error{name + ": " + member + "." + key + ": the device has no such value"};
-      }
+    if (!group.is_object()) return Fault(name, member, "not a group of values");
+    for (const auto& [valueName, value] : group.items()) {
+      std::string key = member;
+      key += '.';
+      key += valueName;
+      if (FindValue(key) == nullptr) return Fault(name, key, "the device has no such value");
     }
   }
   return true;

@@ -33,7 +33,7 @@ Wait AdvanceClock(toolkit::Clock& clock) {
 LinkClient::LinkClient(toolkit::Clock& clock, Wait wait, toolkit::Millis timeout)
     : clock_(clock), wait_(std::move(wait)), timeout_(timeout) {}
 
-LinkClient::~LinkClient() { PrepareToRelease(); }
+LinkClient::~LinkClient() { Release(); }
 
 bool LinkClient::Init(const std::string&, const std::string&, std::shared_ptr<framelink::DtmObject> dtm) {
   return Connect(std::move(dtm)).ok();
@@ -59,6 +59,11 @@ Result<bool> LinkClient::Connect(std::shared_ptr<framelink::DtmObject> dtm) {
 }
 
 bool LinkClient::PrepareToRelease() {
+  Release();
+  return true;
+}
+
+void LinkClient::Release() {
   if (session_) {
     bool done = false;
     session_->UnregisterControl(kInvokeId, true, done);
@@ -66,7 +71,6 @@ bool LinkClient::PrepareToRelease() {
   session_.reset();
   channel_.reset();
   online_ = false;
-  return true;
 }
 
 void LinkClient::UpdateUI(std::int32_t reason, const framelink::Variant& details) {

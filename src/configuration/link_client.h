@@ -59,6 +59,8 @@ class LinkClient : public framelink::IUpdateUI, public fdt::IDtmActiveXControl {
 
  private:
   Result<std::string> AwaitAnswer(const std::string& what);
+  // Unregisters from the driver and drops its interfaces.
+  void Release();
 
   toolkit::Clock& clock_;
   Wait wait_;

@@ -83,7 +83,8 @@ Result<bool> CheckValue(const ValueSpec& spec, const Value& value, const Configu
     case ValueType::Integer: {
       const auto* integer = std::get_if<std::int64_t>(&value);
       if (integer == nullptr) return Fault(spec, "an integer is expected");
-      if (HasLimits(spec) && (*integer < spec.low || *integer > spec.high)) {
+      const auto asNumber = static_cast<double>(*integer);
+      if (HasLimits(spec) && (asNumber < spec.low || asNumber > spec.high)) {
         return Fault(spec, std::to_string(*integer) + " is out of the device's range " + Limits(spec));
       }
       if (spec.enumeration != Enumeration::None && CodeText(spec.enumeration, *integer).empty()) {
