@@ -60,10 +60,11 @@ std::string Cell(const std::string& text, bool differs) {
 // One page's values, one row each, with the comparison column when there is
 // one.
 std::string GroupTable(const std::string& group, const SheetInput& input) {
-  std::string html = "<h2>" + Escaped(group) + "</h2><table border='1' cellpadding='3' width='100%'><tr><th>Value</th>";
-  html += input.comparison
-              ? "<th>" + Escaped(input.valuesTitle) + "</th><th>" + Escaped(input.comparisonTitle) + "</th>"
-              : "<th>Setting</th>";
+  std::string html = "<h2>" + Escaped(configuration::GroupTitle(group)) +
+                     "</h2><table border='1' cellpadding='3' width='100%'><tr><th width='34%'>Value</th>";
+  html += input.comparison ? "<th width='33%'>" + Escaped(input.valuesTitle) + "</th><th width='33%'>" +
+                                 Escaped(input.comparisonTitle) + "</th>"
+                           : "<th width='66%'>Setting</th>";
   html += "</tr>";
   for (const ValueSpec& spec : configuration::Values()) {
     if (spec.group != group) continue;
