@@ -38,22 +38,31 @@ std::size_t LineOf(std::string_view text, std::size_t offset) {
   return 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + std::min(offset, text.size()), '\n'));
 }
 
+// The parser's own words, without its error number.
+std::string Detail(const Json::exception& error) {
+  std::string what = error.what();
+  if (const std::size_t id = what.find("] "); id != std::string::npos) what.erase(0, id + 2);
+  const std::size_t detail = what.rfind(": ");
+  return detail == std::string::npos ? what : what.substr(detail + 2);
+}
+
 Result<Json> ParseJson(std::string_view text, const std::string& name) {
   // The parser's exception stays here: a malformed file becomes a result.
   try {
     return Json::parse(text);
   } catch (const Json::parse_error& error) {
-    const std::string what = error.what();
-    const std::size_t detail = what.rfind(": ");
     return Error{name + ": line " + std::to_string(LineOf(text, error.byte > 0 ? error.byte - 1 : 0)) +
-                 ": the file is not well-formed JSON (" +
-                 (detail == std::string::npos ? what : what.substr(detail + 2)) + ")"};
+                 ": the file is not well-formed JSON (" + Detail(error) + ")"};
+  } catch (const Json::exception& error) {
+    // A number too large for any value, found while parsing.
+    return Error{name + ": the file cannot be read (" + Detail(error) + ")"};
   }
 }
 
 Result<bool> CheckHeader(const Json& json, const std::string& name) {
   if (!json.is_object()) return Error{name + ": the file holds no configuration object"};
-  if (json.value("format", "") != kFileFormat) {
+  const auto format = json.find("format");
+  if (format == json.end() || !format->is_string() || format->get<std::string>() != kFileFormat) {
     return Error{name + ": format: not a \"" + std::string(kFileFormat) + "\" file"};
   }
   const auto version = json.find("version");

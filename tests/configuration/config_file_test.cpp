@@ -98,6 +98,21 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+// Texts the JSON library reads only partly; each once ended the program.
+TEST(ConfigFileTest, TextsTheParserRefusesAreFaults) {
+  std::string huge = FactoryFile();
+  huge.replace(huge.find("24593"), 5, "1e999");
+  std::string format = FactoryFile();
+  format.replace(format.find("\"ZOLIN-6 configuration\""), 23, "6");
+  for (const auto& [text, message] :
+       {std::pair{huge, "plant.json: the file cannot be read (number overflow parsing '1e999')"},
+        std::pair{format, "plant.json: format: "}}) {
+    Result<Configuration> read = ParseConfiguration(text, "plant.json");
+    ASSERT_FALSE(read);
+    EXPECT_EQ(read.error().message.rfind(message, 0), 0U) << read.error().message;
+  }
+}
+
 TEST(ConfigFileTest, MalformedTextNamesTheLine) {
   std::string text = FactoryFile();
   text.insert(text.find("\"hart\""), "oops ");
