@@ -8,6 +8,7 @@
 
 #include "configuration/config_file.h"
 #include "configuration/transfer.h"
+#include "fakes/fake_driver.h"
 #include "sim_device.h"
 
 namespace zolin6::configuration {
@@ -146,6 +147,26 @@ TEST(TransferTest, ADeviceOffLineFailsTheUploadWithoutHanging) {
   Result<Configuration> upload = Upload(device.link, {});
   ASSERT_FALSE(upload);
   EXPECT_NE(upload.error().message.find("off line"), std::string::npos) << upload.error().message;
+}
+
+TEST(LinkClientTest, ADriverThatNeverAnswersFailsInsteadOfWaitingForever) {
+  toolkit::Clock clock;
+  // Something else keeps the host's clock busy all along, as a window's
+  // timers do.
+  std::function<void()> tick;
+  tick = [&clock, &tick] { clock.callAt(clock.now() + 100, tick); };
+  tick();
+  auto driver = std::make_shared<fakes::FakeDriver>();
+  LinkClient link(clock, AdvanceClock(clock));
+  Result<bool> connected = link.Connect(driver);
+  ASSERT_FALSE(connected);
+  EXPECT_EQ(connected.error().message, "the device did not come on line");
+
+  link.UpdateUI(0, "<DTMInfo state='Online' />");
+  Result<std::string> read = link.Read(1, NoAttributes());
+  ASSERT_FALSE(read);
+  EXPECT_EQ(read.error().message, "the device did not answer the read 1");
+  EXPECT_EQ(driver->requests.size(), 1U);
 }
 
 TEST(TransferTest, CompareNamesEveryDifferingValueAndKeepsIdentityApart) {
