@@ -15,6 +15,7 @@
 
 #include "driver/sim_driver.h"
 #include "event_output.h"
+#include "file_commands.h"
 #include "headless.h"
 #include "history/store_location.h"
 #include "host/user_cntrl.h"
@@ -96,6 +97,10 @@ int main(int argc, char** argv) {
   const QCommandLineOption trend("trend", "Open the trend of the observation page (for --screenshot).");
   const QCommandLineOption historyWindow("history-window", "Open the History window (for --screenshot).");
   parser.addOptions({historyOption, historyExport, record, duration, trend, historyWindow});
+  app::AddFileCommandOptions(parser);
+
+  // The configuration file operations run without a window.
+  if (app::WantsFileCommand(argc, argv)) return app::RunFileCommand({argv, argv + argc}, std::cout, std::cerr);
 
   // --help and --version answer without a window, so also without a display.
   for (int i = 1; i < argc; ++i) {

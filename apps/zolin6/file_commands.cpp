@@ -1,0 +1,234 @@
+#include "file_commands.h"
+
+#include <QDateTime>
+#include <QGuiApplication>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+
+#include "configuration/config_file.h"
+#include "configuration/link_client.h"
+#include "configuration/transfer.h"
+#include "driver/sim_driver.h"
+#include "report/report.h"
+
+namespace zolin6::app {
+
+namespace {
+
+using configuration::Configuration;
+
+constexpr const char* kSimulated = "simulated";
+const std::vector<std::string> kOperations{"upload", "download", "compare", "report"};
+
+QList<QCommandLineOption> Options() {
+  return {
+      {"upload", "Read the device's configuration and save it to FILE.", "FILE"},
+      {"download", "Write the configuration of FILE to the device; only what differs is written.", "FILE"},
+      {"compare", "Compare the device (or --against FILE2) with FILE; exit status 1 when they differ.", "FILE"},
+      {"against", "With --compare: compare with this file instead of the device.", "FILE2"},
+      {"report", "Write the configuration sheet to FILE (.pdf, or .html for HTML).", "FILE"},
+      {"from", "With --report: the sheet of this configuration file instead of the device.", "FILE"},
+      {"as-found", "With --report: show this configuration beside as found.", "FILE"},
+      {"connect", "The device driver to use: \"simulated\" (the default).", "DRIVER"},
+  };
+}
+
+std::string Utc(Qt::DateFormat format) { return QDateTime::currentDateTimeUtc().toString(format).toStdString(); }
+
+// The device behind the link for one command: today the simulated
+// transmitter, with its state kept in the device file when one is named.
+class Session {
+ public:
+  Result<bool> Open(const std::string& driverName, const std::string& deviceFile) {
+    if (driverName != kSimulated) return Error{driverName + ": no such device driver (known: simulated)"};
+    deviceFile_ = deviceFile;
+    sim_ = std::make_shared<driver::SimDriver>(clock_);
+    if (!deviceFile_.empty() && std::filesystem::exists(deviceFile_)) {
+      if (Result<bool> loaded = sim_->LoadState(deviceFile_); !loaded)
+        return Error{deviceFile_ + ": " + loaded.error().message};
+    }
+    link_ = std::make_unique<configuration::LinkClient>(clock_, configuration::AdvanceClock(clock_));
+    Result<bool> connected = link_->Connect(sim_);
+    if (!connected) return Error{"simulated device: " + connected.error().message};
+    return true;
+  }
+  Result<bool> Close() {
+    link_.reset();
+    if (deviceFile_.empty() || !sim_) return true;
+    return sim_->SaveState(deviceFile_);
+  }
+  configuration::LinkClient& link() { return *link_; }
+
+ private:
+  toolkit::Clock clock_;
+  std::string deviceFile_;
+  std::shared_ptr<driver::SimDriver> sim_;
+  std::unique_ptr<configuration::LinkClient> link_;
+};
+
+Result<Configuration> UploadDevice(Session& session) {
+  return configuration::Upload(session.link(), {{}, nullptr, Utc(Qt::ISODate)});
+}
+
+void PrintDifferences(const configuration::Comparison& comparison, const std::string& left, const std::string& right,
+                      std::ostream& out) {
+  for (const configuration::Difference& d : comparison.differences) {
+    out << d.key << ": " << left << " " << (d.left ? configuration::ValueText(*d.left) : "(none)") << ", " << right
+        << " " << (d.right ? configuration::ValueText(*d.right) : "(none)") << '\n';
+  }
+  out << comparison.differences.size() << " differences\n";
+}
+
+struct Command {
+  const QCommandLineParser& parser;
+  std::ostream& out;
+  std::ostream& err;
+  std::string value(const char* name) const { return parser.value(name).toStdString(); }
+};
+
+int Fail(const Command& command, const std::string& message) {
+  command.err << "zolin6: " << message << '\n';
+  return kExitError;
+}
+
+int Upload(const Command& c, Session& session) {
+  const std::string file = c.value("upload");
+  Result<Configuration> uploaded = UploadDevice(session);
+  if (!uploaded) return Fail(c, file + ": cannot upload: " + uploaded.error().message);
+  if (Result<bool> saved = configuration::SaveConfiguration(file, *uploaded); !saved) {
+    return Fail(c, saved.error().message);
+  }
+  c.out << file << ": configuration of " << configuration::ValueText(uploaded->values.at("identification.tag"))
+        << " saved\n";
+  return kExitSuccess;
+}
+
+int Download(const Command& c, const Configuration& file, Session& session) {
+  const std::string name = c.value("download");
+  Result<Configuration> device = UploadDevice(session);
+  if (!device) return Fail(c, name + ": cannot read the device: " + device.error().message);
+  const configuration::DownloadPlan plan = configuration::PlanDownload(*device, file);
+  c.out << "Download to " << plan.deviceTag() << ": " << plan.writes.size() << " writes\n";
+  PrintDifferences(plan.comparison, "device", "file", c.out);
+  const configuration::DownloadResult result = configuration::Download(session.link(), file, plan, {});
+  for (const std::string& title : result.written) c.out << "written: " << title << '\n';
+  for (const std::string& title : result.notWritten) c.out << "not written: " << title << '\n';
+  if (result.refusal) {
+    return Fail(c, name + ": the device refused the " + result.refusal->title + " (write " +
+                       std::to_string(result.refusal->writeCode) + ") with response code " +
+                       std::to_string(result.refusal->responseCode) + " (" + result.refusal->meaning + "); " +
+                       std::to_string(result.written.size()) + " writes done, " +
+                       std::to_string(result.notWritten.size()) + " not done");
+  }
+  if (result.error) return Fail(c, name + ": " + *result.error);
+  if (!result.verified->same()) {
+    PrintDifferences(*result.verified, "file", "device", c.out);
+    return Fail(c, name + ": the device read back differs from the file in " +
+                       std::to_string(result.verified->differences.size()) + " values");
+  }
+  c.out << "verified: the device holds the file's configuration\n";
+  return kExitSuccess;
+}
+
+int Compare(const Command& c, const Configuration& file, Session* session) {
+  Result<Configuration> other = Error{""};
+  std::string otherName = "device";
+  if (c.parser.isSet("against")) {
+    otherName = c.value("against");
+    other = configuration::LoadConfiguration(otherName);
+  } else {
+    other = UploadDevice(*session);
+  }
+  if (!other) return Fail(c, otherName + ": " + other.error().message);
+  const configuration::Comparison comparison = configuration::Compare(file, *other);
+  PrintDifferences(comparison, "file", otherName, c.out);
+  return comparison.same() ? kExitSuccess : kExitDifferences;
+}
+
+int Report(const Command& c, Session* session) {
+  const std::string file = c.value("report");
+  report::SheetInput input;
+  Result<Configuration> values =
+      c.parser.isSet("from") ? configuration::LoadConfiguration(c.value("from")) : UploadDevice(*session);
+  if (!values) return Fail(c, (c.parser.isSet("from") ? c.value("from") : file) + ": " + values.error().message);
+  input.configuration = *values;
+  if (c.parser.isSet("as-found")) {
+    Result<Configuration> found = configuration::LoadConfiguration(c.value("as-found"));
+    if (!found) return Fail(c, found.error().message);
+    input.comparison = *found;
+  }
+  input.printedAt = QDateTime::currentDateTimeUtc().toString("yyyy-MM-dd HH:mm 'UTC'").toStdString();
+  const bool html = file.ends_with(".html") || file.ends_with(".htm");
+  Result<bool> written = html ? report::WriteSheetHtml(input, file) : report::WriteSheetPdf(input, file);
+  if (!written) return Fail(c, written.error().message);
+  c.out << file << ": configuration sheet written\n";
+  return kExitSuccess;
+}
+
+}  // namespace
+
+bool WantsFileCommand(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    for (const std::string& name : kOperations) {
+      if (arg == "--" + name || arg.starts_with("--" + name + "=")) return true;
+    }
+  }
+  return false;
+}
+
+void AddFileCommandOptions(QCommandLineParser& parser) { parser.addOptions(Options()); }
+
+int RunFileCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  // Fonts for the PDF need a GUI application; none needs a display.
+  std::unique_ptr<QGuiApplication> app;
+  static int argc = 1;
+  static char name[] = "zolin6";
+  static char* argv[] = {name, nullptr};
+  if (QCoreApplication::instance() == nullptr) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    app = std::make_unique<QGuiApplication>(argc, argv);
+  }
+  QCommandLineParser parser;
+  parser.addOptions(Options());
+  parser.addOption({"device", "Keep the simulated transmitter's state in FILE.", "FILE"});
+  QStringList list;
+  for (const std::string& argument : arguments) list << QString::fromStdString(argument);
+  const Command c{parser, out, err};
+  if (!parser.parse(list)) return Fail(c, parser.errorText().toStdString());
+  int operations = 0;
+  for (const std::string& operation : kOperations)
+    operations += parser.isSet(QString::fromStdString(operation)) ? 1 : 0;
+  if (operations != 1) return Fail(c, "name exactly one of --upload, --download, --compare and --report");
+
+  // A file is read and checked before the device is touched: a bad file
+  // sends nothing.
+  std::optional<Configuration> file;
+  for (const char* operation : {"download", "compare"}) {
+    if (!parser.isSet(operation)) continue;
+    Result<Configuration> loaded = configuration::LoadConfiguration(c.value(operation));
+    if (!loaded) return Fail(c, loaded.error().message);
+    file = *loaded;
+  }
+  const bool needsDevice =
+      !(parser.isSet("compare") && parser.isSet("against")) && !(parser.isSet("report") && parser.isSet("from"));
+  Session session;
+  if (needsDevice) {
+    const std::string driverName = parser.isSet("connect") ? c.value("connect") : kSimulated;
+    if (Result<bool> opened = session.Open(driverName, c.value("device")); !opened) {
+      return Fail(c, opened.error().message);
+    }
+  }
+  int status = kExitError;
+  if (parser.isSet("upload")) status = Upload(c, session);
+  if (parser.isSet("download")) status = Download(c, *file, session);
+  if (parser.isSet("compare")) status = Compare(c, *file, &session);
+  if (parser.isSet("report")) status = Report(c, &session);
+  if (Result<bool> closed = session.Close(); !closed) return Fail(c, closed.error().message);
+  return status;
+}
+
+}  // namespace zolin6::app

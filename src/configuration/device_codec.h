@@ -1,0 +1,32 @@
+#pragma once
+// Catalogue values between the device's forms and the file's: taken out of
+// a read's parameter document, and made into a write's request attributes.
+
+#include <pugixml.hpp>
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "configuration/catalogue.h"
+#include "configuration/values.h"
+#include "platform/result.h"
+
+namespace zolin6::configuration {
+
+// The 22 attribute texts of one request; unused ones are "None".
+using Attributes = std::array<std::string, 22>;
+Attributes NoAttributes();
+
+// The request document of `attributes`, as the control's DocXML builds it.
+std::string RequestDocument(const Attributes& attributes);
+
+// The value of `spec` in a read's parsed parameter document; fails when the
+// tag is missing or its text cannot be taken as the value.
+Result<Value> DecodeValue(const ValueSpec& spec, const pugi::xml_document& document);
+
+// The attributes of `write` made from `configuration`; fails when a value it
+// needs is missing or cannot be encoded.
+Result<Attributes> EncodeWrite(const WriteSpec& write, const Configuration& configuration);
+
+}  // namespace zolin6::configuration

@@ -1,0 +1,143 @@
+#include <QString>
+
+#include <algorithm>
+
+#include "configuration/catalogue.h"
+#include "configuration/compare.h"
+#include "platform/channels.h"
+#include "report/report.h"
+
+namespace zolin6::report {
+
+namespace {
+
+using configuration::Configuration;
+using configuration::ValueSpec;
+
+constexpr const char* kStyle =
+    "body { font-family: sans-serif; font-size: 9pt; }"
+    "h1 { font-size: 15pt; } h2 { font-size: 11pt; margin-top: 10px; }"
+    "table { border-collapse: collapse; }"
+    "th { background-color: #d8dee6; text-align: left; }"
+    "td.differs { background-color: #ffe08a; font-weight: bold; }"
+    "td.sign { height: 40px; }";
+
+std::string Escaped(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped().toStdString(); }
+
+// A value as the pages show it: an enumeration by its text, a number with
+// its unit.
+std::string Shown(const ValueSpec& spec, const Configuration& configuration) {
+  auto found = configuration.values.find(spec.key);
+  if (found == configuration.values.end()) return "";
+  const configuration::Value& value = found->second;
+  std::string text = configuration::ValueText(value);
+  if (spec.enumeration != configuration::Enumeration::None && std::holds_alternative<std::int64_t>(value)) {
+    const std::string name = configuration::CodeText(spec.enumeration, std::get<std::int64_t>(value));
+    if (!name.empty()) text = name + " (" + text + ")";
+  }
+  if (!spec.unitKey.empty()) {
+    auto unit = configuration.values.find(spec.unitKey);
+    if (unit != configuration.values.end() && std::holds_alternative<std::int64_t>(unit->second)) {
+      text += " " + configuration::CodeText(configuration::Enumeration::Unit, std::get<std::int64_t>(unit->second));
+    }
+  }
+  if (spec.key == "sensor parameters.damping") text += " s";
+  return text;
+}
+
+bool Differs(const ValueSpec& spec, const SheetInput& input) {
+  if (!input.comparison) return false;
+  auto a = input.configuration.values.find(spec.key);
+  auto b = input.comparison->values.find(spec.key);
+  if (a == input.configuration.values.end() || b == input.comparison->values.end()) return true;
+  return !configuration::SameValue(spec.key, a->second, b->second);
+}
+
+std::string Cell(const std::string& text, bool differs) {
+  return std::string(differs ? "<td class='differs'>" : "<td>") + Escaped(text) + "</td>";
+}
+
+// One page's values, one row each, with the comparison column when there is
+// one.
+std::string GroupTable(const std::string& group, const SheetInput& input) {
+  std::string html = "<h2>" + Escaped(configuration::GroupTitle(group)) +
+                     "</h2><table border='1' cellpadding='3' width='100%'><tr><th width='34%'>Value</th>";
+  html += input.comparison ? "<th width='33%'>" + Escaped(input.valuesTitle) + "</th><th width='33%'>" +
+                                 Escaped(input.comparisonTitle) + "</th>"
+                           : "<th width='66%'>Setting</th>";
+  html += "</tr>";
+  for (const ValueSpec& spec : configuration::Values()) {
+    if (spec.group != group) continue;
+    const bool differs = Differs(spec, input);
+    html += "<tr><td>" + Escaped(spec.name) + "</td>" + Cell(Shown(spec, input.configuration), differs);
+    if (input.comparison) html += Cell(Shown(spec, *input.comparison), differs);
+    html += "</tr>";
+  }
+  return html + "</table>";
+}
+
+// The six channels side by side: one row per value, one column per
+// channel; with a comparison, a differing cell shows the other value too.
+std::string ChannelTable(const SheetInput& input) {
+  std::string html =
+      "<h2>Sensor channels</h2><table border='1' cellpadding='3' width='100%'><tr><th width='16%'>Value</th>";
+  for (int channel = 1; channel <= kChannels; ++channel)
+    html += "<th width='14%'>Channel " + std::to_string(channel) + "</th>";
+  html += "</tr>";
+  for (const ValueSpec& first : configuration::Values()) {
+    if (first.group != "channel 1") continue;
+    html += "<tr><td>" + Escaped(first.name) + "</td>";
+    for (int channel = 1; channel <= kChannels; ++channel) {
+      const ValueSpec* spec = configuration::FindValue("channel " + std::to_string(channel) + "." + first.name);
+      const bool differs = Differs(*spec, input);
+      std::string text = Shown(*spec, input.configuration);
+      if (differs) text += " (" + input.comparisonTitle + ": " + Shown(*spec, *input.comparison) + ")";
+      html += Cell(text, differs);
+    }
+    html += "</tr>";
+  }
+  return html + "</table>";
+}
+
+std::string Signatures() {
+  std::string html =
+      "<h2>Signatures</h2><table border='1' cellpadding='6' width='100%'>"
+      "<tr><th width='30%'>Role</th><th width='30%'>Name</th><th width='20%'>Date</th>"
+      "<th width='20%'>Signature</th></tr>";
+  for (const char* role : {"Configured by", "Checked by (quality assurance)"}) {
+    html += "<tr><td class='sign'>" + std::string(role) + "</td><td></td><td></td><td></td></tr>";
+  }
+  return html + "</table>";
+}
+
+std::string Value(const Configuration& configuration, const std::string& key) {
+  auto found = configuration.values.find(key);
+  return found == configuration.values.end() ? "" : configuration::ValueText(found->second);
+}
+
+}  // namespace
+
+std::string SheetHtml(const SheetInput& input) {
+  const Configuration& c = input.configuration;
+  std::string html = "<html><head><meta charset='utf-8'><style>" + std::string(kStyle) + "</style></head><body>";
+  html += "<h1>ZOLIN-6 configuration sheet: " + Escaped(Value(c, "identification.tag")) + "</h1>";
+  html += "<p>Long tag: " + Escaped(Value(c, "identification.long tag")) +
+          "<br>Device id: " + Escaped(Value(c, "device.device id")) + "<br>Read from the device: " + Escaped(c.readAt) +
+          "<br>Printed: " + Escaped(input.printedAt) + "</p>";
+  if (input.comparison) {
+    const auto comparison = configuration::Compare(*input.comparison, c);
+    html += "<p>" + Escaped(input.comparisonTitle) + " read " + Escaped(input.comparison->readAt) + "; " +
+            std::to_string(comparison.differences.size()) +
+            (comparison.differences.size() == 1 ? " value differs" : " values differ") + " (highlighted).</p>";
+  }
+  for (const std::string& group : configuration::Groups()) {
+    if (group.rfind("channel ", 0) == 0) {
+      if (group == "channel 1") html += ChannelTable(input);
+      continue;
+    }
+    html += GroupTable(group, input);
+  }
+  return html + Signatures() + "</body></html>";
+}
+
+}  // namespace zolin6::report

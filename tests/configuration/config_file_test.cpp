@@ -1,0 +1,128 @@
+// The configuration file: what it keeps, and every kind of fault a file can
+// hold, each refused with a message naming the file and the place.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <functional>
+
+#include "configuration/config_file.h"
+#include "configuration/transfer.h"
+#include "platform/locale.h"
+#include "sim_device.h"
+
+namespace zolin6::configuration {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// The factory configuration of the simulated transmitter, as a file's text.
+const std::string& FactoryFile() {
+  static const std::string text = [] {
+    testing::SimDevice device;
+    Result<Configuration> uploaded = Upload(device.link, {{}, nullptr, "2026-12-06T10:00:00Z"});
+    return uploaded ? FormatConfiguration(*uploaded) : std::string();
+  }();
+  return text;
+}
+
+TEST(ConfigFileTest, TextRoundTripsAndReadsTheSameInEveryLocale) {
+  Result<Configuration> read = ParseConfiguration(FactoryFile(), "factory.json");
+  ASSERT_TRUE(read) << read.error().message;
+  EXPECT_EQ(FormatConfiguration(*read), FactoryFile());
+
+  platform::SetUserLocale({','});
+  Result<Configuration> comma = ParseConfiguration(FactoryFile(), "factory.json");
+  platform::SetUserLocale({'.'});
+  ASSERT_TRUE(comma);
+  EXPECT_EQ(FormatConfiguration(*comma), FactoryFile());
+  EXPECT_NE(FactoryFile().find("\"upper range value\": "), std::string::npos);
+}
+
+struct FaultCase {
+  const char* what;
+  std::function<void(Json&)> change;
+  const char* message;  // what the message must say after "plant.json: "
+};
+
+class ConfigFileFaultTest : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(ConfigFileFaultTest, IsRefusedWithItsMessage) {
+  Json json = Json::parse(FactoryFile());
+  GetParam().change(json);
+  Result<Configuration> read = ParseConfiguration(json.dump(2), "plant.json");
+  ASSERT_FALSE(read);
+  EXPECT_EQ(read.error().message.rfind("plant.json: ", 0), 0U) << read.error().message;
+  EXPECT_NE(read.error().message.find(GetParam().message), std::string::npos) << read.error().message;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, ConfigFileFaultTest,
+    ::testing::Values(
+        // The file itself
+        FaultCase{"newer version", [](Json& j) { j["version"] = 2; },
+                  "version: version 2 is not one this program reads"},
+        FaultCase{"no version", [](Json& j) { j.erase("version"); }, "version: an integer version is expected"},
+        FaultCase{"another format", [](Json& j) { j["format"] = "device list"; }, "format: not a"},
+        FaultCase{"misspelt key", [](Json& j) { j["hart"]["poling address"] = 3; },
+                  "hart.poling address: the device has no such value"},
+        // Values
+        FaultCase{"missing value", [](Json& j) { j["channel 3"].erase("unit"); },
+                  "channel 3.unit: the value is missing"},
+        FaultCase{"out of range", [](Json& j) { j["hart"]["polling address"] = 64; },
+                  "hart.polling address: 64 is out of the device's range 0 to 63"},
+        FaultCase{"wrong type", [](Json& j) { j["channel 1"]["sensor type"] = "Pt 100 IEC"; },
+                  "channel 1.sensor type: an integer is expected"},
+        FaultCase{"number as text", [](Json& j) { j["channel 2"]["upper range value"] = "100"; },
+                  "channel 2.upper range value: a number is expected"},
+        FaultCase{"no value at all", [](Json& j) { j["local display"]["line 2"] = nullptr; },
+                  "local display.line 2: null is no value"},
+        FaultCase{"text too long", [](Json& j) { j["identification"]["long tag"] = std::string(33, 'x'); },
+                  "identification.long tag: the text has 33 characters, the device keeps at most 32"},
+        FaultCase{"packed text too long", [](Json& j) { j["identification"]["tag"] = "TT-101-XX"; },
+                  "identification.tag: the text has 9 characters"},
+        FaultCase{"not packable", [](Json& j) { j["identification"]["tag"] = "TT{1}"; },
+                  "identification.tag: \"TT{1}\" holds a character the device cannot keep"},
+        FaultCase{"unknown code", [](Json& j) { j["channel 1"]["sensor type"] = 200; },
+                  "channel 1.sensor type: the device knows no code 200"},
+        FaultCase{"beyond the sensor", [](Json& j) { j["channel 2"]["upper range value"] = 5000.5; },
+                  "channel 2.upper range value: 5000.5 is above the upper range limit"},
+        FaultCase{"impossible date", [](Json& j) { j["identification"]["date"] = "2026-13-01"; },
+                  "identification.date: \"2026-13-01\" is not a date"},
+        FaultCase{"damping too long", [](Json& j) { j["sensor parameters"]["damping"] = 40; },
+                  "sensor parameters.damping: 40 is out of the device's range 0 to 32"}),
+    [](const auto& test) {
+      std::string name = test.param.what;
+      std::ranges::replace(name, ' ', '_');
+      return name;
+    });
+
+// Texts the JSON library reads only partly; each once ended the program.
+TEST(ConfigFileTest, TextsTheParserRefusesAreFaults) {
+  std::string huge = FactoryFile();
+  huge.replace(huge.find("24593"), 5, "1e999");
+  std::string format = FactoryFile();
+  format.replace(format.find("\"ZOLIN-6 configuration\""), 23, "6");
+  for (const auto& [text, message] :
+       {std::pair{huge, "plant.json: the file cannot be read (number overflow parsing '1e999')"},
+        std::pair{format, "plant.json: format: "}}) {
+    Result<Configuration> read = ParseConfiguration(text, "plant.json");
+    ASSERT_FALSE(read);
+    EXPECT_EQ(read.error().message.rfind(message, 0), 0U) << read.error().message;
+  }
+}
+
+TEST(ConfigFileTest, MalformedTextNamesTheLine) {
+  std::string text = FactoryFile();
+  text.insert(text.find("\"hart\""), "oops ");
+  const std::size_t line = 1 + static_cast<std::size_t>(std::ranges::count(text.substr(0, text.find("oops")), '\n'));
+  Result<Configuration> read = ParseConfiguration(text, "plant.json");
+  ASSERT_FALSE(read);
+  EXPECT_EQ(read.error().message.rfind("plant.json: line " + std::to_string(line) + ": the file is not well-formed", 0),
+            0U)
+      << read.error().message;
+}
+
+}  // namespace
+}  // namespace zolin6::configuration
