@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iostream>
 #include <memory>
 #include <string_view>
@@ -32,12 +33,12 @@ namespace {
 
 using namespace zolin6;
 
-// The device behind the window: the simulated transmitter, its state kept
-// in `deviceFile` when one is named.
+// The device behind the window: the simulated transmitter on its clock, its
+// state kept in `deviceFile` when one is named.
 class Device {
  public:
-  Device(toolkit::Clock& clock, const QString& deviceFile)
-      : deviceFile_(deviceFile.toStdString()), sim_(std::make_shared<driver::SimDriver>(clock)) {}
+  explicit Device(const QString& deviceFile)
+      : deviceFile_(deviceFile.toStdString()), sim_(std::make_shared<driver::SimDriver>(clock_)) {}
 
   // Loads the device file when it exists; false (after saying why) when it
   // cannot be used.
@@ -58,8 +59,11 @@ class Device {
   }
 
   const std::shared_ptr<driver::SimDriver>& sim() const { return sim_; }
+  // The time of the control and the device alike.
+  toolkit::Clock& clock() { return clock_; }
 
  private:
+  toolkit::Clock clock_;
   std::string deviceFile_;
   std::shared_ptr<driver::SimDriver> sim_;
 };
@@ -70,105 +74,47 @@ bool ParseSeparator(const QString& text, char& separator) {
   return true;
 }
 
-}  // namespace
+// The window's own options; the file operations add theirs.
+struct WindowOptions {
+  QCommandLineOption simulate{"simulate", "Work with the simulated transmitter (the default)."};
+  QCommandLineOption device{"device", "Keep the simulated transmitter's state in FILE.", "FILE"};
+  QCommandLineOption locale{"locale", "Use SEP (\".\" or \",\") as the decimal separator instead of the desktop's.",
+                            "SEP"};
+  QCommandLineOption screenshot{"screenshot", "Save a PNG of the window to FILE and quit (after --script).", "FILE"};
+  QCommandLineOption script{"script", "Run the scenario lines of FILE in the window first.", "FILE"};
+  QCommandLineOption history{
+      "history", "Keep the device history in LOCATION: an SQLite file, or postgresql://USER@HOST/DB.", "LOCATION"};
+  QCommandLineOption historyExport{"history-export", "Export the device history to FILE (CSV) and quit.", "FILE"};
+  QCommandLineOption record{"record", "Record the observed values to FILE (CSV) without a window.", "FILE"};
+  QCommandLineOption duration{"duration", "How long --record records: a number with s, m or h.", "D"};
+  QCommandLineOption trend{"trend", "Open the trend of the observation page (for --screenshot)."};
+  QCommandLineOption historyWindow{"history-window", "Open the History window (for --screenshot)."};
 
-int main(int argc, char** argv) {
-  QCommandLineParser parser;
-  parser.setApplicationDescription(
-      "The ZOLIN-6 six-channel HART temperature transmitter: configure, observe, diagnose and calibrate it.\n"
-      "Without a display, run it under xvfb-run, or with QT_QPA_PLATFORM=offscreen and --screenshot.");
-  const QCommandLineOption help = parser.addHelpOption();
-  const QCommandLineOption version = parser.addVersionOption();
-  const QCommandLineOption simulate("simulate", "Work with the simulated transmitter (the default).");
-  const QCommandLineOption deviceOption("device", "Keep the simulated transmitter's state in FILE.", "FILE");
-  const QCommandLineOption locale("locale",
-                                  "Use SEP (\".\" or \",\") as the decimal separator instead of the "
-                                  "desktop's.",
-                                  "SEP");
-  const QCommandLineOption screenshot("screenshot", "Save a PNG of the window to FILE and quit (after --script).",
-                                      "FILE");
-  const QCommandLineOption script("script", "Run the scenario lines of FILE in the window first.", "FILE");
-  parser.addOptions({simulate, deviceOption, locale, screenshot, script});
-  const QCommandLineOption historyOption(
-      "history", "Keep the device history in LOCATION: an SQLite file, or postgresql://USER@HOST/DB.", "LOCATION");
-  const QCommandLineOption historyExport("history-export", "Export the device history to FILE (CSV) and quit.", "FILE");
-  const QCommandLineOption record("record", "Record the observed values to FILE (CSV) without a window.", "FILE");
-  const QCommandLineOption duration("duration", "How long --record records: a number with s, m or h.", "D");
-  const QCommandLineOption trend("trend", "Open the trend of the observation page (for --screenshot).");
-  const QCommandLineOption historyWindow("history-window", "Open the History window (for --screenshot).");
-  parser.addOptions({historyOption, historyExport, record, duration, trend, historyWindow});
-  app::AddFileCommandOptions(parser);
+  void addTo(QCommandLineParser& parser) const {
+    parser.addOptions(
+        {simulate, device, locale, screenshot, script, history, historyExport, record, duration, trend, historyWindow});
+  }
+};
 
-  // The configuration file operations run without a window.
-  if (app::WantsFileCommand(argc, argv)) return app::RunFileCommand({argv, argv + argc}, std::cout, std::cerr);
-
-  // --help and --version answer without a window, so also without a display.
+// Whether one of `names` stands among the arguments.
+bool HasArgument(int argc, char** argv, std::initializer_list<std::string_view> names) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "--help-all" || arg == "--version" || arg == "-v") {
-      QCoreApplication info(argc, argv);
-      QCoreApplication::setApplicationName("zolin6");
-      QCoreApplication::setApplicationVersion(ZOLIN6_VERSION);
-      parser.process(info);
-      return 0;
+    for (std::string_view name : names) {
+      if (arg == name || (name.starts_with("--") && arg.starts_with(std::string(name) + "="))) return true;
     }
   }
+  return false;
+}
 
-  // Recording and exporting need no window, so no display either.
-  bool headless = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    headless = headless || arg.starts_with("--record") || arg.starts_with("--history-export");
-  }
-  std::unique_ptr<QCoreApplication> app =
-      headless ? std::make_unique<QCoreApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
-  QCoreApplication::setApplicationName("zolin6");
-  QCoreApplication::setApplicationVersion(ZOLIN6_VERSION);
-  parser.process(*app);
-
-  char separator = QLocale::system().decimalPoint() == "," ? ',' : '.';
-  if (parser.isSet(locale) && !ParseSeparator(parser.value(locale), separator)) {
-    std::cerr << "zolin6: --locale takes \".\" or \",\"\n";
-    return 2;
-  }
-  platform::SetUserLocale({separator});
-
-  std::ifstream scriptFile;
-  if (parser.isSet(script)) {
-    scriptFile.open(parser.value(script).toStdString());
-    if (!scriptFile) {
-      std::cerr << "zolin6: cannot open " << parser.value(script).toStdString() << '\n';
-      return 2;
-    }
-  }
-
-  history::StoreLocation store = history::DefaultStoreLocation();
-  if (parser.isSet(historyOption)) {
-    auto parsed = history::ParseStoreLocation(parser.value(historyOption).toStdString());
-    if (!parsed) {
-      std::cerr << "zolin6: " << parsed.error().message << '\n';
-      return 2;
-    }
-    store = std::move(parsed).value();
-  }
-  if (parser.isSet(historyExport)) return app::ExportHistory(store, parser.value(historyExport));
-
+// The control in the window over `device`, until the window closes (or,
+// with --screenshot, until the picture is saved). Returns the exit status.
+int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, Device& device,
+              const history::StoreLocation& store, std::ifstream& scriptFile) {
   // The status icons ship beside the program.
   const QString iconFolder = QCoreApplication::applicationDirPath();
-  toolkit::Clock clock;
+  toolkit::Clock& clock = device.clock();
   view::QtMessageBoxes boxes;
-  Device device(clock, parser.value(deviceOption));
-  if (!device.Load()) return 2;
-  if (parser.isSet(record)) {
-    const std::optional<toolkit::Millis> length = app::ParseDuration(parser.value(duration));
-    if (!length) {
-      std::cerr << "zolin6: --record needs --duration, a number with s, m or h (\"10m\")\n";
-      return 2;
-    }
-    const int recorded = app::RecordObservation(clock, device.sim(), iconFolder, parser.value(record), *length);
-    device.Save();
-    return recorded;
-  }
   UserCntrl control(HostServices{clock, boxes, QDir::toNativeSeparators(iconFolder).toStdString()});
   int status = 0;
   {
@@ -190,12 +136,12 @@ int main(int argc, char** argv) {
       app::WindowScript runner(window, control, clock, boxes, print, device.sim());
       status = runner.Run(scriptFile);
     }
-    if (parser.isSet(trend)) tools.trendDock()->show();
-    if (parser.isSet(historyWindow)) tools.showHistory();
-    if (parser.isSet(screenshot)) {
+    if (parser.isSet(options.trend)) tools.trendDock()->show();
+    if (parser.isSet(options.historyWindow)) tools.showHistory();
+    if (parser.isSet(options.screenshot)) {
       QApplication::processEvents();
-      const QString file = parser.value(screenshot);
-      QWidget* shown = parser.isSet(historyWindow) ? static_cast<QWidget*>(tools.showHistory()) : &window;
+      const QString file = parser.value(options.screenshot);
+      QWidget* shown = parser.isSet(options.historyWindow) ? static_cast<QWidget*>(tools.showHistory()) : &window;
       QApplication::processEvents();
       if (!shown->grab().save(file, "PNG")) {
         std::cerr << "zolin6: cannot write " << file.toStdString() << '\n';
@@ -206,6 +152,82 @@ int main(int argc, char** argv) {
     }
   }
   control.PrepareToRelease();
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      "The ZOLIN-6 six-channel HART temperature transmitter: configure, observe, diagnose and calibrate it.\n"
+      "Without a display, run it under xvfb-run, or with QT_QPA_PLATFORM=offscreen and --screenshot.");
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const WindowOptions options;
+  options.addTo(parser);
+  app::AddFileCommandOptions(parser);
+
+  // The configuration file operations run without a window.
+  if (app::WantsFileCommand(argc, argv)) return app::RunFileCommand({argv, argv + argc}, std::cout, std::cerr);
+
+  // --help and --version answer without a window, so also without a display;
+  // recording and exporting need no window either.
+  if (HasArgument(argc, argv, {"--help", "-h", "-?", "--help-all", "--version", "-v"})) {
+    QCoreApplication info(argc, argv);
+    QCoreApplication::setApplicationName("zolin6");
+    QCoreApplication::setApplicationVersion(ZOLIN6_VERSION);
+    parser.process(info);
+    return 0;
+  }
+  const bool headless = HasArgument(argc, argv, {"--record", "--history-export"});
+  std::unique_ptr<QCoreApplication> app =
+      headless ? std::make_unique<QCoreApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
+  QCoreApplication::setApplicationName("zolin6");
+  QCoreApplication::setApplicationVersion(ZOLIN6_VERSION);
+  parser.process(*app);
+
+  char separator = QLocale::system().decimalPoint() == "," ? ',' : '.';
+  if (parser.isSet(options.locale) && !ParseSeparator(parser.value(options.locale), separator)) {
+    std::cerr << "zolin6: --locale takes \".\" or \",\"\n";
+    return 2;
+  }
+  platform::SetUserLocale({separator});
+
+  std::ifstream scriptFile;
+  if (parser.isSet(options.script)) {
+    scriptFile.open(parser.value(options.script).toStdString());
+    if (!scriptFile) {
+      std::cerr << "zolin6: cannot open " << parser.value(options.script).toStdString() << '\n';
+      return 2;
+    }
+  }
+
+  history::StoreLocation store = history::DefaultStoreLocation();
+  if (parser.isSet(options.history)) {
+    auto parsed = history::ParseStoreLocation(parser.value(options.history).toStdString());
+    if (!parsed) {
+      std::cerr << "zolin6: " << parsed.error().message << '\n';
+      return 2;
+    }
+    store = std::move(parsed).value();
+  }
+  if (parser.isSet(options.historyExport)) return app::ExportHistory(store, parser.value(options.historyExport));
+
+  Device device(parser.value(options.device));
+  if (!device.Load()) return 2;
+  int status = 0;
+  if (parser.isSet(options.record)) {
+    const std::optional<toolkit::Millis> length = app::ParseDuration(parser.value(options.duration));
+    if (!length) {
+      std::cerr << "zolin6: --record needs --duration, a number with s, m or h (\"10m\")\n";
+      return 2;
+    }
+    status = app::RecordObservation(device.clock(), device.sim(), QCoreApplication::applicationDirPath(),
+                                    parser.value(options.record), *length);
+  } else {
+    status = RunWindow(parser, options, device, store, scriptFile);
+  }
   device.Save();
   return status;
 }
