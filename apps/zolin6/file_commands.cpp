@@ -12,6 +12,10 @@
 #include "configuration/link_client.h"
 #include "configuration/transfer.h"
 #include "driver/sim_driver.h"
+#include "history/history_recorder.h"
+#include "history/sql_store.h"
+#include "history/store_location.h"
+#include "link/link_tap.h"
 #include "report/report.h"
 
 namespace zolin6::app {
@@ -50,12 +54,32 @@ class Session {
       if (Result<bool> loaded = sim_->LoadState(deviceFile_); !loaded)
         return Error{deviceFile_ + ": " + loaded.error().message};
     }
+    tap_ = link::LinkTap::Wrap(sim_);
     link_ = std::make_unique<configuration::LinkClient>(clock_, configuration::AdvanceClock(clock_));
-    Result<bool> connected = link_->Connect(sim_);
+    Result<bool> connected = link_->Connect(tap_);
     if (!connected) return Error{"simulated device: " + connected.error().message};
     return true;
   }
+
+  // Keeps every write of this session in the device history at `location`,
+  // as one `operation`; a history that cannot be written is said on `err`
+  // and the session goes on, its records lost only with the process.
+  void RecordHistory(const history::StoreLocation& location, const std::string& operation, std::ostream& err) {
+    store_ = std::make_unique<history::SqlHistoryStore>(location);
+    auto told = [&err](bool ok, const std::string& why) {
+      if (!ok) err << "zolin6: the device history cannot be written: " << why << '\n';
+    };
+    if (Result<bool> opened = store_->Open(); !opened) told(false, opened.error().message);
+    const link::WallTime wallTime(clock_, QDateTime::currentMSecsSinceEpoch() - clock_.now());
+    history_ = std::make_unique<history::HistoryRecorder>(
+        *store_, history::RecorderContext{
+                     clock_, wallTime, history::LoginName(), [] { return "Configuration file"; }, told, {}, operation});
+    tap_->AddListener(history_.get());
+  }
+
   Result<bool> Close() {
+    if (history_) tap_->RemoveListener(history_.get());
+    history_.reset();
     link_.reset();
     if (deviceFile_.empty() || !sim_) return true;
     return sim_->SaveState(deviceFile_);
@@ -66,7 +90,10 @@ class Session {
   toolkit::Clock clock_;
   std::string deviceFile_;
   std::shared_ptr<driver::SimDriver> sim_;
+  std::shared_ptr<link::LinkTap> tap_;
   std::unique_ptr<configuration::LinkClient> link_;
+  std::unique_ptr<history::SqlHistoryStore> store_;
+  std::unique_ptr<history::HistoryRecorder> history_;
 };
 
 Result<Configuration> UploadDevice(Session& session) {
@@ -195,6 +222,7 @@ int RunFileCommand(const std::vector<std::string>& arguments, std::ostream& out,
   QCommandLineParser parser;
   parser.addOptions(Options());
   parser.addOption({"device", "Keep the simulated transmitter's state in FILE.", "FILE"});
+  parser.addOption({"history", "Keep the device history in LOCATION.", "LOCATION"});
   QStringList list;
   for (const std::string& argument : arguments) list << QString::fromStdString(argument);
   const Command c{parser, out, err};
@@ -221,6 +249,16 @@ int RunFileCommand(const std::vector<std::string>& arguments, std::ostream& out,
     if (Result<bool> opened = session.Open(driverName, c.value("device")); !opened) {
       return Fail(c, opened.error().message);
     }
+  }
+  if (needsDevice && parser.isSet("download")) {
+    // A download changes the device: its writes go to the device history.
+    history::StoreLocation store = history::DefaultStoreLocation();
+    if (parser.isSet("history")) {
+      auto parsed = history::ParseStoreLocation(c.value("history"));
+      if (!parsed) return Fail(c, parsed.error().message);
+      store = std::move(parsed).value();
+    }
+    session.RecordHistory(store, "download of a configuration file", err);
   }
   int status = kExitError;
   if (parser.isSet("upload")) status = Upload(c, session);

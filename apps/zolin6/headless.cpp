@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "history/history_csv.h"
+#include "platform/atomic_file.h"
 #include "history/sql_store.h"
 #include "host/user_cntrl.h"
 #include "link/link_tap.h"
@@ -60,7 +61,7 @@ int ExportHistory(const history::StoreLocation& store, const QString& file) {
               << '\n';
     return 2;
   }
-  if (auto written = history::WriteFileAtomically(file.toStdString(), history::HistoryCsv(*records)); !written) {
+  if (auto written = platform::WriteFileAtomically(file.toStdString(), history::HistoryCsv(*records)); !written) {
     std::cerr << "zolin6: " << written.error().message << '\n';
     return 2;
   }

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "configuration/atomic_file.h"
 #include "configuration/catalogue.h"
 #include "configuration/validation.h"
+#include "platform/atomic_file.h"
 
 namespace zolin6::configuration {
 
@@ -134,11 +134,11 @@ Result<Configuration> ParseConfiguration(std::string_view text, const std::strin
 }
 
 Result<bool> SaveConfiguration(const std::string& path, const Configuration& configuration) {
-  return WriteFileAtomically(path, FormatConfiguration(configuration));
+  return platform::WriteFileAtomically(path, FormatConfiguration(configuration));
 }
 
 Result<Configuration> LoadConfiguration(const std::string& path) {
-  Result<std::string> text = ReadWholeFile(path);
+  Result<std::string> text = platform::ReadWholeFile(path);
   if (!text) return text.error();
   return ParseConfiguration(*text, path);
 }

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/atomic_file.h"
 #include "platform/fdt/dtm_activex_control.h"
 
 namespace zolin6::driver {
@@ -110,11 +111,8 @@ void SimDriver::Deliver(std::int32_t reason, const std::string& details) {
 }
 
 Result<bool> SimDriver::SaveState(const std::string& path) const {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) return Error{"cannot write " + path};
-  file << SaveDeviceState(transmitter_.state());
-  file.close();
-  if (!file) return Error{"cannot write " + path};
+  // A failed save leaves the previous state file as it was.
+  if (!platform::WriteFileAtomically(path, SaveDeviceState(transmitter_.state()))) return Error{"cannot write " + path};
   return true;
 }
 

@@ -1,8 +1,5 @@
 #include "history/history_csv.h"
 
-#include <QSaveFile>
-#include <QString>
-
 #include "trend/csv.h"
 
 namespace zolin6::history {
@@ -25,15 +22,6 @@ std::string HistoryCsv(const std::vector<Record>& records) {
     }
   }
   return csv;
-}
-
-Result<bool> WriteFileAtomically(const std::string& path, const std::string& text) {
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly)) return Error{"cannot write " + path + ": " + file.errorString().toStdString()};
-  if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.commit()) {
-    return Error{"cannot write " + path + ": " + file.errorString().toStdString()};
-  }
-  return true;
 }
 
 }  // namespace zolin6::history

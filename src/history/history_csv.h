@@ -14,8 +14,4 @@ namespace zolin6::history {
 
 std::string HistoryCsv(const std::vector<Record>& records);
 
-// Writes `text` to `path` so that the file is either the old one or the
-// whole new one, never a part.
-Result<bool> WriteFileAtomically(const std::string& path, const std::string& text);
-
 }  // namespace zolin6::history

@@ -1,11 +1,23 @@
 #include "history/history_recorder.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 
 #include "history/value_texts.h"
 #include "history/write_catalogue.h"
 
 namespace zolin6::history {
+
+std::string LoginName() {
+  for (const char* variable : {"USER", "LOGNAME", "USERNAME"}) {
+    if (const char* name = std::getenv(variable); name != nullptr && *name != '\0') return name;
+  }
+  const passwd* account = getpwuid(geteuid());
+  return account != nullptr ? account->pw_name : "unknown";
+}
 
 namespace {
 
@@ -28,7 +40,7 @@ void HistoryRecorder::OnRequest(link::RequestKind kind, const std::string& code,
   record->user = context_.user;
   record->device = memory_.identity();
   record->page = page;
-  record->operation = std::move(description.operation);
+  record->operation = context_.operation.empty() ? std::move(description.operation) : context_.operation;
   record->writeCode = code;
   record->values = std::move(description.values);
   record->outcomeText = OutcomeName(Outcome::Pending);

@@ -22,6 +22,9 @@ namespace zolin6::history {
 // "no answer", ms. The slowest device commands answer within a few seconds.
 inline constexpr toolkit::Millis kAnswerTimeout = 30000;
 
+// The login name of the user the records name.
+std::string LoginName();
+
 struct RecorderContext {
   toolkit::Clock& clock;              // the control's clock (for the answer timeout)
   link::WallTime wallTime;            // the records' time
@@ -32,6 +35,9 @@ struct RecorderContext {
   std::function<void(bool ok, const std::string& reason)> storeState;
   // Told after a record was added or completed (may be left empty).
   std::function<void()> changed = {};
+  // The operation of every record when it is not the write's own (a
+  // configuration file's download); empty: the write's own.
+  std::string operation = {};
 };
 
 class HistoryRecorder : public link::LinkListener {

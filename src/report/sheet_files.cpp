@@ -3,7 +3,7 @@
 #include <QPdfWriter>
 #include <QTextDocument>
 
-#include "configuration/atomic_file.h"
+#include "platform/atomic_file.h"
 #include "report/report.h"
 
 namespace zolin6::report {
@@ -31,11 +31,11 @@ Result<bool> WriteSheetPdf(const SheetInput& input, const std::string& path) {
     document.setHtml(QString::fromStdString(SheetHtml(input)));
     document.print(&writer);
   }
-  return configuration::WriteFileAtomically(path, buffer.data().toStdString());
+  return platform::WriteFileAtomically(path, buffer.data().toStdString());
 }
 
 Result<bool> WriteSheetHtml(const SheetInput& input, const std::string& path) {
-  return configuration::WriteFileAtomically(path, SheetHtml(input));
+  return platform::WriteFileAtomically(path, SheetHtml(input));
 }
 
 }  // namespace zolin6::report

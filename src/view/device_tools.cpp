@@ -1,8 +1,5 @@
 #include "view/device_tools.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <QAction>
 #include <QDockWidget>
 #include <QFileDialog>
@@ -20,18 +17,7 @@
 
 namespace zolin6::view {
 
-namespace {
-
-std::string LoginName() {
-  for (const char* variable : {"USER", "LOGNAME", "USERNAME"}) {
-    const QString name = qEnvironmentVariable(variable);
-    if (!name.isEmpty()) return name.toStdString();
-  }
-  const passwd* account = getpwuid(geteuid());
-  return account != nullptr ? account->pw_name : "unknown";
-}
-
-}  // namespace
+namespace {}  // namespace
 
 DeviceTools::DeviceTools(MainWindow& window, UserCntrl& control, toolkit::Clock& clock,
                          std::shared_ptr<link::LinkTap> tap, link::WallTime wallTime, history::StoreLocation store)
@@ -41,10 +27,10 @@ DeviceTools::DeviceTools(MainWindow& window, UserCntrl& control, toolkit::Clock&
       wallTime_(wallTime),
       feed_(clock),
       store_(std::move(store)),
-      history_(store_,
-               history::RecorderContext{clock, wallTime, LoginName(), [&control] { return control.state().sPage; },
-                                        [this](bool ok, const std::string& why) { storeState(ok, why); },
-                                        [this] { historyChanged(); }}) {
+      history_(store_, history::RecorderContext{clock, wallTime, history::LoginName(),
+                                                [&control] { return control.state().sPage; },
+                                                [this](bool ok, const std::string& why) { storeState(ok, why); },
+                                                [this] { historyChanged(); }}) {
   feed_.Subscribe(
       [this](toolkit::Millis time, const std::vector<trend::ObservedValue>& values) { observed(time, values); });
   tap_->AddListener(&history_);

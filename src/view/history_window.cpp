@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "history/history_csv.h"
+#include "platform/atomic_file.h"
 
 namespace zolin6::view {
 
@@ -159,7 +160,7 @@ void HistoryWindow::fill(const std::vector<history::Record>& records) {
 }
 
 bool HistoryWindow::exportTo(const QString& path) {
-  Result<bool> written = history::WriteFileAtomically(path.toStdString(), history::HistoryCsv(records_));
+  Result<bool> written = platform::WriteFileAtomically(path.toStdString(), history::HistoryCsv(records_));
   status_->setText(written ? "Exported to " + path
                            : "Cannot export: " + QString::fromStdString(written.error().message));
   return written.ok();

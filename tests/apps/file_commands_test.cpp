@@ -8,8 +8,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "configuration/atomic_file.h"
 #include "file_commands.h"
+#include "history/sql_store.h"
+#include "history/store_location.h"
+#include "platform/atomic_file.h"
 
 namespace zolin6::app {
 namespace {
@@ -26,9 +28,10 @@ class FileCommandsTest : public ::testing::Test {
 
   std::string Path(const std::string& name) const { return (folder_ / name).string(); }
 
-  // Runs zolin6 with `arguments` against the device kept in dev.json.
+  // Runs zolin6 with `arguments` against the device kept in dev.json, its
+  // history in history.sqlite.
   int Run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {"zolin6", "--device", Path("dev.json")});
+    arguments.insert(arguments.begin(), {"zolin6", "--device", Path("dev.json"), "--history", Path("history.sqlite")});
     out_.str("");
     err_.str("");
     return RunFileCommand(arguments, out_, err_);
@@ -36,10 +39,10 @@ class FileCommandsTest : public ::testing::Test {
 
   // Replaces `from` by `to` in a file.
   void Edit(const std::string& name, const std::string& from, const std::string& to) {
-    std::string text = *configuration::ReadWholeFile(Path(name));
+    std::string text = *platform::ReadWholeFile(Path(name));
     ASSERT_NE(text.find(from), std::string::npos) << from;
     text.replace(text.find(from), from.size(), to);
-    ASSERT_TRUE(configuration::WriteFileAtomically(Path(name), text));
+    ASSERT_TRUE(platform::WriteFileAtomically(Path(name), text));
   }
 
   fs::path folder_;
@@ -58,16 +61,29 @@ TEST_F(FileCommandsTest, UploadCompareDownloadCompare) {
   ASSERT_EQ(Run({"--download", Path("plant.json")}), kExitSuccess) << err_.str();
   // The device file keeps the downloaded state for the next run.
   EXPECT_EQ(Run({"--compare", Path("plant.json")}), kExitSuccess) << out_.str();
+
+  // The download's write is in the device history, with its before and after.
+  history::SqlHistoryStore store(*history::ParseStoreLocation(Path("history.sqlite")));
+  const Result<std::vector<history::Record>> records = store.List({});
+  ASSERT_TRUE(records);
+  ASSERT_EQ(records->size(), 1U);
+  EXPECT_EQ(records->front().operation, "download of a configuration file");
+  EXPECT_EQ(records->front().outcome, history::Outcome::Accepted);
+  bool pollingAddress = false;
+  for (const history::ValueChange& value : records->front().values) {
+    pollingAddress = pollingAddress || (value.before == "0" && value.after == "12");
+  }
+  EXPECT_TRUE(pollingAddress);
 }
 
 TEST_F(FileCommandsTest, AFaultyFileIsNamedAndSendsNothing) {
   ASSERT_EQ(Run({"--upload", Path("plant.json")}), kExitSuccess);
-  const std::string device = *configuration::ReadWholeFile(Path("dev.json"));
+  const std::string device = *platform::ReadWholeFile(Path("dev.json"));
   Edit("plant.json", "\"tag\": \"TT-601\"", "\"tag\": \"TT-601-OVERLONG\"");
   EXPECT_EQ(Run({"--download", Path("plant.json")}), kExitError);
   EXPECT_EQ(err_.str(), "zolin6: " + Path("plant.json") +
                             ": identification.tag: the text has 15 characters, the device keeps at most 8\n");
-  EXPECT_EQ(*configuration::ReadWholeFile(Path("dev.json")), device);
+  EXPECT_EQ(*platform::ReadWholeFile(Path("dev.json")), device);
 
   EXPECT_EQ(Run({"--download", Path("missing.json")}), kExitError);
   EXPECT_EQ(err_.str().rfind("zolin6: " + Path("missing.json") + ": cannot open", 0), 0U) << err_.str();
@@ -89,9 +105,9 @@ TEST_F(FileCommandsTest, ARefusalSaysWhatAndWithWhichCode) {
 TEST_F(FileCommandsTest, ReportsAsPdfAndHtml) {
   ASSERT_EQ(Run({"--upload", Path("plant.json")}), kExitSuccess);
   ASSERT_EQ(Run({"--report", Path("sheet.pdf")}), kExitSuccess) << err_.str();
-  EXPECT_EQ(configuration::ReadWholeFile(Path("sheet.pdf"))->rfind("%PDF", 0), 0U);
+  EXPECT_EQ(platform::ReadWholeFile(Path("sheet.pdf"))->rfind("%PDF", 0), 0U);
   ASSERT_EQ(Run({"--report", Path("sheet.html"), "--from", Path("plant.json")}), kExitSuccess) << err_.str();
-  EXPECT_NE(configuration::ReadWholeFile(Path("sheet.html"))->find("TT-601"), std::string::npos);
+  EXPECT_NE(platform::ReadWholeFile(Path("sheet.html"))->find("TT-601"), std::string::npos);
 }
 
 TEST_F(FileCommandsTest, UsageErrorsExitTwo) {

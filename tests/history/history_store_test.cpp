@@ -12,6 +12,7 @@
 
 #include "device_bench.h"
 #include "history/history_csv.h"
+#include "platform/atomic_file.h"
 #include "trend/csv.h"
 
 namespace zolin6::history::testing {
@@ -166,7 +167,7 @@ TEST(HistoryExport, WritesOneLinePerValueAndReadsBack) {
 
   StoreFolder folder;
   const std::string path = folder.folder.filePath("export.csv").toStdString();
-  ASSERT_TRUE(WriteFileAtomically(path, csv));
+  ASSERT_TRUE(platform::WriteFileAtomically(path, csv));
   QFile written(QString::fromStdString(path));
   ASSERT_TRUE(written.open(QIODevice::ReadOnly));
   EXPECT_EQ(written.readAll().toStdString(), csv);

@@ -8,9 +8,9 @@
 #include <csignal>
 #include <filesystem>
 
-#include "configuration/atomic_file.h"
+#include "platform/atomic_file.h"
 
-namespace zolin6::configuration {
+namespace zolin6::platform {
 namespace {
 
 namespace fs = std::filesystem;
@@ -77,4 +77,4 @@ TEST_F(AtomicFileTest, AMissingFolderIsNamed) {
 }
 
 }  // namespace
-}  // namespace zolin6::configuration
+}  // namespace zolin6::platform

@@ -1,4 +1,4 @@
-#include "configuration/atomic_file.h"
+#include "platform/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <sstream>
 #include <vector>
 
-namespace zolin6::configuration {
+namespace zolin6::platform {
 
 namespace {
 
@@ -77,4 +77,4 @@ Result<std::string> ReadWholeFile(const std::string& path) {
   return text.str();
 }
 
-}  // namespace zolin6::configuration
+}  // namespace zolin6::platform

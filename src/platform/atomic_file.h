@@ -8,7 +8,7 @@
 
 #include "platform/result.h"
 
-namespace zolin6::configuration {
+namespace zolin6::platform {
 
 // True, or why the file could not be written (naming the file).
 Result<bool> WriteFileAtomically(const std::string& path, const std::string& text);
@@ -16,4 +16,4 @@ Result<bool> WriteFileAtomically(const std::string& path, const std::string& tex
 // The whole file, or why it could not be read (naming the file).
 Result<std::string> ReadWholeFile(const std::string& path);
 
-}  // namespace zolin6::configuration
+}  // namespace zolin6::platform
