@@ -8,10 +8,10 @@
 #include <iostream>
 
 #include "history/history_csv.h"
-#include "platform/atomic_file.h"
 #include "history/sql_store.h"
 #include "host/user_cntrl.h"
 #include "link/link_tap.h"
+#include "platform/atomic_file.h"
 #include "trend/csv_recorder.h"
 #include "view/event_loop_clock.h"
 
@@ -101,7 +101,10 @@ int RecordObservation(toolkit::Clock& clock, std::shared_ptr<framelink::DtmObjec
   QTimer flush;
   QObject::connect(&flush, &QTimer::timeout, [&recorder] { recorder->FlushIfDue(); });
   flush.start(kFlushCheckMs);
-  QTimer::singleShot(std::chrono::milliseconds(duration), QCoreApplication::instance(), &QCoreApplication::quit);
+  QTimer end;
+  end.setSingleShot(true);
+  QObject::connect(&end, &QTimer::timeout, QCoreApplication::instance(), &QCoreApplication::quit);
+  end.start(std::chrono::milliseconds(duration));
   QCoreApplication::exec();
 
   control.PrepareToRelease();

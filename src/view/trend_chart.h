@@ -58,7 +58,7 @@ class TrendChart : public QWidget {
   void timeRangeChanged();
   Line& line(const trend::Series& series);
   QValueAxis* axisFor(const QString& unit);
-  void drawLine(Line& line, const trend::Series& series, qint64 from, qint64 to, bool current);
+  void drawLine(Line& drawn, const trend::Series& series, qint64 from, qint64 to, bool current);
   void toggle(const QString& key);
 
   const trend::TrendBuffer& buffer_;
