@@ -1,9 +1,9 @@
 #include <algorithm>
-#include <array>
 #include <set>
 
 #include "configuration/device_codec.h"
 #include "configuration/transfer.h"
+#include "pages/response_messages.h"
 
 namespace zolin6::configuration {
 
@@ -18,34 +18,14 @@ bool ProtectionOn(const Configuration& configuration) {
   return found != configuration.values.end() && found->second != Value{std::int64_t{0}};
 }
 
-struct ResponseText {
-  int code;
-  const char* text;
-};
-
-// The device's response codes as the pages name them.
-constexpr std::array<ResponseText, 13> kResponseTexts{{
-    {2, "Invalid Selection!"},
-    {3, "Passed parameter too large!"},
-    {4, "Passed parameter too small!"},
-    {5, "Too few data bytes received!"},
-    {6, "Backup mode enabled!"},
-    {7, "In Write Protect Mode!"},
-    {9, "Parameter Too High!"},
-    {10, "Parameter Too Low!"},
-    {11, "Invalid Unit!"},
-    {12, "Invalid Mode Selection!"},
-    {14, "Minimum Span Too Low!"},
-    {29, "Invalid Span!"},
-    {32, "Device is busy!"},
-}};
 
 }  // namespace
 
 std::string ResponseMeaning(int responseCode) {
-  for (const ResponseText& entry : kResponseTexts) {
-    if (entry.code == responseCode) return entry.text;
-  }
+  // The texts the pages show; a download holds no current and changes no
+  // unit on its own, so code 11 is about the unit.
+  if (responseCode == 11) return pages::kInvalidUnitMessage;
+  if (const auto text = pages::ResponseCodeMessage(responseCode)) return std::string(*text);
   return "response code " + std::to_string(responseCode);
 }
 
