@@ -18,7 +18,6 @@ bool ProtectionOn(const Configuration& configuration) {
   return found != configuration.values.end() && found->second != Value{std::int64_t{0}};
 }
 
-
 }  // namespace
 
 std::string ResponseMeaning(int responseCode) {
