@@ -14,8 +14,9 @@ constexpr double kLargestFinalAssembly = 0xFFFFFF;  // three bytes
 constexpr double kLongestDamping = 32;              // s, the device refuses more
 constexpr double kAnyNumber = 0;                    // low == high: no fixed limits
 
-ValueSpec Row(std::string group, std::string name, int readCode, std::string tag, Decoding decoding, ValueType type) {
-  ValueSpec row;
+CatalogueValue Row(std::string group, std::string name, int readCode, std::string tag, Decoding decoding,
+                   ValueType type) {
+  CatalogueValue row;
   row.key = group + "." + name;
   row.group = std::move(group);
   row.name = std::move(name);
@@ -26,16 +27,16 @@ ValueSpec Row(std::string group, std::string name, int readCode, std::string tag
   return row;
 }
 
-ValueSpec Integer(std::string group, std::string name, int readCode, std::string tag, double low, double high,
-                  Decoding decoding = Decoding::Decimal) {
-  ValueSpec row = Row(std::move(group), std::move(name), readCode, std::move(tag), decoding, ValueType::Integer);
+CatalogueValue Integer(std::string group, std::string name, int readCode, std::string tag, double low, double high,
+                       Decoding decoding = Decoding::Decimal) {
+  CatalogueValue row = Row(std::move(group), std::move(name), readCode, std::move(tag), decoding, ValueType::Integer);
   row.low = low;
   row.high = high;
   return row;
 }
 
-ValueSpec Code(std::string group, std::string name, int readCode, std::string tag, Enumeration enumeration) {
-  ValueSpec row =
+CatalogueValue Code(std::string group, std::string name, int readCode, std::string tag, Enumeration enumeration) {
+  CatalogueValue row =
       Row(std::move(group), std::move(name), readCode, std::move(tag), Decoding::Decimal, ValueType::Integer);
   row.low = 0;
   row.high = 255;
@@ -43,9 +44,9 @@ ValueSpec Code(std::string group, std::string name, int readCode, std::string ta
   return row;
 }
 
-ValueSpec Number(std::string group, std::string name, int readCode, std::string tag, std::string unitKey,
-                 double low = kAnyNumber, double high = kAnyNumber) {
-  ValueSpec row =
+CatalogueValue Number(std::string group, std::string name, int readCode, std::string tag, std::string unitKey,
+                      double low = kAnyNumber, double high = kAnyNumber) {
+  CatalogueValue row =
       Row(std::move(group), std::move(name), readCode, std::move(tag), Decoding::Decimal, ValueType::Number);
   row.unitKey = std::move(unitKey);
   row.low = low;
@@ -53,20 +54,20 @@ ValueSpec Number(std::string group, std::string name, int readCode, std::string 
   return row;
 }
 
-ValueSpec Text(std::string group, std::string name, int readCode, std::string tag, Decoding decoding, int length,
-               bool packed) {
-  ValueSpec row = Row(std::move(group), std::move(name), readCode, std::move(tag), decoding, ValueType::Text);
+CatalogueValue Text(std::string group, std::string name, int readCode, std::string tag, Decoding decoding, int length,
+                    bool packed) {
+  CatalogueValue row = Row(std::move(group), std::move(name), readCode, std::move(tag), decoding, ValueType::Text);
   row.length = length;
   row.packed = packed;
   return row;
 }
 
-ValueSpec Named(ValueSpec row, Enumeration enumeration) {
+CatalogueValue Named(CatalogueValue row, Enumeration enumeration) {
   row.enumeration = enumeration;
   return row;
 }
 
-ValueSpec ReadOnly(ValueSpec row) {
+CatalogueValue ReadOnly(CatalogueValue row) {
   row.writable = false;
   return row;
 }
@@ -76,7 +77,7 @@ std::string Sensor(int channel, const char* name) { return "Sns" + std::to_strin
 
 // One channel's values: the sensor configuration (read 3..8) and its range,
 // the range values kept within the limits of the channel's sensor.
-void AddChannel(std::vector<ValueSpec>& rows, int channel) {
+void AddChannel(std::vector<CatalogueValue>& rows, int channel) {
   const std::string group = ChannelGroup(channel);
   const int read = 2 + channel;
   rows.push_back(Code(group, "sensor type", read, Sensor(channel, "Type"), Enumeration::SensorType));
@@ -88,15 +89,15 @@ void AddChannel(std::vector<ValueSpec>& rows, int channel) {
   rows.push_back(ReadOnly(Number(group, "lower range limit", read, Sensor(channel, "LowerRangeLimit"), unit)));
   for (const char* name : {"upper range value", "lower range value"}) {
     const std::string tag = name[0] == 'u' ? "UpperRangeValue" : "LowerRangeValue";
-    ValueSpec value = Number(group, name, read, Sensor(channel, tag.c_str()), unit);
+    CatalogueValue value = Number(group, name, read, Sensor(channel, tag.c_str()), unit);
     value.lowKey = group + ".lower range limit";
     value.highKey = group + ".upper range limit";
     rows.push_back(std::move(value));
   }
 }
 
-std::vector<ValueSpec> BuildValues() {
-  std::vector<ValueSpec> rows;
+std::vector<CatalogueValue> BuildValues() {
+  std::vector<CatalogueValue> rows;
   // The identity of the device the configuration was read from.
   rows.push_back(ReadOnly(Integer("device", "manufacturer id", 2, "Manufacturer Id", 0, 65535)));
   rows.push_back(ReadOnly(Integer("device", "device type", 2, "Device Type", 0, 65535)));
@@ -153,17 +154,17 @@ std::string ChannelCode(int channel) { return "0" + std::to_string(channel - 1);
 // A sensor change makes the device reset the channel's unit and range, so
 // they are written after it; channel 1's sensor write also carries the
 // sensor temperature limits, whose home is the sensor parameters write.
-void AddChannelWrites(std::vector<WriteSpec>& writes) {
+void AddChannelWrites(std::vector<CatalogueWrite>& writes) {
   for (int channel = 1; channel <= kChannels; ++channel) {
     const std::string group = ChannelGroup(channel);
-    WriteSpec sensor{3,
-                     group,
-                     "sensor of " + group,
-                     {{1, Encoding::Literal, ChannelCode(channel)},
-                      {2, Encoding::Code, group + ".sensor type"},
-                      {3, Encoding::Code, group + ".connection"},
-                      {4, Encoding::Code, group + ".cold junction"}},
-                     true};
+    CatalogueWrite sensor{3,
+                          group,
+                          "sensor of " + group,
+                          {{1, Encoding::Literal, ChannelCode(channel)},
+                           {2, Encoding::Code, group + ".sensor type"},
+                           {3, Encoding::Code, group + ".connection"},
+                           {4, Encoding::Code, group + ".cold junction"}},
+                          true};
     if (channel == 1) {
       sensor.attributes.push_back({5, Encoding::Float, "sensor parameters.high limit", false});
       sensor.attributes.push_back({6, Encoding::Float, "sensor parameters.low limit", false});
@@ -183,8 +184,8 @@ void AddChannelWrites(std::vector<WriteSpec>& writes) {
   }
 }
 
-std::vector<WriteSpec> BuildWrites() {
-  std::vector<WriteSpec> writes;
+std::vector<CatalogueWrite> BuildWrites() {
+  std::vector<CatalogueWrite> writes;
   writes.push_back({1,
                     "identification",
                     "identification",
@@ -210,7 +211,7 @@ std::vector<WriteSpec> BuildWrites() {
                     "local temperature",
                     "local temperature unit",
                     {{1, Encoding::Literal, "0C"}, {2, Encoding::Code, "local temperature.unit"}}});
-  WriteSpec display{5, "local display", "local display", {}};
+  CatalogueWrite display{5, "local display", "local display", {}};
   for (int line = 1; line <= 6; ++line) {
     display.attributes.push_back({line, Encoding::Code, "local display.line " + std::to_string(line)});
   }
@@ -240,20 +241,20 @@ std::vector<WriteSpec> BuildWrites() {
 
 }  // namespace
 
-const std::vector<ValueSpec>& Values() {
-  static const std::vector<ValueSpec> values = BuildValues();
+const std::vector<CatalogueValue>& Values() {
+  static const std::vector<CatalogueValue> values = BuildValues();
   return values;
 }
 
-const std::vector<WriteSpec>& Writes() {
-  static const std::vector<WriteSpec> writes = BuildWrites();
+const std::vector<CatalogueWrite>& Writes() {
+  static const std::vector<CatalogueWrite> writes = BuildWrites();
   return writes;
 }
 
-const ValueSpec* FindValue(const std::string& key) {
+const CatalogueValue* FindValue(const std::string& key) {
   static const auto index = [] {
-    std::unordered_map<std::string, const ValueSpec*> map;
-    for (const ValueSpec& row : Values()) map.emplace(row.key, &row);
+    std::unordered_map<std::string, const CatalogueValue*> map;
+    for (const CatalogueValue& row : Values()) map.emplace(row.key, &row);
     return map;
   }();
   auto it = index.find(key);
@@ -262,7 +263,7 @@ const ValueSpec* FindValue(const std::string& key) {
 
 std::vector<int> ReadCodes() {
   std::vector<int> codes;
-  for (const ValueSpec& row : Values()) {
+  for (const CatalogueValue& row : Values()) {
     if (std::ranges::find(codes, row.readCode) == codes.end()) codes.push_back(row.readCode);
   }
   return codes;
@@ -306,7 +307,7 @@ std::string GroupTitle(const std::string& group) {
 
 std::vector<std::string> Groups() {
   std::vector<std::string> groups;
-  for (const ValueSpec& row : Values()) {
+  for (const CatalogueValue& row : Values()) {
     if (std::ranges::find(groups, row.group) == groups.end()) groups.push_back(row.group);
   }
   return groups;

@@ -40,7 +40,7 @@ enum class Enumeration {
   BackupSensor,  // 1..5 "Sensor 2".."Sensor 6"
 };
 
-struct ValueSpec {
+struct CatalogueValue {
   std::string key;      // "channel 2.upper range value": group and name, as the file names it
   std::string group;    // the file's section and the report's heading ("channel 2")
   std::string name;     // the value's name within its group ("upper range value")
@@ -72,26 +72,26 @@ enum class Encoding {
   Hex6,      // 6 upper-case hexadecimal digits
 };
 
-struct AttributeSpec {
+struct WriteAttribute {
   int position;  // 1..22
   Encoding encoding;
   std::string source;  // the value's key, or the literal text
   bool owned = true;   // false: the write carries the value, another write is its home
 };
 
-struct WriteSpec {
+struct CatalogueWrite {
   int code;           // the write operation code
   std::string group;  // the values it writes ("channel 2")
   std::string title;  // what the user is told ("sensor of channel 2")
-  std::vector<AttributeSpec> attributes;
+  std::vector<WriteAttribute> attributes;
   bool resetsGroup = false;  // the device resets the group's other values: rewrite them
 };
 
-const std::vector<ValueSpec>& Values();
-const std::vector<WriteSpec>& Writes();
+const std::vector<CatalogueValue>& Values();
+const std::vector<CatalogueWrite>& Writes();
 
 // The row of `key`, or nullptr.
-const ValueSpec* FindValue(const std::string& key);
+const CatalogueValue* FindValue(const std::string& key);
 
 // The read codes that fill every catalogue value, in the order to read them.
 std::vector<int> ReadCodes();

@@ -22,11 +22,11 @@ std::optional<Value> Find(const Configuration& configuration, const std::string&
 }  // namespace
 
 bool SameValue(const std::string& key, const Value& a, const Value& b) {
-  const ValueSpec* spec = FindValue(key);
+  const CatalogueValue* entry = FindValue(key);
   if (std::holds_alternative<double>(a) && std::holds_alternative<double>(b)) {
     return static_cast<float>(std::get<double>(a)) == static_cast<float>(std::get<double>(b));
   }
-  if (spec != nullptr && spec->packed && std::holds_alternative<std::string>(a) &&
+  if (entry != nullptr && entry->packed && std::holds_alternative<std::string>(a) &&
       std::holds_alternative<std::string>(b)) {
     return Upper(std::get<std::string>(a)) == Upper(std::get<std::string>(b));
   }
@@ -35,14 +35,14 @@ bool SameValue(const std::string& key, const Value& a, const Value& b) {
 
 Comparison Compare(const Configuration& left, const Configuration& right) {
   Comparison comparison;
-  for (const ValueSpec& spec : Values()) {
-    std::optional<Value> a = Find(left, spec.key);
-    std::optional<Value> b = Find(right, spec.key);
-    const bool same = a && b ? SameValue(spec.key, *a, *b) : a.has_value() == b.has_value();
+  for (const CatalogueValue& entry : Values()) {
+    std::optional<Value> a = Find(left, entry.key);
+    std::optional<Value> b = Find(right, entry.key);
+    const bool same = a && b ? SameValue(entry.key, *a, *b) : a.has_value() == b.has_value();
     if (same) continue;
     // Range limits follow from the sensor type, which is compared itself.
-    if (!spec.writable && spec.group != "device") continue;
-    (spec.writable ? comparison.differences : comparison.identity).push_back({spec.key, a, b});
+    if (!entry.writable && entry.group != "device") continue;
+    (entry.writable ? comparison.differences : comparison.identity).push_back({entry.key, a, b});
   }
   return comparison;
 }

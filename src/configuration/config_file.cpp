@@ -23,14 +23,14 @@ Json ToJson(const Value& value) {
 
 // What the JSON holds, as the value the catalogue wants; the type itself is
 // checked by the validation, so a wrong type is kept as the wrong type.
-Result<Value> FromJson(const ValueSpec& spec, const Json& json) {
+Result<Value> FromJson(const CatalogueValue& entry, const Json& json) {
   if (json.is_number_integer()) {
-    if (spec.type == ValueType::Number) return Value{json.get<double>()};
+    if (entry.type == ValueType::Number) return Value{json.get<double>()};
     return Value{json.get<std::int64_t>()};
   }
   if (json.is_number_float()) return Value{json.get<double>()};
   if (json.is_string()) return Value{json.get<std::string>()};
-  return Error{spec.key + ": " + std::string(json.type_name()) + " is no value"};
+  return Error{entry.key + ": " + std::string(json.type_name()) + " is no value"};
 }
 
 // The line of byte `offset` in `text`, counted from 1.
@@ -106,9 +106,9 @@ std::string FormatConfiguration(const Configuration& configuration) {
   json["format"] = kFileFormat;
   json["version"] = kFileVersion;
   json["read at"] = configuration.readAt;
-  for (const ValueSpec& spec : Values()) {
-    auto found = configuration.values.find(spec.key);
-    if (found != configuration.values.end()) json[spec.group][spec.name] = ToJson(found->second);
+  for (const CatalogueValue& entry : Values()) {
+    auto found = configuration.values.find(entry.key);
+    if (found != configuration.values.end()) json[entry.group][entry.name] = ToJson(found->second);
   }
   return json.dump(2) + "\n";
 }
@@ -120,14 +120,14 @@ Result<Configuration> ParseConfiguration(std::string_view text, const std::strin
   if (Result<bool> keys = CheckKnownKeys(*json, name); !keys) return keys.error();
   Configuration configuration;
   configuration.readAt = (*json)["read at"].get<std::string>();
-  for (const ValueSpec& spec : Values()) {
-    const auto group = json->find(spec.group);
+  for (const CatalogueValue& entry : Values()) {
+    const auto group = json->find(entry.group);
     if (group == json->end()) continue;
-    const auto member = group->find(spec.name);
+    const auto member = group->find(entry.name);
     if (member == group->end()) continue;
-    Result<Value> value = FromJson(spec, *member);
+    Result<Value> value = FromJson(entry, *member);
     if (!value) return Error{name + ": " + value.error().message};
-    configuration.values.emplace(spec.key, std::move(value).value());
+    configuration.values.emplace(entry.key, std::move(value).value());
   }
   if (Result<bool> valid = Validate(configuration); !valid) return Error{name + ": " + valid.error().message};
   return configuration;

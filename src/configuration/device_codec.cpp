@@ -64,8 +64,8 @@ Result<Value> RecordDate(std::string_view text) {
   return Value{std::string(date.data())};
 }
 
-Result<Value> Decimal(const ValueSpec& spec, std::string_view text) {
-  if (spec.type == ValueType::Number) {
+Result<Value> Decimal(const CatalogueValue& entry, std::string_view text) {
+  if (entry.type == ValueType::Number) {
     if (IsNotANumber(text)) return Error{"the device has no valid value"};
     double number = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
@@ -79,7 +79,7 @@ Result<Value> Decimal(const ValueSpec& spec, std::string_view text) {
   if (ec != std::errc() || end != text.data() + text.size()) {
     return Error{"\"" + std::string(text) + "\" is not an integer"};
   }
-  if (spec.decoding == Decoding::Flag) integer = integer != 0 ? 1 : 0;
+  if (entry.decoding == Decoding::Flag) integer = integer != 0 ? 1 : 0;
   return Value{integer};
 }
 
@@ -103,7 +103,7 @@ std::string Upper(std::string text) {
   return text;
 }
 
-Result<std::string> EncodeAttribute(const AttributeSpec& attribute, const Configuration& configuration) {
+Result<std::string> EncodeAttribute(const WriteAttribute& attribute, const Configuration& configuration) {
   if (attribute.encoding == Encoding::Literal) return attribute.source;
   auto found = configuration.values.find(attribute.source);
   if (found == configuration.values.end()) return Error{attribute.source + " is missing"};
@@ -166,12 +166,12 @@ std::string RequestDocument(const Attributes& attributes) {
   return text.str();
 }
 
-Result<Value> DecodeValue(const ValueSpec& spec, const pugi::xml_document& document) {
-  Result<std::string> text = pages::FetchTagValue(document, spec.tag);
-  if (!text) return Error{"the device's answer has no " + spec.tag};
-  switch (spec.decoding) {
+Result<Value> DecodeValue(const CatalogueValue& entry, const pugi::xml_document& document) {
+  Result<std::string> text = pages::FetchTagValue(document, entry.tag);
+  if (!text) return Error{"the device's answer has no " + entry.tag};
+  switch (entry.decoding) {
     case Decoding::Decimal:
-    case Decoding::Flag: return Decimal(spec, *text);
+    case Decoding::Flag: return Decimal(entry, *text);
     case Decoding::RecordTag: return Packed(*text, 0, 6, 8);
     case Decoding::RecordDescriptor: return Packed(*text, 12, 12, 16);
     case Decoding::RecordDate: return RecordDate(*text);
@@ -185,9 +185,9 @@ Result<Value> DecodeValue(const ValueSpec& spec, const pugi::xml_document& docum
   return Error{"unknown decoding"};
 }
 
-Result<Attributes> EncodeWrite(const WriteSpec& write, const Configuration& configuration) {
+Result<Attributes> EncodeWrite(const CatalogueWrite& write, const Configuration& configuration) {
   Attributes attributes = NoAttributes();
-  for (const AttributeSpec& attribute : write.attributes) {
+  for (const WriteAttribute& attribute : write.attributes) {
     Result<std::string> text = EncodeAttribute(attribute, configuration);
     if (!text) return text.error();
     attributes[static_cast<std::size_t>(attribute.position - 1)] = *text;

@@ -21,12 +21,12 @@ Attributes NoAttributes();
 // The request document of `attributes`, as the control's DocXML builds it.
 std::string RequestDocument(const Attributes& attributes);
 
-// The value of `spec` in a read's parsed parameter document; fails when the
+// The value of `entry` in a read's parsed parameter document; fails when the
 // tag is missing or its text cannot be taken as the value.
-Result<Value> DecodeValue(const ValueSpec& spec, const pugi::xml_document& document);
+Result<Value> DecodeValue(const CatalogueValue& entry, const pugi::xml_document& document);
 
 // The attributes of `write` made from `configuration`; fails when a value it
 // needs is missing or cannot be encoded.
-Result<Attributes> EncodeWrite(const WriteSpec& write, const Configuration& configuration);
+Result<Attributes> EncodeWrite(const CatalogueWrite& write, const Configuration& configuration);
 
 }  // namespace zolin6::configuration

@@ -38,9 +38,9 @@ DownloadPlan PlanDownload(const Configuration& device, const Configuration& file
   std::set<std::string> changed;
   for (const Difference& difference : plan.comparison.differences) changed.insert(difference.key);
   std::set<std::string> resetGroups;
-  for (const WriteSpec& write : Writes()) {
+  for (const CatalogueWrite& write : Writes()) {
     PlannedWrite planned{&write, {}};
-    for (const AttributeSpec& attribute : write.attributes) {
+    for (const WriteAttribute& attribute : write.attributes) {
       if (attribute.owned && changed.contains(attribute.source)) planned.changes.push_back(attribute.source);
     }
     if (planned.changes.empty() && !resetGroups.contains(write.group)) continue;
@@ -62,7 +62,7 @@ DownloadResult Download(LinkClient& link, const Configuration& file, const Downl
   const int total = static_cast<int>(plan.writes.size());
   for (int i = 0; i < total; ++i) {
     const PlannedWrite& planned = plan.writes[static_cast<std::size_t>(i)];
-    const WriteSpec& write = *planned.write;
+    const CatalogueWrite& write = *planned.write;
     if (!result.refusal && !result.error && Cancelled(options)) result.error = "the download was cancelled";
     if (result.refusal || result.error) {
       result.notWritten.push_back(write.title);

@@ -37,7 +37,7 @@ Result<Configuration> Upload(LinkClient& link, const TransferOptions& options);
 
 // One write of a download and the values that make it necessary.
 struct PlannedWrite {
-  const WriteSpec* write;
+  const CatalogueWrite* write;
   std::vector<std::string> changes;  // the keys of the values that differ
 };
 

@@ -25,11 +25,11 @@ Result<Configuration> Upload(LinkClient& link, const TransferOptions& options) {
     if (!answer) return answer.error();
     pugi::xml_document document;
     pages::LoadParameterDocument(document, *answer);
-    for (const ValueSpec& spec : Values()) {
-      if (spec.readCode != code) continue;
-      Result<Value> value = DecodeValue(spec, document);
-      if (!value) return Error{spec.key + ": " + value.error().message};
-      configuration.values[spec.key] = std::move(value).value();
+    for (const CatalogueValue& entry : Values()) {
+      if (entry.readCode != code) continue;
+      Result<Value> value = DecodeValue(entry, document);
+      if (!value) return Error{entry.key + ": " + value.error().message};
+      configuration.values[entry.key] = std::move(value).value();
     }
   }
   if (options.progress) options.progress({static_cast<int>(codes.size()), static_cast<int>(codes.size()), "done"});

@@ -11,8 +11,8 @@ namespace zolin6::report {
 
 namespace {
 
+using configuration::CatalogueValue;
 using configuration::Configuration;
-using configuration::ValueSpec;
 
 constexpr const char* kStyle =
     "body { font-family: sans-serif; font-size: 9pt; }"
@@ -26,31 +26,31 @@ std::string Escaped(const std::string& text) { return QString::fromStdString(tex
 
 // A value as the pages show it: an enumeration by its text, a number with
 // its unit.
-std::string Shown(const ValueSpec& spec, const Configuration& configuration) {
-  auto found = configuration.values.find(spec.key);
+std::string Shown(const CatalogueValue& entry, const Configuration& configuration) {
+  auto found = configuration.values.find(entry.key);
   if (found == configuration.values.end()) return "";
   const configuration::Value& value = found->second;
   std::string text = configuration::ValueText(value);
-  if (spec.enumeration != configuration::Enumeration::None && std::holds_alternative<std::int64_t>(value)) {
-    const std::string name = configuration::CodeText(spec.enumeration, std::get<std::int64_t>(value));
+  if (entry.enumeration != configuration::Enumeration::None && std::holds_alternative<std::int64_t>(value)) {
+    const std::string name = configuration::CodeText(entry.enumeration, std::get<std::int64_t>(value));
     if (!name.empty()) text = name + " (" + text + ")";
   }
-  if (!spec.unitKey.empty()) {
-    auto unit = configuration.values.find(spec.unitKey);
+  if (!entry.unitKey.empty()) {
+    auto unit = configuration.values.find(entry.unitKey);
     if (unit != configuration.values.end() && std::holds_alternative<std::int64_t>(unit->second)) {
       text += " " + configuration::CodeText(configuration::Enumeration::Unit, std::get<std::int64_t>(unit->second));
     }
   }
-  if (spec.key == "sensor parameters.damping") text += " s";
+  if (entry.key == "sensor parameters.damping") text += " s";
   return text;
 }
 
-bool Differs(const ValueSpec& spec, const SheetInput& input) {
+bool Differs(const CatalogueValue& entry, const SheetInput& input) {
   if (!input.comparison) return false;
-  auto a = input.configuration.values.find(spec.key);
-  auto b = input.comparison->values.find(spec.key);
+  auto a = input.configuration.values.find(entry.key);
+  auto b = input.comparison->values.find(entry.key);
   if (a == input.configuration.values.end() || b == input.comparison->values.end()) return true;
-  return !configuration::SameValue(spec.key, a->second, b->second);
+  return !configuration::SameValue(entry.key, a->second, b->second);
 }
 
 std::string Cell(const std::string& text, bool differs) {
@@ -66,11 +66,11 @@ std::string GroupTable(const std::string& group, const SheetInput& input) {
                                  Escaped(input.comparisonTitle) + "</th>"
                            : "<th width='66%'>Setting</th>";
   html += "</tr>";
-  for (const ValueSpec& spec : configuration::Values()) {
-    if (spec.group != group) continue;
-    const bool differs = Differs(spec, input);
-    html += "<tr><td>" + Escaped(spec.name) + "</td>" + Cell(Shown(spec, input.configuration), differs);
-    if (input.comparison) html += Cell(Shown(spec, *input.comparison), differs);
+  for (const CatalogueValue& entry : configuration::Values()) {
+    if (entry.group != group) continue;
+    const bool differs = Differs(entry, input);
+    html += "<tr><td>" + Escaped(entry.name) + "</td>" + Cell(Shown(entry, input.configuration), differs);
+    if (input.comparison) html += Cell(Shown(entry, *input.comparison), differs);
     html += "</tr>";
   }
   return html + "</table>";
@@ -84,14 +84,14 @@ std::string ChannelTable(const SheetInput& input) {
   for (int channel = 1; channel <= kChannels; ++channel)
     html += "<th width='14%'>Channel " + std::to_string(channel) + "</th>";
   html += "</tr>";
-  for (const ValueSpec& first : configuration::Values()) {
+  for (const CatalogueValue& first : configuration::Values()) {
     if (first.group != "channel 1") continue;
     html += "<tr><td>" + Escaped(first.name) + "</td>";
     for (int channel = 1; channel <= kChannels; ++channel) {
-      const ValueSpec* spec = configuration::FindValue("channel " + std::to_string(channel) + "." + first.name);
-      const bool differs = Differs(*spec, input);
-      std::string text = Shown(*spec, input.configuration);
-      if (differs) text += " (" + input.comparisonTitle + ": " + Shown(*spec, *input.comparison) + ")";
+      const CatalogueValue* entry = configuration::FindValue("channel " + std::to_string(channel) + "." + first.name);
+      const bool differs = Differs(*entry, input);
+      std::string text = Shown(*entry, input.configuration);
+      if (differs) text += " (" + input.comparisonTitle + ": " + Shown(*entry, *input.comparison) + ")";
       html += Cell(text, differs);
     }
     html += "</tr>";

@@ -106,10 +106,10 @@ constexpr int kOtherBoxes[] = {76, 151, 153, 154, 155, 156};  // "Other" text bo
 // The option buttons the form puts on a loop test tab, with their captions.
 std::vector<forms::ControlSpec> OptionsOfTab(int tab) {
   std::vector<forms::ControlSpec> options;
-  for (const forms::ControlSpec& spec : forms::AllControls()) {
-    if (spec.kind == forms::Kind::OptionButton && spec.name.starts_with("Op") && spec.index == tab &&
-        spec.parent.starts_with("SSTabLoopTest")) {
-      options.push_back(spec);
+  for (const forms::ControlSpec& entry : forms::AllControls()) {
+    if (entry.kind == forms::Kind::OptionButton && entry.name.starts_with("Op") && entry.index == tab &&
+        entry.parent.starts_with("SSTabLoopTest")) {
+      options.push_back(entry);
     }
   }
   return options;
