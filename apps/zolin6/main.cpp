@@ -22,6 +22,7 @@
 #include "host/user_cntrl.h"
 #include "link/link_tap.h"
 #include "platform/locale.h"
+#include "view/configuration_commands.h"
 #include "view/device_tools.h"
 #include "view/event_loop_clock.h"
 #include "view/history_window.h"
@@ -124,8 +125,10 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, De
     window.binding().setUserEventHook([&ticker] { ticker.catchUp(); });
     boxes.setModalListener([&ticker](bool open) { open ? ticker.hold() : ticker.release(); });
 
-    // The trend, the recording and the device history watch the link.
+    // The configuration files, the trend, the recording and the device
+    // history use or watch the link.
     auto tap = link::LinkTap::Wrap(device.sim());
+    view::ConfigurationCommands files(window, clock, tap);
     view::DeviceTools tools(window, control, clock, tap,
                             link::WallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now()), store);
     control.Init("invoke-1", "", tap);

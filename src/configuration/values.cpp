@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 
+#include "configuration/catalogue.h"
+
 namespace zolin6::configuration {
 
 std::string ValueText(const Value& value) {
@@ -14,6 +16,25 @@ std::string ValueText(const Value& value) {
     return std::string(buffer.data(), ec == std::errc() ? end : buffer.data());
   }
   return std::get<std::string>(value);
+}
+
+std::string ShownValue(const CatalogueValue& entry, const Configuration& configuration) {
+  auto found = configuration.values.find(entry.key);
+  if (found == configuration.values.end()) return "";
+  const Value& value = found->second;
+  std::string text = ValueText(value);
+  if (entry.enumeration != Enumeration::None && std::holds_alternative<std::int64_t>(value)) {
+    const std::string name = CodeText(entry.enumeration, std::get<std::int64_t>(value));
+    if (!name.empty()) text = name + " (" + text + ")";
+  }
+  if (!entry.unitKey.empty()) {
+    auto unit = configuration.values.find(entry.unitKey);
+    if (unit != configuration.values.end() && std::holds_alternative<std::int64_t>(unit->second)) {
+      text += " " + CodeText(Enumeration::Unit, std::get<std::int64_t>(unit->second));
+    }
+  }
+  if (entry.key == "sensor parameters.damping") text += " s";
+  return text;
 }
 
 }  // namespace zolin6::configuration

@@ -21,4 +21,10 @@ struct Configuration {
 // in their shortest round-trip form with ".", texts unchanged.
 std::string ValueText(const Value& value);
 
+struct CatalogueValue;
+
+// The value of `entry` in `configuration` as the pages show it: an
+// enumeration by its text, a number with its unit; "" when it has none.
+std::string ShownValue(const CatalogueValue& entry, const Configuration& configuration);
+
 }  // namespace zolin6::configuration

@@ -1,12 +1,31 @@
 #include "link/link_tap.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "platform/fdt/dtm_activex_control.h"
 
 namespace zolin6::link {
 
 namespace {
+
+constexpr std::int32_t kStateNotification = 0;
+constexpr std::int32_t kReadNotification = 100;  // times the read code
+// Requests that never get an answer (a driver that drops one) must not pile
+// up; far more than are ever outstanding at once.
+constexpr std::size_t kMostOutstanding = 64;
+
+bool SaysOnline(const std::string& state) { return state.find("'Online'") != std::string::npos; }
+
+// The notification that answers a request; -1 for a read code that is no
+// number, which nothing answers.
+std::int32_t AnswerReason(RequestKind kind, const std::string& code) {
+  if (kind == RequestKind::Write) return kWriteResponse;
+  int number = 0;
+  auto [end, ec] = std::from_chars(code.data(), code.data() + code.size(), number);
+  if (ec != std::errc() || end != code.data() + code.size()) return -1;
+  return kReadNotification * number;
+}
 
 // Stands in for the control at the driver: the driver calls it back, and it
 // shows the notification to the tap before handing it to the control.
@@ -22,7 +41,7 @@ class ControlRelay : public fdt::IDtmActiveXControl, public framelink::IUpdateUI
   bool PrepareToRelease() override { return control_ != nullptr && control_->PrepareToRelease(); }
 
   void UpdateUI(std::int32_t reason, const framelink::Variant& details) override {
-    if (auto tap = tap_.lock()) tap->Notify(reason, details);
+    if (auto tap = tap_.lock(); tap && !tap->Notify(reason, details)) return;
     if (updateUI_ != nullptr) updateUI_->UpdateUI(reason, details);
   }
 
@@ -50,9 +69,12 @@ class SessionTap : public framelink::IFrameLinkSession {
     // driver answers exactly as it would without the tap.
     relay_ = std::make_unique<ControlRelay>(tap_, control);
     fdt::IDtmActiveXControl* registered = relay_->relays() ? relay_.get() : control;
-    return inner_->RegisterControl(className, invokeId, registered, zero, result);
+    const bool called = inner_->RegisterControl(className, invokeId, registered, zero, result);
+    tap_->ControlRegistered(called && result && relay_->relays());
+    return called;
   }
   bool UnregisterControl(const std::string& invokeId, bool flag, bool& result) override {
+    tap_->ControlRegistered(false);
     tap_->SessionEnd();
     return inner_->UnregisterControl(invokeId, flag, result);
   }
@@ -71,11 +93,11 @@ class ChannelTap : public framelink::IFrameLinkChannel {
       : tap_(std::move(tap)), inner_(std::move(inner)) {}
 
   bool WriteRequest(const std::string& code, const std::string& document, std::string& result) override {
-    tap_->Request(RequestKind::Write, code, document);
+    tap_->Request(LinkTap::Origin::Control, RequestKind::Write, code, document);
     return inner_->WriteRequest(code, document, result);
   }
   bool ReadRequest(const std::string& code, const std::string& document, std::string& result) override {
-    tap_->Request(RequestKind::Read, code, document);
+    tap_->Request(LinkTap::Origin::Control, RequestKind::Read, code, document);
     return inner_->ReadRequest(code, document, result);
   }
 
@@ -111,18 +133,52 @@ void LinkTap::AddListener(LinkListener* listener) { listeners_.push_back(listene
 
 void LinkTap::RemoveListener(LinkListener* listener) { std::erase(listeners_, listener); }
 
-void LinkTap::Request(RequestKind kind, const std::string& code, const std::string& document) {
+void LinkTap::Request(Origin origin, RequestKind kind, const std::string& code, const std::string& document) {
   // A copy: a listener may remove itself while it is called.
   const std::vector<LinkListener*> listeners = listeners_;
   for (LinkListener* listener : listeners) listener->OnRequest(kind, code, document);
+  outstanding_.push_back({origin, AnswerReason(kind, code)});
+  if (outstanding_.size() > kMostOutstanding) outstanding_.pop_front();
 }
 
-void LinkTap::Notify(std::int32_t reason, const framelink::Variant& details) {
-  if (listeners_.empty() || !details.text()) return;
-  const Notification notification = ParseNotification(reason, *details.text());
-  const std::vector<LinkListener*> listeners = listeners_;
-  for (LinkListener* listener : listeners) listener->OnNotification(notification);
+bool LinkTap::Notify(std::int32_t reason, const framelink::Variant& details) {
+  if (!listeners_.empty() && details.text()) {
+    const Notification notification = ParseNotification(reason, *details.text());
+    const std::vector<LinkListener*> listeners = listeners_;
+    for (LinkListener* listener : listeners) listener->OnNotification(notification);
+  }
+  if (reason == kStateNotification) {
+    if (details.text()) {
+      lastState_ = *details.text();
+      // An off-line device answers what is outstanding with its state, never with data.
+      if (!SaysOnline(*lastState_)) outstanding_.clear();
+    }
+    if (borrower_ != nullptr) borrower_->UpdateUI(reason, details);
+    return true;
+  }
+  if (AnswerOrigin(reason) == Origin::Control) return true;
+  // The answer to a borrower that has gone is nobody's: the control never asked.
+  if (borrower_ != nullptr) borrower_->UpdateUI(reason, details);
+  return false;
 }
+
+LinkTap::Origin LinkTap::AnswerOrigin(std::int32_t reason) {
+  auto match = std::find_if(outstanding_.begin(), outstanding_.end(),
+                            [reason](const Outstanding& request) { return request.reason == reason; });
+  if (match == outstanding_.end()) return Origin::Control;
+  const Origin origin = match->origin;
+  outstanding_.erase(match);
+  return origin;
+}
+
+bool LinkTap::Lend(framelink::IUpdateUI* borrower) {
+  if (!controlRegistered_ || borrower_ != nullptr || borrower == nullptr) return false;
+  borrower_ = borrower;
+  if (lastState_) borrower_->UpdateUI(kStateNotification, *lastState_);
+  return true;
+}
+
+void LinkTap::EndLoan() { borrower_ = nullptr; }
 
 void LinkTap::SessionEnd() {
   const std::vector<LinkListener*> listeners = listeners_;

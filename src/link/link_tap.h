@@ -8,9 +8,18 @@
 // The driver calls the control back through the object it was registered
 // with; the tap registers a relay of its own in the control's place, so the
 // notifications pass through it on their way to the control.
+//
+// The tap also lends the link to one more client beside the control (the
+// desktop's configuration upload and download): a driver serves one control,
+// so the second client's requests go out on the control's session, and the
+// tap hands each answer to whoever asked for it. The driver answers requests
+// in the order they were sent, one notification each, so the oldest
+// outstanding request awaiting that notification is the one answered.
 
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,16 +59,43 @@ class LinkTap : public framelink::DtmObject, public std::enable_shared_from_this
 
   const std::shared_ptr<framelink::DtmObject>& driver() const { return driver_; }
 
+  // A driver object for the second client: its session registers the client
+  // with the tap (not with the driver, which keeps serving the control) and
+  // tells it the device's last known state at once; its channel sends on the
+  // control's link. Registration fails while no control is registered.
+  std::shared_ptr<framelink::DtmObject> Share();
+
+  // Who sent a request, and so who gets its answer.
+  enum class Origin { Control, Borrower };
+
   // Used by the session, channel and relay of the tap.
-  void Request(RequestKind kind, const std::string& code, const std::string& document);
-  void Notify(std::int32_t reason, const framelink::Variant& details);
+  void Request(Origin origin, RequestKind kind, const std::string& code, const std::string& document);
+  // Shows the notification to the listeners and hands it to the borrower
+  // when it answers the borrower's request (or is a state, which both get);
+  // true when the control gets it too.
+  bool Notify(std::int32_t reason, const framelink::Variant& details);
   void SessionEnd();
+  void ControlRegistered(bool registered) { controlRegistered_ = registered; }
+  bool Lend(framelink::IUpdateUI* borrower);
+  void EndLoan();
 
  private:
   explicit LinkTap(std::shared_ptr<framelink::DtmObject> driver);
+  // Whose request `reason` answers; the control's when no outstanding
+  // request awaits it.
+  Origin AnswerOrigin(std::int32_t reason);
+
+  struct Outstanding {
+    Origin origin;
+    std::int32_t reason;  // the notification that answers it
+  };
 
   std::shared_ptr<framelink::DtmObject> driver_;
   std::vector<LinkListener*> listeners_;
+  std::deque<Outstanding> outstanding_;
+  framelink::IUpdateUI* borrower_ = nullptr;
+  std::optional<std::string> lastState_;  // the driver's last state element
+  bool controlRegistered_ = false;
 };
 
 }  // namespace zolin6::link

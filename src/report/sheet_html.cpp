@@ -24,27 +24,6 @@ constexpr const char* kStyle =
 
 std::string Escaped(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped().toStdString(); }
 
-// A value as the pages show it: an enumeration by its text, a number with
-// its unit.
-std::string Shown(const CatalogueValue& entry, const Configuration& configuration) {
-  auto found = configuration.values.find(entry.key);
-  if (found == configuration.values.end()) return "";
-  const configuration::Value& value = found->second;
-  std::string text = configuration::ValueText(value);
-  if (entry.enumeration != configuration::Enumeration::None && std::holds_alternative<std::int64_t>(value)) {
-    const std::string name = configuration::CodeText(entry.enumeration, std::get<std::int64_t>(value));
-    if (!name.empty()) text = name + " (" + text + ")";
-  }
-  if (!entry.unitKey.empty()) {
-    auto unit = configuration.values.find(entry.unitKey);
-    if (unit != configuration.values.end() && std::holds_alternative<std::int64_t>(unit->second)) {
-      text += " " + configuration::CodeText(configuration::Enumeration::Unit, std::get<std::int64_t>(unit->second));
-    }
-  }
-  if (entry.key == "sensor parameters.damping") text += " s";
-  return text;
-}
-
 bool Differs(const CatalogueValue& entry, const SheetInput& input) {
   if (!input.comparison) return false;
   auto a = input.configuration.values.find(entry.key);
@@ -69,8 +48,9 @@ std::string GroupTable(const std::string& group, const SheetInput& input) {
   for (const CatalogueValue& entry : configuration::Values()) {
     if (entry.group != group) continue;
     const bool differs = Differs(entry, input);
-    html += "<tr><td>" + Escaped(entry.name) + "</td>" + Cell(Shown(entry, input.configuration), differs);
-    if (input.comparison) html += Cell(Shown(entry, *input.comparison), differs);
+    html += "<tr><td>" + Escaped(entry.name) + "</td>" +
+            Cell(configuration::ShownValue(entry, input.configuration), differs);
+    if (input.comparison) html += Cell(configuration::ShownValue(entry, *input.comparison), differs);
     html += "</tr>";
   }
   return html + "</table>";
@@ -90,8 +70,9 @@ std::string ChannelTable(const SheetInput& input) {
     for (int channel = 1; channel <= kChannels; ++channel) {
       const CatalogueValue* entry = configuration::FindValue("channel " + std::to_string(channel) + "." + first.name);
       const bool differs = Differs(*entry, input);
-      std::string text = Shown(*entry, input.configuration);
-      if (differs) text += " (" + input.comparisonTitle + ": " + Shown(*entry, *input.comparison) + ")";
+      std::string text = configuration::ShownValue(*entry, input.configuration);
+      if (differs)
+        text += " (" + input.comparisonTitle + ": " + configuration::ShownValue(*entry, *input.comparison) + ")";
       html += Cell(text, differs);
     }
     html += "</tr>";

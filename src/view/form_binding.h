@@ -39,6 +39,8 @@ class FormBinding : public QObject {
   FormBinding(const FormBinding&) = delete;
   FormBinding& operator=(const FormBinding&) = delete;
 
+  toolkit::Form& form() const { return form_; }
+
   // The page built for a page frame ("frmInfo"); nullptr for another name.
   QWidget* page(std::string_view frame) const;
   // The Qt widget of a control ("txtParameter(0)", "cmdBack"); nullptr for a

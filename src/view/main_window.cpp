@@ -175,8 +175,41 @@ QWidget* MainWindow::buildTree() {
   return tree_;
 }
 
+// Own nodes carry a negative number: -1 for the first.
+QTreeWidgetItem* MainWindow::addOwnNode(const QString& text, QTreeWidgetItem* parent, std::function<void()> open) {
+  auto* item = new QTreeWidgetItem(QStringList(text));
+  item->setIcon(0, TreeIcon(parent == nullptr ? "window_list" : "konqueror8", devicePixelRatioF()));
+  ownNodes_.push_back(std::move(open));
+  item->setData(0, Qt::UserRole, -static_cast<int>(ownNodes_.size()));
+  if (parent != nullptr) {
+    parent->addChild(item);
+  } else {
+    tree_->addTopLevelItem(item);
+  }
+  return item;
+}
+
+void MainWindow::showOwnPage(std::string_view frame, const QString& title) {
+  const auto& frames = forms::PageFrames();
+  auto found = std::find(frames.begin(), frames.end(), frame);
+  if (found == frames.end()) return;
+  showOwnPage(pageSlots_[static_cast<std::size_t>(found - frames.begin())], title);
+}
+
+void MainWindow::showOwnPage(QWidget* page, const QString& title) {
+  if (stack_->indexOf(page) < 0) stack_->addWidget(page);
+  stack_->setCurrentWidget(page);
+  title_->setText(title);
+  ownPageShown_ = true;
+  if (pageShown_) pageShown_(true);
+}
+
 void MainWindow::openNode(QTreeWidgetItem* item) {
   if (item == nullptr) return;
+  if (const int own = item->data(0, Qt::UserRole).toInt(); own < 0) {
+    ownNodes_[static_cast<std::size_t>(-own - 1)]();
+    return;
+  }
   binding_->beginUserEvent();
   control_.form().get<toolkit::TreeView>("TreeView").clickNode(item->data(0, Qt::UserRole).toInt());
 }
@@ -279,6 +312,8 @@ void MainWindow::hostChanged(const toolkit::Widget& control) {
 }
 
 void MainWindow::showVisiblePage() {
+  ownPageShown_ = false;
+  if (pageShown_) pageShown_(false);
   const auto& frames = forms::PageFrames();
   for (std::size_t i = 0; i < frames.size(); ++i) {
     if (control_.form().get<toolkit::Frame>(frames[i]).visible()) {

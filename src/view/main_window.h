@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
+#include <string_view>
 #include <vector>
 
 #include "host/user_cntrl.h"
@@ -36,6 +38,17 @@ class MainWindow : public QMainWindow {
   // first use, for whoever adds commands to the window.
   QMenu* menu(const QString& title);
 
+  // A tree node of the desktop's own, under `parent` (at the root when
+  // nullptr): opening it runs `open` and never reaches the control.
+  QTreeWidgetItem* addOwnNode(const QString& text, QTreeWidgetItem* parent, std::function<void()> open);
+  // Shows `page` (a page frame's name, or a widget of the desktop's own)
+  // under `title` until the control shows a page again.
+  void showOwnPage(std::string_view frame, const QString& title);
+  void showOwnPage(QWidget* page, const QString& title);
+  bool ownPageShown() const { return ownPageShown_; }
+  // Told whenever the page on show changes: true for one of the desktop's own.
+  void onPageShown(std::function<void(bool own)> hook) { pageShown_ = std::move(hook); }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -56,7 +69,10 @@ class MainWindow : public QMainWindow {
   QLabel* title_ = nullptr;
   QStackedWidget* stack_ = nullptr;
   QWidget* empty_ = nullptr;
-  std::vector<QWidget*> pageSlots_;  // the stack entry of each page frame, in hiding order
+  std::vector<QWidget*> pageSlots_;              // the stack entry of each page frame, in hiding order
+  std::vector<std::function<void()>> ownNodes_;  // what opening each own node does
+  std::function<void(bool)> pageShown_;
+  bool ownPageShown_ = false;
   std::vector<QLabel*> panelTexts_;
   QLabel* panelIcon_ = nullptr;
 };

@@ -1,0 +1,102 @@
+#include "view/offline_values_page.h"
+
+#include <QHeaderView>
+
+#include <string>
+
+#include "configuration/catalogue.h"
+#include "platform/locale.h"
+#include "view/offline_file.h"
+
+namespace zolin6::view {
+
+namespace {
+
+using configuration::CatalogueValue;
+using configuration::Value;
+using configuration::ValueType;
+
+enum Column { kName, kSetting, kShown };
+constexpr int kKeyRole = Qt::UserRole;
+const QColor kRefused(255, 205, 205);
+
+// The typed text as a value of `entry`'s type, or why it is none.
+Result<Value> Typed(const CatalogueValue& entry, QString text) {
+  text = text.trimmed();
+  if (entry.type == ValueType::Text) return Value{text.toStdString()};
+  // The user's separator, or the file's ".": both mean the decimal point.
+  text.replace(QChar(platform::UserLocale().decimalSeparator), '.');
+  bool ok = false;
+  if (entry.type == ValueType::Integer) {
+    const qlonglong integer = text.toLongLong(&ok);
+    if (ok) return Value{static_cast<std::int64_t>(integer)};
+    return Error{entry.key + ": \"" + text.toStdString() + "\" is not a whole number"};
+  }
+  const double number = text.toDouble(&ok);
+  if (ok) return Value{number};
+  return Error{entry.key + ": \"" + text.toStdString() + "\" is not a number"};
+}
+
+QString Editable(const Value& value) {
+  QString text = QString::fromStdString(configuration::ValueText(value));
+  if (std::holds_alternative<double>(value)) text.replace('.', QChar(platform::UserLocale().decimalSeparator));
+  return text;
+}
+
+}  // namespace
+
+OffLineValuesPage::OffLineValuesPage(OffLineFile& file, QWidget* parent) : QTreeWidget(parent), file_(file) {
+  setObjectName("OffLineValues");
+  setColumnCount(3);
+  setHeaderLabels({"Value", "Setting", "As the pages show it"});
+  setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                  QAbstractItemView::AnyKeyPressed);
+  header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  for (const std::string& group : configuration::Groups()) {
+    auto* heading = new QTreeWidgetItem(this, {QString::fromStdString(configuration::GroupTitle(group))});
+    heading->setFirstColumnSpanned(true);
+    for (const CatalogueValue& entry : configuration::Values()) {
+      if (entry.group != group) continue;
+      auto* row = new QTreeWidgetItem(heading, {QString::fromStdString(entry.name)});
+      row->setData(kName, kKeyRole, QString::fromStdString(entry.key));
+      if (entry.writable) row->setFlags(row->flags() | Qt::ItemIsEditable);
+    }
+  }
+  expandAll();
+  connect(this, &QTreeWidget::itemChanged, this, &OffLineValuesPage::edited);
+}
+
+void OffLineValuesPage::refresh() {
+  if (!file_.isOpen()) return;
+  refreshing_ = true;
+  const configuration::Configuration& shown = file_.configuration();
+  for (int g = 0; g < topLevelItemCount(); ++g) {
+    QTreeWidgetItem* heading = topLevelItem(g);
+    for (int r = 0; r < heading->childCount(); ++r) {
+      QTreeWidgetItem* row = heading->child(r);
+      const std::string key = row->data(kName, kKeyRole).toString().toStdString();
+      const CatalogueValue* entry = configuration::FindValue(key);
+      auto value = shown.values.find(key);
+      if (entry == nullptr || value == shown.values.end()) continue;
+      row->setText(kSetting, Editable(value->second));
+      row->setText(kShown, QString::fromStdString(configuration::ShownValue(*entry, shown)));
+    }
+  }
+  refreshing_ = false;
+}
+
+void OffLineValuesPage::edited(QTreeWidgetItem* item, int column) {
+  if (refreshing_ || column != kSetting) return;
+  const CatalogueValue* entry = configuration::FindValue(item->data(kName, kKeyRole).toString().toStdString());
+  if (entry == nullptr) return;
+  Result<Value> value = Typed(*entry, item->text(kSetting));
+  Result<bool> taken = value ? file_.set(entry->key, *value) : Result<bool>(value.error());
+  refreshing_ = true;
+  item->setBackground(kSetting, taken ? QBrush() : QBrush(kRefused));
+  item->setToolTip(kSetting, taken ? QString() : QString::fromStdString(taken.error().message));
+  refreshing_ = false;
+  if (!taken && file_.refused) file_.refused(QString::fromStdString(taken.error().message));
+  refresh();  // a refused text gives way to the file's value; a unit shows in the other rows
+}
+
+}  // namespace zolin6::view
