@@ -123,7 +123,7 @@ ConfigurationCommands::ConfigurationCommands(MainWindow& window, toolkit::Clock&
 
 void ConfigurationCommands::buildMenu() {
   QMenu* file = window_.menu("File");
-  auto add = [this, file](const QString& text, const QString& name, QKeySequence keys, auto slot) {
+  auto add = [this, file](const QString& text, const QString& name, const QKeySequence& keys, auto slot) {
     QAction* action = file->addAction(text);
     action->setObjectName(name);
     action->setShortcut(keys);
@@ -361,13 +361,13 @@ bool ConfigurationCommands::askConfirmation(const QString& title, const QString&
 }
 
 QString ConfigurationCommands::askOpen(const QString& title) {
-  const QString path = QFileDialog::getOpenFileName(&window_, title, folder_, kFileFilter);
+  QString path = QFileDialog::getOpenFileName(&window_, title, folder_, kFileFilter);
   if (!path.isEmpty()) folder_ = QFileInfo(path).absolutePath();
   return path;
 }
 
 QString ConfigurationCommands::askSave(const QString& title, const QString& name, const QString& filter) {
-  const QString path =
+  QString path =
       QFileDialog::getSaveFileName(&window_, title, QFileInfo(folder_, QFileInfo(name).fileName()).filePath(), filter);
   if (!path.isEmpty()) folder_ = QFileInfo(path).absolutePath();
   return path;
