@@ -1,11 +1,14 @@
 // zolin6: the transmitter's user-interface control in a desktop window.
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
 #include <QDockWidget>
 #include <QLocale>
+#include <QMenu>
+#include <QToolBar>
 
 #include <filesystem>
 #include <fstream>
@@ -26,8 +29,10 @@
 #include "view/device_tools.h"
 #include "view/event_loop_clock.h"
 #include "view/history_window.h"
+#include "view/input_checks.h"
 #include "view/main_window.h"
 #include "view/message_boxes.h"
+#include "view/window_feedback.h"
 #include "window_script.h"
 
 namespace {
@@ -108,6 +113,30 @@ bool HasArgument(int argc, char** argv, std::initializer_list<std::string_view> 
   return false;
 }
 
+// File > Connect and Disconnect, and the same on the toolbar: the built-in
+// simulated transmitter is brought on line or taken off it, as a real link
+// would come and go.
+void AddConnectionCommands(view::MainWindow& window, const std::shared_ptr<driver::SimDriver>& sim) {
+  QAction* connect = window.addCommand("File", "&Connect", "actionConnect", {}, [sim] { sim->SetOnline(true); });
+  QAction* disconnect =
+      window.addCommand("File", "&Disconnect", "actionDisconnect", {}, [sim] { sim->SetOnline(false); });
+  window.menu("File")->addSeparator();
+  QAction* first = window.toolBar()->actions().value(0);
+  window.toolBar()->insertAction(first, connect);
+  window.toolBar()->insertAction(first, disconnect);
+  window.toolBar()->insertSeparator(first);
+}
+
+// What closes the File and View menus once every feature has added its own.
+void AddWindowCommands(view::MainWindow& window) {
+  window.menu("View")->addSeparator();
+  QAction* fullScreen = window.addCommand("View", "&Full Screen", "actionFullScreen", QKeySequence(Qt::Key_F11), {});
+  fullScreen->setCheckable(true);
+  QObject::connect(fullScreen, &QAction::toggled, &window,
+                   [&window](bool on) { on ? window.showFullScreen() : window.showNormal(); });
+  window.addCommand("File", "&Quit", "actionQuit", QKeySequence::Quit, [&window] { window.close(); });
+}
+
 // The control in the window over `device`, until the window closes (or,
 // with --screenshot, until the picture is saved). Returns the exit status.
 int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, Device& device,
@@ -128,9 +157,14 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, De
     // The configuration files, the trend, the recording and the device
     // history use or watch the link.
     auto tap = link::LinkTap::Wrap(device.sim());
+    AddConnectionCommands(window, device.sim());
     view::ConfigurationCommands files(window, clock, tap);
     view::DeviceTools tools(window, control, clock, tap,
                             link::WallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now()), store);
+    AddWindowCommands(window);
+    view::WindowFeedback feedback(window, control, clock, tap);
+    view::InputChecks checks(window, control);
+    if (!parser.isSet(options.screenshot)) window.restoreLayout();
     control.Init("invoke-1", "", tap);
     window.show();
 
@@ -187,6 +221,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<QCoreApplication> app =
       headless ? std::make_unique<QCoreApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
   QCoreApplication::setApplicationName("zolin6");
+  QCoreApplication::setOrganizationName("zolin6");
   QCoreApplication::setApplicationVersion(ZOLIN6_VERSION);
   parser.process(*app);
 

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -109,6 +110,8 @@ MainWindow::MainWindow(UserCntrl& control, QString iconFolder, QWidget* parent)
   binding_->setHostHook([this](const toolkit::Widget& w) { hostChanged(w); });
 
   auto* splitter = new QSplitter(Qt::Horizontal, this);
+  splitter_ = splitter;
+  splitter->setObjectName("Splitter");
   splitter->setChildrenCollapsible(false);
   splitter->addWidget(buildTree());
   splitter->addWidget(buildPageArea());
@@ -201,7 +204,33 @@ void MainWindow::showOwnPage(QWidget* page, const QString& title) {
   stack_->setCurrentWidget(page);
   title_->setText(title);
   ownPageShown_ = true;
-  if (pageShown_) pageShown_(true);
+  for (const auto& hook : pageShown_) hook(true);
+}
+
+QWidget* MainWindow::currentPage() const { return stack_->currentWidget(); }
+
+QTreeWidgetItem* MainWindow::nodeOfText(const QString& text) const {
+  for (QTreeWidgetItem* item : items_) {
+    if (item->text(0) == text) return item;
+  }
+  return nullptr;
+}
+
+void MainWindow::restoreLayout() {
+  const QSettings settings;
+  if (settings.contains("window/geometry")) restoreGeometry(settings.value("window/geometry").toByteArray());
+  if (settings.contains("window/splitter")) splitter_->restoreState(settings.value("window/splitter").toByteArray());
+}
+
+void MainWindow::saveLayout() const {
+  QSettings settings;
+  settings.setValue("window/geometry", saveGeometry());
+  settings.setValue("window/splitter", splitter_->saveState());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  saveLayout();
+  QMainWindow::closeEvent(event);
 }
 
 void MainWindow::openNode(QTreeWidgetItem* item) {
@@ -238,6 +267,11 @@ QWidget* MainWindow::buildPageArea() {
   big.setPointSizeF(big.pointSizeF() * 1.25);
   title_->setFont(big);
   column->addWidget(title_);
+  note_ = new QLabel;
+  note_->setObjectName("PageNote");
+  note_->setWordWrap(true);
+  note_->hide();
+  column->addWidget(note_);
   auto* rule = new QFrame;
   rule->setFrameShape(QFrame::HLine);
   rule->setFrameShadow(QFrame::Sunken);
@@ -313,7 +347,7 @@ void MainWindow::hostChanged(const toolkit::Widget& control) {
 
 void MainWindow::showVisiblePage() {
   ownPageShown_ = false;
-  if (pageShown_) pageShown_(false);
+  for (const auto& hook : pageShown_) hook(false);
   const auto& frames = forms::PageFrames();
   for (std::size_t i = 0; i < frames.size(); ++i) {
     if (control_.form().get<toolkit::Frame>(frames[i]).visible()) {
@@ -333,6 +367,7 @@ void MainWindow::showPanel(int number) {
   const QString shown = QString::fromStdString(panel.text);
   if (text->text() != shown) text->setText(shown);
   if (number != 1) return;
+  if (linkState_ != nullptr && linkState_->text() != shown) linkState_->setText(shown);
   const QString picture = QString::fromStdString(panel.picture);
   if (panelIcon_->property("picture").toString() == picture) return;
   // A picture that cannot be loaded leaves the previous one on show. The
@@ -344,6 +379,7 @@ void MainWindow::showPanel(int number) {
   if (icon.isNull()) return;
   icon.setDevicePixelRatio(pixelRatio);
   panelIcon_->setPixmap(icon);
+  if (linkState_ != nullptr) linkState_->setToolTip(shown);
   panelIcon_->setProperty("picture", picture);
 }
 

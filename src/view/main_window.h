@@ -14,12 +14,22 @@
 #include "view/form_binding.h"
 
 class QLabel;
+class QAction;
+class QKeySequence;
 class QMenu;
+class QToolBar;
+class QSplitter;
 class QStackedWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace zolin6::view {
+
+// The information page's fields that identify the device.
+inline constexpr int kTagField = 0;
+inline constexpr int kSerialField = 9;
+inline constexpr int kManufacturerField = 11;
+inline constexpr int kDeviceTypeField = 12;
 
 class MainWindow : public QMainWindow {
  public:
@@ -37,6 +47,10 @@ class MainWindow : public QMainWindow {
   // The menu of the menu bar named `title` ("File", "View", "Help"), made on
   // first use, for whoever adds commands to the window.
   QMenu* menu(const QString& title);
+  // A command at the end of menu `menuTitle`, named `name` for the tests.
+  QAction* addCommand(const QString& menuTitle, const QString& text, const QString& name, const QKeySequence& keys,
+                      std::function<void()> run);
+  QToolBar* toolBar() const { return toolBar_; }
 
   // A tree node of the desktop's own, under `parent` (at the root when
   // nullptr): opening it runs `open` and never reaches the control.
@@ -46,11 +60,21 @@ class MainWindow : public QMainWindow {
   void showOwnPage(std::string_view frame, const QString& title);
   void showOwnPage(QWidget* page, const QString& title);
   bool ownPageShown() const { return ownPageShown_; }
+  // The page on show, and the line under its title where the desktop says
+  // what is going on (a held output, what to do on a trim step, stale values).
+  QWidget* currentPage() const;
+  QLabel* pageNote() const { return note_; }
+  // The control's tree node with the text `text`, if there is one.
+  QTreeWidgetItem* nodeOfText(const QString& text) const;
+  // Window geometry and the tree's width, kept between runs.
+  void restoreLayout();
+  void saveLayout() const;
   // Told whenever the page on show changes: true for one of the desktop's own.
-  void onPageShown(std::function<void(bool own)> hook) { pageShown_ = std::move(hook); }
+  void onPageShown(std::function<void(bool own)> hook) { pageShown_.push_back(std::move(hook)); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   QWidget* buildTree();
@@ -67,14 +91,18 @@ class MainWindow : public QMainWindow {
   QTreeWidget* tree_ = nullptr;
   std::vector<QTreeWidgetItem*> items_;
   QLabel* title_ = nullptr;
+  QLabel* note_ = nullptr;
+  QSplitter* splitter_ = nullptr;
   QStackedWidget* stack_ = nullptr;
   QWidget* empty_ = nullptr;
   std::vector<QWidget*> pageSlots_;              // the stack entry of each page frame, in hiding order
   std::vector<std::function<void()>> ownNodes_;  // what opening each own node does
-  std::function<void(bool)> pageShown_;
+  std::vector<std::function<void(bool)>> pageShown_;
   bool ownPageShown_ = false;
   std::vector<QLabel*> panelTexts_;
   QLabel* panelIcon_ = nullptr;
+  QToolBar* toolBar_ = nullptr;
+  QLabel* linkState_ = nullptr;  // the toolbar's copy of the connection panel
 };
 
 }  // namespace zolin6::view

@@ -62,7 +62,7 @@ TEST_F(DeviceToolsTest, MenusCarryTheCommandsAndHelpStaysLast) {
   window->menu("Tools");  // a later feature's menu
   QStringList titles;
   for (QAction* action : window->menuBar()->actions()) titles << action->text();
-  EXPECT_EQ(titles, (QStringList{"&File", "&View", "&Tools", "&Help"}));
+  EXPECT_EQ(titles, (QStringList{"&File", "&Device", "&View", "&Tools", "&Help"}));
 }
 
 // The observation page opens the trend: one line per value, one axis per

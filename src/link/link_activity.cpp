@@ -1,0 +1,76 @@
+#include "link/link_activity.h"
+
+#include <bit>
+#include <charconv>
+#include <string_view>
+#include <vector>
+
+#include "navigation/release.h"
+#include "platform/channels.h"
+
+namespace zolin6::link {
+
+namespace {
+
+constexpr std::int32_t kStateNotification = 0;
+constexpr const char* kChannelOneCurrent = "12";  // holds channel 1: Attribute1 is the current
+constexpr const char* kOtherCurrent = "22";  // holds channels 2 to 6: Attribute1 the channel, Attribute2 the current
+
+// The IEEE single-precision number of 8 hexadecimal digits.
+std::optional<double> HexFloat(std::string_view hex) {
+  std::uint32_t bits = 0;
+  auto [end, ec] = std::from_chars(hex.data(), hex.data() + hex.size(), bits, 16);
+  if (hex.size() != 8 || ec != std::errc() || end != hex.data() + hex.size()) return std::nullopt;
+  return static_cast<double>(std::bit_cast<float>(bits));
+}
+
+}  // namespace
+
+std::optional<toolkit::Millis> LinkActivity::lastAnswer(std::int32_t reason) const {
+  auto found = lastAnswers_.find(reason);
+  if (found == lastAnswers_.end()) return std::nullopt;
+  return found->second;
+}
+
+std::optional<double> LinkActivity::heldCurrent(int channel) const {
+  auto found = heldCurrents_.find(channel);
+  if (found == heldCurrents_.end()) return std::nullopt;
+  return found->second;
+}
+
+void LinkActivity::OnRequest(RequestKind kind, const std::string& code, const std::string& document) {
+  if (pending_++ == 0) pendingSince_ = clock_.now();
+  if (kind == RequestKind::Write && (code == kChannelOneCurrent || code == kOtherCurrent)) {
+    const std::vector<std::string> attributes = RequestAttributes(document);
+    if (code == kChannelOneCurrent && !attributes.empty()) {
+      if (auto current = HexFloat(attributes[0])) heldCurrents_[1] = *current;
+    } else if (attributes.size() >= 2) {
+      for (int channel = 2; channel <= kChannels; ++channel) {
+        if (attributes[0] != navigation::OutputChannelCode(channel)) continue;
+        if (auto current = HexFloat(attributes[1])) heldCurrents_[channel] = *current;
+      }
+    }
+  }
+  notify();
+}
+
+void LinkActivity::OnNotification(const Notification& notification) {
+  lastAnswers_[notification.reason] = clock_.now();
+  // A state element answers nothing unless the device is off line, when it
+  // answers everything outstanding.
+  if (notification.reason != kStateNotification || notification.text.find("'Online'") == std::string::npos) {
+    pending_ = notification.reason == kStateNotification ? 0 : std::max(0, pending_ - 1);
+  }
+  notify();
+}
+
+void LinkActivity::OnSessionEnd() {
+  pending_ = 0;
+  notify();
+}
+
+void LinkActivity::notify() const {
+  if (changed) changed();
+}
+
+}  // namespace zolin6::link

@@ -1,0 +1,176 @@
+#include "view/window_feedback.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <string_view>
+
+#include "navigation/page_names.h"
+#include "view/main_window.h"
+
+namespace zolin6::view {
+
+namespace {
+
+using navigation::ProcedureKind;
+
+constexpr int kTickMs = 250;
+constexpr std::int32_t kObserveAnswer = 2400;    // read 24 answers the observation page
+constexpr std::int32_t kDiagnosisAnswer = 2500;  // read 25 the diagnosis page
+constexpr int kTagIndex = 0;                     // txtParameter(0): the tag on the information page
+
+// One line of guidance for each step of the procedures that have no
+// channel in their page name.
+struct StepGuidance {
+  std::string_view page;  // sPage
+  const char* text;
+};
+constexpr StepGuidance kGuidance[] = {
+    {"Trim", "Current Trim trims a 4\u201320 mA output; Sensor Trim trims a sensor input."},
+    {"Trim Current", "Choose the output channel whose 4 mA and 20 mA points you want to trim."},
+    {"Sensor Trim Menu", "Lower trim sets the sensor's 0 % point, upper trim its 100 % point."},
+    {"Sensor Lower Trim",
+     "Apply the known lower input to sensor 1, wait for the reading to settle, type the value the device should "
+     "read in New Value and press Write."},
+    {"Sensor Upper Trim",
+     "Apply the known upper input to sensor 1, wait for the reading to settle, type the value the device should "
+     "read in New Value and press Write."},
+    {"Cal Temp", "Type the temperature the device should read in New Value and press Write."},
+    {"Factory Trim", "Choose OHM or MV, type the reference value of the connected source and press Write."},
+};
+
+QString ProcedureGuidance(const navigation::ProcedurePage& page) {
+  switch (page.kind) {
+    case ProcedureKind::kPointChoice:
+      return QString("Choose the point to trim: the output of channel %1 is then held at 4 mA or 20 mA.")
+          .arg(page.channel);
+    case ProcedureKind::kTrimStep:
+      return QString(
+                 "Connect a current meter in the loop of channel %1, type the current it shows in New Value "
+                 "and press Write.")
+          .arg(page.channel);
+    case ProcedureKind::kLoopTest:
+      return QString("Choose a current: the output of channel %1 stays there until you leave this page.")
+          .arg(page.channel);
+  }
+  return {};
+}
+
+QString GuidanceFor(const std::string& sPage) {
+  if (auto procedure = navigation::ParseProcedurePage(sPage)) return ProcedureGuidance(*procedure);
+  for (const StepGuidance& step : kGuidance) {
+    if (step.page == sPage) return step.text;
+  }
+  return {};
+}
+
+}  // namespace
+
+WindowFeedback::WindowFeedback(MainWindow& window, UserCntrl& control, toolkit::Clock& clock,
+                               std::shared_ptr<link::LinkTap> tap)
+    : QObject(&window), window_(window), control_(control), clock_(clock), tap_(std::move(tap)), activity_(clock) {
+  busyBar_ = new QProgressBar;
+  busyBar_->setObjectName("BusyIndicator");
+  busyBar_->setRange(0, 0);
+  busyBar_->setMaximumWidth(window.fontMetrics().averageCharWidth() * 8);
+  busyBar_->setMaximumHeight(window.fontMetrics().height());
+  busyBar_->setTextVisible(false);
+  busyBar_->hide();
+  busyText_ = new QLabel;
+  busyText_->setObjectName("BusyText");
+  deviceTag_ = new QLabel;
+  deviceTag_->setObjectName("DeviceTag");
+  deviceTag_->setToolTip("The tag of the device, as its information page last read it");
+  window.statusBar()->addPermanentWidget(busyBar_);
+  window.statusBar()->addPermanentWidget(busyText_);
+  window.statusBar()->addPermanentWidget(deviceTag_);
+  if (auto* connection = window.findChild<QLabel*>("StatusBar(1)")) connection->setToolTip("Connection to the device");
+  if (auto* activity = window.findChild<QLabel*>("StatusBar(4)")) activity->setToolTip("What the program is doing");
+
+  soon_.setSingleShot(true);
+  soon_.setInterval(0);
+  connect(&soon_, &QTimer::timeout, this, &WindowFeedback::refresh);
+  tick_.setInterval(kTickMs);
+  connect(&tick_, &QTimer::timeout, this, &WindowFeedback::refresh);
+  activity_.changed = [this] { soon_.start(); };
+  window.onPageShown([this](bool) { soon_.start(); });
+  tap_->AddListener(&activity_);
+  refresh();
+}
+
+WindowFeedback::~WindowFeedback() { tap_->RemoveListener(&activity_); }
+
+void WindowFeedback::refresh() {
+  showBusy();
+  const std::string tag = control_.form().get<toolkit::TextBox>("txtParameter", kTagIndex).text();
+  deviceTag_->setText(tag.empty() ? QString() : "Device: " + QString::fromStdString(tag));
+  showPageNote();
+  // The seconds count only while there is something to count.
+  const std::string& page = control_.state().sPage;
+  const bool live = page == "Observe" || page == "Diagnosis";
+  if (activity_.pending() > 0 || live) {
+    if (!tick_.isActive()) tick_.start();
+  } else {
+    tick_.stop();
+  }
+}
+
+void WindowFeedback::showBusy() {
+  const bool busy = activity_.pending() > 0;
+  busyBar_->setVisible(busy);
+  if (!busy) {
+    busyText_->clear();
+    return;
+  }
+  const double seconds = static_cast<double>(clock_.now() - activity_.pendingSince()) / 1000.0;
+  busyText_->setText(QString("Waiting for the device: %1 s").arg(seconds, 0, 'f', 1));
+}
+
+QString WindowFeedback::liveNote(bool online, std::int32_t reason) const {
+  if (!online) return "The device is off line: the values shown are stale.";
+  const std::optional<toolkit::Millis> last = activity_.lastAnswer(reason);
+  if (!last) return "Waiting for the first values.";
+  return QString("Updated %1 s ago.").arg((clock_.now() - *last) / 1000);
+}
+
+void WindowFeedback::showPageNote() {
+  QLabel* note = window_.pageNote();
+  QStringList lines;
+  bool warning = false;
+  bool stale = false;
+  if (!window_.ownPageShown()) {
+    const UserCntrl::State& state = control_.state();
+    const bool online = state.sConnState == "Connected";
+    auto procedure = navigation::ParseProcedurePage(state.sPage);
+    if (state.bFixedCurrent && procedure) {
+      const std::optional<double> current = activity_.heldCurrent(procedure->channel);
+      lines << QString("Channel %1 output held at %2 \u2014 the loop is not under automatic control")
+                   .arg(procedure->channel)
+                   .arg(current ? QString("%1 mA").arg(*current, 0, 'f', 3) : QString("a fixed current"));
+      warning = true;
+    }
+    if (QString guidance = GuidanceFor(state.sPage); !guidance.isEmpty()) lines << guidance;
+    if (state.sPage == "Observe" || state.sPage == "Diagnosis") {
+      lines << liveNote(online, state.sPage == "Observe" ? kObserveAnswer : kDiagnosisAnswer);
+      stale = !online;
+    }
+  }
+  const QString text = lines.join('\n');
+  if (note->text() != text) note->setText(text);
+  note->setVisible(!text.isEmpty());
+  note->setStyleSheet(warning ? "QLabel { background: #ffe08a; border: 1px solid #c8a000; padding: 4px; }"
+                              : "QLabel { color: palette(dark); }");
+  QWidget* page = window_.currentPage();
+  if (greyed_ != nullptr && (greyed_ != page || !stale)) {
+    greyed_->setEnabled(true);
+    greyed_ = nullptr;
+  }
+  if (stale && page != nullptr && page->isEnabled()) {
+    page->setEnabled(false);
+    greyed_ = page;
+  }
+}
+
+}  // namespace zolin6::view

@@ -1,0 +1,56 @@
+#pragma once
+// What the window shows beside the control so the user never has to guess:
+// a busy indicator with the time since the request went out, the device's
+// tag, and a line under the page title that says when the values of a live
+// page were last updated, that they are stale while the device is off line
+// (the page is greyed), that an output is held at a fixed current, and what
+// to do on each step of a trim. It only reads the control's state and the
+// traffic on the link; the control itself is untouched.
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+
+#include "host/user_cntrl.h"
+#include "link/link_activity.h"
+#include "link/link_tap.h"
+
+class QLabel;
+class QProgressBar;
+
+namespace zolin6::view {
+
+class MainWindow;
+
+class WindowFeedback : public QObject {
+ public:
+  WindowFeedback(MainWindow& window, UserCntrl& control, toolkit::Clock& clock, std::shared_ptr<link::LinkTap> tap);
+  ~WindowFeedback() override;
+  WindowFeedback(const WindowFeedback&) = delete;
+  WindowFeedback& operator=(const WindowFeedback&) = delete;
+
+  // Shows the present state at once (the tests call it; the window
+  // refreshes by itself after each change).
+  void refresh();
+
+ private:
+  void showBusy();
+  void showPageNote();
+  QString liveNote(bool online, std::int32_t reason) const;
+
+  MainWindow& window_;
+  UserCntrl& control_;
+  toolkit::Clock& clock_;
+  std::shared_ptr<link::LinkTap> tap_;
+  link::LinkActivity activity_;
+  QProgressBar* busyBar_ = nullptr;
+  QLabel* busyText_ = nullptr;
+  QLabel* deviceTag_ = nullptr;
+  QPointer<QWidget> greyed_;  // the live page greyed while the device is off line
+  QTimer soon_;               // runs the refresh once the control has handled the event
+  QTimer tick_;               // counts the seconds while something is pending or live
+};
+
+}  // namespace zolin6::view
