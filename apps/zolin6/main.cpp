@@ -150,6 +150,7 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, De
   {
     view::MainWindow window(control, iconFolder);
     boxes.setParent(&window);
+    boxes.setContext([&window] { return window.pageContext(); });
     view::EventLoopClock ticker(clock);
     window.binding().setUserEventHook([&ticker] { ticker.catchUp(); });
     boxes.setModalListener([&ticker](bool open) { open ? ticker.hold() : ticker.release(); });

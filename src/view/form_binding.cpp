@@ -27,11 +27,13 @@ namespace {
 
 using forms::Kind;
 
-constexpr int kGridColumns = 4;         // caption, field, unit, extra; a fifth column takes the spare width
-constexpr int kFieldChars = 32;         // a field holds a 32-character long tag or message
-constexpr int kCompactFieldChars = 10;  // fields of a two-column page (counters)
-constexpr int kRowGap = 10;             // pixels for a gap between design rows
-constexpr int kMenuButtonChars = 22;    // menu buttons share one width
+constexpr int kGridColumns = 4;           // caption, field, unit, extra; a fifth column takes the spare width
+constexpr int kFieldChars = 32;           // a field grows up to a 32-character long tag or message
+constexpr int kNarrowestFieldChars = 14;  // and keeps room for a number with all its digits
+constexpr int kCompactFieldChars = 10;    // fields of a two-column page (counters)
+constexpr int kFieldStretch = 3;          // fields take most of the spare width, up to their widest
+constexpr int kRowGap = 10;               // pixels for a gap between design rows
+constexpr int kMenuButtonChars = 22;      // menu buttons share one width
 
 std::string Key(std::string_view parent, int tab) { return std::string(parent) + "#" + std::to_string(tab); }
 QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
@@ -182,7 +184,6 @@ void FormBinding::layOut(QWidget* host, std::string_view parent, int tab) {
     }
   }
   bool spanning = false;
-  std::vector<QGroupBox*> spanningGroups;
   std::map<int, std::vector<QWidget*>> buttonsByColumn;
 
   for (toolkit::Widget* c : controls) {
@@ -193,9 +194,9 @@ void FormBinding::layOut(QWidget* host, std::string_view parent, int tab) {
     const int column = std::clamp(c->design().column, 0, kGridColumns - 1);
     if (IsContainer(c->kind())) {
       if (column == forms::kCaptionColumn) {
-        grid->addWidget(widget, row, 0, 1, kGridColumns, Qt::AlignLeft | Qt::AlignTop);
+        // As wide as the page, so the fields inside can use its width.
+        grid->addWidget(widget, row, 0, 1, kGridColumns, Qt::AlignTop);
         spanning = true;
-        if (auto* group = qobject_cast<QGroupBox*>(widget)) spanningGroups.push_back(group);
       } else {
         // A side panel such as a lamp legend: beside the rows, at the top.
         grid->addWidget(widget, row, column, std::max(1, next - row), 1, Qt::AlignLeft | Qt::AlignTop);
@@ -223,11 +224,22 @@ void FormBinding::layOut(QWidget* host, std::string_view parent, int tab) {
       buttonsByColumn[column].push_back(widget);
       grid->addWidget(widget, row, column, Qt::AlignLeft);
     } else if (IsField(c->kind())) {
-      // One width for every field of its kind, wide enough for the longest
-      // text in capitals; the unit follows right after it.
-      const int chars = twoColumns && c->kind() == Kind::TextBox ? kCompactFieldChars : kFieldChars;
-      widget->setFixedWidth(widget->fontMetrics().horizontalAdvance(QString(chars, QChar('N'))) + 12);
-      grid->addWidget(widget, row, column, Qt::AlignLeft | Qt::AlignVCenter);
+      // Fields stretch with the window up to the longest text in capitals
+      // and never shrink below a full number, so the unit right after a
+      // field never covers it: a narrower window scrolls instead.
+      auto width = [widget](int chars) {
+        return widget->fontMetrics().horizontalAdvance(QString(chars, QChar('N'))) + 12;
+      };
+      if (twoColumns && c->kind() == Kind::TextBox) {
+        widget->setFixedWidth(width(kCompactFieldChars));
+        grid->addWidget(widget, row, column, Qt::AlignLeft | Qt::AlignVCenter);
+      } else {
+        widget->setMinimumWidth(width(kNarrowestFieldChars));
+        widget->setMaximumWidth(width(kFieldChars));
+        widget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        grid->addWidget(widget, row, column, Qt::AlignVCenter);
+        grid->setColumnStretch(column, kFieldStretch);
+      }
     } else {
       grid->addWidget(widget, row, column);
     }
@@ -238,14 +250,11 @@ void FormBinding::layOut(QWidget* host, std::string_view parent, int tab) {
     for (QWidget* button : buttons) width = std::max(width, button->sizeHint().width());
     for (QWidget* button : buttons) button->setMinimumWidth(std::max(width, button->minimumWidth()));
   }
-  // Group frames one under another share one width.
-  int groupWidth = 0;
-  for (QGroupBox* group : spanningGroups) groupWidth = std::max(groupWidth, group->sizeHint().width());
-  for (QGroupBox* group : spanningGroups) group->setMinimumWidth(groupWidth);
-  // Spare width goes to the right of the rows, never between a field and
-  // its unit, also where a group frame is wider than the rows around it.
+  // Spare width goes to the fields up to their widest, then to the right of
+  // the rows, never between a field and its unit. A group frame or tab
+  // control spanning the rows takes it all, for the fields inside it.
   if (spanning) grid->setColumnStretch(kGridColumns - 1, 1);
-  grid->setColumnStretch(kGridColumns, 1);
+  grid->setColumnStretch(kGridColumns, spanning ? 0 : 1);
   grid->setRowStretch(next, 1);
 }
 

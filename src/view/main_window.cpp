@@ -19,10 +19,12 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <string_view>
 
 #include "forms/form_spec.h"
+#include "navigation/page_names.h"
 
 namespace zolin6::view {
 
@@ -205,6 +207,21 @@ void MainWindow::showOwnPage(QWidget* page, const QString& title) {
   title_->setText(title);
   ownPageShown_ = true;
   for (const auto& hook : pageShown_) hook(true);
+}
+
+QString MainWindow::pageContext() const {
+  if (title_->text().isEmpty()) return {};
+  QString context = "On the page " + title_->text();
+  const UserCntrl::State& state = control_.state();
+  // Only the tabbed pages keep their channel in sSubPage; the others leave
+  // whatever the last tab put there.
+  static const std::array<std::string_view, 3> kTabbedPages{"Range Sensor", "Channel Sensor", "Information Sensor"};
+  if (auto procedure = navigation::ParseProcedurePage(state.sPage)) {
+    context += QString(", channel %1").arg(procedure->channel);
+  } else if (std::find(kTabbedPages.begin(), kTabbedPages.end(), state.sPage) != kTabbedPages.end()) {
+    context += ", " + QString::fromStdString(state.sSubPage);
+  }
+  return context + ".";
 }
 
 QWidget* MainWindow::currentPage() const { return stack_->currentWidget(); }

@@ -64,6 +64,9 @@ class MainWindow : public QMainWindow {
   // what is going on (a held output, what to do on a trim step, stale values).
   QWidget* currentPage() const;
   QLabel* pageNote() const { return note_; }
+  // The page on show and the channel it is about, for a message box from
+  // the device: "On the page Maintenance – Loop Test, channel 3."
+  QString pageContext() const;
   // The control's tree node with the text `text`, if there is one.
   QTreeWidgetItem* nodeOfText(const QString& text) const;
   // Window geometry and the tree's width, kept between runs.

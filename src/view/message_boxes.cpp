@@ -22,6 +22,7 @@ toolkit::Answer QtMessageBoxes::show(const std::string& text, const std::string&
   QMessageBox box(IconOf(icon), QString::fromStdString(title), QString::fromStdString(text),
                   yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent_);
   box.setObjectName("MessageBox");
+  if (context_) box.setInformativeText(context_());
   // Yes is the first button and the default, as the device commands expect
   // a deliberate answer either way; Escape answers No.
   if (yesNo) {

@@ -28,6 +28,11 @@ class QtMessageBoxes : public toolkit::MessageBoxes {
   // clock can hold back what falls due meanwhile.
   void setModalListener(std::function<void(bool open)> listener) { modalListener_ = std::move(listener); }
 
+  // A line under each box's text naming what it answers ("On the page
+  // Configuration – Sensor Range, Sensor 3."); the text itself is the
+  // control's, unchanged.
+  void setContext(std::function<QString()> context) { context_ = std::move(context); }
+
   toolkit::Answer show(const std::string& text, const std::string& title, toolkit::Buttons buttons,
                        toolkit::Icon icon) override;
 
@@ -35,6 +40,7 @@ class QtMessageBoxes : public toolkit::MessageBoxes {
   QPointer<QWidget> parent_;
   Responder responder_;
   std::function<void(bool open)> modalListener_;
+  std::function<QString()> context_;
 };
 
 }  // namespace zolin6::view

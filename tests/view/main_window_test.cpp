@@ -288,6 +288,34 @@ TEST_F(WindowTest, PageScreenshotsShowEveryCaption) {
   EXPECT_TRUE(window->screen()->availableGeometry().size().expandedTo(window->size()) ==
               window->screen()->availableGeometry().size())
       << "the first size fits the screen";
+  // At a small and a large window no field is covered by its unit or
+  // caption, and the large one gives the fields more room.
+  ClickNode("Configuration");
+  QWidget* frame = Child<QWidget>("frmConf_Range");
+  auto* upperValue = Child<QLineEdit>("txtParameter(40)");
+  std::vector<int> widths;
+  for (const QSize size : {QSize(800, 500), QSize(1600, 1000)}) {
+    SCOPED_TRACE(size.width());
+    window->resize(size);
+    QApplication::processEvents();
+    window->grab().save(QString("view-frmConf_Range-%1x%2.png").arg(size.width()).arg(size.height()));
+    std::vector<QWidget*> shown;
+    for (QWidget* child : frame->findChildren<QWidget*>()) {
+      if (child->isVisible() && (qobject_cast<QLabel*>(child) || qobject_cast<QLineEdit*>(child))) {
+        shown.push_back(child);
+      }
+    }
+    for (QWidget* a : shown) {
+      const QRect ra(a->mapTo(frame, QPoint(0, 0)), a->size());
+      for (QWidget* b : shown) {
+        if (a < b && ra.intersects(QRect(b->mapTo(frame, QPoint(0, 0)), b->size()))) {
+          ADD_FAILURE() << a->objectName().toStdString() << " overlaps " << b->objectName().toStdString();
+        }
+      }
+    }
+    widths.push_back(upperValue->width());
+  }
+  EXPECT_GT(widths.back(), widths.front()) << "the fields use a larger window's width";
 }
 
 }  // namespace

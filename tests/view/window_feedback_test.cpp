@@ -73,6 +73,7 @@ TEST_F(WindowFeedbackTest, TheMenusHoldTheirCommandsWithShortcuts) {
 TEST_F(WindowFeedbackTest, ANumberWriteWouldRefuseIsMarkedAndWriteSaysWhy) {
   h.ClickTree("Configuration");
   h.clock.advance(1000);
+  EXPECT_EQ(window->pageContext(), "On the page Configuration \u2013 Sensor Range, Sensor 1.");
   auto* upper = window->findChild<QLineEdit*>(QString("txtParameter(%1)").arg(kUpperRangeValue));
   ASSERT_NE(upper, nullptr);
   upper->selectAll();
