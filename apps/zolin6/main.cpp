@@ -95,10 +95,11 @@ struct WindowOptions {
   QCommandLineOption duration{"duration", "How long --record records: a number with s, m or h.", "D"};
   QCommandLineOption trend{"trend", "Open the trend of the observation page (for --screenshot)."};
   QCommandLineOption historyWindow{"history-window", "Open the History window (for --screenshot)."};
+  QCommandLineOption open{"open", "Open the configuration file FILE on the off-line pages.", "FILE"};
 
   void addTo(QCommandLineParser& parser) const {
-    parser.addOptions(
-        {simulate, device, locale, screenshot, script, history, historyExport, record, duration, trend, historyWindow});
+    parser.addOptions({simulate, device, locale, screenshot, script, history, historyExport, record, duration, trend,
+                       historyWindow, open});
   }
 };
 
@@ -174,6 +175,7 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, De
       app::WindowScript runner(window, control, clock, boxes, print, device.sim());
       status = runner.Run(scriptFile);
     }
+    if (parser.isSet(options.open)) files.openConfiguration(parser.value(options.open));
     if (parser.isSet(options.trend)) tools.trendDock()->show();
     if (parser.isSet(options.historyWindow)) tools.showHistory();
     if (parser.isSet(options.screenshot)) {

@@ -13,8 +13,12 @@ namespace zolin6::link {
 namespace {
 
 constexpr std::int32_t kStateNotification = 0;
-constexpr const char* kChannelOneCurrent = "12";  // holds channel 1: Attribute1 is the current
-constexpr const char* kOtherCurrent = "22";  // holds channels 2 to 6: Attribute1 the channel, Attribute2 the current
+// The writes that hold an output at a current: channel 1's loop test (11)
+// and trim (12) carry the current in Attribute1, the other channels' (22)
+// the channel in Attribute1 and the current in Attribute2.
+constexpr std::string_view kChannelOneLoopTest = "11";
+constexpr std::string_view kChannelOneTrim = "12";
+constexpr std::string_view kOtherChannels = "22";
 
 // The IEEE single-precision number of 8 hexadecimal digits.
 std::optional<double> HexFloat(std::string_view hex) {
@@ -40,9 +44,10 @@ std::optional<double> LinkActivity::heldCurrent(int channel) const {
 
 void LinkActivity::OnRequest(RequestKind kind, const std::string& code, const std::string& document) {
   if (pending_++ == 0) pendingSince_ = clock_.now();
-  if (kind == RequestKind::Write && (code == kChannelOneCurrent || code == kOtherCurrent)) {
+  const bool channelOne = code == kChannelOneLoopTest || code == kChannelOneTrim;
+  if (kind == RequestKind::Write && (channelOne || code == kOtherChannels)) {
     const std::vector<std::string> attributes = RequestAttributes(document);
-    if (code == kChannelOneCurrent && !attributes.empty()) {
+    if (channelOne && !attributes.empty()) {
       if (auto current = HexFloat(attributes[0])) heldCurrents_[1] = *current;
     } else if (attributes.size() >= 2) {
       for (int channel = 2; channel <= kChannels; ++channel) {

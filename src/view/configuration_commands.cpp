@@ -198,6 +198,7 @@ bool ConfigurationCommands::openConfiguration(const QString& path) {
   if (!loaded) return fail("The file was not opened", QString::fromStdString(loaded.error().message));
   buildOffLineTree();
   file_.open(std::move(loaded).value(), path);
+  window_.tree()->setCurrentItem(offLineNode(kOffLinePages[0].frame));
   window_.showOwnPage(kOffLinePages[0].frame, kOffLinePages[0].title);
   return true;
 }

@@ -145,6 +145,7 @@ void InputChecks::writePressed() {
     first->setFocus();
   }
   notice_->setText(why);
+  notice_->setToolTip(why);
   if (!why.isEmpty()) clearNotice_.start();
 }
 
