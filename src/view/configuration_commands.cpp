@@ -10,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTextDocument>
 #include <QTreeWidgetItem>
@@ -31,6 +32,7 @@ using configuration::Configuration;
 
 constexpr const char* kFileFilter = "Configuration files (*.json)";
 constexpr const char* kValuesNode = "All Values";
+constexpr const char* kFolderSetting = "files/folder";  // where the last file was chosen, kept between runs
 
 // The off-line pages in the tree: node text, page frame, title.
 struct OffLinePage {
@@ -87,6 +89,7 @@ ConfigurationCommands::ConfigurationCommands(MainWindow& window, toolkit::Clock&
       window_(window),
       transfer_(window, clock, std::move(tap)),
       file_(window.binding().form(), window.binding()) {
+  folder_ = QSettings().value(kFolderSetting).toString();
   status_ = new QLabel;
   status_->setObjectName("ConfigurationStatus");
   window_.statusBar()->addPermanentWidget(status_);
@@ -361,16 +364,22 @@ bool ConfigurationCommands::askConfirmation(const QString& title, const QString&
          QMessageBox::Yes;
 }
 
+void ConfigurationCommands::remember(const QString& path) {
+  if (path.isEmpty()) return;
+  folder_ = QFileInfo(path).absolutePath();
+  QSettings().setValue(kFolderSetting, folder_);
+}
+
 QString ConfigurationCommands::askOpen(const QString& title) {
   QString path = QFileDialog::getOpenFileName(&window_, title, folder_, kFileFilter);
-  if (!path.isEmpty()) folder_ = QFileInfo(path).absolutePath();
+  remember(path);
   return path;
 }
 
 QString ConfigurationCommands::askSave(const QString& title, const QString& name, const QString& filter) {
   QString path =
       QFileDialog::getSaveFileName(&window_, title, QFileInfo(folder_, QFileInfo(name).fileName()).filePath(), filter);
-  if (!path.isEmpty()) folder_ = QFileInfo(path).absolutePath();
+  remember(path);
   return path;
 }
 

@@ -65,6 +65,7 @@ class ConfigurationCommands : public QObject {
   // The open file's configuration, or the one in `path`, with its title.
   std::optional<std::pair<QString, configuration::Configuration>> fileToUse(const QString& path);
   QString askOpen(const QString& title);
+  void remember(const QString& path);
   QString askSave(const QString& title, const QString& name, const QString& filter);
 
   MainWindow& window_;
