@@ -9,6 +9,7 @@
 
 #include "history/history_recorder.h"
 #include "history/sql_store.h"
+#include "link/link_activity.h"
 #include "link/link_tap.h"
 #include "trend/csv_recorder.h"
 #include "trend/trend_buffer.h"
@@ -34,6 +35,34 @@ void BM_TrendAppendNotification(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_TrendAppendNotification);
+
+// One request and its answer through the tap while a configuration download
+// borrows the link: the answer is matched to its request and shown to the
+// window's activity listener (one parse for all listeners).
+void BM_TapRoutesAnAnswer(benchmark::State& state) {
+  class NoDriver : public framelink::DtmObject {
+   public:
+    std::shared_ptr<framelink::IFrameLinkSession> session() override { return nullptr; }
+    std::shared_ptr<framelink::IFrameLinkChannel> channel() override { return nullptr; }
+  };
+  class Borrower : public framelink::IUpdateUI {
+   public:
+    void UpdateUI(std::int32_t, const framelink::Variant&) override {}
+  } borrower;
+  auto tap = link::LinkTap::Wrap(std::make_shared<NoDriver>());
+  toolkit::Clock clock;
+  link::LinkActivity activity(clock);
+  tap->AddListener(&activity);
+  tap->ControlRegistered(true);
+  tap->Lend(&borrower);
+  tap->Request(link::LinkTap::Origin::Borrower, link::RequestKind::Read, "3", "");
+  for (auto _ : state) {
+    tap->Request(link::LinkTap::Origin::Control, link::RequestKind::Read, "24", "");
+    benchmark::DoNotOptimize(tap->Notify(2400, kObservation));
+  }
+  tap->RemoveListener(&activity);
+}
+BENCHMARK(BM_TapRoutesAnAnswer);
 
 // The values of one notification to a line of the recording.
 void BM_RecorderAppend(benchmark::State& state) {
