@@ -20,21 +20,33 @@ enum Column { kName, kSetting, kShown };
 constexpr int kKeyRole = Qt::UserRole;
 const QColor kRefused(255, 205, 205);
 
-// The typed text as a value of `entry`'s type, or why it is none.
-Result<Value> Typed(const CatalogueValue& entry, QString text) {
+// The typed text as a value of `entry`'s type in `value`; why it is none,
+// or "".
+std::string Typed(const CatalogueValue& entry, QString text, Value& value) {
   text = text.trimmed();
-  if (entry.type == ValueType::Text) return Value{text.toStdString()};
+  if (entry.type == ValueType::Text) {
+    value = text.toStdString();
+    return {};
+  }
   // The user's separator, or the file's ".": both mean the decimal point.
   text.replace(QChar(platform::UserLocale().decimalSeparator), '.');
   bool ok = false;
   if (entry.type == ValueType::Integer) {
     const qlonglong integer = text.toLongLong(&ok);
-    if (ok) return Value{static_cast<std::int64_t>(integer)};
-    return Error{entry.key + ": \"" + text.toStdString() + "\" is not a whole number"};
+    if (ok) value = static_cast<std::int64_t>(integer);
+    return ok ? std::string() : entry.key + ": \"" + text.toStdString() + "\" is not a whole number";
   }
   const double number = text.toDouble(&ok);
-  if (ok) return Value{number};
-  return Error{entry.key + ": \"" + text.toStdString() + "\" is not a number"};
+  if (ok) value = number;
+  return ok ? std::string() : entry.key + ": \"" + text.toStdString() + "\" is not a number";
+}
+
+// Sets the typed value in the file; why it was not taken, or "".
+QString Refusal(OffLineFile& file, const CatalogueValue& entry, const QString& text) {
+  Value value;
+  if (std::string wrong = Typed(entry, text, value); !wrong.empty()) return QString::fromStdString(wrong);
+  Result<bool> taken = file.set(entry.key, value);
+  return taken ? QString() : QString::fromStdString(taken.error().message);
 }
 
 QString Editable(const Value& value) {
@@ -89,13 +101,12 @@ void OffLineValuesPage::edited(QTreeWidgetItem* item, int column) {
   if (refreshing_ || column != kSetting) return;
   const CatalogueValue* entry = configuration::FindValue(item->data(kName, kKeyRole).toString().toStdString());
   if (entry == nullptr) return;
-  Result<Value> value = Typed(*entry, item->text(kSetting));
-  Result<bool> taken = value ? file_.set(entry->key, *value) : Result<bool>(value.error());
+  const QString refusal = Refusal(file_, *entry, item->text(kSetting));
   refreshing_ = true;
-  item->setBackground(kSetting, taken ? QBrush() : QBrush(kRefused));
-  item->setToolTip(kSetting, taken ? QString() : QString::fromStdString(taken.error().message));
+  item->setBackground(kSetting, refusal.isEmpty() ? QBrush() : QBrush(kRefused));
+  item->setToolTip(kSetting, refusal);
   refreshing_ = false;
-  if (!taken && file_.refused) file_.refused(QString::fromStdString(taken.error().message));
+  if (!refusal.isEmpty() && file_.refused) file_.refused(refusal);
   refresh();  // a refused text gives way to the file's value; a unit shows in the other rows
 }
 
