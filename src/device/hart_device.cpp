@@ -82,7 +82,8 @@ std::optional<Reply> HartDevice::Answer(const hart::Frame& request, Millis now) 
   const CommandRow* row = FindCommandRow(request.command);
   std::uint8_t response = row == nullptr ? code::kNotImplemented : sharedChecks(*row, request.data, now);
   if (row != nullptr && response == code::kOk) response = row->handler(x);
-  if (x.silent) return std::nullopt;
+  // Every device hears a broadcast: only the one whose tag matches answers.
+  if (x.silent || (IsBroadcast(request.address) && response != code::kOk)) return std::nullopt;
   if (response == code::kOk) {
     CountChanges(state, next);
     if (row->configurationChange) CountConfigurationChange(next);

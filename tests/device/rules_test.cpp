@@ -44,6 +44,7 @@ TEST(DeviceAddressing, AnswersOnlyWhatIsMeantForIt) {
       {"command 1 to the broadcast address", broadcast, 1, {}, false},
       {"command 11 by broadcast, own tag", broadcast, 11, tag, true},
       {"command 11 by broadcast, other tag", broadcast, 11, wrongTag, false},
+      {"command 11 by broadcast, no tag", broadcast, 11, {}, false},
   };
   for (const Row& row : rows) {
     const Answered got = bench.SendFrame({hart::FrameType::Request, row.address, 0, {}, row.command, {}, row.data});
