@@ -36,6 +36,8 @@ constexpr std::array kRows{
     CommandRow{20, 0, R, kNoChange, ReadLongTag},
     CommandRow{21, 32, R, kNoChange, ReadUniqueIdentifierByLongTag},
     CommandRow{22, 32, W, kChange, WriteLongTag},
+    // Command 31 arrives here only bare: with its number the frame names the expanded command.
+    CommandRow{31, 2, R, kNoChange, ExpandedCommandWithoutNumber},
     CommandRow{33, 1, R, kNoChange, ReadVariables},
     CommandRow{38, 0, W, kNoChange, ResetConfigurationChanged},
     CommandRow{40, 4, U, kNoChange, FixLoopCurrent},
@@ -72,6 +74,8 @@ constexpr std::array kRows{
 };
 
 }  // namespace
+
+std::uint8_t ExpandedCommandWithoutNumber(Exchange& /*x*/) { return code::kNotImplemented; }
 
 const CommandRow* FindCommandRow(std::uint16_t number) {
   const auto* found = std::ranges::lower_bound(kRows, number, {}, &CommandRow::number);

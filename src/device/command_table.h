@@ -30,6 +30,8 @@ struct CommandRow {
 const CommandRow* FindCommandRow(std::uint16_t number);
 
 // The handlers, by the file that holds them.
+// command_table.cpp
+std::uint8_t ExpandedCommandWithoutNumber(Exchange& x);  // 31: too few bytes before it gets here
 // identity_commands.cpp
 std::uint8_t ReadUniqueIdentifier(Exchange& x);           // 0
 std::uint8_t ReadUniqueIdentifierByTag(Exchange& x);      // 11

@@ -101,6 +101,8 @@ TEST(DeviceRules, TooFewDataBytesAnswer5) {
     const hart::Bytes shortRequest(size - 1, 0);
     EXPECT_EQ(bench.Send(command, shortRequest).status.responseCode(), 5) << "command " << command;
   }
+  DeviceBench bench;
+  EXPECT_EQ(bench.Send(31).status.responseCode(), 5) << "command 31 without the number it expands";
 }
 
 TEST(DeviceRules, WriteProtectionRefusesWritesWith7) {
