@@ -92,3 +92,22 @@ for reply in hart_frames[1:]:
     write("hart_receiver", bytes.fromhex("FF FF FF FF FF " + reply))
     write("hart_receiver", bytes.fromhex("00 13 FF FF FF FF FF " + hart_frames[0] + " FF FF " + reply))
 write("hart_receiver", bytes.fromhex("FF " + hart_frames[1] + " FF FF 07 FF FF " + hart_frames[3]))
+
+# device_dispatch: whole request frames to the simulated HART device, and runs
+# of `length, command, data` requests: identification, reads, writes with
+# write protection and a reset between them.
+def with_check_byte(frame):
+    data = bytes.fromhex(frame)
+    check = 0
+    for byte in data:
+        check ^= byte
+    return data + bytes([check])
+
+
+for frame in ["02 80 00 00", "82 A3 01 01 E2 40 01 00", "82 80 00 00 00 00 0B 06 51 4B 76 C3 18 20"]:
+    write("device_dispatch", with_check_byte(frame))
+    write("device_dispatch", b"\xff" * 5 + with_check_byte(frame))
+for run in ["00 00 00 01 00 30 01 81 00", "02 8B 01 00 03 13 00 00 01 00 2A 03 13 00 00 01",
+            "0A 83 FF 20 43 16 00 00 00 00 00 00 00 8D 01 00 20 41 A0 00 00",
+            "05 28 41 40 00 00 04 2D 40 80 00 00 00 97"]:
+    write("device_dispatch", bytes.fromhex(run))

@@ -45,6 +45,12 @@ class SimulatedTransmitter {
   void SetBroken(int channel, bool broken);
 
   const DeviceState& state() const { return state_; }
+  // For a front end that answers another protocol on the same device (the
+  // HART device of src/device): the state its commands change, and the
+  // process its trims read the inputs from. Call Measure first to bring the
+  // process up to the moment.
+  DeviceState& mutableState() { return state_; }
+  const ProcessSimulation& process() const { return process_; }
   // Replaces the whole device state, as after a power cycle with another
   // configuration: the device starts cold.
   void Replace(DeviceState state);

@@ -1,0 +1,129 @@
+#include "device/hart_device.h"
+
+#include <algorithm>
+
+#include "device/change_counters.h"
+#include "device/command_table.h"
+#include "hart/receiver.h"
+
+namespace zolin6::device {
+
+namespace {
+
+constexpr std::uint16_t kReadUniqueIdentifier = 0;
+constexpr std::uint16_t kByTag = 11;
+constexpr std::uint16_t kByLongTag = 21;
+constexpr std::uint16_t kAdditionalStatus = 48;
+
+bool IsBroadcast(const hart::Address& address) {
+  return address.isLong && std::ranges::all_of(address.unique, [](std::uint8_t b) { return b == 0; });
+}
+
+hart::Bytes Encode(const Reply& reply, std::size_t preambles) {
+  const hart::Frame frame{hart::FrameType::Reply, reply.address, 0, {}, reply.command, reply.status, reply.data};
+  hart::Bytes bytes;
+  if (!hart::EncodeFrame(frame, preambles, bytes)) return {};
+  return bytes;
+}
+
+}  // namespace
+
+HartDevice::HartDevice(driver::SimulatedTransmitter& transmitter, Millis restartTime)
+    : transmitter_(transmitter), restartTime_(restartTime) {}
+
+hart::Address HartDevice::uniqueAddress() const {
+  const driver::Identification& id = transmitter_.state().identification;
+  const auto type = static_cast<std::uint32_t>(id.deviceType);
+  const std::uint32_t serial = id.serialNumber;
+  return hart::Address::Unique({static_cast<std::uint8_t>(type >> 8U), static_cast<std::uint8_t>(type),
+                                static_cast<std::uint8_t>(serial >> 16U), static_cast<std::uint8_t>(serial >> 8U),
+                                static_cast<std::uint8_t>(serial)});
+}
+
+std::uint8_t HartDevice::pollingAddress() const {
+  return static_cast<std::uint8_t>(transmitter_.state().identification.pollingAddress);
+}
+
+bool HartDevice::isForMe(const hart::Frame& request) const {
+  if (request.type != hart::FrameType::Request) return false;
+  if (!request.address.isLong) {
+    return request.command == kReadUniqueIdentifier && request.address.polling == pollingAddress();
+  }
+  if (request.address.sameDevice(uniqueAddress())) return true;
+  return IsBroadcast(request.address) && (request.command == kByTag || request.command == kByLongTag);
+}
+
+// Busy, then write protection, then too few bytes, before the command's own codes.
+std::uint8_t HartDevice::sharedChecks(const CommandRow& row, hart::ByteView data, Millis now) const {
+  if (row.access != Access::Read && now < busyUntil_) return code::kBusy;
+  const bool protectedNow = transmitter_.state().writeProtect != 0;
+  // Protection can always be switched off again.
+  const bool unprotects = row.access == Access::Unprotects && !data.empty() && data[0] == 0;
+  if (protectedNow && (row.access == Access::Write || (row.access == Access::Unprotects && !unprotects))) {
+    return code::kWriteProtected;
+  }
+  if (data.size() < row.requestSize) return code::kTooFewBytes;
+  return code::kOk;
+}
+
+std::uint8_t HartDevice::statusByte(Millis now) {
+  const driver::Measurements m = transmitter_.Measure(now);
+  const driver::DeviceState& state = transmitter_.state();
+  const bool news = BuildAdditionalStatus(state, m) != primaryLastRead_;
+  return BaseDeviceStatus(state, m) | (news ? hart::device_status::kMoreStatusAvailable : 0);
+}
+
+std::optional<Reply> HartDevice::Answer(const hart::Frame& request, Millis now) {
+  if (!isForMe(request)) return std::nullopt;
+  const driver::Measurements measured = transmitter_.Measure(now);
+  driver::DeviceState& state = transmitter_.mutableState();
+  driver::DeviceState next = state;
+  Exchange x{request.data, next, measured, transmitter_.process(), now};
+  const CommandRow* row = FindCommandRow(request.command);
+  std::uint8_t response = row == nullptr ? code::kNotImplemented : sharedChecks(*row, request.data, now);
+  if (row != nullptr && response == code::kOk) response = row->handler(x);
+  // Every device hears a broadcast: only the one whose tag matches answers.
+  if (x.silent || (IsBroadcast(request.address) && response != code::kOk)) return std::nullopt;
+  if (response == code::kOk) {
+    CountChanges(state, next);
+    if (row->configurationChange) CountConfigurationChange(next);
+    state = std::move(next);
+  }
+  const bool primary = request.address.primaryMaster;
+  if (primary && request.command == kAdditionalStatus && response == code::kOk) {
+    std::ranges::copy_n(x.reply.begin(), static_cast<long>(primaryLastRead_.size()), primaryLastRead_.begin());
+  }
+  // A reply to the broadcast address names the device.
+  Reply reply{
+      request.address.isLong ? uniqueAddress() : request.address, request.command, {response, statusByte(now)}, {}};
+  reply.address.primaryMaster = primary;
+  reply.address.burstMode = false;
+  if (!hart::IsErrorCode(response)) reply.data = std::move(x.reply);
+  // A cold start is reported to the primary master once.
+  if (primary) state.coldStart = false;
+  if (x.restart && response == code::kOk) {
+    busyUntil_ = now + restartTime_;
+    state.coldStart = true;
+  }
+  return reply;
+}
+
+hart::Bytes HartDevice::Receive(hart::ByteView frame, Millis now) {
+  const hart::DecodeResult decoded = hart::DecodeFrame(frame);
+  if (!decoded) return {};
+  const std::optional<Reply> reply = Answer(decoded.frame, now);
+  return reply ? Encode(*reply, 0) : hart::Bytes{};
+}
+
+hart::Bytes HartDevice::ReceiveSerial(hart::ByteView line, Millis now) {
+  hart::Receiver receiver;
+  for (const std::uint8_t byte : line) {
+    const hart::ReceiveEvent event = receiver.push(byte);
+    if (event.kind != hart::ReceiveKind::Frame) continue;
+    const std::optional<Reply> reply = Answer(event.frame, now);
+    return reply ? Encode(*reply, static_cast<std::size_t>(transmitter_.state().responsePreambles)) : hart::Bytes{};
+  }
+  return {};
+}
+
+}  // namespace zolin6::device

@@ -1,0 +1,62 @@
+#pragma once
+// The simulated transmitter as a HART field device: it takes request
+// frames (whole, as HART-IP carries them, or with preambles, as a serial
+// line does), and returns the reply frame or nothing. The device values
+// live in the simulated transmitter it wraps, so the operation-code driver
+// and the HART device show the same device.
+//
+// Addressing: command 0 in a short frame to the device's polling address;
+// every command in a long frame to its unique address (expanded device
+// type and device ID); 11 and 21 also to the broadcast address, answered
+// only when the tag matches. Anything else is not for this device and gets
+// no reply. Replies carry the master bit of their request.
+
+#include <cstdint>
+#include <optional>
+
+#include "device/command_table.h"
+#include "device/device_variables.h"
+#include "driver/transmitter.h"
+#include "hart/frame.h"
+
+namespace zolin6::device {
+
+// A reply before framing.
+struct Reply {
+  hart::Address address;      // the device's address, with the request's master bit
+  std::uint16_t command = 0;  // the request's command
+  hart::ReplyStatus status;   // response code and field device status
+  hart::Bytes data;           // after the status bytes; empty for an error
+};
+
+class HartDevice {
+ public:
+  // How long the device refuses writes as busy after 42 or 151, ms.
+  static constexpr Millis kRestartTime = 2000;
+
+  explicit HartDevice(driver::SimulatedTransmitter& transmitter, Millis restartTime = kRestartTime);
+
+  hart::Address uniqueAddress() const;
+  std::uint8_t pollingAddress() const;
+
+  // The reply to one decoded request at `now`, or nullopt for silence.
+  std::optional<Reply> Answer(const hart::Frame& request, Millis now);
+  // One whole frame from its delimiter; the reply frame without preambles,
+  // or no bytes for a frame that does not decode or is not for the device.
+  hart::Bytes Receive(hart::ByteView frame, Millis now);
+  // The bytes of a serial line: preambles, then one request frame; the
+  // reply with the device's response preambles in front.
+  hart::Bytes ReceiveSerial(hart::ByteView line, Millis now);
+
+ private:
+  bool isForMe(const hart::Frame& request) const;
+  std::uint8_t sharedChecks(const CommandRow& row, hart::ByteView data, Millis now) const;
+  std::uint8_t statusByte(Millis now);
+
+  driver::SimulatedTransmitter& transmitter_;
+  Millis restartTime_;
+  Millis busyUntil_ = -1;               // writes are refused as busy until then
+  AdditionalStatus primaryLastRead_{};  // the 48 bytes the primary master last read
+};
+
+}  // namespace zolin6::device
