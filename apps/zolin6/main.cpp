@@ -10,14 +10,15 @@
 #include <QMenu>
 #include <QToolBar>
 
-#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iostream>
 #include <memory>
 #include <string_view>
 
+#include "device_file.h"
 #include "driver/sim_driver.h"
+#include "error_report.h"
 #include "event_output.h"
 #include "file_commands.h"
 #include "headless.h"
@@ -46,22 +47,9 @@ class Device {
   explicit Device(const QString& deviceFile)
       : deviceFile_(deviceFile.toStdString()), sim_(std::make_shared<driver::SimDriver>(clock_)) {}
 
-  // Loads the device file when it exists; false (after saying why) when it
-  // cannot be used.
-  bool Load() {
-    if (deviceFile_.empty() || !std::filesystem::exists(deviceFile_)) return true;  // a new device, saved on exit
-    if (auto loaded = sim_->LoadState(deviceFile_); !loaded) {
-      std::cerr << "zolin6: cannot load " << deviceFile_ << ": " << loaded.error().message << '\n';
-      return false;
-    }
-    return true;
-  }
-
-  void Save() const {
-    if (deviceFile_.empty()) return;
-    if (auto saved = sim_->SaveState(deviceFile_); !saved) {
-      std::cerr << "zolin6: cannot save " << deviceFile_ << ": " << saved.error().message << '\n';
-    }
+  Result<bool> Load() { return deviceFile_.empty() ? Result<bool>(true) : app::LoadDeviceFile(*sim_, deviceFile_); }
+  Result<bool> Save() const {
+    return deviceFile_.empty() ? Result<bool>(true) : app::SaveDeviceFile(*sim_, deviceFile_);
   }
 
   const std::shared_ptr<driver::SimDriver>& sim() const { return sim_; }
@@ -225,48 +213,40 @@ int main(int argc, char** argv) {
   QCoreApplication::setOrganizationName("zolin6");
   QCoreApplication::setApplicationVersion(ZOLIN6_VERSION);
   parser.process(*app);
+  const app::ErrorReport report(app::ErrorReport::PersonWatches(parser.isSet(options.screenshot)));
 
   char separator = QLocale::system().decimalPoint() == "," ? ',' : '.';
   if (parser.isSet(options.locale) && !ParseSeparator(parser.value(options.locale), separator)) {
-    std::cerr << "zolin6: --locale takes \".\" or \",\"\n";
-    return 2;
+    return report.Say("--locale takes \".\" or \",\"");
   }
   platform::SetUserLocale({separator});
 
   std::ifstream scriptFile;
   if (parser.isSet(options.script)) {
     scriptFile.open(parser.value(options.script).toStdString());
-    if (!scriptFile) {
-      std::cerr << "zolin6: cannot open " << parser.value(options.script).toStdString() << '\n';
-      return 2;
-    }
+    if (!scriptFile) return report.Say("cannot open " + parser.value(options.script).toStdString());
   }
 
   history::StoreLocation store = history::DefaultStoreLocation();
   if (parser.isSet(options.history)) {
     auto parsed = history::ParseStoreLocation(parser.value(options.history).toStdString());
-    if (!parsed) {
-      std::cerr << "zolin6: " << parsed.error().message << '\n';
-      return 2;
-    }
+    if (!parsed) return report.Say(parsed.error().message);
     store = std::move(parsed).value();
   }
   if (parser.isSet(options.historyExport)) return app::ExportHistory(store, parser.value(options.historyExport));
 
   Device device(parser.value(options.device));
-  if (!device.Load()) return 2;
+  if (Result<bool> loaded = device.Load(); !loaded) return report.Say(loaded.error().message);
   int status = 0;
   if (parser.isSet(options.record)) {
     const std::optional<toolkit::Millis> length = app::ParseDuration(parser.value(options.duration));
-    if (!length) {
-      std::cerr << "zolin6: --record needs --duration, a number with s, m or h (\"10m\")\n";
-      return 2;
-    }
+    if (!length) return report.Say("--record needs --duration, a number with s, m or h (\"10m\")");
     status = app::RecordObservation(device.clock(), device.sim(), QCoreApplication::applicationDirPath(),
                                     parser.value(options.record), *length);
   } else {
     status = RunWindow(parser, options, device, store, scriptFile);
   }
-  device.Save();
+  // A state that is not saved is lost: the exit status says so.
+  if (Result<bool> saved = device.Save(); !saved) status = report.Say(saved.error().message);
   return status;
 }
