@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDockWidget>
+#include <QIcon>
 #include <QLocale>
 #include <QMenu>
 #include <QToolBar>
@@ -26,6 +27,7 @@
 #include "host/user_cntrl.h"
 #include "link/link_tap.h"
 #include "platform/locale.h"
+#include "platform/status_icons.h"
 #include "view/configuration_commands.h"
 #include "view/device_tools.h"
 #include "view/event_loop_clock.h"
@@ -90,6 +92,12 @@ struct WindowOptions {
   }
 };
 
+// The status icons: beside the program in the build, in share/zolin6 when
+// installed.
+QString StatusIconFolder() {
+  return QString::fromStdString(platform::StatusIconFolder(QCoreApplication::applicationDirPath().toStdString()));
+}
+
 // Whether one of `names` stands among the arguments.
 bool HasArgument(int argc, char** argv, std::initializer_list<std::string_view> names) {
   for (int i = 1; i < argc; ++i) {
@@ -129,8 +137,7 @@ void AddWindowCommands(view::MainWindow& window) {
 // with --screenshot, until the picture is saved). Returns the exit status.
 int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, Device& device,
               const history::StoreLocation& store, std::ifstream& scriptFile) {
-  // The status icons ship beside the program.
-  const QString iconFolder = QCoreApplication::applicationDirPath();
+  const QString iconFolder = StatusIconFolder();
   toolkit::Clock& clock = device.clock();
   view::QtMessageBoxes boxes;
   UserCntrl control(HostServices{clock, boxes, QDir::toNativeSeparators(iconFolder).toStdString()});
@@ -213,6 +220,12 @@ int main(int argc, char** argv) {
   QCoreApplication::setOrganizationName("zolin6");
   QCoreApplication::setApplicationVersion(ZOLIN6_VERSION);
   parser.process(*app);
+  if (!headless) {
+    // The installed menu entry's name and icon: the desktop matches the
+    // window to them.
+    QGuiApplication::setDesktopFileName("zolin6");
+    QGuiApplication::setWindowIcon(QIcon::fromTheme("zolin6"));
+  }
   const app::ErrorReport report(app::ErrorReport::PersonWatches(parser.isSet(options.screenshot)));
 
   char separator = QLocale::system().decimalPoint() == "," ? ',' : '.';
@@ -241,8 +254,8 @@ int main(int argc, char** argv) {
   if (parser.isSet(options.record)) {
     const std::optional<toolkit::Millis> length = app::ParseDuration(parser.value(options.duration));
     if (!length) return report.Say("--record needs --duration, a number with s, m or h (\"10m\")");
-    status = app::RecordObservation(device.clock(), device.sim(), QCoreApplication::applicationDirPath(),
-                                    parser.value(options.record), *length);
+    status =
+        app::RecordObservation(device.clock(), device.sim(), StatusIconFolder(), parser.value(options.record), *length);
   } else {
     status = RunWindow(parser, options, device, store, scriptFile);
   }
