@@ -2,7 +2,7 @@
 # packaged for Debian (`cpack -G DEB`, see scripts/package), in the Linux
 # file layout: the programs in bin/, their status icons in share/zolin6/
 # (where platform::StatusIconFolder looks), the menu entry and its icon
-# under share/applications and share/icons.
+# under share/applications and share/icons, the user guide under share/doc.
 include(GNUInstallDirs)
 
 # Installing and packaging take what is built and build nothing more: the
@@ -17,6 +17,8 @@ if(TARGET zolin6)
   install(FILES assets/zolin6.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES assets/zolin6-48.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps
           RENAME zolin6.png)
+  # Help > User Guide looks for it there (share/doc/zolin6), once it is written.
+  install(FILES docs/user-guide.md DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL)
 endif()
 
 set(CPACK_GENERATOR DEB)
