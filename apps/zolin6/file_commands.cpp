@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QGuiApplication>
 
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -11,6 +10,7 @@
 #include "configuration/config_file.h"
 #include "configuration/link_client.h"
 #include "configuration/transfer.h"
+#include "device_file.h"
 #include "driver/sim_driver.h"
 #include "history/history_recorder.h"
 #include "history/sql_store.h"
@@ -50,9 +50,8 @@ class Session {
     if (driverName != kSimulated) return Error{driverName + ": no such device driver (known: simulated)"};
     deviceFile_ = deviceFile;
     sim_ = std::make_shared<driver::SimDriver>(clock_);
-    if (!deviceFile_.empty() && std::filesystem::exists(deviceFile_)) {
-      if (Result<bool> loaded = sim_->LoadState(deviceFile_); !loaded)
-        return Error{deviceFile_ + ": " + loaded.error().message};
+    if (!deviceFile_.empty()) {
+      if (Result<bool> loaded = LoadDeviceFile(*sim_, deviceFile_); !loaded) return loaded;
     }
     tap_ = link::LinkTap::Wrap(sim_);
     link_ = std::make_unique<configuration::LinkClient>(clock_, configuration::AdvanceClock(clock_));
@@ -82,7 +81,7 @@ class Session {
     history_.reset();
     link_.reset();
     if (deviceFile_.empty() || !sim_) return true;
-    return sim_->SaveState(deviceFile_);
+    return SaveDeviceFile(*sim_, deviceFile_);
   }
   configuration::LinkClient& link() { return *link_; }
 

@@ -6,18 +6,20 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDockWidget>
+#include <QIcon>
 #include <QLocale>
 #include <QMenu>
 #include <QToolBar>
 
-#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iostream>
 #include <memory>
 #include <string_view>
 
+#include "device_file.h"
 #include "driver/sim_driver.h"
+#include "error_report.h"
 #include "event_output.h"
 #include "file_commands.h"
 #include "headless.h"
@@ -25,6 +27,7 @@
 #include "host/user_cntrl.h"
 #include "link/link_tap.h"
 #include "platform/locale.h"
+#include "platform/status_icons.h"
 #include "view/configuration_commands.h"
 #include "view/device_tools.h"
 #include "view/event_loop_clock.h"
@@ -46,22 +49,9 @@ class Device {
   explicit Device(const QString& deviceFile)
       : deviceFile_(deviceFile.toStdString()), sim_(std::make_shared<driver::SimDriver>(clock_)) {}
 
-  // Loads the device file when it exists; false (after saying why) when it
-  // cannot be used.
-  bool Load() {
-    if (deviceFile_.empty() || !std::filesystem::exists(deviceFile_)) return true;  // a new device, saved on exit
-    if (auto loaded = sim_->LoadState(deviceFile_); !loaded) {
-      std::cerr << "zolin6: cannot load " << deviceFile_ << ": " << loaded.error().message << '\n';
-      return false;
-    }
-    return true;
-  }
-
-  void Save() const {
-    if (deviceFile_.empty()) return;
-    if (auto saved = sim_->SaveState(deviceFile_); !saved) {
-      std::cerr << "zolin6: cannot save " << deviceFile_ << ": " << saved.error().message << '\n';
-    }
+  Result<bool> Load() { return deviceFile_.empty() ? Result<bool>(true) : app::LoadDeviceFile(*sim_, deviceFile_); }
+  Result<bool> Save() const {
+    return deviceFile_.empty() ? Result<bool>(true) : app::SaveDeviceFile(*sim_, deviceFile_);
   }
 
   const std::shared_ptr<driver::SimDriver>& sim() const { return sim_; }
@@ -103,6 +93,12 @@ struct WindowOptions {
   }
 };
 
+// The status icons: beside the program in the build, in share/zolin6 when
+// installed.
+QString StatusIconFolder() {
+  return QString::fromStdString(platform::StatusIconFolder(QCoreApplication::applicationDirPath().toStdString()));
+}
+
 // Whether one of `names` stands among the arguments.
 bool HasArgument(int argc, char** argv, std::initializer_list<std::string_view> names) {
   for (int i = 1; i < argc; ++i) {
@@ -142,8 +138,7 @@ void AddWindowCommands(view::MainWindow& window) {
 // with --screenshot, until the picture is saved). Returns the exit status.
 int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, Device& device,
               const history::StoreLocation& store, std::ifstream& scriptFile) {
-  // The status icons ship beside the program.
-  const QString iconFolder = QCoreApplication::applicationDirPath();
+  const QString iconFolder = StatusIconFolder();
   toolkit::Clock& clock = device.clock();
   view::QtMessageBoxes boxes;
   UserCntrl control(HostServices{clock, boxes, QDir::toNativeSeparators(iconFolder).toStdString()});
@@ -227,48 +222,46 @@ int main(int argc, char** argv) {
   QCoreApplication::setOrganizationName("zolin6");
   QCoreApplication::setApplicationVersion(ZOLIN6_VERSION);
   parser.process(*app);
+  if (!headless) {
+    // The installed menu entry's name and icon: the desktop matches the
+    // window to them.
+    QGuiApplication::setDesktopFileName("zolin6");
+    QGuiApplication::setWindowIcon(QIcon::fromTheme("zolin6"));
+  }
+  const app::ErrorReport report(app::ErrorReport::PersonWatches(parser.isSet(options.screenshot)));
 
   char separator = QLocale::system().decimalPoint() == "," ? ',' : '.';
   if (parser.isSet(options.locale) && !ParseSeparator(parser.value(options.locale), separator)) {
-    std::cerr << "zolin6: --locale takes \".\" or \",\"\n";
-    return 2;
+    return report.Say("--locale takes \".\" or \",\"");
   }
   platform::SetUserLocale({separator});
 
   std::ifstream scriptFile;
   if (parser.isSet(options.script)) {
     scriptFile.open(parser.value(options.script).toStdString());
-    if (!scriptFile) {
-      std::cerr << "zolin6: cannot open " << parser.value(options.script).toStdString() << '\n';
-      return 2;
-    }
+    if (!scriptFile) return report.Say("cannot open " + parser.value(options.script).toStdString());
   }
 
   history::StoreLocation store = history::DefaultStoreLocation();
   if (parser.isSet(options.history)) {
     auto parsed = history::ParseStoreLocation(parser.value(options.history).toStdString());
-    if (!parsed) {
-      std::cerr << "zolin6: " << parsed.error().message << '\n';
-      return 2;
-    }
+    if (!parsed) return report.Say(parsed.error().message);
     store = std::move(parsed).value();
   }
   if (parser.isSet(options.historyExport)) return app::ExportHistory(store, parser.value(options.historyExport));
 
   Device device(parser.value(options.device));
-  if (!device.Load()) return 2;
+  if (Result<bool> loaded = device.Load(); !loaded) return report.Say(loaded.error().message);
   int status = 0;
   if (parser.isSet(options.record)) {
     const std::optional<toolkit::Millis> length = app::ParseDuration(parser.value(options.duration));
-    if (!length) {
-      std::cerr << "zolin6: --record needs --duration, a number with s, m or h (\"10m\")\n";
-      return 2;
-    }
-    status = app::RecordObservation(device.clock(), device.sim(), QCoreApplication::applicationDirPath(),
-                                    parser.value(options.record), *length);
+    if (!length) return report.Say("--record needs --duration, a number with s, m or h (\"10m\")");
+    status =
+        app::RecordObservation(device.clock(), device.sim(), StatusIconFolder(), parser.value(options.record), *length);
   } else {
     status = RunWindow(parser, options, device, store, scriptFile);
   }
-  device.Save();
+  // A state that is not saved is lost: the exit status says so.
+  if (Result<bool> saved = device.Save(); !saved) status = report.Say(saved.error().message);
   return status;
 }

@@ -1,7 +1,5 @@
 #include "driver/device_model.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 
 namespace zolin6::driver {
@@ -215,53 +213,6 @@ void RestoreFactoryConfiguration(DeviceState& state) {
   state.localTempOffset = 0;
   state.factoryTrimOhm = 0;
   state.factoryTrimMv = 0;
-}
-
-// --- Saving and loading ------------------------------------------------------
-
-NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(SensorChannel, type, connection, coldJunction, unit, upperRangeLimit,
-                                                lowerRangeLimit, upperRangeValue, lowerRangeValue, minSpan, trimGain,
-                                                trimOffset, lowerTrimDone, lowerTrimInput, lowerTrimValue)
-NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(LoopOutput, fixed, fixedCurrent, trimGain, trimOffset, dacGain,
-                                                dacOffset)
-NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Identification, tag, longTag, descriptor, message, day, month, year,
-                                                pollingAddress, finalAssembly, serialNumber, orderingCode,
-                                                manufacturerId, deviceType, deviceProfile, privateLabel,
-                                                universalRevision, transmitterRevision, hardwareRevision,
-                                                softwareVersion)
-NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(SensorParameters, highLimit, lowLimit, unit, coeffA, coeffB, coeffC,
-                                                coeffR0, damping)
-NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Extreme, recorded, value)
-NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(DeviceState, identification, requestPreambles, responsePreambles,
-                                                writeProtect, loopCurrentMode, loopAlarm, channels, sensorParameters,
-                                                outputs, localTempUnit, displays, backupMode, backupSensor, averageMode,
-                                                sensorMaxMin, tempMaxMin, sensorMin, sensorMax, localMin, localMax,
-                                                changeCounters, configChangeCounter, configChanged, coldStart,
-                                                localTempOffset, factoryTrimOhm, factoryTrimMv, forcedDeviceStatus,
-                                                forcedDiagStatus, forcedDiagStatusByte1)
-
-std::string SaveDeviceState(const DeviceState& state) {
-  nlohmann::json json = state;
-  // A text with an 8-bit code that is no UTF-8 is saved with U+FFFD in its
-  // place rather than failing the whole save.
-  return json.dump(2, ' ', /*ensure_ascii=*/false, nlohmann::json::error_handler_t::replace) + "\n";
-}
-
-Result<DeviceState> LoadDeviceState(const std::string& text) {
-  nlohmann::json json = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
-  if (json.is_discarded() || !json.is_object()) return Error{"not a device state: the text is not a JSON object"};
-  DeviceState state;
-  try {
-    from_json(json, state);
-  } catch (const nlohmann::json::exception& e) {
-    return Error{std::string("not a device state: ") + e.what()};
-  }
-  for (const SensorChannel& channel : state.channels) {
-    if (!UnitFitsSensor(channel.unit, channel.type)) {
-      return Error{"not a device state: a channel's unit does not fit its sensor type"};
-    }
-  }
-  return state;
 }
 
 }  // namespace zolin6::driver

@@ -16,7 +16,6 @@
 #include <string>
 
 #include "platform/channels.h"
-#include "platform/result.h"
 
 namespace zolin6::driver {
 
@@ -204,12 +203,5 @@ void ChangeChannelUnit(SensorChannel& channel, int unit);
 // type's, in the channel's unit when it fits the type, else in the type's
 // base unit. Trims recorded for the old sensor are dropped.
 void ChangeSensorType(SensorChannel& channel, int type);
-
-// The device state as JSON text, and back. Keys missing from the text take
-// the values a new state has; a text that is not a device state (not JSON,
-// a value of the wrong type, a channel unit that does not fit its sensor
-// type) is refused.
-std::string SaveDeviceState(const DeviceState& state);
-Result<DeviceState> LoadDeviceState(const std::string& text);
 
 }  // namespace zolin6::driver

@@ -1,9 +1,8 @@
 #include "driver/sim_driver.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
+#include "driver/device_state_file.h"
 #include "platform/atomic_file.h"
 #include "platform/fdt/dtm_activex_control.h"
 
@@ -112,17 +111,14 @@ void SimDriver::Deliver(std::int32_t reason, const std::string& details) {
 
 Result<bool> SimDriver::SaveState(const std::string& path) const {
   // A failed save leaves the previous state file as it was.
-  if (!platform::WriteFileAtomically(path, SaveDeviceState(transmitter_.state()))) return Error{"cannot write " + path};
-  return true;
+  return platform::WriteFileAtomically(path, SaveDeviceState(transmitter_.state()));
 }
 
 Result<bool> SimDriver::LoadState(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Error{"cannot read " + path};
-  std::ostringstream text;
-  text << file.rdbuf();
-  Result<DeviceState> state = LoadDeviceState(text.str());
-  if (!state) return state.error();
+  Result<std::string> text = platform::ReadWholeFile(path);
+  if (!text) return text.error();
+  Result<DeviceState> state = LoadDeviceState(*text);
+  if (!state) return Error{path + ": " + state.error().message};
   transmitter_.Replace(std::move(state).value());
   return true;
 }

@@ -89,7 +89,8 @@ class SimDriver : public framelink::DtmObject,
 
   // The device state in a file (JSON), so a configured device survives a
   // restart of the application. Loading starts the device cold with that
-  // configuration.
+  // configuration; a file that is not a device state leaves the device as
+  // it was. Errors name the file.
   Result<bool> SaveState(const std::string& path) const;
   Result<bool> LoadState(const std::string& path);
 

@@ -69,6 +69,10 @@ Result<bool> WriteFileAtomically(const std::string& path, const std::string& tex
 }
 
 Result<std::string> ReadWholeFile(const std::string& path) {
+  // A folder opens as a stream that reads nothing: it would pass for an
+  // empty file.
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) return Error{path + ": is a folder, not a file"};
   std::ifstream file(path, std::ios::binary);
   if (!file) return Failure(path, "cannot open");
   std::ostringstream text;

@@ -13,7 +13,8 @@ namespace zolin6::platform {
 // True, or why the file could not be written (naming the file).
 Result<bool> WriteFileAtomically(const std::string& path, const std::string& text);
 
-// The whole file, or why it could not be read (naming the file).
+// The whole file, or why it could not be read (naming the file): a folder
+// is refused as such.
 Result<std::string> ReadWholeFile(const std::string& path);
 
 }  // namespace zolin6::platform

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "event_output.h"
+#include "platform/status_icons.h"
 #include "scenario_runner.h"
 
 int main(int argc, char** argv) {
@@ -15,10 +16,11 @@ int main(int argc, char** argv) {
                  "JSON object per line. Exit status 0, or 2 when a line could not be run.\n";
     return argc == 2 ? 0 : 2;
   }
-  // The status icons ship beside the program.
+  // The status icons ship with the program: beside it in the build, in
+  // share/zolin6 when installed.
   std::error_code error;
   std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", error);
-  std::string iconFolder = error ? std::string(".") : self.parent_path().string();
+  std::string iconFolder = error ? std::string(".") : zolin6::platform::StatusIconFolder(self.parent_path());
 
   zolin6::scenario::ScenarioRunner runner(
       [](const zolin6::scenario::Json& event) {

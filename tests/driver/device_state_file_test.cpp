@@ -1,0 +1,69 @@
+// The device file's text: what is read, and that anything else is refused
+// with the place and kind of what is wrong.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <nlohmann/json.hpp>
+
+#include "driver/device_state_file.h"
+
+namespace zolin6::driver {
+namespace {
+
+using nlohmann::json;
+
+// A saved factory state, changed by `edit`.
+std::string Saved(const std::function<void(json&)>& edit) {
+  json file = json::parse(SaveDeviceState(FactoryState()));
+  edit(file);
+  return file.dump();
+}
+
+TEST(DeviceStateFile, RefusesWhatIsNotAWholeStateOfAKnownVersion) {
+  struct Case {
+    std::string text;
+    std::string message;
+  };
+  const std::vector<Case> cases{
+      {"", "the file is empty"},
+      {"{\"writeProtect\": ", "the text is not JSON (it breaks off at the end)"},
+      {"not json", "the text is not JSON (it goes wrong at byte 2)"},
+      {"[1, 2]", "the text is JSON, but a list rather than an object"},
+      {R"({"foo": 1})", "the key averageMode is missing"},
+      {Saved([](json& f) { f["version"] = 2; }), "version 2 is not known (this program reads version 1)"},
+      {Saved([](json& f) { f["version"] = "1"; }), "version holds a text where a whole number belongs"},
+      {Saved([](json& f) { f["writeProtect"] = "yes"; }), "writeProtect holds a text where a whole number belongs"},
+      {Saved([](json& f) { f["requestPreambles"] = 5.5; }),
+       "requestPreambles holds a number where a whole number belongs"},
+      {Saved([](json& f) { f["channels"].erase(5); }), "channels holds 5 entries where 6 belong"},
+      {Saved([](json& f) { f["channels"][3].erase("unit"); }), "the key channels[3].unit is missing"},
+      {Saved([](json& f) { f["identification"]["tag"] = 7; }),
+       "identification.tag holds a whole number where a text belongs"},
+      {Saved([](json& f) {
+         f["channels"][0].update({{"type", 12}, {"unit", 36}});
+       }),  // a Pt 100 in mV
+       "a channel's unit does not fit its sensor type"},
+  };
+  for (const Case& c : cases) {
+    Result<DeviceState> loaded = LoadDeviceState(c.text);
+    ASSERT_FALSE(loaded) << c.text;
+    EXPECT_EQ(loaded.error().message, "not a device state: " + c.message);
+  }
+}
+
+TEST(DeviceStateFile, ReadsItsOwnFilesAndThoseWrittenBeforeTheyNamedAVersion) {
+  DeviceState state = FactoryState();
+  state.identification.longTag = "Line 4, Ölkühler";
+  const std::string saved = SaveDeviceState(state);
+  EXPECT_EQ(json::parse(saved)["version"], kDeviceFileVersion);
+  for (const std::string& text : {saved, Saved([](json& f) { f.erase("version"); }),
+                                  Saved([](json& f) { f["sensorParameters"]["damping"] = 2; })}) {
+    Result<DeviceState> loaded = LoadDeviceState(text);
+    ASSERT_TRUE(loaded) << loaded.error().message;
+  }
+  EXPECT_EQ(SaveDeviceState(*LoadDeviceState(saved)), saved);
+}
+
+}  // namespace
+}  // namespace zolin6::driver
