@@ -17,8 +17,9 @@ if(TARGET zolin6)
   install(FILES assets/zolin6.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES assets/zolin6-48.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps
           RENAME zolin6.png)
-  # Help > User Guide looks for it there (share/doc/zolin6), once it is written.
-  install(FILES docs/user-guide.md DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL)
+  # Help > User Guide looks for it there (share/doc/zolin6), with its pictures.
+  install(FILES docs/user-guide.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  install(DIRECTORY docs/guide/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/guide FILES_MATCHING PATTERN "*.png")
 endif()
 
 set(CPACK_GENERATOR DEB)

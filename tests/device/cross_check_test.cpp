@@ -12,6 +12,7 @@
 
 #include "device_bench.h"
 #include "driver/device_documents.h"
+#include "driver/device_state_file.h"
 #include "hart/encoding.h"
 
 namespace zolin6::device::testing {
