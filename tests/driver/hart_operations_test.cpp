@@ -16,6 +16,7 @@
 #include "driver/hart_operations.h"
 #include "driver/transmitter.h"
 #include "hart/encoding.h"
+#include "hart/hex.h"
 #include "hart/status.h"
 
 namespace zolin6::driver {
@@ -33,18 +34,19 @@ Pairs ParametersOf(const std::string& document) {
   return pairs;
 }
 
+// An unsigned field of a reply: its value and byte count.
+std::pair<long long, int> B(long long value, int size = 1) { return {value, size}; }
+
 // A reply's data field, written field by field.
 struct Data {
   hart::Bytes bytes;
-  Data& u8(unsigned v) { return u(v, 1); }
-  Data& u16(unsigned v) { return u(v, 2); }
-  Data& u24(unsigned v) { return u(v, 3); }
-  Data& u(unsigned v, std::size_t size) {
-    hart::AppendUnsigned(bytes, v, size);
+  Data& u(std::initializer_list<std::pair<long long, int>> fields) {
+    for (const auto& [value, size] : fields) hart::AppendUnsigned(bytes, static_cast<std::uint32_t>(value), size);
     return *this;
   }
-  Data& f32(std::optional<float> v) {
-    hart::AppendFloat(bytes, v.value_or(hart::NotANumber()));
+  Data& u8(long long value) { return u({B(value)}); }
+  Data& f32(std::initializer_list<std::optional<float>> values) {
+    for (const std::optional<float> v : values) hart::AppendFloat(bytes, v.value_or(hart::NotANumber()));
     return *this;
   }
   Data& packed(const std::string& text, std::size_t size) {
@@ -59,68 +61,43 @@ struct Data {
   }
 };
 
-hart::Completion Reply(std::uint16_t command, const Data& data, std::uint8_t deviceStatus = 0) {
-  hart::Completion reply;
-  reply.command = command;
-  reply.outcome = hart::Outcome::Replied;
-  reply.status = {0, deviceStatus};
-  reply.data = data.bytes;
-  return reply;
+hart::Completion Reply(std::uint16_t command, const Data& data = {}, std::uint8_t deviceStatus = 0,
+                       std::uint8_t responseCode = 0, hart::Outcome outcome = hart::Outcome::Replied) {
+  return {0, command, outcome, {responseCode, deviceStatus}, data.bytes, 1};
 }
 
 hart::Completion Command0(const DeviceState& s) {
   const Identification& id = s.identification;
-  return Reply(0, Data{}
-                      .u8(254)
-                      .u16(id.deviceType)
-                      .u8(s.requestPreambles)
-                      .u8(id.universalRevision)
-                      .u8(id.transmitterRevision)
-                      .u8(id.softwareVersion)
-                      .u8(id.hardwareRevision)
-                      .u8(1)
-                      .u24(id.serialNumber)
-                      .u8(s.responsePreambles)
-                      .u8(13)
-                      .u16(s.configChangeCounter)
-                      .u8(0)
-                      .u16(id.manufacturerId)
-                      .u16(id.privateLabel)
-                      .u8(id.deviceProfile));
+  return Reply(0, Data{}.u({B(254), B(id.deviceType, 2), B(s.requestPreambles), B(id.universalRevision),
+                            B(id.transmitterRevision), B(id.softwareVersion), B(id.hardwareRevision), B(1),
+                            B(id.serialNumber, 3), B(s.responsePreambles), B(13), B(s.configChangeCounter, 2), B(0),
+                            B(id.manufacturerId, 2), B(id.privateLabel, 2), B(id.deviceProfile)}));
 }
 
 hart::Completion Command129(const DeviceState& s, int channel) {
   const SensorChannel& c = s.channels[channel];
   return Reply(129, Data{}
-                        .u8(channel)
-                        .u8(c.type)
-                        .u8(c.connection)
-                        .u8(c.coldJunction)
-                        .u8(c.unit)
-                        .f32(c.upperRangeLimit)
-                        .f32(c.lowerRangeLimit)
-                        .f32(c.upperRangeValue)
-                        .f32(c.lowerRangeValue)
-                        .f32(c.minSpan));
+                        .u({B(channel), B(c.type), B(c.connection), B(c.coldJunction), B(c.unit)})
+                        .f32({c.upperRangeLimit, c.lowerRangeLimit, c.upperRangeValue, c.lowerRangeValue, c.minSpan}));
 }
 
 // Command 9 with one slot per (code, units, value), good status.
 hart::Completion Command9(const std::vector<std::tuple<int, int, std::optional<float>>>& slots) {
   Data data;
   data.u8(0);
-  for (const auto& [code, units, value] : slots) data.u8(code).u8(0).u8(units).f32(value).u8(0xC0);
-  return Reply(9, data.u(0, 4));
+  for (const auto& [code, units, value] : slots) data.u({B(code), B(0), B(units)}).f32({value}).u8(0xC0);
+  return Reply(9, data.u({B(0, 4)}));
 }
 
 Replies IdentificationReplies(const DeviceState& s, const Measurements&) {
   const Identification& id = s.identification;
-  const Data record = Data{}.packed(id.tag, 6).packed(id.descriptor, 12).u8(id.day).u8(id.month).u8(id.year - 1900);
+  const Data record = Data{}.packed(id.tag, 6).packed(id.descriptor, 12).u({B(id.day), B(id.month), B(id.year - 1900)});
   return {Reply(13, record),
           Reply(20, Data{}.latin1(id.longTag, 32)),
           Reply(12, Data{}.packed(id.message, 24)),
-          Reply(7, Data{}.u8(id.pollingAddress).u8(s.loopCurrentMode)),
-          Reply(16, Data{}.u24(id.finalAssembly)),
-          Reply(128, Data{}.latin1(id.orderingCode, 24).u24(id.serialNumber))};
+          Reply(7, Data{}.u({B(id.pollingAddress), B(s.loopCurrentMode)})),
+          Reply(16, Data{}.u({B(id.finalAssembly, 3)})),
+          Reply(128, Data{}.latin1(id.orderingCode, 24).u({B(id.serialNumber, 3)}))};
 }
 
 // Today's device reports the cold start until read 25; the HART device once,
@@ -128,8 +105,7 @@ Replies IdentificationReplies(const DeviceState& s, const Measurements&) {
 Replies Diagnosis(const DeviceState& s, const Measurements& m) {
   const auto status = static_cast<std::uint8_t>(m.deviceStatus & ~hart::device_status::kColdStart);
   Data additional;
-  additional.u8(m.diagStatus).u8(m.diagStatusByte1);
-  for (int i = 2; i < 25; ++i) additional.u8(0);
+  additional.u({B(m.diagStatus), B(m.diagStatusByte1), B(0, 4), B(0, 4), B(0, 4), B(0, 4), B(0, 4), B(0, 3)});
   return {Command0(s), Reply(48, additional, status)};
 }
 
@@ -193,22 +169,14 @@ RequestAttributes Attributes(const std::string& list) {
   return a;
 }
 
-std::string Hex(const hart::Bytes& bytes) {
-  std::string text;
-  for (const std::uint8_t b : bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    text += kDigits[b >> 4U];
-    text += kDigits[b & 0x0FU];
-  }
-  return text;
-}
-
 // "command:data" of each request, "!" after a command never resent.
 std::string Sent(const std::vector<HartRequest>& requests) {
   std::string text;
   for (const HartRequest& r : requests) {
+    std::string data = hart::testing::ToHex(r.data);
+    std::erase(data, ' ');
     text += (text.empty() ? "" : " ") + std::to_string(r.command) +
-            (r.effect == hart::Effect::NotRepeatable ? "!:" : ":") + Hex(r.data);
+            (r.effect == hart::Effect::NotRepeatable ? "!:" : ":") + data;
   }
   return text;
 }
@@ -241,7 +209,7 @@ TEST(HartReads, EveryPageOnceTakesAtMostSixtyTransactions) {
 TEST(HartReads, CurrentOfTheNamedElseHeldElseFirstOutput) {
   Data currents;
   for (int k = 0; k < 6; ++k)
-    currents.u8(k == 3 ? 1 : 0).f32(4.0F + static_cast<float>(k)).f32(10.0F + static_cast<float>(k));
+    currents.u8(k == 3 ? 1 : 0).f32({4.0F + static_cast<float>(k), 10.0F + static_cast<float>(k)});
   const Replies replies{Reply(145, currents)};
   const std::vector<std::pair<const char*, const char*>> cases = {
       {"02", "12"}, {"None", "13"}, {"2", "13"}, {"06", "13"}};
@@ -253,17 +221,12 @@ TEST(HartReads, CurrentOfTheNamedElseHeldElseFirstOutput) {
 }
 
 TEST(HartReads, ShortErrorOrMissingReplyFailsNamingTheCommand) {
-  DeviceState state;
-  hart::Completion cut = Command129(state, 0);
+  hart::Completion cut = Command129(DeviceState{}, 0);
   cut.data.resize(23);
-  hart::Completion refused = Reply(129, Data{});
-  refused.status.first = 2;
-  hart::Completion silent = Command129(state, 0);
-  silent.outcome = hart::Outcome::NoReply;
   const std::vector<std::pair<hart::Completion, const char*>> cases = {
       {cut, "read 3: command 129: reply field 'minimum span' needs 4 bytes at offset 21, 2 left"},
-      {refused, "read 3: command 129: device answered with response code 2"},
-      {silent, "read 3: command 129: no reply"},
+      {Reply(129, {}, 0, 2), "read 3: command 129: device answered with response code 2"},
+      {Reply(129, {}, 0, 0, hart::Outcome::NoReply), "read 3: command 129: no reply"},
   };
   for (const auto& [reply, reason] : cases) {
     const Result<std::string> document = ReadDocumentFromReplies(3, Replies{reply}, Attributes(""));
@@ -283,11 +246,8 @@ TEST(HartWrites, AttributesBecomeRequestBytes) {
       {2, "0|0|5|1|0", "6:0000 59:05 139:0100"},  // protection switched on last
       {3, "00|0C|3|FA|44548000|C3480000|20", "130:000C03FA44548000C348000020"},
       {3, "02|88|2|1|44548000|C3480000|None", "130:02880201"},  // limits only when all three encode
-      {4, "0C|21", "132:0C21"},
-      {7, "1A2B", "38:1A2B"},
       {10, "", "151!:"},
       {12, "41A00000|2", "40!:41A00000"},
-      {14, "41A00000", "46!:41A00000"},
       {19, "", "144!:01"},
       {21, "20|41A00000", "148!:00022041A00000"},
       {24, "03|41A00000", "147!:030241A00000"},
@@ -321,7 +281,6 @@ TEST(HartWrites, RefusedBeforeAnythingIsSent) {
       {2, "1|0|4|0|0", 4},
       {12, "41A00000|3", 2},  // trim point above 2
       {25, "", 64},
-      {30, "", 64},
   };
   for (const auto& [code, attributes, refusal] : cases) {
     const WritePlan plan = PlanWrite(code, Attributes(attributes));
@@ -331,29 +290,15 @@ TEST(HartWrites, RefusedBeforeAnythingIsSent) {
 }
 
 TEST(HartWrites, ResponseCodeOfTheFirstCommandNotAnsweringZero) {
-  auto answered = [](std::uint8_t code) {
-    hart::Completion c = Reply(139, Data{});
-    c.status.first = code;
-    return c;
+  const hart::Completion ok = Reply(139);
+  const std::vector<std::pair<Replies, int>> cases = {
+      {{ok, ok, ok}, 0},
+      {{ok, Reply(6, {}, 0, 7), ok}, 7},
+      {{Reply(131, {}, 0, 14)}, 14},  // a warning counts
+      {{ok, Reply(6, {}, 0, 0, hart::Outcome::StillBusy)}, 32},
   };
-  hart::Completion busy = answered(0);
-  busy.outcome = hart::Outcome::StillBusy;
-  hart::Completion lost = answered(0);
-  lost.outcome = hart::Outcome::NotResent;
-  const std::vector<std::pair<Replies, std::optional<int>>> cases = {
-      {{answered(0), answered(0), answered(0)}, 0},
-      {{answered(0), answered(7)}, 7},
-      {{answered(14)}, 14},  // a warning counts
-      {{answered(0), busy}, 32},
-      {{answered(0), lost}, std::nullopt},
-  };
-  for (const auto& [completions, code] : cases) {
-    const Result<int> response = WriteResponseCode(completions);
-    ASSERT_EQ(response.ok(), code.has_value());
-    if (code) {
-      EXPECT_EQ(*response, *code);
-    }
-  }
+  for (const auto& [completions, code] : cases) EXPECT_EQ(WriteResponseCode(completions).value(), code);
+  EXPECT_FALSE(WriteResponseCode(Replies{ok, Reply(59, {}, 0, 0, hart::Outcome::NotResent)}).ok());
 }
 
 }  // namespace

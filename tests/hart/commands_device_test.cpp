@@ -39,16 +39,5 @@ TEST(DeviceCommands, SizesAndEffectsAsTheReferenceLists) {
   EXPECT_EQ(FindDeviceCommand(48)->number, 48);
 }
 
-TEST(DeviceCommands, SensorWriteTakesFourOrThirteenBytes) {
-  const Record channelOnly{{"channel", 1U}, {"sensor type", 137U}, {"connection", 2U}, {"cold junction", 1U}};
-  EXPECT_EQ(BuildDeviceRequest(130, channelOnly).value(), (Bytes{1, 137, 2, 1}));
-  Record withLimits = channelOnly;
-  withLimits.set("high alarm limit", 850.0F).set("low alarm limit", -200.0F).set("limits unit", 32U);
-  EXPECT_EQ(BuildDeviceRequest(130, withLimits).value().size(), 13U);
-  const Result<Record> cut = ParseDeviceReply(130, {}, Bytes{1, 137, 2});
-  ASSERT_FALSE(cut.ok());
-  EXPECT_EQ(cut.error().message, "command 130: reply field 'cold junction' needs 1 bytes at offset 3, 0 left");
-}
-
 }  // namespace
 }  // namespace zolin6::hart
