@@ -157,16 +157,16 @@ TEST(HartReads, DocumentsMatchTheSimulatedTransmitters) {
   }
 }
 
-// The control's request attributes, "|" between them; the rest "None".
+// The attributes of a request document as the control sends it, from
+// "value|value|..." for Attribute1, Attribute2, ...; the rest are "None".
 RequestAttributes Attributes(const std::string& list) {
-  RequestAttributes a;
-  a.fill("None");
-  for (std::size_t i = 0, start = 0; !list.empty() && start <= list.size(); ++i) {
+  std::string document = "<ViewData><ControlData";
+  for (std::size_t i = 1, start = 0; !list.empty() && start <= list.size(); ++i) {
     const std::size_t bar = std::min(list.find('|', start), list.size());
-    a.at(i) = list.substr(start, bar - start);
+    document += " Attribute" + std::to_string(i) + "=\"" + list.substr(start, bar - start) + "\"";
     start = bar + 1;
   }
-  return a;
+  return ParseRequestDocument(document + "/></ViewData>");
 }
 
 // "command:data" of each request, "!" after a command never resent.

@@ -14,7 +14,7 @@ namespace {
 
 std::size_t FullSize(const Layout& layout) {
   std::size_t size = FixedSize(layout);
-  for (const Field& field : layout.group) size += field.size * layout.maxGroups;
+  for (const Field& field : layout.group) size += std::size_t{field.size} * layout.maxGroups;
   return size;
 }
 
