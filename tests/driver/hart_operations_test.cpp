@@ -140,6 +140,12 @@ TEST(HartReads, DocumentsMatchTheSimulatedTransmitters) {
                                   {245, 39, m.loopCurrent[0]}})};
        }},
       {25, Diagnosis},
+      {33,
+       [](const DeviceState& s, const Measurements&) {
+         const SensorParameters& p = s.sensorParameters;
+         return Replies{Reply(133, Data{}.u8(p.unit).f32(
+                                       {p.highLimit, p.lowLimit, p.coeffA, p.coeffB, p.coeffC, p.coeffR0, p.damping}))};
+       }},
   };
   RequestAttributes none;
   none.fill("None");
