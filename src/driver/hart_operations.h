@@ -1,0 +1,61 @@
+#pragma once
+// The HART driver's command side: which HART transactions each operation
+// code of the control takes (docs/hart-commands.md, section 2), and how
+// their replies become the documents the control reads. Tags and value
+// texts are the ones the simulated transmitter's documents carry today, so
+// the pages cannot tell the two drivers apart. No I/O and no timing here:
+// the caller runs the transactions through hart::Master.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "driver/device_documents.h"
+#include "hart/bytes.h"
+#include "hart/layout.h"
+#include "hart/master.h"
+#include "platform/result.h"
+
+namespace zolin6::driver {
+
+// One HART transaction to run: its command, the request's data field and
+// whether the master may resend it.
+struct HartRequest {
+  std::uint16_t command = 0;
+  hart::Bytes data;
+  hart::Effect effect = hart::Effect::Repeatable;
+  friend bool operator==(const HartRequest&, const HartRequest&) = default;
+};
+
+// The transactions read `code` (1 to 33) takes, in order. Read 32 takes its
+// device variables from Attribute1-8. A code the device does not answer
+// fails.
+Result<std::vector<HartRequest>> ReadTransactions(int code, const RequestAttributes& attributes);
+
+// The parameter document answering read `code`, from the completions of
+// its transactions in the order ReadTransactions gave them. Read 28 takes
+// its output from Attribute1; read 25 adds the cold start bit when
+// `coldStartSeen` (a reply since the previous read 25 carried it). A
+// transaction without a reply, an error code or a reply too short for a
+// tag fails, naming the command.
+Result<std::string> ReadDocumentFromReplies(int code, std::span<const hart::Completion> replies,
+                                            const RequestAttributes& attributes, bool coldStartSeen = false);
+
+// What a write sends: its transactions in order (stop at the first that
+// does not answer 0), or, when an attribute cannot be encoded or fails the
+// driver's own checks, the response code it is answered with and nothing
+// to send. A write code the device does not know is refused with 64.
+struct WritePlan {
+  std::vector<HartRequest> requests;
+  int refusal = 0;  // non-zero: answer "Response Code 1" with it, send nothing
+};
+WritePlan PlanWrite(int code, const RequestAttributes& attributes);
+
+// "Response Code 1" of a write from the completions of the transactions it
+// ran: the response code of the first command that did not answer 0 (a
+// warning counts), 32 for one that stayed busy, else 0. A transaction that
+// ended without a reply is a link failure and fails.
+Result<int> WriteResponseCode(std::span<const hart::Completion> completions);
+
+}  // namespace zolin6::driver
