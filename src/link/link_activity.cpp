@@ -61,6 +61,9 @@ void LinkActivity::OnRequest(RequestKind kind, const std::string& code, const st
 
 void LinkActivity::OnNotification(const Notification& notification) {
   lastAnswers_[notification.reason] = clock_.now();
+  if (notification.reason != kStateNotification && notification.reason != kWriteResponse) {
+    lastReadAnswer_ = clock_.now();
+  }
   // A state element answers nothing unless the device is off line, when it
   // answers everything outstanding.
   if (notification.reason != kStateNotification || notification.text.find("'Online'") == std::string::npos) {

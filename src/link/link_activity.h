@@ -22,6 +22,8 @@ class LinkActivity : public LinkListener {
   toolkit::Millis pendingSince() const { return pendingSince_; }
   // When a notification `reason` last came, if one has.
   std::optional<toolkit::Millis> lastAnswer(std::int32_t reason) const;
+  // When the last answer to a read came, whichever read it was.
+  std::optional<toolkit::Millis> lastReadAnswer() const { return lastReadAnswer_; }
   // The current output `channel` (1..6) was last told to hold, mA; none
   // before any such write.
   std::optional<double> heldCurrent(int channel) const;
@@ -40,6 +42,7 @@ class LinkActivity : public LinkListener {
   int pending_ = 0;
   toolkit::Millis pendingSince_ = 0;
   std::map<std::int32_t, toolkit::Millis> lastAnswers_;
+  std::optional<toolkit::Millis> lastReadAnswer_;
   std::map<int, double> heldCurrents_;
 };
 

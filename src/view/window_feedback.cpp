@@ -17,9 +17,7 @@ namespace {
 using navigation::ProcedureKind;
 
 constexpr int kTickMs = 250;
-constexpr std::int32_t kObserveAnswer = 2400;    // read 24 answers the observation page
-constexpr std::int32_t kDiagnosisAnswer = 2500;  // read 25 the diagnosis page
-constexpr int kTagIndex = 0;                     // txtParameter(0): the tag on the information page
+constexpr int kTagIndex = 0;  // txtParameter(0): the tag on the information page
 
 // One line of guidance for each step of the procedures that have no
 // channel in their page name.
@@ -128,9 +126,11 @@ void WindowFeedback::showBusy() {
   busyText_->setText(QString("Waiting for the device: %1 s").arg(seconds, 0, 'f', 1));
 }
 
-QString WindowFeedback::liveNote(bool online, std::int32_t reason) const {
+QString WindowFeedback::liveNote(bool online) const {
   if (!online) return "The device is off line: the values shown are stale.";
-  const std::optional<toolkit::Millis> last = activity_.lastAnswer(reason);
+  // Each tab of a live page polls its own read; whichever answered last
+  // updated the page.
+  const std::optional<toolkit::Millis> last = activity_.lastReadAnswer();
   if (!last) return "Waiting for the first values.";
   return QString("Updated %1 s ago.").arg((clock_.now() - *last) / 1000);
 }
@@ -153,7 +153,7 @@ void WindowFeedback::showPageNote() {
     }
     if (QString guidance = GuidanceFor(state.sPage); !guidance.isEmpty()) lines << guidance;
     if (state.sPage == "Observe" || state.sPage == "Diagnosis") {
-      lines << liveNote(online, state.sPage == "Observe" ? kObserveAnswer : kDiagnosisAnswer);
+      lines << liveNote(online);
       stale = !online;
     }
   }

@@ -38,7 +38,7 @@ class WindowFeedback : public QObject {
  private:
   void showBusy();
   void showPageNote();
-  QString liveNote(bool online, std::int32_t reason) const;
+  QString liveNote(bool online) const;
 
   MainWindow& window_;
   UserCntrl& control_;

@@ -46,7 +46,9 @@ TEST(LinkActivityTest, CountsWhatWaitsAndForgetsItWhenTheDeviceGoesOffLine) {
   activity.OnNotification(ParseNotification(2400, "<Parameters/>"));
   EXPECT_EQ(activity.pending(), 1);
   EXPECT_EQ(activity.lastAnswer(2400), 600);
+  clock.advance(100);
   activity.OnNotification(ParseNotification(0, "<DTMInfo state='Online' />"));
+  EXPECT_EQ(activity.lastReadAnswer(), 600);  // a state answers no read
   EXPECT_EQ(activity.pending(), 1);
   activity.OnNotification(ParseNotification(0, "<DTMInfo state='Offline' />"));
   EXPECT_EQ(activity.pending(), 0);
