@@ -126,12 +126,8 @@ ConfigurationCommands::ConfigurationCommands(MainWindow& window, toolkit::Clock&
 
 void ConfigurationCommands::buildMenu() {
   QMenu* file = window_.menu("File");
-  auto add = [this, file](const QString& text, const QString& name, const QKeySequence& keys, auto slot) {
-    QAction* action = file->addAction(text);
-    action->setObjectName(name);
-    action->setShortcut(keys);
-    connect(action, &QAction::triggered, this, slot);
-    return action;
+  auto add = [this](const QString& text, const QString& name, const QKeySequence& keys, std::function<void()> run) {
+    window_.addCommand("File", text, name, keys, std::move(run));
   };
   add("&Save Configuration\u2026", "actionSaveConfiguration", QKeySequence::Save, [this] {
     const QString path = askSave("Save the device's configuration", "configuration.json", kFileFilter);
