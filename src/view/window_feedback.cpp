@@ -16,7 +16,8 @@ namespace {
 
 using navigation::ProcedureKind;
 
-constexpr int kTickMs = 250;
+constexpr int kBusyTickMs = 250;
+constexpr int kLiveTickMs = 1000;
 constexpr int kTagIndex = 0;  // txtParameter(0): the tag on the information page
 
 // One line of guidance for each step of the procedures that have no
@@ -90,7 +91,6 @@ WindowFeedback::WindowFeedback(MainWindow& window, UserCntrl& control, toolkit::
   soon_.setSingleShot(true);
   soon_.setInterval(0);
   connect(&soon_, &QTimer::timeout, this, &WindowFeedback::refresh);
-  tick_.setInterval(kTickMs);
   connect(&tick_, &QTimer::timeout, this, &WindowFeedback::refresh);
   activity_.changed = [this] { soon_.start(); };
   window.onPageShown([this](bool) { soon_.start(); });
@@ -102,14 +102,17 @@ WindowFeedback::~WindowFeedback() { tap_->RemoveListener(&activity_); }
 
 void WindowFeedback::refresh() {
   showBusy();
-  const std::string tag = control_.form().get<toolkit::TextBox>("txtParameter", kTagIndex).text();
-  deviceTag_->setText(tag.empty() ? QString() : "Device: " + QString::fromStdString(tag));
+  const std::string& tag = control_.form().get<toolkit::TextBox>("txtParameter", kTagIndex).text();
+  const QString shownTag = tag.empty() ? QString() : "Device: " + QString::fromStdString(tag);
+  if (deviceTag_->text() != shownTag) deviceTag_->setText(shownTag);
   showPageNote();
-  // The seconds count only while there is something to count.
+  // The seconds count only while there is something to count: tenths while
+  // a request waits, whole seconds on a live page.
   const std::string& page = control_.state().sPage;
   const bool live = page == "Observe" || page == "Diagnosis";
   if (activity_.pending() > 0 || live) {
-    if (!tick_.isActive()) tick_.start();
+    const int interval = activity_.pending() > 0 ? kBusyTickMs : kLiveTickMs;
+    if (!tick_.isActive() || tick_.interval() != interval) tick_.start(interval);
   } else {
     tick_.stop();
   }
@@ -160,8 +163,9 @@ void WindowFeedback::showPageNote() {
   const QString text = lines.join('\n');
   if (note->text() != text) note->setText(text);
   note->setVisible(!text.isEmpty());
-  note->setStyleSheet(warning ? "QLabel { background: #ffe08a; border: 1px solid #c8a000; padding: 4px; }"
-                              : "QLabel { color: palette(dark); }");
+  const QString style = warning ? "QLabel { background: #ffe08a; border: 1px solid #c8a000; padding: 4px; }"
+                                : "QLabel { color: palette(dark); }";
+  if (note->styleSheet() != style) note->setStyleSheet(style);
   QWidget* page = window_.currentPage();
   if (greyed_ != nullptr && (greyed_ != page || !stale)) {
     greyed_->setEnabled(true);
