@@ -34,7 +34,7 @@ class ScenarioHost {
     return std::nullopt;
   }
 
-  // `init`: a new driver of `kind` ("recording", "notready", "bare", "sim").
+  // `init`: a new driver of `kind` ("recording", "notready", "bare", "sim", "hart").
   // Only a place that runs `init` and `destroy` needs these two.
   virtual std::shared_ptr<framelink::DtmObject> MakeDriver(const std::string& kind) {
     (void)kind;

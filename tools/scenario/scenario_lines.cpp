@@ -101,8 +101,9 @@ std::string ScenarioLines::Locale(const Args& args) {
 }
 
 std::string ScenarioLines::Driver(const Args& args) {
-  if (args.size() != 1 || (args[0] != "recording" && args[0] != "notready" && args[0] != "bare" && args[0] != "sim")) {
-    return Mismatch("driver", "recording|notready|bare|sim");
+  static const std::set<std::string, std::less<>> kinds = {"recording", "notready", "bare", "sim", "hart"};
+  if (args.size() != 1 || !kinds.contains(args[0])) {
+    return Mismatch("driver", "recording|notready|bare|sim|hart");
   }
   driverKind_ = args[0];
   return "";

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "device/in_process_hart.h"
 #include "driver/sim_driver.h"
 #include "host/user_cntrl.h"
 #include "platform/toolkit/clock.h"
@@ -57,6 +58,8 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
   }
 
   std::shared_ptr<driver::SimDriver> MakeSimDriver();
+  std::shared_ptr<driver::HartDriver> MakeHartDriver();
+  driver::SimObserver MakeObserver();
   void EmitRequest(const std::string& kind, const std::string& code, const std::string& document);
 
   Output output_;
@@ -66,6 +69,9 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
   std::unique_ptr<UserCntrl> control_;
   // The simulated transmitter handed over by the last `init` with `driver sim`.
   std::shared_ptr<driver::SimDriver> sim_;
+  // The HART driver, line and device handed over by the last `init` with
+  // `driver hart`.
+  device::InProcessHart hart_;
 };
 
 }  // namespace zolin6::scenario
