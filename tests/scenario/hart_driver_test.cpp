@@ -107,5 +107,29 @@ TEST(HartDriver, EveryPageOnceFitsTheLineBudget) {
             << " ms on the wire\n";
 }
 
+TEST(HartDriver, TraceShowsEachFrameWhileOn) {
+  std::vector<Json> events;
+  ScenarioRunner runner([&](const Json& e) { events.push_back(e); }, ZOLIN6_ASSETS_DIR);
+  std::istringstream script(
+      "driver sim\ninit\ntrace on\ndriver hart\ninit\ntrace on\nadvance 1000\ntrace off\n"
+      "advance 3000\n");
+  runner.Run(script);
+  std::vector<Json> frames;
+  std::vector<Json> errors;
+  for (const Json& e : events) {
+    if (e["event"] == "frame") frames.push_back(e);
+    if (e["event"] == "error") errors.push_back(e);
+  }
+  // Command 0 and its answer before the first read; nothing once off.
+  ASSERT_EQ(frames.size(), 2U);
+  EXPECT_EQ(frames[0]["direction"], "request");
+  EXPECT_EQ(frames[0]["command"], 0);
+  EXPECT_EQ(frames[0]["hex"].get<std::string>().substr(0, 4), "FFFF");
+  EXPECT_EQ(frames[1]["direction"], "reply");
+  EXPECT_EQ(frames[1]["response"], 0);
+  ASSERT_EQ(errors.size(), 1U);  // no HART line behind `driver sim`
+  EXPECT_EQ(errors[0]["line"], 3);
+}
+
 }  // namespace
 }  // namespace zolin6::scenario

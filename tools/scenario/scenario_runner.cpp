@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include "frame_event.h"
 #include "recording_driver.h"
 
 namespace zolin6::scenario {
@@ -37,6 +38,7 @@ void ScenarioRunner::EmitRequest(const std::string& kind, const std::string& cod
 std::shared_ptr<framelink::DtmObject> ScenarioRunner::MakeDriver(const std::string& kind) {
   sim_.reset();
   hart_ = {};
+  traceFrames_ = false;
   if (kind == "bare") return std::make_shared<BareDriver>();
   if (kind == "sim") return MakeSimDriver();
   if (kind == "hart") return MakeHartDriver();
@@ -73,7 +75,16 @@ std::shared_ptr<driver::SimDriver> ScenarioRunner::MakeSimDriver() {
 
 std::shared_ptr<driver::HartDriver> ScenarioRunner::MakeHartDriver() {
   hart_ = device::MakeInProcessHart(clock_, driver::SimOptions{}.seed, MakeObserver());
+  hart_.link->Trace([this](device::FrameDirection direction, toolkit::Millis at, hart::ByteView line) {
+    if (traceFrames_) output_(FrameEvent(direction, at, line));
+  });
   return hart_.driver;
+}
+
+bool ScenarioRunner::TraceFrames(bool on) {
+  if (!hart_.link) return false;
+  traceFrames_ = on;
+  return true;
 }
 
 void ScenarioRunner::OpenNode(int node) { control_->form().get<toolkit::TreeView>("TreeView").clickNode(node); }

@@ -44,6 +44,7 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
   std::shared_ptr<framelink::DtmObject> MakeDriver(const std::string& kind) override;
   void DestroyControl() override { control_.reset(); }
   driver::SimDriver* sim() override { return sim_.get(); }
+  bool TraceFrames(bool on) override;
   void Advance(toolkit::Millis ms) override { clock_.advance(ms); }
   void OpenNode(int node) override;
   void ChooseTab(toolkit::TabControl& tabs, int tab) override;
@@ -72,6 +73,7 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
   // The HART driver, line and device handed over by the last `init` with
   // `driver hart`.
   device::InProcessHart hart_;
+  bool traceFrames_ = false;
 };
 
 }  // namespace zolin6::scenario
