@@ -30,7 +30,7 @@ void InProcessLink::Send(hart::ByteView bytes, toolkit::Millis now) {
   // The device reads the request once its last byte has arrived.
   At(end, [request = hart::Bytes(bytes.begin(), bytes.end()), end](InProcessLink& self) {
     if (self.trace_) self.trace_(FrameDirection::Request, end, request);
-    self.Answer(request, end);
+    if (self.connected_) self.Answer(request, end);
   });
 }
 

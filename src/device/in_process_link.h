@@ -32,6 +32,9 @@ class InProcessLink : public driver::ByteLink, public std::enable_shared_from_th
 
   void Send(hart::ByteView bytes, toolkit::Millis now) override;
   void Listen(Listener listener) override { listener_ = std::move(listener); }
+  // Unplugs the device or plugs it back in: while unplugged, requests go
+  // out and nothing answers them.
+  void SetConnected(bool connected) { connected_ = connected; }
   // Who sees each frame; an empty trace sees nothing.
   void Trace(FrameTrace trace) { trace_ = std::move(trace); }
 
@@ -47,6 +50,7 @@ class InProcessLink : public driver::ByteLink, public std::enable_shared_from_th
   std::shared_ptr<HartDevice> device_;
   Listener listener_;
   FrameTrace trace_;
+  bool connected_ = true;
   int requests_ = 0;
   toolkit::Millis wireTime_ = 0;
 };

@@ -107,6 +107,29 @@ TEST(HartDriver, EveryPageOnceFitsTheLineBudget) {
             << " ms on the wire\n";
 }
 
+// A silent device is reported off line; the next request finds it again.
+TEST(HartDriver, SilenceAnswersOffLineUntilTheDeviceAnswersAgain) {
+  toolkit::Clock clock;
+  AnswerLog log;
+  device::InProcessHart hart = device::MakeInProcessHart(clock);
+  Register(*hart.driver, log);
+  clock.advance(1000);
+  std::string result;
+  const std::string document = "<ViewData><ControlData/></ViewData>";
+  hart.link->SetConnected(false);
+  hart.driver->ReadRequest("5", document, result);
+  clock.advance(5000);
+  hart.link->SetConnected(true);
+  hart.driver->ReadRequest("5", document, result);
+  clock.advance(5000);
+  const std::vector<std::pair<std::int32_t, std::string>> expected = {
+      {0, driver::kOnlineState}, {0, driver::kOfflineState}, {0, driver::kOnlineState}};
+  ASSERT_EQ(log.answers.size(), 4U);
+  EXPECT_EQ(std::vector(log.answers.begin(), log.answers.begin() + 3), expected);
+  EXPECT_EQ(log.answers[3].first, 500);
+  EXPECT_TRUE(hart.driver->online());
+}
+
 TEST(HartDriver, TraceShowsEachFrameWhileOn) {
   std::vector<Json> events;
   ScenarioRunner runner([&](const Json& e) { events.push_back(e); }, ZOLIN6_ASSETS_DIR);
