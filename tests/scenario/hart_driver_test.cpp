@@ -59,6 +59,9 @@ TEST(HartDriver, WritesAndReadsAnswerAsTheSimulator) {
        R"(Attribute1="00" Attribute2="0C" Attribute3="3" Attribute4="FA" Attribute5="44548000")"
        R"( Attribute6="C3480000" Attribute7="20")"},
       {false, "3", ""},
+      // The range page: channel 1 to 100 .. 0 degrees, read back.
+      {true, "6", R"(Attribute1="00" Attribute2="20" Attribute3="42C80000" Attribute4="00000000")"},
+      {false, "18", ""},
       {true, "2", R"(Attribute1="2" Attribute2="0" Attribute3="5" Attribute4="0" Attribute5="0")"},  // refused
       {true, "25", ""},                                                                              // unknown
   };
@@ -84,6 +87,7 @@ TEST(HartDriver, WritesAndReadsAnswerAsTheSimulator) {
   }
   ASSERT_EQ(overHart.answers.size(), operations.size() + 1);
   EXPECT_EQ(overHart.answers[1].first, 4000);
+  EXPECT_EQ(overHart.answers[3], std::make_pair(4000, driver::ResponseDocument(0)));
   EXPECT_EQ(overHart.answers, overSim.answers);
 }
 
