@@ -34,7 +34,7 @@ class ScenarioHost {
     return std::nullopt;
   }
 
-  // `init`: a new driver of `kind` ("recording", "notready", "bare", "sim").
+  // `init`: a new driver of `kind` ("recording", "notready", "bare", "sim", "hart").
   // Only a place that runs `init` and `destroy` needs these two.
   virtual std::shared_ptr<framelink::DtmObject> MakeDriver(const std::string& kind) {
     (void)kind;
@@ -44,6 +44,12 @@ class ScenarioHost {
   // The simulated transmitter that `sim` lines change; nullptr when there
   // is none.
   virtual driver::SimDriver* sim() = 0;
+  // `trace on|off`: whether each frame on the HART line is printed; false
+  // when there is no HART line to trace.
+  virtual bool TraceFrames(bool on) {
+    (void)on;
+    return false;
+  }
 
   // `advance MS`: lets MS milliseconds (at most a day) pass.
   virtual void Advance(toolkit::Millis ms) = 0;

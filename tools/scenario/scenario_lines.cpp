@@ -69,10 +69,10 @@ bool ScenarioLines::RunLine(int number, std::string_view line) {
       {"tab", &ScenarioLines::Tab},         {"click", &ScenarioLines::Click},   {"set", &ScenarioLines::Set},
       {"select", &ScenarioLines::Select},   {"answer", &ScenarioLines::Answer}, {"call", &ScenarioLines::Call},
       {"show", &ScenarioLines::Show},       {"state", &ScenarioLines::State},   {"release", &ScenarioLines::Release},
-      {"destroy", &ScenarioLines::Destroy}, {"sim", &ScenarioLines::Sim},
+      {"destroy", &ScenarioLines::Destroy}, {"sim", &ScenarioLines::Sim},       {"trace", &ScenarioLines::Trace},
   };
   // The lines that need no control.
-  static const std::set<std::string, std::less<>> withoutControl = {"locale", "driver", "answer", "sim"};
+  static const std::set<std::string, std::less<>> withoutControl = {"locale", "driver", "answer", "sim", "trace"};
   std::string error;
   auto parsed = ParseLine(line);
   if (!parsed) {
@@ -101,8 +101,9 @@ std::string ScenarioLines::Locale(const Args& args) {
 }
 
 std::string ScenarioLines::Driver(const Args& args) {
-  if (args.size() != 1 || (args[0] != "recording" && args[0] != "notready" && args[0] != "bare" && args[0] != "sim")) {
-    return Mismatch("driver", "recording|notready|bare|sim");
+  static const std::set<std::string, std::less<>> kinds = {"recording", "notready", "bare", "sim", "hart"};
+  if (args.size() != 1 || !kinds.contains(args[0])) {
+    return Mismatch("driver", "recording|notready|bare|sim|hart");
   }
   driverKind_ = args[0];
   return "";
@@ -272,6 +273,12 @@ std::string ScenarioLines::Release(const Args& args) {
 std::string ScenarioLines::Destroy(const Args& args) {
   if (!args.empty()) return Mismatch("destroy", "no arguments");
   host_.DestroyControl();
+  return "";
+}
+
+std::string ScenarioLines::Trace(const Args& args) {
+  if (args.size() != 1 || (args[0] != "on" && args[0] != "off")) return Mismatch("trace", "on or off");
+  if (!host_.TraceFrames(args[0] == "on")) return "no HART line: use `driver hart` and `init` first";
   return "";
 }
 

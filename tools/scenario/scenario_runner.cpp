@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include "frame_event.h"
 #include "recording_driver.h"
 
 namespace zolin6::scenario {
@@ -36,8 +37,11 @@ void ScenarioRunner::EmitRequest(const std::string& kind, const std::string& cod
 
 std::shared_ptr<framelink::DtmObject> ScenarioRunner::MakeDriver(const std::string& kind) {
   sim_.reset();
+  hart_ = {};
+  traceFrames_ = false;
   if (kind == "bare") return std::make_shared<BareDriver>();
   if (kind == "sim") return MakeSimDriver();
+  if (kind == "hart") return MakeHartDriver();
   auto sink = [this](const DriverCall& call) {
     if (call.interface == "session") {
       output_({{"event", "session"}, {"at", clock_.now()}, {"call", call.call}, {"args", call.args}});
@@ -48,9 +52,9 @@ std::shared_ptr<framelink::DtmObject> ScenarioRunner::MakeDriver(const std::stri
   return std::make_shared<RecordingDriver>(kind != "notready", sink);
 }
 
-// The simulated transmitter reports the same events as the recording
-// driver, and each notification it delivers.
-std::shared_ptr<driver::SimDriver> ScenarioRunner::MakeSimDriver() {
+// The simulated transmitter and the HART driver report the same events as
+// the recording driver, and each notification they deliver.
+driver::SimObserver ScenarioRunner::MakeObserver() {
   driver::SimObserver observer;
   observer.session = [this](const std::string& call, const std::vector<std::string>& args) {
     output_({{"event", "session"}, {"at", clock_.now()}, {"call", call}, {"args", args}});
@@ -61,8 +65,26 @@ std::shared_ptr<driver::SimDriver> ScenarioRunner::MakeSimDriver() {
   observer.notify = [this](std::int32_t reason, const std::string& /*details*/) {
     output_({{"event", "notify"}, {"at", clock_.now()}, {"reason", reason}});
   };
-  sim_ = std::make_shared<driver::SimDriver>(clock_, driver::SimOptions{}, std::move(observer));
+  return observer;
+}
+
+std::shared_ptr<driver::SimDriver> ScenarioRunner::MakeSimDriver() {
+  sim_ = std::make_shared<driver::SimDriver>(clock_, driver::SimOptions{}, MakeObserver());
   return sim_;
+}
+
+std::shared_ptr<driver::HartDriver> ScenarioRunner::MakeHartDriver() {
+  hart_ = device::MakeInProcessHart(clock_, driver::SimOptions{}.seed, MakeObserver());
+  hart_.link->Trace([this](device::FrameDirection direction, toolkit::Millis at, hart::ByteView line) {
+    if (traceFrames_) output_(FrameEvent(direction, at, line));
+  });
+  return hart_.driver;
+}
+
+bool ScenarioRunner::TraceFrames(bool on) {
+  if (!hart_.link) return false;
+  traceFrames_ = on;
+  return true;
 }
 
 void ScenarioRunner::OpenNode(int node) { control_->form().get<toolkit::TreeView>("TreeView").clickNode(node); }

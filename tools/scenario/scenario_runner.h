@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "device/in_process_hart.h"
 #include "driver/sim_driver.h"
 #include "host/user_cntrl.h"
 #include "platform/toolkit/clock.h"
@@ -43,6 +44,7 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
   std::shared_ptr<framelink::DtmObject> MakeDriver(const std::string& kind) override;
   void DestroyControl() override { control_.reset(); }
   driver::SimDriver* sim() override { return sim_.get(); }
+  bool TraceFrames(bool on) override;
   void Advance(toolkit::Millis ms) override { clock_.advance(ms); }
   void OpenNode(int node) override;
   void ChooseTab(toolkit::TabControl& tabs, int tab) override;
@@ -57,6 +59,8 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
   }
 
   std::shared_ptr<driver::SimDriver> MakeSimDriver();
+  std::shared_ptr<driver::HartDriver> MakeHartDriver();
+  driver::SimObserver MakeObserver();
   void EmitRequest(const std::string& kind, const std::string& code, const std::string& document);
 
   Output output_;
@@ -66,6 +70,10 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
   std::unique_ptr<UserCntrl> control_;
   // The simulated transmitter handed over by the last `init` with `driver sim`.
   std::shared_ptr<driver::SimDriver> sim_;
+  // The HART driver, line and device handed over by the last `init` with
+  // `driver hart`.
+  device::InProcessHart hart_;
+  bool traceFrames_ = false;
 };
 
 }  // namespace zolin6::scenario

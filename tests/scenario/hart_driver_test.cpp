@@ -1,0 +1,162 @@
+// The HART driver over the simulated FSK line: the control cannot tell it
+// from the simulated transmitter's driver, and a full page tour fits the
+// line's budget.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "device/in_process_hart.h"
+#include "driver/sim_driver.h"
+#include "platform/fdt/dtm_activex_control.h"
+#include "scenario_runner.h"
+
+namespace zolin6::scenario {
+namespace {
+
+// Stands in for the control: keeps every answer.
+class AnswerLog : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
+ public:
+  bool Init(const std::string&, const std::string&, std::shared_ptr<framelink::DtmObject>) override { return true; }
+  bool PrepareToRelease() override { return true; }
+  void UpdateUI(std::int32_t reason, const framelink::Variant& details) override {
+    answers.emplace_back(reason, details.text().value_or(""));
+  }
+  std::vector<std::pair<std::int32_t, std::string>> answers;
+};
+
+void Register(framelink::IFrameLinkSession& session, AnswerLog& log) {
+  bool result = false;
+  session.RegisterControl("control", "invoke-1", &log, 0, result);
+}
+
+std::vector<Json> ShownAfter(const std::string& driver) {
+  std::vector<Json> shown;
+  ScenarioRunner runner(
+      [&](const Json& e) {
+        if (e["event"] == "show") shown.push_back(e);
+      },
+      ZOLIN6_ASSETS_DIR);
+  std::istringstream script("driver " + driver +
+                            "\ninit\nadvance 6000\n"
+                            "show StatusBar(4) txtParameter(0) txtParameter(1) txtParameter(2) txtParameter(3) "
+                            "txtParameter(51) txtParameter(10)\n");
+  runner.Run(script);
+  return shown;
+}
+
+TEST(HartDriver, FirstReadFillsTheInformationPageAsTheSimulatorDoes) {
+  const std::vector<Json> overHart = ShownAfter("hart");
+  ASSERT_EQ(overHart.size(), 7U);
+  EXPECT_NE(overHart[1]["text"], "");
+  EXPECT_EQ(overHart, ShownAfter("sim"));
+}
+
+// The same operations on both drivers get the same answers.
+TEST(HartDriver, WritesAndReadsAnswerAsTheSimulator) {
+  const std::vector<std::tuple<bool, const char*, const char*>> operations = {
+      {true, "3",
+       R"(Attribute1="00" Attribute2="0C" Attribute3="3" Attribute4="FA" Attribute5="44548000")"
+       R"( Attribute6="C3480000" Attribute7="20")"},
+      {false, "3", ""},
+      // The range page: channel 1 to 100 .. 0 degrees, read back.
+      {true, "6", R"(Attribute1="00" Attribute2="20" Attribute3="42C80000" Attribute4="00000000")"},
+      {false, "18", ""},
+      {true, "2", R"(Attribute1="2" Attribute2="0" Attribute3="5" Attribute4="0" Attribute5="0")"},  // refused
+      {true, "25", ""},                                                                              // unknown
+  };
+  toolkit::Clock clock;
+  AnswerLog overHart;
+  AnswerLog overSim;
+  device::InProcessHart hart = device::MakeInProcessHart(clock);
+  auto sim = std::make_shared<driver::SimDriver>(clock);
+  Register(*hart.driver, overHart);
+  Register(*sim, overSim);
+  clock.advance(1000);
+  for (const auto& [write, code, attributes] : operations) {
+    const std::string document = std::string("<ViewData><ControlData ") + attributes + "/></ViewData>";
+    std::string result;
+    for (framelink::IFrameLinkChannel* channel : {static_cast<framelink::IFrameLinkChannel*>(hart.driver.get()),
+                                                  static_cast<framelink::IFrameLinkChannel*>(sim.get())}) {
+      if (write)
+        channel->WriteRequest(code, document, result);
+      else
+        channel->ReadRequest(code, document, result);
+    }
+    clock.advance(3000);
+  }
+  ASSERT_EQ(overHart.answers.size(), operations.size() + 1);
+  EXPECT_EQ(overHart.answers[1].first, 4000);
+  EXPECT_EQ(overHart.answers[3], std::make_pair(4000, driver::ResponseDocument(0)));
+  EXPECT_EQ(overHart.answers, overSim.answers);
+}
+
+TEST(HartDriver, EveryPageOnceFitsTheLineBudget) {
+  constexpr int kLastReadCode = 33;
+  toolkit::Clock clock;
+  AnswerLog log;
+  device::InProcessHart hart = device::MakeInProcessHart(clock);
+  Register(*hart.driver, log);
+  std::string result;
+  for (int code = 1; code <= kLastReadCode; ++code) {
+    hart.driver->ReadRequest(std::to_string(code), "<ViewData><ControlData/></ViewData>", result);
+  }
+  clock.advance(120000);
+  ASSERT_EQ(log.answers.size(), static_cast<std::size_t>(kLastReadCode) + 1);  // and the on-line state
+  for (int code = 1; code <= kLastReadCode; ++code) EXPECT_EQ(log.answers[code].first, 100 * code);
+  // Command 0 and the 41 transactions of the table.
+  EXPECT_LE(hart.link->requests(), 60);
+  EXPECT_LE(hart.link->wireTime(), 35000);
+  std::cout << "every page once: " << hart.link->requests() << " transactions, " << hart.link->wireTime()
+            << " ms on the wire\n";
+}
+
+// A silent device is reported off line; the next request finds it again.
+TEST(HartDriver, SilenceAnswersOffLineUntilTheDeviceAnswersAgain) {
+  toolkit::Clock clock;
+  AnswerLog log;
+  device::InProcessHart hart = device::MakeInProcessHart(clock);
+  Register(*hart.driver, log);
+  clock.advance(1000);
+  std::string result;
+  const std::string document = "<ViewData><ControlData/></ViewData>";
+  hart.link->SetConnected(false);
+  hart.driver->ReadRequest("5", document, result);
+  clock.advance(5000);
+  hart.link->SetConnected(true);
+  hart.driver->ReadRequest("5", document, result);
+  clock.advance(5000);
+  const std::vector<std::pair<std::int32_t, std::string>> expected = {
+      {0, driver::kOnlineState}, {0, driver::kOfflineState}, {0, driver::kOnlineState}};
+  ASSERT_EQ(log.answers.size(), 4U);
+  EXPECT_EQ(std::vector(log.answers.begin(), log.answers.begin() + 3), expected);
+  EXPECT_EQ(log.answers[3].first, 500);
+  EXPECT_TRUE(hart.driver->online());
+}
+
+TEST(HartDriver, TraceShowsEachFrameWhileOn) {
+  std::vector<Json> events;
+  ScenarioRunner runner([&](const Json& e) { events.push_back(e); }, ZOLIN6_ASSETS_DIR);
+  std::istringstream script(
+      "driver sim\ninit\ntrace on\ndriver hart\ninit\ntrace on\nadvance 1000\ntrace off\n"
+      "advance 3000\n");
+  runner.Run(script);
+  std::vector<Json> frames;
+  std::vector<Json> errors;
+  for (const Json& e : events) {
+    if (e["event"] == "frame") frames.push_back(e);
+    if (e["event"] == "error") errors.push_back(e);
+  }
+  // Command 0 and its answer before the first read; nothing once off.
+  ASSERT_EQ(frames.size(), 2U);
+  EXPECT_EQ(frames[0]["direction"], "request");
+  EXPECT_EQ(frames[0]["command"], 0);
+  EXPECT_EQ(frames[0]["hex"].get<std::string>().substr(0, 4), "FFFF");
+  EXPECT_EQ(frames[1]["direction"], "reply");
+  EXPECT_EQ(frames[1]["response"], 0);
+  ASSERT_EQ(errors.size(), 1U);  // no HART line behind `driver sim`
+  EXPECT_EQ(errors[0]["line"], 3);
+}
+
+}  // namespace
+}  // namespace zolin6::scenario
