@@ -113,8 +113,9 @@ void OffLineFile::userChose(const Field& field) {
   }
   const auto current = configuration_->values.find(field.key);
   if (value && current != configuration_->values.end() && *value == current->second) return;
-  Result<bool> changedValue =
-      value ? set(field.key, *value) : Result<bool>(Error{field.key + ": \"" + text + "\" is not one of its choices"});
+  const std::string wrong =
+      field.enumeration == Enumeration::None ? "\" is not a date (dd/mm/yyyy)" : "\" is not one of its choices";
+  Result<bool> changedValue = value ? set(field.key, *value) : Result<bool>(Error{field.key + ": \"" + text + wrong});
   if (!changedValue) {
     showValues();  // the field shows the file's value again
     if (refused) refused(QString::fromStdString(changedValue.error().message));
