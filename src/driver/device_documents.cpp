@@ -13,6 +13,7 @@
 
 #include "codecs/functions_hart.h"
 #include "codecs/latin1.h"
+#include "driver/parameter_list.h"
 
 namespace zolin6::driver {
 
@@ -351,20 +352,7 @@ const Registry& Tags() {
 
 // --- Documents ------------------------------------------------------------------
 
-using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-std::string Serialise(const Pairs& pairs) {
-  pugi::xml_document doc;
-  pugi::xml_node list = doc.append_child("ParameterList");
-  for (const auto& [tag, value] : pairs) {
-    pugi::xml_node parameter = list.append_child("Parameter");
-    parameter.append_attribute("tag") = tag.c_str();
-    parameter.append_attribute("value") = value.c_str();
-  }
-  std::ostringstream out;
-  doc.save(out, "", pugi::format_raw | pugi::format_no_declaration);
-  return out.str();
-}
+using Pairs = ParameterPairs;
 
 // The registry's tags, named as the read lists them.
 Pairs FromRegistry(const std::vector<std::string>& tags, const DeviceState& s, const Measurements& m) {
@@ -514,14 +502,14 @@ std::optional<std::string> ReadDocument(int code, const RequestAttributes& attri
   } else {
     return std::nullopt;
   }
-  return Serialise(pairs);
+  return ParameterList(pairs);
 }
 
 std::string ResponseDocument(int responseCode) {
   Pairs pairs;
   for (int i = 1; i <= 5; ++i)
     pairs.emplace_back("Response Code " + std::to_string(i), Integer(i == 1 ? responseCode : 0));
-  return Serialise(pairs);
+  return ParameterList(pairs);
 }
 
 }  // namespace zolin6::driver

@@ -6,15 +6,13 @@
 
 #include "driver/hart_operations.h"
 
-#include <pugixml.hpp>
-
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <optional>
-#include <sstream>
 #include <utility>
 
+#include "driver/parameter_list.h"
 #include "hart/commands_device.h"
 #include "hart/encoding.h"
 
@@ -281,22 +279,7 @@ std::string ChannelTag(std::string_view tag, int channel) {
   return name;
 }
 
-using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-// The document as today's driver writes it: <ParameterList><Parameter
-// tag="..." value="..."/>...</ParameterList>, without declaration or blanks.
-std::string Serialise(const Pairs& pairs) {
-  pugi::xml_document doc;
-  pugi::xml_node list = doc.append_child("ParameterList");
-  for (const auto& [tag, value] : pairs) {
-    pugi::xml_node parameter = list.append_child("Parameter");
-    parameter.append_attribute("tag") = tag.c_str();
-    parameter.append_attribute("value") = value.c_str();
-  }
-  std::ostringstream out;
-  doc.save(out, "", pugi::format_raw | pugi::format_no_declaration);
-  return out.str();
-}
+using Pairs = ParameterPairs;
 
 // Every completion replied, answers its transaction and fits its layout.
 Result<bool> CheckReplies(const ReadRow& row, std::span<const hart::Completion> replies) {
@@ -359,7 +342,7 @@ Result<std::string> ReadDocumentFromReplies(int code, std::span<const hart::Comp
     if (!text) return InRead(code, text.error().message);
     pairs.emplace_back(ChannelTag(source.tag, code - row->first), std::move(text).value());
   }
-  return Serialise(pairs);
+  return ParameterList(pairs);
 }
 
 }  // namespace zolin6::driver
