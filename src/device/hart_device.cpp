@@ -14,6 +14,7 @@ constexpr std::uint16_t kReadUniqueIdentifier = 0;
 constexpr std::uint16_t kByTag = 11;
 constexpr std::uint16_t kByLongTag = 21;
 constexpr std::uint16_t kAdditionalStatus = 48;
+constexpr std::uint16_t kFirstDeviceSpecific = 128;
 
 bool IsBroadcast(const hart::Address& address) {
   return address.isLong && std::ranges::all_of(address.unique, [](std::uint8_t b) { return b == 0; });
@@ -24,6 +25,12 @@ hart::Bytes Encode(const Reply& reply, std::size_t preambles) {
   hart::Bytes bytes;
   if (!hart::EncodeFrame(frame, preambles, bytes)) return {};
   return bytes;
+}
+
+bool IsThisTransmitter(const driver::DeviceState& state) {
+  const driver::Identification ours;
+  return state.identification.manufacturerId == ours.manufacturerId &&
+         state.identification.deviceType == ours.deviceType;
 }
 
 }  // namespace
@@ -79,7 +86,11 @@ std::optional<Reply> HartDevice::Answer(const hart::Frame& request, Millis now) 
   driver::DeviceState& state = transmitter_.mutableState();
   driver::DeviceState next = state;
   Exchange x{request.data, next, measured, transmitter_.process(), now};
-  const CommandRow* row = FindCommandRow(request.command);
+  // Given another maker's identity (a device state file can), the device
+  // stands for another maker's HART device: it keeps the universal and
+  // common-practice commands and knows none of this transmitter's own.
+  const CommandRow* row =
+      request.command >= kFirstDeviceSpecific && !IsThisTransmitter(state) ? nullptr : FindCommandRow(request.command);
   std::uint8_t response = row == nullptr ? code::kNotImplemented : sharedChecks(*row, request.data, now);
   if (row != nullptr && response == code::kOk) response = row->handler(x);
   // Every device hears a broadcast: only the one whose tag matches answers.

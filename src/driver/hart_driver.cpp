@@ -127,11 +127,11 @@ bool HartDriver::Begin(const Operation& operation) {
   if (operation.kind == Kind::Read) {
     // A read code the device does not answer gets no answer, as before.
     if (!code) return false;
-    Result<std::vector<HartRequest>> requests = ReadTransactions(*code, run.attributes);
+    Result<std::vector<HartRequest>> requests = ReadTransactions(*code, run.attributes, commandSet_);
     if (!requests) return false;
     run.requests = std::move(requests).value();
   } else {
-    WritePlan plan = PlanWrite(code.value_or(kUnknownCode), run.attributes);
+    WritePlan plan = PlanWrite(code.value_or(kUnknownCode), run.attributes, commandSet_);
     if (plan.refusal != 0) {
       Deliver(kWriteNotification, ResponseDocument(plan.refusal));
       return false;
@@ -187,6 +187,8 @@ void HartDriver::OnCompletion(const hart::Completion& completion) {
 void HartDriver::OnOwnCompletion(const hart::Completion& completion) {
   if (completion.command != 0) return;
   const bool found = completion.outcome == hart::Outcome::Replied;
+  identity_ = found ? completion.data : hart::Bytes{};
+  if (found) commandSet_ = CommandSetFor(identity_);
   if (found == online_) return;
   online_ = found;
   Deliver(0, found ? kOnlineState : kOfflineState);
@@ -195,7 +197,8 @@ void HartDriver::OnOwnCompletion(const hart::Completion& completion) {
 void HartDriver::FinishRead() {
   const Running run = std::move(*running_);
   running_.reset();
-  Result<std::string> document = ReadDocumentFromReplies(run.code, run.completions, run.attributes, coldStartSeen_);
+  Result<std::string> document =
+      ReadDocumentFromReplies(run.code, run.completions, run.attributes, coldStartSeen_, commandSet_);
   // A reply the table cannot read leaves the read unanswered, as an unknown
   // code is.
   if (!document) return;
@@ -217,6 +220,7 @@ void HartDriver::LinkFailed() {
   running_.reset();
   master_.forgetDevice();
   online_ = false;
+  identity_.clear();
   Deliver(0, kOfflineState);
 }
 

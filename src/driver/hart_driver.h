@@ -61,6 +61,10 @@ class HartDriver : public framelink::DtmObject,
   bool online() const { return online_; }
   // Operations received and not yet answered.
   int pendingOperations() const;
+  // Whether the device on line is this transmitter or another HART device,
+  // from its command 0; and that reply's data, empty while off line.
+  CommandSet commandSet() const { return commandSet_; }
+  const hart::Bytes& identity() const { return identity_; }
 
  private:
   enum class Kind { Read, Write };
@@ -99,6 +103,8 @@ class HartDriver : public framelink::DtmObject,
   std::deque<Operation> waiting_;
   std::optional<Running> running_;
   bool online_ = false;
+  CommandSet commandSet_ = CommandSet::Transmitter;
+  hart::Bytes identity_;
   bool coldStartSeen_ = false;  // a reply carried the cold start bit since the last status read
   bool submitted_ = false;      // a request was handed to the master since its last step
   std::optional<toolkit::Millis> wakeScheduled_;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "driver/device_documents.h"
+#include "driver/hart_read_table.h"
 #include "hart/bytes.h"
 #include "hart/layout.h"
 #include "hart/master.h"
@@ -31,7 +32,8 @@ struct HartRequest {
 // The transactions read `code` (1 to 33) takes, in order. Read 32 takes its
 // device variables from Attribute1-8. A code the device does not answer
 // fails.
-Result<std::vector<HartRequest>> ReadTransactions(int code, const RequestAttributes& attributes);
+Result<std::vector<HartRequest>> ReadTransactions(int code, const RequestAttributes& attributes,
+                                                  CommandSet set = CommandSet::Transmitter);
 
 // The parameter document answering read `code`, from the completions of
 // its transactions in the order ReadTransactions gave them. Read 28 takes
@@ -40,17 +42,19 @@ Result<std::vector<HartRequest>> ReadTransactions(int code, const RequestAttribu
 // transaction without a reply, an error code or a reply too short for a
 // tag fails, naming the command.
 Result<std::string> ReadDocumentFromReplies(int code, std::span<const hart::Completion> replies,
-                                            const RequestAttributes& attributes, bool coldStartSeen = false);
+                                            const RequestAttributes& attributes, bool coldStartSeen = false,
+                                            CommandSet set = CommandSet::Transmitter);
 
 // What a write sends: its transactions in order (stop at the first that
 // does not answer 0), or, when an attribute cannot be encoded or fails the
 // driver's own checks, the response code it is answered with and nothing
-// to send. A write code the device does not know is refused with 64.
+// to send. A write code the device does not know is refused with 64, and so
+// is, on another HART device, a write that takes a device-specific command.
 struct WritePlan {
   std::vector<HartRequest> requests;
   int refusal = 0;  // non-zero: answer "Response Code 1" with it, send nothing
 };
-WritePlan PlanWrite(int code, const RequestAttributes& attributes);
+WritePlan PlanWrite(int code, const RequestAttributes& attributes, CommandSet set = CommandSet::Transmitter);
 
 // "Response Code 1" of a write from the completions of the transactions it
 // ran: the response code of the first command that did not answer 0 (a

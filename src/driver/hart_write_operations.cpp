@@ -253,9 +253,11 @@ hart::Bytes StepData(const Step& step, const RequestAttributes& attributes, int 
 
 }  // namespace
 
-WritePlan PlanWrite(int code, const RequestAttributes& attributes) {
+WritePlan PlanWrite(int code, const RequestAttributes& attributes, CommandSet set) {
   const WriteRow* row = FindWrite(code);
   if (row == nullptr) return {{}, kNotImplemented};
+  const auto deviceSpecific = [](const Step& step) { return step.command >= kFirstDeviceSpecificCommand; };
+  if (set == CommandSet::Universal && std::ranges::any_of(row->steps, deviceSpecific)) return {{}, kNotImplemented};
   Refusal refusal;
   WritePlan plan;
   for (const Step& step : row->steps) {

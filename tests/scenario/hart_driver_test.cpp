@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "device/in_process_hart.h"
+#include "hart/frame_trace.h"
 #include "driver/sim_driver.h"
 #include "platform/fdt/dtm_activex_control.h"
 #include "scenario_runner.h"
@@ -149,13 +150,42 @@ TEST(HartDriver, TraceShowsEachFrameWhileOn) {
   }
   // Command 0 and its answer before the first read; nothing once off.
   ASSERT_EQ(frames.size(), 2U);
-  EXPECT_EQ(frames[0]["direction"], "request");
+  EXPECT_EQ(frames[0]["dir"], "tx");
   EXPECT_EQ(frames[0]["command"], 0);
-  EXPECT_EQ(frames[0]["hex"].get<std::string>().substr(0, 4), "FFFF");
-  EXPECT_EQ(frames[1]["direction"], "reply");
-  EXPECT_EQ(frames[1]["response"], 0);
+  EXPECT_EQ(frames[0]["bytes"].get<std::string>().substr(0, 4), "FFFF");
+  EXPECT_EQ(frames[1]["dir"], "rx");
+  EXPECT_EQ(frames[1]["responseCode"], 0);
   ASSERT_EQ(errors.size(), 1U);  // no HART line behind `driver sim`
   EXPECT_EQ(errors[0]["line"], 3);
+}
+
+// Another maker's device: the universal pages are answered, the rest are
+// not, device-specific writes are refused unsent, and no command of this
+// transmitter's own numbers reaches the device.
+TEST(HartDriver, AnotherMakersDeviceGetsOnlyUniversalCommands) {
+  toolkit::Clock clock;
+  AnswerLog log;
+  device::InProcessHart hart = device::MakeInProcessHart(clock);
+  hart.transmitter->mutableState().identification.manufacturerId = 0x26;
+  hart.transmitter->mutableState().identification.deviceType = 0x2602;
+  std::vector<std::uint16_t> commands;
+  hart.link->Trace([&](device::FrameDirection direction, toolkit::Millis at, hart::ByteView line) {
+    const hart::TracedFrame frame = hart::TraceFrame(hart::TraceDirection::Sent, hart::Millis{at}, line);
+    if (direction == device::FrameDirection::Request && frame.command) commands.push_back(*frame.command);
+  });
+  Register(*hart.driver, log);
+  clock.advance(1000);
+  std::string result;
+  const std::string document = "<ViewData><ControlData/></ViewData>";
+  for (const char* code : {"1", "2", "3", "9", "17", "18", "24", "25"}) hart.driver->ReadRequest(code, document, result);
+  hart.driver->WriteRequest("3", document, result);
+  clock.advance(30000);
+  std::vector<std::int32_t> reasons;
+  for (const auto& [reason, details] : log.answers) reasons.push_back(reason);
+  EXPECT_EQ(reasons, (std::vector<std::int32_t>{0, 100, 200, 900, 1800, 2400, 2500, 4000}));
+  EXPECT_EQ(log.answers.back().second, driver::ResponseDocument(64));
+  EXPECT_EQ(hart.driver->commandSet(), driver::CommandSet::Universal);
+  EXPECT_TRUE(std::ranges::none_of(commands, [](std::uint16_t c) { return c >= 128; }));
 }
 
 }  // namespace

@@ -76,7 +76,10 @@ std::shared_ptr<driver::SimDriver> ScenarioRunner::MakeSimDriver() {
 std::shared_ptr<driver::HartDriver> ScenarioRunner::MakeHartDriver() {
   hart_ = device::MakeInProcessHart(clock_, driver::SimOptions{}.seed, MakeObserver());
   hart_.link->Trace([this](device::FrameDirection direction, toolkit::Millis at, hart::ByteView line) {
-    if (traceFrames_) output_(FrameEvent(direction, at, line));
+    if (!traceFrames_) return;
+    const auto way = direction == device::FrameDirection::Request ? hart::TraceDirection::Sent
+                                                                   : hart::TraceDirection::Received;
+    output_(FrameEvent(hart::TraceFrame(way, hart::Millis{at}, line)));
   });
   return hart_.driver;
 }

@@ -1,0 +1,88 @@
+#include "transport/connection_target.h"
+
+#include <QUrl>
+#include <QUrlQuery>
+
+namespace zolin6::transport {
+
+namespace {
+
+constexpr int kLargestPollingAddress = 63;
+
+Error Refused(std::string_view text, const std::string& why) {
+  return Error{"cannot connect to \"" + std::string(text) + "\": " + why};
+}
+
+Result<ConnectionTarget> ParseHartIp(std::string_view text, const QUrl& url) {
+  ConnectionTarget target;
+  target.kind = ConnectionTarget::Kind::HartIp;
+  target.host = url.host().toStdString();
+  if (target.host.empty()) return Refused(text, "no host; write hart-ip://HOST[:PORT][?udp]");
+  const int port = url.port(kHartIpPort);
+  if (port <= 0) return Refused(text, "the port must be 1 to 65535");
+  target.port = static_cast<std::uint16_t>(port);
+  if (!url.path().isEmpty() && url.path() != "/") return Refused(text, "a HART-IP address has no path");
+  const QUrlQuery query(url);
+  for (const auto& [key, value] : query.queryItems()) {
+    if (key != "udp" || !value.isEmpty()) return Refused(text, "the only option is ?udp");
+    target.udp = true;
+  }
+  return target;
+}
+
+Result<ConnectionTarget> ParseSerial(std::string_view text, const QUrl& url) {
+  ConnectionTarget target;
+  target.kind = ConnectionTarget::Kind::Serial;
+  target.path = url.path().toStdString();
+  if (target.path.empty()) return Refused(text, "no port; write serial:PATH[?address=N]");
+  const QUrlQuery query(url);
+  for (const auto& [key, value] : query.queryItems()) {
+    bool number = false;
+    const int address = value.toInt(&number);
+    if (key != "address") return Refused(text, "the only option is ?address=N");
+    if (!number || address < 0 || address > kLargestPollingAddress) {
+      return Refused(text, "the polling address must be 0 to 63");
+    }
+    target.pollingAddress = static_cast<std::uint8_t>(address);
+  }
+  return target;
+}
+
+// An IPv6 address in brackets, so that its colons are not taken for the port's.
+std::string HostAndPort(const ConnectionTarget& target) {
+  const bool v6 = target.host.find(':') != std::string::npos;
+  return (v6 ? "[" + target.host + "]" : target.host) + ":" + std::to_string(target.port);
+}
+
+}  // namespace
+
+std::string ConnectionTarget::describe() const {
+  switch (kind) {
+    case Kind::Simulated: return "Simulated device";
+    case Kind::HartIp: return "HART-IP " + HostAndPort(*this) + (udp ? " UDP" : "");
+    case Kind::Serial:
+      return "Serial " + path + (pollingAddress != 0 ? " address " + std::to_string(pollingAddress) : "");
+  }
+  return {};
+}
+
+std::string ConnectionTarget::url() const {
+  switch (kind) {
+    case Kind::Simulated: return "sim";
+    case Kind::HartIp: return "hart-ip://" + HostAndPort(*this) + (udp ? "?udp" : "");
+    case Kind::Serial:
+      return "serial:" + path + (pollingAddress != 0 ? "?address=" + std::to_string(pollingAddress) : "");
+  }
+  return {};
+}
+
+Result<ConnectionTarget> ParseConnection(std::string_view text) {
+  if (text == "sim") return ConnectionTarget{};
+  const QUrl url(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QUrl::StrictMode);
+  if (!url.isValid()) return Refused(text, url.errorString().toStdString());
+  if (url.scheme() == "hart-ip") return ParseHartIp(text, url);
+  if (url.scheme() == "serial") return ParseSerial(text, url);
+  return Refused(text, "write sim, hart-ip://HOST[:PORT][?udp] or serial:PATH[?address=N]");
+}
+
+}  // namespace zolin6::transport

@@ -1,0 +1,37 @@
+#pragma once
+// Where the device is: the built-in simulated transmitter, a HART-IP device
+// or gateway, or a HART modem on a serial port. Given by the user as
+// `sim`, `hart-ip://HOST[:PORT][?udp]` or `serial:PATH[?address=N]`, and
+// remembered in the same form.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/result.h"
+
+namespace zolin6::transport {
+
+inline constexpr std::uint16_t kHartIpPort = 5094;
+
+struct ConnectionTarget {
+  enum class Kind : std::uint8_t { Simulated, HartIp, Serial };
+
+  Kind kind = Kind::Simulated;
+  std::string host;                  // HART-IP: name or address of the device or gateway
+  std::uint16_t port = kHartIpPort;  // HART-IP
+  bool udp = false;                  // HART-IP over UDP instead of TCP
+  std::string path;                  // serial: the port, e.g. /dev/ttyUSB0
+  std::uint8_t pollingAddress = 0;   // serial: where the device answers command 0
+
+  // What the status bar shows: "HART-IP 10.0.0.5:5094", "HART-IP 10.0.0.5:5094 UDP",
+  // "Serial /dev/ttyUSB0", "Serial /dev/ttyUSB0 address 3", "Simulated device".
+  std::string describe() const;
+  // The form `ParseConnection` reads back.
+  std::string url() const;
+};
+
+// Reads the forms above; an error names what is wrong with `text`.
+Result<ConnectionTarget> ParseConnection(std::string_view text);
+
+}  // namespace zolin6::transport
