@@ -13,7 +13,7 @@
 #include "link/link_tap.h"
 #include "platform/atomic_file.h"
 #include "trend/csv_recorder.h"
-#include "view/event_loop_clock.h"
+#include "transport/event_loop_clock.h"
 
 namespace zolin6::app {
 
@@ -86,7 +86,7 @@ int RecordObservation(toolkit::Clock& clock, std::shared_ptr<framelink::DtmObjec
     recorder->Append(time, values);
   });
   tap->AddListener(&feed);
-  view::EventLoopClock ticker(clock);
+  transport::EventLoopClock ticker(clock);
   control.Init("invoke-1", "", tap);
 
   // The observation page opens as soon as the device is on line.

@@ -30,7 +30,7 @@
 #include "platform/status_icons.h"
 #include "view/configuration_commands.h"
 #include "view/device_tools.h"
-#include "view/event_loop_clock.h"
+#include "transport/event_loop_clock.h"
 #include "view/history_window.h"
 #include "view/input_checks.h"
 #include "view/main_window.h"
@@ -147,7 +147,7 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, De
     view::MainWindow window(control, iconFolder);
     boxes.setParent(&window);
     boxes.setContext([&window] { return window.pageContext(); });
-    view::EventLoopClock ticker(clock);
+    transport::EventLoopClock ticker(clock);
     window.binding().setUserEventHook([&ticker] { ticker.catchUp(); });
     boxes.setModalListener([&ticker](bool open) { open ? ticker.hold() : ticker.release(); });
 

@@ -18,7 +18,7 @@
 #include "platform/atomic_file.h"
 #include "view/compare_dialog.h"
 #include "view/configuration_commands.h"
-#include "view/event_loop_clock.h"
+#include "transport/event_loop_clock.h"
 #include "view/main_window.h"
 #include "view/offline_values_page.h"
 
@@ -52,7 +52,7 @@ class ConfigurationCommandsTest : public ::testing::Test {
 
   QTemporaryDir folder;
   fakes::ControlHarness h;
-  EventLoopClock ticker{h.clock};
+  transport::EventLoopClock ticker{h.clock};
   std::shared_ptr<driver::SimDriver> sim = std::make_shared<driver::SimDriver>(h.clock);
   std::shared_ptr<link::LinkTap> tap = link::LinkTap::Wrap(sim);
   std::unique_ptr<MainWindow> window;

@@ -11,7 +11,7 @@
 
 #include "forms/form_spec.h"
 #include "platform/toolkit/clock.h"
-#include "view/event_loop_clock.h"
+#include "transport/event_loop_clock.h"
 #include "view/message_boxes.h"
 
 namespace zolin6::view {
@@ -30,7 +30,7 @@ TEST(EventLoopClockTest, ABoxHeldOpenAcrossTicksIsFollowedByOneTickNotABurst) {
   timer.setInterval(kIntervalMs);
   timer.setEnabled(true);
 
-  EventLoopClock ticker(clock);
+  transport::EventLoopClock ticker(clock);
   QtMessageBoxes boxes;
   boxes.setModalListener([&ticker](bool open) { open ? ticker.hold() : ticker.release(); });
 

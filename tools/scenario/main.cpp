@@ -1,6 +1,7 @@
 // zolin6-script: runs a scenario against the control, headless, and prints
 // one JSON object per line.
 
+#include <QCoreApplication>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -22,6 +23,8 @@ int main(int argc, char** argv) {
   std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", error);
   std::string iconFolder = error ? std::string(".") : zolin6::platform::StatusIconFolder(self.parent_path());
 
+  // The event loop carries `driver hart-ip` and `driver serial`; nothing else uses it.
+  QCoreApplication application(argc, argv);
   zolin6::scenario::ScenarioRunner runner(
       [](const zolin6::scenario::Json& event) {
         std::cout << zolin6::scenario::EventLine(event) << '\n' << std::flush;

@@ -13,6 +13,7 @@
 #include "driver/sim_driver.h"
 #include "host/user_cntrl.h"
 #include "platform/framelink/framelink.h"
+#include "platform/result.h"
 #include "platform/toolkit/clock.h"
 #include "platform/toolkit/widgets.h"
 
@@ -34,11 +35,12 @@ class ScenarioHost {
     return std::nullopt;
   }
 
-  // `init`: a new driver of `kind` ("recording", "notready", "bare", "sim", "hart").
+  // `init`: a new driver of `kind` ("recording", "notready", "bare", "sim",
+  // "hart", "hart-ip HOST:PORT [udp]", "serial PATH"), or why there is none.
   // Only a place that runs `init` and `destroy` needs these two.
-  virtual std::shared_ptr<framelink::DtmObject> MakeDriver(const std::string& kind) {
+  virtual Result<std::shared_ptr<framelink::DtmObject>> MakeDriver(const std::string& kind) {
     (void)kind;
-    return nullptr;
+    return std::shared_ptr<framelink::DtmObject>();
   }
   virtual void DestroyControl() {}
   // The simulated transmitter that `sim` lines change; nullptr when there

@@ -102,16 +102,23 @@ std::string ScenarioLines::Locale(const Args& args) {
 
 std::string ScenarioLines::Driver(const Args& args) {
   static const std::set<std::string, std::less<>> kinds = {"recording", "notready", "bare", "sim", "hart"};
-  if (args.size() != 1 || !kinds.contains(args[0])) {
-    return Mismatch("driver", "recording|notready|bare|sim|hart");
+  // The HART drivers on a real line: a HART-IP device or a serial modem.
+  const bool hartIp = !args.empty() && args[0] == "hart-ip" &&
+                      (args.size() == 2 || (args.size() == 3 && args[2] == "udp"));
+  const bool serial = args.size() == 2 && args[0] == "serial";
+  if (!hartIp && !serial && (args.size() != 1 || !kinds.contains(args[0]))) {
+    return Mismatch("driver", "recording|notready|bare|sim|hart, hart-ip HOST:PORT [udp] or serial PATH");
   }
-  driverKind_ = args[0];
+  driverKind_.clear();
+  for (const std::string& arg : args) driverKind_ += (driverKind_.empty() ? "" : " ") + arg;
   return "";
 }
 
 std::string ScenarioLines::Init(const Args& args) {
   if (!args.empty()) return Mismatch("init", "no arguments");
-  bool result = host_.control()->Init("invoke-1", "", host_.MakeDriver(driverKind_));
+  Result<std::shared_ptr<framelink::DtmObject>> driver = host_.MakeDriver(driverKind_);
+  if (!driver) return driver.error().message;
+  bool result = host_.control()->Init("invoke-1", "", *driver);
   Emit({{"event", "init"}, {"result", result}});
   return "";
 }
@@ -278,7 +285,7 @@ std::string ScenarioLines::Destroy(const Args& args) {
 
 std::string ScenarioLines::Trace(const Args& args) {
   if (args.size() != 1 || (args[0] != "on" && args[0] != "off")) return Mismatch("trace", "on or off");
-  if (!host_.TraceFrames(args[0] == "on")) return "no HART line: use `driver hart` and `init` first";
+  if (!host_.TraceFrames(args[0] == "on")) return "no HART line: use a HART driver and `init` first";
   return "";
 }
 

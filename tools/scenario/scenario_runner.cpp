@@ -1,9 +1,13 @@
 #include "scenario_runner.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <pugixml.hpp>
 
 #include "frame_event.h"
 #include "recording_driver.h"
+#include "transport/open_link.h"
 
 namespace zolin6::scenario {
 
@@ -35,13 +39,16 @@ void ScenarioRunner::EmitRequest(const std::string& kind, const std::string& cod
            {"document", document}});
 }
 
-std::shared_ptr<framelink::DtmObject> ScenarioRunner::MakeDriver(const std::string& kind) {
+Result<std::shared_ptr<framelink::DtmObject>> ScenarioRunner::MakeDriver(const std::string& kind) {
   sim_.reset();
   hart_ = {};
+  wireDriver_.reset();
+  wireLink_.reset();
   traceFrames_ = false;
-  if (kind == "bare") return std::make_shared<BareDriver>();
-  if (kind == "sim") return MakeSimDriver();
-  if (kind == "hart") return MakeHartDriver();
+  if (kind == "bare") return std::shared_ptr<framelink::DtmObject>(std::make_shared<BareDriver>());
+  if (kind == "sim") return std::shared_ptr<framelink::DtmObject>(MakeSimDriver());
+  if (kind == "hart") return std::shared_ptr<framelink::DtmObject>(MakeHartDriver());
+  if (kind.starts_with("hart-ip ") || kind.starts_with("serial ")) return MakeWireDriver(kind);
   auto sink = [this](const DriverCall& call) {
     if (call.interface == "session") {
       output_({{"event", "session"}, {"at", clock_.now()}, {"call", call.call}, {"args", call.args}});
@@ -49,7 +56,7 @@ std::shared_ptr<framelink::DtmObject> ScenarioRunner::MakeDriver(const std::stri
       EmitRequest(call.call, call.args[0], call.args[1]);
     }
   };
-  return std::make_shared<RecordingDriver>(kind != "notready", sink);
+  return std::shared_ptr<framelink::DtmObject>(std::make_shared<RecordingDriver>(kind != "notready", sink));
 }
 
 // The simulated transmitter and the HART driver report the same events as
@@ -75,6 +82,7 @@ std::shared_ptr<driver::SimDriver> ScenarioRunner::MakeSimDriver() {
 
 std::shared_ptr<driver::HartDriver> ScenarioRunner::MakeHartDriver() {
   hart_ = device::MakeInProcessHart(clock_, driver::SimOptions{}.seed, MakeObserver());
+  // The simulated line reports each frame when its last byte arrives.
   hart_.link->Trace([this](device::FrameDirection direction, toolkit::Millis at, hart::ByteView line) {
     if (!traceFrames_) return;
     const auto way = direction == device::FrameDirection::Request ? hart::TraceDirection::Sent
@@ -84,8 +92,41 @@ std::shared_ptr<driver::HartDriver> ScenarioRunner::MakeHartDriver() {
   return hart_.driver;
 }
 
+// "hart-ip HOST:PORT [udp]" or "serial PATH": the driver on a real line,
+// with time passing as on the wall clock from now on.
+Result<std::shared_ptr<framelink::DtmObject>> ScenarioRunner::MakeWireDriver(const std::string& kind) {
+  const std::size_t space = kind.find(' ');
+  const std::string where = kind.substr(space + 1);
+  const bool hartIp = kind.starts_with("hart-ip");
+  const std::string url = hartIp ? "hart-ip://" + where.substr(0, where.find(' ')) + (where.ends_with(" udp") ? "?udp" : "")
+                                 : "serial:" + where;
+  Result<transport::ConnectionTarget> target = transport::ParseConnection(url);
+  if (!target) return target.error();
+  if (QCoreApplication::instance() == nullptr) return Error{"a real line needs the program's event loop"};
+  if (!realTime_) realTime_ = std::make_unique<transport::EventLoopClock>(clock_);
+  Result<transport::OpenedLink> opened = transport::OpenLink(*target, *realTime_);
+  if (!opened) return opened.error();
+  wireLink_ = std::make_shared<driver::TracedLink>(opened->link);
+  wireLink_->Trace([this](const hart::TracedFrame& frame) {
+    if (traceFrames_) output_(FrameEvent(frame));
+  });
+  wireDriver_ = std::make_shared<driver::HartDriver>(clock_, wireLink_, opened->settings, MakeObserver());
+  wireDriver_->Start();
+  return std::shared_ptr<framelink::DtmObject>(wireDriver_);
+}
+
+void ScenarioRunner::Advance(toolkit::Millis ms) {
+  if (!realTime_) return clock_.advance(ms);
+  // On a real line the device answers in its own time: the event loop runs
+  // for `ms` and the clock follows the wall.
+  QEventLoop loop;
+  QTimer::singleShot(std::chrono::milliseconds(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+  loop.exec();
+  realTime_->catchUp();
+}
+
 bool ScenarioRunner::TraceFrames(bool on) {
-  if (!hart_.link) return false;
+  if (!hart_.link && !wireLink_) return false;
   traceFrames_ = on;
   return true;
 }

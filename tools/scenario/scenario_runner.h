@@ -12,6 +12,8 @@
 
 #include "device/in_process_hart.h"
 #include "driver/sim_driver.h"
+#include "driver/traced_link.h"
+#include "transport/event_loop_clock.h"
 #include "host/user_cntrl.h"
 #include "platform/toolkit/clock.h"
 #include "platform/toolkit/message_box.h"
@@ -41,11 +43,11 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
   // ScenarioHost
   UserCntrl* control() override { return control_.get(); }
   toolkit::Millis now() const override { return clock_.now(); }
-  std::shared_ptr<framelink::DtmObject> MakeDriver(const std::string& kind) override;
+  Result<std::shared_ptr<framelink::DtmObject>> MakeDriver(const std::string& kind) override;
   void DestroyControl() override { control_.reset(); }
   driver::SimDriver* sim() override { return sim_.get(); }
   bool TraceFrames(bool on) override;
-  void Advance(toolkit::Millis ms) override { clock_.advance(ms); }
+  void Advance(toolkit::Millis ms) override;
   void OpenNode(int node) override;
   void ChooseTab(toolkit::TabControl& tabs, int tab) override;
   bool Click(toolkit::CommandButton& button) override;
@@ -60,6 +62,8 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
 
   std::shared_ptr<driver::SimDriver> MakeSimDriver();
   std::shared_ptr<driver::HartDriver> MakeHartDriver();
+  Result<std::shared_ptr<framelink::DtmObject>> MakeWireDriver(const std::string& kind);
+  void TraceTo(driver::TracedLink& link);
   driver::SimObserver MakeObserver();
   void EmitRequest(const std::string& kind, const std::string& code, const std::string& document);
 
@@ -73,6 +77,11 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
   // The HART driver, line and device handed over by the last `init` with
   // `driver hart`.
   device::InProcessHart hart_;
+  // The HART driver on a real line, from the last `init` with `driver
+  // hart-ip` or `driver serial`; time then passes on the wall clock.
+  std::shared_ptr<driver::HartDriver> wireDriver_;
+  std::shared_ptr<driver::TracedLink> wireLink_;
+  std::unique_ptr<transport::EventLoopClock> realTime_;
   bool traceFrames_ = false;
 };
 

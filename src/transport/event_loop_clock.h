@@ -16,7 +16,7 @@
 
 #include "platform/toolkit/clock.h"
 
-namespace zolin6::view {
+namespace zolin6::transport {
 
 class EventLoopClock : public QObject {
  public:
@@ -37,6 +37,8 @@ class EventLoopClock : public QObject {
   void hold() { ++holds_; }
   void release();
 
+  toolkit::Clock& clock() { return clock_; }
+
   // Wall-clock milliseconds since start, on the clock's scale.
   toolkit::Millis elapsed() const { return start_ + wall_.elapsed(); }
 
@@ -50,4 +52,4 @@ class EventLoopClock : public QObject {
   int holds_ = 0;
 };
 
-}  // namespace zolin6::view
+}  // namespace zolin6::transport

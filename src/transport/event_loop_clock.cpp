@@ -1,10 +1,10 @@
-#include "view/event_loop_clock.h"
+#include "transport/event_loop_clock.h"
 
 #include <QAbstractEventDispatcher>
 
 #include <algorithm>
 
-namespace zolin6::view {
+namespace zolin6::transport {
 
 EventLoopClock::EventLoopClock(toolkit::Clock& clock, QObject* parent)
     : QObject(parent), clock_(clock), start_(clock.now()) {
@@ -58,4 +58,4 @@ void EventLoopClock::release() {
   // The rest of the handler runs before the loop is idle and sets the wait.
 }
 
-}  // namespace zolin6::view
+}  // namespace zolin6::transport
