@@ -1,0 +1,155 @@
+#include "transport/serial_device.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "device/in_process_link.h"
+#include "hart/link_timing.h"
+
+namespace zolin6::transport {
+
+namespace {
+
+// Bytes written at a time, one piece per its wire time.
+constexpr std::size_t kPieceBytes = 8;
+// Enough for the receiver to sync before the frame.
+constexpr std::size_t kRequestPreambles = 2;
+
+QString SystemError(const char* what) {
+  return QStringLiteral("%1: %2").arg(QString::fromLatin1(what), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+void CloseFd(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+// No echo, no line editing, no translation: bytes pass as they are.
+bool MakeRaw(int fd) {
+  termios settings{};
+  if (::tcgetattr(fd, &settings) != 0) return false;
+  ::cfmakeraw(&settings);
+  ::cfsetspeed(&settings, B1200);
+  return ::tcsetattr(fd, TCSANOW, &settings) == 0;
+}
+
+}  // namespace
+
+SerialDevice::SerialDevice(std::shared_ptr<device::HartDevice> device, QObject* parent)
+    : QObject(parent), device_(std::move(device)) {
+  pace_.setTimerType(Qt::PreciseTimer);
+  pace_.setInterval(static_cast<int>(hart::WireTime(hart::kFskTiming, kPieceBytes).count()));
+  connect(&pace_, &QTimer::timeout, this, &SerialDevice::WritePiece);
+}
+
+SerialDevice::~SerialDevice() { Stop(); }
+
+Result<bool> SerialDevice::Start(const QString& linkPath) {
+  Stop();
+  if (Result<bool> opened = OpenTerminal(); !opened) {
+    Stop();
+    return opened.error();
+  }
+  if (Result<bool> linked = PlaceLink(linkPath); !linked) {
+    Stop();
+    return linked.error();
+  }
+  readable_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
+  connect(readable_.get(), &QSocketNotifier::activated, this, &SerialDevice::OnReadable);
+  receiver_.reset();
+  uptime_.start();
+  return true;
+}
+
+Result<bool> SerialDevice::OpenTerminal() {
+  master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+  if (master_ < 0) return Error{SystemError("Cannot open a pseudo-terminal").toStdString()};
+  std::array<char, 128> name{};
+  if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 || ::ptsname_r(master_, name.data(), name.size()) != 0) {
+    return Error{SystemError("Cannot set up the pseudo-terminal").toStdString()};
+  }
+  terminalPath_ = QString::fromLocal8Bit(name.data());
+  ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+  slave_ = ::open(name.data(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (slave_ < 0 || !MakeRaw(slave_)) {
+    return Error{SystemError(qPrintable(QStringLiteral("Cannot set up %1").arg(terminalPath_))).toStdString()};
+  }
+  return true;
+}
+
+Result<bool> SerialDevice::PlaceLink(const QString& linkPath) {
+  const QFileInfo existing(linkPath);
+  if (existing.isSymLink()) {
+    if (!QFile::remove(linkPath)) {
+      return Error{QStringLiteral("Cannot replace the link %1").arg(linkPath).toStdString()};
+    }
+  } else if (existing.exists()) {
+    return Error{
+        QStringLiteral("%1 exists and is not a symbolic link; not overwriting it").arg(linkPath).toStdString()};
+  }
+  if (!QFile::link(terminalPath_, linkPath)) {
+    return Error{QStringLiteral("Cannot create the link %1 to %2").arg(linkPath, terminalPath_).toStdString()};
+  }
+  linkPath_ = linkPath;
+  return true;
+}
+
+void SerialDevice::Stop() {
+  readable_.reset();
+  pace_.stop();
+  outgoing_.clear();
+  // Only our own link: someone may have pointed the path elsewhere since.
+  if (!linkPath_.isEmpty() && QFileInfo(linkPath_).symLinkTarget() == terminalPath_) QFile::remove(linkPath_);
+  linkPath_.clear();
+  CloseFd(slave_);
+  CloseFd(master_);
+  terminalPath_.clear();
+}
+
+void SerialDevice::OnReadable() {
+  std::array<std::uint8_t, 256> buffer{};
+  for (;;) {
+    const ssize_t count = ::read(master_, buffer.data(), buffer.size());
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return;  // drained; EIO only while nobody holds the far end, which we do
+    for (ssize_t i = 0; i < count; ++i) {
+      const hart::ReceiveEvent event = receiver_.push(buffer[static_cast<std::size_t>(i)]);
+      if (event.kind == hart::ReceiveKind::Frame) Answer(event.frame);
+    }
+  }
+}
+
+void SerialDevice::Answer(const hart::Frame& request) {
+  hart::Bytes line;
+  if (!hart::EncodeFrame(request, kRequestPreambles, line)) return;
+  const hart::Bytes reply = device_->ReceiveSerial(line, uptime_.elapsed());
+  if (reply.empty()) return;  // not for this device
+  QTimer::singleShot(
+      static_cast<int>(device::kDeviceTurnaround), this,
+      [this, bytes = QByteArray(reinterpret_cast<const char*>(reply.data()), static_cast<qsizetype>(reply.size()))] {
+        if (!running()) return;
+        outgoing_.append(bytes);
+        if (pace_.isActive()) return;
+        WritePiece();
+        pace_.start();
+      });
+}
+
+void SerialDevice::WritePiece() {
+  if (outgoing_.isEmpty() || !running()) return pace_.stop();
+  const qsizetype size = std::min<qsizetype>(outgoing_.size(), kPieceBytes);
+  const ssize_t written = ::write(master_, outgoing_.constData(), static_cast<std::size_t>(size));
+  // A full buffer (nobody reading) drops the piece, as a line would.
+  outgoing_.remove(0, written > 0 ? written : size);
+}
+
+}  // namespace zolin6::transport
