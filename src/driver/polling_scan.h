@@ -51,7 +51,8 @@ class PollingScan : public std::enable_shared_from_this<PollingScan> {
   PollingScan(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, ScanCallbacks callbacks, PollingRange range = {},
               hart::LinkTiming timing = hart::kFskTiming);
 
-  // Listens to the link and polls the first address. A range that is
+  // Takes over the link's listener and polls the first address. A driver
+  // on the same link starts listening again with its Start() afterwards. A range that is
   // empty or reaches past 63 finishes at once with nothing found.
   void Start();
   // Sends nothing more and reports the scan finished as cancelled; a

@@ -96,8 +96,11 @@ Result<bool> SerialDevice::PlaceLink(const QString& linkPath) {
     return Error{
         QStringLiteral("%1 exists and is not a symbolic link; not overwriting it").arg(linkPath).toStdString()};
   }
-  if (!QFile::link(terminalPath_, linkPath)) {
-    return Error{QStringLiteral("Cannot create the link %1 to %2").arg(linkPath, terminalPath_).toStdString()};
+  QFile terminal(terminalPath_);
+  if (!terminal.link(linkPath)) {
+    return Error{QStringLiteral("Cannot create the link %1 to %2: %3")
+                     .arg(linkPath, terminalPath_, terminal.errorString())
+                     .toStdString()};
   }
   linkPath_ = linkPath;
   return true;

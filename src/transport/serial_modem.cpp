@@ -40,6 +40,8 @@ Result<bool> SerialModem::Open(const QString& path) {
     return Error{QStringLiteral("Cannot open serial port %1: %2").arg(path, port_.errorString()).toStdString()};
   }
   path_ = path;
+  // Whatever waited in the port before we opened it is nobody's reply.
+  port_.clear();
   sinceOpen_.start();
   lineFreeAt_ = 0;
   rtsWorks_ = true;
