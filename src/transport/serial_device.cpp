@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -24,8 +25,9 @@ constexpr std::size_t kPieceBytes = 8;
 // Enough for the receiver to sync before the frame.
 constexpr std::size_t kRequestPreambles = 2;
 
-QString SystemError(const char* what) {
-  return QStringLiteral("%1: %2").arg(QString::fromLatin1(what), QString::fromLocal8Bit(std::strerror(errno)));
+// `error`: errno, taken before anything else could change it.
+Error SystemError(const QString& what, int error) {
+  return Error{QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(std::strerror(error))).toStdString()};
 }
 
 void CloseFd(int& fd) {
@@ -71,19 +73,19 @@ Result<bool> SerialDevice::Start(const QString& linkPath) {
 }
 
 Result<bool> SerialDevice::OpenTerminal() {
-  master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-  if (master_ < 0) return Error{SystemError("Cannot open a pseudo-terminal").toStdString()};
+  master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (master_ < 0) return SystemError(QStringLiteral("Cannot open a pseudo-terminal"), errno);
   std::array<char, 128> name{};
   if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 || ::ptsname_r(master_, name.data(), name.size()) != 0) {
-    return Error{SystemError("Cannot set up the pseudo-terminal").toStdString()};
+    return SystemError(QStringLiteral("Cannot set up the pseudo-terminal"), errno);
   }
   terminalPath_ = QString::fromLocal8Bit(name.data());
-  ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-  slave_ = ::open(name.data(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  if (slave_ < 0 || !MakeRaw(slave_)) {
-    return Error{SystemError(qPrintable(QStringLiteral("Cannot set up %1").arg(terminalPath_))).toStdString()};
+  if (::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK) == 0) {
+    slave_ = ::open(name.data(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (slave_ >= 0 && MakeRaw(slave_)) return true;
   }
-  return true;
+  const int error = errno;
+  return SystemError(QStringLiteral("Cannot set up %1").arg(terminalPath_), error);
 }
 
 Result<bool> SerialDevice::PlaceLink(const QString& linkPath) {
