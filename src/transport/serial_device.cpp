@@ -51,6 +51,9 @@ SerialDevice::SerialDevice(std::shared_ptr<device::HartDevice> device, QObject* 
   pace_.setTimerType(Qt::PreciseTimer);
   pace_.setInterval(static_cast<int>(hart::WireTime(hart::kFskTiming, kPieceBytes).count()));
   connect(&pace_, &QTimer::timeout, this, &SerialDevice::WritePiece);
+  turnaround_.setSingleShot(true);
+  turnaround_.setInterval(static_cast<int>(device::kDeviceTurnaround));
+  connect(&turnaround_, &QTimer::timeout, this, &SerialDevice::StartReply);
 }
 
 SerialDevice::~SerialDevice() { Stop(); }
@@ -110,7 +113,9 @@ Result<bool> SerialDevice::PlaceLink(const QString& linkPath) {
 
 void SerialDevice::Stop() {
   readable_.reset();
+  turnaround_.stop();
   pace_.stop();
+  answered_.clear();
   outgoing_.clear();
   // Only our own link: someone may have pointed the path elsewhere since.
   if (!linkPath_.isEmpty() && QFileInfo(linkPath_).symLinkTarget() == terminalPath_) QFile::remove(linkPath_);
@@ -138,15 +143,16 @@ void SerialDevice::Answer(const hart::Frame& request) {
   if (!hart::EncodeFrame(request, kRequestPreambles, line)) return;
   const hart::Bytes reply = device_->ReceiveSerial(line, uptime_.elapsed());
   if (reply.empty()) return;  // not for this device
-  QTimer::singleShot(
-      static_cast<int>(device::kDeviceTurnaround), this,
-      [this, bytes = QByteArray(reinterpret_cast<const char*>(reply.data()), static_cast<qsizetype>(reply.size()))] {
-        if (!running()) return;
-        outgoing_.append(bytes);
-        if (pace_.isActive()) return;
-        WritePiece();
-        pace_.start();
-      });
+  answered_.append(reinterpret_cast<const char*>(reply.data()), static_cast<qsizetype>(reply.size()));
+  if (!turnaround_.isActive()) turnaround_.start();
+}
+
+void SerialDevice::StartReply() {
+  outgoing_.append(answered_);
+  answered_.clear();
+  if (pace_.isActive()) return;
+  WritePiece();
+  pace_.start();
 }
 
 void SerialDevice::WritePiece() {

@@ -46,6 +46,7 @@ class SerialDevice : public QObject {
   Result<bool> PlaceLink(const QString& linkPath);
   void OnReadable();
   void Answer(const hart::Frame& request);
+  void StartReply();
   void WritePiece();
 
   std::shared_ptr<device::HartDevice> device_;
@@ -56,7 +57,9 @@ class SerialDevice : public QObject {
   std::unique_ptr<QSocketNotifier> readable_;
   hart::Receiver receiver_{false};  // the device hears requests
   QElapsedTimer uptime_;            // the device's time
-  QByteArray outgoing_;             // reply bytes not written yet
+  QByteArray answered_;             // replies waiting out the device's turnaround
+  QTimer turnaround_;
+  QByteArray outgoing_;  // reply bytes not written yet
   QTimer pace_;
 };
 

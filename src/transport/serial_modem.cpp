@@ -23,6 +23,8 @@ SerialModem::SerialModem(toolkit::Clock& clock, QObject* parent) : QObject(paren
   connect(&carrierOff_, &QTimer::timeout, this, &SerialModem::CarrierOff);
   connect(&port_, &QSerialPort::readyRead, this, &SerialModem::OnReadyRead);
   connect(&port_, &QSerialPort::errorOccurred, this, &SerialModem::OnError);
+  failureReport_.setSingleShot(true);
+  connect(&failureReport_, &QTimer::timeout, this, &SerialModem::ReportFailure);
 }
 
 SerialModem::~SerialModem() { Close(); }
@@ -51,6 +53,8 @@ Result<bool> SerialModem::Open(const QString& path) {
 
 void SerialModem::Close() {
   carrierOff_.stop();
+  failureReport_.stop();
+  failure_.clear();
   if (port_.isOpen()) port_.close();
 }
 
@@ -93,24 +97,22 @@ void SerialModem::OnReadyRead() {
 // of no more use: it is closed and reported once. Other errors, such as
 // RTS on a port without it, leave it working.
 void SerialModem::OnError(QSerialPort::SerialPortError error) {
-  if (!port_.isOpen()) return;
-  QString message;
+  if (!port_.isOpen() || !failure_.isEmpty()) return;
   if (error == QSerialPort::ResourceError) {
-    message = QStringLiteral("Serial port %1 is gone (unplugged?): %2").arg(path_, port_.errorString());
+    failure_ = QStringLiteral("Serial port %1 is gone (unplugged?): %2").arg(path_, port_.errorString());
   } else if (error == QSerialPort::ReadError) {
-    message = QStringLiteral("Serial port %1 can no longer be read (unplugged?)").arg(path_);
+    failure_ = QStringLiteral("Serial port %1 can no longer be read (unplugged?)").arg(path_);
   } else {
     return;
   }
   // Not closed inside the port's own signal.
-  QMetaObject::invokeMethod(
-      this,
-      [this, message] {
-        if (!port_.isOpen()) return;  // already reported
-        Close();
-        emit failed(message);
-      },
-      Qt::QueuedConnection);
+  failureReport_.start();
+}
+
+void SerialModem::ReportFailure() {
+  const QString message = failure_;
+  Close();
+  emit failed(message);
 }
 
 }  // namespace zolin6::transport

@@ -54,6 +54,7 @@ class SerialModem : public QObject, public driver::ByteLink {
  private:
   void OnReadyRead();
   void OnError(QSerialPort::SerialPortError error);
+  void ReportFailure();
   void CarrierOff();
   void SetCarrier(bool on);
 
@@ -61,6 +62,8 @@ class SerialModem : public QObject, public driver::ByteLink {
   QSerialPort port_;
   QString path_;
   QTimer carrierOff_;
+  QTimer failureReport_;
+  QString failure_;  // waiting to be reported
   QElapsedTimer sinceOpen_;
   qint64 lineFreeAt_ = 0;  // ms since open when our last byte has left
   bool rtsWorks_ = true;
