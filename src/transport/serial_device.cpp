@@ -68,7 +68,7 @@ Result<bool> SerialDevice::Start(const QString& linkPath) {
     Stop();
     return linked.error();
   }
-  readable_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
+  readable_ = std::make_unique<QSocketNotifier>(ourEnd_, QSocketNotifier::Read);
   connect(readable_.get(), &QSocketNotifier::activated, this, &SerialDevice::OnReadable);
   receiver_.reset();
   uptime_.start();
@@ -76,16 +76,16 @@ Result<bool> SerialDevice::Start(const QString& linkPath) {
 }
 
 Result<bool> SerialDevice::OpenTerminal() {
-  master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (master_ < 0) return SystemError(QStringLiteral("Cannot open a pseudo-terminal"), errno);
+  ourEnd_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (ourEnd_ < 0) return SystemError(QStringLiteral("Cannot open a pseudo-terminal"), errno);
   std::array<char, 128> name{};
-  if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 || ::ptsname_r(master_, name.data(), name.size()) != 0) {
+  if (::grantpt(ourEnd_) != 0 || ::unlockpt(ourEnd_) != 0 || ::ptsname_r(ourEnd_, name.data(), name.size()) != 0) {
     return SystemError(QStringLiteral("Cannot set up the pseudo-terminal"), errno);
   }
   terminalPath_ = QString::fromLocal8Bit(name.data());
-  if (::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK) == 0) {
-    slave_ = ::open(name.data(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (slave_ >= 0 && MakeRaw(slave_)) return true;
+  if (::fcntl(ourEnd_, F_SETFL, ::fcntl(ourEnd_, F_GETFL) | O_NONBLOCK) == 0) {
+    clientEnd_ = ::open(name.data(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (clientEnd_ >= 0 && MakeRaw(clientEnd_)) return true;
   }
   const int error = errno;
   return SystemError(QStringLiteral("Cannot set up %1").arg(terminalPath_), error);
@@ -120,15 +120,15 @@ void SerialDevice::Stop() {
   // Only our own link: someone may have pointed the path elsewhere since.
   if (!linkPath_.isEmpty() && QFileInfo(linkPath_).symLinkTarget() == terminalPath_) QFile::remove(linkPath_);
   linkPath_.clear();
-  CloseFd(slave_);
-  CloseFd(master_);
+  CloseFd(clientEnd_);
+  CloseFd(ourEnd_);
   terminalPath_.clear();
 }
 
 void SerialDevice::OnReadable() {
   std::array<std::uint8_t, 256> buffer{};
   for (;;) {
-    const ssize_t count = ::read(master_, buffer.data(), buffer.size());
+    const ssize_t count = ::read(ourEnd_, buffer.data(), buffer.size());
     if (count < 0 && errno == EINTR) continue;
     if (count <= 0) return;  // drained; EIO only while nobody holds the far end, which we do
     for (ssize_t i = 0; i < count; ++i) {
@@ -158,7 +158,7 @@ void SerialDevice::StartReply() {
 void SerialDevice::WritePiece() {
   if (outgoing_.isEmpty() || !running()) return pace_.stop();
   const qsizetype size = std::min<qsizetype>(outgoing_.size(), kPieceBytes);
-  const ssize_t written = ::write(master_, outgoing_.constData(), static_cast<std::size_t>(size));
+  const ssize_t written = ::write(ourEnd_, outgoing_.constData(), static_cast<std::size_t>(size));
   // A full buffer (nobody reading) drops the piece, as a line would.
   outgoing_.remove(0, written > 0 ? written : size);
 }

@@ -37,7 +37,7 @@ class SerialDevice : public QObject {
   // Closes the pseudo-terminal and removes the link.
   void Stop();
 
-  bool running() const { return master_ >= 0; }
+  bool running() const { return ourEnd_ >= 0; }
   // The pseudo-terminal the link points to, while running.
   QString terminalPath() const { return terminalPath_; }
 
@@ -50,8 +50,8 @@ class SerialDevice : public QObject {
   void WritePiece();
 
   std::shared_ptr<device::HartDevice> device_;
-  int master_ = -1;  // our end
-  int slave_ = -1;   // the master's end, held open by us too
+  int ourEnd_ = -1;     // where the device reads requests and writes replies
+  int clientEnd_ = -1;  // what the link points to, held open by us too
   QString terminalPath_;
   QString linkPath_;
   std::unique_ptr<QSocketNotifier> readable_;

@@ -47,8 +47,7 @@ class SerialModem : public QObject, public driver::ByteLink {
 
  signals:
   // The open port is gone or can no longer be read (a USB modem
-  // unplugged); it is closed
-  // by the time this is emitted.
+  // unplugged); it is closed by the time this is emitted.
   void failed(const QString& message);
 
  private:
