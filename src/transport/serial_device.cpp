@@ -1,0 +1,166 @@
+#include "transport/serial_device.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "device/in_process_link.h"
+#include "hart/link_timing.h"
+
+namespace zolin6::transport {
+
+namespace {
+
+// Bytes written at a time, one piece per its wire time.
+constexpr std::size_t kPieceBytes = 8;
+// Enough for the receiver to sync before the frame.
+constexpr std::size_t kRequestPreambles = 2;
+
+// `error`: errno, taken before anything else could change it.
+Error SystemError(const QString& what, int error) {
+  return Error{QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(std::strerror(error))).toStdString()};
+}
+
+void CloseFd(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+// No echo, no line editing, no translation: bytes pass as they are.
+bool MakeRaw(int fd) {
+  termios settings{};
+  if (::tcgetattr(fd, &settings) != 0) return false;
+  ::cfmakeraw(&settings);
+  ::cfsetspeed(&settings, B1200);
+  return ::tcsetattr(fd, TCSANOW, &settings) == 0;
+}
+
+}  // namespace
+
+SerialDevice::SerialDevice(std::shared_ptr<device::HartDevice> device, QObject* parent)
+    : QObject(parent), device_(std::move(device)) {
+  pace_.setTimerType(Qt::PreciseTimer);
+  pace_.setInterval(static_cast<int>(hart::WireTime(hart::kFskTiming, kPieceBytes).count()));
+  connect(&pace_, &QTimer::timeout, this, &SerialDevice::WritePiece);
+  turnaround_.setSingleShot(true);
+  turnaround_.setInterval(static_cast<int>(device::kDeviceTurnaround));
+  connect(&turnaround_, &QTimer::timeout, this, &SerialDevice::StartReply);
+}
+
+SerialDevice::~SerialDevice() { Stop(); }
+
+Result<bool> SerialDevice::Start(const QString& linkPath) {
+  Stop();
+  if (Result<bool> opened = OpenTerminal(); !opened) {
+    Stop();
+    return opened.error();
+  }
+  if (Result<bool> linked = PlaceLink(linkPath); !linked) {
+    Stop();
+    return linked.error();
+  }
+  readable_ = std::make_unique<QSocketNotifier>(ourEnd_, QSocketNotifier::Read);
+  connect(readable_.get(), &QSocketNotifier::activated, this, &SerialDevice::OnReadable);
+  receiver_.reset();
+  uptime_.start();
+  return true;
+}
+
+Result<bool> SerialDevice::OpenTerminal() {
+  ourEnd_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (ourEnd_ < 0) return SystemError(QStringLiteral("Cannot open a pseudo-terminal"), errno);
+  std::array<char, 128> name{};
+  if (::grantpt(ourEnd_) != 0 || ::unlockpt(ourEnd_) != 0 || ::ptsname_r(ourEnd_, name.data(), name.size()) != 0) {
+    return SystemError(QStringLiteral("Cannot set up the pseudo-terminal"), errno);
+  }
+  terminalPath_ = QString::fromLocal8Bit(name.data());
+  if (::fcntl(ourEnd_, F_SETFL, ::fcntl(ourEnd_, F_GETFL) | O_NONBLOCK) == 0) {
+    clientEnd_ = ::open(name.data(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (clientEnd_ >= 0 && MakeRaw(clientEnd_)) return true;
+  }
+  const int error = errno;
+  return SystemError(QStringLiteral("Cannot set up %1").arg(terminalPath_), error);
+}
+
+Result<bool> SerialDevice::PlaceLink(const QString& linkPath) {
+  const QFileInfo existing(linkPath);
+  if (existing.isSymLink()) {
+    if (!QFile::remove(linkPath)) {
+      return Error{QStringLiteral("Cannot replace the link %1").arg(linkPath).toStdString()};
+    }
+  } else if (existing.exists()) {
+    return Error{
+        QStringLiteral("%1 exists and is not a symbolic link; not overwriting it").arg(linkPath).toStdString()};
+  }
+  QFile terminal(terminalPath_);
+  if (!terminal.link(linkPath)) {
+    return Error{QStringLiteral("Cannot create the link %1 to %2: %3")
+                     .arg(linkPath, terminalPath_, terminal.errorString())
+                     .toStdString()};
+  }
+  linkPath_ = linkPath;
+  return true;
+}
+
+void SerialDevice::Stop() {
+  readable_.reset();
+  turnaround_.stop();
+  pace_.stop();
+  answered_.clear();
+  outgoing_.clear();
+  // Only our own link: someone may have pointed the path elsewhere since.
+  if (!linkPath_.isEmpty() && QFileInfo(linkPath_).symLinkTarget() == terminalPath_) QFile::remove(linkPath_);
+  linkPath_.clear();
+  CloseFd(clientEnd_);
+  CloseFd(ourEnd_);
+  terminalPath_.clear();
+}
+
+void SerialDevice::OnReadable() {
+  std::array<std::uint8_t, 256> buffer{};
+  for (;;) {
+    const ssize_t count = ::read(ourEnd_, buffer.data(), buffer.size());
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return;  // drained; EIO only while nobody holds the far end, which we do
+    for (ssize_t i = 0; i < count; ++i) {
+      const hart::ReceiveEvent event = receiver_.push(buffer[static_cast<std::size_t>(i)]);
+      if (event.kind == hart::ReceiveKind::Frame) Answer(event.frame);
+    }
+  }
+}
+
+void SerialDevice::Answer(const hart::Frame& request) {
+  hart::Bytes line;
+  if (!hart::EncodeFrame(request, kRequestPreambles, line)) return;
+  const hart::Bytes reply = device_->ReceiveSerial(line, uptime_.elapsed());
+  if (reply.empty()) return;  // not for this device
+  answered_.append(reinterpret_cast<const char*>(reply.data()), static_cast<qsizetype>(reply.size()));
+  if (!turnaround_.isActive()) turnaround_.start();
+}
+
+void SerialDevice::StartReply() {
+  outgoing_.append(answered_);
+  answered_.clear();
+  if (pace_.isActive()) return;
+  WritePiece();
+  pace_.start();
+}
+
+void SerialDevice::WritePiece() {
+  if (outgoing_.isEmpty() || !running()) return pace_.stop();
+  const qsizetype size = std::min<qsizetype>(outgoing_.size(), kPieceBytes);
+  const ssize_t written = ::write(ourEnd_, outgoing_.constData(), static_cast<std::size_t>(size));
+  // A full buffer (nobody reading) drops the piece, as a line would.
+  outgoing_.remove(0, written > 0 ? written : size);
+}
+
+}  // namespace zolin6::transport

@@ -1,0 +1,66 @@
+#pragma once
+// The simulated transmitter as a serial HART device: a pseudo-terminal
+// whose far end a master opens as if it were a modem, through a symbolic
+// link at a path the user chooses. Request frames addressed to the device
+// are answered after a short turnaround, with the device's preambles, and
+// the reply is written at about the FSK line's pace, so a master sees it
+// arrive in pieces as from a real modem. Anything else gets silence.
+//
+// We keep the far end open ourselves, so a master may close the port and
+// open it again while the device keeps running.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+
+#include "device/hart_device.h"
+#include "hart/receiver.h"
+#include "platform/result.h"
+
+namespace zolin6::transport {
+
+class SerialDevice : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit SerialDevice(std::shared_ptr<device::HartDevice> device, QObject* parent = nullptr);
+  ~SerialDevice() override;
+
+  // Opens the pseudo-terminal and points `linkPath` at it. An existing
+  // symbolic link there is replaced; any other file is left alone and
+  // the start fails, as does anything else, with a message saying what.
+  Result<bool> Start(const QString& linkPath);
+  // Closes the pseudo-terminal and removes the link.
+  void Stop();
+
+  bool running() const { return ourEnd_ >= 0; }
+  // The pseudo-terminal the link points to, while running.
+  QString terminalPath() const { return terminalPath_; }
+
+ private:
+  Result<bool> OpenTerminal();
+  Result<bool> PlaceLink(const QString& linkPath);
+  void OnReadable();
+  void Answer(const hart::Frame& request);
+  void StartReply();
+  void WritePiece();
+
+  std::shared_ptr<device::HartDevice> device_;
+  int ourEnd_ = -1;     // where the device reads requests and writes replies
+  int clientEnd_ = -1;  // what the link points to, held open by us too
+  QString terminalPath_;
+  QString linkPath_;
+  std::unique_ptr<QSocketNotifier> readable_;
+  hart::Receiver receiver_{false};  // the device hears requests
+  QElapsedTimer uptime_;            // the device's time
+  QByteArray answered_;             // replies waiting out the device's turnaround
+  QTimer turnaround_;
+  QByteArray outgoing_;  // reply bytes not written yet
+  QTimer pace_;
+};
+
+}  // namespace zolin6::transport

@@ -1,0 +1,72 @@
+#pragma once
+// A HART modem on a serial port, as the byte link the HART driver talks
+// through: 1200 bit/s, 8 data bits, odd parity, one stop bit. The modem
+// puts its carrier on the line while RTS is raised, so RTS goes up for each
+// request and comes down only once the request's last bit has left; the
+// drop is timed from the request's wire time, so the event loop never
+// waits for the line. Ports without RTS (a pseudo-terminal standing in for
+// a modem) carry the bytes all the same.
+//
+// Bytes are handed on as the port delivers them, with the host clock's
+// time. A half-duplex modem's echo of our own request is left in: the
+// master's receiver skips it.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <QTimer>
+
+#include "driver/byte_link.h"
+#include "platform/result.h"
+#include "platform/toolkit/clock.h"
+
+namespace zolin6::transport {
+
+class SerialModem : public QObject, public driver::ByteLink {
+  Q_OBJECT
+
+ public:
+  explicit SerialModem(toolkit::Clock& clock, QObject* parent = nullptr);
+  ~SerialModem() override;
+
+  // Opens `path` (/dev/ttyUSB0, or a link to one) with the modem's line
+  // settings; the message names the port and what is wrong.
+  Result<bool> Open(const QString& path);
+  void Close();
+  bool isOpen() const { return port_.isOpen(); }
+  // The path last given to Open().
+  const QString& path() const { return path_; }
+  // Whether the port lets us key the carrier with RTS.
+  bool keysCarrier() const { return rtsWorks_; }
+
+  // Bytes sent while the port is closed are lost; the master hears no
+  // reply and says so.
+  void Send(hart::ByteView bytes, toolkit::Millis now) override;
+  void Listen(Listener listener) override { listener_ = std::move(listener); }
+
+ signals:
+  // The open port is gone or can no longer be read (a USB modem
+  // unplugged); it is closed by the time this is emitted.
+  void failed(const QString& message);
+
+ private:
+  void OnReadyRead();
+  void OnError(QSerialPort::SerialPortError error);
+  void ReportFailure();
+  void CarrierOff();
+  void SetCarrier(bool on);
+
+  toolkit::Clock& clock_;
+  QSerialPort port_;
+  QString path_;
+  QTimer carrierOff_;
+  QTimer failureReport_;
+  QString failure_;  // waiting to be reported
+  QElapsedTimer sinceOpen_;
+  qint64 lineFreeAt_ = 0;  // ms since open when our last byte has left
+  bool rtsWorks_ = true;
+  Listener listener_;
+};
+
+}  // namespace zolin6::transport

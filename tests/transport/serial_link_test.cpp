@@ -1,0 +1,163 @@
+// The HART driver over a serial modem opened on a pseudo-terminal that a
+// serial device in the same process serves: both on the Qt event loop,
+// the host clock kept on wall time while the loop runs.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+#include "device/hart_device.h"
+#include "driver/hart_driver.h"
+#include "driver/sim_driver.h"
+#include "driver/transmitter.h"
+#include "platform/fdt/dtm_activex_control.h"
+#include "transport/serial_device.h"
+#include "transport/serial_modem.h"
+
+namespace zolin6::transport {
+namespace {
+
+void EnsureApplication() {
+  static int argc = 1;
+  static char name[] = "serial_tests";
+  static char* argv[] = {name, nullptr};
+  // Left to the end of the program: Qt is not torn down during static destruction.
+  if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+}
+
+struct FieldDevice {
+  driver::SimulatedTransmitter transmitter{driver::SimOptions{}.seed, device::HartDevice::kRestartTime};
+  device::HartDevice device{transmitter};
+};
+
+// Stands in for the control: keeps every answer.
+class AnswerLog : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
+ public:
+  bool Init(const std::string&, const std::string&, std::shared_ptr<framelink::DtmObject>) override { return true; }
+  bool PrepareToRelease() override { return true; }
+  void UpdateUI(std::int32_t reason, const framelink::Variant& details) override {
+    answers.emplace_back(reason, details.text().value_or(""));
+  }
+  std::vector<std::pair<std::int32_t, std::string>> answers;
+};
+
+// Counts how many deliveries the modem's bytes come in.
+class CountingLink : public driver::ByteLink {
+ public:
+  explicit CountingLink(std::shared_ptr<SerialModem> modem) : modem_(std::move(modem)) {}
+  void Send(hart::ByteView bytes, toolkit::Millis now) override { modem_->Send(bytes, now); }
+  void Listen(Listener listener) override {
+    modem_->Listen([this, listener = std::move(listener)](hart::ByteView bytes, toolkit::Millis now) {
+      ++deliveries;
+      if (listener) listener(bytes, now);
+    });
+  }
+  int deliveries = 0;
+
+ private:
+  std::shared_ptr<SerialModem> modem_;
+};
+
+class SerialLinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureApplication();
+    ASSERT_TRUE(dir.isValid());
+    wall.start();
+  }
+
+  // Runs the event loop with the clock on wall time until `done`, within a bound.
+  bool RunUntil(const std::function<bool()>& done, int limitMs = 15000) {
+    const QDeadlineTimer limit(limitMs);
+    while (!done() && !limit.hasExpired()) {
+      QEventLoop loop;
+      QTimer::singleShot(5, &loop, &QEventLoop::quit);
+      loop.exec();
+      clock.advance(wall.elapsed() - clock.now());
+    }
+    return done();
+  }
+
+  QTemporaryDir dir;
+  QString linkPath = dir.filePath("ttyHART");
+  toolkit::Clock clock;
+  QElapsedTimer wall;
+  std::shared_ptr<FieldDevice> field = std::make_shared<FieldDevice>();
+  SerialDevice device{std::shared_ptr<device::HartDevice>(field, &field->device)};
+  std::shared_ptr<SerialModem> modem = std::make_shared<SerialModem>(clock);
+  std::shared_ptr<CountingLink> counting = std::make_shared<CountingLink>(modem);
+  AnswerLog log;
+};
+
+// Command 0's reply comes in pieces; a write reaches the device; after the
+// port is closed and opened again a read still gets its answer.
+TEST_F(SerialLinkTest, DriverGoesOnLineWritesAndReads) {
+  ASSERT_TRUE(device.Start(linkPath));
+  ASSERT_TRUE(modem->Open(linkPath));
+  auto driver = std::make_shared<driver::HartDriver>(clock, counting);
+  driver->Start();
+  bool registered = false;
+  driver->RegisterControl("control", "invoke-1", &log, 0, registered);
+  ASSERT_TRUE(RunUntil([&] { return !log.answers.empty(); }));
+  EXPECT_EQ(log.answers[0], std::make_pair(0, std::string(driver::kOnlineState)));
+  EXPECT_GT(counting->deliveries, 1);
+  std::string result;
+  driver->WriteRequest("6",
+                       R"(<ViewData><ControlData Attribute1="00" Attribute2="20" Attribute3="42480000")"
+                       R"( Attribute4="00000000"/></ViewData>)",
+                       result);
+  ASSERT_TRUE(RunUntil([&] { return log.answers.size() == 2; }));
+  EXPECT_EQ(log.answers[1], std::make_pair(4000, driver::ResponseDocument(0)));
+  EXPECT_FLOAT_EQ(field->transmitter.state().channels[0].upperRangeValue, 50.0F);
+
+  modem->Close();
+  ASSERT_TRUE(modem->Open(linkPath));
+  driver->ReadRequest("18", "<ViewData><ControlData/></ViewData>", result);
+  ASSERT_TRUE(RunUntil([&] { return log.answers.size() == 3; }));
+  EXPECT_EQ(log.answers[2].first, 1800);
+}
+
+TEST_F(SerialLinkTest, StoppedDeviceIsReportedAsAFailedPort) {
+  ASSERT_TRUE(device.Start(linkPath));
+  ASSERT_TRUE(modem->Open(linkPath));
+  QString failure;
+  QObject::connect(modem.get(), &SerialModem::failed, [&](const QString& message) { failure = message; });
+  device.Stop();
+  ASSERT_TRUE(RunUntil([&] { return !failure.isEmpty(); }, 3000));
+  EXPECT_TRUE(failure.contains(linkPath)) << failure.toStdString();
+  EXPECT_FALSE(modem->isOpen());
+}
+
+TEST_F(SerialLinkTest, OpeningAMissingPortNamesIt) {
+  const QString missing = dir.filePath("ttyMISSING");
+  const Result<bool> opened = modem->Open(missing);
+  ASSERT_FALSE(opened);
+  EXPECT_NE(opened.error().message.find(missing.toStdString()), std::string::npos) << opened.error().message;
+}
+
+TEST_F(SerialLinkTest, DeviceReplacesALinkButNotAFile) {
+  QFile::link(dir.filePath("gone"), linkPath);
+  ASSERT_TRUE(device.Start(linkPath));
+  EXPECT_EQ(QFileInfo(linkPath).symLinkTarget(), device.terminalPath());
+  device.Stop();
+  EXPECT_FALSE(QFileInfo(linkPath).isSymLink());
+
+  QFile file(linkPath);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  const Result<bool> started = device.Start(linkPath);
+  ASSERT_FALSE(started);
+  EXPECT_NE(started.error().message.find(linkPath.toStdString()), std::string::npos);
+  EXPECT_TRUE(QFileInfo(linkPath).isFile());
+}
+
+}  // namespace
+}  // namespace zolin6::transport
