@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QLocale>
 #include <QMenu>
+#include <QStatusBar>
 #include <QToolBar>
 
 #include <fstream>
@@ -35,7 +36,9 @@
 #include "view/input_checks.h"
 #include "view/main_window.h"
 #include "view/message_boxes.h"
+#include "view/traffic_dock.h"
 #include "view/window_feedback.h"
+#include "window_connection.h"
 #include "window_script.h"
 
 namespace {
@@ -86,10 +89,15 @@ struct WindowOptions {
   QCommandLineOption trend{"trend", "Open the trend of the observation page (for --screenshot)."};
   QCommandLineOption historyWindow{"history-window", "Open the History window (for --screenshot)."};
   QCommandLineOption open{"open", "Open the configuration file FILE on the off-line pages.", "FILE"};
+  QCommandLineOption connect{"connect",
+                             "Work with the device at WHERE: sim (the built-in simulated device, the default), "
+                             "hart-ip://HOST[:PORT][?udp] or serial:PATH[?address=N].",
+                             "WHERE"};
+  QCommandLineOption trace{"trace", "Write every HART frame to FILE, one line each (with --connect).", "FILE"};
 
   void addTo(QCommandLineParser& parser) const {
     parser.addOptions({simulate, device, locale, screenshot, script, history, historyExport, record, duration, trend,
-                       historyWindow, open});
+                       historyWindow, open, connect, trace});
   }
 };
 
@@ -137,7 +145,8 @@ void AddWindowCommands(view::MainWindow& window) {
 // The control in the window over `device`, until the window closes (or,
 // with --screenshot, until the picture is saved). Returns the exit status.
 int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, Device& device,
-              const history::StoreLocation& store, std::ifstream& scriptFile) {
+              const history::StoreLocation& store, std::ifstream& scriptFile,
+              const transport::ConnectionTarget& target, const app::ErrorReport& report) {
   const QString iconFolder = StatusIconFolder();
   toolkit::Clock& clock = device.clock();
   view::QtMessageBoxes boxes;
@@ -151,15 +160,29 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, De
     window.binding().setUserEventHook([&ticker] { ticker.catchUp(); });
     boxes.setModalListener([&ticker](bool open) { open ? ticker.hold() : ticker.release(); });
 
+    auto connection = app::WindowConnection::Open(target, ticker, device.sim(), [&window](const std::string& text) {
+      window.statusBar()->showMessage(QString::fromStdString(text));
+    });
+    if (!connection) return report.Say(connection.error().message);
+    view::TrafficDock traffic(window, (*connection)->hasLine());
+    (*connection)->addFrameSink([&traffic](const hart::TracedFrame& frame) { traffic.append(frame); });
+    if (parser.isSet(options.trace)) {
+      Result<bool> tracing = (*connection)->traceTo(parser.value(options.trace).toStdString());
+      if (!tracing) return report.Say(tracing.error().message);
+    }
+    const std::shared_ptr<driver::SimDriver> sim = (*connection)->sim();
+
     // The configuration files, the trend, the recording and the device
     // history use or watch the link.
-    auto tap = link::LinkTap::Wrap(device.sim());
-    AddConnectionCommands(window, device.sim());
+    auto tap = link::LinkTap::Wrap((*connection)->driver());
+    if (sim) AddConnectionCommands(window, sim);
     view::ConfigurationCommands files(window, clock, tap);
     view::DeviceTools tools(window, control, clock, tap,
                             link::WallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now()), store);
     AddWindowCommands(window);
     view::WindowFeedback feedback(window, control, clock, tap);
+    feedback.setConnection(QString::fromStdString(target.describe()),
+                           [c = connection->get()] { return c->otherDevice(); });
     view::InputChecks checks(window, control);
     if (!parser.isSet(options.screenshot)) window.restoreLayout();
     control.Init("invoke-1", "", tap);
@@ -167,7 +190,7 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, De
 
     if (scriptFile.is_open()) {
       auto print = [](const scenario::Json& event) { std::cout << scenario::EventLine(event) << '\n' << std::flush; };
-      app::WindowScript runner(window, control, clock, boxes, print, device.sim());
+      app::WindowScript runner(window, control, clock, boxes, print, sim);
       status = runner.Run(scriptFile);
     }
     if (parser.isSet(options.open)) files.openConfiguration(parser.value(options.open));
@@ -250,6 +273,13 @@ int main(int argc, char** argv) {
   }
   if (parser.isSet(options.historyExport)) return app::ExportHistory(store, parser.value(options.historyExport));
 
+  transport::ConnectionTarget target;
+  if (parser.isSet(options.connect)) {
+    Result<transport::ConnectionTarget> parsed = transport::ParseConnection(parser.value(options.connect).toStdString());
+    if (!parsed) return report.Say(parsed.error().message);
+    target = std::move(parsed).value();
+  }
+
   Device device(parser.value(options.device));
   if (Result<bool> loaded = device.Load(); !loaded) return report.Say(loaded.error().message);
   int status = 0;
@@ -259,7 +289,7 @@ int main(int argc, char** argv) {
     status =
         app::RecordObservation(device.clock(), device.sim(), StatusIconFolder(), parser.value(options.record), *length);
   } else {
-    status = RunWindow(parser, options, device, store, scriptFile);
+    status = RunWindow(parser, options, device, store, scriptFile, target, report);
   }
   // A state that is not saved is lost: the exit status says so.
   if (Result<bool> saved = device.Save(); !saved) status = report.Say(saved.error().message);

@@ -1,11 +1,54 @@
 #include "transport/open_link.h"
 
+#include "transport/serial_modem.h"
+
 namespace zolin6::transport {
 
+namespace {
+
+// Hands on what the transport hears at the wall clock's time (see OpenLink).
+class WallClockLink : public driver::ByteLink {
+ public:
+  WallClockLink(std::shared_ptr<driver::ByteLink> inner, EventLoopClock& ticker)
+      : inner_(std::move(inner)), ticker_(ticker) {}
+
+  void Send(hart::ByteView bytes, toolkit::Millis now) override { inner_->Send(bytes, now); }
+  void Listen(Listener listener) override {
+    if (!listener) return inner_->Listen({});
+    inner_->Listen([&ticker = ticker_, listener = std::move(listener)](hart::ByteView bytes, toolkit::Millis) {
+      ticker.catchUp();
+      listener(bytes, ticker.clock().now());
+    });
+  }
+
+ private:
+  std::shared_ptr<driver::ByteLink> inner_;
+  EventLoopClock& ticker_;
+};
+
+Result<OpenedLink> OpenSerial(const ConnectionTarget& target, EventLoopClock& ticker, const LinkReport& report) {
+  auto modem = std::make_shared<SerialModem>(ticker.clock());
+  Result<bool> opened = modem->Open(QString::fromStdString(target.path));
+  if (!opened) return opened.error();
+  if (report) {
+    QObject::connect(modem.get(), &SerialModem::failed, modem.get(),
+                     [report](const QString& message) { report(message.toStdString()); });
+  }
+  hart::MasterSettings settings;
+  settings.link = hart::kFskTiming;
+  settings.pollingAddress = target.pollingAddress;
+  return OpenedLink{std::make_shared<WallClockLink>(modem, ticker), settings};
+}
+
+}  // namespace
+
 Result<OpenedLink> OpenLink(const ConnectionTarget& target, EventLoopClock& ticker, LinkReport report) {
-  (void)ticker;
-  (void)report;
-  return Error{target.describe() + ": not available"};
+  switch (target.kind) {
+    case ConnectionTarget::Kind::Serial: return OpenSerial(target, ticker, report);
+    case ConnectionTarget::Kind::HartIp: break;
+    case ConnectionTarget::Kind::Simulated: break;
+  }
+  return Error{target.describe() + ": not a line to open"};
 }
 
 }  // namespace zolin6::transport

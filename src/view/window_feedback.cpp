@@ -100,10 +100,18 @@ WindowFeedback::WindowFeedback(MainWindow& window, UserCntrl& control, toolkit::
 
 WindowFeedback::~WindowFeedback() { tap_->RemoveListener(&activity_); }
 
+void WindowFeedback::setConnection(const QString& where, std::function<QString()> otherDevice) {
+  connection_ = where;
+  otherDevice_ = std::move(otherDevice);
+  refresh();
+}
+
 void WindowFeedback::refresh() {
   showBusy();
   const std::string& tag = control_.form().get<toolkit::TextBox>("txtParameter", kTagIndex).text();
-  const QString shownTag = tag.empty() ? QString() : "Device: " + QString::fromStdString(tag);
+  QString device = otherDevice_ ? otherDevice_() : QString();
+  if (device.isEmpty() && !tag.empty()) device = (connection_.isEmpty() ? "Device: " : "") + QString::fromStdString(tag);
+  const QString shownTag = connection_.isEmpty() || device.isEmpty() ? connection_ + device : connection_ + " · " + device;
   if (deviceTag_->text() != shownTag) deviceTag_->setText(shownTag);
   showPageNote();
   // The seconds count only while there is something to count: tenths while

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 #include "host/user_cntrl.h"
@@ -35,6 +36,11 @@ class WindowFeedback : public QObject {
   // refreshes by itself after each change).
   void refresh();
 
+  // Names the connection in the status bar before the device's tag
+  // ("HART-IP 10.0.0.5:5094 · TT-101"). `otherDevice` says what device is
+  // on line when it is not this transmitter (empty when it is, or none is).
+  void setConnection(const QString& where, std::function<QString()> otherDevice = {});
+
  private:
   void showBusy();
   void showPageNote();
@@ -48,6 +54,8 @@ class WindowFeedback : public QObject {
   QProgressBar* busyBar_ = nullptr;
   QLabel* busyText_ = nullptr;
   QLabel* deviceTag_ = nullptr;
+  QString connection_;
+  std::function<QString()> otherDevice_;
   QPointer<QWidget> greyed_;  // the live page greyed while the device is off line
   QTimer soon_;               // runs the refresh once the control has handled the event
   QTimer tick_;               // counts the seconds while something is pending or live

@@ -79,9 +79,9 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
   device::InProcessHart hart_;
   // The HART driver on a real line, from the last `init` with `driver
   // hart-ip` or `driver serial`; time then passes on the wall clock.
+  std::unique_ptr<transport::EventLoopClock> realTime_;  // outlives the line it times
   std::shared_ptr<driver::HartDriver> wireDriver_;
   std::shared_ptr<driver::TracedLink> wireLink_;
-  std::unique_ptr<transport::EventLoopClock> realTime_;
   bool traceFrames_ = false;
 };
 
