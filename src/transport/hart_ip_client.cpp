@@ -83,7 +83,11 @@ void HartIpClient::Open() {
 void HartIpClient::openTcp() {
   tcp_ = new QTcpSocket(this);
   QTcpSocket* socket = tcp_;
-  connect(socket, &QTcpSocket::connected, this, [this] { apply(session_.open(sessionNow())); });
+  connect(socket, &QTcpSocket::connected, this, [this, socket] {
+    // One small request at a time, each waiting for its answer: no batching.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    apply(session_.open(sessionNow()));
+  });
   connect(socket, &QTcpSocket::readyRead, this, &HartIpClient::readTcp);
   connect(socket, &QTcpSocket::errorOccurred, this, &HartIpClient::onTcpError);
   connect(socket, &QTcpSocket::disconnected, this, &HartIpClient::onTcpError);

@@ -115,6 +115,8 @@ void HartIpServer::restartTimer(QTimer& timer, const ServerSession& session) {
 
 void HartIpServer::acceptConnections() {
   while (QTcpSocket* socket = tcp_.nextPendingConnection()) {
+    // Each answer goes out at once: the client waits for it.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     auto peer = std::make_unique<TcpPeer>(device_, this);
     restartTimer(*peer->inactivity.timer, peer->session);
     connect(peer->inactivity.timer, &QTimer::timeout, this, [this, socket] { endTcp(socket, "inactivity timer ran out"); });

@@ -69,7 +69,10 @@ TEST_P(HartIpEndToEnd, DriverGoesOnLineReadsAndWrites) {
   EXPECT_EQ(client->state(), HartIpClient::State::Connected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Protocols, HartIpEndToEnd, ::testing::Values(IpProtocol::Tcp, IpProtocol::Udp));
+INSTANTIATE_TEST_SUITE_P(Protocols, HartIpEndToEnd, ::testing::Values(IpProtocol::Tcp, IpProtocol::Udp),
+                         [](const ::testing::TestParamInfo<IpProtocol>& protocol) {
+                           return protocol.param == IpProtocol::Tcp ? "Tcp" : "Udp";
+                         });
 
 }  // namespace
 }  // namespace zolin6::transport
