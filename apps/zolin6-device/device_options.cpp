@@ -25,8 +25,8 @@ Result<DeviceOptions> ParseDeviceOptions(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.setApplicationDescription("The simulated transmitter as a HART device.");
   parser.addHelpOption();
-  const QCommandLineOption listen("listen", "Serve HART-IP on TCP and UDP at [HOST:]PORT (host 127.0.0.1 unless given).",
-                                  "address");
+  const QCommandLineOption listen(
+      "listen", "Serve HART-IP on TCP and UDP at [HOST:]PORT (host 127.0.0.1 unless given).", "address");
   const QCommandLineOption state("state", "Load the device state from FILE if it exists; save it there on exit.",
                                  "file");
   parser.addOptions({listen, state});

@@ -21,7 +21,7 @@ struct ListenAddress {
 };
 
 struct DeviceOptions {
-  std::optional<ListenAddress> listen;  // HART-IP on TCP and UDP
+  std::optional<ListenAddress> listen;   // HART-IP on TCP and UDP
   std::optional<std::string> statePath;  // loaded at start when it exists, saved on exit
 };
 

@@ -31,9 +31,8 @@ int Fail(const std::string& message, int status = kBadUsage) {
 }
 
 std::string Shown(const device_app::ListenAddress& address, std::uint16_t port) {
-  const QString host = address.host.protocol() == QAbstractSocket::IPv6Protocol
-                           ? '[' + address.host.toString() + ']'
-                           : address.host.toString();
+  const QString host = address.host.protocol() == QAbstractSocket::IPv6Protocol ? '[' + address.host.toString() + ']'
+                                                                                : address.host.toString();
   return host.toStdString() + ":" + std::to_string(port);
 }
 

@@ -20,8 +20,7 @@ bool KnownType(std::uint8_t type) {
     case MessageType::Request:
     case MessageType::Response:
     case MessageType::Publish:
-    case MessageType::Nak:
-      return true;
+    case MessageType::Nak: return true;
   }
   return false;
 }
@@ -32,22 +31,14 @@ bool KnownId(std::uint8_t id) { return id <= static_cast<std::uint8_t>(MessageId
 
 const char* DescribeStatus(std::uint8_t code) {
   switch (code) {
-    case status::kSuccess:
-      return "success";
-    case status::kInvalidMasterType:
-      return "invalid master type";
-    case status::kTooFewDataBytes:
-      return "too few data bytes";
-    case status::kSetToNearest:
-      return "inactivity timer set to the nearest possible value";
-    case status::kVersionNotSupported:
-      return "HART-IP version not supported";
-    case status::kAllSessionsInUse:
-      return "all sessions in use";
-    case status::kSessionExists:
-      return "a session from this client already exists";
-    default:
-      return "unknown status";
+    case status::kSuccess: return "success";
+    case status::kInvalidMasterType: return "invalid master type";
+    case status::kTooFewDataBytes: return "too few data bytes";
+    case status::kSetToNearest: return "inactivity timer set to the nearest possible value";
+    case status::kVersionNotSupported: return "HART-IP version not supported";
+    case status::kAllSessionsInUse: return "all sessions in use";
+    case status::kSessionExists: return "a session from this client already exists";
+    default: return "unknown status";
   }
 }
 
@@ -78,24 +69,15 @@ Message MakeMessage(MessageType type, MessageId id, std::uint16_t sequence, Byte
 
 const char* Describe(MessageStatus status) {
   switch (status) {
-    case MessageStatus::Ok:
-      return "ok";
-    case MessageStatus::TooShort:
-      return "shorter than a HART-IP header";
-    case MessageStatus::ByteCountTooSmall:
-      return "byte count smaller than the header";
-    case MessageStatus::ByteCountTooLarge:
-      return "byte count larger than any HART-IP message";
-    case MessageStatus::ByteCountMismatch:
-      return "byte count does not match the message length";
-    case MessageStatus::BadVersion:
-      return "HART-IP version not supported";
-    case MessageStatus::ReservedBits:
-      return "reserved bits of the message type are set";
-    case MessageStatus::UnknownType:
-      return "unknown message type";
-    case MessageStatus::UnknownId:
-      return "unknown message id";
+    case MessageStatus::Ok: return "ok";
+    case MessageStatus::TooShort: return "shorter than a HART-IP header";
+    case MessageStatus::ByteCountTooSmall: return "byte count smaller than the header";
+    case MessageStatus::ByteCountTooLarge: return "byte count larger than any HART-IP message";
+    case MessageStatus::ByteCountMismatch: return "byte count does not match the message length";
+    case MessageStatus::BadVersion: return "HART-IP version not supported";
+    case MessageStatus::ReservedBits: return "reserved bits of the message type are set";
+    case MessageStatus::UnknownType: return "unknown message type";
+    case MessageStatus::UnknownId: return "unknown message id";
   }
   return "unknown message status";
 }

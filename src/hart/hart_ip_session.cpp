@@ -90,12 +90,9 @@ SessionStep ClientSession::onResponse(const Message& message, Millis now) {
   const MessageId id = inFlight_->id;
   inFlight_.reset();
   switch (id) {
-    case MessageId::SessionInitiate:
-      return onInitiated(message, now);
-    case MessageId::SessionClose:
-      return end("the session is closed");
-    case MessageId::KeepAlive:
-      return sendWaiting(now);
+    case MessageId::SessionInitiate: return onInitiated(message, now);
+    case MessageId::SessionClose: return end("the session is closed");
+    case MessageId::KeepAlive: return sendWaiting(now);
     case MessageId::PassThrough: {
       lastUnanswered_ = false;
       SessionStep step = sendWaiting(now);
@@ -139,12 +136,9 @@ SessionStep ClientSession::poll(Millis now) {
   if (!due || now < *due) return {};
   if (!inFlight_) return send(MessageId::KeepAlive, {}, now);
   switch (inFlight_->id) {
-    case MessageId::SessionInitiate:
-      return end("the device does not answer the session initiate");
-    case MessageId::KeepAlive:
-      return end("the device does not answer the keep-alive; the session is lost");
-    case MessageId::SessionClose:
-      return end("the session is closed");
+    case MessageId::SessionInitiate: return end("unreachable: the device does not answer the session initiate");
+    case MessageId::KeepAlive: return end("the device does not answer the keep-alive; the session is lost");
+    case MessageId::SessionClose: return end("the session is closed");
     case MessageId::PassThrough:
       abandoned_ = inFlight_->sequence;
       lastUnanswered_ = true;

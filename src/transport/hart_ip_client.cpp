@@ -103,15 +103,11 @@ void HartIpClient::onTcpError() {
   if (tcp_ == nullptr) return;
   std::string reason;
   switch (tcp_->error()) {
-    case QAbstractSocket::ConnectionRefusedError:
-      reason = "refused: nothing accepts connections at " + where();
-      break;
+    case QAbstractSocket::ConnectionRefusedError: reason = "refused: nothing accepts connections at " + where(); break;
     case QAbstractSocket::HostNotFoundError:
       reason = "unreachable: host " + endpoint_.host.toStdString() + " not found";
       break;
-    case QAbstractSocket::RemoteHostClosedError:
-      reason = "closed by the device";
-      break;
+    case QAbstractSocket::RemoteHostClosedError: reason = "closed by the device"; break;
     default:
       reason = tcp_->state() == QAbstractSocket::ConnectedState || session_.state() != ip::SessionState::Closed
                    ? "connection lost: " + tcp_->errorString().toStdString()
@@ -232,12 +228,9 @@ void HartIpClient::scheduleWake() {
 
 void HartIpClient::Close() {
   switch (session_.state()) {
-    case ip::SessionState::Open:
-      return apply(session_.close(sessionNow()));
-    case ip::SessionState::Initiating:
-      return apply(session_.lost("closed"));
-    case ip::SessionState::Closed:
-      break;
+    case ip::SessionState::Open: return apply(session_.close(sessionNow()));
+    case ip::SessionState::Initiating: return apply(session_.lost("closed"));
+    case ip::SessionState::Closed: break;
   }
   if (state_ != State::Closed) {
     dropTransport();

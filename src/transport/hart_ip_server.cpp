@@ -73,9 +73,9 @@ Result<std::uint16_t> HartIpServer::listen(const QHostAddress& address, std::uin
   const int tries = port == 0 ? kPortTries : 1;
   QString why;
   for (int attempt = 0; attempt < tries; ++attempt) {
-    if (!tcp_.listen(address, port)) return Error{"cannot listen on TCP port " + std::to_string(port) + " of " +
-                                                  address.toString().toStdString() + ": " +
-                                                  tcp_.errorString().toStdString()};
+    if (!tcp_.listen(address, port))
+      return Error{"cannot listen on TCP port " + std::to_string(port) + " of " + address.toString().toStdString() +
+                   ": " + tcp_.errorString().toStdString()};
     if (udp_.bind(address, tcp_.serverPort())) {
       port_ = tcp_.serverPort();
       return port_;
@@ -119,7 +119,8 @@ void HartIpServer::acceptConnections() {
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     auto peer = std::make_unique<TcpPeer>(device_, this);
     restartTimer(*peer->inactivity.timer, peer->session);
-    connect(peer->inactivity.timer, &QTimer::timeout, this, [this, socket] { endTcp(socket, "inactivity timer ran out"); });
+    connect(peer->inactivity.timer, &QTimer::timeout, this,
+            [this, socket] { endTcp(socket, "inactivity timer ran out"); });
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readTcp(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] { endTcp(socket, "the client disconnected"); });
     tcpPeers_[socket] = std::move(peer);

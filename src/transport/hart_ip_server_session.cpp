@@ -13,8 +13,8 @@ constexpr std::size_t kShortestFrame = 5;
 
 ServerAnswer Reply(const ip::Message& request, hart::Bytes body = {}, std::uint8_t code = ip::status::kSuccess) {
   ServerAnswer answer;
-  answer.reply = ip::MakeMessage(ip::MessageType::Response, request.header.id, request.header.sequence,
-                                 std::move(body), code);
+  answer.reply =
+      ip::MakeMessage(ip::MessageType::Response, request.header.id, request.header.sequence, std::move(body), code);
   return answer;
 }
 
@@ -41,10 +41,8 @@ ServerAnswer ServerSession::handle(const ip::Message& request, toolkit::Millis n
       // A close with a body is an abort: no answer.
       if (!request.body.empty()) return End("the client aborted the session");
       return End("the client closed the session", Reply(request).reply);
-    case ip::MessageId::PassThrough:
-      return passThrough(request, now);
-    case ip::MessageId::SessionInitiate:
-      break;
+    case ip::MessageId::PassThrough: return passThrough(request, now);
+    case ip::MessageId::SessionInitiate: break;
   }
   return End("an unknown request");
 }

@@ -57,7 +57,8 @@ TEST(HartIpMessage, SessionInitiateBodyIsFiveBytes) {
 }
 
 TEST(HartIpStream, ReassemblesSplitMessagesAndSeparatesJoinedOnes) {
-  const Bytes first = EncodeMessage(MakeMessage(MessageType::Response, MessageId::PassThrough, 1, {6, 0x80, 0, 2, 0, 0, 0x84}));
+  const Bytes first =
+      EncodeMessage(MakeMessage(MessageType::Response, MessageId::PassThrough, 1, {6, 0x80, 0, 2, 0, 0, 0x84}));
   const Bytes second = EncodeMessage(MakeMessage(MessageType::Response, MessageId::KeepAlive, 2));
   Bytes both = first;
   both.insert(both.end(), second.begin(), second.end());
@@ -110,38 +111,6 @@ class HartIpSession : public ::testing::Test {
   }
   const Bytes frame_{0x02, 0x80, 0x00, 0x00, 0x82};
 };
-
-TEST_F(HartIpSession, AFrameWaitsForTheSessionAndTheGrantedTimerPacesKeepAlives) {
-  ClientSession session(Framing::Stream);
-  EXPECT_TRUE(session.submit(frame_, Millis{0}).transmit.empty());
-  const Message passThrough = Sent(OpenGranting(session, 2000));
-  EXPECT_EQ(session.state(), SessionState::Open);
-  EXPECT_EQ(session.grantedInactivityMs(), 2000U);
-  EXPECT_EQ(passThrough.header.id, MessageId::PassThrough);
-  const SessionStep replied = session.receive(Answer(passThrough, {6, 0x80}), Millis{10});
-  ASSERT_TRUE(replied.reply);
-  // Idle: nothing before half the granted timer, a keep-alive from then on.
-  EXPECT_TRUE(session.poll(Millis{999}).transmit.empty());
-  const Message keepAlive = Sent(session.poll(Millis{1000}));
-  EXPECT_EQ(keepAlive.header.id, MessageId::KeepAlive);
-  EXPECT_EQ(keepAlive.header.sequence, passThrough.header.sequence + 1);
-}
-
-TEST_F(HartIpSession, UdpDropsAnswersToOtherRequestsTcpEndsTheSession) {
-  for (const Framing framing : {Framing::Datagram, Framing::Stream}) {
-    ClientSession session(framing);
-    (void)OpenGranting(session, 60000);
-    const Message request = Sent(session.submit(frame_, Millis{0}));
-    Message stray = Answer(request, {6, 0x80});
-    stray.header.sequence = static_cast<std::uint16_t>(request.header.sequence + 5);
-    const SessionStep step = session.receive(stray, Millis{1});
-    EXPECT_FALSE(step.reply);
-    EXPECT_EQ(session.state(), framing == Framing::Datagram ? SessionState::Open : SessionState::Closed);
-    if (framing == Framing::Stream) {
-      EXPECT_NE(step.reason.find("protocol error"), std::string::npos);
-    }
-  }
-}
 
 TEST_F(HartIpSession, ARefusedSessionSaysWhyAndDropsTheWaitingFrame) {
   ClientSession session(Framing::Stream);

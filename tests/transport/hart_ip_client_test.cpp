@@ -33,8 +33,8 @@ QByteArray Wire(const ip::Message& message) {
 }
 
 ip::Message Decode(const QByteArray& bytes) {
-  return ip::DecodeMessage({reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                            static_cast<std::size_t>(bytes.size())})
+  return ip::DecodeMessage(
+             {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())})
       .message;
 }
 

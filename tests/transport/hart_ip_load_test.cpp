@@ -77,8 +77,8 @@ TEST(HartIpLoad, DISABLED_SessionsKeepAnsweringAndMemoryStaysFlat) {
   ASSERT_TRUE(program.start({"--listen", "127.0.0.1:0"}));
   toolkit::Clock clock;
   std::vector<std::unique_ptr<Reader>> readers;
-  for (const IpProtocol protocol : {IpProtocol::Tcp, IpProtocol::Udp, IpProtocol::Tcp, IpProtocol::Udp,
-                                    IpProtocol::Tcp}) {
+  for (const IpProtocol protocol :
+       {IpProtocol::Tcp, IpProtocol::Udp, IpProtocol::Tcp, IpProtocol::Udp, IpProtocol::Tcp}) {
     readers.push_back(std::make_unique<Reader>(clock, program.port, protocol));
   }
   GarbageSender garbage(program.port);
@@ -88,8 +88,8 @@ TEST(HartIpLoad, DISABLED_SessionsKeepAnsweringAndMemoryStaysFlat) {
   for (int checkpoint = kCheckpointMs; checkpoint <= kRunMs; checkpoint += kCheckpointMs) {
     testing::RunUntil([] { return false; }, kCheckpointMs);
     for (std::size_t i = 0; i < readers.size(); ++i) {
-      EXPECT_GT(readers[i]->replies, before[i]) << "session " << i << " stopped being answered by "
-                                                << checkpoint << " ms";
+      EXPECT_GT(readers[i]->replies, before[i])
+          << "session " << i << " stopped being answered by " << checkpoint << " ms";
       before[i] = readers[i]->replies;
     }
     if (warmRss < 0) warmRss = ResidentKb(program.process.processId());

@@ -2,8 +2,8 @@
 // What the HART-IP transport tests share: one QCoreApplication, made on
 // first use, and a bounded wait on the event loop.
 
-#include <QCoreApplication>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <functional>
