@@ -26,6 +26,8 @@ QByteArray ToQt(const hart::Bytes& bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
 }
 
+// A literal address as it is; a name looked up once per session (UDP
+// needs the address to compare answers against).
 std::optional<QHostAddress> Resolve(const QString& host) {
   QHostAddress address(host);
   if (!address.isNull()) return address;
@@ -64,6 +66,7 @@ std::string HartIpClient::where() const {
 
 void HartIpClient::Send(hart::ByteView bytes, toolkit::Millis /*now*/) {
   const auto frameStart = std::find_if(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b != 0xFF; });
+  if (frameStart == bytes.end()) return;  // no frame: the device would end the session over it
   apply(session_.submit(hart::ByteView(frameStart, bytes.end()), sessionNow()));
   if (session_.state() == ip::SessionState::Closed) Open();
 }
