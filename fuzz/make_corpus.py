@@ -111,3 +111,11 @@ for run in ["00 00 00 01 00 30 01 81 00", "02 8B 01 00 03 13 00 00 01 00 2A 03 1
             "0A 83 FF 20 43 16 00 00 00 00 00 00 00 8D 01 00 20 41 A0 00 00",
             "05 28 41 40 00 00 04 2D 40 80 00 00 00 97"]:
     write("device_dispatch", bytes.fromhex(run))
+
+# hart_ip: HART-IP messages as a socket delivers them: session initiate and
+# its answer with a changed timer, keep-alive, pass-through, and two
+# messages in one TCP read.
+for message in ["01 00 00 00 00 01 00 0D 01 00 00 EA 60", "01 01 00 08 00 01 00 0D 01 00 01 5F 90",
+                "01 00 02 00 00 02 00 08", "01 00 03 00 00 03 00 0D 02 80 00 00 82",
+                "01 00 03 00 00 03 00 0D 02 80 00 00 82 01 00 01 00 00 04 00 08"]:
+    write("hart_ip", bytes.fromhex(message))

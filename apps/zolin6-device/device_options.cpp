@@ -1,0 +1,49 @@
+#include "device_options.h"
+
+#include <QCommandLineParser>
+
+namespace zolin6::device_app {
+
+Result<ListenAddress> ParseListenAddress(const QString& text) {
+  const std::string shown = "--listen " + text.toStdString();
+  const qsizetype colon = text.lastIndexOf(':');
+  QString host = colon < 0 ? QString() : text.left(colon);
+  const QString portText = colon < 0 ? text : text.mid(colon + 1);
+  bool isNumber = false;
+  const uint port = portText.toUInt(&isNumber);
+  if (!isNumber || port > 65535) return Error{shown + ": the port is not a number from 0 to 65535"};
+  ListenAddress address;
+  address.port = static_cast<std::uint16_t>(port);
+  if (host.startsWith('[') && host.endsWith(']')) host = host.mid(1, host.size() - 2);
+  if (!host.isEmpty() && host != QStringLiteral("localhost") && !address.host.setAddress(host)) {
+    return Error{shown + ": " + host.toStdString() + " is not an IP address"};
+  }
+  return address;
+}
+
+Result<DeviceOptions> ParseDeviceOptions(const QStringList& arguments) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription("The simulated transmitter as a HART device.");
+  parser.addHelpOption();
+  const QCommandLineOption listen(
+      "listen", "Serve HART-IP on TCP and UDP at [HOST:]PORT (host 127.0.0.1 unless given).", "address");
+  const QCommandLineOption state("state", "Load the device state from FILE if it exists; save it there on exit.",
+                                 "file");
+  parser.addOptions({listen, state});
+  if (!parser.parse(arguments)) return Error{parser.errorText().toStdString()};
+  if (parser.isSet("help")) parser.showHelp(0);
+  if (!parser.positionalArguments().isEmpty()) {
+    return Error{"unexpected argument " + parser.positionalArguments().first().toStdString()};
+  }
+  DeviceOptions options;
+  if (parser.isSet(listen)) {
+    Result<ListenAddress> address = ParseListenAddress(parser.value(listen));
+    if (!address) return address.error();
+    options.listen = *address;
+  }
+  if (parser.isSet(state)) options.statePath = parser.value(state).toStdString();
+  if (!options.listen) return Error{"nothing to serve the device on: give --listen [HOST:]PORT"};
+  return options;
+}
+
+}  // namespace zolin6::device_app

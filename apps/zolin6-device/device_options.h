@@ -1,0 +1,35 @@
+#pragma once
+// The command line of zolin6-device: what to serve the simulated
+// transmitter on, and where its state is kept between runs. Each way of
+// serving it is one optional field, so another (a serial device on a
+// pseudo-terminal) is one more option and one more field.
+
+#include <QHostAddress>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/result.h"
+
+namespace zolin6::device_app {
+
+struct ListenAddress {
+  QHostAddress host{QHostAddress::LocalHost};
+  std::uint16_t port = 0;
+};
+
+struct DeviceOptions {
+  std::optional<ListenAddress> listen;   // HART-IP on TCP and UDP
+  std::optional<std::string> statePath;  // loaded at start when it exists, saved on exit
+};
+
+// `PORT` or `HOST:PORT` (`[V6]:PORT` for an IPv6 address).
+Result<ListenAddress> ParseListenAddress(const QString& text);
+
+// The options of `arguments` (program name first), or what is wrong with
+// them. Help and version requests are answered by the parser itself.
+Result<DeviceOptions> ParseDeviceOptions(const QStringList& arguments);
+
+}  // namespace zolin6::device_app

@@ -1,0 +1,79 @@
+// zolin6-device: the simulated transmitter as a HART device for the window
+// and the tools to talk to, over HART-IP (TCP and UDP on one port). Prints
+// one line when it is ready; stops on SIGINT or SIGTERM, saving the device
+// state when --state names a file.
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/hart_device.h"
+#include "device_options.h"
+#include "device_state.h"
+#include "driver/sim_driver.h"
+#include "driver/transmitter.h"
+#include "stop_signals.h"
+#include "transport/hart_ip_server.h"
+
+namespace {
+
+using namespace zolin6;
+
+constexpr int kBadUsage = 2;
+
+int Fail(const std::string& message, int status = kBadUsage) {
+  std::cerr << "zolin6-device: " << message << std::endl;
+  return status;
+}
+
+std::string Shown(const device_app::ListenAddress& address, std::uint16_t port) {
+  const QString host = address.host.protocol() == QAbstractSocket::IPv6Protocol ? '[' + address.host.toString() + ']'
+                                                                                : address.host.toString();
+  return host.toStdString() + ":" + std::to_string(port);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!device_app::BlockStopSignals()) return Fail("cannot watch for SIGINT and SIGTERM", 1);
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName("zolin6-device");
+  Result<device_app::DeviceOptions> options = device_app::ParseDeviceOptions(QCoreApplication::arguments());
+  if (!options) return Fail(options.error().message);
+
+  driver::SimulatedTransmitter transmitter(driver::SimOptions{}.seed, device::HartDevice::kRestartTime);
+  if (options->statePath) {
+    if (Result<bool> loaded = device_app::LoadStateIfPresent(transmitter, *options->statePath); !loaded) {
+      return Fail(loaded.error().message);
+    }
+  }
+  device::HartDevice device(transmitter);
+
+  std::vector<std::string> serving;
+  std::unique_ptr<transport::HartIpServer> hartIp;
+  if (options->listen) {
+    hartIp = std::make_unique<transport::HartIpServer>(device);
+    Result<std::uint16_t> port = hartIp->listen(options->listen->host, options->listen->port);
+    if (!port) return Fail(port.error().message);
+    serving.push_back("listening on " + Shown(*options->listen, *port) + " (TCP and UDP)");
+  }
+
+  std::string ready = "zolin6-device:";
+  for (std::size_t i = 0; i < serving.size(); ++i) ready += (i == 0 ? " " : ", ") + serving[i];
+  std::cout << ready << std::endl;
+
+  device_app::OnStopSignal([] { QCoreApplication::quit(); });
+  QCoreApplication::exec();
+
+  if (hartIp) hartIp->close();
+  if (options->statePath) {
+    if (Result<bool> saved = device_app::SaveState(transmitter, *options->statePath); !saved) {
+      return Fail("the device state is not saved: " + saved.error().message, 1);
+    }
+  }
+  return 0;
+}

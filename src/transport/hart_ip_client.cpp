@@ -1,0 +1,244 @@
+#include "transport/hart_ip_client.h"
+
+#include <QHostInfo>
+#include <QNetworkDatagram>
+#include <QTcpSocket>
+#include <QUdpSocket>
+
+#include <algorithm>
+
+namespace zolin6::transport {
+
+namespace ip = hart::ip;
+
+namespace {
+
+// A TCP connection that is not made by then will not be.
+constexpr int kConnectTimeoutMs = 5000;
+// How long a closing connection may take to hand over its last message.
+constexpr int kCloseGraceMs = 1000;
+
+hart::ByteView View(const QByteArray& bytes) {
+  return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
+}
+
+QByteArray ToQt(const hart::Bytes& bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
+}
+
+// A literal address as it is; a name looked up once per session (UDP
+// needs the address to compare answers against).
+std::optional<QHostAddress> Resolve(const QString& host) {
+  QHostAddress address(host);
+  if (!address.isNull()) return address;
+  const QHostInfo info = QHostInfo::fromName(host);
+  for (const QHostAddress& found : info.addresses()) {
+    if (found.protocol() == QAbstractSocket::IPv4Protocol) return found;
+  }
+  if (!info.addresses().isEmpty()) return info.addresses().first();
+  return std::nullopt;
+}
+
+}  // namespace
+
+HartIpClient::HartIpClient(toolkit::Clock& clock, HartIpEndpoint endpoint, QObject* parent)
+    : QObject(parent),
+      clock_(clock),
+      endpoint_(std::move(endpoint)),
+      session_(endpoint_.protocol == IpProtocol::Udp ? ip::Framing::Datagram : ip::Framing::Stream,
+               endpoint_.askedInactivityMs) {
+  monotonic_.start();
+  wake_.setSingleShot(true);
+  connect(&wake_, &QTimer::timeout, this, [this] { apply(session_.poll(sessionNow())); });
+}
+
+HartIpClient::~HartIpClient() {
+  // Whoever listened may be going too.
+  listener_ = nullptr;
+  stateListener_ = nullptr;
+  Close();
+}
+
+std::string HartIpClient::where() const {
+  return endpoint_.host.toStdString() + ":" + std::to_string(endpoint_.port) +
+         (endpoint_.protocol == IpProtocol::Udp ? " over UDP" : " over TCP");
+}
+
+void HartIpClient::Send(hart::ByteView bytes, toolkit::Millis /*now*/) {
+  const auto frameStart = std::find_if(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b != 0xFF; });
+  if (frameStart == bytes.end()) return;  // no frame: the device would end the session over it
+  apply(session_.submit(hart::ByteView(frameStart, bytes.end()), sessionNow()));
+  if (session_.state() == ip::SessionState::Closed) Open();
+}
+
+void HartIpClient::Open() {
+  if (state_ != State::Closed) return;
+  dropTransport();
+  assembler_ = {};
+  report(State::Connecting, "connecting to " + where());
+  if (endpoint_.protocol == IpProtocol::Udp) {
+    openUdp();
+  } else {
+    openTcp();
+  }
+}
+
+void HartIpClient::openTcp() {
+  tcp_ = new QTcpSocket(this);
+  QTcpSocket* socket = tcp_;
+  connect(socket, &QTcpSocket::connected, this, [this, socket] {
+    // One small request at a time, each waiting for its answer: no batching.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    apply(session_.open(sessionNow()));
+  });
+  connect(socket, &QTcpSocket::readyRead, this, &HartIpClient::readTcp);
+  connect(socket, &QTcpSocket::errorOccurred, this, &HartIpClient::onTcpError);
+  connect(socket, &QTcpSocket::disconnected, this, &HartIpClient::onTcpError);
+  QTimer::singleShot(kConnectTimeoutMs, socket, [this, socket] {
+    if (tcp_ != socket || socket->state() == QAbstractSocket::ConnectedState) return;
+    dropTransport();
+    report(State::Closed, "unreachable: no connection to " + where());
+  });
+  socket->connectToHost(endpoint_.host, endpoint_.port);
+}
+
+void HartIpClient::onTcpError() {
+  if (tcp_ == nullptr) return;
+  std::string reason;
+  switch (tcp_->error()) {
+    case QAbstractSocket::ConnectionRefusedError: reason = "refused: nothing accepts connections at " + where(); break;
+    case QAbstractSocket::HostNotFoundError:
+      reason = "unreachable: host " + endpoint_.host.toStdString() + " not found";
+      break;
+    case QAbstractSocket::RemoteHostClosedError: reason = "closed by the device"; break;
+    default:
+      reason = tcp_->state() == QAbstractSocket::ConnectedState || session_.state() != ip::SessionState::Closed
+                   ? "connection lost: " + tcp_->errorString().toStdString()
+                   : "unreachable: " + tcp_->errorString().toStdString();
+  }
+  if (session_.state() == ip::SessionState::Closed) {
+    dropTransport();
+    report(State::Closed, reason);
+  } else {
+    apply(session_.lost(reason));
+  }
+}
+
+void HartIpClient::openUdp() {
+  const std::optional<QHostAddress> address = Resolve(endpoint_.host);
+  if (!address) return report(State::Closed, "unreachable: host " + endpoint_.host.toStdString() + " not found");
+  peer_ = *address;
+  peerPort_ = endpoint_.port;
+  udp_ = new QUdpSocket(this);
+  const bool v6 = peer_.protocol() == QAbstractSocket::IPv6Protocol;
+  if (!udp_->bind(v6 ? QHostAddress::AnyIPv6 : QHostAddress::AnyIPv4, 0)) {
+    const std::string why = udp_->errorString().toStdString();
+    dropTransport();
+    return report(State::Closed, "cannot open a UDP socket: " + why);
+  }
+  connect(udp_, &QUdpSocket::readyRead, this, &HartIpClient::readUdp);
+  apply(session_.open(sessionNow()));
+}
+
+void HartIpClient::readTcp() {
+  if (tcp_ == nullptr) return;
+  assembler_.feed(View(tcp_->readAll()));
+  while (tcp_ != nullptr) {
+    std::optional<ip::DecodedMessage> decoded = assembler_.next();
+    if (!decoded) break;
+    if (!*decoded) return apply(session_.lost(std::string("protocol error: ") + decoded->description()));
+    apply(session_.receive(decoded->message, sessionNow()));
+  }
+}
+
+void HartIpClient::readUdp() {
+  while (udp_ != nullptr && udp_->hasPendingDatagrams()) {
+    const QNetworkDatagram datagram = udp_->receiveDatagram();
+    if (!datagram.senderAddress().isEqual(peer_, QHostAddress::ConvertV4MappedToIPv4)) continue;
+    const ip::DecodedMessage decoded = ip::DecodeMessage(View(datagram.data()));
+    if (!decoded) continue;  // not a message for us; the master times out if it was the reply
+    // The device may answer the session initiate from another port: the
+    // session goes on with that port.
+    const std::uint16_t before = peerPort_;
+    const bool initiating = session_.state() == ip::SessionState::Initiating;
+    if (initiating && decoded.message.header.id == ip::MessageId::SessionInitiate) {
+      peerPort_ = static_cast<std::uint16_t>(datagram.senderPort());
+    }
+    apply(session_.receive(decoded.message, sessionNow()));
+    if (initiating && session_.state() == ip::SessionState::Initiating) peerPort_ = before;
+  }
+}
+
+void HartIpClient::apply(ip::SessionStep step) {
+  if (!step.transmit.empty()) write(step.transmit);
+  if (step.changed) {
+    if (session_.state() == ip::SessionState::Open) {
+      report(State::Connected, step.reason);
+    } else if (session_.state() == ip::SessionState::Closed) {
+      dropTransport();
+      report(State::Closed, step.reason);
+    }
+  }
+  scheduleWake();
+  if (step.reply && listener_) {
+    // The master's receiver finds a frame after two preambles, as on a
+    // serial line; a pass-through reply comes without them.
+    hart::Bytes line{0xFF, 0xFF};
+    line.insert(line.end(), step.reply->begin(), step.reply->end());
+    listener_(line, clock_.now());
+  }
+}
+
+void HartIpClient::write(const hart::Bytes& message) {
+  if (tcp_ != nullptr) {
+    // One whole message per write: some devices read one message per read.
+    tcp_->write(ToQt(message));
+    tcp_->flush();
+  } else if (udp_ != nullptr) {
+    udp_->writeDatagram(ToQt(message), peer_, peerPort_);
+  }
+}
+
+void HartIpClient::report(State state, const std::string& reason) {
+  state_ = state;
+  if (stateListener_) stateListener_(state, reason);
+}
+
+void HartIpClient::dropTransport() {
+  wake_.stop();
+  if (tcp_ != nullptr) {
+    QTcpSocket* socket = std::exchange(tcp_, nullptr);
+    socket->disconnect(this);
+    // The close message already written still goes out.
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(kCloseGraceMs, socket, &QObject::deleteLater);
+    socket->disconnectFromHost();
+    if (socket->state() == QAbstractSocket::UnconnectedState) socket->deleteLater();
+  }
+  if (udp_ != nullptr) {
+    QUdpSocket* socket = std::exchange(udp_, nullptr);
+    socket->disconnect(this);
+    socket->deleteLater();
+  }
+}
+
+void HartIpClient::scheduleWake() {
+  const std::optional<hart::Millis> at = session_.wakeAt();
+  if (!at) return wake_.stop();
+  const auto wait = std::max<std::int64_t>(0, (*at - sessionNow()).count());
+  wake_.start(static_cast<int>(wait));
+}
+
+void HartIpClient::Close() {
+  switch (session_.state()) {
+    case ip::SessionState::Open: return apply(session_.close(sessionNow()));
+    case ip::SessionState::Initiating: return apply(session_.lost("closed"));
+    case ip::SessionState::Closed: break;
+  }
+  if (state_ != State::Closed) {
+    dropTransport();
+    report(State::Closed, "closed");
+  }
+}
+
+}  // namespace zolin6::transport

@@ -1,0 +1,101 @@
+#pragma once
+// The HART driver's byte link over HART-IP: each request frame the master
+// sends goes to the device in a pass-through request over TCP or UDP, and
+// each reply frame comes back to the master's listener. The session is
+// opened when told, or by the first frame, and opened again by the next
+// frame after it was lost; the master's own timeouts and retries cover the
+// requests that go unanswered meanwhile. Runs on the Qt event loop.
+
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "driver/byte_link.h"
+#include "hart/hart_ip.h"
+#include "hart/hart_ip_session.h"
+#include "platform/toolkit/clock.h"
+
+class QTcpSocket;
+class QUdpSocket;
+
+namespace zolin6::transport {
+
+enum class IpProtocol : std::uint8_t { Tcp, Udp };
+
+struct HartIpEndpoint {
+  QString host = QStringLiteral("127.0.0.1");
+  std::uint16_t port = hart::ip::kDefaultPort;
+  IpProtocol protocol = IpProtocol::Tcp;
+  std::uint32_t askedInactivityMs = hart::ip::kAskedInactivityMs;
+};
+
+class HartIpClient : public QObject, public driver::ByteLink {
+  Q_OBJECT
+
+ public:
+  enum class State : std::uint8_t {
+    Connecting,  // connecting, or waiting for the session initiate's answer
+    Connected,   // the session is open
+    Closed,      // no session: closed by us or the device, refused, unreachable, lost
+  };
+  // Every state change with a sentence for the user.
+  using StateListener = std::function<void(State state, const std::string& reason)>;
+
+  // `clock`: the time handed to the listener with each reply, the driver's.
+  HartIpClient(toolkit::Clock& clock, HartIpEndpoint endpoint, QObject* parent = nullptr);
+  // Closes the session politely, without waiting for its answer.
+  ~HartIpClient() override;
+
+  // driver::ByteLink. Preambles in front of a frame are dropped: HART-IP
+  // carries frames from their delimiter.
+  void Send(hart::ByteView bytes, toolkit::Millis now) override;
+  void Listen(Listener listener) override { listener_ = std::move(listener); }
+
+  void OnStateChange(StateListener listener) { stateListener_ = std::move(listener); }
+  // Connects and opens a session, unless one is open or on its way.
+  void Open();
+  // Sends the session close and drops the connection.
+  void Close();
+
+  State state() const { return state_; }
+  // The inactivity timer the device granted; 0 without a session.
+  std::uint32_t grantedInactivityMs() const { return session_.grantedInactivityMs(); }
+  const HartIpEndpoint& endpoint() const { return endpoint_; }
+
+ private:
+  hart::Millis sessionNow() const { return hart::Millis{monotonic_.elapsed()}; }
+  void openUdp();
+  void openTcp();
+  void onTcpError();
+  void readTcp();
+  void readUdp();
+  void apply(hart::ip::SessionStep step);
+  void write(const hart::Bytes& message);
+  void report(State state, const std::string& reason);
+  void dropTransport();
+  void scheduleWake();
+  std::string where() const;
+
+  toolkit::Clock& clock_;
+  HartIpEndpoint endpoint_;
+  hart::ip::ClientSession session_;
+  QElapsedTimer monotonic_;
+  QTimer wake_;
+  Listener listener_;
+  StateListener stateListener_;
+  State state_ = State::Closed;
+  QTcpSocket* tcp_ = nullptr;
+  QUdpSocket* udp_ = nullptr;
+  hart::ip::StreamAssembler assembler_;
+  QHostAddress peer_;
+  std::uint16_t peerPort_ = 0;  // UDP: the port the device answers from
+};
+
+}  // namespace zolin6::transport

@@ -1,0 +1,51 @@
+#pragma once
+// What the HART-IP server answers one session, without sockets: the
+// session initiate with the timer it grants, keep-alive, close, and
+// pass-through to the shared HART device. A request that breaks the rules
+// ends the session, and nothing else.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "device/hart_device.h"
+#include "hart/hart_ip.h"
+#include "platform/toolkit/clock.h"
+
+namespace zolin6::transport {
+
+// Timers below this are too short to keep a session alive over a network.
+inline constexpr std::uint32_t kMinInactivityMs = 1000;
+// What a session gets that asked too little.
+inline constexpr std::uint32_t kDefaultInactivityMs = 90000;
+// An hour: longer would keep a vanished client's session for good.
+inline constexpr std::uint32_t kMaxInactivityMs = 3600000;
+// A connection that has not initiated a session is dropped after this long.
+inline constexpr std::uint32_t kUninitiatedTimeoutMs = 10000;
+
+struct ServerAnswer {
+  std::optional<hart::ip::Message> reply;  // nothing for a silent device or a request not worth an answer
+  bool endSession = false;                 // after the reply, if any
+  std::string why;                         // why the session ends
+};
+
+class ServerSession {
+ public:
+  explicit ServerSession(device::HartDevice& device) : device_(device) {}
+
+  // `full`: no further session may be opened now.
+  ServerAnswer handle(const hart::ip::Message& request, toolkit::Millis now, bool full = false);
+  bool initiated() const { return initiated_; }
+  // How long the session may stay quiet before it is closed.
+  std::uint32_t inactivityMs() const { return initiated_ ? inactivityMs_ : kUninitiatedTimeoutMs; }
+
+ private:
+  ServerAnswer initiate(const hart::ip::Message& request, bool full);
+  ServerAnswer passThrough(const hart::ip::Message& request, toolkit::Millis now);
+
+  device::HartDevice& device_;
+  bool initiated_ = false;
+  std::uint32_t inactivityMs_ = kDefaultInactivityMs;
+};
+
+}  // namespace zolin6::transport

@@ -1,0 +1,60 @@
+// zolin6-device as a program: ready line, answers, a clean stop with the
+// state saved, and exit status 2 with a message for what it cannot do.
+
+#include <gtest/gtest.h>
+
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include "hart_ip_device_program.h"
+#include "transport/hart_ip_client.h"
+
+namespace zolin6::transport {
+namespace {
+
+TEST(HartIpDeviceProgram, AnswersAndSavesItsStateOnSigterm) {
+  QTemporaryDir folder;
+  const QString state = folder.filePath("device.json");
+  testing::DeviceProgram program;
+  ASSERT_TRUE(program.start({"--listen", "127.0.0.1:0", "--state", state})) << program.readyLine.toStdString();
+
+  toolkit::Clock clock;
+  HartIpClient client(clock, {"127.0.0.1", program.port, IpProtocol::Udp});
+  hart::Bytes reply;
+  client.Listen([&](hart::ByteView bytes, toolkit::Millis) { reply.assign(bytes.begin(), bytes.end()); });
+  client.Send(testing::CommandZero(), 0);
+  ASSERT_TRUE(testing::RunUntil([&] { return !reply.empty(); }));
+  client.Close();
+
+  EXPECT_EQ(program.stop(), 0);
+  EXPECT_TRUE(QFile::exists(state));
+  // The saved state is taken back at the next start.
+  testing::DeviceProgram again;
+  ASSERT_TRUE(again.start({"--listen", "0", "--state", state}));
+  EXPECT_EQ(again.stop(), 0);
+}
+
+TEST(HartIpDeviceProgram, RefusesWhatItCannotServe) {
+  testing::EnsureEventLoop();
+  QTcpServer taken;
+  ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
+  const std::vector<std::pair<QStringList, std::string>> cases = {
+      {{"--listen", "70000"}, "port is not a number"},
+      {{"--listen", "somewhere:5094"}, "not an IP address"},
+      {{}, "nothing to serve"},
+      {{"--listen", QString::number(taken.serverPort())}, "cannot listen"},
+      {{"--listen", "0", "--state", "/no/such/folder/device.json"}, "no folder"},
+  };
+  for (const auto& [arguments, words] : cases) {
+    QProcess program;
+    program.start(QStringLiteral(ZOLIN6_DEVICE_PROGRAM), arguments);
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 2) << arguments.join(' ').toStdString();
+    const std::string message = program.readAllStandardError().toStdString();
+    EXPECT_EQ(message.rfind("zolin6-device: ", 0), 0U) << message;
+    EXPECT_NE(message.find(words), std::string::npos) << message;
+  }
+}
+
+}  // namespace
+}  // namespace zolin6::transport

@@ -1,0 +1,79 @@
+// What the server answers one session: the timer it grants, what it
+// refuses, and which requests end the session.
+
+#include "transport/hart_ip_server_session.h"
+
+#include <gtest/gtest.h>
+
+namespace zolin6::transport {
+namespace {
+
+namespace ip = hart::ip;
+
+struct Case {
+  const char* what;
+  ip::Message request;
+  std::optional<std::uint8_t> status;  // of the reply; nullopt for no reply
+  bool ends;
+  std::uint32_t granted = 0;  // checked when not 0
+};
+
+ip::Message Request(ip::MessageId id, hart::Bytes body = {}) {
+  return ip::MakeMessage(ip::MessageType::Request, id, 1, std::move(body));
+}
+
+ip::Message Initiate(std::uint8_t master, std::uint32_t ms) {
+  return Request(ip::MessageId::SessionInitiate, ip::EncodeSessionInitiate({master, ms}));
+}
+
+void Check(ServerSession& session, const Case& c) {
+  const ServerAnswer answer = session.handle(c.request, 0);
+  ASSERT_EQ(answer.reply.has_value(), c.status.has_value()) << c.what;
+  EXPECT_EQ(answer.endSession, c.ends) << c.what;
+  if (!answer.reply) return;
+  EXPECT_EQ(answer.reply->header.status, *c.status) << c.what;
+  if (c.granted != 0) {
+    EXPECT_EQ(ip::DecodeSessionInitiate(answer.reply->body)->inactivityMs, c.granted) << c.what;
+  }
+}
+
+TEST(HartIpServerSession, AnswersEachRequestByTheRules) {
+  const std::vector<Case> cases = {
+      {"timer as asked", Initiate(1, 30000), ip::status::kSuccess, false, 30000},
+      {"short timer", Initiate(1, 500), ip::status::kSetToNearest, false, kDefaultInactivityMs},
+      {"long timer", Initiate(1, 0xFFFFFFFF), ip::status::kSetToNearest, false, kMaxInactivityMs},
+      {"secondary master", Initiate(2, 30000), ip::status::kInvalidMasterType, true},
+      {"initiate too short", Request(ip::MessageId::SessionInitiate, {1}), ip::status::kTooFewDataBytes, true},
+      {"keep-alive first", Request(ip::MessageId::KeepAlive), std::nullopt, true},
+      {"pass-through first", Request(ip::MessageId::PassThrough, {2, 0x80, 0, 0, 0x82}), std::nullopt, true},
+  };
+  driver::SimulatedTransmitter transmitter(6, device::HartDevice::kRestartTime);
+  device::HartDevice field(transmitter);
+  for (const Case& c : cases) {
+    ServerSession session(field);
+    Check(session, c);
+  }
+}
+
+TEST(HartIpServerSession, OpenSessionCarriesFramesAndEndsOnMisuse) {
+  const std::vector<Case> cases = {
+      {"keep-alive", Request(ip::MessageId::KeepAlive), ip::status::kSuccess, false},
+      {"command 0", Request(ip::MessageId::PassThrough, {2, 0x80, 0, 0, 0x82}), ip::status::kSuccess, false},
+      {"silent device", Request(ip::MessageId::PassThrough, {2, 0x85, 0, 0, 0x87}), std::nullopt, false},
+      {"second initiate", Initiate(1, 30000), ip::status::kSessionExists, false},
+      {"keep-alive with a body", Request(ip::MessageId::KeepAlive, {0}), std::nullopt, true},
+      {"pass-through too short", Request(ip::MessageId::PassThrough, {2}), std::nullopt, true},
+      {"close", Request(ip::MessageId::SessionClose), ip::status::kSuccess, true},
+      {"a response", ip::MakeMessage(ip::MessageType::Response, ip::MessageId::KeepAlive, 1), std::nullopt, true},
+  };
+  driver::SimulatedTransmitter transmitter(6, device::HartDevice::kRestartTime);
+  device::HartDevice field(transmitter);
+  for (const Case& c : cases) {
+    ServerSession session(field);
+    ASSERT_FALSE(session.handle(Initiate(1, 30000), 0).endSession);
+    Check(session, c);
+  }
+}
+
+}  // namespace
+}  // namespace zolin6::transport
