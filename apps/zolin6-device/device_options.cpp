@@ -29,7 +29,8 @@ Result<DeviceOptions> ParseDeviceOptions(const QStringList& arguments) {
       "listen", "Serve HART-IP on TCP and UDP at [HOST:]PORT (host 127.0.0.1 unless given).", "address");
   const QCommandLineOption state("state", "Load the device state from FILE if it exists; save it there on exit.",
                                  "file");
-  parser.addOptions({listen, state});
+  const QCommandLineOption pty("pty", "Be a serial HART device on a pseudo-terminal, linked at PATH.", "path");
+  parser.addOptions({listen, pty, state});
   if (!parser.parse(arguments)) return Error{parser.errorText().toStdString()};
   if (parser.isSet("help")) parser.showHelp(0);
   if (!parser.positionalArguments().isEmpty()) {
@@ -41,8 +42,11 @@ Result<DeviceOptions> ParseDeviceOptions(const QStringList& arguments) {
     if (!address) return address.error();
     options.listen = *address;
   }
+  if (parser.isSet(pty)) options.ptyPath = parser.value(pty).toStdString();
   if (parser.isSet(state)) options.statePath = parser.value(state).toStdString();
-  if (!options.listen) return Error{"nothing to serve the device on: give --listen [HOST:]PORT"};
+  if (!options.listen && !options.ptyPath) {
+    return Error{"nothing to serve the device on: give --listen [HOST:]PORT or --pty PATH"};
+  }
   return options;
 }
 

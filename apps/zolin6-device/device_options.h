@@ -22,6 +22,7 @@ struct ListenAddress {
 
 struct DeviceOptions {
   std::optional<ListenAddress> listen;   // HART-IP on TCP and UDP
+  std::optional<std::string> ptyPath;    // a serial HART device on a pseudo-terminal linked here
   std::optional<std::string> statePath;  // loaded at start when it exists, saved on exit
 };
 

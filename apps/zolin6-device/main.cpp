@@ -1,7 +1,8 @@
 // zolin6-device: the simulated transmitter as a HART device for the window
-// and the tools to talk to, over HART-IP (TCP and UDP on one port). Prints
-// one line when it is ready; stops on SIGINT or SIGTERM, saving the device
-// state when --state names a file.
+// and the tools to talk to, over HART-IP (TCP and UDP on one port) and, with
+// --pty, as a serial HART device on a pseudo-terminal. Prints one line when
+// it is ready; stops on SIGINT or SIGTERM, saving the device state when
+// --state names a file.
 
 #include <QCoreApplication>
 
@@ -18,6 +19,7 @@
 #include "driver/transmitter.h"
 #include "stop_signals.h"
 #include "transport/hart_ip_server.h"
+#include "transport/serial_device.h"
 
 namespace {
 
@@ -51,15 +53,23 @@ int main(int argc, char** argv) {
       return Fail(loaded.error().message);
     }
   }
-  device::HartDevice device(transmitter);
+  auto device = std::make_shared<device::HartDevice>(transmitter);
 
   std::vector<std::string> serving;
   std::unique_ptr<transport::HartIpServer> hartIp;
   if (options->listen) {
-    hartIp = std::make_unique<transport::HartIpServer>(device);
+    hartIp = std::make_unique<transport::HartIpServer>(*device);
     Result<std::uint16_t> port = hartIp->listen(options->listen->host, options->listen->port);
     if (!port) return Fail(port.error().message);
     serving.push_back("listening on " + Shown(*options->listen, *port) + " (TCP and UDP)");
+  }
+
+  std::unique_ptr<transport::SerialDevice> serial;
+  if (options->ptyPath) {
+    serial = std::make_unique<transport::SerialDevice>(device);
+    Result<bool> started = serial->Start(QString::fromStdString(*options->ptyPath));
+    if (!started) return Fail(started.error().message);
+    serving.push_back("serial device on " + *options->ptyPath + " (" + serial->terminalPath().toStdString() + ")");
   }
 
   std::string ready = "zolin6-device:";
@@ -70,6 +80,7 @@ int main(int argc, char** argv) {
   QCoreApplication::exec();
 
   if (hartIp) hartIp->close();
+  if (serial) serial->Stop();
   if (options->statePath) {
     if (Result<bool> saved = device_app::SaveState(transmitter, *options->statePath); !saved) {
       return Fail("the device state is not saved: " + saved.error().message, 1);

@@ -36,7 +36,10 @@ QList<QCommandLineOption> Options() {
       {"report", "Write the configuration sheet to FILE (.pdf, or .html for HTML).", "FILE"},
       {"from", "With --report: the sheet of this configuration file instead of the device.", "FILE"},
       {"as-found", "With --report: show this configuration beside as found.", "FILE"},
-      {"connect", "The device driver to use: \"simulated\" (the default).", "DRIVER"},
+      {"connect",
+       "Work with the device at WHERE: sim (the built-in simulated device, the default; also \"simulated\"), or in "
+       "the window hart-ip://HOST[:PORT][?udp] or serial:PATH[?address=N].",
+       "WHERE"},
   };
 }
 
@@ -47,7 +50,9 @@ std::string Utc(Qt::DateFormat format) { return QDateTime::currentDateTimeUtc().
 class Session {
  public:
   Result<bool> Open(const std::string& driverName, const std::string& deviceFile) {
-    if (driverName != kSimulated) return Error{driverName + ": no such device driver (known: simulated)"};
+    if (driverName != kSimulated && driverName != "sim") {
+      return Error{driverName + ": the file commands work with the simulated device only (--connect sim)"};
+    }
     deviceFile_ = deviceFile;
     sim_ = std::make_shared<driver::SimDriver>(clock_);
     if (!deviceFile_.empty()) {

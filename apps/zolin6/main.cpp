@@ -89,15 +89,11 @@ struct WindowOptions {
   QCommandLineOption trend{"trend", "Open the trend of the observation page (for --screenshot)."};
   QCommandLineOption historyWindow{"history-window", "Open the History window (for --screenshot)."};
   QCommandLineOption open{"open", "Open the configuration file FILE on the off-line pages.", "FILE"};
-  QCommandLineOption connect{"connect",
-                             "Work with the device at WHERE: sim (the built-in simulated device, the default), "
-                             "hart-ip://HOST[:PORT][?udp] or serial:PATH[?address=N].",
-                             "WHERE"};
   QCommandLineOption trace{"trace", "Write every HART frame to FILE, one line each (with --connect).", "FILE"};
 
   void addTo(QCommandLineParser& parser) const {
     parser.addOptions({simulate, device, locale, screenshot, script, history, historyExport, record, duration, trend,
-                       historyWindow, open, connect, trace});
+                       historyWindow, open, trace});
   }
 };
 
@@ -274,8 +270,9 @@ int main(int argc, char** argv) {
   if (parser.isSet(options.historyExport)) return app::ExportHistory(store, parser.value(options.historyExport));
 
   transport::ConnectionTarget target;
-  if (parser.isSet(options.connect)) {
-    Result<transport::ConnectionTarget> parsed = transport::ParseConnection(parser.value(options.connect).toStdString());
+  // --connect is shared with the file commands.
+  if (parser.isSet("connect")) {
+    Result<transport::ConnectionTarget> parsed = transport::ParseConnection(parser.value("connect").toStdString());
     if (!parsed) return report.Say(parsed.error().message);
     target = std::move(parsed).value();
   }

@@ -77,7 +77,7 @@ std::string ConnectionTarget::url() const {
 }
 
 Result<ConnectionTarget> ParseConnection(std::string_view text) {
-  if (text == "sim") return ConnectionTarget{};
+  if (text == "sim" || text == "simulated") return ConnectionTarget{};
   const QUrl url(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QUrl::StrictMode);
   if (!url.isValid()) return Refused(text, url.errorString().toStdString());
   if (url.scheme() == "hart-ip") return ParseHartIp(text, url);

@@ -8,11 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "hart/hart_ip.h"
 #include "platform/result.h"
 
 namespace zolin6::transport {
 
-inline constexpr std::uint16_t kHartIpPort = 5094;
+inline constexpr std::uint16_t kHartIpPort = hart::ip::kDefaultPort;
 
 struct ConnectionTarget {
   enum class Kind : std::uint8_t { Simulated, HartIp, Serial };

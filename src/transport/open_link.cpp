@@ -1,5 +1,6 @@
 #include "transport/open_link.h"
 
+#include "transport/hart_ip_client.h"
 #include "transport/serial_modem.h"
 
 namespace zolin6::transport {
@@ -40,12 +41,26 @@ Result<OpenedLink> OpenSerial(const ConnectionTarget& target, EventLoopClock& ti
   return OpenedLink{std::make_shared<WallClockLink>(modem, ticker), settings};
 }
 
+Result<OpenedLink> OpenHartIp(const ConnectionTarget& target, EventLoopClock& ticker, const LinkReport& report) {
+  const HartIpEndpoint endpoint{QString::fromStdString(target.host), target.port,
+                                target.udp ? IpProtocol::Udp : IpProtocol::Tcp};
+  auto client = std::make_shared<HartIpClient>(ticker.clock(), endpoint);
+  if (report) {
+    client->OnStateChange([report, where = target.describe()](HartIpClient::State, const std::string& reason) {
+      report(where + ": " + reason);
+    });
+  }
+  hart::MasterSettings settings;
+  settings.link = hart::kHartIpTiming;
+  return OpenedLink{std::make_shared<WallClockLink>(client, ticker), settings};
+}
+
 }  // namespace
 
 Result<OpenedLink> OpenLink(const ConnectionTarget& target, EventLoopClock& ticker, LinkReport report) {
   switch (target.kind) {
     case ConnectionTarget::Kind::Serial: return OpenSerial(target, ticker, report);
-    case ConnectionTarget::Kind::HartIp: break;
+    case ConnectionTarget::Kind::HartIp: return OpenHartIp(target, ticker, report);
     case ConnectionTarget::Kind::Simulated: break;
   }
   return Error{target.describe() + ": not a line to open"};

@@ -113,7 +113,7 @@ TEST_F(FileCommandsTest, ReportsAsPdfAndHtml) {
 TEST_F(FileCommandsTest, UsageErrorsExitTwo) {
   EXPECT_EQ(Run({"--upload", Path("a.json"), "--compare", Path("b.json")}), kExitError);
   EXPECT_EQ(Run({"--upload", Path("a.json"), "--connect", "hart"}), kExitError);
-  EXPECT_EQ(err_.str(), "zolin6: hart: no such device driver (known: simulated)\n");
+  EXPECT_EQ(err_.str(), "zolin6: hart: the file commands work with the simulated device only (--connect sim)\n");
   EXPECT_FALSE(fs::exists(Path("a.json")));
 }
 

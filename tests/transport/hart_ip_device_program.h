@@ -24,7 +24,7 @@ struct DeviceProgram {
     if (!RunUntil([this] { return process.canReadLine() || process.state() == QProcess::NotRunning; })) return false;
     readyLine = QString::fromUtf8(process.readLine()).trimmed();
     static const QRegularExpression ready(
-        QStringLiteral(R"(^zolin6-device: listening on 127\.0\.0\.1:(\d+) \(TCP and UDP\)$)"));
+        QStringLiteral(R"(^zolin6-device: listening on 127\.0\.0\.1:(\d+) \(TCP and UDP\))"));
     const QRegularExpressionMatch match = ready.match(readyLine);
     if (!match.hasMatch()) return false;
     port = static_cast<std::uint16_t>(match.captured(1).toUInt());
