@@ -9,6 +9,8 @@
 #include <QIcon>
 #include <QLocale>
 #include <QMenu>
+#include <QMessageBox>
+#include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -30,6 +32,7 @@
 #include "platform/locale.h"
 #include "platform/status_icons.h"
 #include "view/configuration_commands.h"
+#include "view/connect_dialog.h"
 #include "view/device_tools.h"
 #include "transport/event_loop_clock.h"
 #include "view/history_window.h"
@@ -89,7 +92,7 @@ struct WindowOptions {
   QCommandLineOption trend{"trend", "Open the trend of the observation page (for --screenshot)."};
   QCommandLineOption historyWindow{"history-window", "Open the History window (for --screenshot)."};
   QCommandLineOption open{"open", "Open the configuration file FILE on the off-line pages.", "FILE"};
-  QCommandLineOption trace{"trace", "Write every HART frame to FILE, one line each (with --connect).", "FILE"};
+  QCommandLineOption trace{"trace", "Write every frame of the HART line to FILE, one line each.", "FILE"};
 
   void addTo(QCommandLineParser& parser) const {
     parser.addOptions({simulate, device, locale, screenshot, script, history, historyExport, record, duration, trend,
@@ -114,13 +117,29 @@ bool HasArgument(int argc, char** argv, std::initializer_list<std::string_view> 
   return false;
 }
 
-// File > Connect and Disconnect, and the same on the toolbar: the built-in
-// simulated transmitter is brought on line or taken off it, as a real link
-// would come and go.
-void AddConnectionCommands(view::MainWindow& window, const std::shared_ptr<driver::SimDriver>& sim) {
-  QAction* connect = window.addCommand("File", "&Connect", "actionConnect", {}, [sim] { sim->SetOnline(true); });
+// File > Connect… and Disconnect, and the same on the toolbar. The dialog
+// starts from the present connection, or from the last one chosen while
+// disconnected; a line that cannot be opened is said and nothing changes.
+void AddConnectionCommands(view::MainWindow& window, app::WindowConnection& connection,
+                           transport::EventLoopClock& ticker) {
+  QAction* connect = window.addCommand("File", "&Connect…", "actionConnect", QKeySequence(Qt::CTRL | Qt::Key_K),
+                                       [&window, &connection, &ticker] {
+    QSettings settings;
+    transport::ConnectionTarget preset = connection.target();
+    Result<transport::ConnectionTarget> last =
+        transport::ParseConnection(settings.value("connection/last", "sim").toString().toStdString());
+    if (!connection.connected() && last) preset = *last;
+    view::ConnectDialog dialog(&window, ticker, preset);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const transport::ConnectionTarget chosen = dialog.target();
+    if (Result<bool> connected = connection.Connect(chosen); !connected) {
+      QMessageBox::warning(&window, "Connect", QString::fromStdString(connected.error().message));
+      return;
+    }
+    settings.setValue("connection/last", QString::fromStdString(chosen.url()));
+  });
   QAction* disconnect =
-      window.addCommand("File", "&Disconnect", "actionDisconnect", {}, [sim] { sim->SetOnline(false); });
+      window.addCommand("File", "&Disconnect", "actionDisconnect", {}, [&connection] { connection.Disconnect(); });
   window.menu("File")->addSeparator();
   QAction* first = window.toolBar()->actions().value(0);
   window.toolBar()->insertAction(first, connect);
@@ -156,29 +175,34 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, De
     window.binding().setUserEventHook([&ticker] { ticker.catchUp(); });
     boxes.setModalListener([&ticker](bool open) { open ? ticker.hold() : ticker.release(); });
 
-    auto connection = app::WindowConnection::Open(target, ticker, device.sim(), [&window](const std::string& text) {
+    app::WindowConnection connection(ticker, device.sim(), [&window](const std::string& text) {
       window.statusBar()->showMessage(QString::fromStdString(text));
     });
-    if (!connection) return report.Say(connection.error().message);
-    view::TrafficDock traffic(window, (*connection)->hasLine());
-    (*connection)->addFrameSink([&traffic](const hart::TracedFrame& frame) { traffic.append(frame); });
+    if (target.kind != transport::ConnectionTarget::Kind::Simulated) {
+      if (Result<bool> connected = connection.Connect(target); !connected) return report.Say(connected.error().message);
+    }
+    view::TrafficDock traffic(window);
+    connection.addFrameSink([&traffic](const hart::TracedFrame& frame) { traffic.append(frame); });
     if (parser.isSet(options.trace)) {
-      Result<bool> tracing = (*connection)->traceTo(parser.value(options.trace).toStdString());
+      Result<bool> tracing = connection.traceTo(parser.value(options.trace).toStdString());
       if (!tracing) return report.Say(tracing.error().message);
     }
-    const std::shared_ptr<driver::SimDriver> sim = (*connection)->sim();
+    const std::shared_ptr<driver::SimDriver> sim = connection.sim();
 
     // The configuration files, the trend, the recording and the device
     // history use or watch the link.
-    auto tap = link::LinkTap::Wrap((*connection)->driver());
-    if (sim) AddConnectionCommands(window, sim);
+    auto tap = link::LinkTap::Wrap(connection.driver());
+    AddConnectionCommands(window, connection, ticker);
     view::ConfigurationCommands files(window, clock, tap);
     view::DeviceTools tools(window, control, clock, tap,
                             link::WallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now()), store);
     AddWindowCommands(window);
     view::WindowFeedback feedback(window, control, clock, tap);
-    feedback.setConnection(QString::fromStdString(target.describe()),
-                           [c = connection->get()] { return c->otherDevice(); });
+    const auto nameConnection = [&feedback, &connection] {
+      feedback.setConnection(connection.describe(), [&connection] { return connection.otherDevice(); });
+    };
+    nameConnection();
+    connection.onChange(nameConnection);
     view::InputChecks checks(window, control);
     if (!parser.isSet(options.screenshot)) window.restoreLayout();
     control.Init("invoke-1", "", tap);

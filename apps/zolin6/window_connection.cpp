@@ -2,45 +2,65 @@
 
 namespace zolin6::app {
 
-Result<std::unique_ptr<WindowConnection>> WindowConnection::Open(const transport::ConnectionTarget& target,
-                                                                 transport::EventLoopClock& ticker,
-                                                                 std::shared_ptr<driver::SimDriver> sim,
-                                                                 transport::LinkReport report) {
-  std::unique_ptr<WindowConnection> connection(new WindowConnection(target));
-  if (target.kind == transport::ConnectionTarget::Kind::Simulated) {
-    connection->sim_ = std::move(sim);
-    return connection;
+WindowConnection::WindowConnection(transport::EventLoopClock& ticker, std::shared_ptr<driver::SimDriver> sim,
+                                   transport::LinkReport report)
+    : ticker_(ticker),
+      report_(std::move(report)),
+      sim_(std::move(sim)),
+      switching_(std::make_shared<driver::SwitchingDriver>(ticker.clock(), sim_)) {}
+
+Result<bool> WindowConnection::Connect(const transport::ConnectionTarget& target) {
+  std::shared_ptr<driver::HartDriver> hart;
+  if (target.kind != transport::ConnectionTarget::Kind::Simulated) {
+    // A serial port in use by the present connection is let go first.
+    if (hart_ && target_.kind == transport::ConnectionTarget::Kind::Serial && target_.path == target.path) {
+      Disconnect();
+    }
+    Result<transport::OpenedLink> opened = transport::OpenLink(target, ticker_, report_);
+    if (!opened) return opened.error();
+    auto line = std::make_shared<driver::TracedLink>(opened->link);
+    line->Trace([this](const hart::TracedFrame& frame) {
+      for (const FrameSink& sink : sinks_) sink(frame);
+    });
+    hart = std::make_shared<driver::HartDriver>(ticker_.clock(), line, opened->settings);
+    hart->Start();
   }
-  Result<transport::OpenedLink> opened = transport::OpenLink(target, ticker, std::move(report));
-  if (!opened) return opened.error();
-  connection->line_ = std::make_shared<driver::TracedLink>(opened->link);
-  connection->line_->Trace([self = connection.get()](const hart::TracedFrame& frame) {
-    for (const FrameSink& sink : self->sinks_) sink(frame);
-  });
-  connection->hart_ = std::make_shared<driver::HartDriver>(ticker.clock(), connection->line_, opened->settings);
-  connection->hart_->Start();
-  return connection;
+  hart_ = hart;
+  target_ = target;
+  connected_ = true;
+  switching_->Switch(hart_ ? std::shared_ptr<framelink::DtmObject>(hart_) : sim_);
+  if (changed_) changed_();
+  return true;
 }
 
-std::shared_ptr<framelink::DtmObject> WindowConnection::driver() const {
-  if (hart_) return hart_;
-  return sim_;
+void WindowConnection::Disconnect() {
+  switching_->Switch(nullptr);
+  hart_.reset();
+  connected_ = false;
+  if (changed_) changed_();
+}
+
+QString WindowConnection::describe() const {
+  return connected_ ? QString::fromStdString(target_.describe()) : QString("Not connected");
 }
 
 Result<bool> WindowConnection::traceTo(const std::string& path) {
-  if (!hasLine()) return Error{"--trace needs a HART line: --connect hart-ip://HOST or serial:PATH"};
   traceFile_.open(path, std::ios::out | std::ios::trunc);
   if (!traceFile_) return Error{"cannot write the trace to " + path};
-  addFrameSink([this](const hart::TracedFrame& frame) { traceFile_ << hart::FormatTraceLine(frame) << '\n' << std::flush; });
+  addFrameSink([this](const hart::TracedFrame& frame) {
+    traceFile_ << hart::FormatTraceLine(frame) << '\n' << std::flush;
+  });
   return true;
 }
 
 QString WindowConnection::otherDevice() const {
-  if (!hart_ || hart_->commandSet() == driver::CommandSet::Transmitter || hart_->identity().size() < 19) return {};
+  if (!hart_ || hart_->commandSet() == driver::CommandSet::Transmitter) return {};
   const hart::Bytes& id = hart_->identity();
+  constexpr std::size_t kManufacturerAt = 17;
+  if (id.size() < kManufacturerAt + 2) return {};
   const auto word = [&id](std::size_t at) { return (id[at] << 8U) | id[at + 1]; };
   return QString("another maker's device (manufacturer %1, device type %2): only the universal pages")
-      .arg(word(17))
+      .arg(word(kManufacturerAt))
       .arg(word(1));
 }
 

@@ -1,7 +1,9 @@
 #pragma once
-// What stands behind the window's control, from --connect: the built-in
-// simulated transmitter, or the HART driver on a HART-IP or serial line,
-// with every frame of that line going to the traffic view and --trace FILE.
+// What stands behind the window's control: the built-in simulated
+// transmitter, or the HART driver on a HART-IP or serial line, from
+// --connect and later from File > Connect. The control binds once to a
+// switching driver; each connection puts its driver behind it. Every frame
+// of a HART line goes to the traffic view and --trace FILE.
 
 #include <QString>
 
@@ -12,6 +14,7 @@
 
 #include "driver/hart_driver.h"
 #include "driver/sim_driver.h"
+#include "driver/switching_driver.h"
 #include "driver/traced_link.h"
 #include "platform/result.h"
 #include "transport/connection_target.h"
@@ -24,19 +27,28 @@ class WindowConnection {
  public:
   using FrameSink = std::function<void(const hart::TracedFrame& frame)>;
 
-  // Opens the line `target` names; the simulated device needs none and is
-  // `sim`. `report` hears what the transport says about itself.
-  static Result<std::unique_ptr<WindowConnection>> Open(const transport::ConnectionTarget& target,
-                                                        transport::EventLoopClock& ticker,
-                                                        std::shared_ptr<driver::SimDriver> sim,
-                                                        transport::LinkReport report = {});
+  // `sim`: the built-in simulated device; `report` hears what a transport
+  // says about itself.
+  WindowConnection(transport::EventLoopClock& ticker, std::shared_ptr<driver::SimDriver> sim,
+                   transport::LinkReport report = {});
 
-  // The driver the control is handed (through the link tap).
-  std::shared_ptr<framelink::DtmObject> driver() const;
+  // Puts the device at `target` behind the control, the previous one's line
+  // closed; a line that cannot be opened fails naming it and changes nothing.
+  Result<bool> Connect(const transport::ConnectionTarget& target);
+  // No device behind the control: it is told the device is off line.
+  void Disconnect();
+
+  // The driver the control is handed (through the link tap), for good.
+  std::shared_ptr<framelink::DtmObject> driver() const { return switching_; }
   const transport::ConnectionTarget& target() const { return target_; }
+  bool connected() const { return connected_; }
   bool hasLine() const { return hart_ != nullptr; }
-  // Null unless the simulated device stands behind the control.
-  const std::shared_ptr<driver::SimDriver>& sim() const { return sim_; }
+  // The simulated device while it is the one connected; null otherwise.
+  std::shared_ptr<driver::SimDriver> sim() const { return connected_ && !hart_ ? sim_ : nullptr; }
+  // The status bar's name of the connection ("HART-IP 10.0.0.5:5094", "Not connected").
+  QString describe() const;
+  // Said after every Connect and Disconnect.
+  void onChange(std::function<void()> changed) { changed_ = std::move(changed); }
 
   // Every frame from now on also goes to `sink`.
   void addFrameSink(FrameSink sink) { sinks_.push_back(std::move(sink)); }
@@ -48,14 +60,16 @@ class WindowConnection {
   QString otherDevice() const;
 
  private:
-  explicit WindowConnection(transport::ConnectionTarget target) : target_(std::move(target)) {}
-
-  transport::ConnectionTarget target_;
+  transport::EventLoopClock& ticker_;
+  transport::LinkReport report_;
   std::shared_ptr<driver::SimDriver> sim_;
-  std::shared_ptr<driver::TracedLink> line_;
+  std::shared_ptr<driver::SwitchingDriver> switching_;
+  transport::ConnectionTarget target_;
+  bool connected_ = true;
   std::shared_ptr<driver::HartDriver> hart_;
   std::vector<FrameSink> sinks_;
   std::ofstream traceFile_;
+  std::function<void()> changed_;
 };
 
 }  // namespace zolin6::app

@@ -17,16 +17,16 @@ constexpr int kKeptLines = 5000;
 
 }  // namespace
 
-TrafficDock::TrafficDock(MainWindow& window, bool hasLine) : QObject(&window) {
+TrafficDock::TrafficDock(MainWindow& window) : QObject(&window) {
   lines_ = new QPlainTextEdit;
   lines_->setObjectName("TrafficLines");
   lines_->setReadOnly(true);
   lines_->setLineWrapMode(QPlainTextEdit::NoWrap);
   lines_->setMaximumBlockCount(kKeptLines);
   lines_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  lines_->setPlaceholderText(hasLine ? "No frame yet."
-                                     : "The simulated device has no HART line. Connect to a HART-IP device or a "
-                                       "serial modem (File > Connect, or --connect) to see the traffic.");
+  lines_->setPlaceholderText(
+      "No frame yet. The built-in simulated device has no HART line: connect to a HART-IP device or a serial "
+      "modem (File > Connect) to see the traffic.");
   dock_ = new QDockWidget("HART Traffic", &window);
   dock_->setObjectName("TrafficDock");
   dock_->setWidget(lines_);

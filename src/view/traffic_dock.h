@@ -17,9 +17,7 @@ class MainWindow;
 
 class TrafficDock : public QObject {
  public:
-  // `hasLine`: false with the simulated device, which has no HART line; the
-  // dock then says so.
-  TrafficDock(MainWindow& window, bool hasLine);
+  explicit TrafficDock(MainWindow& window);
 
   void append(const hart::TracedFrame& frame);
   QDockWidget* dock() const { return dock_; }

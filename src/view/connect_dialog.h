@@ -1,0 +1,71 @@
+#pragma once
+// File > Connect: where the device is. The built-in simulated device, a
+// HART-IP device or gateway (host, port, TCP or UDP), or a HART modem on
+// one of the serial ports the system has, with a scan of polling addresses
+// 0 to 63 that lists each device that answers (tag, maker, device type,
+// device id) while it runs, and can be cancelled. Picking a found device
+// takes its polling address.
+
+#include <QDialog>
+
+#include <memory>
+
+#include "driver/polling_scan.h"
+#include "transport/connection_target.h"
+#include "transport/event_loop_clock.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTableWidget;
+
+namespace zolin6::view {
+
+class ConnectDialog : public QDialog {
+ public:
+  // `preset`: the connection shown at first (the present or the last one).
+  ConnectDialog(QWidget* parent, transport::EventLoopClock& ticker, const transport::ConnectionTarget& preset);
+  ~ConnectDialog() override;
+
+  // The connection as the dialog's fields give it.
+  transport::ConnectionTarget target() const;
+
+  // Scans the chosen serial port; the table fills as devices answer.
+  void startScan();
+  void cancelScan();
+  bool scanning() const { return scan_ && scan_->running(); }
+  QTableWidget* foundTable() const { return found_; }
+
+ private:
+  QWidget* hartIpFields();
+  QWidget* serialFields();
+  void showTarget(const transport::ConnectionTarget& preset);
+  void enableFields();
+  void addFound(const driver::FoundDevice& device);
+  void scanEnded(bool cancelled);
+
+  transport::EventLoopClock& ticker_;
+  QRadioButton* simulated_ = nullptr;
+  QRadioButton* hartIp_ = nullptr;
+  QRadioButton* serial_ = nullptr;
+  QWidget* hartIpBox_ = nullptr;
+  QWidget* serialBox_ = nullptr;
+  QLineEdit* host_ = nullptr;
+  QSpinBox* port_ = nullptr;
+  QComboBox* protocol_ = nullptr;
+  QComboBox* serialPort_ = nullptr;
+  QSpinBox* pollingAddress_ = nullptr;
+  QPushButton* scanButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QLabel* scanStatus_ = nullptr;
+  QTableWidget* found_ = nullptr;
+  std::shared_ptr<driver::ByteLink> scanLink_;  // the port, open only while scanning
+  std::shared_ptr<driver::PollingScan> scan_;
+};
+
+}  // namespace zolin6::view
