@@ -109,17 +109,17 @@ void SimDriver::Deliver(std::int32_t reason, const std::string& details) {
   control->UpdateUI(reason, details);
 }
 
-Result<bool> SimDriver::SaveState(const std::string& path) const {
+Result<bool> SaveTransmitterState(const SimulatedTransmitter& transmitter, const std::string& path) {
   // A failed save leaves the previous state file as it was.
-  return platform::WriteFileAtomically(path, SaveDeviceState(transmitter_.state()));
+  return platform::WriteFileAtomically(path, SaveDeviceState(transmitter.state()));
 }
 
-Result<bool> SimDriver::LoadState(const std::string& path) {
+Result<bool> LoadTransmitterState(SimulatedTransmitter& transmitter, const std::string& path) {
   Result<std::string> text = platform::ReadWholeFile(path);
   if (!text) return text.error();
   Result<DeviceState> state = LoadDeviceState(*text);
   if (!state) return Error{path + ": " + state.error().message};
-  transmitter_.Replace(std::move(state).value());
+  transmitter.Replace(std::move(state).value());
   return true;
 }
 

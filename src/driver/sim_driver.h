@@ -48,6 +48,12 @@ struct SimObserver {
   std::function<void(std::int32_t reason, const std::string& details)> notify;
 };
 
+// The transmitter's state to the file `path` (atomically) and back, as
+// `zolin6 --device` keeps it; a file that is not a device state leaves the
+// device as it was. Errors name the file.
+Result<bool> SaveTransmitterState(const SimulatedTransmitter& transmitter, const std::string& path);
+Result<bool> LoadTransmitterState(SimulatedTransmitter& transmitter, const std::string& path);
+
 class SimDriver : public framelink::DtmObject,
                   public framelink::IFrameLinkSession,
                   public framelink::IFrameLinkChannel,
@@ -91,8 +97,8 @@ class SimDriver : public framelink::DtmObject,
   // restart of the application. Loading starts the device cold with that
   // configuration; a file that is not a device state leaves the device as
   // it was. Errors name the file.
-  Result<bool> SaveState(const std::string& path) const;
-  Result<bool> LoadState(const std::string& path);
+  Result<bool> SaveState(const std::string& path) const { return SaveTransmitterState(transmitter_, path); }
+  Result<bool> LoadState(const std::string& path) { return LoadTransmitterState(transmitter_, path); }
 
  private:
   enum class Kind { Read, Write };

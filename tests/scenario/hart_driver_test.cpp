@@ -159,6 +159,29 @@ TEST(HartDriver, TraceShowsEachFrameWhileOn) {
   EXPECT_EQ(errors[0]["line"], 3);
 }
 
+// `sim` lines change the HART device's values and unplug its line.
+TEST(HartDriver, SimLinesReachTheHartDevice) {
+  std::vector<Json> shown;
+  std::vector<Json> errors;
+  std::vector<Json> states;
+  ScenarioRunner runner(
+      [&](const Json& e) {
+        if (e["event"] == "show") shown.push_back(e);
+        if (e["event"] == "error") errors.push_back(e);
+        if (e["event"] == "notify" && e["reason"] == 0) states.push_back(e);
+      },
+      ZOLIN6_ASSETS_DIR);
+  std::istringstream script(
+      "driver hart\ninit\nsim set Tag HART-7\nadvance 6000\nshow txtParameter(0)\nsim latency 5\n"
+      "sim offline\nadvance 6000\n");
+  runner.Run(script);
+  ASSERT_EQ(shown.size(), 1U);
+  EXPECT_EQ(shown[0]["text"], "HART-7  ");
+  ASSERT_EQ(errors.size(), 1U);
+  EXPECT_EQ(errors[0]["line"], 6);
+  ASSERT_EQ(states.size(), 2U);  // on line, then off line once the line is unplugged
+}
+
 // Another maker's device: the universal pages are answered, the rest are
 // not, device-specific writes are refused unsent, and no command of this
 // transmitter's own numbers reaches the device.

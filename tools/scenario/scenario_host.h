@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "device/in_process_hart.h"
 #include "driver/sim_driver.h"
 #include "host/user_cntrl.h"
 #include "platform/framelink/framelink.h"
@@ -46,6 +47,9 @@ class ScenarioHost {
   // The simulated transmitter that `sim` lines change; nullptr when there
   // is none.
   virtual driver::SimDriver* sim() = 0;
+  // The simulated HART device behind `driver hart`, which `sim` lines change
+  // too; nullptr when there is none.
+  virtual device::InProcessHart* simHart() { return nullptr; }
   // `trace on|off`: whether each frame on the HART line is printed; false
   // when there is no HART line to trace.
   virtual bool TraceFrames(bool on) {

@@ -293,15 +293,22 @@ std::string ScenarioLines::Sim(const Args& args) {
   static constexpr const char* kUsage =
       "offline, online, set TAG VALUE, fault CHANNEL, repair CHANNEL, latency MS, save FILE or load FILE";
   if (args.empty()) return Mismatch("sim", kUsage);
+  // The simulated transmitter, or the simulated HART device's values and line.
   driver::SimDriver* sim = host_.sim();
-  if (sim == nullptr) return "no simulated transmitter: use `driver sim` and `init` first";
+  device::InProcessHart* hart = host_.simHart();
+  if (sim == nullptr && hart == nullptr) return "no simulated transmitter: use `driver sim` and `init` first";
+  driver::SimulatedTransmitter& transmitter = sim != nullptr ? sim->transmitter() : *hart->transmitter;
   const std::string& what = args[0];
   if ((what == "offline" || what == "online") && args.size() == 1) {
-    sim->SetOnline(what == "online");
+    if (sim != nullptr) {
+      sim->SetOnline(what == "online");
+    } else {
+      hart->link->SetConnected(what == "online");
+    }
     return "";
   }
   if (what == "set" && args.size() == 3) {
-    std::string refused = sim->transmitter().SetValue(args[1], args[2], host_.now());
+    std::string refused = transmitter.SetValue(args[1], args[2], host_.now());
     return refused.empty() ? "" : "bad argument: " + refused;
   }
   if ((what == "fault" || what == "repair") && args.size() == 2) {
@@ -310,7 +317,7 @@ std::string ScenarioLines::Sim(const Args& args) {
     if (!channel || *channel < 0 || *channel > 6 || (*channel == 0 && args[1] != "local")) {
       return Mismatch("sim " + what, "a channel 1 to 6 or local");
     }
-    sim->transmitter().SetBroken(static_cast<int>(*channel), what == "fault");
+    transmitter.SetBroken(static_cast<int>(*channel), what == "fault");
     return "";
   }
   if (what == "latency" && args.size() == 2) {
@@ -318,11 +325,13 @@ std::string ScenarioLines::Sim(const Args& args) {
     // end of the clock's range.
     auto ms = ParseInteger(args[1]);
     if (!ms || *ms < 0 || *ms > kMaxStepMs) return Mismatch("sim latency", "a number of milliseconds up to a day");
+    if (sim == nullptr) return "sim latency: a HART line's time is its wire time";
     sim->SetLatency(*ms);
     return "";
   }
   if ((what == "save" || what == "load") && args.size() == 2) {
-    Result<bool> done = what == "save" ? sim->SaveState(args[1]) : sim->LoadState(args[1]);
+    Result<bool> done = what == "save" ? driver::SaveTransmitterState(transmitter, args[1])
+                                       : driver::LoadTransmitterState(transmitter, args[1]);
     return done ? "" : done.error().message;
   }
   return Mismatch("sim", kUsage);

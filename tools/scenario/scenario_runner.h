@@ -46,6 +46,7 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
   Result<std::shared_ptr<framelink::DtmObject>> MakeDriver(const std::string& kind) override;
   void DestroyControl() override { control_.reset(); }
   driver::SimDriver* sim() override { return sim_.get(); }
+  device::InProcessHart* simHart() override { return hart_.driver ? &hart_ : nullptr; }
   bool TraceFrames(bool on) override;
   void Advance(toolkit::Millis ms) override;
   void OpenNode(int node) override;
