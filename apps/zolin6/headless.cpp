@@ -12,8 +12,8 @@
 #include "host/user_cntrl.h"
 #include "link/link_tap.h"
 #include "platform/atomic_file.h"
-#include "trend/csv_recorder.h"
 #include "transport/event_loop_clock.h"
+#include "trend/csv_recorder.h"
 
 namespace zolin6::app {
 

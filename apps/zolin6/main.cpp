@@ -31,10 +31,10 @@
 #include "link/link_tap.h"
 #include "platform/locale.h"
 #include "platform/status_icons.h"
+#include "transport/event_loop_clock.h"
 #include "view/configuration_commands.h"
 #include "view/connect_dialog.h"
 #include "view/device_tools.h"
-#include "transport/event_loop_clock.h"
 #include "view/history_window.h"
 #include "view/input_checks.h"
 #include "view/main_window.h"
@@ -122,22 +122,22 @@ bool HasArgument(int argc, char** argv, std::initializer_list<std::string_view> 
 // disconnected; a line that cannot be opened is said and nothing changes.
 void AddConnectionCommands(view::MainWindow& window, app::WindowConnection& connection,
                            transport::EventLoopClock& ticker) {
-  QAction* connect = window.addCommand("File", "&Connect…", "actionConnect", QKeySequence(Qt::CTRL | Qt::Key_K),
-                                       [&window, &connection, &ticker] {
-    QSettings settings;
-    transport::ConnectionTarget preset = connection.target();
-    Result<transport::ConnectionTarget> last =
-        transport::ParseConnection(settings.value("connection/last", "sim").toString().toStdString());
-    if (!connection.connected() && last) preset = *last;
-    view::ConnectDialog dialog(&window, ticker, preset);
-    if (dialog.exec() != QDialog::Accepted) return;
-    const transport::ConnectionTarget chosen = dialog.target();
-    if (Result<bool> connected = connection.Connect(chosen); !connected) {
-      QMessageBox::warning(&window, "Connect", QString::fromStdString(connected.error().message));
-      return;
-    }
-    settings.setValue("connection/last", QString::fromStdString(chosen.url()));
-  });
+  QAction* connect = window.addCommand(
+      "File", "&Connect…", "actionConnect", QKeySequence(Qt::CTRL | Qt::Key_K), [&window, &connection, &ticker] {
+        QSettings settings;
+        transport::ConnectionTarget preset = connection.target();
+        Result<transport::ConnectionTarget> last =
+            transport::ParseConnection(settings.value("connection/last", "sim").toString().toStdString());
+        if (!connection.connected() && last) preset = *last;
+        view::ConnectDialog dialog(&window, ticker, preset);
+        if (dialog.exec() != QDialog::Accepted) return;
+        const transport::ConnectionTarget chosen = dialog.target();
+        if (Result<bool> connected = connection.Connect(chosen); !connected) {
+          QMessageBox::warning(&window, "Connect", QString::fromStdString(connected.error().message));
+          return;
+        }
+        settings.setValue("connection/last", QString::fromStdString(chosen.url()));
+      });
   QAction* disconnect =
       window.addCommand("File", "&Disconnect", "actionDisconnect", {}, [&connection] { connection.Disconnect(); });
   window.menu("File")->addSeparator();
@@ -160,8 +160,8 @@ void AddWindowCommands(view::MainWindow& window) {
 // The control in the window over `device`, until the window closes (or,
 // with --screenshot, until the picture is saved). Returns the exit status.
 int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, Device& device,
-              const history::StoreLocation& store, std::ifstream& scriptFile,
-              const transport::ConnectionTarget& target, const app::ErrorReport& report) {
+              const history::StoreLocation& store, std::ifstream& scriptFile, const transport::ConnectionTarget& target,
+              const app::ErrorReport& report) {
   const QString iconFolder = StatusIconFolder();
   toolkit::Clock& clock = device.clock();
   view::QtMessageBoxes boxes;

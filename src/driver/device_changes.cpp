@@ -12,10 +12,10 @@ namespace zolin6::driver {
 namespace {
 
 // The limits a trim or a fixed current may take.
-constexpr float kLowestFixedCurrent = 3.5F;       // mA
-constexpr float kHighestFixedCurrent = 23.0F;     // mA
-constexpr float kLargestCurrentTrim = 1.0F;       // mA between the held point and the reading
-constexpr double kLargestSensorTrim = 0.1;        // of the sensor's measuring span
+constexpr float kLowestFixedCurrent = 3.5F;    // mA
+constexpr float kHighestFixedCurrent = 23.0F;  // mA
+constexpr float kLargestCurrentTrim = 1.0F;    // mA between the held point and the reading
+constexpr double kLargestSensorTrim = 0.1;     // of the sensor's measuring span
 
 bool IsThermocouple(int type) { return type >= 131 && type <= 148; }
 bool IsMillivolt(int type) { return type >= 128 && type <= 130; }

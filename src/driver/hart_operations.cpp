@@ -23,8 +23,6 @@ namespace {
 
 using hart::ByteView;
 
-
-
 Error InRead(int code, const std::string& what) { return {"read " + std::to_string(code) + ": " + what}; }
 
 // An attribute as a code of one or two hexadecimal digits, unsigned.
@@ -148,8 +146,7 @@ Result<std::vector<HartRequest>> ReadTransactions(int code, const RequestAttribu
 }
 
 Result<std::string> ReadDocumentFromReplies(int code, std::span<const hart::Completion> replies,
-                                            const RequestAttributes& attributes, bool coldStartSeen,
-                                            CommandSet set) {
+                                            const RequestAttributes& attributes, bool coldStartSeen, CommandSet set) {
   const ReadRow* row = FindRead(code, set);
   if (row == nullptr) return InRead(code, "not answered by the device");
   if (Result<bool> checked = CheckReplies(*row, replies); !checked) return InRead(code, checked.error().message);

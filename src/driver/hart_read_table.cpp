@@ -188,8 +188,8 @@ constexpr std::array kUniversalReads{
 }  // namespace
 
 const ReadRow* FindRead(int code, CommandSet set) {
-  const std::span<const ReadRow> rows = set == CommandSet::Transmitter ? std::span<const ReadRow>(kReads)
-                                                                        : std::span<const ReadRow>(kUniversalReads);
+  const std::span<const ReadRow> rows =
+      set == CommandSet::Transmitter ? std::span<const ReadRow>(kReads) : std::span<const ReadRow>(kUniversalReads);
   const auto found =
       std::ranges::find_if(rows, [code](const ReadRow& row) { return code >= row.first && code <= row.last; });
   return found != rows.end() ? &*found : nullptr;

@@ -154,7 +154,8 @@ transport::ConnectionTarget ConnectDialog::target() const {
     target.kind = transport::ConnectionTarget::Kind::Serial;
     // A listed port carries its path; a typed one is the path.
     const QVariant listed = serialPort_->currentData();
-    const bool typed = !listed.isValid() || serialPort_->currentText() != serialPort_->itemText(serialPort_->currentIndex());
+    const bool typed =
+        !listed.isValid() || serialPort_->currentText() != serialPort_->itemText(serialPort_->currentIndex());
     target.path = (typed ? serialPort_->currentText().trimmed() : listed.toString()).toStdString();
     target.pollingAddress = static_cast<std::uint8_t>(pollingAddress_->value());
   }

@@ -110,8 +110,10 @@ void WindowFeedback::refresh() {
   showBusy();
   const std::string& tag = control_.form().get<toolkit::TextBox>("txtParameter", kTagIndex).text();
   QString device = otherDevice_ ? otherDevice_() : QString();
-  if (device.isEmpty() && !tag.empty()) device = (connection_.isEmpty() ? "Device: " : "") + QString::fromStdString(tag);
-  const QString shownTag = connection_.isEmpty() || device.isEmpty() ? connection_ + device : connection_ + " · " + device;
+  if (device.isEmpty() && !tag.empty())
+    device = (connection_.isEmpty() ? "Device: " : "") + QString::fromStdString(tag);
+  const QString shownTag =
+      connection_.isEmpty() || device.isEmpty() ? connection_ + device : connection_ + " · " + device;
   if (deviceTag_->text() != shownTag) deviceTag_->setText(shownTag);
   showPageNote();
   // The seconds count only while there is something to count: tenths while

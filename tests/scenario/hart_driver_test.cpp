@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "device/in_process_hart.h"
-#include "hart/frame_trace.h"
 #include "driver/sim_driver.h"
+#include "hart/frame_trace.h"
 #include "platform/fdt/dtm_activex_control.h"
 #include "scenario_runner.h"
 
@@ -200,7 +200,8 @@ TEST(HartDriver, AnotherMakersDeviceGetsOnlyUniversalCommands) {
   clock.advance(1000);
   std::string result;
   const std::string document = "<ViewData><ControlData/></ViewData>";
-  for (const char* code : {"1", "2", "3", "9", "17", "18", "24", "25"}) hart.driver->ReadRequest(code, document, result);
+  for (const char* code : {"1", "2", "3", "9", "17", "18", "24", "25"})
+    hart.driver->ReadRequest(code, document, result);
   hart.driver->WriteRequest("3", document, result);
   clock.advance(30000);
   std::vector<std::int32_t> reasons;

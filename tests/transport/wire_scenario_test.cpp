@@ -84,10 +84,12 @@ TEST_P(WireTest, EveryPageIsReadAndARangeWritten) {
   for (int code = 1; code <= kLastReadCode; ++code) driver->ReadRequest(std::to_string(code), empty, result);
   // Channel 1 to 100 .. 0, then a refused write.
   driver->WriteRequest(
-      "6", R"(<ViewData><ControlData Attribute1="00" Attribute2="20" Attribute3="42C80000" Attribute4="00000000"/></ViewData>)",
+      "6",
+      R"(<ViewData><ControlData Attribute1="00" Attribute2="20" Attribute3="42C80000" Attribute4="00000000"/></ViewData>)",
       result);
   driver->WriteRequest(
-      "2", R"(<ViewData><ControlData Attribute1="2" Attribute2="0" Attribute3="5" Attribute4="0" Attribute5="0"/></ViewData>)",
+      "2",
+      R"(<ViewData><ControlData Attribute1="2" Attribute2="0" Attribute3="5" Attribute4="0" Attribute5="0"/></ViewData>)",
       result);
   const std::size_t expected = 1 + kLastReadCode + 2;
   // processEvents() never sleeps, so the clock is moved on each turn.

@@ -16,9 +16,9 @@
 #include "driver/sim_driver.h"
 #include "fakes/control_harness.h"
 #include "platform/atomic_file.h"
+#include "transport/event_loop_clock.h"
 #include "view/compare_dialog.h"
 #include "view/configuration_commands.h"
-#include "transport/event_loop_clock.h"
 #include "view/main_window.h"
 #include "view/offline_values_page.h"
 

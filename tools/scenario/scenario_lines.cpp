@@ -103,8 +103,8 @@ std::string ScenarioLines::Locale(const Args& args) {
 std::string ScenarioLines::Driver(const Args& args) {
   static const std::set<std::string, std::less<>> kinds = {"recording", "notready", "bare", "sim", "hart"};
   // The HART drivers on a real line: a HART-IP device or a serial modem.
-  const bool hartIp = !args.empty() && args[0] == "hart-ip" &&
-                      (args.size() == 2 || (args.size() == 3 && args[2] == "udp"));
+  const bool hartIp =
+      !args.empty() && args[0] == "hart-ip" && (args.size() == 2 || (args.size() == 3 && args[2] == "udp"));
   const bool serial = args.size() == 2 && args[0] == "serial";
   if (!hartIp && !serial && (args.size() != 1 || !kinds.contains(args[0]))) {
     return Mismatch("driver", "recording|notready|bare|sim|hart, hart-ip HOST:PORT [udp] or serial PATH");

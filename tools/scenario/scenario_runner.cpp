@@ -85,8 +85,8 @@ std::shared_ptr<driver::HartDriver> ScenarioRunner::MakeHartDriver() {
   // The simulated line reports each frame when its last byte arrives.
   hart_.link->Trace([this](device::FrameDirection direction, toolkit::Millis at, hart::ByteView line) {
     if (!traceFrames_) return;
-    const auto way = direction == device::FrameDirection::Request ? hart::TraceDirection::Sent
-                                                                   : hart::TraceDirection::Received;
+    const auto way =
+        direction == device::FrameDirection::Request ? hart::TraceDirection::Sent : hart::TraceDirection::Received;
     output_(FrameEvent(hart::TraceFrame(way, hart::Millis{at}, line)));
   });
   return hart_.driver;
@@ -98,8 +98,9 @@ Result<std::shared_ptr<framelink::DtmObject>> ScenarioRunner::MakeWireDriver(con
   const std::size_t space = kind.find(' ');
   const std::string where = kind.substr(space + 1);
   const bool hartIp = kind.starts_with("hart-ip");
-  const std::string url = hartIp ? "hart-ip://" + where.substr(0, where.find(' ')) + (where.ends_with(" udp") ? "?udp" : "")
-                                 : "serial:" + where;
+  const std::string url =
+      hartIp ? "hart-ip://" + where.substr(0, where.find(' ')) + (where.ends_with(" udp") ? "?udp" : "")
+             : "serial:" + where;
   Result<transport::ConnectionTarget> target = transport::ParseConnection(url);
   if (!target) return target.error();
   if (QCoreApplication::instance() == nullptr) return Error{"a real line needs the program's event loop"};

@@ -13,12 +13,12 @@
 #include "device/in_process_hart.h"
 #include "driver/sim_driver.h"
 #include "driver/traced_link.h"
-#include "transport/event_loop_clock.h"
 #include "host/user_cntrl.h"
 #include "platform/toolkit/clock.h"
 #include "platform/toolkit/message_box.h"
 #include "scenario_host.h"
 #include "scenario_lines.h"
+#include "transport/event_loop_clock.h"
 
 namespace zolin6::scenario {
 
