@@ -8,6 +8,8 @@
 
 #include "hart/command_codec.h"
 #include "hart/frame.h"
+#include "hart/frame_trace.h"
+#include "hart/hart_ip.h"
 #include "hart/receiver.h"
 
 namespace {
@@ -83,5 +85,31 @@ void BM_ParseCommandNineRecord(benchmark::State& state) {
 BENCHMARK(BM_ParseCommandNineRecord);
 
 }  // namespace
+
+// The HART-IP client's and server's work per transaction beside the frame
+// itself: the reply frame wrapped in a pass-through message and read back.
+void BM_HartIpPassThrough(benchmark::State& state) {
+  const Bytes bytes = CommandNineReply();
+  const Bytes frame(bytes.begin() + 5, bytes.end());
+  for (auto _ : state) {
+    const Bytes message =
+        ip::EncodeMessage(ip::MakeMessage(ip::MessageType::Response, ip::MessageId::PassThrough, 7, frame));
+    const ip::DecodedMessage decoded = ip::DecodeMessage(message);
+    benchmark::DoNotOptimize(decoded.message.body.data());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_HartIpPassThrough);
+
+// One line of the traffic view and the trace file: decoded once, printed once.
+void BM_TraceLine(benchmark::State& state) {
+  const Bytes bytes = CommandNineReply();
+  for (auto _ : state) {
+    const std::string line = FormatTraceLine(TraceFrame(TraceDirection::Received, Millis{12345}, bytes));
+    benchmark::DoNotOptimize(line.data());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_TraceLine);
 
 BENCHMARK_MAIN();

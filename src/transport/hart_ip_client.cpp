@@ -50,6 +50,12 @@ HartIpClient::HartIpClient(toolkit::Clock& clock, HartIpEndpoint endpoint, QObje
   monotonic_.start();
   wake_.setSingleShot(true);
   connect(&wake_, &QTimer::timeout, this, [this] { apply(session_.poll(sessionNow())); });
+  connectTimeout_.setSingleShot(true);
+  connect(&connectTimeout_, &QTimer::timeout, this, [this] {
+    if (tcp_ == nullptr || tcp_->state() == QAbstractSocket::ConnectedState) return;
+    dropTransport();
+    report(State::Closed, "unreachable: no connection to " + where());
+  });
 }
 
 HartIpClient::~HartIpClient() {
@@ -94,11 +100,7 @@ void HartIpClient::openTcp() {
   connect(socket, &QTcpSocket::readyRead, this, &HartIpClient::readTcp);
   connect(socket, &QTcpSocket::errorOccurred, this, &HartIpClient::onTcpError);
   connect(socket, &QTcpSocket::disconnected, this, &HartIpClient::onTcpError);
-  QTimer::singleShot(kConnectTimeoutMs, socket, [this, socket] {
-    if (tcp_ != socket || socket->state() == QAbstractSocket::ConnectedState) return;
-    dropTransport();
-    report(State::Closed, "unreachable: no connection to " + where());
-  });
+  connectTimeout_.start(kConnectTimeoutMs);
   socket->connectToHost(endpoint_.host, endpoint_.port);
 }
 
@@ -206,12 +208,16 @@ void HartIpClient::report(State state, const std::string& reason) {
 
 void HartIpClient::dropTransport() {
   wake_.stop();
+  connectTimeout_.stop();
   if (tcp_ != nullptr) {
     QTcpSocket* socket = std::exchange(tcp_, nullptr);
     socket->disconnect(this);
     // The close message already written still goes out.
     connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    QTimer::singleShot(kCloseGraceMs, socket, &QObject::deleteLater);
+    auto* grace = new QTimer(socket);
+    grace->setSingleShot(true);
+    connect(grace, &QTimer::timeout, socket, &QObject::deleteLater);
+    grace->start(kCloseGraceMs);
     socket->disconnectFromHost();
     if (socket->state() == QAbstractSocket::UnconnectedState) socket->deleteLater();
   }

@@ -88,6 +88,7 @@ class HartIpClient : public QObject, public driver::ByteLink {
   hart::ip::ClientSession session_;
   QElapsedTimer monotonic_;
   QTimer wake_;
+  QTimer connectTimeout_;  // a TCP connection that is not up by then is given up
   Listener listener_;
   StateListener stateListener_;
   State state_ = State::Closed;

@@ -57,7 +57,7 @@ Result<OpenedLink> OpenHartIp(const ConnectionTarget& target, EventLoopClock& ti
 
 }  // namespace
 
-Result<OpenedLink> OpenLink(const ConnectionTarget& target, EventLoopClock& ticker, LinkReport report) {
+Result<OpenedLink> OpenLink(const ConnectionTarget& target, EventLoopClock& ticker, const LinkReport& report) {
   switch (target.kind) {
     case ConnectionTarget::Kind::Serial: return OpenSerial(target, ticker, report);
     case ConnectionTarget::Kind::HartIp: return OpenHartIp(target, ticker, report);

@@ -30,6 +30,6 @@ using LinkReport = std::function<void(const std::string& text)>;
 // later, as the driver's off-line state. What arrives is handed on at the
 // wall clock's time: the clock is brought up to the present first, so the
 // master measures its reply times on the wall.
-Result<OpenedLink> OpenLink(const ConnectionTarget& target, EventLoopClock& ticker, LinkReport report = {});
+Result<OpenedLink> OpenLink(const ConnectionTarget& target, EventLoopClock& ticker, const LinkReport& report = {});
 
 }  // namespace zolin6::transport

@@ -55,6 +55,10 @@ ConnectDialog::ConnectDialog(QWidget* parent, transport::EventLoopClock& ticker,
   layout->addWidget(serialBox_);
   layout->addWidget(buttons);
   connect(kinds, &QButtonGroup::buttonToggled, this, [this] { enableFields(); });
+  letGo_.setSingleShot(true);
+  connect(&letGo_, &QTimer::timeout, this, [this] {
+    if (!scanning()) scan_.reset();
+  });
   // Wide enough for a port's path and the found devices' five columns.
   setMinimumWidth(fontMetrics().averageCharWidth() * 72);
   showTarget(preset);
@@ -204,9 +208,7 @@ void ConnectDialog::scanEnded(bool cancelled) {
   // The port is closed again once the scan has let go of it (after this
   // call, which comes from the scan): the connection itself may want it.
   scanLink_.reset();
-  QTimer::singleShot(0, this, [this] {
-    if (!scanning()) scan_.reset();
-  });
+  letGo_.start(0);
   scanButton_->setEnabled(true);
   cancelButton_->setEnabled(false);
   const int count = found_->rowCount();

@@ -7,6 +7,7 @@
 // takes its polling address.
 
 #include <QDialog>
+#include <QTimer>
 
 #include <memory>
 
@@ -66,6 +67,7 @@ class ConnectDialog : public QDialog {
   QTableWidget* found_ = nullptr;
   std::shared_ptr<driver::ByteLink> scanLink_;  // the port, open only while scanning
   std::shared_ptr<driver::PollingScan> scan_;
+  QTimer letGo_;  // drops the finished scan once its own call has returned
 };
 
 }  // namespace zolin6::view

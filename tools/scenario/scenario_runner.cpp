@@ -121,7 +121,11 @@ void ScenarioRunner::Advance(toolkit::Millis ms) {
   // On a real line the device answers in its own time: the event loop runs
   // for `ms` and the clock follows the wall.
   QEventLoop loop;
-  QTimer::singleShot(std::chrono::milliseconds(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+  QTimer end;
+  end.setSingleShot(true);
+  end.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
+  end.start(std::chrono::milliseconds(ms));
   loop.exec();
   realTime_->catchUp();
 }
