@@ -7,6 +7,7 @@
 
 #include "frame_event.h"
 #include "recording_driver.h"
+#include "transport/event_loop_clock.h"
 #include "transport/open_link.h"
 
 namespace zolin6::scenario {

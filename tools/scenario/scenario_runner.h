@@ -18,7 +18,10 @@
 #include "platform/toolkit/message_box.h"
 #include "scenario_host.h"
 #include "scenario_lines.h"
-#include "transport/event_loop_clock.h"
+
+namespace zolin6::transport {
+class EventLoopClock;  // Qt's event loop, only for `driver hart-ip` and `driver serial`
+}  // namespace zolin6::transport
 
 namespace zolin6::scenario {
 
