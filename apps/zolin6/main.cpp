@@ -20,6 +20,13 @@
 #include <memory>
 #include <string_view>
 
+#include "desktop/configuration_commands.h"
+#include "desktop/connect_dialog.h"
+#include "desktop/device_tools.h"
+#include "desktop/history_window.h"
+#include "desktop/input_checks.h"
+#include "desktop/traffic_dock.h"
+#include "desktop/window_feedback.h"
 #include "device_file.h"
 #include "driver/sim_driver.h"
 #include "error_report.h"
@@ -32,15 +39,8 @@
 #include "platform/locale.h"
 #include "platform/status_icons.h"
 #include "transport/event_loop_clock.h"
-#include "view/configuration_commands.h"
-#include "view/connect_dialog.h"
-#include "view/device_tools.h"
-#include "view/history_window.h"
-#include "view/input_checks.h"
 #include "view/main_window.h"
 #include "view/message_boxes.h"
-#include "view/traffic_dock.h"
-#include "view/window_feedback.h"
 #include "window_connection.h"
 #include "window_script.h"
 
@@ -129,7 +129,7 @@ void AddConnectionCommands(view::MainWindow& window, app::WindowConnection& conn
         Result<transport::ConnectionTarget> last =
             transport::ParseConnection(settings.value("connection/last", "sim").toString().toStdString());
         if (!connection.connected() && last) preset = *last;
-        view::ConnectDialog dialog(&window, ticker, preset);
+        desktop::ConnectDialog dialog(&window, ticker, preset);
         if (dialog.exec() != QDialog::Accepted) return;
         const transport::ConnectionTarget chosen = dialog.target();
         if (Result<bool> connected = connection.Connect(chosen); !connected) {
@@ -181,7 +181,7 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, De
     if (target.kind != transport::ConnectionTarget::Kind::Simulated) {
       if (Result<bool> connected = connection.Connect(target); !connected) return report.Say(connected.error().message);
     }
-    view::TrafficDock traffic(window);
+    desktop::TrafficDock traffic(window);
     connection.addFrameSink([&traffic](const hart::TracedFrame& frame) { traffic.append(frame); });
     if (parser.isSet(options.trace)) {
       Result<bool> tracing = connection.traceTo(parser.value(options.trace).toStdString());
@@ -193,17 +193,17 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, De
     // history use or watch the link.
     auto tap = link::LinkTap::Wrap(connection.driver());
     AddConnectionCommands(window, connection, ticker);
-    view::ConfigurationCommands files(window, clock, tap);
-    view::DeviceTools tools(window, control, clock, tap,
-                            link::WallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now()), store);
+    desktop::ConfigurationCommands files(window, clock, tap);
+    desktop::DeviceTools tools(window, control, clock, tap,
+                               link::WallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now()), store);
     AddWindowCommands(window);
-    view::WindowFeedback feedback(window, control, clock, tap);
+    desktop::WindowFeedback feedback(window, control, clock, tap);
     const auto nameConnection = [&feedback, &connection] {
       feedback.setConnection(connection.describe(), [&connection] { return connection.otherDevice(); });
     };
     nameConnection();
     connection.onChange(nameConnection);
-    view::InputChecks checks(window, control);
+    desktop::InputChecks checks(window, control);
     if (!parser.isSet(options.screenshot)) window.restoreLayout();
     control.Init("invoke-1", "", tap);
     window.show();

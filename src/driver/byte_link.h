@@ -15,6 +15,9 @@ class ByteLink {
  public:
   // Bytes heard on the line and the moment they arrived.
   using Listener = std::function<void(hart::ByteView bytes, toolkit::Millis now)>;
+  // What the line itself knows of the way to the device: false when it is
+  // gone (a connection closed, a line unplugged), true when it is back.
+  using StateListener = std::function<void(bool up, toolkit::Millis now)>;
 
   virtual ~ByteLink() = default;
 
@@ -22,6 +25,10 @@ class ByteLink {
   virtual void Send(hart::ByteView bytes, toolkit::Millis now) = 0;
   // Who hears the line from now on; an empty listener hears nothing.
   virtual void Listen(Listener listener) = 0;
+  // Who hears the line's own news of the way to the device. A line that
+  // cannot tell (a modem without carrier detect) never calls it; the
+  // driver then learns of a lost device from its unanswered requests.
+  virtual void WatchState(StateListener listener) { (void)listener; }
 };
 
 }  // namespace zolin6::driver

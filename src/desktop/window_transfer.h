@@ -15,7 +15,7 @@
 
 class QWidget;
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 class WindowTransfer {
  public:
@@ -37,4 +37,4 @@ class WindowTransfer {
   std::shared_ptr<link::LinkTap> tap_;
 };
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

@@ -7,7 +7,7 @@
 
 #include <QTreeWidget>
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 class OffLineFile;
 
@@ -25,4 +25,4 @@ class OffLineValuesPage : public QTreeWidget {
   bool refreshing_ = false;
 };
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

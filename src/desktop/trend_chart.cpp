@@ -1,4 +1,4 @@
-#include "view/trend_chart.h"
+#include "desktop/trend_chart.h"
 
 #include <QChart>
 #include <QChartView>
@@ -15,7 +15,7 @@
 #include <cmath>
 #include <limits>
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 namespace {
 
@@ -247,4 +247,4 @@ void TrendChart::draw() {
   drawing_ = false;
 }
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

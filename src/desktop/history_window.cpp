@@ -1,4 +1,4 @@
-#include "view/history_window.h"
+#include "desktop/history_window.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -16,7 +16,7 @@
 #include "history/history_csv.h"
 #include "platform/atomic_file.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 namespace {
 
@@ -172,4 +172,4 @@ void HistoryWindow::exportChosen() {
   if (!path.isEmpty()) exportTo(path);
 }
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

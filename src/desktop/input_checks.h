@@ -19,12 +19,14 @@ class QLabel;
 class QWidget;
 
 namespace zolin6::view {
-
 class MainWindow;
+}  // namespace zolin6::view
+
+namespace zolin6::desktop {
 
 class InputChecks : public QObject {
  public:
-  InputChecks(MainWindow& window, UserCntrl& control);
+  InputChecks(view::MainWindow& window, UserCntrl& control);
 
   // Marks the fields of the page on show; the first field Write refuses, if any.
   QWidget* check();
@@ -35,7 +37,7 @@ class InputChecks : public QObject {
   void writePressed();
   void mark(QWidget* field, const QString& reason);
 
-  MainWindow& window_;
+  view::MainWindow& window_;
   UserCntrl& control_;
   QLabel* notice_ = nullptr;
   QTimer soon_;  // checks the page once the current event is handled
@@ -43,4 +45,4 @@ class InputChecks : public QObject {
   std::vector<QPointer<QWidget>> marked_;
 };
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

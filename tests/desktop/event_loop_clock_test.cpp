@@ -14,7 +14,7 @@
 #include "transport/event_loop_clock.h"
 #include "view/message_boxes.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 namespace {
 
 TEST(EventLoopClockTest, ABoxHeldOpenAcrossTicksIsFollowedByOneTickNotABurst) {
@@ -31,7 +31,7 @@ TEST(EventLoopClockTest, ABoxHeldOpenAcrossTicksIsFollowedByOneTickNotABurst) {
   timer.setEnabled(true);
 
   transport::EventLoopClock ticker(clock);
-  QtMessageBoxes boxes;
+  view::QtMessageBoxes boxes;
   boxes.setModalListener([&ticker](bool open) { open ? ticker.hold() : ticker.release(); });
 
   // The box stays up for five intervals, then the person answers it.
@@ -53,4 +53,4 @@ TEST(EventLoopClockTest, ABoxHeldOpenAcrossTicksIsFollowedByOneTickNotABurst) {
 }
 
 }  // namespace
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

@@ -9,13 +9,13 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 
+#include "desktop/connect_dialog.h"
 #include "device/hart_device.h"
 #include "driver/sim_driver.h"
 #include "driver/transmitter.h"
 #include "transport/serial_device.h"
-#include "view/connect_dialog.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 namespace {
 
 TEST(ConnectDialogTest, GivesBackEachKindOfConnection) {
@@ -57,4 +57,4 @@ TEST(ConnectDialogTest, TheScanListsTheDeviceOnTheLine) {
 }
 
 }  // namespace
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

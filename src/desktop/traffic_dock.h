@@ -12,12 +12,14 @@ class QDockWidget;
 class QPlainTextEdit;
 
 namespace zolin6::view {
-
 class MainWindow;
+}  // namespace zolin6::view
+
+namespace zolin6::desktop {
 
 class TrafficDock : public QObject {
  public:
-  explicit TrafficDock(MainWindow& window);
+  explicit TrafficDock(view::MainWindow& window);
 
   void append(const hart::TracedFrame& frame);
   QDockWidget* dock() const { return dock_; }
@@ -27,4 +29,4 @@ class TrafficDock : public QObject {
   QPlainTextEdit* lines_ = nullptr;
 };
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

@@ -21,7 +21,7 @@ class QLineSeries;
 class QToolButton;
 class QValueAxis;
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 inline constexpr toolkit::Millis kDefaultTrendSpan = 10LL * 60 * 1000;  // ms on show at start
 inline constexpr toolkit::Millis kShortestTrendSpan = 30LL * 1000;      // ms, the deepest zoom
@@ -75,4 +75,4 @@ class TrendChart : public QWidget {
   bool drawing_ = false;  // the axis range is being set by the chart itself
 };
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

@@ -13,23 +13,23 @@
 #include <memory>
 
 #include "configuration/config_file.h"
+#include "desktop/compare_dialog.h"
+#include "desktop/configuration_commands.h"
+#include "desktop/offline_values_page.h"
 #include "driver/sim_driver.h"
 #include "fakes/control_harness.h"
 #include "platform/atomic_file.h"
 #include "transport/event_loop_clock.h"
-#include "view/compare_dialog.h"
-#include "view/configuration_commands.h"
 #include "view/main_window.h"
-#include "view/offline_values_page.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 namespace {
 
 class ConfigurationCommandsTest : public ::testing::Test {
  protected:
   ConfigurationCommandsTest() {
     sim->SetLatency(2);
-    window = std::make_unique<MainWindow>(*h.control, ZOLIN6_ASSETS_DIR);
+    window = std::make_unique<view::MainWindow>(*h.control, ZOLIN6_ASSETS_DIR);
     files = std::make_unique<ConfigurationCommands>(*window, h.clock, tap);
     h.control->Init("invoke-1", "", tap);
     h.clock.advance(2000);
@@ -55,7 +55,7 @@ class ConfigurationCommandsTest : public ::testing::Test {
   transport::EventLoopClock ticker{h.clock};
   std::shared_ptr<driver::SimDriver> sim = std::make_shared<driver::SimDriver>(h.clock);
   std::shared_ptr<link::LinkTap> tap = link::LinkTap::Wrap(sim);
-  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<view::MainWindow> window;
   std::unique_ptr<ConfigurationCommands> files;
 };
 
@@ -134,4 +134,4 @@ TEST_F(ConfigurationCommandsTest, ADownloadAsksFirstAndTheSheetShowsTheDeviceAsF
 }
 
 }  // namespace
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

@@ -15,22 +15,25 @@
 #include <optional>
 
 #include "configuration/values.h"
+#include "desktop/offline_file.h"
+#include "desktop/window_transfer.h"
 #include "link/link_tap.h"
-#include "view/offline_file.h"
-#include "view/window_transfer.h"
 
 class QLabel;
 class QTreeWidgetItem;
 
 namespace zolin6::view {
+class MainWindow;
+}  // namespace zolin6::view
+
+namespace zolin6::desktop {
 
 class CompareDialog;
-class MainWindow;
 class OffLineValuesPage;
 
 class ConfigurationCommands : public QObject {
  public:
-  ConfigurationCommands(MainWindow& window, toolkit::Clock& clock, std::shared_ptr<link::LinkTap> tap);
+  ConfigurationCommands(view::MainWindow& window, toolkit::Clock& clock, std::shared_ptr<link::LinkTap> tap);
 
   // Each returns whether it did what it was asked; what went wrong has been
   // shown to the user.
@@ -68,7 +71,7 @@ class ConfigurationCommands : public QObject {
   void remember(const QString& path);
   QString askSave(const QString& title, const QString& name, const QString& filter);
 
-  MainWindow& window_;
+  view::MainWindow& window_;
   WindowTransfer transfer_;
   OffLineFile file_;
   OffLineValuesPage* valuesPage_ = nullptr;
@@ -79,4 +82,4 @@ class ConfigurationCommands : public QObject {
   std::function<bool(const QString&, const QString&)> confirm_;
 };
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

@@ -22,12 +22,15 @@ class QLabel;
 class QProgressBar;
 
 namespace zolin6::view {
-
 class MainWindow;
+}  // namespace zolin6::view
+
+namespace zolin6::desktop {
 
 class WindowFeedback : public QObject {
  public:
-  WindowFeedback(MainWindow& window, UserCntrl& control, toolkit::Clock& clock, std::shared_ptr<link::LinkTap> tap);
+  WindowFeedback(view::MainWindow& window, UserCntrl& control, toolkit::Clock& clock,
+                 std::shared_ptr<link::LinkTap> tap);
   ~WindowFeedback() override;
   WindowFeedback(const WindowFeedback&) = delete;
   WindowFeedback& operator=(const WindowFeedback&) = delete;
@@ -46,7 +49,7 @@ class WindowFeedback : public QObject {
   void showPageNote();
   QString liveNote(bool online) const;
 
-  MainWindow& window_;
+  view::MainWindow& window_;
   UserCntrl& control_;
   toolkit::Clock& clock_;
   std::shared_ptr<link::LinkTap> tap_;
@@ -61,4 +64,4 @@ class WindowFeedback : public QObject {
   QTimer tick_;               // counts the seconds while something is pending or live
 };
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

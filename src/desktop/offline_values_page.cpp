@@ -1,14 +1,14 @@
-#include "view/offline_values_page.h"
+#include "desktop/offline_values_page.h"
 
 #include <QHeaderView>
 
 #include <string>
 
 #include "configuration/catalogue.h"
+#include "desktop/offline_file.h"
 #include "platform/locale.h"
-#include "view/offline_file.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 namespace {
 
@@ -110,4 +110,4 @@ void OffLineValuesPage::edited(QTreeWidgetItem* item, int column) {
   refresh();  // a refused text gives way to the file's value; a unit shows in the other rows
 }
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

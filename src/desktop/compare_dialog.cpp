@@ -1,4 +1,4 @@
-#include "view/compare_dialog.h"
+#include "desktop/compare_dialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -12,7 +12,7 @@
 #include "configuration/catalogue.h"
 #include "configuration/compare.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 namespace {
 
@@ -96,4 +96,4 @@ void CompareDialog::showDifferencesOnly(bool only) {
   }
 }
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

@@ -1,4 +1,4 @@
-#include "view/connect_dialog.h"
+#include "desktop/connect_dialog.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -19,7 +19,7 @@
 
 #include "transport/open_link.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 namespace {
 
@@ -217,4 +217,4 @@ void ConnectDialog::scanEnded(bool cancelled) {
   if (count > 0 && found_->currentRow() < 0) found_->selectRow(0);
 }
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

@@ -1,4 +1,4 @@
-#include "view/input_checks.h"
+#include "desktop/input_checks.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -14,7 +14,7 @@
 #include "view/main_window.h"
 #include "writing/write_fields.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 namespace {
 
@@ -56,7 +56,7 @@ QString Refusal(const toolkit::Form& form, const writing::Field& field) {
 
 }  // namespace
 
-InputChecks::InputChecks(MainWindow& window, UserCntrl& control)
+InputChecks::InputChecks(view::MainWindow& window, UserCntrl& control)
     : QObject(&window), window_(window), control_(control) {
   notice_ = new QLabel;
   notice_->setObjectName("WriteNotice");
@@ -149,4 +149,4 @@ void InputChecks::writePressed() {
   if (!why.isEmpty()) clearNotice_.start();
 }
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

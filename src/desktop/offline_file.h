@@ -19,12 +19,14 @@
 #include "platform/toolkit/form.h"
 
 namespace zolin6::view {
-
 class FormBinding;
+}  // namespace zolin6::view
+
+namespace zolin6::desktop {
 
 class OffLineFile : public QObject {
  public:
-  OffLineFile(toolkit::Form& form, FormBinding& binding);
+  OffLineFile(toolkit::Form& form, view::FormBinding& binding);
 
   // Takes `configuration`, read from `path`, and shows it.
   void open(configuration::Configuration configuration, const QString& path);
@@ -58,7 +60,7 @@ class OffLineFile : public QObject {
   void notify() const;
 
   toolkit::Form& form_;
-  FormBinding& binding_;
+  view::FormBinding& binding_;
   std::vector<Field> fields_;
   std::optional<configuration::Configuration> configuration_;
   QString path_;
@@ -66,4 +68,4 @@ class OffLineFile : public QObject {
   bool showing_ = false;  // true while the file's values are put on the pages
 };
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

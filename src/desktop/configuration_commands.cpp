@@ -1,4 +1,4 @@
-#include "view/configuration_commands.h"
+#include "desktop/configuration_commands.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -19,12 +19,12 @@
 
 #include "configuration/catalogue.h"
 #include "configuration/config_file.h"
+#include "desktop/compare_dialog.h"
+#include "desktop/offline_values_page.h"
 #include "report/report.h"
-#include "view/compare_dialog.h"
 #include "view/main_window.h"
-#include "view/offline_values_page.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 namespace {
 
@@ -83,7 +83,7 @@ report::SheetInput Sheet(const Configuration& device, const std::optional<Config
 
 }  // namespace
 
-ConfigurationCommands::ConfigurationCommands(MainWindow& window, toolkit::Clock& clock,
+ConfigurationCommands::ConfigurationCommands(view::MainWindow& window, toolkit::Clock& clock,
                                              std::shared_ptr<link::LinkTap> tap)
     : QObject(&window),
       window_(window),
@@ -379,4 +379,4 @@ QString ConfigurationCommands::askSave(const QString& title, const QString& name
   return path;
 }
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

@@ -1,4 +1,4 @@
-#include "view/window_transfer.h"
+#include "desktop/window_transfer.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -6,7 +6,7 @@
 
 #include <atomic>
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 WindowTransfer::WindowTransfer(QWidget& parent, toolkit::Clock& clock, std::shared_ptr<link::LinkTap> tap)
     : parent_(parent), clock_(clock), tap_(std::move(tap)) {}
@@ -60,4 +60,4 @@ Result<configuration::DownloadResult> WindowTransfer::download(const configurati
              });
 }
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

@@ -12,7 +12,7 @@ class QCheckBox;
 class QLabel;
 class QTreeWidget;
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 struct ComparedSide {
   QString title;  // "Device TT-601", "plant.json"
@@ -34,4 +34,4 @@ class CompareDialog : public QDialog {
   int differences_ = 0;
 };
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

@@ -1,4 +1,4 @@
-#include "view/traffic_dock.h"
+#include "desktop/traffic_dock.h"
 
 #include <QAction>
 #include <QDockWidget>
@@ -8,7 +8,7 @@
 
 #include "view/main_window.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 namespace {
 
@@ -17,7 +17,7 @@ constexpr int kKeptLines = 5000;
 
 }  // namespace
 
-TrafficDock::TrafficDock(MainWindow& window) : QObject(&window) {
+TrafficDock::TrafficDock(view::MainWindow& window) : QObject(&window) {
   lines_ = new QPlainTextEdit;
   lines_->setObjectName("TrafficLines");
   lines_->setReadOnly(true);
@@ -42,4 +42,4 @@ void TrafficDock::append(const hart::TracedFrame& frame) {
   lines_->appendPlainText(QString::fromStdString(hart::FormatTraceLine(frame)));
 }
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

@@ -13,14 +13,14 @@
 #include <QTest>
 #include <memory>
 
+#include "desktop/device_tools.h"
+#include "desktop/history_window.h"
+#include "desktop/trend_chart.h"
 #include "driver/sim_driver.h"
 #include "fakes/control_harness.h"
-#include "view/device_tools.h"
-#include "view/history_window.h"
 #include "view/main_window.h"
-#include "view/trend_chart.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 namespace {
 
 constexpr std::int64_t kEpoch = 1788000000000;  // the clock's 0, ms since 1970
@@ -28,7 +28,7 @@ constexpr std::int64_t kEpoch = 1788000000000;  // the clock's 0, ms since 1970
 class DeviceToolsTest : public ::testing::Test {
  protected:
   DeviceToolsTest() {
-    window = std::make_unique<MainWindow>(*h.control, ZOLIN6_ASSETS_DIR);
+    window = std::make_unique<view::MainWindow>(*h.control, ZOLIN6_ASSETS_DIR);
     tools = std::make_unique<DeviceTools>(
         *window, *h.control, h.clock, tap, link::WallTime(h.clock, kEpoch),
         history::StoreLocation{"QSQLITE", folder.filePath("history.sqlite"), {}, {}, {}, -1});
@@ -52,7 +52,7 @@ class DeviceToolsTest : public ::testing::Test {
   fakes::ControlHarness h;
   std::shared_ptr<driver::SimDriver> sim = std::make_shared<driver::SimDriver>(h.clock);
   std::shared_ptr<link::LinkTap> tap = link::LinkTap::Wrap(sim);
-  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<view::MainWindow> window;
   std::unique_ptr<DeviceTools> tools;
 };
 
@@ -129,4 +129,4 @@ TEST_F(DeviceToolsTest, TheHistoryWindowListsAWriteWithItsValues) {
 }
 
 }  // namespace
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

@@ -1,4 +1,4 @@
-#include "view/offline_file.h"
+#include "desktop/offline_file.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -10,7 +10,7 @@
 #include "platform/channels.h"
 #include "view/form_binding.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 namespace {
 
@@ -35,7 +35,7 @@ std::optional<std::int64_t> CodeOf(Enumeration enumeration, const std::string& t
 
 }  // namespace
 
-OffLineFile::OffLineFile(toolkit::Form& form, FormBinding& binding) : form_(form), binding_(binding) {
+OffLineFile::OffLineFile(toolkit::Form& form, view::FormBinding& binding) : form_(form), binding_(binding) {
   for (int n = 1; n <= kChannels; ++n) {
     const std::string channel = "channel " + std::to_string(n) + ".";
     const int online = n - 1;  // the on-line arrays count from 0
@@ -149,4 +149,4 @@ void OffLineFile::notify() const {
   if (changed) changed();
 }
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

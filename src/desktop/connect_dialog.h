@@ -24,7 +24,7 @@ class QRadioButton;
 class QSpinBox;
 class QTableWidget;
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 class ConnectDialog : public QDialog {
  public:
@@ -70,4 +70,4 @@ class ConnectDialog : public QDialog {
   QTimer letGo_;  // drops the finished scan once its own call has returned
 };
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

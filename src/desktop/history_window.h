@@ -14,7 +14,7 @@ class QLabel;
 class QLineEdit;
 class QTableWidget;
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 class HistoryWindow : public QWidget {
  public:
@@ -43,4 +43,4 @@ class HistoryWindow : public QWidget {
   std::vector<history::Record> records_;
 };
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

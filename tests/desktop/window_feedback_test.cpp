@@ -17,14 +17,18 @@
 
 #include <memory>
 
+#include "desktop/input_checks.h"
+#include "desktop/window_feedback.h"
 #include "driver/sim_driver.h"
 #include "fakes/control_harness.h"
-#include "view/input_checks.h"
+#include "fakes/qt_environment.h"
 #include "view/main_window.h"
-#include "view/window_feedback.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 namespace {
+
+// One QApplication for this test program.
+[[maybe_unused]] ::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new fakes::QtEnvironment);
 
 constexpr int kUpperRangeValue = 40;  // channel 1's upper range value
 
@@ -33,7 +37,7 @@ class WindowFeedbackTest : public ::testing::Test {
   WindowFeedbackTest() {
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
-    window = std::make_unique<MainWindow>(*h.control, ZOLIN6_ASSETS_DIR);
+    window = std::make_unique<view::MainWindow>(*h.control, ZOLIN6_ASSETS_DIR);
     feedback = std::make_unique<WindowFeedback>(*window, *h.control, h.clock, tap);
     checks = std::make_unique<InputChecks>(*window, *h.control);
     h.control->Init("invoke-1", "", tap);
@@ -56,7 +60,7 @@ class WindowFeedbackTest : public ::testing::Test {
   fakes::ControlHarness h;
   std::shared_ptr<driver::SimDriver> sim = std::make_shared<driver::SimDriver>(h.clock);
   std::shared_ptr<link::LinkTap> tap = link::LinkTap::Wrap(sim);
-  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<view::MainWindow> window;
   std::unique_ptr<WindowFeedback> feedback;
   std::unique_ptr<InputChecks> checks;
 };
@@ -129,7 +133,7 @@ TEST_F(WindowFeedbackTest, TheLayoutSurvivesARestart) {
   auto* splitter = window->findChild<QSplitter*>("Splitter");
   splitter->setSizes({300, 700});
   window->saveLayout();
-  MainWindow second(*h.control, ZOLIN6_ASSETS_DIR);
+  view::MainWindow second(*h.control, ZOLIN6_ASSETS_DIR);
   second.restoreLayout();
   second.show();
   QApplication::processEvents();
@@ -138,4 +142,4 @@ TEST_F(WindowFeedbackTest, TheLayoutSurvivesARestart) {
 }
 
 }  // namespace
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

@@ -1,4 +1,4 @@
-#include "view/device_tools.h"
+#include "desktop/device_tools.h"
 
 #include <QAction>
 #include <QDockWidget>
@@ -11,15 +11,15 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "view/history_window.h"
+#include "desktop/history_window.h"
+#include "desktop/trend_chart.h"
 #include "view/main_window.h"
-#include "view/trend_chart.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 namespace {}  // namespace
 
-DeviceTools::DeviceTools(MainWindow& window, UserCntrl& control, toolkit::Clock& clock,
+DeviceTools::DeviceTools(view::MainWindow& window, UserCntrl& control, toolkit::Clock& clock,
                          std::shared_ptr<link::LinkTap> tap, link::WallTime wallTime, history::StoreLocation store)
     : QObject(&window),
       window_(window),
@@ -182,4 +182,4 @@ void DeviceTools::storeState(bool ok, const std::string& reason) {
   box->show();
 }
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

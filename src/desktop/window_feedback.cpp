@@ -1,4 +1,4 @@
-#include "view/window_feedback.h"
+#include "desktop/window_feedback.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -10,7 +10,7 @@
 #include "navigation/page_names.h"
 #include "view/main_window.h"
 
-namespace zolin6::view {
+namespace zolin6::desktop {
 
 namespace {
 
@@ -67,7 +67,7 @@ QString GuidanceFor(const std::string& sPage) {
 
 }  // namespace
 
-WindowFeedback::WindowFeedback(MainWindow& window, UserCntrl& control, toolkit::Clock& clock,
+WindowFeedback::WindowFeedback(view::MainWindow& window, UserCntrl& control, toolkit::Clock& clock,
                                std::shared_ptr<link::LinkTap> tap)
     : QObject(&window), window_(window), control_(control), clock_(clock), tap_(std::move(tap)), activity_(clock) {
   busyBar_ = new QProgressBar;
@@ -187,4 +187,4 @@ void WindowFeedback::showPageNote() {
   }
 }
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop

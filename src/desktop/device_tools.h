@@ -23,9 +23,12 @@ class QLabel;
 class QTimer;
 
 namespace zolin6::view {
+class MainWindow;
+}  // namespace zolin6::view
+
+namespace zolin6::desktop {
 
 class HistoryWindow;
-class MainWindow;
 class TrendChart;
 
 // How often the desktop flushes a quiet recording and retries a history
@@ -35,7 +38,7 @@ inline constexpr int kHistoryRetryMs = 10000;
 
 class DeviceTools : public QObject {
  public:
-  DeviceTools(MainWindow& window, UserCntrl& control, toolkit::Clock& clock, std::shared_ptr<link::LinkTap> tap,
+  DeviceTools(view::MainWindow& window, UserCntrl& control, toolkit::Clock& clock, std::shared_ptr<link::LinkTap> tap,
               link::WallTime wallTime, history::StoreLocation store);
   ~DeviceTools() override;
 
@@ -58,7 +61,7 @@ class DeviceTools : public QObject {
   void historyChanged();
   void storeState(bool ok, const std::string& reason);
 
-  MainWindow& window_;
+  view::MainWindow& window_;
   std::shared_ptr<link::LinkTap> tap_;
   link::WallTime wallTime_;
   trend::TrendBuffer buffer_;
@@ -78,4 +81,4 @@ class DeviceTools : public QObject {
   bool dockShown_ = false;  // the trend has been shown once by itself
 };
 
-}  // namespace zolin6::view
+}  // namespace zolin6::desktop
