@@ -11,7 +11,7 @@
 #include "configuration/compare.h"
 #include "configuration/config_file.h"
 #include "configuration/transfer.h"
-#include "driver/sim_driver.h"
+#include "transport/simulated_device.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ using namespace zolin6;
 // The factory configuration of the simulated transmitter, uploaded once.
 configuration::Configuration Factory() {
   toolkit::Clock clock;
-  auto sim = std::make_shared<driver::SimDriver>(clock, driver::SimOptions{0, 0});
+  auto sim = std::make_shared<transport::SimulatedDevice>(clock, transport::SimOptions{.latency = 0, .onlineDelay = 0});
   configuration::LinkClient link(clock, configuration::AdvanceClock(clock));
   (void)link.Connect(sim);
   return *configuration::Upload(link, {});
@@ -61,7 +61,7 @@ BENCHMARK(BM_CompareConfigurations);
 // latency, so this is the component's own share of an upload.
 void BM_UploadOverTheLink(benchmark::State& state) {
   toolkit::Clock clock;
-  auto sim = std::make_shared<driver::SimDriver>(clock, driver::SimOptions{0, 0});
+  auto sim = std::make_shared<transport::SimulatedDevice>(clock, transport::SimOptions{.latency = 0, .onlineDelay = 0});
   configuration::LinkClient link(clock, configuration::AdvanceClock(clock));
   (void)link.Connect(sim);
   for (auto _ : state) {

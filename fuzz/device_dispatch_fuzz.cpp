@@ -37,7 +37,7 @@ void CheckReply(const hart::Bytes& reply, std::size_t preambles, const HartDevic
   ZOLIN6_FUZZ_CHECK(!frame.status.isError() || frame.data.empty());
 }
 
-void CheckState(const driver::DeviceState& state) {
+void CheckState(const device::DeviceState& state) {
   for (const driver::SensorChannel& channel : state.channels) {
     ZOLIN6_FUZZ_CHECK(driver::UnitFitsSensor(channel.unit, channel.type));
   }
@@ -54,7 +54,7 @@ bool MayStaySilent(std::uint8_t command, hart::ByteView data) {
   return data.size() < 2 || byTag(hart::ReadUnsigned(data, 2));
 }
 
-void SendRequests(hart::ByteView input, HartDevice& device, const driver::SimulatedTransmitter& transmitter) {
+void SendRequests(hart::ByteView input, HartDevice& device, const device::SimulatedTransmitter& transmitter) {
   driver::Millis now = 0;
   while (input.size() >= 2) {
     const std::size_t length = std::min<std::size_t>(input[0], input.size() - 2);
@@ -76,7 +76,7 @@ void SendRequests(hart::ByteView input, HartDevice& device, const driver::Simula
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const hart::ByteView input(data, size);
-  driver::SimulatedTransmitter transmitter(6, HartDevice::kRestartTime);
+  device::SimulatedTransmitter transmitter(6, SimulatedTransmitter::kRestartTime);
   HartDevice device(transmitter);
   CheckReply(device.Receive(input, 0), 0, device);
   const auto preambles = static_cast<std::size_t>(transmitter.state().responsePreambles);

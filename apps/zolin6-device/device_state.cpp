@@ -3,14 +3,14 @@
 #include <filesystem>
 #include <system_error>
 
-#include "driver/device_state_file.h"
+#include "device/device_state_file.h"
 #include "platform/atomic_file.h"
 
 namespace zolin6::device_app {
 
 namespace fs = std::filesystem;
 
-Result<bool> LoadStateIfPresent(driver::SimulatedTransmitter& transmitter, const std::string& path) {
+Result<bool> LoadStateIfPresent(device::SimulatedTransmitter& transmitter, const std::string& path) {
   std::error_code error;
   if (fs::status(path, error).type() == fs::file_type::not_found) {
     // Saved here on exit, so the folder must be there now.
@@ -22,14 +22,14 @@ Result<bool> LoadStateIfPresent(driver::SimulatedTransmitter& transmitter, const
   }
   Result<std::string> text = platform::ReadWholeFile(path);
   if (!text) return text.error();
-  Result<driver::DeviceState> state = driver::LoadDeviceState(*text);
+  Result<device::DeviceState> state = device::LoadDeviceState(*text);
   if (!state) return Error{path + ": " + state.error().message};
   transmitter.Replace(std::move(state).value());
   return true;
 }
 
-Result<bool> SaveState(const driver::SimulatedTransmitter& transmitter, const std::string& path) {
-  return platform::WriteFileAtomically(path, driver::SaveDeviceState(transmitter.state()));
+Result<bool> SaveState(const device::SimulatedTransmitter& transmitter, const std::string& path) {
+  return platform::WriteFileAtomically(path, device::SaveDeviceState(transmitter.state()));
 }
 
 }  // namespace zolin6::device_app

@@ -4,14 +4,14 @@
 
 #include <string>
 
-#include "driver/transmitter.h"
+#include "device/simulated_transmitter.h"
 #include "platform/result.h"
 
 namespace zolin6::device_app {
 
 // Loads `path` into `transmitter`; a file that does not exist yet is a new
 // device. The error names the file and what is wrong with it.
-Result<bool> LoadStateIfPresent(driver::SimulatedTransmitter& transmitter, const std::string& path);
-Result<bool> SaveState(const driver::SimulatedTransmitter& transmitter, const std::string& path);
+Result<bool> LoadStateIfPresent(device::SimulatedTransmitter& transmitter, const std::string& path);
+Result<bool> SaveState(const device::SimulatedTransmitter& transmitter, const std::string& path);
 
 }  // namespace zolin6::device_app

@@ -13,10 +13,9 @@
 #include <vector>
 
 #include "device/hart_device.h"
+#include "device/simulated_transmitter.h"
 #include "device_options.h"
 #include "device_state.h"
-#include "driver/sim_driver.h"
-#include "driver/transmitter.h"
 #include "stop_signals.h"
 #include "transport/hart_ip_server.h"
 #include "transport/serial_device.h"
@@ -47,7 +46,7 @@ int main(int argc, char** argv) {
   Result<device_app::DeviceOptions> options = device_app::ParseDeviceOptions(QCoreApplication::arguments());
   if (!options) return Fail(options.error().message);
 
-  driver::SimulatedTransmitter transmitter(driver::SimOptions{}.seed, device::HartDevice::kRestartTime);
+  device::SimulatedTransmitter transmitter(device::kDefaultSeed);
   if (options->statePath) {
     if (Result<bool> loaded = device_app::LoadStateIfPresent(transmitter, *options->statePath); !loaded) {
       return Fail(loaded.error().message);

@@ -7,7 +7,7 @@ namespace zolin6::app {
 
 namespace fs = std::filesystem;
 
-Result<bool> LoadDeviceFile(driver::SimDriver& sim, const std::string& path) {
+Result<bool> LoadDeviceFile(transport::SimulatedDevice& sim, const std::string& path) {
   const std::string refused = "the device file cannot be used: ";
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
@@ -25,7 +25,7 @@ Result<bool> LoadDeviceFile(driver::SimDriver& sim, const std::string& path) {
   return true;
 }
 
-Result<bool> SaveDeviceFile(const driver::SimDriver& sim, const std::string& path) {
+Result<bool> SaveDeviceFile(const transport::SimulatedDevice& sim, const std::string& path) {
   if (Result<bool> saved = sim.SaveState(path); !saved) {
     return Error{"the device state is not saved: " + saved.error().message};
   }

@@ -7,17 +7,17 @@
 
 #include <string>
 
-#include "driver/sim_driver.h"
 #include "platform/result.h"
+#include "transport/simulated_device.h"
 
 namespace zolin6::app {
 
 // Loads the device file at `path` into `sim`. The error says which file and
 // what is wrong with it: a folder, a file that cannot be read, a file that
 // is not a device state, a folder to save in that does not exist.
-Result<bool> LoadDeviceFile(driver::SimDriver& sim, const std::string& path);
+Result<bool> LoadDeviceFile(transport::SimulatedDevice& sim, const std::string& path);
 
 // Saves `sim`'s state to `path`, whole or not at all.
-Result<bool> SaveDeviceFile(const driver::SimDriver& sim, const std::string& path);
+Result<bool> SaveDeviceFile(const transport::SimulatedDevice& sim, const std::string& path);
 
 }  // namespace zolin6::app

@@ -11,12 +11,12 @@
 #include "configuration/link_client.h"
 #include "configuration/transfer.h"
 #include "device_file.h"
-#include "driver/sim_driver.h"
 #include "history/history_recorder.h"
 #include "history/sql_store.h"
 #include "history/store_location.h"
 #include "link/link_tap.h"
 #include "report/report.h"
+#include "transport/simulated_device.h"
 
 namespace zolin6::app {
 
@@ -54,7 +54,7 @@ class Session {
       return Error{driverName + ": the file commands work with the simulated device only (--connect sim)"};
     }
     deviceFile_ = deviceFile;
-    sim_ = std::make_shared<driver::SimDriver>(clock_);
+    sim_ = std::make_shared<transport::SimulatedDevice>(clock_);
     if (!deviceFile_.empty()) {
       if (Result<bool> loaded = LoadDeviceFile(*sim_, deviceFile_); !loaded) return loaded;
     }
@@ -93,7 +93,7 @@ class Session {
  private:
   toolkit::Clock clock_;
   std::string deviceFile_;
-  std::shared_ptr<driver::SimDriver> sim_;
+  std::shared_ptr<transport::SimulatedDevice> sim_;
   std::shared_ptr<link::LinkTap> tap_;
   std::unique_ptr<configuration::LinkClient> link_;
   std::unique_ptr<history::SqlHistoryStore> store_;

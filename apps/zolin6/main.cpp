@@ -28,7 +28,6 @@
 #include "desktop/traffic_dock.h"
 #include "desktop/window_feedback.h"
 #include "device_file.h"
-#include "driver/sim_driver.h"
 #include "error_report.h"
 #include "event_output.h"
 #include "file_commands.h"
@@ -39,6 +38,7 @@
 #include "platform/locale.h"
 #include "platform/status_icons.h"
 #include "transport/event_loop_clock.h"
+#include "transport/simulated_device.h"
 #include "view/main_window.h"
 #include "view/message_boxes.h"
 #include "window_connection.h"
@@ -53,21 +53,21 @@ using namespace zolin6;
 class Device {
  public:
   explicit Device(const QString& deviceFile)
-      : deviceFile_(deviceFile.toStdString()), sim_(std::make_shared<driver::SimDriver>(clock_)) {}
+      : deviceFile_(deviceFile.toStdString()), sim_(std::make_shared<transport::SimulatedDevice>(clock_)) {}
 
   Result<bool> Load() { return deviceFile_.empty() ? Result<bool>(true) : app::LoadDeviceFile(*sim_, deviceFile_); }
   Result<bool> Save() const {
     return deviceFile_.empty() ? Result<bool>(true) : app::SaveDeviceFile(*sim_, deviceFile_);
   }
 
-  const std::shared_ptr<driver::SimDriver>& sim() const { return sim_; }
+  const std::shared_ptr<transport::SimulatedDevice>& sim() const { return sim_; }
   // The time of the control and the device alike.
   toolkit::Clock& clock() { return clock_; }
 
  private:
   toolkit::Clock clock_;
   std::string deviceFile_;
-  std::shared_ptr<driver::SimDriver> sim_;
+  std::shared_ptr<transport::SimulatedDevice> sim_;
 };
 
 bool ParseSeparator(const QString& text, char& separator) {
@@ -187,7 +187,7 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, De
       Result<bool> tracing = connection.traceTo(parser.value(options.trace).toStdString());
       if (!tracing) return report.Say(tracing.error().message);
     }
-    const std::shared_ptr<driver::SimDriver> sim = connection.sim();
+    const std::shared_ptr<transport::SimulatedDevice> sim = connection.sim();
 
     // The configuration files, the trend, the recording and the device
     // history use or watch the link.

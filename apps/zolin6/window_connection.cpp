@@ -2,7 +2,7 @@
 
 namespace zolin6::app {
 
-WindowConnection::WindowConnection(transport::EventLoopClock& ticker, std::shared_ptr<driver::SimDriver> sim,
+WindowConnection::WindowConnection(transport::EventLoopClock& ticker, std::shared_ptr<transport::SimulatedDevice> sim,
                                    transport::LinkReport report)
     : ticker_(ticker),
       report_(std::move(report)),
@@ -22,7 +22,7 @@ Result<bool> WindowConnection::Connect(const transport::ConnectionTarget& target
     line->Trace([this](const hart::TracedFrame& frame) {
       for (const FrameSink& sink : sinks_) sink(frame);
     });
-    hart = std::make_shared<driver::HartDriver>(ticker_.clock(), line, opened->settings);
+    hart = std::make_shared<driver::HartDriver>(ticker_.clock(), line, driver::HartDriverOptions{opened->settings, {}});
     hart->Start();
   }
   hart_ = hart;

@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "driver/hart_driver.h"
-#include "driver/sim_driver.h"
 #include "driver/switching_driver.h"
 #include "driver/traced_link.h"
 #include "platform/result.h"
 #include "transport/connection_target.h"
 #include "transport/event_loop_clock.h"
 #include "transport/open_link.h"
+#include "transport/simulated_device.h"
 
 namespace zolin6::app {
 
@@ -29,7 +29,7 @@ class WindowConnection {
 
   // `sim`: the built-in simulated device; `report` hears what a transport
   // says about itself.
-  WindowConnection(transport::EventLoopClock& ticker, std::shared_ptr<driver::SimDriver> sim,
+  WindowConnection(transport::EventLoopClock& ticker, std::shared_ptr<transport::SimulatedDevice> sim,
                    transport::LinkReport report = {});
 
   // Puts the device at `target` behind the control, the previous one's line
@@ -44,7 +44,7 @@ class WindowConnection {
   bool connected() const { return connected_; }
   bool hasLine() const { return hart_ != nullptr; }
   // The simulated device while it is the one connected; null otherwise.
-  std::shared_ptr<driver::SimDriver> sim() const { return connected_ && !hart_ ? sim_ : nullptr; }
+  std::shared_ptr<transport::SimulatedDevice> sim() const { return connected_ && !hart_ ? sim_ : nullptr; }
   // The status bar's name of the connection ("HART-IP 10.0.0.5:5094", "Not connected").
   QString describe() const;
   // Said after every Connect and Disconnect.
@@ -62,7 +62,7 @@ class WindowConnection {
  private:
   transport::EventLoopClock& ticker_;
   transport::LinkReport report_;
-  std::shared_ptr<driver::SimDriver> sim_;
+  std::shared_ptr<transport::SimulatedDevice> sim_;
   std::shared_ptr<driver::SwitchingDriver> switching_;
   transport::ConnectionTarget target_;
   bool connected_ = true;

@@ -12,7 +12,7 @@
 namespace zolin6::app {
 
 WindowScript::WindowScript(MainWindow& window, UserCntrl& control, toolkit::Clock& clock, QtMessageBoxes& boxes,
-                           Output output, std::shared_ptr<driver::SimDriver> sim)
+                           Output output, std::shared_ptr<transport::SimulatedDevice> sim)
     : window_(window),
       control_(control),
       clock_(clock),

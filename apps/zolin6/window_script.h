@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "driver/sim_driver.h"
 #include "host/user_cntrl.h"
 #include "scenario_host.h"
 #include "scenario_lines.h"
+#include "transport/simulated_device.h"
 #include "view/main_window.h"
 #include "view/message_boxes.h"
 
@@ -30,7 +30,7 @@ class WindowScript : private scenario::ScenarioHost {
   // `sim`: the simulated transmitter behind the window, which the `sim`
   // lines change; nullptr when the window works with another driver.
   WindowScript(MainWindow& window, UserCntrl& control, toolkit::Clock& clock, QtMessageBoxes& boxes, Output output,
-               std::shared_ptr<driver::SimDriver> sim = nullptr);
+               std::shared_ptr<transport::SimulatedDevice> sim = nullptr);
   ~WindowScript() override;
   WindowScript(const WindowScript&) = delete;
   WindowScript& operator=(const WindowScript&) = delete;
@@ -45,7 +45,7 @@ class WindowScript : private scenario::ScenarioHost {
   UserCntrl* control() override { return &control_; }
   toolkit::Millis now() const override { return clock_.now(); }
   std::optional<std::string> Declines(const std::string& command) const override;
-  driver::SimDriver* sim() override { return sim_.get(); }
+  transport::SimulatedDevice* sim() override { return sim_.get(); }
   void Advance(toolkit::Millis ms) override;
   void BeginNotify() override;
   void LineDone() override;
@@ -59,7 +59,7 @@ class WindowScript : private scenario::ScenarioHost {
   UserCntrl& control_;
   toolkit::Clock& clock_;
   QtMessageBoxes& boxes_;
-  std::shared_ptr<driver::SimDriver> sim_;
+  std::shared_ptr<transport::SimulatedDevice> sim_;
   scenario::ScenarioLines lines_;
 };
 

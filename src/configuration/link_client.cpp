@@ -6,6 +6,7 @@
 #include <charconv>
 
 #include "pages/parameter_document.h"
+#include "platform/framelink/contract.h"
 
 namespace zolin6::configuration {
 
@@ -13,11 +14,10 @@ namespace {
 
 constexpr const char* kClassName = "ZOLIN6Files";
 constexpr const char* kInvokeId = "zolin6-files";
-constexpr std::int32_t kStateNotification = 0;     // the driver's state element
-constexpr std::int32_t kWriteNotification = 4000;  // the response codes of a write
-constexpr std::int32_t kReadNotification = 100;    // times the read code
+using framelink::kStateNotification;
+using framelink::kWriteNotification;
 
-bool SaysOnline(const std::string& text) { return text.find("'Online'") != std::string::npos; }
+bool SaysOnline(const std::string& text) { return framelink::StateSaysOnline(text).value_or(false); }
 
 }  // namespace
 
@@ -99,7 +99,7 @@ Result<std::string> LinkClient::AwaitAnswer(const std::string& what) {
 
 Result<std::string> LinkClient::Read(int code, const Attributes& attributes) {
   if (!channel_) return Error{"not connected to a device"};
-  const std::int32_t reason = kReadNotification * code;
+  const std::int32_t reason = framelink::ReadNotification(code);
   expected_ = reason;
   answer_.reset();
   std::string result;

@@ -7,11 +7,6 @@ namespace zolin6::device {
 
 namespace {
 
-using driver::DeviceState;
-using driver::LoopOutput;
-using driver::SensorChannel;
-using driver::SensorParameters;
-
 using Differs = bool (*)(const DeviceState&, const DeviceState&);
 
 // Whether any of the six items compares unequal by `same`.
@@ -39,7 +34,7 @@ bool SameCoefficients(const SensorParameters& a, const SensorParameters& b) {
 }
 
 // One row per counter of command 140, in its order.
-constexpr std::array<Differs, driver::kChangeCounterCount> kCounters{
+constexpr std::array<Differs, kChangeCounterCount> kCounters{
     [](const DeviceState& a, const DeviceState& b) { return AnyDiffers(a.channels, b.channels, SameRange); },
     [](const DeviceState& a, const DeviceState& b) {
       return AnyDiffers(a.channels, b.channels, SameTrim) || a.factoryTrimMv != b.factoryTrimMv ||

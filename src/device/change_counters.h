@@ -5,13 +5,13 @@
 // the configuration change counter (command 0 bytes 14-15) and sets
 // "configuration changed".
 
-#include "driver/device_model.h"
+#include "device/device_model.h"
 
 namespace zolin6::device {
 
 // Raises in `after` each counter whose part differs from `before`.
-void CountChanges(const driver::DeviceState& before, driver::DeviceState& after);
+void CountChanges(const DeviceState& before, DeviceState& after);
 
-void CountConfigurationChange(driver::DeviceState& state);
+void CountConfigurationChange(DeviceState& state);
 
 }  // namespace zolin6::device

@@ -19,7 +19,7 @@ bool IsChannel(std::uint32_t channel) { return channel < kChannels; }
 bool IsChannelOrAll(std::uint32_t channel) { return IsChannel(channel) || channel == kAllChannels; }
 
 // The channels a request names: one, or all six for 255.
-std::span<driver::SensorChannel> Named(driver::DeviceState& state, std::uint32_t channel) {
+std::span<SensorChannel> Named(DeviceState& state, std::uint32_t channel) {
   if (channel == kAllChannels) return state.channels;
   return std::span(state.channels).subspan(channel, 1);
 }
@@ -29,11 +29,11 @@ bool IsMillivolt(std::uint32_t type) { return type >= 128 && type <= 130; }
 // Three- and four-wire connections.
 bool NeedsWires(std::uint32_t connection) { return connection == 3 || connection == 4; }
 
-bool IsColdJunction(std::uint32_t value) { return value == 1 || value == 2 || value == driver::kUnitNotUsed; }
+bool IsColdJunction(std::uint32_t value) { return value == 1 || value == 2 || value == kUnitNotUsed; }
 
-driver::InputKind KindOf(int type) {
-  const driver::SensorTypeInfo* info = driver::FindSensorType(type);
-  return info != nullptr ? info->kind : driver::InputKind::Temperature;
+InputKind KindOf(int type) {
+  const SensorTypeInfo* info = FindSensorType(type);
+  return info != nullptr ? info->kind : InputKind::Temperature;
 }
 
 // The alarm limits of 130, taken only when they make a pair of finite
@@ -42,17 +42,17 @@ void TakeLimits(Exchange& x) {
   const float high = x.f32(4);
   const float low = x.f32(8);
   const std::uint32_t unit = x.u8(12);
-  if (driver::UnitKind(static_cast<int>(unit)) != driver::InputKind::Temperature) return;
+  if (UnitKind(static_cast<int>(unit)) != InputKind::Temperature) return;
   if (!Finite(high) || !Finite(low) || !(high > low)) return;
-  driver::SensorParameters& p = x.state.sensorParameters;
+  SensorParameters& p = x.state.sensorParameters;
   p.highLimit = high;
   p.lowLimit = low;
   p.unit = static_cast<int>(unit);
 }
 
-std::uint8_t SetRange(driver::SensorChannel& c, int unit, float upper, float lower) {
-  if (!driver::UnitFitsSensor(unit, c.type)) return code::kNotPossible;
-  driver::ChangeChannelUnit(c, unit);
+std::uint8_t SetRange(SensorChannel& c, int unit, float upper, float lower) {
+  if (!UnitFitsSensor(unit, c.type)) return code::kNotPossible;
+  ChangeChannelUnit(c, unit);
   if (upper > c.upperRangeLimit || lower > c.upperRangeLimit) return code::kTooHigh;
   if (upper < c.lowerRangeLimit || lower < c.lowerRangeLimit) return code::kTooLow;
   if (!(upper > lower)) return code::kInvalidSpan;
@@ -67,7 +67,7 @@ std::uint8_t SetRange(driver::SensorChannel& c, int unit, float upper, float low
 std::uint8_t ReadChannel(Exchange& x) {
   const std::uint32_t channel = x.u8(0);
   if (!IsChannel(channel)) return code::kInvalidSelection;
-  const driver::SensorChannel& c = x.state.channels[channel];
+  const SensorChannel& c = x.state.channels[channel];
   x.put8(channel);
   x.put8(U(c.type));
   x.put8(U(c.connection));
@@ -84,14 +84,14 @@ std::uint8_t WriteChannelSensor(Exchange& x) {
   const std::uint32_t type = x.u8(1);
   const std::uint32_t connection = x.u8(2);
   const std::uint32_t coldJunction = x.u8(3);
-  if (!IsChannelOrAll(channel) || driver::FindSensorType(static_cast<int>(type)) == nullptr || connection < 2 ||
+  if (!IsChannelOrAll(channel) || FindSensorType(static_cast<int>(type)) == nullptr || connection < 2 ||
       connection > 9 || !IsColdJunction(coldJunction)) {
     return code::kInvalidSelection;
   }
   if ((IsThermocouple(type) || IsMillivolt(type)) && NeedsWires(connection)) return code::kInvalidMode;
-  const driver::InputKind firstKind = KindOf(x.state.channels[0].type);
-  for (driver::SensorChannel& c : Named(x.state, channel)) {
-    if (U(c.type) != type) driver::ChangeSensorType(c, static_cast<int>(type));
+  const InputKind firstKind = KindOf(x.state.channels[0].type);
+  for (SensorChannel& c : Named(x.state, channel)) {
+    if (U(c.type) != type) ChangeSensorType(c, static_cast<int>(type));
     c.connection = static_cast<int>(connection);
     c.coldJunction = static_cast<int>(coldJunction);
   }
@@ -110,7 +110,7 @@ std::uint8_t WriteChannelRange(Exchange& x) {
   const float lower = x.f32(6);
   if (!IsChannelOrAll(channel) || !Finite(upper) || !Finite(lower)) return code::kInvalidSelection;
   x.echo(10);
-  for (driver::SensorChannel& c : Named(x.state, channel)) {
+  for (SensorChannel& c : Named(x.state, channel)) {
     if (const std::uint8_t refused = SetRange(c, unit, upper, lower)) return refused;
   }
   return code::kOk;
@@ -122,12 +122,12 @@ std::uint8_t WriteVariableUnit(Exchange& x) {
   const int unit = static_cast<int>(x.u8(1));
   if (!IsChannel(variable) && variable != kDeviceTemperature) return code::kInvalidSelection;
   if (variable == kDeviceTemperature) {
-    if (driver::UnitKind(unit) != driver::InputKind::Temperature) return code::kNotPossible;
+    if (UnitKind(unit) != InputKind::Temperature) return code::kNotPossible;
     x.state.localTempUnit = unit;  // its extremes stay in °C
   } else {
-    driver::SensorChannel& c = x.state.channels[variable];
-    if (x.state.backupMode == 1 || !driver::UnitFitsSensor(unit, c.type)) return code::kNotPossible;
-    driver::ChangeChannelUnit(c, unit);
+    SensorChannel& c = x.state.channels[variable];
+    if (x.state.backupMode == 1 || !UnitFitsSensor(unit, c.type)) return code::kNotPossible;
+    ChangeChannelUnit(c, unit);
   }
   x.echo(2);
   return code::kOk;

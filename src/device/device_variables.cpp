@@ -6,8 +6,6 @@ namespace zolin6::device {
 
 namespace {
 
-using driver::DeviceState;
-using driver::Measurements;
 namespace bits = hart::device_status;
 
 constexpr int kChannelVariables = kChannels;  // 0-5 readings, 6-11 percent
@@ -20,13 +18,11 @@ constexpr std::uint8_t kSensor2 = 1;
 constexpr float kFourMilliamps = 4.0F;
 constexpr float kMilliampsPerPercent = 0.16F;
 
-std::uint8_t ClassOf(int unit) {
-  return driver::UnitKind(unit) == driver::InputKind::Temperature ? kTemperatureClass : 0;
-}
+std::uint8_t ClassOf(int unit) { return UnitKind(unit) == InputKind::Temperature ? kTemperatureClass : 0; }
 
 std::uint8_t U8(int value) { return static_cast<std::uint8_t>(value); }
 
-bool OutsideLimits(const std::optional<float>& value, const driver::SensorChannel& channel) {
+bool OutsideLimits(const std::optional<float>& value, const SensorChannel& channel) {
   return !value || *value > channel.upperRangeLimit || *value < channel.lowerRangeLimit;
 }
 
@@ -40,7 +36,7 @@ DeviceVariable FindVariable(std::uint8_t code, const DeviceState& state, const M
     const int unit = state.channels[code].unit;
     return {true, m.reading[code], U8(unit), ClassOf(unit)};
   }
-  if (code < 2 * kChannelVariables) return {true, m.percent[code - kChannelVariables], driver::kUnitPercent, 0};
+  if (code < 2 * kChannelVariables) return {true, m.percent[code - kChannelVariables], kUnitPercent, 0};
   if (code == kLocalTemperatureCode) {
     return {true, m.localTemp, U8(state.localTempUnit), ClassOf(state.localTempUnit)};
   }
@@ -48,8 +44,8 @@ DeviceVariable FindVariable(std::uint8_t code, const DeviceState& state, const M
     const int unit = state.channels[0].unit;
     return {true, m.pv, U8(unit), ClassOf(unit)};
   }
-  if (code == kPercentOfRange) return {true, m.pvPercent, driver::kUnitPercent, 0};
-  if (code == kLoopCurrent) return {true, m.loopCurrent[0], driver::kUnitMilliamp, 0};
+  if (code == kPercentOfRange) return {true, m.pvPercent, kUnitPercent, 0};
+  if (code == kLoopCurrent) return {true, m.loopCurrent[0], kUnitMilliamp, 0};
   return {};
 }
 
@@ -68,9 +64,16 @@ AdditionalStatus BuildAdditionalStatus(const DeviceState& state, const Measureme
   AdditionalStatus bytes{};
   bytes[0] = U8(m.diagStatus);
   bytes[1] = U8(m.diagStatusByte1);
+  bytes[kStatusCounterAt] = U8(state.configChangeCounter >> 8);
+  bytes[kStatusCounterAt + 1] = U8(state.configChangeCounter);
   bytes[kSaturatedByte] = (status & bits::kLoopCurrentSaturated) != 0 ? 1 : 0;
   bytes[kFixedByte] = (status & bits::kLoopCurrentFixed) != 0 ? 1 : 0;
   return bytes;
+}
+
+bool StatusNews(AdditionalStatus now, AdditionalStatus lastRead) {
+  for (AdditionalStatus* bytes : {&now, &lastRead}) (*bytes)[kStatusCounterAt] = (*bytes)[kStatusCounterAt + 1] = 0;
+  return now != lastRead;
 }
 
 std::uint8_t BaseDeviceStatus(const DeviceState& state, const Measurements& m) {
@@ -78,12 +81,12 @@ std::uint8_t BaseDeviceStatus(const DeviceState& state, const Measurements& m) {
   if (!m.pv) status |= bits::kMalfunction;
   if (state.configChanged) status |= bits::kConfigurationChanged;
   if (state.coldStart) status |= bits::kColdStart;
-  const driver::LoopOutput& first = state.outputs[0];
+  const LoopOutput& first = state.outputs[0];
   const bool follows = !first.fixed && state.loopCurrentMode == 1;
   if (!follows) status |= bits::kLoopCurrentFixed;
   if (follows && m.pvPercent) {
     const float wanted = kFourMilliamps + kMilliampsPerPercent * *m.pvPercent;
-    if (wanted < driver::kSaturationLow || wanted > driver::kSaturationHigh) status |= bits::kLoopCurrentSaturated;
+    if (wanted < kSaturationLow || wanted > kSaturationHigh) status |= bits::kLoopCurrentSaturated;
   }
   for (int i = 1; i < kChannels; ++i) {
     if (OutsideLimits(m.reading[i], state.channels[i])) status |= bits::kNonPrimaryOutOfLimits;

@@ -7,14 +7,12 @@
 #include <cmath>
 #include <cstdint>
 
-#include "driver/device_model.h"
-#include "driver/process_simulation.h"
+#include "device/device_model.h"
+#include "device/process_simulation.h"
 #include "hart/bytes.h"
 #include "hart/encoding.h"
 
 namespace zolin6::device {
-
-using driver::Millis;
 
 // Response codes with the meaning this device gives them.
 namespace code {
@@ -35,18 +33,18 @@ inline constexpr std::uint8_t kNotImplemented = 64;
 }  // namespace code
 
 struct Exchange {
-  Exchange(hart::ByteView data, driver::DeviceState& changed, const driver::Measurements& now_measured,
-           const driver::ProcessSimulation& inputs, Millis at)
+  Exchange(hart::ByteView data, DeviceState& changed, const Measurements& now_measured, const ProcessSimulation& inputs,
+           Millis at)
       : request(data), state(changed), measured(now_measured), process(inputs), now(at) {}
 
-  hart::ByteView request;                    // the request's data field, at least the row's size
-  driver::DeviceState& state;                // the state the command changes
-  const driver::Measurements& measured;      // the process at this moment
-  const driver::ProcessSimulation& process;  // raw inputs, for the trims
-  Millis now;                                // ms, for time stamps
-  hart::Bytes reply;                         // the reply's data field after the status bytes
-  bool restart = false;                      // the device restarts after replying (42, 151)
-  bool silent = false;                       // the request is not for this device (11, 21 by tag)
+  hart::ByteView request;            // the request's data field, at least the row's size
+  DeviceState& state;                // the state the command changes
+  const Measurements& measured;      // the process at this moment
+  const ProcessSimulation& process;  // raw inputs, for the trims
+  Millis now;                        // ms, for time stamps
+  hart::Bytes reply;                 // the reply's data field after the status bytes
+  bool restart = false;              // the device restarts after replying (42, 151)
+  bool silent = false;               // the request is not for this device (11, 21 by tag)
 
   std::uint32_t u8(std::size_t at) const { return request[at]; }
   std::uint32_t unsignedAt(std::size_t at, std::size_t size) const {

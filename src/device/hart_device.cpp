@@ -27,19 +27,18 @@ hart::Bytes Encode(const Reply& reply, std::size_t preambles) {
   return bytes;
 }
 
-bool IsThisTransmitter(const driver::DeviceState& state) {
-  const driver::Identification ours;
+bool IsThisTransmitter(const DeviceState& state) {
+  const Identification ours;
   return state.identification.manufacturerId == ours.manufacturerId &&
          state.identification.deviceType == ours.deviceType;
 }
 
 }  // namespace
 
-HartDevice::HartDevice(driver::SimulatedTransmitter& transmitter, Millis restartTime)
-    : transmitter_(transmitter), restartTime_(restartTime) {}
+HartDevice::HartDevice(SimulatedTransmitter& transmitter) : transmitter_(transmitter) {}
 
 hart::Address HartDevice::uniqueAddress() const {
-  const driver::Identification& id = transmitter_.state().identification;
+  const Identification& id = transmitter_.state().identification;
   const auto type = static_cast<std::uint32_t>(id.deviceType);
   const std::uint32_t serial = id.serialNumber;
   return hart::Address::Unique({static_cast<std::uint8_t>(type >> 8U), static_cast<std::uint8_t>(type),
@@ -62,7 +61,7 @@ bool HartDevice::isForMe(const hart::Frame& request) const {
 
 // Busy, then write protection, then too few bytes, before the command's own codes.
 std::uint8_t HartDevice::sharedChecks(const CommandRow& row, hart::ByteView data, Millis now) const {
-  if (row.access != Access::Read && now < busyUntil_) return code::kBusy;
+  if (row.access != Access::Read && transmitter_.Restarting(now)) return code::kBusy;
   const bool protectedNow = transmitter_.state().writeProtect != 0;
   // Protection can always be switched off again.
   const bool unprotects = row.access == Access::Unprotects && !data.empty() && data[0] == 0;
@@ -73,18 +72,23 @@ std::uint8_t HartDevice::sharedChecks(const CommandRow& row, hart::ByteView data
   return code::kOk;
 }
 
-std::uint8_t HartDevice::statusByte(Millis now) {
-  const driver::Measurements m = transmitter_.Measure(now);
-  const driver::DeviceState& state = transmitter_.state();
-  const bool news = BuildAdditionalStatus(state, m) != primaryLastRead_;
+// Identifying the device reads no process value: command 0 leaves the
+// process where it is, and its status byte tells of the last measurement.
+Measurements HartDevice::measure(std::uint16_t command, Millis now) {
+  return command == kReadUniqueIdentifier ? transmitter_.LastMeasured() : transmitter_.Measure(now);
+}
+
+std::uint8_t HartDevice::statusByte(const Measurements& m) {
+  const DeviceState& state = transmitter_.state();
+  const bool news = StatusNews(BuildAdditionalStatus(state, m), primaryLastRead_);
   return BaseDeviceStatus(state, m) | (news ? hart::device_status::kMoreStatusAvailable : 0);
 }
 
 std::optional<Reply> HartDevice::Answer(const hart::Frame& request, Millis now) {
   if (!isForMe(request)) return std::nullopt;
-  const driver::Measurements measured = transmitter_.Measure(now);
-  driver::DeviceState& state = transmitter_.mutableState();
-  driver::DeviceState next = state;
+  const Measurements measured = measure(request.command, now);
+  DeviceState& state = transmitter_.mutableState();
+  DeviceState next = state;
   Exchange x{request.data, next, measured, transmitter_.process(), now};
   // Given another maker's identity (a device state file can), the device
   // stands for another maker's HART device: it keeps the universal and
@@ -105,17 +109,16 @@ std::optional<Reply> HartDevice::Answer(const hart::Frame& request, Millis now) 
     std::ranges::copy_n(x.reply.begin(), static_cast<long>(primaryLastRead_.size()), primaryLastRead_.begin());
   }
   // A reply to the broadcast address names the device.
-  Reply reply{
-      request.address.isLong ? uniqueAddress() : request.address, request.command, {response, statusByte(now)}, {}};
+  Reply reply{request.address.isLong ? uniqueAddress() : request.address,
+              request.command,
+              {response, statusByte(measure(request.command, now))},
+              {}};
   reply.address.primaryMaster = primary;
   reply.address.burstMode = false;
   if (!hart::IsErrorCode(response)) reply.data = std::move(x.reply);
   // A cold start is reported to the primary master once.
   if (primary) state.coldStart = false;
-  if (x.restart && response == code::kOk) {
-    busyUntil_ = now + restartTime_;
-    state.coldStart = true;
-  }
+  if (x.restart && response == code::kOk) transmitter_.Restart(now);
   return reply;
 }
 

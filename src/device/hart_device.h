@@ -2,8 +2,8 @@
 // The simulated transmitter as a HART field device: it takes request
 // frames (whole, as HART-IP carries them, or with preambles, as a serial
 // line does), and returns the reply frame or nothing. The device values
-// live in the simulated transmitter it wraps, so the operation-code driver
-// and the HART device show the same device.
+// live in the simulated transmitter it wraps, which a bench may change from
+// outside.
 //
 // Addressing: command 0 in a short frame to the device's polling address;
 // every command in a long frame to its unique address (expanded device
@@ -16,7 +16,7 @@
 
 #include "device/command_table.h"
 #include "device/device_variables.h"
-#include "driver/transmitter.h"
+#include "device/simulated_transmitter.h"
 #include "hart/frame.h"
 
 namespace zolin6::device {
@@ -29,12 +29,13 @@ struct Reply {
   hart::Bytes data;           // after the status bytes; empty for an error
 };
 
+// How long the device takes on a serial line from the end of a request to
+// the start of its reply; well inside a master's reply timeout.
+inline constexpr Millis kTurnaround = 20;
+
 class HartDevice {
  public:
-  // How long the device refuses writes as busy after 42 or 151, ms.
-  static constexpr Millis kRestartTime = 2000;
-
-  explicit HartDevice(driver::SimulatedTransmitter& transmitter, Millis restartTime = kRestartTime);
+  explicit HartDevice(SimulatedTransmitter& transmitter);
 
   hart::Address uniqueAddress() const;
   std::uint8_t pollingAddress() const;
@@ -51,11 +52,10 @@ class HartDevice {
  private:
   bool isForMe(const hart::Frame& request) const;
   std::uint8_t sharedChecks(const CommandRow& row, hart::ByteView data, Millis now) const;
-  std::uint8_t statusByte(Millis now);
+  Measurements measure(std::uint16_t command, Millis now);
+  std::uint8_t statusByte(const Measurements& measured);
 
-  driver::SimulatedTransmitter& transmitter_;
-  Millis restartTime_;
-  Millis busyUntil_ = -1;               // writes are refused as busy until then
+  SimulatedTransmitter& transmitter_;
   AdditionalStatus primaryLastRead_{};  // the 48 bytes the primary master last read
 };
 

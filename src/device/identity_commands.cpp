@@ -46,8 +46,8 @@ void PutLatin(hart::Bytes& out, const std::string& text, std::size_t bytes) {
 }
 
 void PutIdentifier(Exchange& x) {
-  const driver::DeviceState& s = x.state;
-  const driver::Identification& id = s.identification;
+  const DeviceState& s = x.state;
+  const Identification& id = s.identification;
   x.put8(kExpansionCode);
   x.put16(static_cast<std::uint32_t>(id.deviceType));
   x.put8(static_cast<std::uint32_t>(s.requestPreambles));
@@ -94,7 +94,7 @@ std::uint8_t ReadMessage(Exchange& x) {
 }
 
 std::uint8_t ReadTagDescriptorDate(Exchange& x) {
-  const driver::Identification& id = x.state.identification;
+  const Identification& id = x.state.identification;
   x.reply = PackText(id.tag, kTagBytes);
   const hart::Bytes descriptor = PackText(id.descriptor, kDescriptorBytes);
   x.reply.insert(x.reply.end(), descriptor.begin(), descriptor.end());
@@ -116,7 +116,7 @@ std::uint8_t WriteMessage(Exchange& x) {
 }
 
 std::uint8_t WriteTagDescriptorDate(Exchange& x) {
-  driver::Identification& id = x.state.identification;
+  Identification& id = x.state.identification;
   id.tag = UnpackText(x.request.first(kTagBytes));
   id.descriptor = UnpackText(x.request.subspan(kTagBytes, kDescriptorBytes));
   const std::size_t date = kTagBytes + kDescriptorBytes;

@@ -16,7 +16,7 @@ constexpr float kGainPoint = 20.0F;            // mA
 constexpr std::uint8_t kFlagHeld = 0x01;
 
 // Holds an output at `current`; 0 releases it.
-std::uint8_t Hold(driver::LoopOutput& output, float current) {
+std::uint8_t Hold(LoopOutput& output, float current) {
   if (current == 0) {
     output.fixed = false;
     return code::kOk;
@@ -31,7 +31,7 @@ std::uint8_t Hold(driver::LoopOutput& output, float current) {
 // A held output trimmed at its 4 mA point moves as a whole by what the
 // meter showed short; at its 20 mA point it turns about the 4 mA point.
 // Each trim adds to the ones before.
-std::uint8_t Trim(driver::LoopOutput& output, float point, float measured) {
+std::uint8_t Trim(LoopOutput& output, float point, float measured) {
   if (!Finite(measured)) return code::kInvalidSelection;
   if (!output.fixed) return code::kNotPossible;
   if (measured - point > kLargestCurrentTrim) return code::kTooLarge;
@@ -69,7 +69,7 @@ std::uint8_t FixLoopCurrent(Exchange& x) {
 }
 
 std::uint8_t ResetDevice(Exchange& x) {
-  for (driver::LoopOutput& output : x.state.outputs) output.fixed = false;
+  for (LoopOutput& output : x.state.outputs) output.fixed = false;
   x.restart = true;
   return code::kOk;
 }

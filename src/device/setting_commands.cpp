@@ -23,15 +23,13 @@ constexpr std::uint8_t kReserved = 250;
 
 std::uint32_t U(int value) { return static_cast<std::uint32_t>(value); }
 
-bool IsTemperatureUnit(std::uint32_t unit) {
-  return driver::UnitKind(static_cast<int>(unit)) == driver::InputKind::Temperature;
-}
+bool IsTemperatureUnit(std::uint32_t unit) { return UnitKind(static_cast<int>(unit)) == InputKind::Temperature; }
 
 // A switch byte: 0 off, 1 on.
 bool IsSwitch(std::uint32_t value) { return value <= 1; }
 
-void PutExtreme(Exchange& x, const driver::Extreme& extreme, float unrecorded, int from, int to) {
-  x.putF(extreme.recorded ? static_cast<float>(driver::ConvertValue(extreme.value, from, to)) : unrecorded);
+void PutExtreme(Exchange& x, const Extreme& extreme, float unrecorded, int from, int to) {
+  x.putF(extreme.recorded ? static_cast<float>(ConvertValue(extreme.value, from, to)) : unrecorded);
 }
 
 }  // namespace
@@ -53,8 +51,8 @@ std::uint8_t ReadLoopConfiguration(Exchange& x) {
 }
 
 std::uint8_t ReadOutputInformation(Exchange& x) {
-  const driver::DeviceState& s = x.state;
-  const driver::SensorChannel& first = s.channels[0];
+  const DeviceState& s = x.state;
+  const SensorChannel& first = s.channels[0];
   x.put8(U(s.loopAlarm));
   x.put8(kLinear);
   x.put8(U(first.unit));
@@ -86,7 +84,7 @@ std::uint8_t WriteResponsePreambles(Exchange& x) {
 }
 
 std::uint8_t ReadSensorParameters(Exchange& x) {
-  const driver::SensorParameters& p = x.state.sensorParameters;
+  const SensorParameters& p = x.state.sensorParameters;
   x.put8(U(p.unit));
   for (const float value : {p.highLimit, p.lowLimit, p.coeffA, p.coeffB, p.coeffC, p.coeffR0, p.damping}) x.putF(value);
   return code::kOk;
@@ -164,14 +162,14 @@ std::uint8_t ResetChangeCounters(Exchange& x) {
 }
 
 std::uint8_t ReadExtremes(Exchange& x) {
-  const driver::DeviceState& s = x.state;
+  const DeviceState& s = x.state;
   const int unit = s.channels[0].unit;
-  const driver::SensorTypeInfo* type = driver::FindSensorType(s.channels[0].type);
-  const int base = driver::BaseUnit(type != nullptr ? type->kind : driver::InputKind::Temperature);
+  const SensorTypeInfo* type = FindSensorType(s.channels[0].type);
+  const int base = BaseUnit(type != nullptr ? type->kind : InputKind::Temperature);
   PutExtreme(x, s.sensorMin, kUnrecordedMinimum, base, unit);
   PutExtreme(x, s.sensorMax, kUnrecordedMaximum, base, unit);
-  PutExtreme(x, s.localMin, kUnrecordedMinimum, driver::kUnitDegC, s.localTempUnit);
-  PutExtreme(x, s.localMax, kUnrecordedMaximum, driver::kUnitDegC, s.localTempUnit);
+  PutExtreme(x, s.localMin, kUnrecordedMinimum, kUnitDegC, s.localTempUnit);
+  PutExtreme(x, s.localMax, kUnrecordedMaximum, kUnitDegC, s.localTempUnit);
   x.put8(U(s.sensorMaxMin));
   x.put8(U(s.tempMaxMin));
   x.put8(U(unit));
@@ -190,7 +188,7 @@ std::uint8_t WriteExtremeRecording(Exchange& x) {
 std::uint8_t ResetExtremes(Exchange& x) {
   const std::uint32_t selection = x.u8(0);
   if (!IsSwitch(selection)) return code::kInvalidSelection;
-  driver::DeviceState& s = x.state;
+  DeviceState& s = x.state;
   if (selection == 0) {
     s.sensorMin = s.sensorMax = {};
   } else {

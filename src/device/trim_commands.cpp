@@ -18,16 +18,16 @@ constexpr std::uint32_t kUpperPoint = 2;
 struct FactoryInput {
   float lowest;   // mV or Ω
   float highest;  // mV or Ω
-  float driver::DeviceState::*reference;
+  float DeviceState::*reference;
 };
 constexpr std::array<FactoryInput, 2> kFactoryInputs{{
-    {-100.0F, 1000.0F, &driver::DeviceState::factoryTrimMv},
-    {0.0F, 4000.0F, &driver::DeviceState::factoryTrimOhm},
+    {-100.0F, 1000.0F, &DeviceState::factoryTrimMv},
+    {0.0F, 4000.0F, &DeviceState::factoryTrimOhm},
 }};
 
 // The sensor trim of one channel: the reading becomes `wanted` (base unit)
 // at input `raw`.
-void Retrim(driver::SensorChannel& c, double raw, double wanted, bool upper, double span) {
+void Retrim(SensorChannel& c, double raw, double wanted, bool upper, double span) {
   const bool turns = upper && c.lowerTrimDone && std::abs(raw - c.lowerTrimInput) >= kTrimPointsApart * span;
   if (turns) {
     const double gain = (wanted - c.lowerTrimValue) / (raw - c.lowerTrimInput);
@@ -53,11 +53,11 @@ std::uint8_t TrimSensor(Exchange& x) {
   if (channel >= kChannels || (point != kLowerPoint && point != kUpperPoint) || !Finite(value)) {
     return code::kInvalidSelection;
   }
-  driver::SensorChannel& c = x.state.channels[channel];
-  const driver::SensorTypeInfo* type = driver::FindSensorType(c.type);
+  SensorChannel& c = x.state.channels[channel];
+  const SensorTypeInfo* type = FindSensorType(c.type);
   const std::optional<double> raw = x.process.RawInput(static_cast<int>(channel));
-  if (type == nullptr || driver::UnitKind(unit) != type->kind || !raw) return code::kNotPossible;
-  const double wanted = driver::ConvertValue(value, unit, driver::BaseUnit(type->kind));
+  if (type == nullptr || UnitKind(unit) != type->kind || !raw) return code::kNotPossible;
+  const double wanted = ConvertValue(value, unit, BaseUnit(type->kind));
   const double correction = wanted - (c.trimGain * *raw + c.trimOffset);
   const double span = static_cast<double>(type->upperLimit) - type->lowerLimit;
   if (correction > kLargestSensorTrim * span) return code::kTooLarge;
@@ -72,8 +72,8 @@ std::uint8_t TrimDeviceTemperature(Exchange& x) {
   const float value = x.f32(1);
   if (!Finite(value)) return code::kInvalidSelection;
   const std::optional<double> raw = x.process.LocalRaw();
-  if (driver::UnitKind(unit) != driver::InputKind::Temperature || !raw) return code::kNotPossible;
-  const double offset = driver::ConvertValue(value, unit, driver::kUnitDegC) - *raw;
+  if (UnitKind(unit) != InputKind::Temperature || !raw) return code::kNotPossible;
+  const double offset = ConvertValue(value, unit, kUnitDegC) - *raw;
   if (offset > kLargestTemperatureTrim) return code::kTooLarge;
   if (offset < -kLargestTemperatureTrim) return code::kTooSmall;
   x.state.localTempOffset = static_cast<float>(offset);
@@ -94,7 +94,7 @@ std::uint8_t FactoryTrim(Exchange& x) {
 }
 
 std::uint8_t RestoreFactory(Exchange& x) {
-  driver::RestoreFactoryConfiguration(x.state);
+  RestoreFactoryConfiguration(x.state);
   x.restart = true;
   return code::kOk;
 }

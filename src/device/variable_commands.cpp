@@ -35,7 +35,7 @@ bool AnyCodeAboveHighest(hart::ByteView codes) {
 
 // The channel behind a variable with range limits: sensors 0-5, and PV (13,
 // 246) with channel 1's.
-const driver::SensorChannel* ChannelOf(std::uint8_t variableCode, const driver::DeviceState& state) {
+const SensorChannel* ChannelOf(std::uint8_t variableCode, const DeviceState& state) {
   if (variableCode < kChannels) return &state.channels[variableCode];
   if (variableCode == kPvCode || variableCode == 246) return &state.channels[0];
   return nullptr;
@@ -83,7 +83,7 @@ std::uint8_t ReadVariablesWithStatus(Exchange& x) {
 }
 
 std::uint8_t ReadTransducerInformation(Exchange& x) {
-  const driver::SensorChannel& c = x.state.channels[0];
+  const SensorChannel& c = x.state.channels[0];
   x.put24(0);  // the sensors carry no serial number
   x.put8(U8(c.unit));
   x.putF(c.upperRangeLimit);
@@ -112,7 +112,7 @@ std::uint8_t ReadVariableInformation(Exchange& x) {
   const std::uint8_t variableCode = x.request[0];
   const DeviceVariable v = FindVariable(variableCode, x.state, x.measured);
   if (!v.exists) return code::kInvalidSelection;
-  const driver::SensorChannel* channel = ChannelOf(variableCode, x.state);
+  const SensorChannel* channel = ChannelOf(variableCode, x.state);
   const float none = hart::NotANumber();
   x.put8(variableCode);
   x.put24(0);

@@ -3,13 +3,15 @@
 #include <charconv>
 
 #include "platform/fdt/dtm_activex_control.h"
+#include "platform/framelink/contract.h"
 
 namespace zolin6::driver {
 
 namespace {
 
-constexpr std::int32_t kWriteNotification = 4000;
-constexpr std::int32_t kReadNotificationStep = 100;
+using framelink::kStateNotification;
+using framelink::kWriteNotification;
+
 constexpr int kStatusRead = 25;
 // Not a write code of the device: refused as unknown.
 constexpr int kUnknownCode = -1;
@@ -23,7 +25,7 @@ std::optional<int> OperationCode(const std::string& code) {
 
 // Outcomes that say nothing came back from the device: the line or the
 // device is gone, not the request refused.
-bool LinkLost(hart::Outcome outcome) {
+bool LinkLostWith(hart::Outcome outcome) {
   switch (outcome) {
     case hart::Outcome::NoReply:
     case hart::Outcome::GarbledReply:
@@ -34,15 +36,31 @@ bool LinkLost(hart::Outcome outcome) {
   }
 }
 
+// A transaction after which an operation goes no further. A read goes on
+// past a warning, which carries its data; a write stops at the first
+// command the device did not simply carry out.
+bool Stops(const hart::Completion& completion, bool write) {
+  if (completion.outcome != hart::Outcome::Replied) return true;
+  const std::uint8_t code = completion.status.responseCode();
+  return write ? code != 0 : hart::IsErrorCode(code);
+}
+
 }  // namespace
 
-HartDriver::HartDriver(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, hart::MasterSettings settings,
-                       SimObserver observer)
-    : clock_(clock), link_(std::move(link)), master_(settings), observer_(std::move(observer)) {}
+HartDriver::HartDriver(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, HartDriverOptions options,
+                       DriverObserver observer)
+    : clock_(clock),
+      link_(std::move(link)),
+      master_(options.master),
+      pacing_(options.pacing),
+      observer_(std::move(observer)) {}
 
 void HartDriver::Start() {
   link_->Listen([weak = weak_from_this()](hart::ByteView bytes, toolkit::Millis /*now*/) {
     if (auto self = weak.lock()) self->Pump(bytes);
+  });
+  link_->WatchState([weak = weak_from_this()](bool up, toolkit::Millis /*now*/) {
+    if (auto self = weak.lock()) self->OnLineState(up);
   });
 }
 
@@ -65,8 +83,12 @@ bool HartDriver::RegisterControl(const std::string& className, const std::string
   result = updateUI_ != nullptr;
   if (updateUI_ != nullptr) {
     // The control learns the device is there from command 0's answer.
-    master_.identify();
-    At(clock_.now(), [](HartDriver& self) { self.Pump({}); });
+    At(clock_.now() + (pacing_ ? pacing_->onlineDelay : 0), [](HartDriver& self) {
+      if (!self.lineUp_) return;
+      self.reportOnline_ = true;
+      self.master_.identify();
+      self.Pump({});
+    });
   }
   return true;
 }
@@ -92,21 +114,58 @@ bool HartDriver::ReadRequest(const std::string& code, const std::string& documen
   return true;
 }
 
-int HartDriver::pendingOperations() const { return static_cast<int>(waiting_.size()) + (running_ ? 1 : 0); }
+int HartDriver::pendingOperations() const {
+  int pending = arriving_ + (running_ ? running_->request.copies : 0);
+  for (const Operation& operation : waiting_) pending += operation.copies;
+  return pending;
+}
+
+void HartDriver::SetLatency(toolkit::Millis latency) {
+  if (pacing_) pacing_->latency = latency;
+}
 
 void HartDriver::At(toolkit::Millis at, std::function<void(HartDriver&)> work) {
   clock_.callAt(at, [weak = weak_from_this(), work = std::move(work)] {
-    if (auto self = weak.lock()) work(*self);
+    if (auto self = weak.lock()) {
+      ++self->inCallback_;
+      work(*self);
+      --self->inCallback_;
+    }
   });
 }
 
 void HartDriver::Enqueue(Kind kind, const std::string& code, const std::string& document) {
+  Operation operation{kind, code, document};
+  if (pacing_) {
+    // One operation at a time, each taking the pace's time on the line.
+    const toolkit::Millis due = std::max(clock_.now(), lineFreeAt_) + pacing_->latency;
+    lineFreeAt_ = due;
+    ++arriving_;
+    At(due, [operation = std::move(operation)](HartDriver& self) {
+      --self.arriving_;
+      self.Arrive(operation);
+    });
+    return;
+  }
+  // A read already waiting, with no write behind it, answers this one too:
+  // polling never piles up the same read on a slow line.
+  if (kind == Kind::Read) {
+    for (auto it = waiting_.rbegin(); it != waiting_.rend() && it->kind == Kind::Read; ++it) {
+      if (it->code == code && it->document == document) {
+        ++it->copies;
+        return;
+      }
+    }
+  }
   // Never inside the control's own call: the work starts from the clock.
-  waiting_.push_back({kind, code, document});
-  At(clock_.now(), [](HartDriver& self) {
-    self.StartNext();
-    self.Pump({});
-  });
+  At(clock_.now(), [operation = std::move(operation)](HartDriver& self) { self.Arrive(operation); });
+}
+
+void HartDriver::Arrive(Operation operation) {
+  if (!lineUp_) return Answer(operation, kStateNotification, std::string(framelink::kOfflineState));
+  waiting_.push_back(std::move(operation));
+  StartNext();
+  Pump({});
 }
 
 void HartDriver::StartNext() {
@@ -117,15 +176,14 @@ void HartDriver::StartNext() {
   }
 }
 
-// Plans the operation's transactions; false when it is answered (or not
-// answered at all) without any.
+// Plans the operation's transactions; false when it is answered (or, for a
+// read code the device does not know, not answered at all) without any.
 bool HartDriver::Begin(const Operation& operation) {
   Running run;
-  run.kind = operation.kind;
+  run.request = operation;
   run.attributes = ParseRequestDocument(operation.document);
   const std::optional<int> code = OperationCode(operation.code);
   if (operation.kind == Kind::Read) {
-    // A read code the device does not answer gets no answer, as before.
     if (!code) return false;
     Result<std::vector<HartRequest>> requests = ReadTransactions(*code, run.attributes, commandSet_);
     if (!requests) return false;
@@ -133,7 +191,7 @@ bool HartDriver::Begin(const Operation& operation) {
   } else {
     WritePlan plan = PlanWrite(code.value_or(kUnknownCode), run.attributes, commandSet_);
     if (plan.refusal != 0) {
-      Deliver(kWriteNotification, ResponseDocument(plan.refusal));
+      Answer(operation, kWriteNotification, ResponseDocument(plan.refusal));
       return false;
     }
     run.requests = std::move(plan.requests);
@@ -144,87 +202,150 @@ bool HartDriver::Begin(const Operation& operation) {
 }
 
 void HartDriver::SubmitNext() {
+  if (running_->requests.empty()) {
+    // Answered from what command 0 gave: once the device is known.
+    if (!identity_.empty()) return FinishRead();
+    running_->awaitsIdentity = true;
+    master_.identify();
+    submitted_ = true;
+    return;
+  }
   const HartRequest& request = running_->requests[running_->completions.size()];
   running_->waitingFor = master_.submit(request.command, request.data, request.effect);
   submitted_ = true;
 }
 
 void HartDriver::Pump(hart::ByteView received) {
+  // The line may answer inside our own Send (the instant line does): what
+  // it says then waits for the loop below.
+  inbox_.insert(inbox_.end(), received.begin(), received.end());
+  if (pumping_) return;
+  pumping_ = true;
   hart::Step step;
   do {
     submitted_ = false;
-    step = master_.step(hart::Millis{clock_.now()}, received);
-    received = {};
+    const hart::Bytes heard = std::exchange(inbox_, {});
+    step = master_.step(hart::Millis{clock_.now()}, heard);
     if (!step.transmit.empty()) link_->Send(step.transmit, clock_.now());
     for (const hart::Completion& completion : step.completed) OnCompletion(completion);
     StartNext();
-  } while (submitted_);
+  } while (submitted_ || !inbox_.empty());
+  pumping_ = false;
   if (step.wakeAt && step.wakeAt->count() != wakeScheduled_) {
     wakeScheduled_ = step.wakeAt->count();
-    At(*wakeScheduled_, [](HartDriver& self) { self.Pump({}); });
+    At(*wakeScheduled_, [](HartDriver& self) {
+      self.wakeScheduled_.reset();
+      self.Pump({});
+    });
   }
+}
+
+void HartDriver::OnLineState(bool up) {
+  lineUp_ = up;
+  // Heard while the master is at work: taken up once it is done.
+  if (pumping_) return At(clock_.now(), [up](HartDriver& self) { self.LineChanged(up); });
+  LineChanged(up);
+}
+
+// The line's news is acted on when it comes, so news in quick succession
+// reaches the control in its order.
+void HartDriver::LineChanged(bool up) {
+  if (!up) return LinkLost();
+  // The way to the device is back: look for it, and say so once it answers.
+  reportOnline_ = true;
+  master_.identify();
+  Pump({});
 }
 
 void HartDriver::OnCompletion(const hart::Completion& completion) {
   if (completion.outcome == hart::Outcome::Replied && completion.status.has(hart::device_status::kColdStart)) {
     coldStartSeen_ = true;
   }
-  if (completion.id == 0) return OnOwnCompletion(completion);
-  if (!running_ || completion.id != running_->waitingFor) return;
+  if (completion.id == 0 && completion.command == 0) return OnIdentified(completion);
+  KeepIdentity(completion);
+  if (completion.id == 0 || !running_ || completion.id != running_->waitingFor) return;
   running_->completions.push_back(completion);
-  if (LinkLost(completion.outcome)) return LinkFailed();
+  if (LinkLostWith(completion.outcome)) return LinkLost();
   const bool allDone = running_->completions.size() == running_->requests.size();
-  if (running_->kind == Kind::Read) {
-    if (allDone) return FinishRead();
-  } else if (allDone || completion.outcome != hart::Outcome::Replied || completion.status.responseCode() != 0) {
-    // A write stops at the first command the device did not carry out.
-    return FinishWrite();
+  if (allDone || Stops(completion, running_->request.kind == Kind::Write)) {
+    return running_->request.kind == Kind::Read ? FinishRead() : FinishWrite();
   }
   SubmitNext();
 }
 
-// The master's own command 0 tells whether the device is there.
-void HartDriver::OnOwnCompletion(const hart::Completion& completion) {
-  if (completion.command != 0) return;
-  const bool found = completion.outcome == hart::Outcome::Replied;
-  identity_ = found ? completion.data : hart::Bytes{};
-  if (found) commandSet_ = CommandSetFor(identity_);
-  if (found == online_) return;
-  online_ = found;
-  Deliver(0, found ? kOnlineState : kOfflineState);
+// The master's own command 0 tells whether the device is there, and who it is.
+void HartDriver::OnIdentified(const hart::Completion& completion) {
+  if (completion.outcome != hart::Outcome::Replied) {
+    if (online_ || (running_ && running_->awaitsIdentity)) LinkLost();
+    return;
+  }
+  identity_ = completion.data;
+  commandSet_ = CommandSetFor(identity_);
+  if (!online_ || reportOnline_) {
+    online_ = true;
+    reportOnline_ = false;
+    Deliver(kStateNotification, std::string(framelink::kOnlineState));
+  }
+  if (running_ && running_->awaitsIdentity) FinishRead();
+}
+
+// The replies that change what command 0 said keep our copy of it current,
+// and the master looks for a device that moved at its new address.
+void HartDriver::KeepIdentity(const hart::Completion& completion) {
+  constexpr std::uint16_t kWritePollingAddress = 6;
+  if (completion.outcome != hart::Outcome::Replied || hart::IsErrorCode(completion.status.responseCode())) return;
+  UpdateIdentity(identity_, completion, commandSet_);
+  if (completion.command == kWritePollingAddress && !completion.data.empty()) {
+    master_.movePollingAddress(completion.data[0]);
+  }
 }
 
 void HartDriver::FinishRead() {
   const Running run = std::move(*running_);
   running_.reset();
-  Result<std::string> document =
-      ReadDocumentFromReplies(run.code, run.completions, run.attributes, coldStartSeen_, commandSet_);
-  // A reply the table cannot read leaves the read unanswered, as an unknown
-  // code is.
-  if (!document) return;
-  if (run.code == kStatusRead) coldStartSeen_ = false;
-  Deliver(kReadNotificationStep * run.code, *document);
+  const std::string document =
+      ReadAnswer(run.code, run.completions, run.attributes, identity_, coldStartSeen_, commandSet_);
+  if (run.code == kStatusRead && run.completions.size() == run.requests.size()) coldStartSeen_ = false;
+  Answer(run.request, framelink::ReadNotification(run.code), document);
 }
 
 void HartDriver::FinishWrite() {
   const Running run = std::move(*running_);
   running_.reset();
-  Result<int> code = WriteResponseCode(run.completions);
-  if (!code) return LinkFailed();
-  Deliver(kWriteNotification, ResponseDocument(*code));
+  const Result<int> code = WriteResponseCode(run.completions);
+  if (!code) {
+    waiting_.push_front(run.request);
+    return LinkLost();
+  }
+  Answer(run.request, kWriteNotification, ResponseDocument(*code));
 }
 
-void HartDriver::LinkFailed() {
-  // The operation under way is answered with the off-line state; the next
-  // one looks for the device again.
-  running_.reset();
+void HartDriver::LinkLost() {
+  // Every request still outstanding is answered with the off-line state,
+  // and so the control learns of it; with none, it is told once.
   master_.forgetDevice();
+  const bool wasOnline = online_;
   online_ = false;
   identity_.clear();
-  Deliver(0, kOfflineState);
+  std::deque<Operation> unanswered = std::exchange(waiting_, {});
+  if (running_) unanswered.push_front(running_->request);
+  running_.reset();
+  const std::string offline(framelink::kOfflineState);
+  for (const Operation& operation : unanswered) Answer(operation, kStateNotification, offline);
+  if (unanswered.empty() && (wasOnline || pacing_)) Deliver(kStateNotification, offline);
+}
+
+void HartDriver::Answer(const Operation& operation, std::int32_t reason, const std::string& details) {
+  for (int copy = 0; copy < operation.copies; ++copy) Deliver(reason, details);
 }
 
 void HartDriver::Deliver(std::int32_t reason, const std::string& details) {
+  // From the clock, so an answer waits while the window shows a modal box,
+  // and never reaches the control inside one of its own calls.
+  if (inCallback_ == 0) {
+    At(clock_.now(), [reason, details](HartDriver& self) { self.Deliver(reason, details); });
+    return;
+  }
   if (updateUI_ == nullptr) return;
   if (observer_.notify) observer_.notify(reason, details);
   framelink::IUpdateUI* control = updateUI_;

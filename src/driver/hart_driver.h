@@ -2,16 +2,21 @@
 // The transmitter as a HART field device behind the framework link: each
 // read or write operation code of the control becomes the HART
 // transactions of the operation table (hart_operations.h), run one at a
-// time by one primary master over a byte link. The control sees the same
-// framework behaviour as with the simulated transmitter's driver: the
-// on-line state element once the device answered command 0, every answer
-// later through IUpdateUI, the off-line state element when the device
-// stops answering.
+// time by one primary master over a byte link. The control hears the device
+// come on line once it answered command 0, every request answered exactly
+// once (its page's answer, carrying the device's response code when it
+// refused or stayed busy, or the off-line state element), and the off-line
+// state element when the device is lost.
+//
+// Command 0 goes out once per connection, and again only after the device
+// was lost or the line came back: the pages that show identity take what it
+// gave, kept up to date from the replies of the commands that change it.
 //
 // Everything runs on the host's clock: the master's timeouts and quiet
-// times are clock callbacks, and the link hands back what it heard from
-// its own callbacks, so a test or the scenario runner drives the whole
-// exchange by advancing the manual clock.
+// times are clock callbacks, and answers reach the control from the clock,
+// so they wait while the window shows a modal box, as its timers do. A test
+// or the scenario runner drives the whole exchange by advancing the manual
+// clock.
 
 #include <cstdint>
 #include <deque>
@@ -23,12 +28,37 @@
 
 #include "driver/byte_link.h"
 #include "driver/hart_operations.h"
-#include "driver/sim_driver.h"
 #include "hart/master.h"
 #include "platform/framelink/framelink.h"
 #include "platform/toolkit/clock.h"
 
 namespace zolin6::driver {
+
+// Who else wants to see the traffic (the scenario runner prints it). Each
+// member may be left empty.
+struct DriverObserver {
+  // A session call: "IsReady", "RegisterControl", "UnregisterControl",
+  // "CloseSession", with its arguments as texts ("control" for the control).
+  std::function<void(const std::string& call, const std::vector<std::string>& args)> session;
+  // A request as it arrives: "read" or "write", the code and the document.
+  std::function<void(const std::string& kind, const std::string& code, const std::string& document)> request;
+  // A notification just before the control gets it.
+  std::function<void(std::int32_t reason, const std::string& details)> notify;
+};
+
+// How the built-in simulated device paces its answers: each operation is
+// carried out `latency` after the line is free (after the one before it),
+// in no time on an instant line, so the control sees the answers a
+// transmitter on a 1200 baud line gives, one transaction each.
+struct AnswerPacing {
+  toolkit::Millis latency = 300;      // one operation on the line, ms
+  toolkit::Millis onlineDelay = 100;  // from the control's registration to identifying the device, ms
+};
+
+struct HartDriverOptions {
+  hart::MasterSettings master;
+  std::optional<AnswerPacing> pacing;  // none on a real line, where the line's own time passes
+};
 
 class HartDriver : public framelink::DtmObject,
                    public framelink::IFrameLinkSession,
@@ -36,9 +66,9 @@ class HartDriver : public framelink::DtmObject,
                    public std::enable_shared_from_this<HartDriver> {
  public:
   // Call Start() once the driver is held by a shared pointer.
-  HartDriver(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, hart::MasterSettings settings = {},
-             SimObserver observer = {});
-  // Begins listening to the link.
+  HartDriver(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, HartDriverOptions options = {},
+             DriverObserver observer = {});
+  // Begins listening to the link and to its news of the way to the device.
   void Start();
 
   // framelink::DtmObject
@@ -57,12 +87,18 @@ class HartDriver : public framelink::DtmObject,
   bool WriteRequest(const std::string& code, const std::string& document, std::string& result) override;
   bool ReadRequest(const std::string& code, const std::string& document, std::string& result) override;
 
-  // Whether the device answered command 0 and has not stopped answering.
+  // Whether the device answered command 0 and has not been lost since.
   bool online() const { return online_; }
-  // Operations received and not yet answered.
+  // Whether a control is registered to receive answers.
+  bool registered() const { return updateUI_ != nullptr; }
+  // Requests received and not yet answered.
   int pendingOperations() const;
+  // The time of one paced operation from now on (the built-in simulated
+  // device only).
+  void SetLatency(toolkit::Millis latency);
   // Whether the device on line is this transmitter or another HART device,
-  // from its command 0; and that reply's data, empty while off line.
+  // from its command 0; and that reply's data as kept up to date, empty
+  // while no device is known.
   CommandSet commandSet() const { return commandSet_; }
   const hart::Bytes& identity() const { return identity_; }
 
@@ -72,41 +108,56 @@ class HartDriver : public framelink::DtmObject,
     Kind kind = Kind::Read;
     std::string code;
     std::string document;
+    int copies = 1;  // identical reads merged into this one, each answered
   };
   struct Running {
-    Kind kind = Kind::Read;
+    Operation request;
     int code = 0;
     RequestAttributes attributes;
     std::vector<HartRequest> requests;
     std::vector<hart::Completion> completions;
     std::uint32_t waitingFor = 0;  // the master's id of the transaction under way
+    bool awaitsIdentity = false;   // answered from command 0 alone, once the device is known
   };
 
   void Enqueue(Kind kind, const std::string& code, const std::string& document);
+  void Arrive(Operation operation);
   void StartNext();
   bool Begin(const Operation& operation);
   void SubmitNext();
   void Pump(hart::ByteView received);
+  void OnLineState(bool up);
+  void LineChanged(bool up);
   void OnCompletion(const hart::Completion& completion);
-  void OnOwnCompletion(const hart::Completion& completion);
+  void OnIdentified(const hart::Completion& completion);
+  void KeepIdentity(const hart::Completion& completion);
   void FinishRead();
   void FinishWrite();
-  void LinkFailed();
+  void LinkLost();
+  void Answer(const Operation& operation, std::int32_t reason, const std::string& details);
   void Deliver(std::int32_t reason, const std::string& details);
   void At(toolkit::Millis at, std::function<void(HartDriver&)> work);
 
   toolkit::Clock& clock_;
   std::shared_ptr<ByteLink> link_;
   hart::Master master_;
-  SimObserver observer_;
+  std::optional<AnswerPacing> pacing_;
+  DriverObserver observer_;
   framelink::IUpdateUI* updateUI_ = nullptr;
   std::deque<Operation> waiting_;
   std::optional<Running> running_;
+  int arriving_ = 0;                // paced operations not yet due
+  toolkit::Millis lineFreeAt_ = 0;  // paced: when the operation last queued is done
+  bool lineUp_ = true;              // the line's own news of the way to the device
   bool online_ = false;
+  bool reportOnline_ = false;  // the line came back: say so once the device answers
   CommandSet commandSet_ = CommandSet::Transmitter;
   hart::Bytes identity_;
   bool coldStartSeen_ = false;  // a reply carried the cold start bit since the last status read
   bool submitted_ = false;      // a request was handed to the master since its last step
+  bool pumping_ = false;        // inside Pump: bytes heard now wait in the inbox
+  hart::Bytes inbox_;
+  int inCallback_ = 0;  // inside one of the driver's clock callbacks
   std::optional<toolkit::Millis> wakeScheduled_;
 };
 

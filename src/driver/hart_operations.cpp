@@ -25,6 +25,9 @@ using hart::ByteView;
 
 Error InRead(int code, const std::string& what) { return {"read " + std::to_string(code) + ": " + what}; }
 
+// What a read that stayed busy is answered with, as a write is.
+constexpr int kBusyCode = 32;
+
 // An attribute as a code of one or two hexadecimal digits, unsigned.
 std::optional<unsigned> ShortCode(const std::string& text) {
   unsigned value = 0;
@@ -94,42 +97,46 @@ std::string ChannelTag(std::string_view tag, int channel) {
 
 using Pairs = ParameterPairs;
 
-// Every completion replied, answers its transaction and fits its layout.
-Result<bool> CheckReplies(const ReadRow& row, std::span<const hart::Completion> replies) {
-  if (replies.size() != row.transactions.size()) {
-    return Error{std::to_string(row.transactions.size()) + " replies needed, " + std::to_string(replies.size()) +
-                 " given"};
-  }
-  for (std::size_t i = 0; i < replies.size(); ++i) {
-    const hart::Completion& reply = replies[i];
-    const std::uint16_t command = row.transactions[i].command;
-    if (reply.command != command || reply.outcome != hart::Outcome::Replied) {
-      return Error{"command " + std::to_string(command) + ": " + hart::Describe(reply.outcome)};
+// The bytes a tag's value comes from: a reply that answered without an
+// error and fits its layout, or command 0's data as kept; none when there
+// is no such reply, or it is too short for the tag.
+std::optional<ByteView> SourceBytes(const TagSource& source, std::span<const hart::Completion> replies,
+                                    const RequestAttributes& attributes, ByteView identity) {
+  ByteView data = identity;
+  std::size_t offset = source.offset;
+  if (source.reply != kIdentity) {
+    if (source.reply >= replies.size()) return std::nullopt;
+    const hart::Completion& reply = replies[source.reply];
+    if (reply.outcome != hart::Outcome::Replied || !hart::ParseDeviceReply(reply.command, reply.status, reply.data)) {
+      return std::nullopt;
     }
-    Result<hart::Record> parsed = hart::ParseDeviceReply(command, reply.status, reply.data);
-    if (!parsed) return parsed.error();
+    data = reply.data;
+    if (source.perOutput != 0) offset += ChosenOutput(attributes, data) * source.perOutput;
   }
-  return true;
+  if (offset + source.size > data.size()) return std::nullopt;
+  return data.subspan(offset, source.size);
 }
 
-Result<std::string> TagText(const TagSource& source, std::span<const hart::Completion> replies,
-                            const RequestAttributes& attributes, bool coldStartSeen) {
-  if (source.reply == kNoReply) return std::string();
-  const hart::Completion& reply = replies[source.reply];
-  const std::size_t output = source.perOutput != 0 ? ChosenOutput(attributes, reply.data) : 0;
-  const std::size_t offset = source.offset + output * source.perOutput;
-  if (offset + source.size > reply.data.size()) {
-    return Error{"command " + std::to_string(reply.command) + ": reply has " + std::to_string(reply.data.size()) +
-                 " bytes, " + std::to_string(offset + source.size) + " needed"};
-  }
-  const ByteView bytes = ByteView(reply.data).subspan(offset, source.size);
+std::string TagText(const TagSource& source, ByteView bytes, const hart::Completion* reply, bool coldStartSeen) {
   switch (source.text) {
     case Text::Decimal: return std::to_string(hart::ReadUnsigned(bytes, source.size));
     case Text::Number: return DeviceNumber(hart::ReadFloat(bytes));
     case Text::Hex: return HexText(bytes);
-    case Text::DeviceStatus: return std::to_string(DeviceStatusText(reply, coldStartSeen));
+    case Text::DeviceStatus: return reply != nullptr ? std::to_string(DeviceStatusText(*reply, coldStartSeen)) : "";
   }
-  return std::string();
+  return {};
+}
+
+// The response code that stopped a read: the device refused a command or
+// stayed busy.
+std::optional<int> StoppingCode(std::span<const hart::Completion> replies) {
+  for (const hart::Completion& reply : replies) {
+    if (reply.outcome == hart::Outcome::StillBusy) return kBusyCode;
+    if (reply.outcome == hart::Outcome::Replied && hart::IsErrorCode(reply.status.responseCode())) {
+      return reply.status.responseCode();
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -145,18 +152,41 @@ Result<std::vector<HartRequest>> ReadTransactions(int code, const RequestAttribu
   return requests;
 }
 
-Result<std::string> ReadDocumentFromReplies(int code, std::span<const hart::Completion> replies,
-                                            const RequestAttributes& attributes, bool coldStartSeen, CommandSet set) {
-  const ReadRow* row = FindRead(code, set);
-  if (row == nullptr) return InRead(code, "not answered by the device");
-  if (Result<bool> checked = CheckReplies(*row, replies); !checked) return InRead(code, checked.error().message);
+std::string ReadAnswer(int code, std::span<const hart::Completion> replies, const RequestAttributes& attributes,
+                       ByteView identity, bool coldStartSeen, CommandSet set) {
   Pairs pairs;
+  const ReadRow* row = FindRead(code, set);
+  if (row == nullptr) return ParameterList(pairs);
   for (const TagSource& source : row->tags) {
-    Result<std::string> text = TagText(source, replies, attributes, coldStartSeen);
-    if (!text) return InRead(code, text.error().message);
-    pairs.emplace_back(ChannelTag(source.tag, code - row->first), std::move(text).value());
+    if (source.reply == kNoReply) {
+      pairs.emplace_back(ChannelTag(source.tag, code - row->first), "");
+      continue;
+    }
+    const std::optional<ByteView> bytes = SourceBytes(source, replies, attributes, identity);
+    if (!bytes) continue;
+    const hart::Completion* reply = source.reply < replies.size() ? &replies[source.reply] : nullptr;
+    pairs.emplace_back(ChannelTag(source.tag, code - row->first), TagText(source, *bytes, reply, coldStartSeen));
+  }
+  if (const std::optional<int> stopped = StoppingCode(replies)) {
+    pairs.emplace_back("Response Code 1", std::to_string(*stopped));
   }
   return ParameterList(pairs);
+}
+
+void UpdateIdentity(hart::Bytes& identity, const hart::Completion& reply, CommandSet set) {
+  constexpr std::uint16_t kWriteResponsePreambles = 59;
+  constexpr std::uint16_t kAdditionalStatus = 48;
+  constexpr std::size_t kResponsePreamblesAt = 12;
+  constexpr std::size_t kCounterAt = 14;       // in command 0's data
+  constexpr std::size_t kStatusCounterAt = 2;  // in this transmitter's command 48 data
+  if (identity.size() < kCounterAt + 2) return;
+  if (reply.command == kWriteResponsePreambles && !reply.data.empty()) {
+    identity[kResponsePreamblesAt] = reply.data[0];
+  } else if (reply.command == kAdditionalStatus && set == CommandSet::Transmitter &&
+             reply.data.size() >= kStatusCounterAt + 2) {
+    identity[kCounterAt] = reply.data[kStatusCounterAt];
+    identity[kCounterAt + 1] = reply.data[kStatusCounterAt + 1];
+  }
 }
 
 }  // namespace zolin6::driver

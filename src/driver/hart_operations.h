@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/device_documents.h"
 #include "driver/hart_read_table.h"
+#include "driver/request_document.h"
 #include "hart/bytes.h"
 #include "hart/layout.h"
 #include "hart/master.h"
@@ -29,21 +29,27 @@ struct HartRequest {
   friend bool operator==(const HartRequest&, const HartRequest&) = default;
 };
 
-// The transactions read `code` (1 to 33) takes, in order. Read 32 takes its
-// device variables from Attribute1-8. A code the device does not answer
-// fails.
+// The transactions read `code` (1 to 33) takes, in order; none for a read
+// that command 0's data answers alone. Read 32 takes its device variables
+// from Attribute1-8. A code the device does not answer fails.
 Result<std::vector<HartRequest>> ReadTransactions(int code, const RequestAttributes& attributes,
                                                   CommandSet set = CommandSet::Transmitter);
 
 // The parameter document answering read `code`, from the completions of
-// its transactions in the order ReadTransactions gave them. Read 28 takes
-// its output from Attribute1; read 25 adds the cold start bit when
-// `coldStartSeen` (a reply since the previous read 25 carried it). A
-// transaction without a reply, an error code or a reply too short for a
-// tag fails, naming the command.
-Result<std::string> ReadDocumentFromReplies(int code, std::span<const hart::Completion> replies,
-                                            const RequestAttributes& attributes, bool coldStartSeen = false,
-                                            CommandSet set = CommandSet::Transmitter);
+// its transactions in the order ReadTransactions gave them (all of them, or
+// those up to the one that stopped the read) and from `identity`, the data
+// of the device's command 0 as kept. Read 28 takes its output from
+// Attribute1; read 25 adds the cold start bit when `coldStartSeen` (a reply
+// since the previous read 25 carried it). A tag whose reply is missing,
+// refused or too short is left out; a read the device refused or stayed
+// busy on carries that response code as "Response Code 1".
+std::string ReadAnswer(int code, std::span<const hart::Completion> replies, const RequestAttributes& attributes,
+                       hart::ByteView identity, bool coldStartSeen = false, CommandSet set = CommandSet::Transmitter);
+
+// Keeps `identity` (command 0's data) current from a reply that carries
+// part of it: the response preambles a command 59 set, and on this
+// transmitter the configuration change counter of every command 48 reply.
+void UpdateIdentity(hart::Bytes& identity, const hart::Completion& reply, CommandSet set);
 
 // What a write sends: its transactions in order (stop at the first that
 // does not answer 0), or, when an attribute cannot be encoded or fails the

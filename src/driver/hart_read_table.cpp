@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <array>
 
-#include "driver/device_model.h"
-
 namespace zolin6::driver {
 
 namespace {
@@ -33,12 +31,13 @@ constexpr std::array kHartInfoTags{
     TagSource{"Date", 0, 0, 21, H},
     TagSource{"Ordering_Code", 5, 0, 24, H},
 };
-constexpr std::array kIdentifyCommand{Transaction{0}};
+constexpr std::array<Transaction, 0> kNoCommand{};
+constexpr auto I = kIdentity;
 constexpr std::array kDeviceInfoTags{
-    TagSource{"Manufacturer Id", 0, 17, 2, D},   TagSource{"Device Type", 0, 1, 2, D},
-    TagSource{"Device Profile", 0, 21, 1, D},    TagSource{"Private Label Distributor", 0, 19, 2, D},
-    TagSource{"Universal Revision", 0, 4, 1, D}, TagSource{"Transmitter Revision", 0, 5, 1, D},
-    TagSource{"Hardware Revision", 0, 7, 1, D},  TagSource{"Software Version", 0, 6, 1, D},
+    TagSource{"Manufacturer Id", I, 17, 2, D},   TagSource{"Device Type", I, 1, 2, D},
+    TagSource{"Device Profile", I, 21, 1, D},    TagSource{"Private Label Distributor", I, 19, 2, D},
+    TagSource{"Universal Revision", I, 4, 1, D}, TagSource{"Transmitter Revision", I, 5, 1, D},
+    TagSource{"Hardware Revision", I, 7, 1, D},  TagSource{"Software Version", I, 6, 1, D},
 };
 constexpr std::array kChannelCommand{Transaction{129, RequestData::Channel}};
 constexpr std::array kSensorInfoTags{
@@ -51,11 +50,11 @@ constexpr std::array kSensorInfoTags{
     TagSource{"Sns#UpperRangeValue", 0, 13, 4, N},
     TagSource{"Sns#LowerRangeValue", 0, 17, 4, N},
 };
-constexpr std::array kHartConfigCommands{Transaction{0}, Transaction{7}, Transaction{15}};
+constexpr std::array kHartConfigCommands{Transaction{7}, Transaction{15}};
 constexpr std::array kHartConfigTags{
-    TagSource{"ReqPreambles", 0, 3, 1, D},  TagSource{"RespPreambles", 0, 12, 1, D},
-    TagSource{"WriteProtect", 2, 15, 1, D}, TagSource{"Polling_Address", 1, 0, 1, D},
-    TagSource{"CurrentMode", 1, 1, 1, D},   TagSource{"Loop_Alarm", 2, 0, 1, D},
+    TagSource{"ReqPreambles", I, 3, 1, D},  TagSource{"RespPreambles", I, 12, 1, D},
+    TagSource{"WriteProtect", 1, 15, 1, D}, TagSource{"Polling_Address", 0, 0, 1, D},
+    TagSource{"CurrentMode", 0, 1, 1, D},   TagSource{"Loop_Alarm", 1, 0, 1, D},
 };
 constexpr std::array kSensorConfigTags{
     TagSource{"Sns#Type", 0, 1, 1, D},
@@ -80,12 +79,20 @@ constexpr std::array kProcessTags{
     TagSource{"SV", 0, 12, 4, N},          TagSource{"TV", 0, 20, 4, N},           TagSource{"PVUnit", 0, 3, 1, D},
     TagSource{"SVUnit", 0, 11, 1, D},      TagSource{"TVUnit", 0, 19, 1, D},
 };
-constexpr std::array kStatusCommands{Transaction{0}, Transaction{48}};
+// This transmitter's command 48 carries the configuration change counter
+// in its device-specific bytes 2-3; another device's is command 0's.
+constexpr std::array kStatusCommands{Transaction{48}};
 constexpr std::array kStatusTags{
-    TagSource{"Device Status", 1, 0, 2, Text::DeviceStatus},
-    TagSource{"DiagStatus", 1, 0, 1, D},
-    TagSource{"DiagStatusByte1", 1, 1, 1, D},
-    TagSource{"ChangeCounters", 0, 14, 2, D},
+    TagSource{"Device Status", 0, 0, 2, Text::DeviceStatus},
+    TagSource{"DiagStatus", 0, 0, 1, D},
+    TagSource{"DiagStatusByte1", 0, 1, 1, D},
+    TagSource{"ChangeCounters", 0, 2, 2, D},
+};
+constexpr std::array kUniversalStatusTags{
+    TagSource{"Device Status", 0, 0, 2, Text::DeviceStatus},
+    TagSource{"DiagStatus", 0, 0, 1, D},
+    TagSource{"DiagStatusByte1", 0, 1, 1, D},
+    TagSource{"ChangeCounters", I, 14, 2, D},
 };
 constexpr std::array kCountersCommand{Transaction{140}};
 constexpr std::array kCounterTags{
@@ -134,7 +141,7 @@ constexpr std::array kSensorParameterTags{
 
 constexpr std::array kReads{
     ReadRow{1, 1, kHartInfoCommands, kHartInfoTags},
-    ReadRow{2, 2, kIdentifyCommand, kDeviceInfoTags},
+    ReadRow{2, 2, kNoCommand, kDeviceInfoTags},
     ReadRow{3, 8, kChannelCommand, kSensorInfoTags},
     ReadRow{9, 9, kHartConfigCommands, kHartConfigTags},
     ReadRow{10, 15, kChannelCommand, kSensorConfigTags},
@@ -178,11 +185,11 @@ constexpr std::array kPrimaryRangeTags{
 
 constexpr std::array kUniversalReads{
     ReadRow{1, 1, kUniversalInfoCommands, kUniversalInfoTags},
-    ReadRow{2, 2, kIdentifyCommand, kDeviceInfoTags},
+    ReadRow{2, 2, kNoCommand, kDeviceInfoTags},
     ReadRow{9, 9, kHartConfigCommands, kHartConfigTags},
     ReadRow{18, 18, kPrimaryRangeCommands, kPrimaryRangeTags},
     ReadRow{24, 24, kProcessCommand, kProcessTags},
-    ReadRow{25, 25, kStatusCommands, kStatusTags},
+    ReadRow{25, 25, kStatusCommands, kUniversalStatusTags},
 };
 
 }  // namespace
@@ -199,9 +206,8 @@ CommandSet CommandSetFor(std::span<const std::uint8_t> identity) {
   constexpr std::size_t kDeviceTypeAt = 1;
   constexpr std::size_t kManufacturerAt = 17;
   if (identity.size() < kManufacturerAt + 2) return CommandSet::Universal;
-  const auto word = [&](std::size_t at) { return (identity[at] << 8U) | identity[at + 1]; };
-  const Identification ours;
-  const bool same = word(kDeviceTypeAt) == ours.deviceType && word(kManufacturerAt) == ours.manufacturerId;
+  const auto word = [&](std::size_t at) { return static_cast<std::uint32_t>((identity[at] << 8U) | identity[at + 1]); };
+  const bool same = word(kDeviceTypeAt) == kTransmitterDeviceType && word(kManufacturerAt) == kTransmitterManufacturer;
   return same ? CommandSet::Transmitter : CommandSet::Universal;
 }
 

@@ -28,7 +28,7 @@ enum class Text : std::uint8_t { Decimal, Number, Hex, DeviceStatus };
 
 struct TagSource {
   std::string_view tag;  // '#' stands for the channel number, 1-6
-  std::uint8_t reply;    // which of the read's transactions, or kNoReply
+  std::uint8_t reply;    // which of the read's transactions, kIdentity or kNoReply
   std::uint8_t offset;   // first byte in the reply's data
   std::uint8_t size;     // bytes
   Text text;
@@ -59,6 +59,13 @@ struct ReadRow {
 // A tag the device has no command for: it is sent empty, so the page shows
 // it empty and goes on with the next.
 inline constexpr std::uint8_t kNoReply = 0xFF;
+// A tag taken from the device's command 0 data, as the driver keeps it:
+// command 0 goes out once per connection, not once per page.
+inline constexpr std::uint8_t kIdentity = 0xFE;
+
+// This transmitter's maker and model, as its command 0 names them.
+inline constexpr std::uint32_t kTransmitterManufacturer = 24593;
+inline constexpr std::uint32_t kTransmitterDeviceType = 58113;
 
 // Read 32's slot for an attribute that names no variable: the device answers
 // it with units 250 and NaN, as today's document does.

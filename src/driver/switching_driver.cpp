@@ -1,7 +1,7 @@
 #include "driver/switching_driver.h"
 
-#include "driver/sim_driver.h"
 #include "platform/fdt/dtm_activex_control.h"
+#include "platform/framelink/contract.h"
 
 namespace zolin6::driver {
 
@@ -75,7 +75,8 @@ void SwitchingDriver::SayOffline() {
     auto self = weak.lock();
     if (!self || !self->registration_) return;
     auto* control = dynamic_cast<framelink::IUpdateUI*>(self->registration_->control);
-    if (control != nullptr) control->UpdateUI(0, framelink::Variant(std::string(kOfflineState)));
+    if (control != nullptr)
+      control->UpdateUI(framelink::kStateNotification, framelink::Variant(std::string(framelink::kOfflineState)));
   });
 }
 

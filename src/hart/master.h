@@ -104,6 +104,9 @@ class Master {
   // Forgets the device; the next command identifies it again. A transaction
   // under way ends as it would have.
   void forgetDevice();
+  // The device answers at another polling address from now on (a command 6
+  // moved it): the next identification looks for it there.
+  void movePollingAddress(std::uint8_t address) { settings_.pollingAddress = address; }
 
   // Takes the time and what arrived since the last call, and says what to do.
   // Call it after submit() too: that is when the request goes out.

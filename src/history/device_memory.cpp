@@ -19,7 +19,7 @@ std::string Trimmed(std::string text) {
 }  // namespace
 
 void DeviceMemory::Remember(const link::Notification& notification) {
-  if (notification.reason == link::kWriteResponse) return;
+  if (notification.reason == framelink::kWriteNotification) return;
   for (const auto& [tag, value] : notification.parameters) values_[tag] = value;
 }
 

@@ -55,7 +55,7 @@ void HistoryRecorder::OnRequest(link::RequestKind kind, const std::string& code,
 }
 
 void HistoryRecorder::OnNotification(const link::Notification& notification) {
-  if (notification.reason != link::kWriteResponse) {
+  if (notification.reason != framelink::kWriteNotification) {
     memory_.Remember(notification);
     // An off-line device answers the requests it gets with its state: the
     // writes sent to it will not be answered.

@@ -4,20 +4,16 @@
 #include <filesystem>
 
 #include "host/user_cntrl.h"
+#include "platform/framelink/contract.h"
 
 namespace zolin6 {
-
-namespace {
-constexpr std::string_view kStatePrefix = "<DTMInfo state='";              // 16 characters
-constexpr std::string_view kOnlineElement = "<DTMInfo state='Online' />";  // 26 characters
-}  // namespace
 
 void UserCntrl::UpdateConnectionState(const std::string& details) {
   // Only a text that starts with the state prefix and is long enough to hold
   // the whole on-line element decides the state; only its first 26
   // characters count.
-  if (details.starts_with(kStatePrefix) && details.size() >= kOnlineElement.size()) {
-    s_.sConnState = details.starts_with(kOnlineElement) ? "Connected" : "Disconnected";
+  if (const std::optional<bool> online = framelink::StateSaysOnline(details)) {
+    s_.sConnState = *online ? "Connected" : "Disconnected";
   }
 
   if (s_.sConnState == "Connected" && s_.bFirstRead) {

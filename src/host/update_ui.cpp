@@ -4,12 +4,9 @@
 #include "host/activity.h"
 #include "host/re_read.h"
 #include "host/user_cntrl.h"
+#include "platform/framelink/contract.h"
 
 namespace zolin6 {
-
-namespace {
-constexpr std::int32_t kWriteResponse = 4000;
-}
 
 void UserCntrl::UpdateUI(std::int32_t reason, const framelink::Variant& details) {
   // A details value that is not text ends the notification here.
@@ -22,10 +19,11 @@ void UserCntrl::UpdateUI(std::int32_t reason, const framelink::Variant& details)
 void UserCntrl::DispatchNotification(std::int32_t reason, const std::string& details) {
   // Only the exact multiples of 100 that answer a read, and 4000, reach a
   // loader; 150 or 3400 do nothing.
-  if (reason != kWriteResponse && (reason < 100 || reason > 3300 || reason % 100 != 0)) return;
-  const int readCode = reason / 100;
+  const std::optional<int> answered = framelink::AnsweredRead(reason);
+  if (reason != framelink::kWriteNotification && !answered) return;
   SetActivity("");
-  if (reason == kWriteResponse) return LoadResponseCodes(details);
+  if (reason == framelink::kWriteNotification) return LoadResponseCodes(details);
+  const int readCode = *answered;
   if (readCode >= 3 && readCode <= 8) return LoadSensorInfo(readCode - 2, details);
   if (readCode >= 10 && readCode <= 15) return LoadSensorConfig(readCode - 9, details);
   if (readCode >= 18 && readCode <= 23) return LoadSensorRange(readCode - 17, details);

@@ -7,12 +7,13 @@
 
 #include "navigation/release.h"
 #include "platform/channels.h"
+#include "platform/framelink/contract.h"
 
 namespace zolin6::link {
 
 namespace {
 
-constexpr std::int32_t kStateNotification = 0;
+using framelink::kStateNotification;
 // The writes that hold an output at a current: channel 1's loop test (11)
 // and trim (12) carry the current in Attribute1, the other channels' (22)
 // the channel in Attribute1 and the current in Attribute2.
@@ -61,12 +62,12 @@ void LinkActivity::OnRequest(RequestKind kind, const std::string& code, const st
 
 void LinkActivity::OnNotification(const Notification& notification) {
   lastAnswers_[notification.reason] = clock_.now();
-  if (notification.reason != kStateNotification && notification.reason != kWriteResponse) {
+  if (notification.reason != kStateNotification && notification.reason != framelink::kWriteNotification) {
     lastReadAnswer_ = clock_.now();
   }
   // A state element answers nothing unless the device is off line, when it
   // answers everything outstanding.
-  if (notification.reason != kStateNotification || notification.text.find("'Online'") == std::string::npos) {
+  if (notification.reason != kStateNotification || !framelink::StateSaysOnline(notification.text).value_or(false)) {
     pending_ = notification.reason == kStateNotification ? 0 : std::max(0, pending_ - 1);
   }
   notify();

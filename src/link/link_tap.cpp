@@ -4,27 +4,27 @@
 #include <charconv>
 
 #include "platform/fdt/dtm_activex_control.h"
+#include "platform/framelink/contract.h"
 
 namespace zolin6::link {
 
 namespace {
 
-constexpr std::int32_t kStateNotification = 0;
-constexpr std::int32_t kReadNotification = 100;  // times the read code
+using framelink::kStateNotification;
 // Requests that never get an answer (a driver that drops one) must not pile
 // up; far more than are ever outstanding at once.
 constexpr std::size_t kMostOutstanding = 64;
 
-bool SaysOnline(const std::string& state) { return state.find("'Online'") != std::string::npos; }
+bool SaysOnline(const std::string& state) { return framelink::StateSaysOnline(state).value_or(false); }
 
 // The notification that answers a request; -1 for a read code that is no
 // number, which nothing answers.
 std::int32_t AnswerReason(RequestKind kind, const std::string& code) {
-  if (kind == RequestKind::Write) return kWriteResponse;
+  if (kind == RequestKind::Write) return framelink::kWriteNotification;
   int number = 0;
   auto [end, ec] = std::from_chars(code.data(), code.data() + code.size(), number);
   if (ec != std::errc() || end != code.data() + code.size()) return -1;
-  return kReadNotification * number;
+  return framelink::ReadNotification(number);
 }
 
 // Stands in for the control at the driver: the driver calls it back, and it

@@ -9,10 +9,9 @@
 #include <utility>
 #include <vector>
 
-namespace zolin6::link {
+#include "platform/framelink/contract.h"
 
-// The notification code of the device's answer to a write.
-inline constexpr std::int32_t kWriteResponse = 4000;
+namespace zolin6::link {
 
 struct Notification {
   std::int32_t reason = 0;  // notification code (100 times the read code, 4000 for a write)

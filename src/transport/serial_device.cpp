@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "device/in_process_link.h"
 #include "hart/link_timing.h"
 
 namespace zolin6::transport {
@@ -52,7 +51,7 @@ SerialDevice::SerialDevice(std::shared_ptr<device::HartDevice> device, QObject* 
   pace_.setInterval(static_cast<int>(hart::WireTime(hart::kFskTiming, kPieceBytes).count()));
   connect(&pace_, &QTimer::timeout, this, &SerialDevice::WritePiece);
   turnaround_.setSingleShot(true);
-  turnaround_.setInterval(static_cast<int>(device::kDeviceTurnaround));
+  turnaround_.setInterval(static_cast<int>(device::kTurnaround));
   connect(&turnaround_, &QTimer::timeout, this, &SerialDevice::StartReply);
 }
 

@@ -26,7 +26,7 @@ class DeviceFileTest : public ::testing::Test {
   std::string Path(const std::string& name) const { return (folder_ / name).string(); }
 
   toolkit::Clock clock_;
-  std::shared_ptr<driver::SimDriver> sim_ = std::make_shared<driver::SimDriver>(clock_);
+  std::shared_ptr<transport::SimulatedDevice> sim_ = std::make_shared<transport::SimulatedDevice>(clock_);
   fs::path folder_;
 };
 

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "configuration/transfer.h"
-#include "driver/sim_driver.h"
 #include "fakes/control_harness.h"
 #include "link/link_tap.h"
+#include "transport/simulated_device.h"
 
 namespace zolin6::configuration {
 namespace {
@@ -16,7 +16,7 @@ constexpr int kLoopCurrent = 105;  // the observation page's loop current
 
 TEST(SharedLinkTest, ADownloadBesideAPollingControlKeepsTheAnswersApart) {
   fakes::ControlHarness h;
-  auto sim = std::make_shared<driver::SimDriver>(h.clock);
+  auto sim = std::make_shared<transport::SimulatedDevice>(h.clock);
   auto tap = link::LinkTap::Wrap(sim);
   h.control->Init("invoke-1", "", tap);
   h.clock.advance(2000);

@@ -11,20 +11,20 @@
 #include <vector>
 
 #include "configuration/link_client.h"
-#include "driver/sim_driver.h"
+#include "transport/simulated_device.h"
 
 namespace zolin6::configuration::testing {
 
 struct SimDevice {
   SimDevice() {
-    driver::SimObserver observer;
+    driver::DriverObserver observer;
     observer.request = [this](const std::string& kind, const std::string& code, const std::string&) {
       if (kind == "write") {
         writes.push_back(code);
         if (onWrite) onWrite(static_cast<int>(writes.size()));
       }
     };
-    sim = std::make_shared<driver::SimDriver>(clock, driver::SimOptions{}, std::move(observer));
+    sim = std::make_shared<transport::SimulatedDevice>(clock, transport::SimOptions{}, std::move(observer));
     Result<bool> connected = link.Connect(sim);
     EXPECT_TRUE(connected) << connected.error().message;
   }
@@ -36,7 +36,7 @@ struct SimDevice {
   toolkit::Clock clock;
   std::vector<std::string> writes;   // the write codes the device received, in order
   std::function<void(int)> onWrite;  // called as the n-th write arrives, before it is carried out
-  std::shared_ptr<driver::SimDriver> sim;
+  std::shared_ptr<transport::SimulatedDevice> sim;
   LinkClient link{clock, AdvanceClock(clock)};
 };
 

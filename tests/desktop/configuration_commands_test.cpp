@@ -16,10 +16,10 @@
 #include "desktop/compare_dialog.h"
 #include "desktop/configuration_commands.h"
 #include "desktop/offline_values_page.h"
-#include "driver/sim_driver.h"
 #include "fakes/control_harness.h"
 #include "platform/atomic_file.h"
 #include "transport/event_loop_clock.h"
+#include "transport/simulated_device.h"
 #include "view/main_window.h"
 
 namespace zolin6::desktop {
@@ -53,7 +53,7 @@ class ConfigurationCommandsTest : public ::testing::Test {
   QTemporaryDir folder;
   fakes::ControlHarness h;
   transport::EventLoopClock ticker{h.clock};
-  std::shared_ptr<driver::SimDriver> sim = std::make_shared<driver::SimDriver>(h.clock);
+  std::shared_ptr<transport::SimulatedDevice> sim = std::make_shared<transport::SimulatedDevice>(h.clock);
   std::shared_ptr<link::LinkTap> tap = link::LinkTap::Wrap(sim);
   std::unique_ptr<view::MainWindow> window;
   std::unique_ptr<ConfigurationCommands> files;

@@ -11,9 +11,9 @@
 
 #include "desktop/connect_dialog.h"
 #include "device/hart_device.h"
-#include "driver/sim_driver.h"
-#include "driver/transmitter.h"
+#include "device/simulated_transmitter.h"
 #include "transport/serial_device.h"
+#include "transport/simulated_device.h"
 
 namespace zolin6::desktop {
 namespace {
@@ -32,7 +32,7 @@ TEST(ConnectDialogTest, GivesBackEachKindOfConnection) {
 TEST(ConnectDialogTest, TheScanListsTheDeviceOnTheLine) {
   QTemporaryDir folder;
   const QString path = folder.filePath("modem");
-  driver::SimulatedTransmitter transmitter(driver::SimOptions{}.seed, device::HartDevice::kRestartTime);
+  device::SimulatedTransmitter transmitter(transport::SimOptions{}.seed, device::SimulatedTransmitter::kRestartTime);
   auto device = std::make_shared<device::HartDevice>(transmitter);
   transport::SerialDevice serial(device);
   ASSERT_TRUE(serial.Start(path));

@@ -16,8 +16,8 @@
 #include "desktop/device_tools.h"
 #include "desktop/history_window.h"
 #include "desktop/trend_chart.h"
-#include "driver/sim_driver.h"
 #include "fakes/control_harness.h"
+#include "transport/simulated_device.h"
 #include "view/main_window.h"
 
 namespace zolin6::desktop {
@@ -50,7 +50,7 @@ class DeviceToolsTest : public ::testing::Test {
 
   QTemporaryDir folder;
   fakes::ControlHarness h;
-  std::shared_ptr<driver::SimDriver> sim = std::make_shared<driver::SimDriver>(h.clock);
+  std::shared_ptr<transport::SimulatedDevice> sim = std::make_shared<transport::SimulatedDevice>(h.clock);
   std::shared_ptr<link::LinkTap> tap = link::LinkTap::Wrap(sim);
   std::unique_ptr<view::MainWindow> window;
   std::unique_ptr<DeviceTools> tools;

@@ -19,9 +19,9 @@
 
 #include "desktop/input_checks.h"
 #include "desktop/window_feedback.h"
-#include "driver/sim_driver.h"
 #include "fakes/control_harness.h"
 #include "fakes/qt_environment.h"
+#include "transport/simulated_device.h"
 #include "view/main_window.h"
 
 namespace zolin6::desktop {
@@ -58,7 +58,7 @@ class WindowFeedbackTest : public ::testing::Test {
 
   QTemporaryDir settingsFolder;
   fakes::ControlHarness h;
-  std::shared_ptr<driver::SimDriver> sim = std::make_shared<driver::SimDriver>(h.clock);
+  std::shared_ptr<transport::SimulatedDevice> sim = std::make_shared<transport::SimulatedDevice>(h.clock);
   std::shared_ptr<link::LinkTap> tap = link::LinkTap::Wrap(sim);
   std::unique_ptr<view::MainWindow> window;
   std::unique_ptr<WindowFeedback> feedback;

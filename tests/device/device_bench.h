@@ -22,7 +22,7 @@ struct Answered {
 };
 
 struct DeviceBench {
-  driver::SimulatedTransmitter transmitter{6, HartDevice::kRestartTime};
+  SimulatedTransmitter transmitter{6};
   HartDevice device{transmitter};
   Millis now = 10'000;  // ms
 

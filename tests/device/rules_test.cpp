@@ -133,7 +133,7 @@ TEST(DeviceRules, BusyForTwoSecondsAfterResetOrFactoryRestore) {
   for (const std::uint16_t restart : {42, 151}) {
     DeviceBench bench;
     ASSERT_EQ(bench.Send(restart).status.responseCode(), 0);
-    bench.now += HartDevice::kRestartTime - 1;
+    bench.now += SimulatedTransmitter::kRestartTime - 1;
     EXPECT_EQ(bench.Send(19, hart::Bytes{0, 0, 1}).status.responseCode(), 32) << restart;
     EXPECT_EQ(bench.Send(19, hart::Bytes{}).status.responseCode(), 32) << "busy before too few bytes";
     EXPECT_EQ(bench.Send(16).status.responseCode(), 0) << "reads are answered";
@@ -212,7 +212,7 @@ TEST(DeviceTrims, OutputTrimFollowsTheMeasuredCurrent) {
   DeviceBench bench;
   ASSERT_EQ(bench.Send(40, Float(4)).status.responseCode(), 0);
   ASSERT_EQ(bench.Send(45, Float(4.2F)).status.responseCode(), 0);
-  const driver::LoopOutput& output = bench.transmitter.state().outputs[0];
+  const device::LoopOutput& output = bench.transmitter.state().outputs[0];
   EXPECT_NEAR(output.trimOffset, -0.2F, 1e-6);
   EXPECT_EQ(bench.Send(45, Float(5.5F)).status.responseCode(), 3);
   EXPECT_EQ(bench.Send(45, Float(2.5F)).status.responseCode(), 4);

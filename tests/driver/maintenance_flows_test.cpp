@@ -51,7 +51,7 @@ TEST_F(MaintenanceTest, CurrentTrimOfOutputOneBringsBothPointsOntoTheMeter) {
     EXPECT_NEAR(h.Measure().actualCurrent[0], point, 0.002) << button;
   }
   // The readings typed after No matched the held points and changed nothing.
-  EXPECT_EQ(h.Device("ChangeCurrentTrim"), "2");
+  EXPECT_EQ(h.device().changeCounters[device::kChangeCurrentTrim], 2);
 }
 
 TEST_F(MaintenanceTest, ResetStartsColdAndReleasesHeldCurrentsRestoreKeepsTheIdentification) {

@@ -1,24 +1,32 @@
 #pragma once
-// The real control with the simulated transmitter as its driver, on a
-// manual clock with queued message boxes: the fixture of the driver tests.
+// The real control with the built-in simulated device behind it (the HART
+// driver, paced, over the instant line), on a manual clock with queued
+// message boxes: the fixture of the driver tests.
 // Controls are addressed by id ("txtParameter(40)", "cmbPVUnits(2)"), as
 // scenario lines address them.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "driver/sim_driver.h"
+#include "driver/request_document.h"
 #include "fakes/fake_message_boxes.h"
 #include "host/user_cntrl.h"
 #include "platform/locale.h"
+#include "transport/simulated_device.h"
 
 namespace zolin6::driver::testing {
+
+using device::DeviceState;
+using device::LoopOutput;
+using device::Measurements;
 
 // "key=text|key=text" as its pairs; in field lists a bare number stands for
 // that txtParameter ("40=250" is txtParameter(40) showing "250").
@@ -46,9 +54,9 @@ class SimHarness {
  public:
   // The control bound, the device on line and the first reads answered.
   SimHarness() {
-    SimObserver observer;
+    DriverObserver observer;
     observer.notify = [this](std::int32_t, const std::string&) { ++notifications; };
-    sim = std::make_shared<SimDriver>(clock, SimOptions{}, std::move(observer));
+    sim = std::make_shared<transport::SimulatedDevice>(clock, transport::SimOptions{}, std::move(observer));
     control = std::make_unique<UserCntrl>(HostServices{clock, boxes, ZOLIN6_ASSETS_DIR});
     EXPECT_TRUE(control->Init("invoke-1", "", sim));
     clock.advance(2000);
@@ -109,11 +117,28 @@ class SimHarness {
   // Whether a diagnosis lamp is lit (red).
   bool Lit(int index) { return control->form().get<toolkit::Shape>("ShapeDiagnosis", index).fillColor() == 255u; }
 
-  // The device side: its state, what it measures now, values by tag as its
-  // documents carry them, and values changed from outside ("tag=value|...").
-  const DeviceState& device() { return sim->transmitter().state(); }
-  Measurements Measure() { return sim->transmitter().Measure(clock.now()); }
-  std::string Device(const std::string& tag) { return TagValue(tag, device(), Measure()).value_or("?"); }
+  // The device side: its state, what it measures now, and values changed
+  // from outside ("tag=value|...").
+  const device::DeviceState& device() { return sim->transmitter().state(); }
+  device::Measurements Measure() { return sim->transmitter().Measure(clock.now()); }
+  // A kept device value as the device's documents write it, by the tag the
+  // long session checks ("Sns2UpperRangeValue", "Display3", "Damping").
+  std::string Device(const std::string& tag) {
+    const DeviceState& s = device();
+    if (tag.starts_with("Sns") && tag.size() > 4 && std::isdigit(static_cast<unsigned char>(tag[3]))) {
+      const device::SensorChannel& c = s.channels.at(static_cast<std::size_t>(tag[3] - '1'));
+      const std::string field = tag.substr(4);
+      if (field == "UpperRangeValue") return DeviceNumber(c.upperRangeValue);
+      if (field == "LowerRangeValue") return DeviceNumber(c.lowerRangeValue);
+    }
+    if (tag.starts_with("Display")) return std::to_string(s.displays.at(static_cast<std::size_t>(tag[7] - '1')));
+    const std::map<std::string, std::string, std::less<>> values = {
+        {"RespPreambles", std::to_string(s.responsePreambles)}, {"TempUnit", std::to_string(s.localTempUnit)},
+        {"BackupSensor", std::to_string(s.backupSensor)},       {"Damping", DeviceNumber(s.sensorParameters.damping)},
+        {"CoeffA", DeviceNumber(s.sensorParameters.coeffA)},    {"CoeffB", DeviceNumber(s.sensorParameters.coeffB)}};
+    const auto found = values.find(tag);
+    return found != values.end() ? found->second : "?";
+  }
   void DeviceSet(std::string_view values) {
     for (const auto& [tag, value] : Entries(values, false)) {
       EXPECT_EQ(sim->transmitter().SetValue(tag, value, clock.now()), "") << tag;
@@ -122,7 +147,7 @@ class SimHarness {
 
   toolkit::Clock clock;
   fakes::FakeMessageBoxes boxes;
-  std::shared_ptr<SimDriver> sim;
+  std::shared_ptr<transport::SimulatedDevice> sim;
   std::unique_ptr<UserCntrl> control;
   std::size_t notifications = 0;  // notifications the driver sent
 

@@ -10,12 +10,12 @@
 #include <memory>
 #include <string>
 
-#include "driver/sim_driver.h"
 #include "fakes/control_harness.h"
 #include "history/history_recorder.h"
 #include "history/sql_store.h"
 #include "link/link_tap.h"
 #include "pg_server.h"
+#include "transport/simulated_device.h"
 
 namespace zolin6::history::testing {
 
@@ -44,7 +44,7 @@ class StoreFolder {
 
 struct DeviceBench {
   explicit DeviceBench(RecordStore& store)
-      : sim(std::make_shared<driver::SimDriver>(h.clock)),
+      : sim(std::make_shared<transport::SimulatedDevice>(h.clock)),
         tap(link::LinkTap::Wrap(sim)),
         recorder(store,
                  RecorderContext{
@@ -62,7 +62,7 @@ struct DeviceBench {
   void Settle() { h.clock.advance(3000); }
 
   fakes::ControlHarness h;
-  std::shared_ptr<driver::SimDriver> sim;
+  std::shared_ptr<transport::SimulatedDevice> sim;
   std::shared_ptr<link::LinkTap> tap;
   HistoryRecorder recorder;
   std::vector<std::string> told;  // what the user was told about the store

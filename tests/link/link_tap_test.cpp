@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/sim_driver.h"
 #include "fakes/control_harness.h"
 #include "link/link_tap.h"
+#include "transport/simulated_device.h"
 
 namespace zolin6::link {
 namespace {
@@ -26,7 +26,7 @@ class Transcript : public LinkListener {
 
 TEST(LinkTap, PassesEverythingAndShowsItToListeners) {
   fakes::ControlHarness h;
-  auto sim = std::make_shared<driver::SimDriver>(h.clock);
+  auto sim = std::make_shared<transport::SimulatedDevice>(h.clock);
   auto tap = LinkTap::Wrap(sim);
   Transcript transcript;
   tap->AddListener(&transcript);

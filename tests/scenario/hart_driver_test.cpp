@@ -1,16 +1,17 @@
-// The HART driver over the simulated FSK line: the control cannot tell it
-// from the simulated transmitter's driver, and a full page tour fits the
-// line's budget.
+// The HART driver over the simulated FSK line (`driver hart`): the control
+// cannot tell it from the built-in device behind `driver sim`, whose line is
+// instant and whose answers are paced, and a full page tour fits the line's
+// budget with command 0 once.
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "device/in_process_hart.h"
-#include "driver/sim_driver.h"
 #include "hart/frame_trace.h"
 #include "platform/fdt/dtm_activex_control.h"
+#include "platform/framelink/contract.h"
 #include "scenario_runner.h"
+#include "transport/simulated_device.h"
 
 namespace zolin6::scenario {
 namespace {
@@ -26,10 +27,17 @@ class AnswerLog : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
   std::vector<std::pair<std::int32_t, std::string>> answers;
 };
 
-void Register(framelink::IFrameLinkSession& session, AnswerLog& log) {
+void Register(framelink::DtmObject& driver, AnswerLog& log) {
   bool result = false;
-  session.RegisterControl("control", "invoke-1", &log, 0, result);
+  driver.session()->RegisterControl("control", "invoke-1", &log, 0, result);
 }
+
+std::shared_ptr<transport::SimulatedDevice> OverFsk(toolkit::Clock& clock) {
+  return std::make_shared<transport::SimulatedDevice>(clock, transport::SimOptions{.line = transport::LineKind::Fsk});
+}
+
+const std::string kOnline(framelink::kOnlineState);
+const std::string kOffline(framelink::kOfflineState);
 
 std::vector<Json> ShownAfter(const std::string& driver) {
   std::vector<Json> shown;
@@ -53,8 +61,8 @@ TEST(HartDriver, FirstReadFillsTheInformationPageAsTheSimulatorDoes) {
   EXPECT_EQ(overHart, ShownAfter("sim"));
 }
 
-// The same operations on both drivers get the same answers.
-TEST(HartDriver, WritesAndReadsAnswerAsTheSimulator) {
+// The same operations on both lines get the same answers.
+TEST(HartDriver, WritesAndReadsAnswerAsOnTheInstantLine) {
   const std::vector<std::tuple<bool, const char*, const char*>> operations = {
       {true, "3",
        R"(Attribute1="00" Attribute2="0C" Attribute3="3" Attribute4="FA" Attribute5="44548000")"
@@ -69,16 +77,15 @@ TEST(HartDriver, WritesAndReadsAnswerAsTheSimulator) {
   toolkit::Clock clock;
   AnswerLog overHart;
   AnswerLog overSim;
-  device::InProcessHart hart = device::MakeInProcessHart(clock);
-  auto sim = std::make_shared<driver::SimDriver>(clock);
-  Register(*hart.driver, overHart);
+  auto hart = OverFsk(clock);
+  auto sim = std::make_shared<transport::SimulatedDevice>(clock);
+  Register(*hart, overHart);
   Register(*sim, overSim);
   clock.advance(1000);
   for (const auto& [write, code, attributes] : operations) {
     const std::string document = std::string("<ViewData><ControlData ") + attributes + "/></ViewData>";
     std::string result;
-    for (framelink::IFrameLinkChannel* channel : {static_cast<framelink::IFrameLinkChannel*>(hart.driver.get()),
-                                                  static_cast<framelink::IFrameLinkChannel*>(sim.get())}) {
+    for (const auto& channel : {hart->channel(), sim->channel()}) {
       if (write)
         channel->WriteRequest(code, document, result);
       else
@@ -92,23 +99,28 @@ TEST(HartDriver, WritesAndReadsAnswerAsTheSimulator) {
   EXPECT_EQ(overHart.answers, overSim.answers);
 }
 
-TEST(HartDriver, EveryPageOnceFitsTheLineBudget) {
+TEST(HartDriver, EveryPageOnceFitsTheLineBudgetWithCommandZeroOnce) {
   constexpr int kLastReadCode = 33;
   toolkit::Clock clock;
   AnswerLog log;
-  device::InProcessHart hart = device::MakeInProcessHart(clock);
-  Register(*hart.driver, log);
+  auto hart = OverFsk(clock);
+  int identifications = 0;
+  hart->link().Trace([&](transport::FrameDirection direction, toolkit::Millis at, hart::ByteView line) {
+    const hart::TracedFrame frame = hart::TraceFrame(hart::TraceDirection::Sent, hart::Millis{at}, line);
+    if (direction == transport::FrameDirection::Request && frame.command == 0) ++identifications;
+  });
+  Register(*hart, log);
   std::string result;
   for (int code = 1; code <= kLastReadCode; ++code) {
-    hart.driver->ReadRequest(std::to_string(code), "<ViewData><ControlData/></ViewData>", result);
+    hart->channel()->ReadRequest(std::to_string(code), "<ViewData><ControlData/></ViewData>", result);
   }
   clock.advance(120000);
   ASSERT_EQ(log.answers.size(), static_cast<std::size_t>(kLastReadCode) + 1);  // and the on-line state
   for (int code = 1; code <= kLastReadCode; ++code) EXPECT_EQ(log.answers[code].first, 100 * code);
-  // Command 0 and the 41 transactions of the table.
-  EXPECT_LE(hart.link->requests(), 60);
-  EXPECT_LE(hart.link->wireTime(), 35000);
-  std::cout << "every page once: " << hart.link->requests() << " transactions, " << hart.link->wireTime()
+  EXPECT_EQ(identifications, 1);
+  EXPECT_LE(hart->link().requests(), 48);
+  EXPECT_LE(hart->link().wireTime(), 24000);
+  std::cout << "every page once: " << hart->link().requests() << " transactions, " << hart->link().wireTime()
             << " ms on the wire\n";
 }
 
@@ -116,30 +128,29 @@ TEST(HartDriver, EveryPageOnceFitsTheLineBudget) {
 TEST(HartDriver, SilenceAnswersOffLineUntilTheDeviceAnswersAgain) {
   toolkit::Clock clock;
   AnswerLog log;
-  device::InProcessHart hart = device::MakeInProcessHart(clock);
-  Register(*hart.driver, log);
+  auto hart = OverFsk(clock);
+  Register(*hart, log);
   clock.advance(1000);
   std::string result;
   const std::string document = "<ViewData><ControlData/></ViewData>";
-  hart.link->SetConnected(false);
-  hart.driver->ReadRequest("5", document, result);
+  hart->SetOnline(false);
+  hart->channel()->ReadRequest("5", document, result);
   clock.advance(5000);
-  hart.link->SetConnected(true);
-  hart.driver->ReadRequest("5", document, result);
+  hart->SetOnline(true);
+  hart->channel()->ReadRequest("5", document, result);
   clock.advance(5000);
-  const std::vector<std::pair<std::int32_t, std::string>> expected = {
-      {0, driver::kOnlineState}, {0, driver::kOfflineState}, {0, driver::kOnlineState}};
+  const std::vector<std::pair<std::int32_t, std::string>> expected = {{0, kOnline}, {0, kOffline}, {0, kOnline}};
   ASSERT_EQ(log.answers.size(), 4U);
   EXPECT_EQ(std::vector(log.answers.begin(), log.answers.begin() + 3), expected);
   EXPECT_EQ(log.answers[3].first, 500);
-  EXPECT_TRUE(hart.driver->online());
+  EXPECT_TRUE(hart->driver().online());
 }
 
 TEST(HartDriver, TraceShowsEachFrameWhileOn) {
   std::vector<Json> events;
   ScenarioRunner runner([&](const Json& e) { events.push_back(e); }, ZOLIN6_ASSETS_DIR);
   std::istringstream script(
-      "driver sim\ninit\ntrace on\ndriver hart\ninit\ntrace on\nadvance 1000\ntrace off\n"
+      "driver recording\ninit\ntrace on\ndriver hart\ninit\ntrace on\nadvance 1000\ntrace off\n"
       "advance 3000\n");
   runner.Run(script);
   std::vector<Json> frames;
@@ -155,7 +166,7 @@ TEST(HartDriver, TraceShowsEachFrameWhileOn) {
   EXPECT_EQ(frames[0]["bytes"].get<std::string>().substr(0, 4), "FFFF");
   EXPECT_EQ(frames[1]["dir"], "rx");
   EXPECT_EQ(frames[1]["responseCode"], 0);
-  ASSERT_EQ(errors.size(), 1U);  // no HART line behind `driver sim`
+  ASSERT_EQ(errors.size(), 1U);  // no HART line behind `driver recording`
   EXPECT_EQ(errors[0]["line"], 3);
 }
 
@@ -188,27 +199,27 @@ TEST(HartDriver, SimLinesReachTheHartDevice) {
 TEST(HartDriver, AnotherMakersDeviceGetsOnlyUniversalCommands) {
   toolkit::Clock clock;
   AnswerLog log;
-  device::InProcessHart hart = device::MakeInProcessHart(clock);
-  hart.transmitter->mutableState().identification.manufacturerId = 0x26;
-  hart.transmitter->mutableState().identification.deviceType = 0x2602;
+  auto hart = OverFsk(clock);
+  hart->transmitter().mutableState().identification.manufacturerId = 0x26;
+  hart->transmitter().mutableState().identification.deviceType = 0x2602;
   std::vector<std::uint16_t> commands;
-  hart.link->Trace([&](device::FrameDirection direction, toolkit::Millis at, hart::ByteView line) {
+  hart->link().Trace([&](transport::FrameDirection direction, toolkit::Millis at, hart::ByteView line) {
     const hart::TracedFrame frame = hart::TraceFrame(hart::TraceDirection::Sent, hart::Millis{at}, line);
-    if (direction == device::FrameDirection::Request && frame.command) commands.push_back(*frame.command);
+    if (direction == transport::FrameDirection::Request && frame.command) commands.push_back(*frame.command);
   });
-  Register(*hart.driver, log);
+  Register(*hart, log);
   clock.advance(1000);
   std::string result;
   const std::string document = "<ViewData><ControlData/></ViewData>";
   for (const char* code : {"1", "2", "3", "9", "17", "18", "24", "25"})
-    hart.driver->ReadRequest(code, document, result);
-  hart.driver->WriteRequest("3", document, result);
+    hart->channel()->ReadRequest(code, document, result);
+  hart->channel()->WriteRequest("3", document, result);
   clock.advance(30000);
   std::vector<std::int32_t> reasons;
   for (const auto& [reason, details] : log.answers) reasons.push_back(reason);
   EXPECT_EQ(reasons, (std::vector<std::int32_t>{0, 100, 200, 900, 1800, 2400, 2500, 4000}));
   EXPECT_EQ(log.answers.back().second, driver::ResponseDocument(64));
-  EXPECT_EQ(hart.driver->commandSet(), driver::CommandSet::Universal);
+  EXPECT_EQ(hart->driver().commandSet(), driver::CommandSet::Universal);
   EXPECT_TRUE(std::ranges::none_of(commands, [](std::uint16_t c) { return c >= 128; }));
 }
 

@@ -26,7 +26,7 @@ class LoggingHost : public ScenarioHost, public toolkit::MessageBoxes {
     if (command == "call") return "no calls here";
     return std::nullopt;
   }
-  driver::SimDriver* sim() override { return nullptr; }
+  transport::SimulatedDevice* sim() override { return nullptr; }
   void Advance(toolkit::Millis ms) override {
     log_.push_back("advance " + std::to_string(ms));
     clock_.advance(ms);

@@ -198,7 +198,7 @@ TEST(HartIpClient, NothingListeningIsReportedAsRefused) {
 // frame it does answer gets its reply, over both protocols.
 TEST(HartIpClient, SilentDeviceDoesNotStallTheSession) {
   testing::EnsureEventLoop();
-  driver::SimulatedTransmitter transmitter(6, device::HartDevice::kRestartTime);
+  device::SimulatedTransmitter transmitter(6, device::SimulatedTransmitter::kRestartTime);
   device::HartDevice field(transmitter);
   HartIpServer server(field);
   const Result<std::uint16_t> port = server.listen(QHostAddress::LocalHost, 0);

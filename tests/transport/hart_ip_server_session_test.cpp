@@ -47,7 +47,7 @@ TEST(HartIpServerSession, AnswersEachRequestByTheRules) {
       {"keep-alive first", Request(ip::MessageId::KeepAlive), std::nullopt, true},
       {"pass-through first", Request(ip::MessageId::PassThrough, {2, 0x80, 0, 0, 0x82}), std::nullopt, true},
   };
-  driver::SimulatedTransmitter transmitter(6, device::HartDevice::kRestartTime);
+  device::SimulatedTransmitter transmitter(6, device::SimulatedTransmitter::kRestartTime);
   device::HartDevice field(transmitter);
   for (const Case& c : cases) {
     ServerSession session(field);
@@ -66,7 +66,7 @@ TEST(HartIpServerSession, OpenSessionCarriesFramesAndEndsOnMisuse) {
       {"close", Request(ip::MessageId::SessionClose), ip::status::kSuccess, true},
       {"a response", ip::MakeMessage(ip::MessageType::Response, ip::MessageId::KeepAlive, 1), std::nullopt, true},
   };
-  driver::SimulatedTransmitter transmitter(6, device::HartDevice::kRestartTime);
+  device::SimulatedTransmitter transmitter(6, device::SimulatedTransmitter::kRestartTime);
   device::HartDevice field(transmitter);
   for (const Case& c : cases) {
     ServerSession session(field);

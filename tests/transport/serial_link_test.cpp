@@ -16,12 +16,13 @@
 #include <memory>
 
 #include "device/hart_device.h"
+#include "device/simulated_transmitter.h"
 #include "driver/hart_driver.h"
-#include "driver/sim_driver.h"
-#include "driver/transmitter.h"
 #include "platform/fdt/dtm_activex_control.h"
+#include "platform/framelink/contract.h"
 #include "transport/serial_device.h"
 #include "transport/serial_modem.h"
+#include "transport/simulated_device.h"
 
 namespace zolin6::transport {
 namespace {
@@ -35,7 +36,7 @@ void EnsureApplication() {
 }
 
 struct FieldDevice {
-  driver::SimulatedTransmitter transmitter{driver::SimOptions{}.seed, device::HartDevice::kRestartTime};
+  device::SimulatedTransmitter transmitter{transport::SimOptions{}.seed, device::SimulatedTransmitter::kRestartTime};
   device::HartDevice device{transmitter};
 };
 
@@ -108,7 +109,7 @@ TEST_F(SerialLinkTest, DriverGoesOnLineWritesAndReads) {
   bool registered = false;
   driver->RegisterControl("control", "invoke-1", &log, 0, registered);
   ASSERT_TRUE(RunUntil([&] { return !log.answers.empty(); }));
-  EXPECT_EQ(log.answers[0], std::make_pair(0, std::string(driver::kOnlineState)));
+  EXPECT_EQ(log.answers[0], std::make_pair(0, std::string(std::string(framelink::kOnlineState))));
   EXPECT_GT(counting->deliveries, 1);
   std::string result;
   driver->WriteRequest("6",

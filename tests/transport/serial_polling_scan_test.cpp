@@ -6,16 +6,15 @@
 #include <vector>
 
 #include "device/hart_device.h"
-#include "device/in_process_link.h"
+#include "device/simulated_transmitter.h"
 #include "driver/polling_scan.h"
-#include "driver/sim_driver.h"
-#include "driver/transmitter.h"
+#include "transport/in_process_link.h"
 
 namespace zolin6::driver {
 namespace {
 
 struct FieldDevice {
-  SimulatedTransmitter transmitter{SimOptions{}.seed, device::HartDevice::kRestartTime};
+  device::SimulatedTransmitter transmitter{device::kDefaultSeed};
   device::HartDevice device{transmitter};
 };
 
@@ -41,8 +40,8 @@ class PollingScanTest : public ::testing::Test {
 
   toolkit::Clock clock;
   std::shared_ptr<FieldDevice> field = std::make_shared<FieldDevice>();
-  std::shared_ptr<device::InProcessLink> link =
-      std::make_shared<device::InProcessLink>(clock, std::shared_ptr<device::HartDevice>(field, &field->device));
+  std::shared_ptr<transport::InProcessLink> link = std::make_shared<transport::InProcessLink>(
+      clock, std::shared_ptr<device::HartDevice>(field, &field->device), transport::LineKind::Fsk);
   std::vector<FoundDevice> found;
   int scanned = 0;
   int total = 0;
@@ -62,7 +61,7 @@ toolkit::Millis SilentScanBound(int addresses) {
 }
 
 TEST_F(PollingScanTest, FindsWhatAnswersInTheRange) {
-  const Identification& id = field->transmitter.state().identification;
+  const device::Identification& id = field->transmitter.state().identification;
   const FoundDevice device{0, "TT-601", static_cast<std::uint16_t>(id.manufacturerId),
                            static_cast<std::uint16_t>(id.deviceType), id.serialNumber};
   struct Case {

@@ -13,6 +13,7 @@
 #include "driver/hart_driver.h"
 #include "hart_ip_device_program.h"
 #include "platform/fdt/dtm_activex_control.h"
+#include "platform/framelink/contract.h"
 #include "scenario_runner.h"
 #include "transport/event_loop_clock.h"
 #include "transport/open_link.h"
@@ -74,7 +75,8 @@ TEST_P(WireTest, EveryPageIsReadAndARangeWritten) {
   ASSERT_TRUE(target) << target.error().message;
   Result<OpenedLink> opened = OpenLink(*target, ticker);
   ASSERT_TRUE(opened) << opened.error().message;
-  auto driver = std::make_shared<driver::HartDriver>(clock, opened->link, opened->settings);
+  auto driver =
+      std::make_shared<driver::HartDriver>(clock, opened->link, driver::HartDriverOptions{opened->settings, {}});
   driver->Start();
   AnswerLog log;
   bool registered = false;
@@ -95,7 +97,7 @@ TEST_P(WireTest, EveryPageIsReadAndARangeWritten) {
   // processEvents() never sleeps, so the clock is moved on each turn.
   ASSERT_TRUE(RunUntil([&] { return log.answers.size() >= expected; }, 60000, [&] { ticker.catchUp(); }))
       << log.answers.size() << " answers";
-  EXPECT_EQ(log.answers[0], std::make_pair(0, std::string(driver::kOnlineState)));
+  EXPECT_EQ(log.answers[0], std::make_pair(0, std::string(std::string(framelink::kOnlineState))));
   for (int code = 1; code <= kLastReadCode; ++code) EXPECT_EQ(log.answers[code].first, 100 * code);
   EXPECT_EQ(log.answers[kLastReadCode + 1], std::make_pair(4000, driver::ResponseDocument(0)));
   EXPECT_EQ(log.answers[kLastReadCode + 2].first, 4000);

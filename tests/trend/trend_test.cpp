@@ -9,9 +9,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "driver/sim_driver.h"
 #include "fakes/control_harness.h"
 #include "link/link_tap.h"
+#include "transport/simulated_device.h"
 #include "trend/csv.h"
 #include "trend/csv_recorder.h"
 #include "trend/trend_buffer.h"
@@ -107,7 +107,7 @@ long ResidentKilobytes() {
 // simulated transmitter: the memory after the day is that after one hour.
 TEST(TrendSoak, ADayOfNotificationsUsesNoMoreMemoryThanAnHour) {
   fakes::ControlHarness h;
-  auto sim = std::make_shared<driver::SimDriver>(h.clock);
+  auto sim = std::make_shared<transport::SimulatedDevice>(h.clock);
   auto tap = link::LinkTap::Wrap(sim);
   TrendBuffer buffer;
   ObservationFeed feed(h.clock);

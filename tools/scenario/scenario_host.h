@@ -10,13 +10,12 @@
 #include <optional>
 #include <string>
 
-#include "device/in_process_hart.h"
-#include "driver/sim_driver.h"
 #include "host/user_cntrl.h"
 #include "platform/framelink/framelink.h"
 #include "platform/result.h"
 #include "platform/toolkit/clock.h"
 #include "platform/toolkit/widgets.h"
+#include "transport/simulated_device.h"
 
 namespace zolin6::scenario {
 
@@ -44,12 +43,9 @@ class ScenarioHost {
     return std::shared_ptr<framelink::DtmObject>();
   }
   virtual void DestroyControl() {}
-  // The simulated transmitter that `sim` lines change; nullptr when there
-  // is none.
-  virtual driver::SimDriver* sim() = 0;
-  // The simulated HART device behind `driver hart`, which `sim` lines change
-  // too; nullptr when there is none.
-  virtual device::InProcessHart* simHart() { return nullptr; }
+  // The simulated device that `sim` lines change (behind `driver sim` or
+  // `driver hart`); nullptr when there is none.
+  virtual transport::SimulatedDevice* sim() = 0;
   // `trace on|off`: whether each frame on the HART line is printed; false
   // when there is no HART line to trace.
   virtual bool TraceFrames(bool on) {

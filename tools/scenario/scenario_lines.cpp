@@ -293,18 +293,13 @@ std::string ScenarioLines::Sim(const Args& args) {
   static constexpr const char* kUsage =
       "offline, online, set TAG VALUE, fault CHANNEL, repair CHANNEL, latency MS, save FILE or load FILE";
   if (args.empty()) return Mismatch("sim", kUsage);
-  // The simulated transmitter, or the simulated HART device's values and line.
-  driver::SimDriver* sim = host_.sim();
-  device::InProcessHart* hart = host_.simHart();
-  if (sim == nullptr && hart == nullptr) return "no simulated transmitter: use `driver sim` and `init` first";
-  driver::SimulatedTransmitter& transmitter = sim != nullptr ? sim->transmitter() : *hart->transmitter;
+  // The simulated device's values and line.
+  transport::SimulatedDevice* sim = host_.sim();
+  if (sim == nullptr) return "no simulated transmitter: use `driver sim` and `init` first";
+  device::SimulatedTransmitter& transmitter = sim->transmitter();
   const std::string& what = args[0];
   if ((what == "offline" || what == "online") && args.size() == 1) {
-    if (sim != nullptr) {
-      sim->SetOnline(what == "online");
-    } else {
-      hart->link->SetConnected(what == "online");
-    }
+    sim->SetOnline(what == "online");
     return "";
   }
   if (what == "set" && args.size() == 3) {
@@ -325,13 +320,12 @@ std::string ScenarioLines::Sim(const Args& args) {
     // end of the clock's range.
     auto ms = ParseInteger(args[1]);
     if (!ms || *ms < 0 || *ms > kMaxStepMs) return Mismatch("sim latency", "a number of milliseconds up to a day");
-    if (sim == nullptr) return "sim latency: a HART line's time is its wire time";
-    sim->SetLatency(*ms);
+    if (!sim->SetLatency(*ms)) return "sim latency: a HART line's time is its wire time";
     return "";
   }
   if ((what == "save" || what == "load") && args.size() == 2) {
-    Result<bool> done = what == "save" ? driver::SaveTransmitterState(transmitter, args[1])
-                                       : driver::LoadTransmitterState(transmitter, args[1]);
+    Result<bool> done = what == "save" ? transport::SaveTransmitterState(transmitter, args[1])
+                                       : transport::LoadTransmitterState(transmitter, args[1]);
     return done ? "" : done.error().message;
   }
   return Mismatch("sim", kUsage);

@@ -42,13 +42,12 @@ void ScenarioRunner::EmitRequest(const std::string& kind, const std::string& cod
 
 Result<std::shared_ptr<framelink::DtmObject>> ScenarioRunner::MakeDriver(const std::string& kind) {
   sim_.reset();
-  hart_ = {};
   wireDriver_.reset();
   wireLink_.reset();
   traceFrames_ = false;
   if (kind == "bare") return std::shared_ptr<framelink::DtmObject>(std::make_shared<BareDriver>());
-  if (kind == "sim") return std::shared_ptr<framelink::DtmObject>(MakeSimDriver());
-  if (kind == "hart") return std::shared_ptr<framelink::DtmObject>(MakeHartDriver());
+  if (kind == "sim") return std::shared_ptr<framelink::DtmObject>(MakeSimulatedDevice(transport::LineKind::Instant));
+  if (kind == "hart") return std::shared_ptr<framelink::DtmObject>(MakeSimulatedDevice(transport::LineKind::Fsk));
   if (kind.starts_with("hart-ip ") || kind.starts_with("serial ")) return MakeWireDriver(kind);
   auto sink = [this](const DriverCall& call) {
     if (call.interface == "session") {
@@ -60,10 +59,10 @@ Result<std::shared_ptr<framelink::DtmObject>> ScenarioRunner::MakeDriver(const s
   return std::shared_ptr<framelink::DtmObject>(std::make_shared<RecordingDriver>(kind != "notready", sink));
 }
 
-// The simulated transmitter and the HART driver report the same events as
-// the recording driver, and each notification they deliver.
-driver::SimObserver ScenarioRunner::MakeObserver() {
-  driver::SimObserver observer;
+// The HART drivers report the same events as the recording driver, and
+// each notification they deliver.
+driver::DriverObserver ScenarioRunner::MakeObserver() {
+  driver::DriverObserver observer;
   observer.session = [this](const std::string& call, const std::vector<std::string>& args) {
     output_({{"event", "session"}, {"at", clock_.now()}, {"call", call}, {"args", args}});
   };
@@ -76,21 +75,16 @@ driver::SimObserver ScenarioRunner::MakeObserver() {
   return observer;
 }
 
-std::shared_ptr<driver::SimDriver> ScenarioRunner::MakeSimDriver() {
-  sim_ = std::make_shared<driver::SimDriver>(clock_, driver::SimOptions{}, MakeObserver());
-  return sim_;
-}
-
-std::shared_ptr<driver::HartDriver> ScenarioRunner::MakeHartDriver() {
-  hart_ = device::MakeInProcessHart(clock_, driver::SimOptions{}.seed, MakeObserver());
+std::shared_ptr<transport::SimulatedDevice> ScenarioRunner::MakeSimulatedDevice(transport::LineKind line) {
+  sim_ = std::make_shared<transport::SimulatedDevice>(clock_, transport::SimOptions{.line = line}, MakeObserver());
   // The simulated line reports each frame when its last byte arrives.
-  hart_.link->Trace([this](device::FrameDirection direction, toolkit::Millis at, hart::ByteView line) {
+  sim_->link().Trace([this](transport::FrameDirection direction, toolkit::Millis at, hart::ByteView bytes) {
     if (!traceFrames_) return;
     const auto way =
-        direction == device::FrameDirection::Request ? hart::TraceDirection::Sent : hart::TraceDirection::Received;
-    output_(FrameEvent(hart::TraceFrame(way, hart::Millis{at}, line)));
+        direction == transport::FrameDirection::Request ? hart::TraceDirection::Sent : hart::TraceDirection::Received;
+    output_(FrameEvent(hart::TraceFrame(way, hart::Millis{at}, bytes)));
   });
-  return hart_.driver;
+  return sim_;
 }
 
 // "hart-ip HOST:PORT [udp]" or "serial PATH": the driver on a real line,
@@ -112,7 +106,8 @@ Result<std::shared_ptr<framelink::DtmObject>> ScenarioRunner::MakeWireDriver(con
   wireLink_->Trace([this](const hart::TracedFrame& frame) {
     if (traceFrames_) output_(FrameEvent(frame));
   });
-  wireDriver_ = std::make_shared<driver::HartDriver>(clock_, wireLink_, opened->settings, MakeObserver());
+  wireDriver_ = std::make_shared<driver::HartDriver>(clock_, wireLink_, driver::HartDriverOptions{opened->settings, {}},
+                                                     MakeObserver());
   wireDriver_->Start();
   return std::shared_ptr<framelink::DtmObject>(wireDriver_);
 }
@@ -132,7 +127,7 @@ void ScenarioRunner::Advance(toolkit::Millis ms) {
 }
 
 bool ScenarioRunner::TraceFrames(bool on) {
-  if (!hart_.link && !wireLink_) return false;
+  if (!sim_ && !wireLink_) return false;
   traceFrames_ = on;
   return true;
 }

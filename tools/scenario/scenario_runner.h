@@ -10,8 +10,6 @@
 #include <string>
 #include <string_view>
 
-#include "device/in_process_hart.h"
-#include "driver/sim_driver.h"
 #include "driver/traced_link.h"
 #include "host/user_cntrl.h"
 #include "platform/toolkit/clock.h"
@@ -48,8 +46,7 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
   toolkit::Millis now() const override { return clock_.now(); }
   Result<std::shared_ptr<framelink::DtmObject>> MakeDriver(const std::string& kind) override;
   void DestroyControl() override { control_.reset(); }
-  driver::SimDriver* sim() override { return sim_.get(); }
-  device::InProcessHart* simHart() override { return hart_.driver ? &hart_ : nullptr; }
+  transport::SimulatedDevice* sim() override { return sim_.get(); }
   bool TraceFrames(bool on) override;
   void Advance(toolkit::Millis ms) override;
   void OpenNode(int node) override;
@@ -64,11 +61,9 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
     return lines_.AnswerBox(text, title, buttons, icon);
   }
 
-  std::shared_ptr<driver::SimDriver> MakeSimDriver();
-  std::shared_ptr<driver::HartDriver> MakeHartDriver();
+  std::shared_ptr<transport::SimulatedDevice> MakeSimulatedDevice(transport::LineKind line);
   Result<std::shared_ptr<framelink::DtmObject>> MakeWireDriver(const std::string& kind);
-  void TraceTo(driver::TracedLink& link);
-  driver::SimObserver MakeObserver();
+  driver::DriverObserver MakeObserver();
   void EmitRequest(const std::string& kind, const std::string& code, const std::string& document);
 
   Output output_;
@@ -76,11 +71,9 @@ class ScenarioRunner : private ScenarioHost, private toolkit::MessageBoxes {
   toolkit::Clock clock_;
   ScenarioLines lines_;
   std::unique_ptr<UserCntrl> control_;
-  // The simulated transmitter handed over by the last `init` with `driver sim`.
-  std::shared_ptr<driver::SimDriver> sim_;
-  // The HART driver, line and device handed over by the last `init` with
-  // `driver hart`.
-  device::InProcessHart hart_;
+  // The simulated device handed over by the last `init` with `driver sim`
+  // or `driver hart`.
+  std::shared_ptr<transport::SimulatedDevice> sim_;
   // The HART driver on a real line, from the last `init` with `driver
   // hart-ip` or `driver serial`; time then passes on the wall clock.
   std::unique_ptr<transport::EventLoopClock> realTime_;  // outlives the line it times

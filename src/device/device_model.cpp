@@ -1,8 +1,8 @@
-#include "driver/device_model.h"
+#include "device/device_model.h"
 
 #include <algorithm>
 
-namespace zolin6::driver {
+namespace zolin6::device {
 
 namespace {
 
@@ -215,4 +215,4 @@ void RestoreFactoryConfiguration(DeviceState& state) {
   state.factoryTrimMv = 0;
 }
 
-}  // namespace zolin6::driver
+}  // namespace zolin6::device

@@ -1,9 +1,9 @@
-#include "driver/process_simulation.h"
+#include "device/process_simulation.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace zolin6::driver {
+namespace zolin6::device {
 
 namespace {
 
@@ -231,4 +231,4 @@ Measurements ProcessSimulation::Measure(const DeviceState& state) const {
   return m;
 }
 
-}  // namespace zolin6::driver
+}  // namespace zolin6::device

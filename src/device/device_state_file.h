@@ -9,10 +9,10 @@
 
 #include <string>
 
-#include "driver/device_model.h"
+#include "device/device_model.h"
 #include "platform/result.h"
 
-namespace zolin6::driver {
+namespace zolin6::device {
 
 // The layout of the device files this program writes and reads.
 inline constexpr int kDeviceFileVersion = 1;
@@ -20,4 +20,4 @@ inline constexpr int kDeviceFileVersion = 1;
 std::string SaveDeviceState(const DeviceState& state);
 Result<DeviceState> LoadDeviceState(const std::string& text);
 
-}  // namespace zolin6::driver
+}  // namespace zolin6::device

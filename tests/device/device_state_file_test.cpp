@@ -6,9 +6,9 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 
-#include "driver/device_state_file.h"
+#include "device/device_state_file.h"
 
-namespace zolin6::driver {
+namespace zolin6::device {
 namespace {
 
 using nlohmann::json;
@@ -66,4 +66,4 @@ TEST(DeviceStateFile, ReadsItsOwnFilesAndThoseWrittenBeforeTheyNamedAVersion) {
 }
 
 }  // namespace
-}  // namespace zolin6::driver
+}  // namespace zolin6::device

@@ -15,9 +15,12 @@
 #include <optional>
 #include <string>
 
-#include "platform/channels.h"
 
-namespace zolin6::driver {
+namespace zolin6::device {
+
+// The transmitter's shape: six sensor channels, each with its own 4-20 mA
+// output.
+inline constexpr int kChannels = 6;
 
 // HART unit codes the transmitter uses.
 inline constexpr int kUnitDegC = 32;
@@ -204,4 +207,4 @@ void ChangeChannelUnit(SensorChannel& channel, int unit);
 // base unit. Trims recorded for the old sensor are dropped.
 void ChangeSensorType(SensorChannel& channel, int type);
 
-}  // namespace zolin6::driver
+}  // namespace zolin6::device

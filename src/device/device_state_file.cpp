@@ -1,10 +1,10 @@
-#include "driver/device_state_file.h"
+#include "device/device_state_file.h"
 
 #include <nlohmann/json.hpp>
 
 #include <optional>
 
-namespace zolin6::driver {
+namespace zolin6::device {
 
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(SensorChannel, type, connection, coldJunction, unit, upperRangeLimit,
                                                 lowerRangeLimit, upperRangeValue, lowerRangeValue, minSpan, trimGain,
@@ -132,4 +132,4 @@ Result<DeviceState> LoadDeviceState(const std::string& text) {
   return state;
 }
 
-}  // namespace zolin6::driver
+}  // namespace zolin6::device

@@ -13,12 +13,12 @@
 #include <optional>
 #include <random>
 
-#include "driver/device_model.h"
-#include "platform/toolkit/clock.h"
+#include "device/device_model.h"
 
-namespace zolin6::driver {
+namespace zolin6::device {
 
-using toolkit::Millis;
+// The device's time, ms.
+using Millis = std::int64_t;
 
 // Loop currents the device drives, mA.
 inline constexpr float kSaturationLow = 3.8F;    // lowest current while measuring
@@ -54,6 +54,8 @@ class ProcessSimulation {
   // Runs the process up to `now` and records the extremes the device tracks
   // in `state`.
   void AdvanceTo(Millis now, DeviceState& state);
+  // Whether the process has run at all: it starts at the first AdvanceTo.
+  bool started() const { return time_ >= 0; }
   Measurements Measure(const DeviceState& state) const;
 
   // A broken sensor (channel 0..5) reads nothing until repaired; the
@@ -95,4 +97,4 @@ class ProcessSimulation {
   Millis time_ = -1;
 };
 
-}  // namespace zolin6::driver
+}  // namespace zolin6::device

@@ -1,0 +1,73 @@
+#pragma once
+// The line between the HART driver's master and a simulated HART device in
+// the same process. Two kinds:
+//  - instant: frames cross in no time and the device answers at once; the
+//    line says when it is unplugged or plugged in again, as a closed
+//    connection does. Behind the built-in simulated device, whose driver
+//    paces its answers itself.
+//  - a 1200 bit/s FSK line: every byte takes its wire time (11 bits per
+//    character, preambles included), the device answers a whole request
+//    after a short turnaround, and the reply's bytes reach the master one by
+//    one as they come off the line, so the master's reply timeout sees the
+//    reply begin in time, as on a real modem. Unplugging it is silent, as on
+//    a modem without carrier detect.
+// Nothing but the clock moves it.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "device/hart_device.h"
+#include "driver/byte_link.h"
+#include "hart/link_timing.h"
+#include "platform/toolkit/clock.h"
+
+namespace zolin6::transport {
+
+enum class LineKind : std::uint8_t { Instant, Fsk };
+
+// The timing the driver's master uses on each kind of line: the instant
+// line has no wire time, no turnaround and no quiet time.
+hart::LinkTiming LineTiming(LineKind kind);
+
+enum class FrameDirection : std::uint8_t { Request, Reply };
+
+// A frame that has crossed the line, with the moment its last byte arrived.
+using FrameTrace = std::function<void(FrameDirection direction, toolkit::Millis at, hart::ByteView line)>;
+
+class InProcessLink : public driver::ByteLink, public std::enable_shared_from_this<InProcessLink> {
+ public:
+  InProcessLink(toolkit::Clock& clock, std::shared_ptr<device::HartDevice> device, LineKind kind);
+
+  void Send(hart::ByteView bytes, toolkit::Millis now) override;
+  void Listen(Listener listener) override { listener_ = std::move(listener); }
+  void WatchState(StateListener listener) override { stateListener_ = std::move(listener); }
+
+  LineKind kind() const { return kind_; }
+  // Unplugs the device or plugs it back in: while unplugged, requests go
+  // out and nothing answers them. An instant line says so.
+  void SetConnected(bool connected);
+  bool connected() const { return connected_; }
+  // Who sees each frame; an empty trace sees nothing.
+  void Trace(FrameTrace trace) { trace_ = std::move(trace); }
+
+  // Requests put on the line so far, and the time all frames spent on it.
+  int requests() const { return requests_; }
+  toolkit::Millis wireTime() const { return wireTime_; }
+
+ private:
+  void Answer(const hart::Bytes& request, toolkit::Millis requestEnd);
+  void At(toolkit::Millis at, std::function<void(InProcessLink&)> work);
+
+  toolkit::Clock& clock_;
+  std::shared_ptr<device::HartDevice> device_;
+  LineKind kind_;
+  Listener listener_;
+  StateListener stateListener_;
+  FrameTrace trace_;
+  bool connected_ = true;
+  int requests_ = 0;
+  toolkit::Millis wireTime_ = 0;
+};
+
+}  // namespace zolin6::transport
