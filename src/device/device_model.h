@@ -15,7 +15,6 @@
 #include <optional>
 #include <string>
 
-
 namespace zolin6::device {
 
 // The transmitter's shape: six sensor channels, each with its own 4-20 mA

@@ -12,8 +12,8 @@ toolkit::Millis ByteArrival(toolkit::Millis start, std::size_t index) {
 }
 
 // The instant line: the device answers before the master looks again.
-constexpr hart::LinkTiming kInstantTiming{hart::Micros{0}, hart::Millis{0}, hart::Millis{0},
-                                          hart::kMinimumPreamblesFsk, hart::kMinimumPreamblesFsk};
+constexpr hart::LinkTiming kInstantTiming{hart::Micros{0}, hart::Millis{0}, hart::Millis{0}, hart::kMinimumPreamblesFsk,
+                                          hart::kMinimumPreamblesFsk};
 
 }  // namespace
 
