@@ -10,13 +10,13 @@
 #include "configuration/config_file.h"
 #include "configuration/link_client.h"
 #include "configuration/transfer.h"
-#include "device_file.h"
 #include "history/history_recorder.h"
 #include "history/sql_store.h"
 #include "history/store_location.h"
 #include "link/link_tap.h"
+#include "opened_device.h"
 #include "report/report.h"
-#include "transport/simulated_device.h"
+#include "transport/connection_target.h"
 
 namespace zolin6::app {
 
@@ -24,7 +24,6 @@ namespace {
 
 using configuration::Configuration;
 
-constexpr const char* kSimulated = "simulated";
 const std::vector<std::string> kOperations{"upload", "download", "compare", "report"};
 
 QList<QCommandLineOption> Options() {
@@ -37,31 +36,27 @@ QList<QCommandLineOption> Options() {
       {"from", "With --report: the sheet of this configuration file instead of the device.", "FILE"},
       {"as-found", "With --report: show this configuration beside as found.", "FILE"},
       {"connect",
-       "Work with the device at WHERE: sim (the built-in simulated device, the default; also \"simulated\"), or in "
-       "the window hart-ip://HOST[:PORT][?udp] or serial:PATH[?address=N].",
+       "Work with the device at WHERE: sim (the built-in simulated device, the default; also \"simulated\"), "
+       "hart-ip://HOST[:PORT][?udp] or serial:PATH[?address=N].",
        "WHERE"},
   };
 }
 
 std::string Utc(Qt::DateFormat format) { return QDateTime::currentDateTimeUtc().toString(format).toStdString(); }
 
-// The device behind the link for one command: today the simulated
-// transmitter, with its state kept in the device file when one is named.
+// The device behind the link for one command: the simulated transmitter,
+// its state kept in the device file when one is named, or a device on a
+// real line.
 class Session {
  public:
-  Result<bool> Open(const std::string& driverName, const std::string& deviceFile) {
-    if (driverName != kSimulated && driverName != "sim") {
-      return Error{driverName + ": the file commands work with the simulated device only (--connect sim)"};
-    }
-    deviceFile_ = deviceFile;
-    sim_ = std::make_shared<transport::SimulatedDevice>(clock_);
-    if (!deviceFile_.empty()) {
-      if (Result<bool> loaded = LoadDeviceFile(*sim_, deviceFile_); !loaded) return loaded;
-    }
-    tap_ = link::LinkTap::Wrap(sim_);
-    link_ = std::make_unique<configuration::LinkClient>(clock_, configuration::AdvanceClock(clock_));
+  Result<bool> Open(const transport::ConnectionTarget& target, const std::string& deviceFile) {
+    Result<std::unique_ptr<OpenedDevice>> opened = OpenedDevice::Open(target, deviceFile);
+    if (!opened) return opened.error();
+    device_ = std::move(opened).value();
+    tap_ = link::LinkTap::Wrap(device_->driver());
+    link_ = std::make_unique<configuration::LinkClient>(device_->clock(), device_->Waiting());
     Result<bool> connected = link_->Connect(tap_);
-    if (!connected) return Error{"simulated device: " + connected.error().message};
+    if (!connected) return Error{target.describe() + ": " + connected.error().message};
     return true;
   }
 
@@ -74,10 +69,11 @@ class Session {
       if (!ok) err << "zolin6: the device history cannot be written: " << why << '\n';
     };
     if (Result<bool> opened = store_->Open(); !opened) told(false, opened.error().message);
-    const link::WallTime wallTime(clock_, QDateTime::currentMSecsSinceEpoch() - clock_.now());
+    toolkit::Clock& clock = device_->clock();
+    const link::WallTime wallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now());
     history_ = std::make_unique<history::HistoryRecorder>(
         *store_, history::RecorderContext{
-                     clock_, wallTime, history::LoginName(), [] { return "Configuration file"; }, told, {}, operation});
+                     clock, wallTime, history::LoginName(), [] { return "Configuration file"; }, told, {}, operation});
     tap_->AddListener(history_.get());
   }
 
@@ -85,15 +81,12 @@ class Session {
     if (history_) tap_->RemoveListener(history_.get());
     history_.reset();
     link_.reset();
-    if (deviceFile_.empty() || !sim_) return true;
-    return SaveDeviceFile(*sim_, deviceFile_);
+    return device_ ? device_->Close() : Result<bool>(true);
   }
   configuration::LinkClient& link() { return *link_; }
 
  private:
-  toolkit::Clock clock_;
-  std::string deviceFile_;
-  std::shared_ptr<transport::SimulatedDevice> sim_;
+  std::unique_ptr<OpenedDevice> device_;
   std::shared_ptr<link::LinkTap> tap_;
   std::unique_ptr<configuration::LinkClient> link_;
   std::unique_ptr<history::SqlHistoryStore> store_;
@@ -249,10 +242,10 @@ int RunFileCommand(const std::vector<std::string>& arguments, std::ostream& out,
       !(parser.isSet("compare") && parser.isSet("against")) && !(parser.isSet("report") && parser.isSet("from"));
   Session session;
   if (needsDevice) {
-    const std::string driverName = parser.isSet("connect") ? c.value("connect") : kSimulated;
-    if (Result<bool> opened = session.Open(driverName, c.value("device")); !opened) {
-      return Fail(c, opened.error().message);
-    }
+    Result<transport::ConnectionTarget> target =
+        transport::ParseConnection(parser.isSet("connect") ? c.value("connect") : "sim");
+    if (!target) return Fail(c, target.error().message);
+    if (Result<bool> opened = session.Open(*target, c.value("device")); !opened) return Fail(c, opened.error().message);
   }
   if (needsDevice && parser.isSet("download")) {
     // A download changes the device: its writes go to the device history.

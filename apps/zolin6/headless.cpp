@@ -69,8 +69,8 @@ int ExportHistory(const history::StoreLocation& store, const QString& file) {
   return 0;
 }
 
-int RecordObservation(toolkit::Clock& clock, std::shared_ptr<framelink::DtmObject> driver, const QString& iconFolder,
-                      const QString& file, toolkit::Millis duration) {
+int RecordObservation(OpenedDevice& device, const QString& iconFolder, const QString& file, toolkit::Millis duration) {
+  toolkit::Clock& clock = device.clock();
   const link::WallTime wallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now());
   auto started = trend::CsvRecorder::Start(file.toStdString(), wallTime, QDateTime::currentDateTime().offsetFromUtc());
   if (!started) {
@@ -80,13 +80,13 @@ int RecordObservation(toolkit::Clock& clock, std::shared_ptr<framelink::DtmObjec
   std::unique_ptr<trend::CsvRecorder> recorder = std::move(started).value();
   StandardErrorBoxes boxes;
   UserCntrl control(HostServices{clock, boxes, QDir::toNativeSeparators(iconFolder).toStdString()});
-  auto tap = link::LinkTap::Wrap(std::move(driver));
+  auto tap = link::LinkTap::Wrap(device.driver());
   trend::ObservationFeed feed(clock);
   feed.Subscribe([&recorder](toolkit::Millis time, const std::vector<trend::ObservedValue>& values) {
     recorder->Append(time, values);
   });
   tap->AddListener(&feed);
-  transport::EventLoopClock ticker(clock);
+  transport::EventLoopClock& ticker = device.ticker();
   control.Init("invoke-1", "", tap);
 
   // The observation page opens as soon as the device is on line.

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "history/store_location.h"
-#include "platform/framelink/framelink.h"
+#include "opened_device.h"
 #include "platform/toolkit/clock.h"
 
 namespace zolin6::app {
@@ -19,9 +19,8 @@ std::optional<toolkit::Millis> ParseDuration(const QString& text);
 // --history-export FILE.csv: the whole history, written atomically.
 int ExportHistory(const history::StoreLocation& store, const QString& file);
 
-// --record FILE.csv --duration D: opens the observation page of the device
-// behind `driver` and records what it shows for `duration`.
-int RecordObservation(toolkit::Clock& clock, std::shared_ptr<framelink::DtmObject> driver, const QString& iconFolder,
-                      const QString& file, toolkit::Millis duration);
+// --record FILE.csv --duration D: opens the observation page of `device`
+// and records what it shows for `duration`.
+int RecordObservation(OpenedDevice& device, const QString& iconFolder, const QString& file, toolkit::Millis duration);
 
 }  // namespace zolin6::app

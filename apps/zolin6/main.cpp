@@ -27,7 +27,6 @@
 #include "desktop/input_checks.h"
 #include "desktop/traffic_dock.h"
 #include "desktop/window_feedback.h"
-#include "device_file.h"
 #include "error_report.h"
 #include "event_output.h"
 #include "file_commands.h"
@@ -35,6 +34,7 @@
 #include "history/store_location.h"
 #include "host/user_cntrl.h"
 #include "link/link_tap.h"
+#include "opened_device.h"
 #include "platform/locale.h"
 #include "platform/status_icons.h"
 #include "transport/event_loop_clock.h"
@@ -47,28 +47,6 @@
 namespace {
 
 using namespace zolin6;
-
-// The device behind the window: the simulated transmitter on its clock, its
-// state kept in `deviceFile` when one is named.
-class Device {
- public:
-  explicit Device(const QString& deviceFile)
-      : deviceFile_(deviceFile.toStdString()), sim_(std::make_shared<transport::SimulatedDevice>(clock_)) {}
-
-  Result<bool> Load() { return deviceFile_.empty() ? Result<bool>(true) : app::LoadDeviceFile(*sim_, deviceFile_); }
-  Result<bool> Save() const {
-    return deviceFile_.empty() ? Result<bool>(true) : app::SaveDeviceFile(*sim_, deviceFile_);
-  }
-
-  const std::shared_ptr<transport::SimulatedDevice>& sim() const { return sim_; }
-  // The time of the control and the device alike.
-  toolkit::Clock& clock() { return clock_; }
-
- private:
-  toolkit::Clock clock_;
-  std::string deviceFile_;
-  std::shared_ptr<transport::SimulatedDevice> sim_;
-};
 
 bool ParseSeparator(const QString& text, char& separator) {
   if (text != "." && text != ",") return false;
@@ -159,7 +137,7 @@ void AddWindowCommands(view::MainWindow& window) {
 
 // The control in the window over `device`, until the window closes (or,
 // with --screenshot, until the picture is saved). Returns the exit status.
-int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, Device& device,
+int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, app::OpenedDevice& device,
               const history::StoreLocation& store, std::ifstream& scriptFile, const transport::ConnectionTarget& target,
               const app::ErrorReport& report) {
   const QString iconFolder = StatusIconFolder();
@@ -171,11 +149,11 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, De
     view::MainWindow window(control, iconFolder);
     boxes.setParent(&window);
     boxes.setContext([&window] { return window.pageContext(); });
-    transport::EventLoopClock ticker(clock);
+    transport::EventLoopClock& ticker = device.ticker();
     window.binding().setUserEventHook([&ticker] { ticker.catchUp(); });
     boxes.setModalListener([&ticker](bool open) { open ? ticker.hold() : ticker.release(); });
 
-    app::WindowConnection connection(ticker, device.sim(), [&window](const std::string& text) {
+    app::WindowConnection connection(ticker, device.simulated(), [&window](const std::string& text) {
       window.statusBar()->showMessage(QString::fromStdString(text));
     });
     if (target.kind != transport::ConnectionTarget::Kind::Simulated) {
@@ -301,18 +279,20 @@ int main(int argc, char** argv) {
     target = std::move(parsed).value();
   }
 
-  Device device(parser.value(options.device));
-  if (Result<bool> loaded = device.Load(); !loaded) return report.Say(loaded.error().message);
-  int status = 0;
-  if (parser.isSet(options.record)) {
-    const std::optional<toolkit::Millis> length = app::ParseDuration(parser.value(options.duration));
+  // --record works with the device --connect names; the window starts on
+  // the built-in device and connects to that one itself.
+  const bool record = parser.isSet(options.record);
+  std::optional<toolkit::Millis> length;
+  if (record) {
+    length = app::ParseDuration(parser.value(options.duration));
     if (!length) return report.Say("--record needs --duration, a number with s, m or h (\"10m\")");
-    status =
-        app::RecordObservation(device.clock(), device.sim(), StatusIconFolder(), parser.value(options.record), *length);
-  } else {
-    status = RunWindow(parser, options, device, store, scriptFile, target, report);
   }
+  Result<std::unique_ptr<app::OpenedDevice>> device = app::OpenedDevice::Open(
+      record ? target : transport::ConnectionTarget{}, parser.value(options.device).toStdString());
+  if (!device) return report.Say(device.error().message);
+  int status = record ? app::RecordObservation(**device, StatusIconFolder(), parser.value(options.record), *length)
+                      : RunWindow(parser, options, **device, store, scriptFile, target, report);
   // A state that is not saved is lost: the exit status says so.
-  if (Result<bool> saved = device.Save(); !saved) status = report.Say(saved.error().message);
+  if (Result<bool> saved = (*device)->Close(); !saved) status = report.Say(saved.error().message);
   return status;
 }

@@ -113,7 +113,8 @@ TEST_F(FileCommandsTest, ReportsAsPdfAndHtml) {
 TEST_F(FileCommandsTest, UsageErrorsExitTwo) {
   EXPECT_EQ(Run({"--upload", Path("a.json"), "--compare", Path("b.json")}), kExitError);
   EXPECT_EQ(Run({"--upload", Path("a.json"), "--connect", "hart"}), kExitError);
-  EXPECT_EQ(err_.str(), "zolin6: hart: the file commands work with the simulated device only (--connect sim)\n");
+  EXPECT_EQ(err_.str(),
+            "zolin6: cannot connect to \"hart\": write sim, hart-ip://HOST[:PORT][?udp] or serial:PATH[?address=N]\n");
   EXPECT_FALSE(fs::exists(Path("a.json")));
 }
 
