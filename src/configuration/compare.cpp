@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "configuration/catalogue.h"
+#include "configuration/device_codec.h"
 
 namespace zolin6::configuration {
 
@@ -24,7 +25,14 @@ std::optional<Value> Find(const Configuration& configuration, const std::string&
 bool SameValue(const std::string& key, const Value& a, const Value& b) {
   const CatalogueValue* entry = FindValue(key);
   if (std::holds_alternative<double>(a) && std::holds_alternative<double>(b)) {
-    return static_cast<float>(std::get<double>(a)) == static_cast<float>(std::get<double>(b));
+    // The same single, or numbers the page writes as the same bits: a value
+    // downloaded is what its page would have made of it.
+    const double x = std::get<double>(a);
+    const double y = std::get<double>(b);
+    if (static_cast<float>(x) == static_cast<float>(y)) return true;
+    const Result<std::string> pageX = PageNumberHex(x);
+    const Result<std::string> pageY = PageNumberHex(y);
+    return pageX && pageY && *pageX == *pageY;
   }
   if (entry != nullptr && entry->packed && std::holds_alternative<std::string>(a) &&
       std::holds_alternative<std::string>(b)) {

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "codecs/float_ieee.h"
 #include "codecs/functions_hart.h"
 #include "pages/parameter_document.h"
 
@@ -119,10 +120,8 @@ Result<std::string> EncodeAttribute(const WriteAttribute& attribute, const Confi
       if (integer == nullptr || *integer < 0 || *integer > 0xFFFFFF) break;
       return Hex(static_cast<std::uint32_t>(*integer), 6);
     case Encoding::Float:
-      // The exact bits of the value the device reported: a value read back
-      // after the write is the same number again.
       if (number == nullptr) break;
-      return Hex(std::bit_cast<std::uint32_t>(static_cast<float>(*number)), 8);
+      return PageNumberHex(*number);
     case Encoding::Packed8:
     case Encoding::Packed16:
     case Encoding::Packed32: {
@@ -193,6 +192,15 @@ Result<Attributes> EncodeWrite(const CatalogueWrite& write, const Configuration&
     attributes[static_cast<std::size_t>(attribute.position - 1)] = *text;
   }
   return attributes;
+}
+
+Result<std::string> PageNumberHex(double value) {
+  // Plain digits, no exponent: the text a technician types on the page.
+  std::array<char, 64> text{};
+  const auto [end, ec] =
+      std::to_chars(text.data(), text.data() + text.size(), static_cast<float>(value), std::chars_format::fixed);
+  if (ec != std::errc()) return Error{"the number cannot be written"};
+  return codecs::ConvertTypedNumberToHex(std::string_view(text.data(), end));
 }
 
 }  // namespace zolin6::configuration

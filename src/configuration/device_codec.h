@@ -29,4 +29,10 @@ Result<Value> DecodeValue(const CatalogueValue& entry, const pugi::xml_document&
 // needs is missing or cannot be encoded.
 Result<Attributes> EncodeWrite(const CatalogueWrite& write, const Configuration& configuration);
 
+// The 8 hexadecimal digits a number goes to the device as: the bits the
+// Write button sends for the number's shortest text typed on its page, so a
+// value downloaded from a file and the same value written on its page are
+// the same on the device.
+Result<std::string> PageNumberHex(double value);
+
 }  // namespace zolin6::configuration
