@@ -157,8 +157,13 @@ void HartDriver::Enqueue(Kind kind, const std::string& code, const std::string& 
       }
     }
   }
+  if (!lineUp_) return Answer(operation, kStateNotification, std::string(framelink::kOfflineState));
+  waiting_.push_back(std::move(operation));
   // Never inside the control's own call: the work starts from the clock.
-  At(clock_.now(), [operation = std::move(operation)](HartDriver& self) { self.Arrive(operation); });
+  At(clock_.now(), [](HartDriver& self) {
+    self.StartNext();
+    self.Pump({});
+  });
 }
 
 void HartDriver::Arrive(Operation operation) {
@@ -333,6 +338,12 @@ void HartDriver::LinkLost() {
   const std::string offline(framelink::kOfflineState);
   for (const Operation& operation : unanswered) Answer(operation, kStateNotification, offline);
   if (unanswered.empty() && (wasOnline || pacing_)) Deliver(kStateNotification, offline);
+  // On a real line, look for the device once more: back at once, it is
+  // reported on line; gone, the next request looks again.
+  if (!pacing_ && lineUp_) {
+    master_.identify();
+    if (!pumping_) Pump({});
+  }
 }
 
 void HartDriver::Answer(const Operation& operation, std::int32_t reason, const std::string& details) {

@@ -12,6 +12,7 @@
 
 #include "driver/hart_operations.h"
 #include "hart/commands_device.h"
+#include "hart/encoding.h"
 
 namespace zolin6::driver {
 
@@ -251,6 +252,18 @@ hart::Bytes StepData(const Step& step, const RequestAttributes& attributes, int 
   return data;
 }
 
+// Leaving fixed-current mode (40, or 146 for outputs 2-6, with 0 mA) is safe
+// to send again: an output whose release went unanswered would stay held
+// while the window says it is free, so it is resent like any read.
+hart::Effect EffectOf(std::uint16_t command, const hart::Bytes& data) {
+  constexpr std::uint16_t kFixCurrent = 40;
+  constexpr std::uint16_t kFixOutputCurrent = 146;
+  const std::size_t currentAt = command == kFixOutputCurrent ? 1 : 0;
+  const bool release = (command == kFixCurrent || command == kFixOutputCurrent) && data.size() >= currentAt + 4 &&
+                       hart::ReadFloat(hart::ByteView(data).subspan(currentAt)) == 0.0F;
+  return release ? hart::Effect::Repeatable : hart::FindDeviceCommand(command)->effect;
+}
+
 }  // namespace
 
 WritePlan PlanWrite(int code, const RequestAttributes& attributes, CommandSet set) {
@@ -262,7 +275,8 @@ WritePlan PlanWrite(int code, const RequestAttributes& attributes, CommandSet se
   WritePlan plan;
   for (const Step& step : row->steps) {
     hart::Bytes data = StepData(step, attributes, code - row->first, refusal);
-    plan.requests.push_back({step.command, std::move(data), hart::FindDeviceCommand(step.command)->effect});
+    const hart::Effect effect = EffectOf(step.command, data);
+    plan.requests.push_back({step.command, std::move(data), effect});
   }
   if (refusal.code == 0 && row->check != nullptr) refusal.code = row->check(attributes);
   if (refusal.code != 0) return {{}, refusal.code};
