@@ -23,6 +23,7 @@
 #include "desktop/configuration_commands.h"
 #include "desktop/connect_dialog.h"
 #include "desktop/device_tools.h"
+#include "desktop/held_outputs.h"
 #include "desktop/history_window.h"
 #include "desktop/input_checks.h"
 #include "desktop/traffic_dock.h"
@@ -95,13 +96,17 @@ bool HasArgument(int argc, char** argv, std::initializer_list<std::string_view> 
   return false;
 }
 
+// Asked before leaving the device ("quit", "disconnect"): whether to go on.
+using LeaveGuard = std::function<bool(const QString& action)>;
+
 // File > Connect… and Disconnect, and the same on the toolbar. The dialog
 // starts from the present connection, or from the last one chosen while
 // disconnected; a line that cannot be opened is said and nothing changes.
 void AddConnectionCommands(view::MainWindow& window, app::WindowConnection& connection,
-                           transport::EventLoopClock& ticker) {
+                           transport::EventLoopClock& ticker, const LeaveGuard& mayLeave) {
   QAction* connect = window.addCommand(
-      "File", "&Connect…", "actionConnect", QKeySequence(Qt::CTRL | Qt::Key_K), [&window, &connection, &ticker] {
+      "File", "&Connect…", "actionConnect", QKeySequence(Qt::CTRL | Qt::Key_K),
+      [&window, &connection, &ticker, mayLeave] {
         QSettings settings;
         transport::ConnectionTarget preset = connection.target();
         Result<transport::ConnectionTarget> last =
@@ -110,14 +115,16 @@ void AddConnectionCommands(view::MainWindow& window, app::WindowConnection& conn
         desktop::ConnectDialog dialog(&window, ticker, preset);
         if (dialog.exec() != QDialog::Accepted) return;
         const transport::ConnectionTarget chosen = dialog.target();
+        if (!mayLeave("connect elsewhere")) return;
         if (Result<bool> connected = connection.Connect(chosen); !connected) {
           QMessageBox::warning(&window, "Connect", QString::fromStdString(connected.error().message));
           return;
         }
         settings.setValue("connection/last", QString::fromStdString(chosen.url()));
       });
-  QAction* disconnect =
-      window.addCommand("File", "&Disconnect", "actionDisconnect", {}, [&connection] { connection.Disconnect(); });
+  QAction* disconnect = window.addCommand("File", "&Disconnect", "actionDisconnect", {}, [&connection, mayLeave] {
+    if (mayLeave("disconnect")) connection.Disconnect();
+  });
   window.menu("File")->addSeparator();
   QAction* first = window.toolBar()->actions().value(0);
   window.toolBar()->insertAction(first, connect);
@@ -170,12 +177,23 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, ap
     // The configuration files, the trend, the recording and the device
     // history use or watch the link.
     auto tap = link::LinkTap::Wrap(connection.driver());
-    AddConnectionCommands(window, connection, ticker);
+    // An output held at a fixed current is released, or knowingly left, before the device is.
+    std::unique_ptr<desktop::HeldOutputs> held;
+    const LeaveGuard mayLeave = [&held](const QString& action) { return !held || held->mayGoOn(action); };
+    AddConnectionCommands(window, connection, ticker, mayLeave);
     desktop::ConfigurationCommands files(window, clock, tap);
     desktop::DeviceTools tools(window, control, clock, tap,
                                link::WallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now()), store);
     AddWindowCommands(window);
     desktop::WindowFeedback feedback(window, control, clock, tap);
+    // Sleeps until something happens (the window's clock wakes for the
+    // device's answer), so the window stays responsive while it waits.
+    held = std::make_unique<desktop::HeldOutputs>(window, clock, tap, feedback.activity(), [] {
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+      return true;
+    });
+    window.addCommand("Device", "&Release Held Outputs", "actionReleaseOutputs", {}, [&held] { held->releaseAll(); });
+    window.setCloseGuard([&mayLeave] { return mayLeave("quit"); });
     const auto nameConnection = [&feedback, &connection] {
       feedback.setConnection(connection.describe(), [&connection] { return connection.otherDevice(); });
     };

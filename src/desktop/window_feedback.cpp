@@ -153,17 +153,17 @@ void WindowFeedback::showPageNote() {
   QStringList lines;
   bool warning = false;
   bool stale = false;
+  // An output stays on show as held, on every page, until the device
+  // confirmed its release.
+  for (const auto& [channel, current] : activity_.heldOutputs()) {
+    lines << QString("Channel %1 output held at %2 mA \u2014 the loop is not under automatic control")
+                 .arg(channel)
+                 .arg(current, 0, 'f', 3);
+    warning = true;
+  }
   if (!window_.ownPageShown()) {
     const UserCntrl::State& state = control_.state();
     const bool online = state.sConnState == "Connected";
-    auto procedure = navigation::ParseProcedurePage(state.sPage);
-    if (state.bFixedCurrent && procedure) {
-      const std::optional<double> current = activity_.heldCurrent(procedure->channel);
-      lines << QString("Channel %1 output held at %2 \u2014 the loop is not under automatic control")
-                   .arg(procedure->channel)
-                   .arg(current ? QString("%1 mA").arg(*current, 0, 'f', 3) : QString("a fixed current"));
-      warning = true;
-    }
     if (QString guidance = GuidanceFor(state.sPage); !guidance.isEmpty()) lines << guidance;
     if (state.sPage == "Observe" || state.sPage == "Diagnosis") {
       lines << liveNote(online);

@@ -44,6 +44,9 @@ class WindowFeedback : public QObject {
   // on line when it is not this transmitter (empty when it is, or none is).
   void setConnection(const QString& where, std::function<QString()> otherDevice = {});
 
+  // What the link shows: the requests waiting, the outputs held.
+  const link::LinkActivity& activity() const { return activity_; }
+
  private:
   void showBusy();
   void showPageNote();

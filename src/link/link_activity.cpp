@@ -20,6 +20,11 @@ using framelink::kStateNotification;
 constexpr std::string_view kChannelOneLoopTest = "11";
 constexpr std::string_view kChannelOneTrim = "12";
 constexpr std::string_view kOtherChannels = "22";
+// A device reset and a factory restore let every output go.
+constexpr std::string_view kDeviceReset = "9";
+constexpr std::string_view kFactoryRestore = "10";
+constexpr int kReleasesAll = 0;
+constexpr int kHoldsNothing = -1;  // any other write: its answer is not ours
 
 // The IEEE single-precision number of 8 hexadecimal digits.
 std::optional<double> HexFloat(std::string_view hex) {
@@ -45,23 +50,57 @@ std::optional<double> LinkActivity::heldCurrent(int channel) const {
 
 void LinkActivity::OnRequest(RequestKind kind, const std::string& code, const std::string& document) {
   if (pending_++ == 0) pendingSince_ = clock_.now();
-  const bool channelOne = code == kChannelOneLoopTest || code == kChannelOneTrim;
-  if (kind == RequestKind::Write && (channelOne || code == kOtherChannels)) {
-    const std::vector<std::string> attributes = RequestAttributes(document);
-    if (channelOne && !attributes.empty()) {
-      if (auto current = HexFloat(attributes[0])) heldCurrents_[1] = *current;
-    } else if (attributes.size() >= 2) {
-      for (int channel = 2; channel <= kChannels; ++channel) {
-        if (attributes[0] != navigation::OutputChannelCode(channel)) continue;
-        if (auto current = HexFloat(attributes[1])) heldCurrents_[channel] = *current;
-      }
+  if (kind == RequestKind::Write) {
+    if (std::optional<std::pair<int, double>> hold = HoldOf(code, document)) {
+      // Held from the moment it is asked: if no answer comes, it may be.
+      if (hold->second != 0) heldCurrents_[hold->first] = hold->second;
+      unanswered_.push_back(*hold);
+    } else {
+      const bool releasesAll = code == kDeviceReset || code == kFactoryRestore;
+      unanswered_.emplace_back(releasesAll ? kReleasesAll : kHoldsNothing, 0.0);
     }
   }
   notify();
 }
 
+std::optional<std::pair<int, double>> LinkActivity::HoldOf(const std::string& code, const std::string& document) {
+  const bool channelOne = code == kChannelOneLoopTest || code == kChannelOneTrim;
+  if (!channelOne && code != kOtherChannels) return std::nullopt;
+  const std::vector<std::string> attributes = RequestAttributes(document);
+  if (channelOne && !attributes.empty()) {
+    if (auto current = HexFloat(attributes[0])) return std::pair{1, *current};
+  } else if (attributes.size() >= 2) {
+    for (int channel = 2; channel <= kChannels; ++channel) {
+      if (attributes[0] != navigation::OutputChannelCode(channel)) continue;
+      if (auto current = HexFloat(attributes[1])) return std::pair{channel, *current};
+    }
+  }
+  return std::nullopt;
+}
+
+// Writes are answered in the order sent; only a release, a reset or a
+// restore the device carried out lets outputs go.
+void LinkActivity::SettleHold(const Notification& notification) {
+  if (unanswered_.empty()) return;
+  if (notification.reason == kStateNotification) {
+    // Off line: nothing outstanding will be answered; what was held may stay so.
+    unanswered_.clear();
+    return;
+  }
+  if (notification.reason != framelink::kWriteNotification) return;
+  const auto [channel, current] = unanswered_.front();
+  unanswered_.erase(unanswered_.begin());
+  if (channel == kHoldsNothing || notification.value("Response Code 1").value_or("") != "0" || current != 0) return;
+  if (channel == kReleasesAll) {
+    heldCurrents_.clear();
+  } else {
+    heldCurrents_.erase(channel);
+  }
+}
+
 void LinkActivity::OnNotification(const Notification& notification) {
   lastAnswers_[notification.reason] = clock_.now();
+  SettleHold(notification);
   if (notification.reason != kStateNotification && notification.reason != framelink::kWriteNotification) {
     lastReadAnswer_ = clock_.now();
   }

@@ -9,10 +9,14 @@ std::string OutputChannelCode(int channel) { return "0" + std::to_string(channel
 std::optional<CurrentRelease> ReleaseForPage(std::string_view page) {
   const std::optional<ProcedurePage> procedure = ParseProcedurePage(page);
   if (!procedure || !HoldsOutput(*procedure)) return std::nullopt;
+  return ReleaseForChannel(procedure->channel);
+}
+
+CurrentRelease ReleaseForChannel(int channel) {
   // Channel 1 has operation codes of its own; its mode "00" with a zero
   // current asks the device to leave fixed-current mode.
-  if (procedure->channel == 1) return CurrentRelease{"12", "00000000", "00"};
-  return CurrentRelease{"22", OutputChannelCode(procedure->channel), "00000000"};
+  if (channel == 1) return CurrentRelease{"12", "00000000", "00"};
+  return CurrentRelease{"22", OutputChannelCode(channel), "00000000"};
 }
 
 }  // namespace zolin6::navigation

@@ -26,4 +26,7 @@ std::string OutputChannelCode(int channel);
 // channel.
 std::optional<CurrentRelease> ReleaseForPage(std::string_view page);
 
+// The release of output `channel` (1..6), whatever page is on show.
+CurrentRelease ReleaseForChannel(int channel);
+
 }  // namespace zolin6::navigation

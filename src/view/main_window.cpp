@@ -246,6 +246,10 @@ void MainWindow::saveLayout() const {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (closeGuard_ && !closeGuard_()) {
+    event->ignore();
+    return;
+  }
   saveLayout();
   QMainWindow::closeEvent(event);
 }

@@ -74,6 +74,8 @@ class MainWindow : public QMainWindow {
   void saveLayout() const;
   // Told whenever the page on show changes: true for one of the desktop's own.
   void onPageShown(std::function<void(bool own)> hook) { pageShown_.push_back(std::move(hook)); }
+  // Asked before the window closes; false keeps it open.
+  void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -90,6 +92,7 @@ class MainWindow : public QMainWindow {
 
   UserCntrl& control_;
   QString iconFolder_;
+  std::function<bool()> closeGuard_;
   FormBinding* binding_ = nullptr;
   QTreeWidget* tree_ = nullptr;
   std::vector<QTreeWidgetItem*> items_;

@@ -23,10 +23,10 @@ toolkit::Answer QtMessageBoxes::show(const std::string& text, const std::string&
                   yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent_);
   box.setObjectName("MessageBox");
   if (context_) box.setInformativeText(context_());
-  // Yes is the first button and the default, as the device commands expect
-  // a deliberate answer either way; Escape answers No.
+  // Every question from a device page changes the device when answered
+  // Yes: Enter, or a key pressed by mistake, answers No, as Escape does.
   if (yesNo) {
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
   }
   if (modalListener_) modalListener_(true);

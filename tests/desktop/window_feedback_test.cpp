@@ -9,14 +9,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
+#include "desktop/held_outputs.h"
 #include "desktop/input_checks.h"
 #include "desktop/window_feedback.h"
 #include "fakes/control_harness.h"
@@ -122,10 +125,29 @@ TEST_F(WindowFeedbackTest, TheBannerShowsWhileAnOutputIsHeld) {
   h.Click("cmdWriteParameter");
   h.clock.advance(1000);
   EXPECT_TRUE(Note().startsWith("Channel 3 output held at 12.000 mA")) << Note().toStdString();
+  // The release goes out while the line is down: the output may still be
+  // held, and the banner says so on every page until the device confirms.
+  sim->SetOnline(false);
   h.Click("cmdBack");  // leaving the page releases the output
   h.clock.advance(1000);
   EXPECT_FALSE(h.state().bFixedCurrent);
-  EXPECT_FALSE(Note().contains("held at"));
+  EXPECT_TRUE(Note().startsWith("Channel 3 output held at 12.000 mA")) << Note().toStdString();
+  // Back on line, the window releases it, and only the device's yes clears the banner.
+  sim->SetOnline(true);
+  h.clock.advance(1000);
+  HeldOutputs held(*window, h.clock, tap, feedback->activity(), configuration::AdvanceClock(h.clock));
+  EXPECT_TRUE(held.any());
+  // Quit asks first; Cancel keeps the window.
+  QTimer::singleShot(0, [] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().startsWith("Channel 3 output held at 12.000 mA")) << box->text().toStdString();
+    box->button(QMessageBox::Cancel)->click();
+  });
+  EXPECT_FALSE(held.mayGoOn("quit"));
+  EXPECT_TRUE(held.releaseAll());
+  EXPECT_FALSE(sim->transmitter().state().outputs[2].fixed);
+  EXPECT_FALSE(Note().contains("held at")) << Note().toStdString();
 }
 
 TEST_F(WindowFeedbackTest, TheLayoutSurvivesARestart) {

@@ -195,6 +195,8 @@ TEST_F(WindowTest, AMessageBoxAnswerReachesTheHandler) {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       ASSERT_NE(box, nullptr);
       seen = {box->windowTitle(), box->text(), box->icon()};
+      // A key pressed by mistake must not change the device.
+      EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
       box->button(answer)->click();
     });
     ClickButton("cmdDeviceReset");
