@@ -24,7 +24,7 @@ namespace {
 using namespace zolin6;
 using device::HartDevice;
 
-constexpr driver::Millis kBetweenRequests = 500;
+constexpr device::Millis kBetweenRequests = 500;
 
 void CheckReply(const hart::Bytes& reply, std::size_t preambles, const HartDevice& device) {
   if (reply.empty()) return;
@@ -38,8 +38,8 @@ void CheckReply(const hart::Bytes& reply, std::size_t preambles, const HartDevic
 }
 
 void CheckState(const device::DeviceState& state) {
-  for (const driver::SensorChannel& channel : state.channels) {
-    ZOLIN6_FUZZ_CHECK(driver::UnitFitsSensor(channel.unit, channel.type));
+  for (const device::SensorChannel& channel : state.channels) {
+    ZOLIN6_FUZZ_CHECK(device::UnitFitsSensor(channel.unit, channel.type));
   }
   ZOLIN6_FUZZ_CHECK(std::ranges::all_of(state.displays, [](int code) { return code >= 0 && code <= 12; }));
   ZOLIN6_FUZZ_CHECK(state.identification.pollingAddress >= 0 && state.identification.pollingAddress <= 63);
@@ -55,7 +55,7 @@ bool MayStaySilent(std::uint8_t command, hart::ByteView data) {
 }
 
 void SendRequests(hart::ByteView input, HartDevice& device, const device::SimulatedTransmitter& transmitter) {
-  driver::Millis now = 0;
+  device::Millis now = 0;
   while (input.size() >= 2) {
     const std::size_t length = std::min<std::size_t>(input[0], input.size() - 2);
     const std::uint8_t command = input[1];
@@ -76,7 +76,7 @@ void SendRequests(hart::ByteView input, HartDevice& device, const device::Simula
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const hart::ByteView input(data, size);
-  device::SimulatedTransmitter transmitter(6, SimulatedTransmitter::kRestartTime);
+  device::SimulatedTransmitter transmitter(6, device::SimulatedTransmitter::kRestartTime);
   HartDevice device(transmitter);
   CheckReply(device.Receive(input, 0), 0, device);
   const auto preambles = static_cast<std::size_t>(transmitter.state().responsePreambles);

@@ -28,7 +28,7 @@ class ByteLink {
   // Who hears the line's own news of the way to the device. A line that
   // cannot tell (a modem without carrier detect) never calls it; the
   // driver then learns of a lost device from its unanswered requests.
-  virtual void WatchState(StateListener listener) { (void)listener; }
+  virtual void WatchState(const StateListener& /*listener*/) {}
 };
 
 }  // namespace zolin6::driver

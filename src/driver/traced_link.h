@@ -25,7 +25,7 @@ class TracedLink : public ByteLink, public std::enable_shared_from_this<TracedLi
 
   void Send(hart::ByteView bytes, toolkit::Millis now) override;
   void Listen(Listener listener) override;
-  void WatchState(StateListener listener) override { inner_->WatchState(std::move(listener)); }
+  void WatchState(const StateListener& listener) override { inner_->WatchState(listener); }
 
   const std::shared_ptr<ByteLink>& inner() const { return inner_; }
 

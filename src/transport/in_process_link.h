@@ -41,7 +41,7 @@ class InProcessLink : public driver::ByteLink, public std::enable_shared_from_th
 
   void Send(hart::ByteView bytes, toolkit::Millis now) override;
   void Listen(Listener listener) override { listener_ = std::move(listener); }
-  void WatchState(StateListener listener) override { stateListener_ = std::move(listener); }
+  void WatchState(const StateListener& listener) override { stateListener_ = listener; }
 
   LineKind kind() const { return kind_; }
   // Unplugs the device or plugs it back in: while unplugged, requests go
