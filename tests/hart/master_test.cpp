@@ -41,19 +41,34 @@ TEST(MasterIdentification, ShortCommandZeroThenLongFramesWithTheDevicesPreambles
   EXPECT_EQ(link.master.identity()->identifier.number("device id").value(), testing::kDeviceId);
 }
 
-TEST(MasterIdentification, ScansPollingAddressesOneTryEach) {
+TEST(MasterIdentification, ScansPollingAddressesWithEveryRetry) {
   MasterSettings settings;
   settings.scanPollingAddresses = true;
   ScriptedLink link(settings);
   link.pollingAddress = 3;
   link.master.identify();
   link.run();
-  ASSERT_EQ(link.sent.size(), 4U);
-  for (std::uint8_t address = 0; address < 4; ++address) EXPECT_EQ(link.sent[address].frame.address.polling, address);
+  constexpr std::size_t kTries = 1 + kDefaultRetries;
+  ASSERT_EQ(link.sent.size(), 3 * kTries + 1);
+  for (std::size_t i = 0; i < link.sent.size(); ++i) EXPECT_EQ(link.sent[i].frame.address.polling, i / kTries) << i;
   EXPECT_EQ(link.master.identity()->pollingAddress, 3);
-  // Each silent address costs its request's wire time and the reply timeout.
-  const Millis perAddress = WireTime(kFskTiming, link.sent[0].bytes.size()) + kReplyTimeoutFsk;
-  EXPECT_EQ(link.sent[3].at, 3 * perAddress);
+  // After the first quiet time each silent try costs its request's wire
+  // time and the reply timeout, and the millisecond that ends it.
+  const Millis perTry = WireTime(kFskTiming, link.sent[0].bytes.size()) + kReplyTimeoutFsk + Millis{1};
+  EXPECT_EQ(link.sent[0].at, kQuietTimeFsk);
+  EXPECT_EQ(link.sent.back().at, kQuietTimeFsk + static_cast<long long>(3 * kTries) * perTry);
+}
+
+TEST(MasterIdentification, ScanFindsAnAddressThatAnswersOnlyTheSecondTry) {
+  MasterSettings settings;
+  settings.scanPollingAddresses = true;
+  ScriptedLink link(settings);
+  link.script = {Act::Drop};
+  link.master.identify();
+  link.run();
+  ASSERT_EQ(link.sent.size(), 2U);
+  EXPECT_EQ(link.sent[1].frame.address.polling, 0);
+  EXPECT_EQ(link.master.identity()->pollingAddress, 0);
 }
 
 TEST(MasterIdentification, NoDeviceFailsTheQueueWithoutSendingIt) {
@@ -173,75 +188,6 @@ TEST(MasterExpanded, SendsCommand31AndTakesTheBareRefusal) {
   ASSERT_EQ(link.done.size(), 1U);
   EXPECT_EQ(link.done[0].outcome, Outcome::Replied);
   EXPECT_EQ(link.done[0].status.responseCode(), 64);
-}
-
-TEST(MasterTiming, ResendsWhenTheReplyTimeoutRunsOutAfterTheRequestLeft) {
-  ScriptedLink link;
-  Identify(link);
-  const Millis start = link.now;
-  link.master.submit(1);
-  link.script = {Act::Drop};
-  link.run();
-  ASSERT_EQ(link.sent.size(), 2U);
-  EXPECT_EQ(link.sent[0].at, start + kQuietTimeFsk);
-  EXPECT_EQ(link.sent[1].at - link.sent[0].at, WireTime(kFskTiming, link.sent[0].bytes.size()) + kReplyTimeoutFsk);
-}
-
-TEST(MasterTiming, BusyWaitDoublesUpToItsLongest) {
-  ScriptedLink link;
-  Identify(link);
-  link.master.submit(1);
-  link.script.assign(8, Act::Busy);
-  link.run();
-  ASSERT_EQ(link.sent.size(), 9U);
-  std::vector<Millis> waits;
-  for (std::size_t i = 1; i < link.sent.size(); ++i) {
-    // Each resend follows the busy reply by the wait.
-    const Millis replied =
-        link.sent[i - 1].at + WireTime(kFskTiming, link.sent[i - 1].bytes.size()) + testing::kTurnaround;
-    waits.push_back(link.sent[i].at - replied);
-  }
-  using std::chrono_literals::operator""ms;
-  EXPECT_EQ(waits, (std::vector<Millis>{50ms, 100ms, 200ms, 400ms, 800ms, 1600ms, 1600ms, 1600ms}));
-}
-
-TEST(MasterStatus, MoreStatusAvailableIsReadWithCommand48Once) {
-  ScriptedLink link;
-  Identify(link);
-  link.master.submit(1);
-  link.script = {Act::MoreStatus, Act::MoreStatus};
-  link.run();
-  ASSERT_EQ(link.done.size(), 2U);
-  EXPECT_EQ(link.done[1].command, 48);
-  EXPECT_EQ(link.done[1].id, 0U);
-  EXPECT_EQ(link.sentOf(48), 1U);  // its own "more status" bit does not loop
-}
-
-TEST(MasterStatus, CommandsQueuedBehindWaitTheirTurn) {
-  ScriptedLink link;
-  Identify(link);
-  const std::uint32_t first = link.master.submit(1);
-  const std::uint32_t second = link.master.submit(2);
-  link.run();
-  ASSERT_EQ(link.done.size(), 2U);
-  EXPECT_EQ(link.done[0].id, first);
-  EXPECT_EQ(link.done[1].id, second);
-  // One transaction at a time, the line quiet between them.
-  const Millis firstEnds = link.sent[0].at + WireTime(kFskTiming, link.sent[0].bytes.size()) + testing::kTurnaround;
-  EXPECT_EQ(link.sent[1].at, firstEnds + kQuietTimeFsk);
-}
-
-TEST(MasterHartIp, SendsNoPreamblesAndWaitsItsOwnTimeout) {
-  MasterSettings settings;
-  settings.link = kHartIpTiming;
-  ScriptedLink link(settings);
-  link.master.submit(1);
-  link.script = {Act::Answer, Act::Drop};
-  link.run();
-  ASSERT_EQ(link.sent.size(), 3U);
-  EXPECT_EQ(link.sent[0].bytes[0], 0x02);
-  EXPECT_EQ(link.sent[1].bytes[0], 0x82);
-  EXPECT_EQ(link.sent[2].at - link.sent[1].at, kReplyTimeoutHartIp);
 }
 
 }  // namespace
