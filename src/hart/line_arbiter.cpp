@@ -11,7 +11,6 @@ void LineArbiter::startWatching(Millis now) {
 }
 
 void LineArbiter::heard(Heard what, Millis now) {
-  if (using_) return;
   last_ = what;
   heardAt_ = now;
 }
@@ -26,7 +25,7 @@ void LineArbiter::stopUsing(Millis now) {
 Millis LineArbiter::quietAfterTalk() const { return bursting_ ? 2 * link_.replyTimeout : link_.quietTime; }
 
 Millis LineArbiter::nextStart(Millis notBefore) const {
-  if (using_ || link_.wholeFrames) return notBefore;
+  if (link_.wholeFrames) return notBefore;
   Millis wait = quietAfterTalk();
   switch (last_) {
     case Heard::OwnReply: wait = link_.quietTime; break;

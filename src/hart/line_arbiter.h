@@ -44,7 +44,8 @@ class LineArbiter {
 
   // Starts watching the line at the first call; later calls change nothing.
   void startWatching(Millis now);
-  // Something heard at `now`; ignored while we use the line.
+  // Something heard at `now`. While we use the line it counts for nothing:
+  // the end of our transaction decides.
   void heard(Heard what, Millis now);
   // Our request goes out: the line is ours until stopUsing().
   void startUsing() { using_ = true; }
@@ -55,7 +56,7 @@ class LineArbiter {
   void setBursting(bool bursting) { bursting_ = bursting; }
 
   // The first moment at or after `notBefore` at which we may start, if
-  // nothing more is heard; `notBefore` while we use the line.
+  // nothing more is heard and we are not using the line.
   Millis nextStart(Millis notBefore) const;
   LineState state(Millis now) const;
   bool bursting() const { return bursting_; }

@@ -216,8 +216,7 @@ bool Master::onIdentified(const Frame& frame) {
   identity.identifier = *reply;
   identity_ = std::move(identity);
   linkState_ = LinkState::Online;
-  lastDeviceStatus_.reset();
-  moreStatusReadAt_.reset();
+  moreStatusReadAt_.reset();  // its first reply with more status is followed by 48
   return true;
 }
 
@@ -227,12 +226,12 @@ bool Master::onIdentified(const Frame& frame) {
 void Master::queueMoreStatus(Millis now, const Frame& reply) {
   const std::optional<std::uint8_t> before = lastDeviceStatus_;
   lastDeviceStatus_ = reply.status.deviceStatus;
-  if (!settings_.readMoreStatus || linkState_ != LinkState::Online) return;
-  if (!reply.status.has(device_status::kMoreStatusAvailable) || current_.command == kReadAdditionalStatus) return;
+  if (!settings_.readMoreStatus || current_.command == kReadAdditionalStatus) return;
+  if (!reply.status.has(device_status::kMoreStatusAvailable)) return;
   const bool news = before != reply.status.deviceStatus;
   const bool due = !moreStatusReadAt_ || now - *moreStatusReadAt_ >= kMoreStatusRepeat;
   if (!news && !due) return;
-  if (!queue_.empty() && queue_.front().origin == Origin::MoreStatus) return;
+  // It goes next: the reply that asked for it has just ended its transaction.
   queue_.push_front({0, kReadAdditionalStatus, {}, Effect::Repeatable, Origin::MoreStatus});
   moreStatusReadAt_ = now;
 }
@@ -288,7 +287,6 @@ bool Master::takeNext() {
   busyResends_ = 0;
   busyWait_ = std::max(kFirstBusyWait, settings_.link.quietTime);
   heardGarble_ = false;
-  notBefore_ = Millis::min();
   return true;
 }
 
@@ -312,7 +310,7 @@ void Master::send(Millis now, Step& step) {
 
 std::size_t Master::preambles() const {
   if (settings_.link.minimumPreambles == 0) return 0;
-  if (linkState_ != LinkState::Online || !identity_) return settings_.link.pollPreambles;
+  if (!identity_) return settings_.link.pollPreambles;  // known once command 0 answered
   return std::max(settings_.link.minimumPreambles, identity_->requestPreambles);
 }
 

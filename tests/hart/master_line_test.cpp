@@ -155,6 +155,49 @@ TEST(MasterBursts, AreHandedOverWithTheirTimeAndData) {
   check(gateway.stepFrame(9ms, burst).bursts, 9ms);
 }
 
+TEST(MasterBursts, BurstingEndsWhenOurDeviceRepliesWithoutItsBurstBit) {
+  ScriptedLink link;
+  Identify(link);
+  const Millis heardAt = link.now + 1000ms;
+  link.inject(heardAt, OnLine(FrameType::Burst, kOthers));
+  link.now = heardAt;
+  link.run();
+  link.master.submit(1);  // at once, its turn
+  link.run();
+  const Millis noiseAt = link.now + 1000ms;
+  link.inject(noiseAt, Hex("00"));
+  link.now = noiseAt;
+  link.run();
+  link.master.submit(1);
+  link.run();
+  ASSERT_EQ(link.sent.size(), 2U);
+  EXPECT_EQ(link.sent[0].at, heardAt);
+  EXPECT_EQ(link.sent[1].at, noiseAt + kQuietTimeFsk);  // not 2 x RT1
+}
+
+TEST(MasterBursts, HoldNothingBackOnAFramedLink) {
+  MasterSettings settings;
+  settings.link = kHartIpTiming;
+  Master master(settings);
+  master.identify();
+  EXPECT_FALSE(master.stepFrame(5ms, OnLine(FrameType::Burst, kOurs)).transmit.empty());
+}
+
+TEST(MasterLine, AFrameCutOffBeforeOurRequestDoesNotSwallowTheReply) {
+  ScriptedLink link;
+  Identify(link);
+  const Millis heardAt = link.now + 1000ms;
+  const Bytes burst = OnLine(FrameType::Burst, kOthers);
+  link.inject(heardAt, Bytes(burst.begin(), burst.begin() + 10));
+  link.now = heardAt;
+  link.master.submit(1);
+  link.run();
+  ASSERT_EQ(link.done.size(), 1U);
+  EXPECT_EQ(link.done[0].outcome, Outcome::Replied);
+  EXPECT_EQ(link.done[0].attempts, 1);
+  EXPECT_EQ(link.sent[0].at, heardAt + kQuietTimeFsk);
+}
+
 TEST(MasterBursts, ABurstDuringOurTransactionLeavesItAlone) {
   ScriptedLink link;
   Identify(link);
@@ -215,6 +258,17 @@ TEST_F(MoreStatusLink, WhileSteadyAgainAMinuteOn) {
   const Millis appeared = link.now + 1000ms;
   EXPECT_EQ(readOne(appeared), 1U);
   EXPECT_EQ(readOne(appeared + kMoreStatusRepeat), 1U);
+}
+
+TEST_F(MoreStatusLink, ReadAgainOnceTheDeviceIsFoundAgain) {
+  link.deviceStatus = device_status::kMoreStatusAvailable;
+  EXPECT_EQ(readOne(link.now + 1000ms), 1U);
+  link.master.forgetDevice();
+  link.sent.clear();
+  link.master.submit(1);
+  link.run();
+  ASSERT_EQ(link.sent.size(), 3U);
+  EXPECT_EQ(link.sent[1].frame.command, 48);  // after command 0's reply
 }
 
 TEST(MasterMoreStatus, NotReadWhenTurnedOff) {

@@ -59,6 +59,34 @@ TEST(MasterIdentification, ScansPollingAddressesWithEveryRetry) {
   EXPECT_EQ(link.sent.back().at, kQuietTimeFsk + static_cast<long long>(3 * kTries) * perTry);
 }
 
+TEST(MasterIdentification, ScanOfASilentLineEndsAfterAddress63) {
+  MasterSettings settings;
+  settings.scanPollingAddresses = true;
+  ScriptedLink link(settings);
+  link.pollingAddress = 64;  // nowhere
+  link.master.identify();
+  link.run();
+  ASSERT_EQ(link.sent.size(), 64U * (1 + kDefaultRetries));
+  EXPECT_EQ(link.sent.back().frame.address.polling, 63);
+  ASSERT_EQ(link.done.size(), 1U);
+  EXPECT_EQ(link.done[0].outcome, Outcome::NoReply);
+  EXPECT_EQ(link.master.linkState(), LinkState::Offline);
+}
+
+TEST(MasterIdentification, AForgottenDeviceIsLookedForAgain) {
+  ScriptedLink link;
+  Identify(link);
+  link.master.forgetDevice();
+  EXPECT_EQ(link.master.linkState(), LinkState::Offline);
+  EXPECT_FALSE(link.master.identity());
+  link.master.submit(1);
+  link.run();
+  ASSERT_EQ(link.sent.size(), 2U);
+  EXPECT_EQ(link.sent[0].frame.command, 0);
+  EXPECT_EQ(link.sent[1].frame.command, 1);
+  EXPECT_EQ(link.master.linkState(), LinkState::Online);
+}
+
 TEST(MasterIdentification, ScanFindsAnAddressThatAnswersOnlyTheSecondTry) {
   MasterSettings settings;
   settings.scanPollingAddresses = true;
@@ -142,6 +170,7 @@ const Fault kFaults[] = {
     {"the other master's reply", {Act::OtherMaster}, kAgain, Outcome::Replied, 2},
     {"late reply taken during the resend", {Act::Late}, kAgain, Outcome::Replied, 2},
     {"reply begun in time finishes late", {Act::Slow}, kAgain, Outcome::Replied, 1},
+    {"a slow garbled reply, then a slow one", {Act::SlowGarbled, Act::Slow}, kAgain, Outcome::Replied, 2},
     // Not repeatable: never again once the request may have reached the device.
     {"once: answered", {}, kOnce, Outcome::Replied, 1},
     {"once: dropped", {Act::Drop}, kOnce, Outcome::NotResent, 1},
@@ -176,6 +205,36 @@ TEST_P(MasterFaults, ResendsWhatIsSafeAndGivesUpInBounds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Link, MasterFaults, ::testing::Combine(::testing::ValuesIn(kFaults), ::testing::Bool()));
+
+TEST(MasterFaults, ASilentTransactionAfterAGarbledOneIsNoReply) {
+  ScriptedLink link;
+  Identify(link);
+  link.master.submit(1);
+  link.master.submit(1);
+  link.script.assign(1 + kDefaultRetries, Act::Corrupt);
+  link.script.insert(link.script.end(), 1 + kDefaultRetries, Act::Drop);
+  link.run();
+  ASSERT_EQ(link.done.size(), 2U);
+  EXPECT_EQ(link.done[0].outcome, Outcome::GarbledReply);
+  EXPECT_EQ(link.done[1].outcome, Outcome::NoReply);
+  EXPECT_EQ(link.done[1].attempts, 1 + kDefaultRetries);
+}
+
+TEST(MasterFaults, ARequestThatDoesNotFitIsRefusedWithoutUsingTheLine) {
+  ScriptedLink link;
+  Identify(link);
+  link.now += Millis{1000};
+  const std::uint32_t tooLong = link.master.submit(130, Bytes(256, 0x00), Effect::NotRepeatable);
+  link.master.submit(1);
+  const Millis queuedAt = link.now;
+  link.run();
+  ASSERT_EQ(link.done.size(), 2U);
+  EXPECT_EQ(link.done[0].id, tooLong);
+  EXPECT_EQ(link.done[0].outcome, Outcome::InvalidRequest);
+  EXPECT_EQ(link.done[0].attempts, 0);
+  ASSERT_EQ(link.sent.size(), 1U);
+  EXPECT_EQ(link.sent[0].at, queuedAt);  // the line was free, and still is
+}
 
 TEST(MasterExpanded, SendsCommand31AndTakesTheBareRefusal) {
   ScriptedLink link;

@@ -16,6 +16,7 @@ using std::chrono_literals::operator""ms;
 using testing::Act;
 using testing::Hex;
 using testing::ScriptedLink;
+using testing::Sent;
 using testing::ToHex;
 
 // A HART 5 device's command 0 reply at polling address 0 (a capture quoted
@@ -59,6 +60,8 @@ TEST_P(MasterReplyTimeout, IsMetByTheFirstByteOfAReply) {
   if (!c.begun) return;
   // Begun: the longest frame's time to finish, then a resend.
   const Millis finish = sentAt + c.afterRequest + WireTime(kFskTiming, kMostReplyPreambles + kMaxFrameSize);
+  // A byte later on does not give it the time again.
+  EXPECT_TRUE(master.step(deadline + 1000ms, Hex("FF")).transmit.empty());
   EXPECT_TRUE(master.step(finish).transmit.empty());
   EXPECT_FALSE(master.step(finish + 1ms).transmit.empty());
 }
@@ -66,10 +69,25 @@ TEST_P(MasterReplyTimeout, IsMetByTheFirstByteOfAReply) {
 INSTANTIATE_TEST_SUITE_P(Fsk, MasterReplyTimeout,
                          ::testing::Values(FirstBytes{"nothing", 0ms, "", false},
                                            FirstBytes{"a preamble in the last millisecond", 535ms, "FF", true},
+                                           FirstBytes{"a preamble as our last byte leaves", 230ms, "FF", true},
                                            FirstBytes{"a device frame's delimiter in time", 400ms, "FF FF 06 80", true},
                                            FirstBytes{"our own echo while the request goes out", 1ms, "FF FF FF FF",
                                                       false},
                                            FirstBytes{"a noise byte is no reply", 400ms, "00", false}));
+
+TEST(MasterReplyTimeoutReply, AGarbledEchoIsNoGarbledReply) {
+  MasterSettings settings;
+  settings.retries = 0;
+  Master master(settings);
+  master.identify();
+  (void)master.step(0ms);
+  const Step request = master.step(kQuietTimeFsk);
+  const Millis deadline = kQuietTimeFsk + WireTime(kFskTiming, request.transmit.size()) + kReplyTimeoutFsk;
+  (void)master.step(kQuietTimeFsk + 10ms, Hex("FF FF 02 80 00 00 99"));
+  const Step ended = master.step(deadline + 1ms);
+  ASSERT_EQ(ended.completed.size(), 1U);
+  EXPECT_EQ(ended.completed[0].outcome, Outcome::NoReply);
+}
 
 TEST(MasterReplyTimeoutReply, ABegunReplyFinishedLateIsTakenWithoutAResend) {
   Master master;
@@ -122,6 +140,19 @@ TEST(MasterTiming, LossOfTheDeviceShowsWithinTheRetryBudget) {
   EXPECT_LE(link.now - start, NoReplyBudget(kFskTiming, request, kDefaultRetries));
   // Not before the last try's reply timeout ran out.
   EXPECT_GT(link.now - start, (1 + kDefaultRetries) * (WireTime(kFskTiming, request) + kReplyTimeoutFsk));
+}
+
+TEST(MasterTiming, AfterGivingUpTheLineIsQuietBeforeTheNextCommand) {
+  ScriptedLink link;
+  Identify(link);
+  link.master.submit(1);
+  link.master.submit(2);
+  link.script.assign(1 + kDefaultRetries, Act::Drop);
+  link.run();
+  ASSERT_EQ(link.sent.size(), 2U + kDefaultRetries);
+  const Sent& lastTry = link.sent[kDefaultRetries];
+  const Millis gaveUp = lastTry.at + WireTime(kFskTiming, lastTry.bytes.size()) + kReplyTimeoutFsk + 1ms;
+  EXPECT_EQ(link.sent.back().at, gaveUp + kQuietTimeFsk);
 }
 
 TEST(MasterBusy, ResendsWithADoublingWaitAndGivesUpAfterItsResends) {

@@ -31,6 +31,7 @@ enum class Act {
   OtherMaster,   // a reply carrying the secondary master's bit
   MoreStatus,    // an answer with "more status available"
   Slow,          // a reply that begins in time and ends after the reply timeout
+  SlowGarbled,   // the same, with a check byte that fails
   BareExpanded,  // "not implemented" to command 31, without the number asked for
 };
 
@@ -108,7 +109,7 @@ class ScriptedLink {
     if (!script.empty()) script.pop_front();
     if (!request.frame.address.isLong && request.frame.address.polling != pollingAddress) return;
     if (act == Act::Drop) return;
-    if (act == Act::Slow) {
+    if (act == Act::Slow || act == Act::SlowGarbled) {
       const Bytes whole = reply(request.frame, act);
       deliver(heardAt + timing.replyTimeout - Millis{5}, Bytes(whole.begin(), whole.begin() + 6));
       deliver(heardAt + timing.replyTimeout + Millis{200}, Bytes(whole.begin() + 6, whole.end()));
@@ -141,7 +142,7 @@ class ScriptedLink {
     answer.data = data;
     Bytes bytes;
     (void)EncodeFrame(answer, timing.wholeFrames ? 0 : 3, bytes);
-    if (act == Act::Corrupt) bytes[bytes.size() / 2] ^= 0x10;
+    if (act == Act::Corrupt || act == Act::SlowGarbled) bytes[bytes.size() / 2] ^= 0x10;
     return bytes;
   }
 
