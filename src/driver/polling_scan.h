@@ -8,7 +8,7 @@
 // Each address gets its own master that looks only there: the master's
 // identification, retries and long-frame addressing are reused as they
 // are. A silent address costs at most hart::NoReplyBudget for command 0:
-// on FSK 4 x (229 + 305 + 75) ms, 2.4 s; all 64 take under 2.6 minutes.
+// on FSK 4 x (230 + 305 + 75) ms, 2.4 s; all 64 take under 2.6 minutes.
 
 #include <cstdint>
 #include <functional>

@@ -124,6 +124,29 @@ TEST(MasterIdentification, ADeviceThatKeepsRefusingEndsIdentificationAndTheQueue
   EXPECT_EQ(link.done[1].outcome, Outcome::NoDevice);
 }
 
+TEST(MasterIdentification, ACommandZeroReplyWithoutAnIdentityFindsNoDevice) {
+  struct Case {
+    const char* what;
+    const char* reply;
+  };
+  const Case cases[] = {{"not implemented, no data", "FF FF FF 06 80 00 02 40 00 C4"},
+                        {"two bytes of identity", "FF FF FF 06 80 00 04 00 00 FE 12 6E"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Master master;
+    const std::uint32_t waiting = master.submit(1);
+    (void)master.step(Millis{0});
+    ASSERT_FALSE(master.step(kQuietTimeFsk).transmit.empty());
+    const Step replied = master.step(kQuietTimeFsk + Millis{400}, Hex(c.reply));
+    ASSERT_EQ(replied.completed.size(), 2U);
+    EXPECT_EQ(replied.completed[0].outcome, Outcome::GarbledReply);
+    EXPECT_EQ(replied.completed[1].id, waiting);
+    EXPECT_EQ(replied.completed[1].outcome, Outcome::NoDevice);
+    EXPECT_EQ(master.linkState(), LinkState::Offline);
+    EXPECT_FALSE(master.identity());
+  }
+}
+
 TEST(MasterIdentification, ScanRetriesAnAddressThatAnsweredWithACommunicationError) {
   MasterSettings settings;
   settings.scanPollingAddresses = true;
@@ -247,6 +270,19 @@ TEST(MasterExpanded, SendsCommand31AndTakesTheBareRefusal) {
   ASSERT_EQ(link.done.size(), 1U);
   EXPECT_EQ(link.done[0].outcome, Outcome::Replied);
   EXPECT_EQ(link.done[0].status.responseCode(), 64);
+}
+
+TEST(MasterExpanded, ABareCommand31IsNoAnswerToCommand253) {
+  ScriptedLink link;
+  Identify(link);
+  link.master.submit(253);
+  link.script = {Act::BareExpanded};
+  link.run();
+  ASSERT_EQ(link.sent.size(), 2U);
+  EXPECT_EQ(link.sent[0].frame.command, 253);
+  ASSERT_EQ(link.done.size(), 1U);
+  EXPECT_EQ(link.done[0].outcome, Outcome::Replied);
+  EXPECT_EQ(link.done[0].status.responseCode(), 0);
 }
 
 }  // namespace
