@@ -63,8 +63,9 @@ void PollingScan::Cancel() {
 
 void PollingScan::PollNext() {
   hart::MasterSettings settings;
+  // Every address gets as many tries as any request: a device that missed
+  // one request (a noisy line, a device busy starting) is still found.
   settings.link = timing_;
-  settings.retries = hart::kTriesPerScannedAddress - 1;
   settings.pollingAddress = static_cast<std::uint8_t>(address_);
   settings.readMoreStatus = false;
   master_.emplace(settings);
@@ -116,8 +117,9 @@ void PollingScan::AddressDone() {
   if (!running_) return;  // cancelled from the progress callback
   if (address_ == range_.last) return Finish(false);
   ++address_;
-  // The line stays quiet between addresses, as between transactions.
-  At(clock_.now() + timing_.quietTime.count(), [generation = generation_](PollingScan& self) {
+  // Not from inside the master's step; the next master waits for a quiet
+  // line itself.
+  At(clock_.now(), [generation = generation_](PollingScan& self) {
     if (self.running_ && self.generation_ == generation) self.PollNext();
   });
 }

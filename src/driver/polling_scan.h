@@ -1,13 +1,14 @@
 #pragma once
 // Finds the field devices on a line: command 0 in a short frame to each
-// polling address of a range, one try each, and for every address that
-// answers its tag from command 13. Runs on the host's clock over a byte
+// polling address of a range, with the master's retries, and for every
+// address that answers its tag from command 13. Runs on the host's clock over a byte
 // link, as the HART driver does, so a test drives it by advancing a manual
 // clock and a serial modem by its event loop.
 //
 // Each address gets its own master that looks only there: the master's
-// identification and long-frame addressing are reused as they are, and a
-// silent address costs one request and one reply timeout.
+// identification, retries and long-frame addressing are reused as they
+// are. A silent address costs at most hart::NoReplyBudget for command 0:
+// on FSK 4 x (230 + 305 + 75) ms, 2.4 s; all 64 take under 2.6 minutes.
 
 #include <cstdint>
 #include <functional>

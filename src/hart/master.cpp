@@ -10,6 +10,12 @@ namespace {
 
 constexpr std::uint16_t kReadUniqueIdentifier = 0;
 constexpr std::uint16_t kReadAdditionalStatus = 48;
+// The reply timeout runs out once a millisecond has passed beyond it: a
+// reply that begins in its last millisecond still counts, even when the
+// caller hands it over after another call at that same moment.
+constexpr Millis kTick{1};
+// A reply that has begun gets the time of the longest frame to finish.
+constexpr std::size_t kLongestReply = kMostReplyPreambles + kMaxFrameSize;
 
 }  // namespace
 
@@ -27,7 +33,8 @@ const char* Describe(Outcome outcome) {
   return "unknown outcome";
 }
 
-Master::Master(MasterSettings settings) : settings_(settings), pollingAddress_(settings.pollingAddress) {}
+Master::Master(MasterSettings settings)
+    : settings_(settings), line_(settings.link), pollingAddress_(settings.pollingAddress) {}
 
 std::uint32_t Master::submit(std::uint16_t command, Bytes data, Effect effect) {
   const std::uint32_t id = nextId_++;
@@ -47,32 +54,77 @@ void Master::forgetDevice() {
 }
 
 Step Master::step(Millis now, ByteView received) {
+  if (settings_.link.wholeFrames) return stepFrame(now, received);
   Step out;
-  receive(now, received, out);
-  if (phase_ == Phase::AwaitingReply && now >= deadline_) onTimeout(now, out);
-  if (phase_ == Phase::WaitingToResend && now >= deadline_) send(now, out);
-  if (phase_ == Phase::Idle) startNext(now, out);
-  out.wakeAt = wakeAt();
+  line_.startWatching(now);
+  hearBytes(now, received, out);
+  advance(now, out);
   return out;
 }
 
-void Master::receive(Millis now, ByteView received, Step& step) {
-  // Bytes outside a transaction belong to nobody we wait for: a reply that
-  // came after we gave up, a burst, another master's traffic.
-  if (received.empty() || phase_ != Phase::AwaitingReply) return;
+Step Master::stepFrame(Millis now, ByteView frame) {
+  Step out;
+  line_.startWatching(now);
+  const auto delimiter = std::find_if(frame.begin(), frame.end(), [](std::uint8_t b) { return b != kPreamble; });
+  const ByteView whole = frame.subspan(static_cast<std::size_t>(delimiter - frame.begin()));
+  if (!whole.empty()) {
+    const DecodeResult decoded = DecodeFrame(whole);
+    if (decoded) {
+      hearFrame(now, decoded.frame, out);
+    } else if (phase_ == Phase::AwaitingReply) {
+      heardGarble_ = true;  // nobody else talks on a framed link
+    }
+  }
+  advance(now, out);
+  return out;
+}
+
+void Master::hearBytes(Millis now, ByteView received, Step& step) {
   for (const std::uint8_t byte : received) {
+    line_.heard(Heard::Talk, now);
     const ReceiveEvent event = receiver_.push(byte);
-    if (event.kind == ReceiveKind::Error) heardGarble_ = true;
-    if (event.kind != ReceiveKind::Frame || !expectsFrom(event.frame)) continue;
-    onReply(now, event.frame, step);
-    if (phase_ != Phase::AwaitingReply) return;
+    if (event.kind == ReceiveKind::Frame) {
+      hearFrame(now, event.frame, step);
+    } else if (event.kind == ReceiveKind::Error && !event.request && phase_ == Phase::AwaitingReply) {
+      heardGarble_ = true;  // a broken request is an echo or the other master's
+    }
+    noteReplyBegun(now);
   }
-  if (!replyBegun_ && receiver_.inDeviceFrame()) {
-    // A reply that has begun in time gets the time of the longest frame to
-    // finish; our own echo does not count.
-    replyBegun_ = true;
-    deadline_ = std::max(deadline_, now + WireTime(settings_.link, kMaxFrameSize));
+}
+
+// A reply that begins in time meets the reply timeout, from its first
+// preamble: the device has started to answer. Our own echo does not count,
+// nor anything heard while our request is still going out.
+void Master::noteReplyBegun(Millis now) {
+  if (phase_ != Phase::AwaitingReply || replyBegun_ || now < requestLeftAt_) return;
+  if (!receiver_.countingPreambles() && !receiver_.inDeviceFrame()) return;
+  replyBegun_ = true;
+  deadline_ = std::max(deadline_, now + WireTime(settings_.link, kLongestReply));
+}
+
+void Master::hearFrame(Millis now, const Frame& frame, Step& step) {
+  if (frame.type == FrameType::Burst) {
+    HeardBurst burst{now, frame, Bytes(frame.data.begin(), frame.data.end())};
+    burst.frame.data = {};
+    step.bursts.push_back(std::move(burst));
+    line_.setBursting(true);
+  } else if (frame.type == FrameType::Reply && identity_ && frame.address.sameDevice(identity_->address)) {
+    line_.setBursting(frame.address.burstMode);
   }
+  line_.heard(classify(frame), now);
+  if (phase_ == Phase::AwaitingReply && expectsFrom(frame)) onReply(now, frame, step);
+}
+
+// We are the primary master: the master bit set is ours. A request with it
+// is our own echo, which hands nobody the line.
+Heard Master::classify(const Frame& frame) const {
+  const bool ours = frame.address.primaryMaster;
+  switch (frame.type) {
+    case FrameType::Burst: return ours ? Heard::OwnBurst : Heard::OtherBurst;
+    case FrameType::Reply: return ours ? Heard::OwnReply : Heard::OtherReply;
+    case FrameType::Request: return ours ? Heard::Talk : Heard::OtherRequest;
+  }
+  return Heard::Talk;
 }
 
 bool Master::expectsFrom(const Frame& frame) const {
@@ -84,6 +136,15 @@ bool Master::expectsFrom(const Frame& frame) const {
   return frame.type == FrameType::Reply && frame.address.primaryMaster && sameCommand &&
          frame.address.sameDevice(target_);
 }
+
+void Master::advance(Millis now, Step& step) {
+  if (phase_ == Phase::AwaitingReply && now >= deadline_ + kTick) onTimeout(now, step);
+  if (phase_ == Phase::WaitingToResend && earliestStart(now) <= now) send(now, step);
+  while (phase_ == Phase::Idle && earliestStart(now) <= now && takeNext()) send(now, step);
+  step.wakeAt = wakeAt(now);
+}
+
+Millis Master::earliestStart(Millis now) const { return line_.nextStart(std::max(now, notBefore_)); }
 
 void Master::onReply(Millis now, const Frame& frame, Step& step) {
   if (frame.status.communicationError()) return onCommunicationError(now, frame, step);
@@ -100,8 +161,7 @@ void Master::onReply(Millis now, const Frame& frame, Step& step) {
 void Master::onCommunicationError(Millis now, const Frame& frame, Step& step) {
   if (retriesUsed_ >= settings_.retries) return finish(now, Outcome::CommunicationError, &frame, step);
   ++retriesUsed_;
-  phase_ = Phase::WaitingToResend;
-  deadline_ = now + settings_.link.quietTime;
+  waitToResend(now, now);
 }
 
 // Busy means not done; a delayed response is collected by sending the same
@@ -109,14 +169,21 @@ void Master::onCommunicationError(Millis now, const Frame& frame, Step& step) {
 void Master::onResendAsked(Millis now, const Frame& frame, Step& step) {
   if (busyResends_ >= settings_.busyResends) return finish(now, Outcome::StillBusy, &frame, step);
   ++busyResends_;
+  waitToResend(now, now + busyWait_);
+  busyWait_ = NextBusyWait(busyWait_);
+}
+
+// The reply ended our turn: the line is free for the others until we resend.
+void Master::waitToResend(Millis now, Millis notBefore) {
   phase_ = Phase::WaitingToResend;
-  deadline_ = now + busyWait_;
-  busyWait_ = std::min(busyWait_ * 2, kLongestBusyWait);
+  notBefore_ = notBefore;
+  line_.stopUsing(now);
 }
 
 void Master::onTimeout(Millis now, Step& step) {
-  // A request that got no reply may still have reached the device.
-  if (current_.effect == Effect::Repeatable && retriesUsed_ < allowedRetries()) {
+  // A request that got no reply may still have reached the device. The line
+  // is still ours: the resend goes out at once.
+  if (current_.effect == Effect::Repeatable && retriesUsed_ < settings_.retries) {
     ++retriesUsed_;
     return send(now, step);
   }
@@ -149,14 +216,24 @@ bool Master::onIdentified(const Frame& frame) {
   identity.identifier = *reply;
   identity_ = std::move(identity);
   linkState_ = LinkState::Online;
+  moreStatusReadAt_.reset();  // its first reply with more status is followed by 48
   return true;
 }
 
-void Master::queueMoreStatus(const Frame& reply) {
-  if (!settings_.readMoreStatus || linkState_ != LinkState::Online) return;
-  if (!reply.status.has(device_status::kMoreStatusAvailable) || current_.command == kReadAdditionalStatus) return;
-  if (!queue_.empty() && queue_.front().origin == Origin::MoreStatus) return;
+// Command 48 follows "more status available" when it appears or the status
+// byte changes; while both stay as they are, at most once a minute, so a
+// device that keeps the bit set does not double the line time.
+void Master::queueMoreStatus(Millis now, const Frame& reply) {
+  const std::optional<std::uint8_t> before = lastDeviceStatus_;
+  lastDeviceStatus_ = reply.status.deviceStatus;
+  if (!settings_.readMoreStatus || current_.command == kReadAdditionalStatus) return;
+  if (!reply.status.has(device_status::kMoreStatusAvailable)) return;
+  const bool news = before != reply.status.deviceStatus;
+  const bool due = !moreStatusReadAt_ || now - *moreStatusReadAt_ >= kMoreStatusRepeat;
+  if (!news && !due) return;
+  // It goes next: the reply that asked for it has just ended its transaction.
   queue_.push_front({0, kReadAdditionalStatus, {}, Effect::Repeatable, Origin::MoreStatus});
+  moreStatusReadAt_ = now;
 }
 
 void Master::finish(Millis now, Outcome outcome, const Frame* reply, Step& step) {
@@ -164,7 +241,7 @@ void Master::finish(Millis now, Outcome outcome, const Frame* reply, Step& step)
   if (reply != nullptr) {
     completion.status = reply->status;
     completion.data.assign(reply->data.begin(), reply->data.end());
-    if (outcome == Outcome::Replied) queueMoreStatus(*reply);
+    if (outcome == Outcome::Replied) queueMoreStatus(now, *reply);
   }
   step.completed.push_back(std::move(completion));
   if (current_.origin == Origin::Identification && linkState_ == LinkState::Identifying) {
@@ -173,7 +250,7 @@ void Master::finish(Millis now, Outcome outcome, const Frame* reply, Step& step)
     failQueue(step);
   }
   phase_ = Phase::Idle;
-  quietUntil_ = now + settings_.link.quietTime;
+  line_.stopUsing(now);
 }
 
 void Master::failQueue(Step& step) {
@@ -183,27 +260,34 @@ void Master::failQueue(Step& step) {
   queue_.clear();
 }
 
-void Master::startNext(Millis now, Step& step) {
-  if (now < quietUntil_) return;
-  if (linkState_ == LinkState::Offline && (identifyRequested_ || !queue_.empty())) {
+bool Master::hasWork() const {
+  switch (linkState_) {
+    case LinkState::Offline: return identifyRequested_ || !queue_.empty();
+    case LinkState::Identifying: return false;  // identification is under way
+    case LinkState::Online: return !queue_.empty();
+  }
+  return false;
+}
+
+bool Master::takeNext() {
+  if (!hasWork()) return false;
+  if (linkState_ == LinkState::Offline) {
     identifyRequested_ = false;
     linkState_ = LinkState::Identifying;
     pollingAddress_ = settings_.scanPollingAddresses ? 0 : settings_.pollingAddress;
     current_ = {0, kReadUniqueIdentifier, {}, Effect::Repeatable, Origin::Identification};
     target_ = Address::Polling(pollingAddress_);
-  } else if (linkState_ == LinkState::Online && !queue_.empty()) {
+  } else {
     current_ = std::move(queue_.front());
     queue_.pop_front();
     target_ = identity_->address;
-  } else {
-    return;
   }
   attempts_ = 0;
   retriesUsed_ = 0;
   busyResends_ = 0;
-  busyWait_ = kFirstBusyWait;
+  busyWait_ = std::max(kFirstBusyWait, settings_.link.quietTime);
   heardGarble_ = false;
-  send(now, step);
+  return true;
 }
 
 void Master::send(Millis now, Step& step) {
@@ -215,8 +299,10 @@ void Master::send(Millis now, Step& step) {
   if (!EncodeFrame(request, preambles(), bytes)) return finish(now, Outcome::InvalidRequest, nullptr, step);
   ++attempts_;
   phase_ = Phase::AwaitingReply;
+  line_.startUsing();
   // The device's time to answer starts when our last byte has left.
-  deadline_ = now + WireTime(settings_.link, bytes.size()) + settings_.link.replyTimeout;
+  requestLeftAt_ = now + WireTime(settings_.link, bytes.size());
+  deadline_ = requestLeftAt_ + settings_.link.replyTimeout;
   replyBegun_ = false;
   receiver_.reset();
   step.transmit = std::move(bytes);
@@ -224,20 +310,13 @@ void Master::send(Millis now, Step& step) {
 
 std::size_t Master::preambles() const {
   if (settings_.link.minimumPreambles == 0) return 0;
-  if (linkState_ != LinkState::Online || !identity_) return settings_.link.pollPreambles;
+  if (!identity_) return settings_.link.pollPreambles;  // known once command 0 answered
   return std::max(settings_.link.minimumPreambles, identity_->requestPreambles);
 }
 
-// Silence while scanning moves on to the next address.
-int Master::allowedRetries() const {
-  const bool scanning = current_.origin == Origin::Identification && settings_.scanPollingAddresses;
-  return scanning ? kTriesPerScannedAddress - 1 : settings_.retries;
-}
-
-std::optional<Millis> Master::wakeAt() const {
-  if (phase_ != Phase::Idle) return deadline_;
-  const bool work = linkState_ == LinkState::Online ? !queue_.empty() : identifyRequested_ || !queue_.empty();
-  if (work && linkState_ != LinkState::Identifying) return quietUntil_;
+std::optional<Millis> Master::wakeAt(Millis now) const {
+  if (phase_ == Phase::AwaitingReply) return deadline_ + kTick;
+  if (phase_ == Phase::WaitingToResend || hasWork()) return earliestStart(now);
   return std::nullopt;
 }
 

@@ -10,9 +10,14 @@
 // unique address and the preamble count it asked for. It resends on no
 // reply or a communication error, waits and resends while the device is
 // busy or working on a delayed response, and reads command 48 when the
-// device says more status is available. A command that is not repeatable
-// is never sent again once it may have reached the device.
+// device's status says there is more to read. A command that is not
+// repeatable is never sent again once it may have reached the device.
+//
+// On a serial line it hears everything (its own echo, the other master,
+// bursting devices) and starts a request only when the line is its turn
+// (line_arbiter.h). Burst frames heard are handed to the caller.
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -21,6 +26,7 @@
 #include "hart/bytes.h"
 #include "hart/frame.h"
 #include "hart/layout.h"
+#include "hart/line_arbiter.h"
 #include "hart/link_timing.h"
 #include "hart/receiver.h"
 #include "hart/record.h"
@@ -28,21 +34,45 @@
 
 namespace zolin6::hart {
 
-// Resends after no reply or a communication error.
+// Resends after no reply or a communication error; a polling scan tries
+// each address as often.
 inline constexpr int kDefaultRetries = 3;
-// While scanning polling addresses one try each: 64 silent addresses already
-// take about 25 s on FSK.
-inline constexpr int kTriesPerScannedAddress = 1;
-// Busy and delayed responses: resent after a wait that starts here and
-// doubles up to the longest, at most kDefaultBusyResends times.
-inline constexpr Millis kFirstBusyWait{50};
+// Busy and delayed responses: resent after a wait that starts here (or at
+// the link's quiet time, if longer) and doubles up to the longest, at most
+// kDefaultBusyResends times: 100 + 200 + 400 + 800 + 4 x 1600 ms = 7.9 s of
+// waiting, within kBusyWaitBudget, besides the line time of nine requests.
+inline constexpr Millis kFirstBusyWait{100};
 inline constexpr Millis kLongestBusyWait{1600};
-inline constexpr int kDefaultBusyResends = 10;
+inline constexpr int kDefaultBusyResends = 8;
+inline constexpr Millis kBusyWaitBudget{8000};
+// While "more status available" stays set and the status byte stays the
+// same, command 48 is read again at most this often.
+inline constexpr Millis kMoreStatusRepeat{60000};
+
+// The wait after a busy wait of `wait`: twice as long, up to the longest.
+constexpr Millis NextBusyWait(Millis wait) { return std::min(wait * 2, kLongestBusyWait); }
+
+// All the waits of `resends` busy resends, the first `first` long.
+constexpr Millis BusyWaits(int resends, Millis first) {
+  Millis total{0};
+  for (Millis wait = first; resends > 0; --resends, wait = NextBusyWait(wait)) total += wait;
+  return total;
+}
+static_assert(BusyWaits(kDefaultBusyResends, kFirstBusyWait) <= kBusyWaitBudget);
+
+// The longest a request of `requestBytes` bytes to a silent device takes to
+// end NoReply, from the end of the transaction before it: 1 + `retries`
+// tries of the request's wire time, the reply timeout and the quiet time.
+// Only the first try waits the quiet time; the others follow a timeout a
+// millisecond on, so this holds for any quiet time of 1 ms or more.
+constexpr Millis NoReplyBudget(const LinkTiming& link, std::size_t requestBytes, int retries) {
+  return (1 + retries) * (WireTime(link, requestBytes) + link.replyTimeout + link.quietTime);
+}
 
 struct MasterSettings {
   LinkTiming link = kFskTiming;
   int retries = kDefaultRetries;          // resends after no reply or a communication error
-  int busyResends = kDefaultBusyResends;  // resends while busy or on a delayed response
+  int busyResends = kDefaultBusyResends;  // resends while busy or on a delayed response; 0: none
   bool scanPollingAddresses = false;      // look for the device at 0..63 instead of `pollingAddress` alone
   std::uint8_t pollingAddress = 0;        // where to look when not scanning
   bool readMoreStatus = true;             // send command 48 when the device has more status
@@ -84,10 +114,18 @@ struct Completion {
   int attempts = 0;    // requests sent for it
 };
 
+// A frame a device in burst mode published, as heard.
+struct HeardBurst {
+  Millis at;    // when its last byte arrived
+  Frame frame;  // address, command and status; its data is in `data`, not frame.data
+  Bytes data;   // after the status bytes
+};
+
 struct Step {
   Bytes transmit;                     // send these bytes now; empty: nothing to send
   std::optional<Millis> wakeAt;       // call step() at this moment at the latest; none: only when bytes arrive
   std::vector<Completion> completed;  // transactions that ended in this call
+  std::vector<HeardBurst> bursts;     // burst frames heard in this call, in order
 };
 
 class Master {
@@ -109,10 +147,16 @@ class Master {
   void movePollingAddress(std::uint8_t address) { settings_.pollingAddress = address; }
 
   // Takes the time and what arrived since the last call, and says what to do.
-  // Call it after submit() too: that is when the request goes out.
+  // Call it after submit() too: that is when the request goes out. On a link
+  // of whole frames (LinkTiming::wholeFrames) `received` is one frame, as
+  // stepFrame() takes it.
   Step step(Millis now, ByteView received = {});
+  // Takes one whole frame from a link that delivers frames (HART-IP), from
+  // its delimiter; preambles in front are skipped. Empty: only the time.
+  Step stepFrame(Millis now, ByteView frame);
 
   LinkState linkState() const { return linkState_; }
+  LineState lineState(Millis now) const { return line_.state(now); }
   const std::optional<Identity>& identity() const { return identity_; }
 
  private:
@@ -127,24 +171,31 @@ class Master {
     Origin origin = Origin::Caller;
   };
 
-  void receive(Millis now, ByteView received, Step& step);
+  void hearBytes(Millis now, ByteView received, Step& step);
+  void noteReplyBegun(Millis now);
+  void hearFrame(Millis now, const Frame& frame, Step& step);
+  Heard classify(const Frame& frame) const;
+  bool expectsFrom(const Frame& frame) const;
+  void advance(Millis now, Step& step);
+  Millis earliestStart(Millis now) const;
   void onReply(Millis now, const Frame& frame, Step& step);
   void onCommunicationError(Millis now, const Frame& frame, Step& step);
   void onResendAsked(Millis now, const Frame& frame, Step& step);
+  void waitToResend(Millis now, Millis notBefore);
   void onTimeout(Millis now, Step& step);
   bool onIdentified(const Frame& frame);
-  void queueMoreStatus(const Frame& reply);
-  void startNext(Millis now, Step& step);
-  void send(Millis now, Step& step);
+  void queueMoreStatus(Millis now, const Frame& reply);
   void finish(Millis now, Outcome outcome, const Frame* reply, Step& step);
   void failQueue(Step& step);
-  bool expectsFrom(const Frame& frame) const;
-  int allowedRetries() const;
+  bool hasWork() const;
+  bool takeNext();
+  void send(Millis now, Step& step);
   std::size_t preambles() const;
-  std::optional<Millis> wakeAt() const;
+  std::optional<Millis> wakeAt(Millis now) const;
 
   MasterSettings settings_;
-  Receiver receiver_{true};
+  Receiver receiver_;  // hears every frame: the master sorts echo, replies, bursts and the other master
+  LineArbiter line_;
   LinkState linkState_ = LinkState::Offline;
   std::optional<Identity> identity_;
   std::deque<Transaction> queue_;
@@ -158,11 +209,16 @@ class Master {
   int attempts_ = 0;                 // requests sent for the current transaction
   int retriesUsed_ = 0;              // resends after no reply or a communication error
   int busyResends_ = 0;
-  Millis busyWait_ = kFirstBusyWait;
-  bool replyBegun_ = false;   // a device frame began since the last request
-  bool heardGarble_ = false;  // a broken frame since the last request
-  Millis deadline_{0};        // reply timeout, or when to resend
-  Millis quietUntil_{0};      // no request before this
+  Millis busyWait_{0};
+  bool replyBegun_ = false;           // a reply began since the last request
+  bool heardGarble_ = false;          // a broken reply since the last request
+  Millis requestLeftAt_{0};           // when the last byte of our request has left
+  Millis deadline_{0};                // the reply timeout: a reply must begin by then
+  Millis notBefore_ = Millis::min();  // no request before this (a busy wait)
+
+  // What the device's status byte said, for command 48.
+  std::optional<std::uint8_t> lastDeviceStatus_;
+  std::optional<Millis> moreStatusReadAt_;  // when command 48 was last queued
 };
 
 }  // namespace zolin6::hart

@@ -11,7 +11,7 @@ bool IsRequestDelimiter(std::uint8_t delimiter) {
   return (delimiter & kFrameTypeMask) == static_cast<std::uint8_t>(FrameType::Request);
 }
 
-ReceiveEvent ErrorEvent(FrameStatus status) { return {ReceiveKind::Error, status, {}}; }
+ReceiveEvent ErrorEvent(FrameStatus status, bool request) { return {ReceiveKind::Error, status, request, {}}; }
 
 }  // namespace
 
@@ -51,11 +51,11 @@ ReceiveEvent Receiver::hunt(std::uint8_t byte) {
   if (preambles < kMinimumPreambles) {
     // One preamble before a delimiter is a frame whose start was lost;
     // anything else outside a frame is noise.
-    if (preambles == 1 && headerSize != 0) return ErrorEvent(FrameStatus::SinglePreamble);
+    if (preambles == 1 && headerSize != 0) return ErrorEvent(FrameStatus::SinglePreamble, IsRequestDelimiter(byte));
     ++skippedBytes_;
     return {};
   }
-  if (headerSize == 0) return ErrorEvent(FrameStatus::UnknownDelimiter);
+  if (headerSize == 0) return ErrorEvent(FrameStatus::UnknownDelimiter, false);
   buffer_[0] = byte;
   length_ = 1;
   expected_ = headerSize;
@@ -72,8 +72,8 @@ ReceiveEvent Receiver::finishFrame() {
     return {};
   }
   DecodeResult decoded = DecodeFrame(frameBytes);
-  if (!decoded) return ErrorEvent(decoded.status);
-  return {ReceiveKind::Frame, FrameStatus::Ok, decoded.frame};
+  if (!decoded) return ErrorEvent(decoded.status, IsRequestDelimiter(frameBytes[0]));
+  return {ReceiveKind::Frame, FrameStatus::Ok, false, decoded.frame};
 }
 
 }  // namespace zolin6::hart

@@ -3,7 +3,7 @@
 // preambles, then collects the frame its delimiter and byte count announce,
 // and reports it or what was wrong with it. Bytes before the preambles (line
 // noise, the tail of someone else's frame) are skipped. A master's receiver
-// also skips master-to-device frames: the modem's echo of our own request.
+// may skip master-to-device frames, its own echo among them.
 //
 // One byte at a time with a fixed buffer: nothing is allocated per byte and
 // nothing is read twice.
@@ -25,12 +25,13 @@ enum class ReceiveKind : std::uint8_t {
 struct ReceiveEvent {
   ReceiveKind kind = ReceiveKind::Nothing;
   FrameStatus error = FrameStatus::Ok;  // set when kind is Error
+  bool request = false;                 // with Error: the delimiter was a master's request (STX)
   Frame frame;                          // set when kind is Frame; its data views the receiver's buffer
 };
 
 class Receiver {
  public:
-  // A master skips requests it hears (its own echo, or another master's).
+  // With `skipRequests` no request frame is reported, whole or broken.
   explicit Receiver(bool skipRequests = false) : skipRequests_(skipRequests) {}
 
   // Takes one byte. A reported frame's data stays valid until the next call.
@@ -40,6 +41,8 @@ class Receiver {
 
   // Inside a frame from a device: a reply has begun and is still arriving.
   bool inDeviceFrame() const;
+  // Preambles heard and no delimiter yet: a frame is starting.
+  bool countingPreambles() const { return state_ == State::Hunting && preambles_ > 0; }
 
   std::size_t skippedBytes() const { return skippedBytes_; }    // noise bytes outside any frame
   std::size_t skippedEchoes() const { return skippedEchoes_; }  // request frames dropped as echo

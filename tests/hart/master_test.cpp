@@ -41,19 +41,62 @@ TEST(MasterIdentification, ShortCommandZeroThenLongFramesWithTheDevicesPreambles
   EXPECT_EQ(link.master.identity()->identifier.number("device id").value(), testing::kDeviceId);
 }
 
-TEST(MasterIdentification, ScansPollingAddressesOneTryEach) {
+TEST(MasterIdentification, ScansPollingAddressesWithEveryRetry) {
   MasterSettings settings;
   settings.scanPollingAddresses = true;
   ScriptedLink link(settings);
   link.pollingAddress = 3;
   link.master.identify();
   link.run();
-  ASSERT_EQ(link.sent.size(), 4U);
-  for (std::uint8_t address = 0; address < 4; ++address) EXPECT_EQ(link.sent[address].frame.address.polling, address);
+  constexpr std::size_t kTries = 1 + kDefaultRetries;
+  ASSERT_EQ(link.sent.size(), 3 * kTries + 1);
+  for (std::size_t i = 0; i < link.sent.size(); ++i) EXPECT_EQ(link.sent[i].frame.address.polling, i / kTries) << i;
   EXPECT_EQ(link.master.identity()->pollingAddress, 3);
-  // Each silent address costs its request's wire time and the reply timeout.
-  const Millis perAddress = WireTime(kFskTiming, link.sent[0].bytes.size()) + kReplyTimeoutFsk;
-  EXPECT_EQ(link.sent[3].at, 3 * perAddress);
+  // After the first quiet time each silent try costs its request's wire
+  // time and the reply timeout, and the millisecond that ends it.
+  const Millis perTry = WireTime(kFskTiming, link.sent[0].bytes.size()) + kReplyTimeoutFsk + Millis{1};
+  EXPECT_EQ(link.sent[0].at, kQuietTimeFsk);
+  EXPECT_EQ(link.sent.back().at, kQuietTimeFsk + static_cast<long long>(3 * kTries) * perTry);
+}
+
+TEST(MasterIdentification, ScanOfASilentLineEndsAfterAddress63) {
+  MasterSettings settings;
+  settings.scanPollingAddresses = true;
+  ScriptedLink link(settings);
+  link.pollingAddress = 64;  // nowhere
+  link.master.identify();
+  link.run();
+  ASSERT_EQ(link.sent.size(), 64U * (1 + kDefaultRetries));
+  EXPECT_EQ(link.sent.back().frame.address.polling, 63);
+  ASSERT_EQ(link.done.size(), 1U);
+  EXPECT_EQ(link.done[0].outcome, Outcome::NoReply);
+  EXPECT_EQ(link.master.linkState(), LinkState::Offline);
+}
+
+TEST(MasterIdentification, AForgottenDeviceIsLookedForAgain) {
+  ScriptedLink link;
+  Identify(link);
+  link.master.forgetDevice();
+  EXPECT_EQ(link.master.linkState(), LinkState::Offline);
+  EXPECT_FALSE(link.master.identity());
+  link.master.submit(1);
+  link.run();
+  ASSERT_EQ(link.sent.size(), 2U);
+  EXPECT_EQ(link.sent[0].frame.command, 0);
+  EXPECT_EQ(link.sent[1].frame.command, 1);
+  EXPECT_EQ(link.master.linkState(), LinkState::Online);
+}
+
+TEST(MasterIdentification, ScanFindsAnAddressThatAnswersOnlyTheSecondTry) {
+  MasterSettings settings;
+  settings.scanPollingAddresses = true;
+  ScriptedLink link(settings);
+  link.script = {Act::Drop};
+  link.master.identify();
+  link.run();
+  ASSERT_EQ(link.sent.size(), 2U);
+  EXPECT_EQ(link.sent[1].frame.address.polling, 0);
+  EXPECT_EQ(link.master.identity()->pollingAddress, 0);
 }
 
 TEST(MasterIdentification, NoDeviceFailsTheQueueWithoutSendingIt) {
@@ -79,6 +122,29 @@ TEST(MasterIdentification, ADeviceThatKeepsRefusingEndsIdentificationAndTheQueue
   ASSERT_EQ(link.done.size(), 2U);
   EXPECT_EQ(link.done[0].outcome, Outcome::CommunicationError);
   EXPECT_EQ(link.done[1].outcome, Outcome::NoDevice);
+}
+
+TEST(MasterIdentification, ACommandZeroReplyWithoutAnIdentityFindsNoDevice) {
+  struct Case {
+    const char* what;
+    const char* reply;
+  };
+  const Case cases[] = {{"not implemented, no data", "FF FF FF 06 80 00 02 40 00 C4"},
+                        {"two bytes of identity", "FF FF FF 06 80 00 04 00 00 FE 12 6E"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Master master;
+    const std::uint32_t waiting = master.submit(1);
+    (void)master.step(Millis{0});
+    ASSERT_FALSE(master.step(kQuietTimeFsk).transmit.empty());
+    const Step replied = master.step(kQuietTimeFsk + Millis{400}, Hex(c.reply));
+    ASSERT_EQ(replied.completed.size(), 2U);
+    EXPECT_EQ(replied.completed[0].outcome, Outcome::GarbledReply);
+    EXPECT_EQ(replied.completed[1].id, waiting);
+    EXPECT_EQ(replied.completed[1].outcome, Outcome::NoDevice);
+    EXPECT_EQ(master.linkState(), LinkState::Offline);
+    EXPECT_FALSE(master.identity());
+  }
 }
 
 TEST(MasterIdentification, ScanRetriesAnAddressThatAnsweredWithACommunicationError) {
@@ -127,6 +193,7 @@ const Fault kFaults[] = {
     {"the other master's reply", {Act::OtherMaster}, kAgain, Outcome::Replied, 2},
     {"late reply taken during the resend", {Act::Late}, kAgain, Outcome::Replied, 2},
     {"reply begun in time finishes late", {Act::Slow}, kAgain, Outcome::Replied, 1},
+    {"a slow garbled reply, then a slow one", {Act::SlowGarbled, Act::Slow}, kAgain, Outcome::Replied, 2},
     // Not repeatable: never again once the request may have reached the device.
     {"once: answered", {}, kOnce, Outcome::Replied, 1},
     {"once: dropped", {Act::Drop}, kOnce, Outcome::NotResent, 1},
@@ -162,6 +229,36 @@ TEST_P(MasterFaults, ResendsWhatIsSafeAndGivesUpInBounds) {
 
 INSTANTIATE_TEST_SUITE_P(Link, MasterFaults, ::testing::Combine(::testing::ValuesIn(kFaults), ::testing::Bool()));
 
+TEST(MasterFaults, ASilentTransactionAfterAGarbledOneIsNoReply) {
+  ScriptedLink link;
+  Identify(link);
+  link.master.submit(1);
+  link.master.submit(1);
+  link.script.assign(1 + kDefaultRetries, Act::Corrupt);
+  link.script.insert(link.script.end(), 1 + kDefaultRetries, Act::Drop);
+  link.run();
+  ASSERT_EQ(link.done.size(), 2U);
+  EXPECT_EQ(link.done[0].outcome, Outcome::GarbledReply);
+  EXPECT_EQ(link.done[1].outcome, Outcome::NoReply);
+  EXPECT_EQ(link.done[1].attempts, 1 + kDefaultRetries);
+}
+
+TEST(MasterFaults, ARequestThatDoesNotFitIsRefusedWithoutUsingTheLine) {
+  ScriptedLink link;
+  Identify(link);
+  link.now += Millis{1000};
+  const std::uint32_t tooLong = link.master.submit(130, Bytes(256, 0x00), Effect::NotRepeatable);
+  link.master.submit(1);
+  const Millis queuedAt = link.now;
+  link.run();
+  ASSERT_EQ(link.done.size(), 2U);
+  EXPECT_EQ(link.done[0].id, tooLong);
+  EXPECT_EQ(link.done[0].outcome, Outcome::InvalidRequest);
+  EXPECT_EQ(link.done[0].attempts, 0);
+  ASSERT_EQ(link.sent.size(), 1U);
+  EXPECT_EQ(link.sent[0].at, queuedAt);  // the line was free, and still is
+}
+
 TEST(MasterExpanded, SendsCommand31AndTakesTheBareRefusal) {
   ScriptedLink link;
   Identify(link);
@@ -175,73 +272,17 @@ TEST(MasterExpanded, SendsCommand31AndTakesTheBareRefusal) {
   EXPECT_EQ(link.done[0].status.responseCode(), 64);
 }
 
-TEST(MasterTiming, ResendsWhenTheReplyTimeoutRunsOutAfterTheRequestLeft) {
+TEST(MasterExpanded, ABareCommand31IsNoAnswerToCommand253) {
   ScriptedLink link;
   Identify(link);
-  const Millis start = link.now;
-  link.master.submit(1);
-  link.script = {Act::Drop};
+  link.master.submit(253);
+  link.script = {Act::BareExpanded};
   link.run();
   ASSERT_EQ(link.sent.size(), 2U);
-  EXPECT_EQ(link.sent[0].at, start + kQuietTimeFsk);
-  EXPECT_EQ(link.sent[1].at - link.sent[0].at, WireTime(kFskTiming, link.sent[0].bytes.size()) + kReplyTimeoutFsk);
-}
-
-TEST(MasterTiming, BusyWaitDoublesUpToItsLongest) {
-  ScriptedLink link;
-  Identify(link);
-  link.master.submit(1);
-  link.script.assign(8, Act::Busy);
-  link.run();
-  ASSERT_EQ(link.sent.size(), 9U);
-  std::vector<Millis> waits;
-  for (std::size_t i = 1; i < link.sent.size(); ++i) {
-    // Each resend follows the busy reply by the wait.
-    const Millis replied =
-        link.sent[i - 1].at + WireTime(kFskTiming, link.sent[i - 1].bytes.size()) + testing::kTurnaround;
-    waits.push_back(link.sent[i].at - replied);
-  }
-  using std::chrono_literals::operator""ms;
-  EXPECT_EQ(waits, (std::vector<Millis>{50ms, 100ms, 200ms, 400ms, 800ms, 1600ms, 1600ms, 1600ms}));
-}
-
-TEST(MasterStatus, MoreStatusAvailableIsReadWithCommand48Once) {
-  ScriptedLink link;
-  Identify(link);
-  link.master.submit(1);
-  link.script = {Act::MoreStatus, Act::MoreStatus};
-  link.run();
-  ASSERT_EQ(link.done.size(), 2U);
-  EXPECT_EQ(link.done[1].command, 48);
-  EXPECT_EQ(link.done[1].id, 0U);
-  EXPECT_EQ(link.sentOf(48), 1U);  // its own "more status" bit does not loop
-}
-
-TEST(MasterStatus, CommandsQueuedBehindWaitTheirTurn) {
-  ScriptedLink link;
-  Identify(link);
-  const std::uint32_t first = link.master.submit(1);
-  const std::uint32_t second = link.master.submit(2);
-  link.run();
-  ASSERT_EQ(link.done.size(), 2U);
-  EXPECT_EQ(link.done[0].id, first);
-  EXPECT_EQ(link.done[1].id, second);
-  // One transaction at a time, the line quiet between them.
-  const Millis firstEnds = link.sent[0].at + WireTime(kFskTiming, link.sent[0].bytes.size()) + testing::kTurnaround;
-  EXPECT_EQ(link.sent[1].at, firstEnds + kQuietTimeFsk);
-}
-
-TEST(MasterHartIp, SendsNoPreamblesAndWaitsItsOwnTimeout) {
-  MasterSettings settings;
-  settings.link = kHartIpTiming;
-  ScriptedLink link(settings);
-  link.master.submit(1);
-  link.script = {Act::Answer, Act::Drop};
-  link.run();
-  ASSERT_EQ(link.sent.size(), 3U);
-  EXPECT_EQ(link.sent[0].bytes[0], 0x02);
-  EXPECT_EQ(link.sent[1].bytes[0], 0x82);
-  EXPECT_EQ(link.sent[2].at - link.sent[1].at, kReplyTimeoutHartIp);
+  EXPECT_EQ(link.sent[0].frame.command, 253);
+  ASSERT_EQ(link.done.size(), 1U);
+  EXPECT_EQ(link.done[0].outcome, Outcome::Replied);
+  EXPECT_EQ(link.done[0].status.responseCode(), 0);
 }
 
 }  // namespace

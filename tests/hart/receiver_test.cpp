@@ -25,7 +25,7 @@ std::vector<std::string> Outcomes(Receiver& receiver, const char* stream) {
       outcomes.push_back("frame " + std::to_string(static_cast<int>(event.frame.type)) + " cmd " +
                          std::to_string(event.frame.command) + " data " + std::to_string(event.frame.data.size()));
     } else if (event.kind == ReceiveKind::Error) {
-      outcomes.emplace_back(Describe(event.error));
+      outcomes.push_back(std::string(Describe(event.error)) + (event.request ? " (request)" : ""));
     }
   }
   return outcomes;
@@ -77,6 +77,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Receiver, ReportsRequestsWhenNotAMaster) {
   Receiver device;
   EXPECT_EQ(Outcomes(device, "FF FF FF 02 80 00 00 82"), std::vector<std::string>{"frame 2 cmd 0 data 0"});
+}
+
+TEST(Receiver, SaysWhichBrokenFramesWereRequests) {
+  Receiver all;
+  EXPECT_EQ(Outcomes(all, "FF FF 02 80 00 00 99 FF FF 06 80 00 00 99 FF 82 FF FF 07"),
+            (std::vector<std::string>{"check byte does not match (request)", "check byte does not match",
+                                      "delimiter after a single preamble (request)", "unknown delimiter"}));
 }
 
 TEST(Receiver, ResetDropsAPartFrame) {
