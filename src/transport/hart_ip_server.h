@@ -3,7 +3,9 @@
 // several sessions at once (a TCP connection each, UDP sessions by the
 // client's address and port), all sharing the one device. A session that
 // stays quiet past its inactivity timer, or sends a malformed message, is
-// closed; the others carry on.
+// closed; the others carry on. Every answer is on its way before the
+// connection it goes on closes. A bad line can be put in front of the
+// device on purpose (setLineFaults).
 
 #include <QHostAddress>
 #include <QObject>
@@ -15,19 +17,32 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "device/hart_device.h"
+#include "device/line_faults.h"
+#include "hart/hart_ip.h"
 #include "platform/result.h"
 #include "platform/toolkit/clock.h"
 
 namespace zolin6::transport {
 
 class ServerSession;
+struct ServerAnswer;
 
 // Gateways keep a handful; a few more lets tests and tools share one device.
 inline constexpr int kMaxServerSessions = 16;
+// TCP connections open at once, initiated or not; a further one is closed
+// at once, so a flood of connections cannot use up the program's files.
+inline constexpr std::size_t kMaxConnections = 64;
+// Answers waiting for a client that does not read them: past this the
+// client is dropped rather than held in memory (a reading client has at
+// most a message or two waiting).
+inline constexpr qint64 kMaxQueuedBytes = 64 * 1024;
+// How long a closing connection may take to hand over its last answers.
+inline constexpr int kCloseGraceMs = 2000;
 
 class HartIpServer : public QObject {
   Q_OBJECT
@@ -48,21 +63,33 @@ class HartIpServer : public QObject {
   int sessionCount() const;
   // Who hears why sessions end (for a log); empty hears nothing.
   void onSessionEnd(std::function<void(const std::string&)> listener) { sessionEnd_ = std::move(listener); }
+  // The device's HART replies (not the HART-IP messages around them) are
+  // dropped, damaged and delayed as `rates` say, from now on.
+  void setLineFaults(const device::FaultRates& rates) { faults_.emplace(rates); }
 
  private:
   struct TcpPeer;
   struct UdpPeer;
+  struct Quiet;
   using UdpKey = std::pair<QString, std::uint16_t>;
 
   void acceptConnections();
   void readTcp(QTcpSocket* socket);
+  void writeTcp(QTcpSocket* socket, const QByteArray& bytes);
   void endTcp(QTcpSocket* socket, const std::string& why);
   void readDatagrams();
   void handleDatagram(const QHostAddress& sender, std::uint16_t senderPort, const QByteArray& bytes);
   void endUdp(const UdpKey& key, const std::string& why);
-  void restartTimer(QTimer& timer, const ServerSession& session);
+  void heard(Quiet& quiet, const ServerSession& session);
+  // Whether the session has been quiet for its whole timer; if not, its
+  // timer is set again for the rest.
+  bool quietTooLong(Quiet& quiet, const ServerSession& session);
+  // The answer's bytes after the line's faults, and how much later they
+  // leave; nothing when the line loses them.
+  std::optional<std::pair<QByteArray, int>> onTheLine(const ServerAnswer& answer);
   // No further session may be initiated.
   bool full() const;
+  void ended(const std::string& why);
 
   device::HartDevice& device_;
   TimeSource now_;
@@ -71,6 +98,7 @@ class HartIpServer : public QObject {
   std::uint16_t port_ = 0;
   std::map<QTcpSocket*, std::unique_ptr<TcpPeer>> tcpPeers_;
   std::map<UdpKey, std::unique_ptr<UdpPeer>> udpPeers_;
+  std::optional<device::LineFaults> faults_;
   std::function<void(const std::string&)> sessionEnd_;
 };
 
