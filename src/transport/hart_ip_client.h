@@ -11,6 +11,7 @@
 
 #include <QElapsedTimer>
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -25,7 +26,6 @@
 #include "hart/hart_ip_session.h"
 #include "platform/toolkit/clock.h"
 
-class QHostInfo;
 class QTcpSocket;
 class QUdpSocket;
 
@@ -77,10 +77,12 @@ class HartIpClient : public QObject, public driver::ByteLink {
   std::uint32_t grantedInactivityMs() const { return session_.grantedInactivityMs(); }
   const HartIpEndpoint& endpoint() const { return endpoint_; }
 
+ private slots:
+  void onLookedUp(const QHostInfo& info);
+
  private:
   hart::Millis sessionNow() const { return hart::Millis{monotonic_.elapsed()}; }
   void openUdp();
-  void onLookedUp(const QHostInfo& info);
   void startUdp(const QHostAddress& address);
   void openTcp();
   void onTcpError();

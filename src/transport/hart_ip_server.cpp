@@ -83,6 +83,9 @@ HartIpServer::HartIpServer(device::HartDevice& device, TimeSource now, QObject* 
   }
   connect(&tcp_, &QTcpServer::newConnection, this, &HartIpServer::acceptConnections);
   connect(&udp_, &QUdpSocket::readyRead, this, &HartIpServer::readDatagrams);
+  heldTimer_.setSingleShot(true);
+  heldTimer_.setTimerType(Qt::PreciseTimer);
+  connect(&heldTimer_, &QTimer::timeout, this, &HartIpServer::releaseHeld);
 }
 
 HartIpServer::~HartIpServer() { close(); }
@@ -116,6 +119,8 @@ void HartIpServer::close() {
   }
   tcpPeers_.clear();
   udpPeers_.clear();
+  held_.clear();
+  heldTimer_.stop();
   port_ = 0;
 }
 
@@ -145,15 +150,35 @@ bool HartIpServer::quietTooLong(Quiet& quiet, const ServerSession& session) {
   return false;
 }
 
-std::optional<std::pair<QByteArray, int>> HartIpServer::onTheLine(const ServerAnswer& answer) {
+void HartIpServer::sendAnswer(const Destination& to, const ServerAnswer& answer) {
   const ip::Message& reply = *answer.reply;
   if (!faults_ || reply.header.id != ip::MessageId::PassThrough || reply.body.empty()) {
-    return std::pair{ToQt(ip::EncodeMessage(reply)), 0};
+    return deliver(to, ToQt(ip::EncodeMessage(reply)));
   }
   const device::FaultDecision decision = faults_->next(reply.body.size());
   ip::Message damaged = reply;
-  if (!device::ApplyFault(decision, damaged.body)) return std::nullopt;
-  return std::pair{ToQt(ip::EncodeMessage(damaged)), static_cast<int>(decision.delay)};
+  if (!device::ApplyFault(decision, damaged.body)) return;
+  if (decision.delay == 0) return deliver(to, ToQt(ip::EncodeMessage(damaged)));
+  held_.push_back({QDeadlineTimer(decision.delay, Qt::PreciseTimer), to, ToQt(ip::EncodeMessage(damaged))});
+  if (!heldTimer_.isActive()) heldTimer_.start(static_cast<int>(held_.front().due.remainingTime()));
+}
+
+void HartIpServer::deliver(const Destination& to, const QByteArray& bytes) {
+  if (to.socket.isNull() && to.port == 0) return;  // a connection gone while its answer was held
+  if (to.socket.isNull()) {
+    udp_.writeDatagram(bytes, to.address, to.port);
+  } else if (tcpPeers_.count(to.socket.data()) != 0) {
+    writeTcp(to.socket.data(), bytes);
+  }
+}
+
+void HartIpServer::releaseHeld() {
+  while (!held_.empty() && held_.front().due.hasExpired()) {
+    const Held due = std::move(held_.front());
+    held_.pop_front();
+    deliver(due.to, due.bytes);
+  }
+  if (!held_.empty()) heldTimer_.start(static_cast<int>(held_.front().due.remainingTime()));
 }
 
 void HartIpServer::acceptConnections() {
@@ -189,13 +214,7 @@ void HartIpServer::readTcp(QTcpSocket* socket) {
     if (!*decoded) return endTcp(socket, std::string("malformed message: ") + decoded->description());
     const ServerAnswer answer = peer.session.handle(decoded->message, now_(), full());
     if (answer.reply) {
-      if (auto out = onTheLine(answer); out && out->second == 0) {
-        writeTcp(socket, out->first);
-      } else if (out) {
-        QTimer::singleShot(out->second, socket, [this, socket, bytes = out->first] {
-          if (tcpPeers_.count(socket) != 0) writeTcp(socket, bytes);
-        });
-      }
+      sendAnswer({socket, {}, 0}, answer);
       if (tcpPeers_.count(socket) == 0) return;  // dropped for not reading
     }
     if (answer.endSession) return endTcp(socket, answer.why);
@@ -256,15 +275,7 @@ void HartIpServer::handleDatagram(const QHostAddress& sender, std::uint16_t send
   }
   UdpPeer& peer = *found->second;
   const ServerAnswer answer = peer.session.handle(decoded.message, now_(), full());
-  if (answer.reply) {
-    if (auto out = onTheLine(answer); out && out->second == 0) {
-      udp_.writeDatagram(out->first, sender, senderPort);
-    } else if (out) {
-      QTimer::singleShot(out->second, this, [this, bytes = out->first, sender, senderPort] {
-        udp_.writeDatagram(bytes, sender, senderPort);
-      });
-    }
-  }
+  if (answer.reply) sendAnswer({nullptr, sender, senderPort}, answer);
   if (answer.endSession) return endUdp(key, answer.why);
   heard(peer.quiet, peer.session);
 }

@@ -7,13 +7,17 @@
 // connection it goes on closes. A bad line can be put in front of the
 // device on purpose (setLineFaults).
 
+#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QObject>
+#include <QPointer>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QUdpSocket>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -40,7 +44,7 @@ inline constexpr std::size_t kMaxConnections = 64;
 // Answers waiting for a client that does not read them: past this the
 // client is dropped rather than held in memory (a reading client has at
 // most a message or two waiting).
-inline constexpr qint64 kMaxQueuedBytes = 64 * 1024;
+inline constexpr qint64 kMaxQueuedBytes = qint64{64} * 1024;
 // How long a closing connection may take to hand over its last answers.
 inline constexpr int kCloseGraceMs = 2000;
 
@@ -72,6 +76,18 @@ class HartIpServer : public QObject {
   struct UdpPeer;
   struct Quiet;
   using UdpKey = std::pair<QString, std::uint16_t>;
+  // Where an answer goes: a TCP connection, or a UDP client's address and port.
+  struct Destination {
+    QPointer<QTcpSocket> socket;  // null for UDP
+    QHostAddress address;
+    std::uint16_t port = 0;
+  };
+  // An answer the bad line holds back until `due`.
+  struct Held {
+    QDeadlineTimer due;
+    Destination to;
+    QByteArray bytes;
+  };
 
   void acceptConnections();
   void readTcp(QTcpSocket* socket);
@@ -84,9 +100,10 @@ class HartIpServer : public QObject {
   // Whether the session has been quiet for its whole timer; if not, its
   // timer is set again for the rest.
   bool quietTooLong(Quiet& quiet, const ServerSession& session);
-  // The answer's bytes after the line's faults, and how much later they
-  // leave; nothing when the line loses them.
-  std::optional<std::pair<QByteArray, int>> onTheLine(const ServerAnswer& answer);
+  // Sends the answer through the line's faults: now, later or never.
+  void sendAnswer(const Destination& to, const ServerAnswer& answer);
+  void deliver(const Destination& to, const QByteArray& bytes);
+  void releaseHeld();
   // No further session may be initiated.
   bool full() const;
   void ended(const std::string& why);
@@ -99,6 +116,8 @@ class HartIpServer : public QObject {
   std::map<QTcpSocket*, std::unique_ptr<TcpPeer>> tcpPeers_;
   std::map<UdpKey, std::unique_ptr<UdpPeer>> udpPeers_;
   std::optional<device::LineFaults> faults_;
+  std::deque<Held> held_;  // in the order they fall due: the delay is the same for every answer
+  QTimer heldTimer_;
   std::function<void(const std::string&)> sessionEnd_;
 };
 

@@ -63,7 +63,7 @@ ServerAnswer ServerSession::initiate(const ip::Message& request, bool full) {
   version_ = agreed.version;
   Result<ip::SessionInitiate> asked = ip::DecodeSessionInitiate(request.body);
   if (!asked) return End(asked.error().message, reply(request, {}, ip::status::kTooFewDataBytes).reply);
-  // Not answered, as other HART-IP servers do: nothing a primary master needs.
+  // Only a primary master may open a session; any other is not answered.
   if (asked->masterType != ip::kPrimaryMaster) return End("a session for a master that is not primary (status 2)");
   if (full) return End("all sessions in use", reply(request, {}, ip::status::kAllSessionsInUse).reply);
   std::uint8_t code = agreed.status;

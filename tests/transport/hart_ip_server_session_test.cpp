@@ -49,7 +49,7 @@ TEST(HartIpServerSession, AnswersEachRequestByTheRules) {
       {"timer as asked", Initiate(1, 30000), ip::status::kSuccess, false, 30000},
       {"short timer", Initiate(1, 500), ip::status::kSetToNearest, false, kDefaultInactivityMs},
       {"long timer", Initiate(1, 0xFFFFFFFF), ip::status::kSetToNearest, false, kMaxInactivityMs},
-      // Not answered, as other HART-IP servers do.
+      // Only a primary master may open a session; any other gets no answer.
       {"secondary master", Initiate(2, 30000), std::nullopt, true},
       {"a newer version", InVersion(Initiate(1, 30000), 2), ip::status::kVersionNotSupported, false, 30000},
       {"a newer version, short timer", InVersion(Initiate(1, 5), 3), ip::status::kVersionNotSupported, false,

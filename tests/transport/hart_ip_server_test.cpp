@@ -112,7 +112,7 @@ TEST(HartIpServer, AnswersInitiateCommandZeroAndCloseSentInOneWriteBeforeClosing
 }
 
 // Each refusal reaches the client before the close it comes with; the
-// secondary master's is not answered at all, as other servers do.
+// secondary master's is not answered at all.
 TEST(HartIpServer, RefusalsArriveBeforeTheConnectionCloses) {
   struct Row {
     const char* what;
