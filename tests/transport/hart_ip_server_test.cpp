@@ -96,6 +96,7 @@ struct WireClient {
 
 TEST(HartIpServer, AnswersInitiateCommandZeroAndCloseSentInOneWriteBeforeClosing) {
   ServedDevice device;
+  const qsizetype timersBefore = device.server.findChildren<QTimer*>(Qt::FindDirectChildrenOnly).size();
   WireClient client(device.port);
   ASSERT_TRUE(client.connected());
   client.send(
@@ -109,6 +110,11 @@ TEST(HartIpServer, AnswersInitiateCommandZeroAndCloseSentInOneWriteBeforeClosing
   }
   EXPECT_EQ(client.heard[1].body.at(0), 0x06);  // command 0's reply frame
   EXPECT_TRUE(device.ended("the client closed the session"));
+  // The ended session's timer goes with it.
+  EXPECT_TRUE(RunUntil([&] {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return device.server.findChildren<QTimer*>(Qt::FindDirectChildrenOnly).size() == timersBefore;
+  }));
 }
 
 // Each refusal reaches the client before the close it comes with; the
@@ -127,13 +133,19 @@ TEST(HartIpServer, RefusalsArriveBeforeTheConnectionCloses) {
   for (const Row& row : rows) {
     ServedDevice device;
     std::vector<std::unique_ptr<WireClient>> others;
+    QUdpSocket udp;
     if (row.status == ip::status::kAllSessionsInUse) {
-      for (int i = 0; i < kMaxServerSessions; ++i) {
+      // One UDP session counts as one, like each TCP one.
+      ASSERT_TRUE(udp.bind(QHostAddress::LocalHost, 0));
+      udp.writeDatagram(Wire(Initiate(1)), QHostAddress::LocalHost, device.port);
+      ASSERT_TRUE(RunUntil([&] { return udp.hasPendingDatagrams(); }));
+      for (int i = 1; i < kMaxServerSessions; ++i) {
         others.push_back(std::make_unique<WireClient>(device.port));
         ASSERT_TRUE(others.back()->connected());
         others.back()->send({Initiate(1)});
+        ASSERT_TRUE(RunUntil([&] { return !others.back()->heard.empty(); })) << row.what;
+        ASSERT_EQ(others.back()->heard[0].header.status, ip::status::kSuccess) << row.what << " " << i;
       }
-      ASSERT_TRUE(RunUntil([&] { return others.back()->heard.size() == 1; })) << row.what;
     }
     WireClient client(device.port);
     ASSERT_TRUE(client.connected());
