@@ -30,7 +30,14 @@ Result<DeviceOptions> ParseDeviceOptions(const QStringList& arguments) {
   const QCommandLineOption state("state", "Load the device state from FILE if it exists; save it there on exit.",
                                  "file");
   const QCommandLineOption pty("pty", "Be a serial HART device on a pseudo-terminal, linked at PATH.", "path");
-  parser.addOptions({listen, pty, state});
+  const QCommandLineOption faults(
+      "faults",
+      "Put a bad line in front of the device, as drop=P,corrupt=P[,delay=MS][,seed=N]: drop that share of its "
+      "replies (0 to 1), flip one byte in that share, hold every reply MS ms longer. The seed (default 1) picks "
+      "the faults; the same seed meets the same ones. Over HART-IP the HART replies inside the messages suffer, "
+      "not the sessions.",
+      "faults");
+  parser.addOptions({listen, pty, state, faults});
   if (!parser.parse(arguments)) return Error{parser.errorText().toStdString()};
   if (parser.isSet("help")) parser.showHelp(0);
   if (!parser.positionalArguments().isEmpty()) {
@@ -44,6 +51,11 @@ Result<DeviceOptions> ParseDeviceOptions(const QStringList& arguments) {
   }
   if (parser.isSet(pty)) options.ptyPath = parser.value(pty).toStdString();
   if (parser.isSet(state)) options.statePath = parser.value(state).toStdString();
+  if (parser.isSet(faults)) {
+    Result<device::FaultRates> rates = device::ParseFaultRates(parser.value(faults).toStdString());
+    if (!rates) return rates.error();
+    options.faults = *rates;
+  }
   if (!options.listen && !options.ptyPath) {
     return Error{"nothing to serve the device on: give --listen [HOST:]PORT or --pty PATH"};
   }

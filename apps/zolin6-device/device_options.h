@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "device/line_faults.h"
 #include "platform/result.h"
 
 namespace zolin6::device_app {
@@ -21,9 +22,10 @@ struct ListenAddress {
 };
 
 struct DeviceOptions {
-  std::optional<ListenAddress> listen;   // HART-IP on TCP and UDP
-  std::optional<std::string> ptyPath;    // a serial HART device on a pseudo-terminal linked here
-  std::optional<std::string> statePath;  // loaded at start when it exists, saved on exit
+  std::optional<ListenAddress> listen;       // HART-IP on TCP and UDP
+  std::optional<std::string> ptyPath;        // a serial HART device on a pseudo-terminal linked here
+  std::optional<std::string> statePath;      // loaded at start when it exists, saved on exit
+  std::optional<device::FaultRates> faults;  // a bad line in front of the device, on every way it is served
 };
 
 // `PORT` or `HOST:PORT` (`[V6]:PORT` for an IPv6 address).

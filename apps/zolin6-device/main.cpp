@@ -1,8 +1,9 @@
 // zolin6-device: the simulated transmitter as a HART device for the window
 // and the tools to talk to, over HART-IP (TCP and UDP on one port) and, with
-// --pty, as a serial HART device on a pseudo-terminal. Prints one line when
-// it is ready; stops on SIGINT or SIGTERM, saving the device state when
-// --state names a file.
+// --pty, as a serial HART device on a pseudo-terminal, with --faults behind
+// a bad line. Prints one line when it is ready and one on standard error
+// for each HART-IP session that ends; stops on SIGINT or SIGTERM, saving
+// the device state when --state names a file.
 
 #include <QCoreApplication>
 
@@ -58,6 +59,8 @@ int main(int argc, char** argv) {
   std::unique_ptr<transport::HartIpServer> hartIp;
   if (options->listen) {
     hartIp = std::make_unique<transport::HartIpServer>(*device);
+    hartIp->onSessionEnd([](const std::string& why) { std::cerr << "zolin6-device: " << why << std::endl; });
+    if (options->faults) hartIp->setLineFaults(*options->faults);
     Result<std::uint16_t> port = hartIp->listen(options->listen->host, options->listen->port);
     if (!port) return Fail(port.error().message);
     serving.push_back("listening on " + Shown(*options->listen, *port) + " (TCP and UDP)");
@@ -66,6 +69,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<transport::SerialDevice> serial;
   if (options->ptyPath) {
     serial = std::make_unique<transport::SerialDevice>(device);
+    if (options->faults) serial->setLineFaults(*options->faults);
     Result<bool> started = serial->Start(QString::fromStdString(*options->ptyPath));
     if (!started) return Fail(started.error().message);
     serving.push_back("serial device on " + *options->ptyPath + " (" + serial->terminalPath().toStdString() + ")");
@@ -73,6 +77,7 @@ int main(int argc, char** argv) {
 
   std::string ready = "zolin6-device:";
   for (std::size_t i = 0; i < serving.size(); ++i) ready += (i == 0 ? " " : ", ") + serving[i];
+  if (options->faults) ready += ", behind a bad line";
   std::cout << ready << std::endl;
 
   device_app::OnStopSignal([] { QCoreApplication::quit(); });

@@ -14,11 +14,9 @@
 #include <random>
 
 #include "device/device_model.h"
+#include "device/device_time.h"
 
 namespace zolin6::device {
-
-// The device's time, ms.
-using Millis = std::int64_t;
 
 // Loop currents the device drives, mA.
 inline constexpr float kSaturationLow = 3.8F;    // lowest current while measuring

@@ -34,13 +34,18 @@ const char* DescribeStatus(std::uint8_t code) {
     case status::kSuccess: return "success";
     case status::kInvalidMasterType: return "invalid master type";
     case status::kTooFewDataBytes: return "too few data bytes";
+    case status::kDeviceSpecificError: return "device-specific command error";
     case status::kSetToNearest: return "inactivity timer set to the nearest possible value";
+    case status::kSecurityNotInitialized: return "security not initialized";
     case status::kVersionNotSupported: return "HART-IP version not supported";
     case status::kAllSessionsInUse: return "all sessions in use";
     case status::kSessionExists: return "a session from this client already exists";
+    case status::kInsecureSessionExists: return "an insecure session already exists";
     default: return "unknown status";
   }
 }
+
+std::string StatusText(std::uint8_t code) { return "status " + std::to_string(code) + ": " + DescribeStatus(code); }
 
 Bytes EncodeMessage(const Message& message) {
   Bytes out;
@@ -74,7 +79,7 @@ const char* Describe(MessageStatus status) {
     case MessageStatus::ByteCountTooSmall: return "byte count smaller than the header";
     case MessageStatus::ByteCountTooLarge: return "byte count larger than any HART-IP message";
     case MessageStatus::ByteCountMismatch: return "byte count does not match the message length";
-    case MessageStatus::BadVersion: return "HART-IP version not supported";
+    case MessageStatus::BadVersion: return "version 0 is no HART-IP version";
     case MessageStatus::ReservedBits: return "reserved bits of the message type are set";
     case MessageStatus::UnknownType: return "unknown message type";
     case MessageStatus::UnknownId: return "unknown message id";
@@ -91,7 +96,7 @@ DecodedHeader DecodeHeader(ByteView bytes) {
   header.sequence = ReadU16(bytes, 4);
   header.byteCount = ReadU16(bytes, 6);
   const std::uint8_t type = bytes[1];
-  if (header.version != kVersion) {
+  if (header.version == 0) {
     decoded.status = MessageStatus::BadVersion;
   } else if ((type & 0xF0) != 0) {
     decoded.status = MessageStatus::ReservedBits;

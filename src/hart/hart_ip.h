@@ -1,5 +1,5 @@
 #pragma once
-// HART-IP version 1 messages: the 8-byte header (version, message type,
+// HART-IP messages: the 8-byte header (version, message type,
 // message id, status, sequence number and a byte count that includes the
 // header), then the body. A UDP datagram carries one whole message; on TCP
 // the stream assembler cuts messages out of whatever the reads deliver.
@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "hart/bytes.h"
 #include "platform/result.h"
@@ -15,6 +16,9 @@
 namespace zolin6::hart::ip {
 
 inline constexpr std::uint16_t kDefaultPort = 5094;
+// The version our requests carry and our sessions run at. Secure sessions
+// (version 2, over TLS) are not spoken yet; AgreeVersion is where a server
+// decides what to make of a client that asks for a version.
 inline constexpr std::uint8_t kVersion = 1;
 inline constexpr std::size_t kHeaderSize = 8;
 // Four HART frames and a little: what gateways accept; anything longer is
@@ -31,16 +35,33 @@ namespace status {
 inline constexpr std::uint8_t kSuccess = 0;
 inline constexpr std::uint8_t kInvalidMasterType = 2;
 inline constexpr std::uint8_t kTooFewDataBytes = 5;
+inline constexpr std::uint8_t kDeviceSpecificError = 6;
 inline constexpr std::uint8_t kSetToNearest = 8;  // the inactivity timer was changed; still a success
-inline constexpr std::uint8_t kVersionNotSupported = 14;
+inline constexpr std::uint8_t kSecurityNotInitialized = 9;
+inline constexpr std::uint8_t kVersionNotSupported = 14;  // a warning: the session runs at the server's version
 inline constexpr std::uint8_t kAllSessionsInUse = 15;
 inline constexpr std::uint8_t kSessionExists = 16;
+inline constexpr std::uint8_t kInsecureSessionExists = 30;
 }  // namespace status
 
 // Whether a response status lets the session go on.
 constexpr bool IsSuccess(std::uint8_t code) { return code == status::kSuccess || code == status::kSetToNearest; }
 // The status in words, for a message to the user.
 const char* DescribeStatus(std::uint8_t code);
+// "status 15: all sessions in use".
+std::string StatusText(std::uint8_t code);
+
+// What a server makes of a session initiate asking for `asked` (never 0:
+// the decoder refuses that): the version the session runs at, and status
+// 14 when that is not the one asked, so the client can adapt.
+struct VersionAgreement {
+  std::uint8_t version = kVersion;
+  std::uint8_t status = status::kSuccess;
+};
+constexpr VersionAgreement AgreeVersion(std::uint8_t asked) {
+  if (asked > kVersion) return {kVersion, status::kVersionNotSupported};
+  return {asked, status::kSuccess};
+}
 
 struct Header {
   std::uint8_t version = kVersion;
@@ -68,7 +89,7 @@ enum class MessageStatus : std::uint8_t {
   ByteCountTooSmall,  // the byte count does not even cover the header
   ByteCountTooLarge,  // the byte count is past what any message needs
   ByteCountMismatch,  // a datagram longer or shorter than its byte count
-  BadVersion,         // version 0, or one we do not speak
+  BadVersion,         // version 0: no HART-IP version has that number
   ReservedBits,       // the high nibble of the message type byte is not 0
   UnknownType,
   UnknownId,
@@ -90,6 +111,8 @@ struct DecodedMessage {
 };
 
 // The first kHeaderSize bytes of `bytes` as a header, checked on its own.
+// Any version but 0 decodes: whether it suits a session is the session's
+// business, and a server must answer a newer one.
 DecodedHeader DecodeHeader(ByteView bytes);
 // One whole message, as a datagram carries it.
 DecodedMessage DecodeMessage(ByteView datagram);

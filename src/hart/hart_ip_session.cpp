@@ -4,6 +4,22 @@
 
 namespace zolin6::hart::ip {
 
+namespace {
+
+// The device's answer to a pass-through: the HART reply for the master, or
+// what the device said instead of carrying the request.
+SessionStep PassThroughAnswer(const Message& message) {
+  SessionStep step;
+  if (!IsSuccess(message.header.status)) {
+    step.notice = "the device did not carry the request: " + StatusText(message.header.status);
+  } else if (!message.body.empty()) {
+    step.reply = message.body;
+  }
+  return step;
+}
+
+}  // namespace
+
 ClientSession::ClientSession(Framing framing, std::uint32_t askedInactivityMs)
     : framing_(framing), asked_(askedInactivityMs) {}
 
@@ -11,8 +27,8 @@ SessionStep ClientSession::open(Millis now) {
   if (state_ != SessionState::Closed) return {};
   state_ = SessionState::Initiating;
   granted_ = 0;
-  abandoned_.reset();
   lastUnanswered_ = false;
+  lastHeard_ = now;
   SessionStep step = send(MessageId::SessionInitiate, EncodeSessionInitiate({kPrimaryMaster, asked_}), now);
   step.changed = true;
   step.reason = "opening a session";
@@ -21,18 +37,15 @@ SessionStep ClientSession::open(Millis now) {
 
 SessionStep ClientSession::submit(ByteView frame, Millis now) {
   waiting_ = Bytes(frame.begin(), frame.end());
+  // The master has moved on: an older request's answer is not for it now.
+  latestPassThrough_.reset();
   if (state_ != SessionState::Open) return {};
-  if (inFlight_ && inFlight_->id == MessageId::PassThrough) {
-    // The master resends: it has given up on the request under way.
-    abandoned_ = inFlight_->sequence;
-    lastUnanswered_ = true;
-    inFlight_.reset();
-  }
+  // The master resends: it has given up on the request under way.
+  if (inFlight_ && inFlight_->id == MessageId::PassThrough) abandonPassThrough();
   if (inFlight_) return {};
   if (lastUnanswered_ && framing_ == Framing::Datagram) {
     // UDP cannot tell a silent device from a device that forgot the
     // session: a keep-alive finds out before the frame goes again.
-    lastUnanswered_ = false;
     return send(MessageId::KeepAlive, {}, now);
   }
   return sendWaiting(now);
@@ -47,11 +60,23 @@ SessionStep ClientSession::sendWaiting(Millis now) {
 
 SessionStep ClientSession::send(MessageId id, Bytes body, Millis now) {
   const std::uint16_t sequence = nextSequence_++;
-  inFlight_ = InFlight{id, sequence, now};
-  lastSent_ = now;
+  Bytes message = EncodeMessage(MakeMessage(MessageType::Request, id, sequence, std::move(body)));
+  if (id == MessageId::PassThrough) latestPassThrough_ = sequence;
   SessionStep step;
-  step.transmit = EncodeMessage(MakeMessage(MessageType::Request, id, sequence, std::move(body)));
+  step.transmit = message;
+  inFlight_ = InFlight{id, sequence, now, 1, std::move(message)};
   return step;
+}
+
+void ClientSession::abandonPassThrough() {
+  abandoned_.push_back(inFlight_->sequence);
+  if (abandoned_.size() > kAbandonedKept) abandoned_.pop_front();
+  lastUnanswered_ = true;
+  inFlight_.reset();
+}
+
+bool ClientSession::wasAbandoned(std::uint16_t sequence) const {
+  return std::find(abandoned_.begin(), abandoned_.end(), sequence) != abandoned_.end();
 }
 
 SessionStep ClientSession::end(std::string reason) {
@@ -60,6 +85,8 @@ SessionStep ClientSession::end(std::string reason) {
   // A frame that waited goes with the session: the master resends it, and
   // that opens the next session, so a refusing device is not hammered.
   waiting_.reset();
+  abandoned_.clear();
+  latestPassThrough_.reset();
   granted_ = 0;
   SessionStep step;
   step.changed = true;
@@ -69,16 +96,15 @@ SessionStep ClientSession::end(std::string reason) {
 
 SessionStep ClientSession::receive(const Message& message, Millis now) {
   if (state_ == SessionState::Closed) return {};
+  lastHeard_ = now;
   // Published burst data is not ours to handle.
   if (message.header.type == MessageType::Publish) return {};
-  const bool awaited = inFlight_ && message.header.sequence == inFlight_->sequence;
-  if (!awaited) {
-    if (framing_ == Framing::Datagram || message.header.sequence == abandoned_) return {};
-    return end("protocol error: a response with sequence number " + std::to_string(message.header.sequence) +
-               " answers no request");
+  if (!inFlight_ || message.header.sequence != inFlight_->sequence) return onUnawaited(message);
+  if (message.header.version != kVersion) {
+    return end("protocol error: an answer in HART-IP version " + std::to_string(message.header.version));
   }
   if (message.header.type == MessageType::Nak) {
-    return end("the device refused the request (NAK, status " + std::to_string(message.header.status) + ")");
+    return end("the device refused the request (NAK): " + StatusText(message.header.status));
   }
   if (message.header.type != MessageType::Response || message.header.id != inFlight_->id) {
     return end("protocol error: the response does not match its request");
@@ -86,30 +112,54 @@ SessionStep ClientSession::receive(const Message& message, Millis now) {
   return onResponse(message, now);
 }
 
+SessionStep ClientSession::onUnawaited(const Message& message) {
+  const std::uint16_t sequence = message.header.sequence;
+  if (wasAbandoned(sequence)) {
+    // Late, but the master still waits for it while it has sent nothing newer.
+    const bool passThrough =
+        message.header.type == MessageType::Response && message.header.id == MessageId::PassThrough;
+    if (passThrough && sequence == latestPassThrough_) {
+      latestPassThrough_.reset();
+      return PassThroughAnswer(message);
+    }
+    return {};
+  }
+  // A datagram answering an earlier try, or nothing of ours.
+  if (framing_ == Framing::Datagram) return {};
+  return end("protocol error: a response with sequence number " + std::to_string(sequence) + " answers no request");
+}
+
 SessionStep ClientSession::onResponse(const Message& message, Millis now) {
-  const MessageId id = inFlight_->id;
+  const InFlight request = std::move(*inFlight_);
   inFlight_.reset();
-  switch (id) {
-    case MessageId::SessionInitiate: return onInitiated(message, now);
-    case MessageId::SessionClose: return end("the session is closed");
-    case MessageId::KeepAlive: return sendWaiting(now);
-    case MessageId::PassThrough: {
+  switch (request.id) {
+    case MessageId::SessionInitiate: return onInitiated(message, request.tries, now);
+    case MessageId::SessionClose: return end("closed");
+    case MessageId::KeepAlive: {
       lastUnanswered_ = false;
       SessionStep step = sendWaiting(now);
-      if (IsSuccess(message.header.status) && !message.body.empty()) step.reply = message.body;
+      if (!IsSuccess(message.header.status))
+        step.notice = "keep-alive answered with " + StatusText(message.header.status);
       return step;
     }
+    case MessageId::PassThrough:
+      lastUnanswered_ = false;
+      latestPassThrough_.reset();
+      return PassThroughAnswer(message);
   }
   return {};
 }
 
-SessionStep ClientSession::onInitiated(const Message& message, Millis now) {
+SessionStep ClientSession::onInitiated(const Message& message, int tries, Millis now) {
   const std::uint8_t code = message.header.status;
-  if (!IsSuccess(code)) return end(std::string("the device refused the session: ") + DescribeStatus(code));
+  // Over UDP our first initiate may have opened the session and only its
+  // answer was lost: the device then says the session exists, and it is ours.
+  const bool ours = framing_ == Framing::Datagram && tries > 1 && code == status::kSessionExists;
+  if (!IsSuccess(code) && !ours) return end("the device refused the session: " + StatusText(code));
   Result<SessionInitiate> granted = DecodeSessionInitiate(message.body);
-  if (!granted) return end("protocol error in the session initiate response: " + granted.error().message);
+  if (!granted && !ours) return end("protocol error in the session initiate response: " + granted.error().message);
   state_ = SessionState::Open;
-  granted_ = granted->inactivityMs;
+  granted_ = granted ? granted->inactivityMs : asked_;
   SessionStep step = sendWaiting(now);
   step.changed = true;
   step.reason = "connected, inactivity timer " + std::to_string(granted_) + " ms";
@@ -117,17 +167,25 @@ SessionStep ClientSession::onInitiated(const Message& message, Millis now) {
   return step;
 }
 
-Millis ClientSession::giveUpAt(const InFlight& request) const {
-  if (request.id != MessageId::PassThrough) return request.sentAt + kControlReplyTimeout;
-  Millis limit = kPassThroughGiveUp;
-  if (granted_ != 0) limit = std::min(limit, Millis{granted_ / 2});
-  return request.sentAt + limit;
+Millis ClientSession::deadline(const InFlight& request) const {
+  if (request.id == MessageId::PassThrough) {
+    Millis limit = kPassThroughGiveUp;
+    if (granted_ != 0) limit = std::min(limit, Millis{granted_ / 2});
+    return request.sentAt + limit;
+  }
+  if (framing_ == Framing::Datagram) return request.sentAt + kControlTryTimeout;
+  return request.sentAt + kControlTryTimeout * kControlTries;
+}
+
+Millis ClientSession::idleProbe() const {
+  // A granted timer of 0 never closes the session; the probe still runs.
+  if (granted_ == 0) return kIdleProbe;
+  return std::min(kIdleProbe, Millis{granted_ / 2});
 }
 
 std::optional<Millis> ClientSession::wakeAt() const {
-  if (inFlight_) return giveUpAt(*inFlight_);
-  // A granted timer of 0 never closes the session.
-  if (state_ == SessionState::Open && granted_ != 0) return lastSent_ + Millis{granted_ / 2};
+  if (inFlight_) return deadline(*inFlight_);
+  if (state_ == SessionState::Open) return lastHeard_ + idleProbe();
   return std::nullopt;
 }
 
@@ -135,25 +193,47 @@ SessionStep ClientSession::poll(Millis now) {
   const std::optional<Millis> due = wakeAt();
   if (!due || now < *due) return {};
   if (!inFlight_) return send(MessageId::KeepAlive, {}, now);
-  switch (inFlight_->id) {
+  return onTimeout(now);
+}
+
+SessionStep ClientSession::onTimeout(Millis now) {
+  InFlight& request = *inFlight_;
+  if (request.id == MessageId::PassThrough) {
+    abandonPassThrough();
+    return send(MessageId::KeepAlive, {}, now);
+  }
+  if (framing_ == Framing::Datagram && request.tries < kControlTries) {
+    ++request.tries;
+    request.sentAt = now;
+    SessionStep step;
+    step.transmit = request.message;
+    return step;
+  }
+  switch (request.id) {
     case MessageId::SessionInitiate: return end("unreachable: the device does not answer the session initiate");
-    case MessageId::KeepAlive: return end("the device does not answer the keep-alive; the session is lost");
-    case MessageId::SessionClose: return end("the session is closed");
-    case MessageId::PassThrough:
-      abandoned_ = inFlight_->sequence;
-      lastUnanswered_ = true;
-      inFlight_.reset();
-      return poll(now);
+    case MessageId::KeepAlive: return end("lost: the device does not answer the keep-alive");
+    case MessageId::SessionClose: return end("closed");
+    case MessageId::PassThrough: break;
   }
   return {};
 }
 
 SessionStep ClientSession::close(Millis now) {
+  if (state_ == SessionState::Closing) return {};
   if (state_ != SessionState::Open) return end("closed");
-  SessionStep step = send(MessageId::SessionClose, {}, now);
-  SessionStep ended = end("closed");
-  ended.transmit = std::move(step.transmit);
-  return ended;
+  SessionStep sent = send(MessageId::SessionClose, {}, now);
+  if (framing_ == Framing::Stream) {
+    SessionStep ended = end("closed");
+    ended.transmit = std::move(sent.transmit);
+    return ended;
+  }
+  state_ = SessionState::Closing;
+  waiting_.reset();
+  abandoned_.clear();
+  latestPassThrough_.reset();
+  sent.changed = true;
+  sent.reason = "closed";
+  return sent;
 }
 
 SessionStep ClientSession::lost(const std::string& reason) {

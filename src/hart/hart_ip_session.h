@@ -1,12 +1,16 @@
 #pragma once
 // The client side of one HART-IP session, without sockets: it opens the
 // session with our inactivity timer, uses whatever timer the device grants,
-// keeps the session alive when idle, carries one HART frame at a time in a
-// pass-through request and matches every response to its request by
-// sequence number. The transport hands it the messages that arrived and the
-// time, and sends what it hands back.
+// carries one HART frame at a time in a pass-through request and matches
+// every response to its request by sequence number. It keeps asking
+// whether the device is still there: a keep-alive after a few quiet
+// seconds, and after a pass-through that goes unanswered, so a device that
+// is gone shows within five seconds. Over UDP a session message whose
+// datagram is lost is sent again. The transport hands it the messages that
+// arrived and the time, and sends what it hands back.
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 
@@ -17,21 +21,39 @@
 namespace zolin6::hart::ip {
 
 // A minute: a device whose client vanished frees its session (devices keep
-// only a few) within a minute, and a keep-alive every half minute costs
-// nothing. Well under the ten minutes some clients ask.
+// only a few) within a minute. Well under the ten minutes some clients ask.
 inline constexpr std::uint32_t kAskedInactivityMs = 60000;
-// How long a session initiate, keep-alive or close may take to be answered.
-inline constexpr Millis kControlReplyTimeout{3000};
-// A pass-through is given up after this long at most, and no later than a
-// keep-alive falls due, so a silent device never starves the keep-alive.
-inline constexpr Millis kPassThroughGiveUp{10000};
+// How long one try of a session message (initiate, keep-alive, close)
+// waits for its answer; a device answers these itself, at once.
+inline constexpr Millis kControlTryTimeout{600};
+// Tries of a session message over UDP, where a datagram may be lost. TCP
+// sends it once and waits as long as all the tries would.
+inline constexpr int kControlTries = 3;
+// A pass-through unanswered this long is given up and a keep-alive asks
+// whether the device is still there. Longer than a gateway's own FSK
+// transaction with its retries; a late answer still reaches the master
+// while the master has sent nothing newer.
+inline constexpr Millis kPassThroughGiveUp{3000};
+// With nothing under way, a keep-alive after this long without a word from
+// the device (or half the granted timer, when that is shorter). With the
+// give-up above, a device that is gone shows within
+// 3 s + kControlTries x kControlTryTimeout = 4.8 s.
+inline constexpr Millis kIdleProbe{3000};
+// Abandoned pass-through numbers remembered: their late answers are
+// dropped, where an answer to a number never sent ends a TCP session.
+inline constexpr std::size_t kAbandonedKept = 8;
 
 enum class Framing : std::uint8_t {
   Datagram,  // UDP: a response with another sequence number is a late duplicate, dropped
-  Stream,    // TCP: responses come in order, so another sequence number is a protocol error
+  Stream,    // TCP: responses come in order, so an unknown sequence number is a protocol error
 };
 
-enum class SessionState : std::uint8_t { Closed, Initiating, Open };
+enum class SessionState : std::uint8_t {
+  Closed,
+  Initiating,
+  Open,
+  Closing,  // UDP: the close is sent again until it is answered; ended as far as the user knows
+};
 
 // What one call asks of the transport.
 struct SessionStep {
@@ -39,6 +61,7 @@ struct SessionStep {
   std::optional<Bytes> reply;  // a HART reply frame (without preambles) for the master
   bool changed = false;        // the state changed; `reason` says how
   std::string reason;
+  std::string notice;  // news for the user that changes no state ("status 6: ...")
 };
 
 class ClientSession {
@@ -59,11 +82,12 @@ class ClientSession {
   SessionStep submit(ByteView frame, Millis now);
   // A message the device sent.
   SessionStep receive(const Message& message, Millis now);
-  // Keep-alives and timeouts; call at wakeAt().
+  // Keep-alives, resends and timeouts; call at wakeAt().
   SessionStep poll(Millis now);
   // When poll() has work, or nullopt.
   std::optional<Millis> wakeAt() const;
-  // Ends the session politely: the close message, sent without waiting.
+  // Ends the session politely with the close message: over TCP without
+  // waiting, over UDP Closing until it is answered or its tries run out.
   SessionStep close(Millis now);
   // The transport lost the connection, or could not make one.
   SessionStep lost(const std::string& reason);
@@ -72,15 +96,22 @@ class ClientSession {
   struct InFlight {
     MessageId id;
     std::uint16_t sequence;
-    Millis sentAt;
+    Millis sentAt;  // of the latest try
+    int tries = 1;
+    Bytes message;  // as sent, for another try
   };
 
   SessionStep send(MessageId id, Bytes body, Millis now);
   SessionStep sendWaiting(Millis now);
   SessionStep end(std::string reason);
+  SessionStep onUnawaited(const Message& message);
   SessionStep onResponse(const Message& message, Millis now);
-  SessionStep onInitiated(const Message& message, Millis now);
-  Millis giveUpAt(const InFlight& request) const;
+  SessionStep onInitiated(const Message& message, int tries, Millis now);
+  SessionStep onTimeout(Millis now);
+  void abandonPassThrough();
+  bool wasAbandoned(std::uint16_t sequence) const;
+  Millis deadline(const InFlight& request) const;
+  Millis idleProbe() const;
 
   Framing framing_;
   std::uint32_t asked_;
@@ -88,10 +119,11 @@ class ClientSession {
   SessionState state_ = SessionState::Closed;
   std::uint16_t nextSequence_ = 1;
   std::optional<InFlight> inFlight_;
-  std::optional<std::uint16_t> abandoned_;  // a pass-through given up on; its late answer is dropped
-  bool lastUnanswered_ = false;             // the last pass-through got no answer
+  std::deque<std::uint16_t> abandoned_;             // given up on; their late answers are dropped
+  std::optional<std::uint16_t> latestPassThrough_;  // the master has sent nothing since; it waits for this answer
+  bool lastUnanswered_ = false;                     // the last pass-through got no answer
   std::optional<Bytes> waiting_;
-  Millis lastSent_{0};
+  Millis lastHeard_{0};  // the device's latest message
 };
 
 }  // namespace zolin6::hart::ip

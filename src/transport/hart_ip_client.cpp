@@ -26,19 +26,6 @@ QByteArray ToQt(const hart::Bytes& bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
 }
 
-// A literal address as it is; a name looked up once per session (UDP
-// needs the address to compare answers against).
-std::optional<QHostAddress> Resolve(const QString& host) {
-  QHostAddress address(host);
-  if (!address.isNull()) return address;
-  const QHostInfo info = QHostInfo::fromName(host);
-  for (const QHostAddress& found : info.addresses()) {
-    if (found.protocol() == QAbstractSocket::IPv4Protocol) return found;
-  }
-  if (!info.addresses().isEmpty()) return info.addresses().first();
-  return std::nullopt;
-}
-
 }  // namespace
 
 HartIpClient::HartIpClient(toolkit::Clock& clock, HartIpEndpoint endpoint, QObject* parent)
@@ -59,9 +46,10 @@ HartIpClient::HartIpClient(toolkit::Clock& clock, HartIpEndpoint endpoint, QObje
 }
 
 HartIpClient::~HartIpClient() {
-  // Whoever listened may be going too.
+  // Whoever listened may be going too. Over UDP the close goes out once.
   listener_ = nullptr;
   stateListener_ = nullptr;
+  watcher_ = nullptr;
   Close();
 }
 
@@ -73,12 +61,15 @@ std::string HartIpClient::where() const {
 void HartIpClient::Send(hart::ByteView bytes, toolkit::Millis /*now*/) {
   const auto frameStart = std::find_if(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b != 0xFF; });
   if (frameStart == bytes.end()) return;  // no frame: the device would end the session over it
+  // A close still waiting for its answer gives way to a new session.
+  if (session_.state() == ip::SessionState::Closing) (void)session_.lost("closed");
   apply(session_.submit(hart::ByteView(frameStart, bytes.end()), sessionNow()));
   if (session_.state() == ip::SessionState::Closed) Open();
 }
 
 void HartIpClient::Open() {
   if (state_ != State::Closed) return;
+  if (session_.state() == ip::SessionState::Closing) (void)session_.lost("closed");
   dropTransport();
   assembler_ = {};
   report(State::Connecting, "connecting to " + where());
@@ -127,9 +118,26 @@ void HartIpClient::onTcpError() {
 }
 
 void HartIpClient::openUdp() {
-  const std::optional<QHostAddress> address = Resolve(endpoint_.host);
-  if (!address) return report(State::Closed, "unreachable: host " + endpoint_.host.toStdString() + " not found");
-  peer_ = *address;
+  const QHostAddress literal(endpoint_.host);
+  if (!literal.isNull()) return startUdp(literal);
+  // UDP needs the address to compare answers against; the name is looked
+  // up in the background and the session starts when it is known.
+  // By the slot's name: the functor form's slot object trips the leak check.
+  lookupId_ = QHostInfo::lookupHost(endpoint_.host, this, SLOT(onLookedUp(QHostInfo)));
+}
+
+void HartIpClient::onLookedUp(const QHostInfo& info) {
+  if (info.lookupId() != lookupId_) return;  // given up on since
+  lookupId_ = -1;
+  const QList<QHostAddress> found = info.addresses();
+  if (found.isEmpty()) return report(State::Closed, "unreachable: host " + endpoint_.host.toStdString() + " not found");
+  const auto v4 = std::find_if(found.begin(), found.end(),
+                               [](const QHostAddress& a) { return a.protocol() == QAbstractSocket::IPv4Protocol; });
+  startUdp(v4 != found.end() ? *v4 : found.first());
+}
+
+void HartIpClient::startUdp(const QHostAddress& address) {
+  peer_ = address;
   peerPort_ = endpoint_.port;
   udp_ = new QUdpSocket(this);
   const bool v6 = peer_.protocol() == QAbstractSocket::IPv6Protocol;
@@ -173,14 +181,8 @@ void HartIpClient::readUdp() {
 
 void HartIpClient::apply(ip::SessionStep step) {
   if (!step.transmit.empty()) write(step.transmit);
-  if (step.changed) {
-    if (session_.state() == ip::SessionState::Open) {
-      report(State::Connected, step.reason);
-    } else if (session_.state() == ip::SessionState::Closed) {
-      dropTransport();
-      report(State::Closed, step.reason);
-    }
-  }
+  if (step.changed) onSessionChange(step.reason);
+  if (!step.notice.empty() && stateListener_) stateListener_(state_, step.notice);
   scheduleWake();
   if (step.reply && listener_) {
     // The master's receiver finds a frame after two preambles, as on a
@@ -188,6 +190,20 @@ void HartIpClient::apply(ip::SessionStep step) {
     hart::Bytes line{0xFF, 0xFF};
     line.insert(line.end(), step.reply->begin(), step.reply->end());
     listener_(line, clock_.now());
+  }
+}
+
+void HartIpClient::onSessionChange(const std::string& reason) {
+  switch (session_.state()) {
+    case ip::SessionState::Open: return report(State::Connected, reason);
+    case ip::SessionState::Initiating:
+      return;  // said when the connection was begun
+    // Ended as far as the user knows; the close goes again until answered.
+    case ip::SessionState::Closing: return report(State::Closed, reason);
+    case ip::SessionState::Closed:
+      dropTransport();
+      if (state_ != State::Closed) report(State::Closed, reason);
+      return;
   }
 }
 
@@ -202,13 +218,17 @@ void HartIpClient::write(const hart::Bytes& message) {
 }
 
 void HartIpClient::report(State state, const std::string& reason) {
-  state_ = state;
+  const State before = std::exchange(state_, state);
   if (stateListener_) stateListener_(state, reason);
+  if (!watcher_ || state == before) return;
+  if (state == State::Connected) watcher_(true, clock_.now());
+  if (state == State::Closed) watcher_(false, clock_.now());
 }
 
 void HartIpClient::dropTransport() {
   wake_.stop();
   connectTimeout_.stop();
+  if (lookupId_ != -1) QHostInfo::abortHostLookup(std::exchange(lookupId_, -1));
   if (tcp_ != nullptr) {
     QTcpSocket* socket = std::exchange(tcp_, nullptr);
     socket->disconnect(this);
@@ -239,6 +259,7 @@ void HartIpClient::Close() {
   switch (session_.state()) {
     case ip::SessionState::Open: return apply(session_.close(sessionNow()));
     case ip::SessionState::Initiating: return apply(session_.lost("closed"));
+    case ip::SessionState::Closing: return;
     case ip::SessionState::Closed: break;
   }
   if (state_ != State::Closed) {

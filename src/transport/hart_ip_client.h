@@ -4,10 +4,14 @@
 // each reply frame comes back to the master's listener. The session is
 // opened when told, or by the first frame, and opened again by the next
 // frame after it was lost; the master's own timeouts and retries cover the
-// requests that go unanswered meanwhile. Runs on the Qt event loop.
+// requests that go unanswered meanwhile. Whoever watches the line's state
+// hears at once when the connection closes or the session is lost, and
+// when a session is open again. Runs on the Qt event loop and never waits
+// on it: a host name is looked up in the background.
 
 #include <QElapsedTimer>
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -45,8 +49,9 @@ class HartIpClient : public QObject, public driver::ByteLink {
     Connected,   // the session is open
     Closed,      // no session: closed by us or the device, refused, unreachable, lost
   };
-  // Every state change with a sentence for the user.
-  using StateListener = std::function<void(State state, const std::string& reason)>;
+  // Every state change with a sentence for the user, and news that changes
+  // no state (a request the device would not carry) with the same state.
+  using StateReport = std::function<void(State state, const std::string& reason)>;
 
   // `clock`: the time handed to the listener with each reply, the driver's.
   HartIpClient(toolkit::Clock& clock, HartIpEndpoint endpoint, QObject* parent = nullptr);
@@ -57,8 +62,11 @@ class HartIpClient : public QObject, public driver::ByteLink {
   // carries frames from their delimiter.
   void Send(hart::ByteView bytes, toolkit::Millis now) override;
   void Listen(Listener listener) override { listener_ = std::move(listener); }
+  // Down at once when the connection is closed or refused or the session
+  // ends or is lost; up when a session is open.
+  void WatchState(driver::ByteLink::StateListener listener) override { watcher_ = std::move(listener); }
 
-  void OnStateChange(StateListener listener) { stateListener_ = std::move(listener); }
+  void OnStateChange(StateReport listener) { stateListener_ = std::move(listener); }
   // Connects and opens a session, unless one is open or on its way.
   void Open();
   // Sends the session close and drops the connection.
@@ -69,9 +77,13 @@ class HartIpClient : public QObject, public driver::ByteLink {
   std::uint32_t grantedInactivityMs() const { return session_.grantedInactivityMs(); }
   const HartIpEndpoint& endpoint() const { return endpoint_; }
 
+ private slots:
+  void onLookedUp(const QHostInfo& info);
+
  private:
   hart::Millis sessionNow() const { return hart::Millis{monotonic_.elapsed()}; }
   void openUdp();
+  void startUdp(const QHostAddress& address);
   void openTcp();
   void onTcpError();
   void readTcp();
@@ -79,6 +91,7 @@ class HartIpClient : public QObject, public driver::ByteLink {
   void apply(hart::ip::SessionStep step);
   void write(const hart::Bytes& message);
   void report(State state, const std::string& reason);
+  void onSessionChange(const std::string& reason);
   void dropTransport();
   void scheduleWake();
   std::string where() const;
@@ -90,11 +103,13 @@ class HartIpClient : public QObject, public driver::ByteLink {
   QTimer wake_;
   QTimer connectTimeout_;  // a TCP connection that is not up by then is given up
   Listener listener_;
-  StateListener stateListener_;
+  StateReport stateListener_;
+  driver::ByteLink::StateListener watcher_;
   State state_ = State::Closed;
   QTcpSocket* tcp_ = nullptr;
   QUdpSocket* udp_ = nullptr;
   hart::ip::StreamAssembler assembler_;
+  int lookupId_ = -1;  // a host name being looked up for UDP
   QHostAddress peer_;
   std::uint16_t peerPort_ = 0;  // UDP: the port the device answers from
 };

@@ -5,7 +5,6 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include "hart/hart_ip.h"
 #include "transport/hart_ip_server_session.h"
 
 namespace zolin6::transport {
@@ -26,33 +25,53 @@ QByteArray ToQt(const hart::Bytes& bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
 }
 
+// Hands over what was written, then closes; a client that does not take it
+// within the grace is cut off. The socket deletes itself either way.
+void CloseAfterWriting(QTcpSocket* socket) {
+  QObject::connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+  auto* grace = new QTimer(socket);
+  grace->setSingleShot(true);
+  QObject::connect(grace, &QTimer::timeout, socket, [socket] {
+    socket->abort();
+    socket->deleteLater();
+  });
+  grace->start(kCloseGraceMs);
+  socket->disconnectFromHost();
+  if (socket->state() == QAbstractSocket::UnconnectedState) socket->deleteLater();
+}
+
 }  // namespace
 
-// A session's timer may end the session from its own timeout, so it goes
-// later rather than inside its own signal.
-struct InactivityTimer {
-  explicit InactivityTimer(QObject* owner) : timer(new QTimer(owner)) { timer->setSingleShot(true); }
-  ~InactivityTimer() {
+// A session's inactivity timer. A coarse timer may fire a little early, so
+// the time really passed is checked when it fires. It may end the session
+// from its own timeout, so it is deleted later rather than inside its signal.
+struct HartIpServer::Quiet {
+  explicit Quiet(QObject* owner) : timer(new QTimer(owner)) {
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);
+  }
+  ~Quiet() {
     timer->stop();
     timer->disconnect();
     timer->deleteLater();
   }
-  InactivityTimer(const InactivityTimer&) = delete;
-  InactivityTimer& operator=(const InactivityTimer&) = delete;
+  Quiet(const Quiet&) = delete;
+  Quiet& operator=(const Quiet&) = delete;
   QTimer* timer;
+  toolkit::Millis since = 0;  // the session's last message, on the device's time
 };
 
 struct HartIpServer::TcpPeer {
-  TcpPeer(device::HartDevice& device, QObject* owner) : session(device), inactivity(owner) {}
+  TcpPeer(device::HartDevice& device, QObject* owner) : session(device), quiet(owner) {}
   ip::StreamAssembler assembler;
   ServerSession session;
-  InactivityTimer inactivity;
+  Quiet quiet;
 };
 
 struct HartIpServer::UdpPeer {
-  UdpPeer(device::HartDevice& device, QObject* owner) : session(device), inactivity(owner) {}
+  UdpPeer(device::HartDevice& device, QObject* owner) : session(device), quiet(owner) {}
   ServerSession session;
-  InactivityTimer inactivity;
+  Quiet quiet;
 };
 
 HartIpServer::HartIpServer(device::HartDevice& device, TimeSource now, QObject* parent)
@@ -64,6 +83,9 @@ HartIpServer::HartIpServer(device::HartDevice& device, TimeSource now, QObject* 
   }
   connect(&tcp_, &QTcpServer::newConnection, this, &HartIpServer::acceptConnections);
   connect(&udp_, &QUdpSocket::readyRead, this, &HartIpServer::readDatagrams);
+  heldTimer_.setSingleShot(true);
+  heldTimer_.setTimerType(Qt::PreciseTimer);
+  connect(&heldTimer_, &QTimer::timeout, this, &HartIpServer::releaseHeld);
 }
 
 HartIpServer::~HartIpServer() { close(); }
@@ -97,6 +119,8 @@ void HartIpServer::close() {
   }
   tcpPeers_.clear();
   udpPeers_.clear();
+  held_.clear();
+  heldTimer_.stop();
   port_ = 0;
 }
 
@@ -109,18 +133,72 @@ bool HartIpServer::full() const {
   return initiated >= kMaxServerSessions;
 }
 
-void HartIpServer::restartTimer(QTimer& timer, const ServerSession& session) {
-  timer.start(static_cast<int>(session.inactivityMs()));
+void HartIpServer::ended(const std::string& why) {
+  if (sessionEnd_) sessionEnd_(why);
+}
+
+void HartIpServer::heard(Quiet& quiet, const ServerSession& session) {
+  quiet.since = now_();
+  quiet.timer->start(static_cast<int>(session.inactivityMs()));
+}
+
+bool HartIpServer::quietTooLong(Quiet& quiet, const ServerSession& session) {
+  const toolkit::Millis limit = session.inactivityMs();
+  const toolkit::Millis quietFor = now_() - quiet.since;
+  if (quietFor >= limit) return true;
+  quiet.timer->start(static_cast<int>(limit - quietFor));
+  return false;
+}
+
+void HartIpServer::sendAnswer(const Destination& to, const ServerAnswer& answer) {
+  const ip::Message& reply = *answer.reply;
+  if (!faults_ || reply.header.id != ip::MessageId::PassThrough || reply.body.empty()) {
+    return deliver(to, ToQt(ip::EncodeMessage(reply)));
+  }
+  const device::FaultDecision decision = faults_->next(reply.body.size());
+  ip::Message damaged = reply;
+  if (!device::ApplyFault(decision, damaged.body)) return;
+  if (decision.delay == 0) return deliver(to, ToQt(ip::EncodeMessage(damaged)));
+  held_.push_back({QDeadlineTimer(decision.delay, Qt::PreciseTimer), to, ToQt(ip::EncodeMessage(damaged))});
+  if (!heldTimer_.isActive()) heldTimer_.start(static_cast<int>(held_.front().due.remainingTime()));
+}
+
+void HartIpServer::deliver(const Destination& to, const QByteArray& bytes) {
+  if (to.socket.isNull() && to.port == 0) return;  // a connection gone while its answer was held
+  if (to.socket.isNull()) {
+    udp_.writeDatagram(bytes, to.address, to.port);
+  } else if (tcpPeers_.count(to.socket.data()) != 0) {
+    writeTcp(to.socket.data(), bytes);
+  }
+}
+
+void HartIpServer::releaseHeld() {
+  while (!held_.empty() && held_.front().due.hasExpired()) {
+    const Held due = std::move(held_.front());
+    held_.pop_front();
+    deliver(due.to, due.bytes);
+  }
+  if (!held_.empty()) heldTimer_.start(static_cast<int>(held_.front().due.remainingTime()));
 }
 
 void HartIpServer::acceptConnections() {
   while (QTcpSocket* socket = tcp_.nextPendingConnection()) {
+    if (tcpPeers_.size() >= kMaxConnections) {
+      socket->abort();
+      socket->deleteLater();
+      ended("TCP connection refused: " + std::to_string(kMaxConnections) + " connections are open");
+      continue;
+    }
     // Each answer goes out at once: the client waits for it.
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     auto peer = std::make_unique<TcpPeer>(device_, this);
-    restartTimer(*peer->inactivity.timer, peer->session);
-    connect(peer->inactivity.timer, &QTimer::timeout, this,
-            [this, socket] { endTcp(socket, "inactivity timer ran out"); });
+    heard(peer->quiet, peer->session);
+    connect(peer->quiet.timer, &QTimer::timeout, this, [this, socket] {
+      auto found = tcpPeers_.find(socket);
+      if (found != tcpPeers_.end() && quietTooLong(found->second->quiet, found->second->session)) {
+        endTcp(socket, "inactivity timer ran out");
+      }
+    });
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readTcp(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] { endTcp(socket, "the client disconnected"); });
     tcpPeers_[socket] = std::move(peer);
@@ -135,21 +213,35 @@ void HartIpServer::readTcp(QTcpSocket* socket) {
   while (std::optional<ip::DecodedMessage> decoded = peer.assembler.next()) {
     if (!*decoded) return endTcp(socket, std::string("malformed message: ") + decoded->description());
     const ServerAnswer answer = peer.session.handle(decoded->message, now_(), full());
-    if (answer.reply) socket->write(ToQt(ip::EncodeMessage(*answer.reply)));
+    if (answer.reply) {
+      sendAnswer({socket, {}, 0}, answer);
+      if (tcpPeers_.count(socket) == 0) return;  // dropped for not reading
+    }
     if (answer.endSession) return endTcp(socket, answer.why);
-    restartTimer(*peer.inactivity.timer, peer.session);
+    heard(peer.quiet, peer.session);
   }
+}
+
+void HartIpServer::writeTcp(QTcpSocket* socket, const QByteArray& bytes) {
+  socket->write(bytes);
+  const qint64 waiting = socket->bytesToWrite();
+  if (waiting <= kMaxQueuedBytes) return;
+  tcpPeers_.erase(socket);
+  socket->disconnect(this);
+  socket->abort();
+  socket->deleteLater();
+  ended("TCP session ended: the client does not read its answers (" + std::to_string(waiting) + " bytes wait)");
 }
 
 void HartIpServer::endTcp(QTcpSocket* socket, const std::string& why) {
   auto found = tcpPeers_.find(socket);
   if (found == tcpPeers_.end()) return;
-  // The reply already written goes out before the connection closes.
-  socket->disconnect(this);
-  socket->disconnectFromHost();
-  socket->deleteLater();
   tcpPeers_.erase(found);
-  if (sessionEnd_) sessionEnd_("TCP session ended: " + why);
+  socket->disconnect(this);
+  // The answers already written, the last one often the reason for the
+  // end (a close, a refusal), reach the client before the connection closes.
+  CloseAfterWriting(socket);
+  ended("TCP session ended: " + why);
 }
 
 void HartIpServer::readDatagrams() {
@@ -173,18 +265,23 @@ void HartIpServer::handleDatagram(const QHostAddress& sender, std::uint16_t send
     // is not worth remembering.
     if (decoded.message.header.id != ip::MessageId::SessionInitiate) return;
     auto peer = std::make_unique<UdpPeer>(device_, this);
-    connect(peer->inactivity.timer, &QTimer::timeout, this, [this, key] { endUdp(key, "inactivity timer ran out"); });
+    connect(peer->quiet.timer, &QTimer::timeout, this, [this, key] {
+      auto peerFound = udpPeers_.find(key);
+      if (peerFound != udpPeers_.end() && quietTooLong(peerFound->second->quiet, peerFound->second->session)) {
+        endUdp(key, "inactivity timer ran out");
+      }
+    });
     found = udpPeers_.emplace(key, std::move(peer)).first;
   }
   UdpPeer& peer = *found->second;
   const ServerAnswer answer = peer.session.handle(decoded.message, now_(), full());
-  if (answer.reply) udp_.writeDatagram(ToQt(ip::EncodeMessage(*answer.reply)), sender, senderPort);
+  if (answer.reply) sendAnswer({nullptr, sender, senderPort}, answer);
   if (answer.endSession) return endUdp(key, answer.why);
-  restartTimer(*peer.inactivity.timer, peer.session);
+  heard(peer.quiet, peer.session);
 }
 
 void HartIpServer::endUdp(const UdpKey& key, const std::string& why) {
-  if (udpPeers_.erase(key) != 0 && sessionEnd_) sessionEnd_("UDP session ended: " + why);
+  if (udpPeers_.erase(key) != 0) ended("UDP session ended: " + why);
 }
 
 }  // namespace zolin6::transport

@@ -3,31 +3,50 @@
 // several sessions at once (a TCP connection each, UDP sessions by the
 // client's address and port), all sharing the one device. A session that
 // stays quiet past its inactivity timer, or sends a malformed message, is
-// closed; the others carry on.
+// closed; the others carry on. Every answer is on its way before the
+// connection it goes on closes. A bad line can be put in front of the
+// device on purpose (setLineFaults).
 
+#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QObject>
+#include <QPointer>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QUdpSocket>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "device/hart_device.h"
+#include "device/line_faults.h"
+#include "hart/hart_ip.h"
 #include "platform/result.h"
 #include "platform/toolkit/clock.h"
 
 namespace zolin6::transport {
 
 class ServerSession;
+struct ServerAnswer;
 
 // Gateways keep a handful; a few more lets tests and tools share one device.
 inline constexpr int kMaxServerSessions = 16;
+// TCP connections open at once, initiated or not; a further one is closed
+// at once, so a flood of connections cannot use up the program's files.
+inline constexpr std::size_t kMaxConnections = 64;
+// Answers waiting for a client that does not read them: past this the
+// client is dropped rather than held in memory (a reading client has at
+// most a message or two waiting).
+inline constexpr qint64 kMaxQueuedBytes = qint64{64} * 1024;
+// How long a closing connection may take to hand over its last answers.
+inline constexpr int kCloseGraceMs = 2000;
 
 class HartIpServer : public QObject {
   Q_OBJECT
@@ -48,21 +67,46 @@ class HartIpServer : public QObject {
   int sessionCount() const;
   // Who hears why sessions end (for a log); empty hears nothing.
   void onSessionEnd(std::function<void(const std::string&)> listener) { sessionEnd_ = std::move(listener); }
+  // The device's HART replies (not the HART-IP messages around them) are
+  // dropped, damaged and delayed as `rates` say, from now on.
+  void setLineFaults(const device::FaultRates& rates) { faults_.emplace(rates); }
 
  private:
   struct TcpPeer;
   struct UdpPeer;
+  struct Quiet;
   using UdpKey = std::pair<QString, std::uint16_t>;
+  // Where an answer goes: a TCP connection, or a UDP client's address and port.
+  struct Destination {
+    QPointer<QTcpSocket> socket;  // null for UDP
+    QHostAddress address;
+    std::uint16_t port = 0;
+  };
+  // An answer the bad line holds back until `due`.
+  struct Held {
+    QDeadlineTimer due;
+    Destination to;
+    QByteArray bytes;
+  };
 
   void acceptConnections();
   void readTcp(QTcpSocket* socket);
+  void writeTcp(QTcpSocket* socket, const QByteArray& bytes);
   void endTcp(QTcpSocket* socket, const std::string& why);
   void readDatagrams();
   void handleDatagram(const QHostAddress& sender, std::uint16_t senderPort, const QByteArray& bytes);
   void endUdp(const UdpKey& key, const std::string& why);
-  void restartTimer(QTimer& timer, const ServerSession& session);
+  void heard(Quiet& quiet, const ServerSession& session);
+  // Whether the session has been quiet for its whole timer; if not, its
+  // timer is set again for the rest.
+  bool quietTooLong(Quiet& quiet, const ServerSession& session);
+  // Sends the answer through the line's faults: now, later or never.
+  void sendAnswer(const Destination& to, const ServerAnswer& answer);
+  void deliver(const Destination& to, const QByteArray& bytes);
+  void releaseHeld();
   // No further session may be initiated.
   bool full() const;
+  void ended(const std::string& why);
 
   device::HartDevice& device_;
   TimeSource now_;
@@ -71,6 +115,9 @@ class HartIpServer : public QObject {
   std::uint16_t port_ = 0;
   std::map<QTcpSocket*, std::unique_ptr<TcpPeer>> tcpPeers_;
   std::map<UdpKey, std::unique_ptr<UdpPeer>> udpPeers_;
+  std::optional<device::LineFaults> faults_;
+  std::deque<Held> held_;  // in the order they fall due: the delay is the same for every answer
+  QTimer heldTimer_;
   std::function<void(const std::string&)> sessionEnd_;
 };
 

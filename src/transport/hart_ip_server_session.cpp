@@ -1,6 +1,6 @@
 #include "transport/hart_ip_server_session.h"
 
-#include <algorithm>
+#include <string>
 
 namespace zolin6::transport {
 
@@ -10,13 +10,6 @@ namespace {
 
 // Delimiter, address, command, byte count and check byte: no frame is shorter.
 constexpr std::size_t kShortestFrame = 5;
-
-ServerAnswer Reply(const ip::Message& request, hart::Bytes body = {}, std::uint8_t code = ip::status::kSuccess) {
-  ServerAnswer answer;
-  answer.reply =
-      ip::MakeMessage(ip::MessageType::Response, request.header.id, request.header.sequence, std::move(body), code);
-  return answer;
-}
 
 ServerAnswer End(std::string why, std::optional<ip::Message> reply = std::nullopt) {
   ServerAnswer answer;
@@ -28,19 +21,31 @@ ServerAnswer End(std::string why, std::optional<ip::Message> reply = std::nullop
 
 }  // namespace
 
+ServerAnswer ServerSession::reply(const ip::Message& request, hart::Bytes body, std::uint8_t code) const {
+  ServerAnswer answer;
+  answer.reply =
+      ip::MakeMessage(ip::MessageType::Response, request.header.id, request.header.sequence, std::move(body), code);
+  answer.reply->header.version = version_;
+  return answer;
+}
+
 ServerAnswer ServerSession::handle(const ip::Message& request, toolkit::Millis now, bool full) {
   if (request.header.type != ip::MessageType::Request) return End("a message that is not a request");
   if (request.header.status != ip::status::kSuccess) return End("a request with a status");
   if (request.header.id == ip::MessageId::SessionInitiate) return initiate(request, full);
   if (!initiated_) return End("a request before the session initiate");
+  if (request.header.version != version_) {
+    return End("a HART-IP version " + std::to_string(request.header.version) + " message in a version " +
+               std::to_string(version_) + " session");
+  }
   switch (request.header.id) {
     case ip::MessageId::KeepAlive:
       if (!request.body.empty()) return End("a keep-alive with a body");
-      return Reply(request);
+      return reply(request);
     case ip::MessageId::SessionClose:
       // A close with a body is an abort: no answer.
       if (!request.body.empty()) return End("the client aborted the session");
-      return End("the client closed the session", Reply(request).reply);
+      return End("the client closed the session", reply(request).reply);
     case ip::MessageId::PassThrough: return passThrough(request, now);
     case ip::MessageId::SessionInitiate: break;
   }
@@ -48,24 +53,31 @@ ServerAnswer ServerSession::handle(const ip::Message& request, toolkit::Millis n
 }
 
 ServerAnswer ServerSession::initiate(const ip::Message& request, bool full) {
-  if (initiated_) return Reply(request, {}, ip::status::kSessionExists);
-  Result<ip::SessionInitiate> asked = ip::DecodeSessionInitiate(request.body);
-  if (!asked) return End(asked.error().message, Reply(request, {}, ip::status::kTooFewDataBytes).reply);
-  if (asked->masterType != ip::kPrimaryMaster) {
-    return End("a session for a master that is not primary", Reply(request, {}, ip::status::kInvalidMasterType).reply);
+  if (initiated_) {
+    if (request.header.sequence == initiateSequence_ && initiateAnswer_) return {initiateAnswer_, false, {}};
+    return reply(request, {}, ip::status::kSessionExists);
   }
-  if (full) return End("all sessions in use", Reply(request, {}, ip::status::kAllSessionsInUse).reply);
-  std::uint8_t code = ip::status::kSuccess;
+  // The version goes first: the refusals below are answered in the version
+  // the client will speak.
+  const ip::VersionAgreement agreed = ip::AgreeVersion(request.header.version);
+  version_ = agreed.version;
+  Result<ip::SessionInitiate> asked = ip::DecodeSessionInitiate(request.body);
+  if (!asked) return End(asked.error().message, reply(request, {}, ip::status::kTooFewDataBytes).reply);
+  // Only a primary master may open a session; any other is not answered.
+  if (asked->masterType != ip::kPrimaryMaster) return End("a session for a master that is not primary (status 2)");
+  if (full) return End("all sessions in use", reply(request, {}, ip::status::kAllSessionsInUse).reply);
+  std::uint8_t code = agreed.status;
   inactivityMs_ = asked->inactivityMs;
-  if (inactivityMs_ < kMinInactivityMs) {
-    inactivityMs_ = kDefaultInactivityMs;
-    code = ip::status::kSetToNearest;
-  } else if (inactivityMs_ > kMaxInactivityMs) {
-    inactivityMs_ = kMaxInactivityMs;
-    code = ip::status::kSetToNearest;
+  if (inactivityMs_ < kMinInactivityMs || inactivityMs_ > kMaxInactivityMs) {
+    inactivityMs_ = inactivityMs_ < kMinInactivityMs ? kDefaultInactivityMs : kMaxInactivityMs;
+    // The version warning, when there is one, matters more to the client.
+    if (code == ip::status::kSuccess) code = ip::status::kSetToNearest;
   }
   initiated_ = true;
-  return Reply(request, ip::EncodeSessionInitiate({ip::kPrimaryMaster, inactivityMs_}), code);
+  initiateSequence_ = request.header.sequence;
+  ServerAnswer answer = reply(request, ip::EncodeSessionInitiate({ip::kPrimaryMaster, inactivityMs_}), code);
+  initiateAnswer_ = answer.reply;
+  return answer;
 }
 
 ServerAnswer ServerSession::passThrough(const ip::Message& request, toolkit::Millis now) {
@@ -73,7 +85,7 @@ ServerAnswer ServerSession::passThrough(const ip::Message& request, toolkit::Mil
   hart::Bytes frame = device_.Receive(request.body, now);
   // A silent device: no answer, and the client's master times out.
   if (frame.empty()) return {};
-  return Reply(request, std::move(frame));
+  return reply(request, std::move(frame));
 }
 
 }  // namespace zolin6::transport

@@ -1,8 +1,8 @@
 #pragma once
 // What the HART-IP server answers one session, without sockets: the
-// session initiate with the timer it grants, keep-alive, close, and
-// pass-through to the shared HART device. A request that breaks the rules
-// ends the session, and nothing else.
+// session initiate with the version and timer it grants, keep-alive,
+// close, and pass-through to the shared HART device. A request that breaks
+// the rules ends the session, and nothing else.
 
 #include <cstdint>
 #include <optional>
@@ -36,16 +36,25 @@ class ServerSession {
   // `full`: no further session may be opened now.
   ServerAnswer handle(const hart::ip::Message& request, toolkit::Millis now, bool full = false);
   bool initiated() const { return initiated_; }
+  // The HART-IP version the session runs at, once initiated.
+  std::uint8_t version() const { return version_; }
   // How long the session may stay quiet before it is closed.
   std::uint32_t inactivityMs() const { return initiated_ ? inactivityMs_ : kUninitiatedTimeoutMs; }
 
  private:
   ServerAnswer initiate(const hart::ip::Message& request, bool full);
   ServerAnswer passThrough(const hart::ip::Message& request, toolkit::Millis now);
+  ServerAnswer reply(const hart::ip::Message& request, hart::Bytes body = {},
+                     std::uint8_t code = hart::ip::status::kSuccess) const;
 
   device::HartDevice& device_;
   bool initiated_ = false;
+  std::uint8_t version_ = hart::ip::kVersion;
   std::uint32_t inactivityMs_ = kDefaultInactivityMs;
+  // The initiate that opened the session and its answer: a UDP client
+  // whose answer was lost sends the same initiate again and gets the same.
+  std::uint16_t initiateSequence_ = 0;
+  std::optional<hart::ip::Message> initiateAnswer_;
 };
 
 }  // namespace zolin6::transport

@@ -21,6 +21,13 @@ class WallClockLink : public driver::ByteLink {
       listener(bytes, ticker.clock().now());
     });
   }
+  void WatchState(StateListener listener) override {
+    if (!listener) return inner_->WatchState({});
+    inner_->WatchState([&ticker = ticker_, listener = std::move(listener)](bool up, toolkit::Millis) {
+      ticker.catchUp();
+      listener(up, ticker.clock().now());
+    });
+  }
 
  private:
   std::shared_ptr<driver::ByteLink> inner_;

@@ -51,7 +51,7 @@ SerialDevice::SerialDevice(std::shared_ptr<device::HartDevice> device, QObject* 
   pace_.setInterval(static_cast<int>(hart::WireTime(hart::kFskTiming, kPieceBytes).count()));
   connect(&pace_, &QTimer::timeout, this, &SerialDevice::WritePiece);
   turnaround_.setSingleShot(true);
-  turnaround_.setInterval(static_cast<int>(device::kTurnaround));
+  turnaround_.setTimerType(Qt::PreciseTimer);
   connect(&turnaround_, &QTimer::timeout, this, &SerialDevice::StartReply);
 }
 
@@ -140,18 +140,29 @@ void SerialDevice::OnReadable() {
 void SerialDevice::Answer(const hart::Frame& request) {
   hart::Bytes line;
   if (!hart::EncodeFrame(request, kRequestPreambles, line)) return;
-  const hart::Bytes reply = device_->ReceiveSerial(line, uptime_.elapsed());
+  hart::Bytes reply = device_->ReceiveSerial(line, uptime_.elapsed());
   if (reply.empty()) return;  // not for this device
+  toolkit::Millis delay = 0;
+  if (faults_) {
+    // The line damages the frame, not the preambles before it.
+    const auto frame = std::find_if(reply.begin(), reply.end(), [](std::uint8_t b) { return b != 0xFF; });
+    const auto preambles = static_cast<std::size_t>(frame - reply.begin());
+    device::FaultDecision decision = faults_->next(reply.size() - preambles);
+    decision.corruptAt += preambles;
+    if (!device::ApplyFault(decision, reply)) return;
+    delay = decision.delay;
+  }
   answered_.append(reinterpret_cast<const char*>(reply.data()), static_cast<qsizetype>(reply.size()));
-  if (!turnaround_.isActive()) turnaround_.start();
+  // From the end of this request, whatever came before it.
+  if (!turnaround_.isActive()) turnaround_.start(static_cast<int>(device::kTurnaround + delay));
 }
 
 void SerialDevice::StartReply() {
   outgoing_.append(answered_);
   answered_.clear();
+  // Still writing an earlier reply: this one follows it.
   if (pace_.isActive()) return;
   WritePiece();
-  pace_.start();
 }
 
 void SerialDevice::WritePiece() {
@@ -160,6 +171,13 @@ void SerialDevice::WritePiece() {
   const ssize_t written = ::write(ourEnd_, outgoing_.constData(), static_cast<std::size_t>(size));
   // A full buffer (nobody reading) drops the piece, as a line would.
   outgoing_.remove(0, written > 0 ? written : size);
+  // The pace stops with the reply's last piece, so the next reply starts
+  // its own turnaround after its request rather than at a stale tick.
+  if (outgoing_.isEmpty()) {
+    pace_.stop();
+  } else if (!pace_.isActive()) {
+    pace_.start();
+  }
 }
 
 }  // namespace zolin6::transport

@@ -2,9 +2,11 @@
 // The simulated transmitter as a serial HART device: a pseudo-terminal
 // whose far end a master opens as if it were a modem, through a symbolic
 // link at a path the user chooses. Request frames addressed to the device
-// are answered after a short turnaround, with the device's preambles, and
-// the reply is written at about the FSK line's pace, so a master sees it
-// arrive in pieces as from a real modem. Anything else gets silence.
+// are answered a short turnaround after the request's end, with the
+// device's preambles, and the reply is written at about the FSK line's
+// pace, so a master sees it arrive in pieces as from a real modem.
+// Anything else gets silence. A bad line can be put in front of the device
+// on purpose (setLineFaults).
 //
 // We keep the far end open ourselves, so a master may close the port and
 // open it again while the device keeps running.
@@ -16,8 +18,10 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 #include "device/hart_device.h"
+#include "device/line_faults.h"
 #include "hart/receiver.h"
 #include "platform/result.h"
 
@@ -38,6 +42,8 @@ class SerialDevice : public QObject {
   void Stop();
 
   bool running() const { return ourEnd_ >= 0; }
+  // The device's replies are dropped, damaged and delayed as `rates` say.
+  void setLineFaults(const device::FaultRates& rates) { faults_.emplace(rates); }
   // The pseudo-terminal the link points to, while running.
   QString terminalPath() const { return terminalPath_; }
 
@@ -60,7 +66,8 @@ class SerialDevice : public QObject {
   QByteArray answered_;             // replies waiting out the device's turnaround
   QTimer turnaround_;
   QByteArray outgoing_;  // reply bytes not written yet
-  QTimer pace_;
+  QTimer pace_;          // runs only while a reply is being written
+  std::optional<device::LineFaults> faults_;
 };
 
 }  // namespace zolin6::transport

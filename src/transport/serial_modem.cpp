@@ -1,8 +1,13 @@
 #include "transport/serial_modem.h"
 
 #include <termios.h>
+#include <unistd.h>
+
+#include <QPromise>
+#include <QThreadPool>
 
 #include <algorithm>
+#include <memory>
 
 #include "hart/link_timing.h"
 
@@ -21,6 +26,7 @@ SerialModem::SerialModem(toolkit::Clock& clock, QObject* parent) : QObject(paren
   carrierOff_.setSingleShot(true);
   carrierOff_.setTimerType(Qt::PreciseTimer);
   connect(&carrierOff_, &QTimer::timeout, this, &SerialModem::CarrierOff);
+  connect(&drain_, &QFutureWatcher<void>::finished, this, &SerialModem::OnDrained);
   connect(&port_, &QSerialPort::readyRead, this, &SerialModem::OnReadyRead);
   connect(&port_, &QSerialPort::errorOccurred, this, &SerialModem::OnError);
   failureReport_.setSingleShot(true);
@@ -60,6 +66,7 @@ void SerialModem::Close() {
 
 void SerialModem::Send(hart::ByteView bytes, toolkit::Millis /*now*/) {
   if (bytes.empty() || !port_.isOpen()) return;
+  ++sends_;
   SetCarrier(true);
   port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
   // A request sent while the last one is still leaving queues behind it.
@@ -71,9 +78,28 @@ void SerialModem::Send(hart::ByteView bytes, toolkit::Millis /*now*/) {
 
 void SerialModem::CarrierOff() {
   if (!port_.isOpen()) return;
-  // By now the bytes are long gone; tcdrain only makes sure of it.
+  // By now the bytes are long gone; the drain only makes sure of it.
   port_.flush();
-  ::tcdrain(port_.handle());
+  if (!rtsWorks_) return;
+  // tcdrain blocks until the kernel's buffer is on the wire, and a hung USB
+  // modem may hold it: it runs on a worker thread with a descriptor of its
+  // own, so the port may close meanwhile.
+  const int descriptor = ::dup(port_.handle());
+  if (descriptor < 0) return SetCarrier(false);
+  drainFor_ = sends_;
+  auto drained = std::make_shared<QPromise<void>>();
+  drain_.setFuture(drained->future());
+  drained->start();
+  QThreadPool::globalInstance()->start([drained, descriptor] {
+    ::tcdrain(descriptor);
+    ::close(descriptor);
+    drained->finish();
+  });
+}
+
+void SerialModem::OnDrained() {
+  // A request sent meanwhile keeps the carrier until its own drop.
+  if (!port_.isOpen() || drainFor_ != sends_ || carrierOff_.isActive()) return;
   SetCarrier(false);
 }
 
@@ -112,6 +138,7 @@ void SerialModem::OnError(QSerialPort::SerialPortError error) {
 void SerialModem::ReportFailure() {
   const QString message = failure_;
   Close();
+  if (watcher_) watcher_(false, clock_.now());
   emit failed(message);
 }
 

@@ -3,15 +3,17 @@
 // through: 1200 bit/s, 8 data bits, odd parity, one stop bit. The modem
 // puts its carrier on the line while RTS is raised, so RTS goes up for each
 // request and comes down only once the request's last bit has left; the
-// drop is timed from the request's wire time, so the event loop never
-// waits for the line. Ports without RTS (a pseudo-terminal standing in for
-// a modem) carry the bytes all the same.
+// drop is timed from the request's wire time and made sure of by draining
+// the port on a worker thread, so the event loop never waits for the line.
+// Ports without RTS (a pseudo-terminal standing in for a modem) carry the
+// bytes all the same.
 //
 // Bytes are handed on as the port delivers them, with the host clock's
 // time. A half-duplex modem's echo of our own request is left in: the
 // master's receiver skips it.
 
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -44,6 +46,9 @@ class SerialModem : public QObject, public driver::ByteLink {
   // reply and says so.
   void Send(hart::ByteView bytes, toolkit::Millis now) override;
   void Listen(Listener listener) override { listener_ = std::move(listener); }
+  // Down when the open port is gone (a USB modem unplugged). A modem
+  // without carrier detect cannot tell a device that went quiet.
+  void WatchState(StateListener listener) override { watcher_ = std::move(listener); }
 
  signals:
   // The open port is gone or can no longer be read (a USB modem
@@ -55,6 +60,7 @@ class SerialModem : public QObject, public driver::ByteLink {
   void OnError(QSerialPort::SerialPortError error);
   void ReportFailure();
   void CarrierOff();
+  void OnDrained();
   void SetCarrier(bool on);
 
   toolkit::Clock& clock_;
@@ -66,7 +72,11 @@ class SerialModem : public QObject, public driver::ByteLink {
   QElapsedTimer sinceOpen_;
   qint64 lineFreeAt_ = 0;  // ms since open when our last byte has left
   bool rtsWorks_ = true;
+  QFutureWatcher<void> drain_;  // the port drained on a worker thread
+  std::uint64_t sends_ = 0;     // requests sent; a drain for an older one leaves RTS to the newer
+  std::uint64_t drainFor_ = 0;
   Listener listener_;
+  StateListener watcher_;
 };
 
 }  // namespace zolin6::transport

@@ -49,6 +49,25 @@ TEST(HartIpMessage, MalformedMessagesSayWhatIsWrong) {
   }
 }
 
+TEST(HartIpMessage, NewerVersionsDecodeAndAreAnsweredInOurs) {
+  const Bytes v2 = {2, 0, 0, 0, 0, 1, 0, 13, 1, 0, 0, 0x75, 0x30};
+  const DecodedMessage decoded = DecodeMessage(v2);
+  ASSERT_TRUE(decoded) << decoded.description();
+  EXPECT_EQ(decoded.message.header.version, 2);
+  struct Row {
+    std::uint8_t asked;
+    std::uint8_t version;
+    std::uint8_t status;
+  };
+  for (const Row& row : {Row{1, 1, status::kSuccess}, Row{2, 1, status::kVersionNotSupported},
+                         Row{255, 1, status::kVersionNotSupported}}) {
+    EXPECT_EQ(AgreeVersion(row.asked).version, row.version) << int{row.asked};
+    EXPECT_EQ(AgreeVersion(row.asked).status, row.status) << int{row.asked};
+  }
+  EXPECT_EQ(StatusText(status::kVersionNotSupported), "status 14: HART-IP version not supported");
+  EXPECT_EQ(StatusText(99), "status 99: unknown status");
+}
+
 TEST(HartIpMessage, SessionInitiateBodyIsFiveBytes) {
   const Bytes body = EncodeSessionInitiate({1, 600000});
   EXPECT_EQ(body, (Bytes{0x01, 0x00, 0x09, 0x27, 0xC0}));
@@ -118,25 +137,164 @@ TEST_F(HartIpSession, ARefusedSessionSaysWhyAndDropsTheWaitingFrame) {
   const Message initiate = Sent(session.open(Millis{0}));
   const SessionStep refused = session.receive(Answer(initiate, {}, status::kAllSessionsInUse), Millis{1});
   EXPECT_EQ(session.state(), SessionState::Closed);
-  EXPECT_NE(refused.reason.find("all sessions in use"), std::string::npos);
+  EXPECT_EQ(refused.reason, "the device refused the session: status 15: all sessions in use");
   EXPECT_FALSE(session.hasWaitingFrame());
 }
 
-TEST_F(HartIpSession, UdpChecksTheSessionWithAKeepAliveAfterAnUnansweredFrame) {
+TEST_F(HartIpSession, WhatTheDeviceSaysInsteadOfAnAnswerIsShown) {
+  ClientSession session(Framing::Stream);
+  (void)OpenGranting(session, 60000);
+  const Message request = Sent(session.submit(frame_, Millis{0}));
+  const SessionStep refused = session.receive(Answer(request, {}, status::kDeviceSpecificError), Millis{1});
+  EXPECT_FALSE(refused.reply);
+  EXPECT_EQ(refused.notice, "the device did not carry the request: status 6: device-specific command error");
+  EXPECT_EQ(session.state(), SessionState::Open);
+  const Message again = Sent(session.submit(frame_, Millis{2}));
+  const SessionStep nak =
+      session.receive(MakeMessage(MessageType::Nak, again.header.id, again.header.sequence, {}, 2), Millis{3});
+  EXPECT_EQ(nak.reason, "the device refused the request (NAK): status 2: invalid master type");
+  EXPECT_EQ(session.state(), SessionState::Closed);
+}
+
+// Over TCP an answer comes in order, so a number never sent means a confused
+// device; a number the master gave up on is only late.
+TEST_F(HartIpSession, TcpDropsLateAnswersToAbandonedRequestsAndEndsOnUnknownOnes) {
+  ClientSession session(Framing::Stream);
+  (void)OpenGranting(session, 60000);
+  const Message first = Sent(session.submit(frame_, Millis{0}));
+  const Message resent = Sent(session.submit(frame_, Millis{5000}));
+  EXPECT_EQ(resent.header.id, MessageId::PassThrough);  // over TCP the connection vouches for the session
+  const SessionStep late = session.receive(Answer(first, {6, 0x80}), Millis{5001});
+  EXPECT_FALSE(late.reply);
+  EXPECT_FALSE(late.changed);
+  EXPECT_EQ(session.state(), SessionState::Open);
+  EXPECT_TRUE(session.receive(Answer(resent, {6, 0x81}), Millis{5002}).reply);
+
+  Message stranger = Answer(resent, {6, 0x80});
+  stranger.header.sequence = static_cast<std::uint16_t>(resent.header.sequence + 7);
+  const SessionStep ended = session.receive(stranger, Millis{5003});
+  EXPECT_EQ(session.state(), SessionState::Closed);
+  EXPECT_NE(ended.reason.find("protocol error"), std::string::npos);
+}
+
+TEST_F(HartIpSession, ALateAnswerStillReachesTheMasterWhileNothingNewerWentOut) {
+  for (const Framing framing : {Framing::Stream, Framing::Datagram}) {
+    ClientSession session(framing);
+    (void)OpenGranting(session, 60000);
+    const Message request = Sent(session.submit(frame_, Millis{0}));
+    const Message probe = Sent(session.poll(kPassThroughGiveUp));
+    EXPECT_EQ(probe.header.id, MessageId::KeepAlive);
+    const SessionStep late = session.receive(Answer(request, {6, 0x80}), kPassThroughGiveUp + Millis{1});
+    ASSERT_TRUE(late.reply);
+    EXPECT_EQ(*late.reply, (Bytes{6, 0x80}));
+    // Only once.
+    EXPECT_FALSE(session.receive(Answer(request, {6, 0x80}), kPassThroughGiveUp + Millis{2}).reply);
+    EXPECT_EQ(session.state(), SessionState::Open);
+  }
+}
+
+TEST_F(HartIpSession, UdpChecksTheSessionWithAKeepAliveBeforeResendingAFrame) {
   ClientSession session(Framing::Datagram);
   (void)OpenGranting(session, 60000);
   const Message first = Sent(session.submit(frame_, Millis{0}));
-  const Message probe = Sent(session.submit(frame_, Millis{5000}));
+  const Message probe = Sent(session.submit(frame_, Millis{1000}));
   EXPECT_EQ(probe.header.id, MessageId::KeepAlive);
   // The late answer to the first frame is not the master's any more.
-  EXPECT_FALSE(session.receive(Answer(first, {6, 0x80}), Millis{5001}).reply);
-  const Message again = Sent(session.receive(Answer(probe), Millis{5002}));
+  EXPECT_FALSE(session.receive(Answer(first, {6, 0x80}), Millis{1001}).reply);
+  const Message again = Sent(session.receive(Answer(probe), Millis{1002}));
   EXPECT_EQ(again.header.id, MessageId::PassThrough);
-  // No answer to a keep-alive: the session is lost.
-  (void)session.receive(Answer(again, {6, 0x80}), Millis{5003});
-  (void)session.poll(Millis{40000});
+  EXPECT_EQ(again.body, frame_);
+}
+
+// A device that is gone shows within five seconds of the request it left
+// unanswered: a keep-alive after the give-up, its tries, then the end.
+TEST_F(HartIpSession, AnUnansweredRequestFindsAGoneDeviceWithinFiveSeconds) {
+  for (const Framing framing : {Framing::Stream, Framing::Datagram}) {
+    ClientSession session(framing);
+    (void)OpenGranting(session, 60000);
+    (void)Sent(session.submit(frame_, Millis{0}));
+    EXPECT_TRUE(session.poll(kPassThroughGiveUp - Millis{1}).transmit.empty());
+    const Message probe = Sent(session.poll(kPassThroughGiveUp));
+    ASSERT_EQ(probe.header.id, MessageId::KeepAlive);
+    const Millis lostAt = kPassThroughGiveUp + kControlTryTimeout * kControlTries;
+    int tries = 1;
+    for (Millis now = kPassThroughGiveUp; now < lostAt; now += Millis{1}) {
+      const SessionStep step = session.poll(now);
+      if (step.transmit.empty()) continue;
+      EXPECT_EQ(Sent(step).header.sequence, probe.header.sequence) << "a try sends the same message";
+      ++tries;
+    }
+    EXPECT_EQ(tries, framing == Framing::Datagram ? kControlTries : 1);
+    EXPECT_EQ(session.state(), SessionState::Open);
+    const SessionStep lost = session.poll(lostAt);
+    EXPECT_EQ(session.state(), SessionState::Closed);
+    EXPECT_EQ(lost.reason, "lost: the device does not answer the keep-alive");
+    EXPECT_LE(lostAt, Millis{5000});
+  }
+}
+
+TEST_F(HartIpSession, AQuietSessionIsProbedAfterAFewSecondsOrHalfItsTimer) {
+  struct Row {
+    std::uint32_t granted;
+    Millis due;
+  };
+  for (const Row& row : {Row{60000, kIdleProbe}, Row{0, kIdleProbe}, Row{2000, Millis{1000}}}) {
+    ClientSession session(Framing::Stream);
+    (void)OpenGranting(session, row.granted);
+    const Message request = Sent(session.submit(frame_, Millis{0}));
+    (void)session.receive(Answer(request, {6, 0x80}), Millis{10});
+    EXPECT_EQ(session.wakeAt(), Millis{10} + row.due) << row.granted;
+    EXPECT_TRUE(session.poll(Millis{9} + row.due).transmit.empty()) << row.granted;
+    EXPECT_EQ(Sent(session.poll(Millis{10} + row.due)).header.id, MessageId::KeepAlive) << row.granted;
+  }
+}
+
+TEST_F(HartIpSession, UdpSessionMessagesAreSentAgainWhenLost) {
+  ClientSession session(Framing::Datagram);
+  const Message initiate = Sent(session.open(Millis{0}));
+  EXPECT_TRUE(session.poll(kControlTryTimeout - Millis{1}).transmit.empty());
+  const Message again = Sent(session.poll(kControlTryTimeout));
+  EXPECT_EQ(EncodeMessage(again), EncodeMessage(initiate));
+  // The first initiate got through and only its answer was lost: the device
+  // says a session exists, and it is ours.
+  const SessionStep opened = session.receive(Answer(again, {}, status::kSessionExists), kControlTryTimeout);
   EXPECT_EQ(session.state(), SessionState::Open);
-  (void)session.poll(Millis{40000} + kControlReplyTimeout);
+  EXPECT_EQ(session.grantedInactivityMs(), kAskedInactivityMs);
+  EXPECT_TRUE(opened.changed);
+
+  const Message close = Sent(session.close(Millis{1000}));
+  EXPECT_EQ(session.state(), SessionState::Closing);
+  EXPECT_EQ(Sent(session.poll(Millis{1000} + kControlTryTimeout)).header.sequence, close.header.sequence);
+  (void)session.receive(Answer(close), Millis{1000} + kControlTryTimeout);
+  EXPECT_EQ(session.state(), SessionState::Closed);
+}
+
+TEST_F(HartIpSession, TcpSessionMessagesGoOnceAndWaitForAllTheTries) {
+  ClientSession session(Framing::Stream);
+  (void)Sent(session.open(Millis{0}));
+  const Millis limit = kControlTryTimeout * kControlTries;
+  EXPECT_TRUE(session.poll(limit - Millis{1}).transmit.empty());
+  EXPECT_EQ(session.state(), SessionState::Initiating);
+  EXPECT_EQ(session.poll(limit).reason, "unreachable: the device does not answer the session initiate");
+  // A refusal of ours after a single try is a refusal.
+  ClientSession refused(Framing::Stream);
+  const Message initiate = Sent(refused.open(Millis{0}));
+  (void)refused.receive(Answer(initiate, {}, status::kSessionExists), Millis{1});
+  EXPECT_EQ(refused.state(), SessionState::Closed);
+  // Closing over TCP ends at once.
+  ClientSession open(Framing::Stream);
+  (void)OpenGranting(open, 60000);
+  EXPECT_EQ(Sent(open.close(Millis{1})).header.id, MessageId::SessionClose);
+  EXPECT_EQ(open.state(), SessionState::Closed);
+}
+
+TEST_F(HartIpSession, AnAnswerInAnotherVersionIsAProtocolError) {
+  ClientSession session(Framing::Stream);
+  (void)OpenGranting(session, 60000);
+  const Message request = Sent(session.submit(frame_, Millis{0}));
+  Message answer = Answer(request, {6, 0x80});
+  answer.header.version = 2;
+  EXPECT_FALSE(session.receive(answer, Millis{1}).reply);
   EXPECT_EQ(session.state(), SessionState::Closed);
 }
 

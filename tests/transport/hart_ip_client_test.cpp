@@ -11,6 +11,7 @@
 #include <QTcpSocket>
 #include <QUdpSocket>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -49,6 +50,7 @@ struct ClientUnderTest {
       states.push_back(state);
       reasons.push_back(reason);
     });
+    client.WatchState([this](bool up, toolkit::Millis) { ups.push_back(up); });
   }
   bool saw(HartIpClient::State state, const std::string& words) const {
     for (std::size_t i = 0; i < states.size(); ++i) {
@@ -61,11 +63,12 @@ struct ClientUnderTest {
   std::vector<hart::Bytes> replies;
   std::vector<HartIpClient::State> states;
   std::vector<std::string> reasons;
+  std::vector<bool> ups;  // what the driver hears of the line
 };
 
 hart::Bytes WithPreambles(const hart::Bytes& frame) {
-  hart::Bytes line{0xFF, 0xFF};
-  line.insert(line.end(), frame.begin(), frame.end());
+  hart::Bytes line(2 + frame.size(), 0xFF);
+  std::copy(frame.begin(), frame.end(), line.begin() + 2);
   return line;
 }
 
@@ -119,6 +122,31 @@ TEST(HartIpClient, UdpFollowsTheReplyPortDropsStrayAnswersAndUsesTheGrantedTimer
     EXPECT_EQ(heard[i].header.id, ip::MessageId::KeepAlive);
     EXPECT_EQ(heard[i].header.sequence, heard[i - 1].header.sequence + 1);
   }
+}
+
+// A UDP device that loses the first datagram it is sent, then answers
+// every session message as asked.
+TEST(HartIpClient, UdpSendsTheInitiateAgainWhenTheFirstIsLost) {
+  testing::EnsureEventLoop();
+  QUdpSocket device;
+  ASSERT_TRUE(device.bind(QHostAddress::LocalHost, 0));
+  ClientUnderTest under({"localhost", device.localPort(), IpProtocol::Udp});
+  under.client.Open();
+  std::vector<ip::Message> heard;
+  ASSERT_TRUE(RunUntil([&] {
+    while (device.hasPendingDatagrams()) {
+      const QNetworkDatagram datagram = device.receiveDatagram();
+      heard.push_back(Decode(datagram.data()));
+      if (heard.size() == 1) continue;
+      device.writeDatagram(Wire(AnswerTo(heard.back(), heard.back().body)), datagram.senderAddress(),
+                           static_cast<quint16>(datagram.senderPort()));
+    }
+    return under.client.state() == HartIpClient::State::Connected;
+  }));
+  ASSERT_EQ(heard.size(), 2U);
+  EXPECT_EQ(heard[1].header.id, ip::MessageId::SessionInitiate);
+  EXPECT_EQ(heard[1].header.sequence, heard[0].header.sequence);
+  EXPECT_EQ(under.ups, std::vector<bool>{true});
 }
 
 // A TCP device that answers by a rule of the test's.
@@ -183,6 +211,76 @@ TEST(HartIpClient, TcpAnswerWithAnotherSequenceNumberEndsTheSession) {
   EXPECT_TRUE(under.replies.empty());
 }
 
+TEST(HartIpClient, StatusesTheDeviceAnswersWithAreShownInWords) {
+  ScriptedTcpDevice full([](QTcpSocket& socket, const ip::Message& request) {
+    socket.write(Wire(ip::MakeMessage(ip::MessageType::Response, request.header.id, request.header.sequence, {},
+                                      ip::status::kAllSessionsInUse)));
+  });
+  ClientUnderTest refused({"127.0.0.1", full.port(), IpProtocol::Tcp});
+  refused.client.Send(CommandZero(), 0);
+  EXPECT_TRUE(RunUntil([&] { return refused.saw(HartIpClient::State::Closed, "status 15: all sessions in use"); }));
+  EXPECT_EQ(refused.ups, std::vector<bool>{false});
+
+  ScriptedTcpDevice unwilling([](QTcpSocket& socket, const ip::Message& request) {
+    if (request.header.id == ip::MessageId::SessionInitiate) return AnswerInitiate(socket, request);
+    socket.write(Wire(ip::MakeMessage(ip::MessageType::Response, request.header.id, request.header.sequence, {},
+                                      ip::status::kDeviceSpecificError)));
+  });
+  ClientUnderTest under({"127.0.0.1", unwilling.port(), IpProtocol::Tcp});
+  under.client.Send(CommandZero(), 0);
+  EXPECT_TRUE(RunUntil([&] { return under.saw(HartIpClient::State::Connected, "status 6: device-specific"); }));
+  EXPECT_TRUE(under.replies.empty());
+}
+
+// The device answers the first frame only after the master has resent it:
+// the late answer is dropped, the resent one's delivered, the session kept.
+TEST(HartIpClient, TcpLateAnswerToAnAbandonedRequestIsDroppedAndTheSessionKept) {
+  std::vector<ip::Message> held;
+  ScriptedTcpDevice device([&held](QTcpSocket& socket, const ip::Message& request) {
+    if (request.header.id == ip::MessageId::SessionInitiate) return AnswerInitiate(socket, request);
+    held.push_back(request);
+    if (held.size() < 2) return;
+    socket.write(Wire(AnswerTo(held[0], {0x06, 0x80, 0x00, 0x02, 0x40, 0x00, 0xC4})));
+    socket.write(Wire(AnswerTo(held[1], kReplyFrame)));
+  });
+  ClientUnderTest under({"127.0.0.1", device.port(), IpProtocol::Tcp});
+  under.client.Send(CommandZero(), 0);
+  ASSERT_TRUE(RunUntil([&] { return held.size() == 1; }));
+  under.client.Send(CommandZero(), 0);  // the master's retry
+  ASSERT_TRUE(RunUntil([&] { return !under.replies.empty(); }));
+  testing::RunUntil([] { return false; }, 50);
+  EXPECT_EQ(under.replies, std::vector<hart::Bytes>{WithPreambles(kReplyFrame)});
+  EXPECT_EQ(under.client.state(), HartIpClient::State::Connected);
+}
+
+TEST(HartIpClient, TheDriverHearsAtOnceWhenTheDeviceClosesTheConnection) {
+  std::vector<QTcpSocket*> sockets;
+  ScriptedTcpDevice device([&sockets](QTcpSocket& socket, const ip::Message& request) {
+    sockets.push_back(&socket);
+    AnswerInitiate(socket, request);
+  });
+  ClientUnderTest under({"127.0.0.1", device.port(), IpProtocol::Tcp});
+  under.client.Open();
+  ASSERT_TRUE(RunUntil([&] { return under.ups.size() == 1; }));
+  sockets.front()->disconnectFromHost();
+  EXPECT_TRUE(RunUntil([&] { return under.ups.size() == 2; }, 1000));
+  EXPECT_EQ(under.ups, (std::vector<bool>{true, false}));
+}
+
+// A device that stops answering while the connection stays up: the line
+// says it is gone within five seconds of the request it left unanswered.
+TEST(HartIpClient, ADeviceThatGoesSilentIsReportedLostWithinFiveSeconds) {
+  ScriptedTcpDevice device([](QTcpSocket& socket, const ip::Message& request) {
+    if (request.header.id == ip::MessageId::SessionInitiate) AnswerInitiate(socket, request);
+  });
+  ClientUnderTest under({"127.0.0.1", device.port(), IpProtocol::Tcp});
+  under.client.Open();
+  ASSERT_TRUE(RunUntil([&] { return under.ups.size() == 1; }));
+  under.client.Send(CommandZero(), 0);
+  EXPECT_TRUE(RunUntil([&] { return under.ups.size() == 2; }, 7000));
+  EXPECT_TRUE(under.saw(HartIpClient::State::Closed, "lost"));
+}
+
 TEST(HartIpClient, NothingListeningIsReportedAsRefused) {
   testing::EnsureEventLoop();
   QTcpServer gone;
@@ -192,6 +290,7 @@ TEST(HartIpClient, NothingListeningIsReportedAsRefused) {
   ClientUnderTest under({"127.0.0.1", port, IpProtocol::Tcp});
   under.client.Open();
   EXPECT_TRUE(RunUntil([&] { return under.saw(HartIpClient::State::Closed, "refused"); }));
+  EXPECT_EQ(under.ups, std::vector<bool>{false});
 }
 
 // Frames the device does not answer leave the session usable: the next

@@ -44,6 +44,8 @@ TEST(HartIpDeviceProgram, RefusesWhatItCannotServe) {
       {{}, "nothing to serve"},
       {{"--listen", QString::number(taken.serverPort())}, "cannot listen"},
       {{"--listen", "0", "--state", "/no/such/folder/device.json"}, "no folder"},
+      {{"--listen", "0", "--faults", "drop=2"}, "--faults drop=2: a share is a number from 0 to 1"},
+      {{"--listen", "0", "--faults", "loss=0.1"}, "unknown fault loss"},
   };
   for (const auto& [arguments, words] : cases) {
     QProcess program;
@@ -54,6 +56,35 @@ TEST(HartIpDeviceProgram, RefusesWhatItCannotServe) {
     EXPECT_EQ(message.rfind("zolin6-device: ", 0), 0U) << message;
     EXPECT_NE(message.find(words), std::string::npos) << message;
   }
+}
+
+// Behind a line that loses every reply the device takes the session and
+// its keep-alives but no HART request gets an answer.
+TEST(HartIpDeviceProgram, ADeviceBehindALineThatDropsEverythingAnswersNothing) {
+  testing::DeviceProgram program;
+  ASSERT_TRUE(program.start({"--listen", "127.0.0.1:0", "--faults", "drop=1"})) << program.readyLine.toStdString();
+  EXPECT_TRUE(program.readyLine.endsWith("behind a bad line")) << program.readyLine.toStdString();
+  toolkit::Clock clock;
+  HartIpClient client(clock, {"127.0.0.1", program.port, IpProtocol::Tcp});
+  int replies = 0;
+  client.Listen([&](hart::ByteView, toolkit::Millis) { ++replies; });
+  client.Send(testing::CommandZero(), 0);
+  ASSERT_TRUE(testing::RunUntil([&] { return client.state() == HartIpClient::State::Connected; }));
+  EXPECT_FALSE(testing::RunUntil([&] { return replies > 0; }, 1000));
+  EXPECT_EQ(client.state(), HartIpClient::State::Connected);
+  client.Close();
+  EXPECT_EQ(program.stop(), 0);
+}
+
+TEST(HartIpDeviceProgram, HelpNamesTheFaultsOption) {
+  testing::EnsureEventLoop();
+  QProcess program;
+  program.start(QStringLiteral(ZOLIN6_DEVICE_PROGRAM), {"--help"});
+  ASSERT_TRUE(program.waitForFinished(10000));
+  EXPECT_EQ(program.exitCode(), 0);
+  const QByteArray help = program.readAllStandardOutput();
+  EXPECT_TRUE(help.contains("--faults <faults>")) << help.toStdString();
+  EXPECT_TRUE(help.contains("drop=P,corrupt=P[,delay=MS][,seed=N]")) << help.toStdString();
 }
 
 }  // namespace

@@ -18,12 +18,17 @@ struct Case {
   std::uint32_t granted = 0;  // checked when not 0
 };
 
-ip::Message Request(ip::MessageId id, hart::Bytes body = {}) {
-  return ip::MakeMessage(ip::MessageType::Request, id, 1, std::move(body));
+ip::Message Request(ip::MessageId id, hart::Bytes body = {}, std::uint16_t sequence = 1) {
+  return ip::MakeMessage(ip::MessageType::Request, id, sequence, std::move(body));
 }
 
-ip::Message Initiate(std::uint8_t master, std::uint32_t ms) {
-  return Request(ip::MessageId::SessionInitiate, ip::EncodeSessionInitiate({master, ms}));
+ip::Message Initiate(std::uint8_t master, std::uint32_t ms, std::uint16_t sequence = 1) {
+  return Request(ip::MessageId::SessionInitiate, ip::EncodeSessionInitiate({master, ms}), sequence);
+}
+
+ip::Message InVersion(ip::Message message, std::uint8_t version) {
+  message.header.version = version;
+  return message;
 }
 
 void Check(ServerSession& session, const Case& c) {
@@ -32,6 +37,8 @@ void Check(ServerSession& session, const Case& c) {
   EXPECT_EQ(answer.endSession, c.ends) << c.what;
   if (!answer.reply) return;
   EXPECT_EQ(answer.reply->header.status, *c.status) << c.what;
+  EXPECT_EQ(answer.reply->header.version, ip::kVersion) << c.what;
+  EXPECT_EQ(answer.reply->header.sequence, c.request.header.sequence) << c.what;
   if (c.granted != 0) {
     EXPECT_EQ(ip::DecodeSessionInitiate(answer.reply->body)->inactivityMs, c.granted) << c.what;
   }
@@ -42,7 +49,11 @@ TEST(HartIpServerSession, AnswersEachRequestByTheRules) {
       {"timer as asked", Initiate(1, 30000), ip::status::kSuccess, false, 30000},
       {"short timer", Initiate(1, 500), ip::status::kSetToNearest, false, kDefaultInactivityMs},
       {"long timer", Initiate(1, 0xFFFFFFFF), ip::status::kSetToNearest, false, kMaxInactivityMs},
-      {"secondary master", Initiate(2, 30000), ip::status::kInvalidMasterType, true},
+      // Only a primary master may open a session; any other gets no answer.
+      {"secondary master", Initiate(2, 30000), std::nullopt, true},
+      {"a newer version", InVersion(Initiate(1, 30000), 2), ip::status::kVersionNotSupported, false, 30000},
+      {"a newer version, short timer", InVersion(Initiate(1, 5), 3), ip::status::kVersionNotSupported, false,
+       kDefaultInactivityMs},
       {"initiate too short", Request(ip::MessageId::SessionInitiate, {1}), ip::status::kTooFewDataBytes, true},
       {"keep-alive first", Request(ip::MessageId::KeepAlive), std::nullopt, true},
       {"pass-through first", Request(ip::MessageId::PassThrough, {2, 0x80, 0, 0, 0x82}), std::nullopt, true},
@@ -60,7 +71,9 @@ TEST(HartIpServerSession, OpenSessionCarriesFramesAndEndsOnMisuse) {
       {"keep-alive", Request(ip::MessageId::KeepAlive), ip::status::kSuccess, false},
       {"command 0", Request(ip::MessageId::PassThrough, {2, 0x80, 0, 0, 0x82}), ip::status::kSuccess, false},
       {"silent device", Request(ip::MessageId::PassThrough, {2, 0x85, 0, 0, 0x87}), std::nullopt, false},
-      {"second initiate", Initiate(1, 30000), ip::status::kSessionExists, false},
+      {"second initiate", Initiate(1, 30000, 2), ip::status::kSessionExists, false},
+      {"the first initiate again", Initiate(1, 30000), ip::status::kSuccess, false, 30000},
+      {"another version", InVersion(Request(ip::MessageId::KeepAlive), 2), std::nullopt, true},
       {"keep-alive with a body", Request(ip::MessageId::KeepAlive, {0}), std::nullopt, true},
       {"pass-through too short", Request(ip::MessageId::PassThrough, {2}), std::nullopt, true},
       {"close", Request(ip::MessageId::SessionClose), ip::status::kSuccess, true},

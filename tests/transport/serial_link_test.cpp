@@ -12,8 +12,14 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "device/hart_device.h"
 #include "device/simulated_transmitter.h"
@@ -132,10 +138,40 @@ TEST_F(SerialLinkTest, StoppedDeviceIsReportedAsAFailedPort) {
   ASSERT_TRUE(modem->Open(linkPath));
   QString failure;
   QObject::connect(modem.get(), &SerialModem::failed, [&](const QString& message) { failure = message; });
+  std::vector<bool> ups;
+  modem->WatchState([&](bool up, toolkit::Millis) { ups.push_back(up); });
   device.Stop();
   ASSERT_TRUE(RunUntil([&] { return !failure.isEmpty(); }, 3000));
   EXPECT_TRUE(failure.contains(linkPath)) << failure.toStdString();
   EXPECT_FALSE(modem->isOpen());
+  EXPECT_EQ(ups, std::vector<bool>{false});  // the driver hears it at once
+}
+
+// Bytes that waited in the port before it was opened are nobody's reply.
+TEST_F(SerialLinkTest, WhatWaitedBeforeTheOpenIsNotHandedOn) {
+  const int far = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(far, 0);
+  ASSERT_EQ(::grantpt(far) | ::unlockpt(far), 0);
+  const QString near = QString::fromLocal8Bit(::ptsname(far));
+  // Held open, so the stale bytes wait in the terminal for whoever opens it next.
+  const int held = ::open(near.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(held, 0);
+  termios raw{};
+  ::tcgetattr(held, &raw);
+  ::cfmakeraw(&raw);
+  ::tcsetattr(held, TCSANOW, &raw);
+  ASSERT_EQ(::write(far, "\xFF\xFF\x06stale", 8), 8);
+  RunUntil([] { return false; }, 50);
+  int heard = 0;
+  modem->Listen([&](hart::ByteView bytes, toolkit::Millis) { heard += static_cast<int>(bytes.size()); });
+  ASSERT_TRUE(modem->Open(near));
+  ASSERT_EQ(::write(far, "\xFF", 1), 1);
+  ASSERT_TRUE(RunUntil([&] { return heard > 0; }, 3000));
+  RunUntil([] { return false; }, 50);
+  EXPECT_EQ(heard, 1);
+  modem->Close();
+  ::close(held);
+  ::close(far);
 }
 
 TEST_F(SerialLinkTest, OpeningAMissingPortNamesIt) {

@@ -1,0 +1,64 @@
+// Where the device is, as the user writes it: each form read, shown in the
+// status bar and written back the same; each mistake named.
+
+#include "transport/connection_target.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace zolin6::transport {
+namespace {
+
+TEST(ConnectionTarget, ReadsShowsAndWritesBackEachForm) {
+  struct Row {
+    const char* text;
+    const char* shown;
+    const char* url;  // the form it is remembered in
+  };
+  const std::vector<Row> rows = {
+      {"sim", "Simulated device", "sim"},
+      {"simulated", "Simulated device", "sim"},
+      {"hart-ip://10.0.0.5", "HART-IP 10.0.0.5:5094", "hart-ip://10.0.0.5:5094"},
+      {"hart-ip://10.0.0.5:5095?udp", "HART-IP 10.0.0.5:5095 UDP", "hart-ip://10.0.0.5:5095?udp"},
+      {"hart-ip://gateway.plant/", "HART-IP gateway.plant:5094", "hart-ip://gateway.plant:5094"},
+      {"hart-ip://[fe80::1]:1", "HART-IP [fe80::1]:1", "hart-ip://[fe80::1]:1"},
+      {"hart-ip://h:65535", "HART-IP h:65535", "hart-ip://h:65535"},
+      {"serial:/dev/ttyUSB0", "Serial /dev/ttyUSB0", "serial:/dev/ttyUSB0"},
+      {"serial:/dev/ttyUSB0?address=0", "Serial /dev/ttyUSB0", "serial:/dev/ttyUSB0"},
+      {"serial:/dev/ttyUSB0?address=63", "Serial /dev/ttyUSB0 address 63", "serial:/dev/ttyUSB0?address=63"},
+  };
+  for (const Row& row : rows) {
+    const Result<ConnectionTarget> target = ParseConnection(row.text);
+    ASSERT_TRUE(target) << row.text << ": " << target.error().message;
+    EXPECT_EQ(target->describe(), row.shown) << row.text;
+    EXPECT_EQ(target->url(), row.url) << row.text;
+    const Result<ConnectionTarget> again = ParseConnection(target->url());
+    ASSERT_TRUE(again) << row.url;
+    EXPECT_EQ(again->describe(), row.shown) << row.url;
+  }
+}
+
+TEST(ConnectionTarget, NamesWhatIsWrong) {
+  const std::vector<std::pair<const char*, const char*>> rows = {
+      {"hart-ip://", "no host; write hart-ip://HOST[:PORT][?udp]"},
+      {"hart-ip://h:0", "the port must be 1 to 65535"},
+      {"hart-ip://h/path", "a HART-IP address has no path"},
+      {"hart-ip://h?tcp", "the only option is ?udp"},
+      {"hart-ip://h?udp=1", "the only option is ?udp"},
+      {"serial:", "no port; write serial:PATH[?address=N]"},
+      {"serial:/dev/x?speed=1", "the only option is ?address=N"},
+      {"serial:/dev/x?address=64", "the polling address must be 0 to 63"},
+      {"serial:/dev/x?address=-1", "the polling address must be 0 to 63"},
+      {"serial:/dev/x?address=a", "the polling address must be 0 to 63"},
+      {"modem:/dev/x", "write sim, hart-ip://HOST[:PORT][?udp] or serial:PATH[?address=N]"},
+  };
+  for (const auto& [text, why] : rows) {
+    const Result<ConnectionTarget> target = ParseConnection(text);
+    ASSERT_FALSE(target) << text;
+    EXPECT_EQ(target.error().message, std::string("cannot connect to \"") + text + "\": " + why);
+  }
+}
+
+}  // namespace
+}  // namespace zolin6::transport
