@@ -76,9 +76,9 @@ int CreateBeside(const fs::path& target, std::string& name) {
   return -1;
 }
 
-Result<bool> WriteInPlace(const std::string& path, const fs::path& target, const std::string& text) {
+Result<bool> WriteInPlace(const std::string& path, const std::string& text) {
   // Not blocking on a FIFO nobody reads: that is a failure, said at once.
-  const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return Failure(path, errno == ENXIO ? "nothing reads it" : "cannot open");
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   const bool written = WriteAll(fd, text);
@@ -126,18 +126,16 @@ WriteWay WriteWayFor(const struct stat* status) {
 }
 
 Result<bool> WriteFileAtomically(const std::string& path, const std::string& text) {
+  // The kernel follows every link, /dev/stdout's too, to say what is there.
+  struct stat status {};
+  const bool exists = ::stat(path.c_str(), &status) == 0;
+  if (!exists && errno != ENOENT) return Failure(path, "cannot see what is there");
+  const WriteWay way = WriteWayFor(exists ? &status : nullptr);
+  if (way == WriteWay::InPlace) return WriteInPlace(path, text);
+  if (way == WriteWay::Refuse) return Error{path + ": is a folder, not a file"};
   Result<fs::path> target = LinkTarget(path);
   if (!target) return target.error();
-  struct stat status {};
-  const bool exists = ::stat(target->c_str(), &status) == 0;
-  if (!exists && errno != ENOENT) return Failure(path, "cannot see what is there");
-  switch (WriteWayFor(exists ? &status : nullptr)) {
-    case WriteWay::Create: return Replace(path, *target, nullptr, text);
-    case WriteWay::Replace: return Replace(path, *target, &status, text);
-    case WriteWay::InPlace: return WriteInPlace(path, *target, text);
-    case WriteWay::Refuse: break;
-  }
-  return Error{path + ": is a folder, not a file"};
+  return Replace(path, *target, exists ? &status : nullptr, text);
 }
 
 Result<std::string> ReadWholeFile(const std::string& path) {

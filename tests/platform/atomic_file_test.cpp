@@ -130,11 +130,16 @@ TEST_F(AtomicFileTest, AFifoIsWrittenToAndStaysAFifo) {
   const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(reader, 0);
   ASSERT_TRUE(WriteFileAtomically(fifo, "through the pipe"));
+  // And through a link to it, as /dev/stdout is one to a pipe.
+  const std::string link = (folder_ / "stdout").string();
+  fs::create_symlink(fifo, link);
+  ASSERT_TRUE(WriteFileAtomically(link, ", linked"));
   char buffer[64] = {};
   const ssize_t got = ::read(reader, buffer, sizeof buffer);
   ::close(reader);
-  EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0))), "through the pipe");
+  EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0))), "through the pipe, linked");
   EXPECT_TRUE(S_ISFIFO(ModeOf(fifo)));
+  EXPECT_TRUE(S_ISLNK(ModeOf(link)));
 }
 
 TEST_F(AtomicFileTest, TheWayFollowsWhatStandsThere) {
