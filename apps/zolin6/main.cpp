@@ -307,8 +307,8 @@ int main(int argc, char** argv) {
   if (parser.isSet(options.record)) {
     const std::optional<toolkit::Millis> length = app::ParseDuration(parser.value(options.duration));
     if (!length) return report.Say("--record needs --duration, a number with s, m or h (\"10m\")");
-    status =
-        app::RecordObservation(device.clock(), device.sim(), StatusIconFolder(), parser.value(options.record), *length);
+    status = app::RecordObservation(device.clock(), device.sim(), StatusIconFolder(), parser.value(options.record),
+                                    *length, store);
   } else {
     status = RunWindow(parser, options, device, store, scriptFile, target, report);
   }
