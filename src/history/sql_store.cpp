@@ -18,7 +18,7 @@ Error SqlFailure(const char* what, const QSqlError& error) {
 }
 
 QString NextConnectionName() {
-  static std::atomic<int> next{0};
+  static std::atomic<int> next{};
   return QString("zolin6-history-%1").arg(next++);
 }
 

@@ -104,7 +104,7 @@ Result<std::vector<WaitingWrite>> ParseWaiting(std::string_view text) {
 
 Result<std::string> KeepWaiting(const std::string& folder, const StoreLocation& location,
                                 const std::vector<WaitingWrite>& writes) {
-  static std::atomic<int> sequence{0};
+  static std::atomic<int> sequence{};
   // Sorted by name, the files are oldest first.
   const QString name = Prefix(location) + QDateTime::currentDateTimeUtc().toString("yyyyMMdd-hhmmsszzz") +
                        QString("-%1-%2.json").arg(::getpid()).arg(sequence++, 6, 10, QChar('0'));

@@ -172,6 +172,22 @@ TEST(HistoryWorker, TellsWhenTheStoreFailsAndWritesWhenItIsBack) {
   EXPECT_EQ(stored->at(1).outcome, Outcome::Refused);  // "a", the older
 }
 
+// The end wakes a worker that waits to try a failing store again, for one
+// last try.
+TEST(HistoryWorker, TheEndGivesAFailingStoreALastTry) {
+  QTemporaryDir folder;
+  const QString missing = folder.filePath("not yet");
+  const StoreLocation location{"QSQLITE", missing + "/history.sqlite", {}, {}, {}, -1};
+  HistoryWorker worker(location, {folder.path().toStdString(), true, kMaxWaitingWrites, 1h}, {});
+  ASSERT_TRUE(worker.Add(Keyed("a")));
+  ASSERT_TRUE(QDir().mkpath(missing));
+  const WorkerEnd end = worker.Stop(30s);
+  EXPECT_EQ(end.kept, 0U) << end.Describe();
+  Result<std::vector<Record>> stored = SqlHistoryStore(location).List({});
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->size(), 1U);
+}
+
 // Left unwritable at the end: kept beside the history; and when even that
 // fails, said as lost.
 TEST(HistoryWorker, KeepsWhatIsLeftOrSaysItIsLost) {

@@ -86,6 +86,33 @@ TEST(HistoryQueue, KeepsRecordsWhileTheStoreIsDownAndWritesThemLater) {
   EXPECT_NE(store.records[0].key, store.records[1].key);
 }
 
+// A refused record still takes its own answer: the next record's answer is
+// not given to it.
+TEST(HistoryQueue, ARefusedRecordTakesItsOwnAnswer) {
+  toolkit::Clock clock;
+  WriteQueue queue(1);
+  FlakyStore store;
+  int notKept = 0;
+  HistoryRecorder recorder(queue, {clock, link::WallTime(clock, kEpoch), "ana", [] { return "Range Sensor"; },
+                                   [&notKept](const Record&) { ++notKept; }});
+  const std::string request = "<ViewData><ControlData Attribute1=\"01\" Attribute2=\"20\"/></ViewData>";
+  auto answer = [](const char* code) {
+    return link::ParseNotification(
+        4000, std::string("<DeviceData><Parameter tag=\"Response Code 1\" value=\"") + code + "\"/></DeviceData>");
+  };
+  ASSERT_TRUE(queue.Add(Keyed("earlier")));
+  recorder.OnRequest(link::RequestKind::Write, "6", request);  // refused: the queue is full
+  EXPECT_EQ(notKept, 1);
+  ASSERT_TRUE(queue.Flush(store));
+  recorder.OnRequest(link::RequestKind::Write, "6", request);
+  recorder.OnNotification(answer("0"));
+  recorder.OnNotification(answer("7"));
+  ASSERT_TRUE(queue.Flush(store));
+  ASSERT_EQ(store.records.size(), 2U);
+  EXPECT_EQ(store.records[1].outcome, Outcome::Refused);
+  EXPECT_EQ(store.records[1].outcomeText, "In Write Protect Mode!");
+}
+
 // The limit refuses new records only; the oldest stay, and outcomes and the
 // writes of an earlier run are always taken.
 TEST(HistoryQueue, TheLimitKeepsTheOldestAndNeverRefusesAnOutcome) {
