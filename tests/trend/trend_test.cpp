@@ -78,6 +78,21 @@ TEST(TrendBuffer, KeepsNaNAsAGapAndOneSeriesPerUnit) {
   EXPECT_EQ(buffer.series()[5].unit, "°F");
 }
 
+// The window's first and last moment are both kept: 9 s at 3 s are four
+// samples, and a day at the fastest polling one more than 28800.
+TEST(TrendBuffer, KeepsTheWholeWindowAtItsSpacing) {
+  TrendBuffer buffer(9000, 3000);
+  for (toolkit::Millis time = 0; time <= 12000; time += 3000) buffer.Append(time, {{"PV", "°C", 1.0}});
+  const SampleRing& samples = buffer.series().at(0).samples;
+  ASSERT_EQ(samples.size(), 4U);
+  EXPECT_EQ(samples.at(0).time, 3000);
+  EXPECT_EQ(samples.at(3).time, 12000);
+  TrendBuffer day;
+  day.Append(0, {{"PV", "°C", 1.0}});
+  EXPECT_EQ(day.series().at(0).samples.capacity(), 28801U);
+  EXPECT_EQ(SampleRing(0).capacity(), 1U);
+}
+
 TEST(SampleRing, DropsTheOldestWhenFull) {
   SampleRing ring(3);
   for (int i = 0; i < 5; ++i) ring.Append({i, static_cast<double>(i)});
