@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace zolin6::trend {
 
@@ -79,14 +80,11 @@ std::vector<std::vector<std::string>> ParseCsv(std::string_view text) {
     } else if (c == '"') {
       quoted = true;
     } else if (c == ',') {
-      fields.push_back(std::move(field));
-      field.clear();
+      fields.push_back(std::exchange(field, {}));
     } else if (c == '\n') {
       if (!field.empty() && field.back() == '\r') field.pop_back();
-      fields.push_back(std::move(field));
-      field.clear();
-      lines.push_back(std::move(fields));
-      fields.clear();
+      fields.push_back(std::exchange(field, {}));
+      lines.push_back(std::exchange(fields, {}));
       any = false;
     } else {
       field += c;

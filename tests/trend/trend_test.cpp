@@ -60,6 +60,12 @@ TEST(ObservedValues, NameTheChosenVariables) {
   ASSERT_EQ(values.size(), 8U);
   EXPECT_EQ(values[0], (ObservedValue{"Sensor 3", "°C", 1}));
   EXPECT_EQ(values[2].name, "Var 3");
+  // Before any read named them (or with fewer names), the rows keep theirs.
+  const std::vector<ObservedValue> unnamed =
+      ObservedValues(link::ParseNotification(3200, document + "</P>"), {"Sensor 1"});
+  ASSERT_EQ(unnamed.size(), 8U);
+  EXPECT_EQ(unnamed[0].name, "Sensor 1");
+  EXPECT_EQ(unnamed[7].name, "Var 8");
 }
 
 TEST(TrendBuffer, KeepsNaNAsAGapAndOneSeriesPerUnit) {
@@ -221,6 +227,13 @@ TEST(CsvRecorder, FlushesEveryFiveSecondsNotEveryLine) {
   // A line that comes when a flush is due takes it along.
   clock.advance(kRecordingFlushInterval);
   recorder->Append(clock.now(), values);
+  EXPECT_EQ(onDisk(), recorder->bytesWritten());
+
+  // Stopped, it writes nothing more.
+  ASSERT_TRUE(recorder->Stop());
+  const std::int64_t lines = recorder->lines();
+  recorder->Append(clock.now(), values);
+  EXPECT_EQ(recorder->lines(), lines);
   EXPECT_EQ(onDisk(), recorder->bytesWritten());
 }
 
