@@ -162,12 +162,18 @@ void DeviceTools::housekeeping() {
   // A record waits for a moment only, unless the store is slow, away or hung.
   const std::size_t waiting = worker_.waiting();
   if (waiting > 0 && waitedBefore_) {
-    historyStatus_->setText(QString("History: %1 waiting").arg(waiting));
-    historyStatus_->show();
-  } else if (waiting == 0 && !storeFailing_) {
+    showWaiting();
+  } else if (waiting == 0 && !storeFailing_ && worker_.refused() == 0) {
     historyStatus_->hide();
   }
   waitedBefore_ = waiting > 0;
+}
+
+void DeviceTools::showWaiting() {
+  QString text = QString("History: %1 waiting").arg(worker_.waiting());
+  if (worker_.refused() > 0) text += QString(", %1 not recorded").arg(worker_.refused());
+  historyStatus_->setText(text);
+  historyStatus_->show();
 }
 
 void DeviceTools::historyChanged() {
@@ -193,8 +199,7 @@ void DeviceTools::storeState(bool ok, const std::string& reason) {
 }
 
 void DeviceTools::notKept(const history::Record& record) {
-  historyStatus_->setText(QString("History full: %1 not recorded").arg(worker_.refused()));
-  historyStatus_->show();
+  showWaiting();
   if (worker_.refused() > 1) return;  // said once; the status bar counts the rest
   warn("Device History",
        QString("%1 records wait for the device history's store (%2). The %3 of %4 at %5 (UTC) is not recorded, "

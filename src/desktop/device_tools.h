@@ -64,6 +64,7 @@ class DeviceTools : public QObject {
   void observed(toolkit::Millis time, const std::vector<trend::ObservedValue>& values);
   void housekeeping();
   void showRecording();
+  void showWaiting();
   void historyChanged();
   void storeState(bool ok, const std::string& reason);
   void notKept(const history::Record& record);
