@@ -10,8 +10,7 @@
 #include "configuration/config_file.h"
 #include "configuration/link_client.h"
 #include "configuration/transfer.h"
-#include "history/history_recorder.h"
-#include "history/sql_store.h"
+#include "history/command_history.h"
 #include "history/store_location.h"
 #include "link/link_tap.h"
 #include "opened_device.h"
@@ -61,27 +60,25 @@ class Session {
   }
 
   // Keeps every write of this session in the device history at `location`,
-  // as one `operation`; a history that cannot be written is said on `err`
-  // and the session goes on, its records lost only with the process.
-  void RecordHistory(const history::StoreLocation& location, const std::string& operation, std::ostream& err) {
-    store_ = std::make_unique<history::SqlHistoryStore>(location);
-    auto told = [&err](bool ok, const std::string& why) {
-      if (!ok) err << "zolin6: the device history cannot be written: " << why << '\n';
-    };
-    if (Result<bool> opened = store_->Open(); !opened) told(false, opened.error().message);
-    toolkit::Clock& clock = device_->clock();
-    const link::WallTime wallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now());
-    history_ = std::make_unique<history::HistoryRecorder>(
-        *store_, history::RecorderContext{
-                     clock, wallTime, history::LoginName(), [] { return "Configuration file"; }, told, {}, operation});
-    tap_->AddListener(history_.get());
+  // as one `operation`. The store is opened only when there is a record.
+  void RecordHistory(const history::StoreLocation& location, const std::string& operation) {
+    history_ = std::make_unique<history::CommandHistory>(
+        location, device_->clock(), [] { return "Configuration file"; }, operation);
+    tap_->AddListener(&history_->recorder());
   }
 
+  // Saves the device file, and lets the history take what waits.
   Result<bool> Close() {
-    if (history_) tap_->RemoveListener(history_.get());
-    history_.reset();
+    if (history_) tap_->RemoveListener(&history_->recorder());
     link_.reset();
     return device_ ? device_->Close() : Result<bool>(true);
+  }
+  // What the history could not store; empty when it stored everything.
+  std::string CloseHistory() {
+    if (!history_) return {};
+    std::string said = history_->Close();
+    history_.reset();
+    return said;
   }
   configuration::LinkClient& link() { return *link_; }
 
@@ -89,8 +86,7 @@ class Session {
   std::unique_ptr<OpenedDevice> device_;
   std::shared_ptr<link::LinkTap> tap_;
   std::unique_ptr<configuration::LinkClient> link_;
-  std::unique_ptr<history::SqlHistoryStore> store_;
-  std::unique_ptr<history::HistoryRecorder> history_;
+  std::unique_ptr<history::CommandHistory> history_;
 };
 
 Result<Configuration> UploadDevice(Session& session) {
@@ -255,14 +251,19 @@ int RunFileCommand(const std::vector<std::string>& arguments, std::ostream& out,
       if (!parsed) return Fail(c, parsed.error().message);
       store = std::move(parsed).value();
     }
-    session.RecordHistory(store, "download of a configuration file", err);
+    session.RecordHistory(store, "download of a configuration file");
   }
   int status = kExitError;
   if (parser.isSet("upload")) status = Upload(c, session);
   if (parser.isSet("download")) status = Download(c, *file, session);
   if (parser.isSet("compare")) status = Compare(c, *file, &session);
   if (parser.isSet("report")) status = Report(c, &session);
-  if (Result<bool> closed = session.Close(); !closed) return Fail(c, closed.error().message);
+  // The operation is done and its output kept either way; a history that
+  // could not be written is said and fails the command.
+  const Result<bool> closed = session.Close();
+  const std::string history = session.CloseHistory();
+  if (!closed) status = Fail(c, closed.error().message);
+  if (!history.empty()) status = Fail(c, history);
   return status;
 }
 

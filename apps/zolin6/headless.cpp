@@ -7,8 +7,9 @@
 #include <QTimer>
 #include <iostream>
 
+#include "history/command_history.h"
 #include "history/history_csv.h"
-#include "history/sql_store.h"
+#include "history/history_worker.h"
 #include "host/user_cntrl.h"
 #include "link/link_tap.h"
 #include "platform/atomic_file.h"
@@ -54,8 +55,18 @@ std::optional<toolkit::Millis> ParseDuration(const QString& text) {
 }
 
 int ExportHistory(const history::StoreLocation& store, const QString& file) {
-  history::SqlHistoryStore history(store);
-  Result<std::vector<history::Record>> records = history.List({});
+  // Through the history's thread, which first stores what an earlier run kept.
+  history::HistoryWorker history(store, {{}, false}, {});
+  std::optional<Result<std::vector<history::Record>>> listed;
+  history.List({}, [&listed](const Result<std::vector<history::Record>>& records) {
+    listed = records;
+    QCoreApplication::quit();
+  });
+  QTimer::singleShot(history::kCommandHistoryWait, QCoreApplication::instance(), &QCoreApplication::quit);
+  QCoreApplication::exec();
+  const Result<std::vector<history::Record>> records =
+      listed.value_or(Error{"no answer within " + std::to_string(history::kCommandHistoryWait.count() / 1000) + " s"});
+  if (const std::string said = history.Stop().Describe(); !said.empty()) std::cerr << "zolin6: " << said << '\n';
   if (!records) {
     std::cerr << "zolin6: cannot read the history " << store.describe().toStdString() << ": " << records.error().message
               << '\n';
@@ -69,10 +80,17 @@ int ExportHistory(const history::StoreLocation& store, const QString& file) {
   return 0;
 }
 
-int RecordObservation(OpenedDevice& device, const QString& iconFolder, const QString& file, toolkit::Millis duration) {
+int RecordObservation(OpenedDevice& device, const QString& iconFolder, const QString& file, toolkit::Millis duration,
+                      const history::StoreLocation& store) {
   toolkit::Clock& clock = device.clock();
   const link::WallTime wallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now());
-  auto started = trend::CsvRecorder::Start(file.toStdString(), wallTime, QDateTime::currentDateTime().offsetFromUtc());
+  // A write error ends the recording at once; what was written stays.
+  auto failed = [](const std::string& reason) {
+    std::cerr << "zolin6: " << reason << '\n';
+    QCoreApplication::quit();
+  };
+  auto started =
+      trend::CsvRecorder::Start(file.toStdString(), wallTime, QDateTime::currentDateTime().offsetFromUtc(), failed);
   if (!started) {
     std::cerr << "zolin6: " << started.error().message << '\n';
     return 2;
@@ -81,6 +99,9 @@ int RecordObservation(OpenedDevice& device, const QString& iconFolder, const QSt
   StandardErrorBoxes boxes;
   UserCntrl control(HostServices{clock, boxes, QDir::toNativeSeparators(iconFolder).toStdString()});
   auto tap = link::LinkTap::Wrap(device.driver());
+  // Whatever the control writes while it records goes to the device history.
+  history::CommandHistory history(store, clock, [&control] { return control.state().sPage; });
+  tap->AddListener(&history.recorder());
   trend::ObservationFeed feed(clock);
   feed.Subscribe([&recorder](toolkit::Millis time, const std::vector<trend::ObservedValue>& values) {
     recorder->Append(time, values);
@@ -109,12 +130,13 @@ int RecordObservation(OpenedDevice& device, const QString& iconFolder, const QSt
 
   control.PrepareToRelease();
   tap->RemoveListener(&feed);
-  if (auto stopped = recorder->Stop(); !stopped) {
-    std::cerr << "zolin6: " << stopped.error().message << '\n';
-    return 2;
-  }
+  tap->RemoveListener(&history.recorder());
+  const Result<bool> stopped = recorder->Stop();
+  if (!stopped && !recorder->failed()) std::cerr << "zolin6: " << stopped.error().message << '\n';
   std::cerr << "zolin6: " << recorder->lines() << " lines recorded to " << file.toStdString() << '\n';
-  return 0;
+  const std::string said = history.Close();
+  if (!said.empty()) std::cerr << "zolin6: " << said << '\n';
+  return stopped && said.empty() ? 0 : 2;
 }
 
 }  // namespace zolin6::app

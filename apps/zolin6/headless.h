@@ -16,11 +16,16 @@ namespace zolin6::app {
 // "30s", "10m", "2h" in ms; nullopt for anything else.
 std::optional<toolkit::Millis> ParseDuration(const QString& text);
 
-// --history-export FILE.csv: the whole history, written atomically.
+// --history-export FILE.csv: the whole history, written atomically (after
+// the records an earlier run kept are stored).
 int ExportHistory(const history::StoreLocation& store, const QString& file);
 
 // --record FILE.csv --duration D: opens the observation page of `device`
-// and records what it shows for `duration`.
-int RecordObservation(OpenedDevice& device, const QString& iconFolder, const QString& file, toolkit::Millis duration);
+// and records what it shows for `duration`; whatever the control writes
+// meanwhile goes to the device history at `store`. A write error stops the
+// recording at once; a history that cannot be written fails the command
+// after the recording.
+int RecordObservation(OpenedDevice& device, const QString& iconFolder, const QString& file, toolkit::Millis duration,
+                      const history::StoreLocation& store);
 
 }  // namespace zolin6::app

@@ -10,14 +10,13 @@
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTimer>
+#include <iostream>
 
 #include "desktop/history_window.h"
 #include "desktop/trend_chart.h"
 #include "view/main_window.h"
 
 namespace zolin6::desktop {
-
-namespace {}  // namespace
 
 DeviceTools::DeviceTools(view::MainWindow& window, UserCntrl& control, toolkit::Clock& clock,
                          std::shared_ptr<link::LinkTap> tap, link::WallTime wallTime, history::StoreLocation store)
@@ -26,11 +25,14 @@ DeviceTools::DeviceTools(view::MainWindow& window, UserCntrl& control, toolkit::
       tap_(std::move(tap)),
       wallTime_(wallTime),
       feed_(clock),
-      store_(std::move(store)),
-      history_(store_, history::RecorderContext{clock, wallTime, history::LoginName(),
-                                                [&control] { return control.state().sPage; },
-                                                [this](bool ok, const std::string& why) { storeState(ok, why); },
-                                                [this] { historyChanged(); }}) {
+      worker_(std::move(store), {},
+              {[this](bool ok, const std::string& why) { storeState(ok, why); },
+               [this](const std::string& problem) {
+                 warn("Device History", QString::fromStdString(problem), "HistoryFileProblem");
+               }}),
+      history_(worker_, history::RecorderContext{
+                            clock, wallTime, history::LoginName(), [&control] { return control.state().sPage; },
+                            [this](const history::Record& record) { notKept(record); }, [this] { historyChanged(); }}) {
   feed_.Subscribe(
       [this](toolkit::Millis time, const std::vector<trend::ObservedValue>& values) { observed(time, values); });
   tap_->AddListener(&history_);
@@ -57,14 +59,23 @@ DeviceTools::DeviceTools(view::MainWindow& window, UserCntrl& control, toolkit::
   housekeeping_ = new QTimer(this);
   connect(housekeeping_, &QTimer::timeout, this, [this] { housekeeping(); });
   housekeeping_->start(kHousekeepingMs);
-  // A store that cannot be opened is said at once, before the first change.
-  if (auto opened = store_.Open(); !opened) storeState(false, opened.error().message);
 }
 
 DeviceTools::~DeviceTools() {
   tap_->RemoveListener(&feed_);
-  tap_->RemoveListener(&history_);
   stopRecording();
+  // The status bar goes with the window: the end is said where it stays.
+  if (const std::string said = closeHistory(); !said.empty()) std::cerr << "zolin6: " << said << '\n';
+}
+
+std::string DeviceTools::closeHistory() {
+  if (historyClosed_) return {};
+  historyClosed_ = true;
+  tap_->RemoveListener(&history_);
+  history_.OnSessionEnd();  // writes still unanswered now stay so
+  std::string said = worker_.Stop().Describe();
+  if (!said.empty()) window_.statusBar()->showMessage(QString::fromStdString(said));
+  return said;
 }
 
 void DeviceTools::buildMenus() {
@@ -95,7 +106,7 @@ void DeviceTools::observed(toolkit::Millis time, const std::vector<trend::Observ
   buffer_.Append(time, values);
   if (recorder_ != nullptr) {
     recorder_->Append(time, values);
-    showRecording();
+    recorder_->failed() ? stopRecording() : showRecording();
   }
   if (!dockShown_) {
     // The observation page is open: show its trend once; after that the
@@ -109,7 +120,8 @@ void DeviceTools::observed(toolkit::Millis time, const std::vector<trend::Observ
 
 bool DeviceTools::startRecording(const QString& path) {
   stopRecording();
-  auto started = trend::CsvRecorder::Start(path.toStdString(), wallTime_, QDateTime::currentDateTime().offsetFromUtc());
+  auto started = trend::CsvRecorder::Start(path.toStdString(), wallTime_, QDateTime::currentDateTime().offsetFromUtc(),
+                                           [this](const std::string& reason) { recordingFailed(reason); });
   if (!started) {
     QMessageBox::warning(&window_, "Recording", QString::fromStdString(started.error().message));
     return false;
@@ -124,7 +136,8 @@ bool DeviceTools::startRecording(const QString& path) {
 
 void DeviceTools::stopRecording() {
   if (recorder_ == nullptr) return;
-  if (auto stopped = recorder_->Stop(); !stopped) {
+  // A write error was told when it happened.
+  if (auto stopped = recorder_->Stop(); !stopped && !recorder_->failed()) {
     QMessageBox::warning(&window_, "Recording", QString::fromStdString(stopped.error().message));
   }
   recorder_.reset();
@@ -134,7 +147,7 @@ void DeviceTools::stopRecording() {
 }
 
 HistoryWindow* DeviceTools::showHistory() {
-  if (historyWindow_ == nullptr) historyWindow_ = new HistoryWindow(store_, &window_);
+  if (historyWindow_ == nullptr) historyWindow_ = new HistoryWindow(worker_, &window_);
   historyWindow_->reload();
   historyWindow_->show();
   historyWindow_->raise();
@@ -144,16 +157,23 @@ HistoryWindow* DeviceTools::showHistory() {
 void DeviceTools::housekeeping() {
   if (recorder_ != nullptr) {
     recorder_->FlushIfDue();
-    showRecording();
+    recorder_->failed() ? stopRecording() : showRecording();
   }
-  sinceRetry_ += kHousekeepingMs;
-  if (history_.waitingForStore() > 0 && sinceRetry_ >= kHistoryRetryMs) {
-    sinceRetry_ = 0;
-    history_.Retry();
+  // A record waits for a moment only, unless the store is slow, away or hung.
+  const std::size_t waiting = worker_.waiting();
+  if (waiting > 0 && waitedBefore_) {
+    showWaiting();
+  } else if (waiting == 0 && !storeFailing_ && worker_.refused() == 0) {
+    historyStatus_->hide();
   }
-  if (history_.waitingForStore() > 0) {
-    historyStatus_->setText(QString("History: %1 waiting").arg(history_.waitingForStore()));
-  }
+  waitedBefore_ = waiting > 0;
+}
+
+void DeviceTools::showWaiting() {
+  QString text = QString("History: %1 waiting").arg(worker_.waiting());
+  if (worker_.refused() > 0) text += QString(", %1 not recorded").arg(worker_.refused());
+  historyStatus_->setText(text);
+  historyStatus_->show();
 }
 
 void DeviceTools::historyChanged() {
@@ -168,15 +188,37 @@ void DeviceTools::showRecording() {
 }
 
 void DeviceTools::storeState(bool ok, const std::string& reason) {
+  storeFailing_ = !ok;
   historyStatus_->setVisible(!ok);
   if (ok) return;
   historyStatus_->setText("History not saved");
-  // Not modal: the device operation that found the store away goes on.
-  auto* box = new QMessageBox(QMessageBox::Warning, "Device History",
-                              "The device history cannot be written: " + QString::fromStdString(reason) +
-                                  "\nThe changes are kept and written when it is back.",
-                              QMessageBox::Ok, &window_);
-  box->setObjectName("HistoryProblem");
+  warn("Device History",
+       "The device history cannot be written: " + QString::fromStdString(reason) +
+           "\nThe changes are kept and written when it is back.",
+       "HistoryProblem");
+}
+
+void DeviceTools::notKept(const history::Record& record) {
+  showWaiting();
+  if (worker_.refused() > 1) return;  // said once; the status bar counts the rest
+  warn("Device History",
+       QString("%1 records wait for the device history's store (%2). The %3 of %4 at %5 (UTC) is not recorded, "
+               "nor any further change until the store takes them.")
+           .arg(worker_.waiting())
+           .arg(worker_.location().describe(), QString::fromStdString(record.operation),
+                QString::fromStdString(record.device.tag), QString::fromStdString(history::IsoUtc(record.timeUtc))),
+       "HistoryFull");
+}
+
+void DeviceTools::recordingFailed(const std::string& reason) {
+  window_.statusBar()->showMessage("Recording stopped: " + QString::fromStdString(reason));
+  warn("Recording", "The recording stopped: " + QString::fromStdString(reason), "RecordingProblem");
+}
+
+// Not modal: the device operation that found the problem goes on.
+void DeviceTools::warn(const QString& title, const QString& text, const char* name) {
+  auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, &window_);
+  box->setObjectName(name);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setModal(false);
   box->show();

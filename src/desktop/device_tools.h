@@ -4,14 +4,15 @@
 // recording of the observed values to CSV, and the device history with its
 // window. It puts its commands into the window's menus (File: Start
 // Recording..., Stop Recording; View: Trend, History) and its state into the
-// status bar.
+// status bar. The history is written and read on its own thread: the window
+// never waits for its store.
 
 #include <QObject>
 #include <QString>
 #include <memory>
 
 #include "history/history_recorder.h"
-#include "history/sql_store.h"
+#include "history/history_worker.h"
 #include "host/user_cntrl.h"
 #include "link/link_tap.h"
 #include "trend/csv_recorder.h"
@@ -31,10 +32,9 @@ namespace zolin6::desktop {
 class HistoryWindow;
 class TrendChart;
 
-// How often the desktop flushes a quiet recording and retries a history
-// that could not be written, ms.
+// How often the desktop flushes a quiet recording and shows what waits for
+// the history's store, ms.
 inline constexpr int kHousekeepingMs = 1000;
-inline constexpr int kHistoryRetryMs = 10000;
 
 class DeviceTools : public QObject {
  public:
@@ -51,22 +51,32 @@ class DeviceTools : public QObject {
   TrendChart* trend() const { return chart_; }
   QDockWidget* trendDock() const { return dock_; }
   HistoryWindow* showHistory();
-  history::SqlHistoryStore& store() { return store_; }
+  // The records waiting for the history's store.
+  std::size_t historyWaiting() const { return worker_.waiting(); }
+  // Lets the store take what waits (a few seconds at most) and keeps the
+  // rest for the next start; what the user is told (also in the status
+  // bar), empty when all is stored. The destructor does it too, and says it
+  // on standard error.
+  std::string closeHistory();
 
  private:
   void buildMenus();
   void observed(toolkit::Millis time, const std::vector<trend::ObservedValue>& values);
   void housekeeping();
   void showRecording();
+  void showWaiting();
   void historyChanged();
   void storeState(bool ok, const std::string& reason);
+  void notKept(const history::Record& record);
+  void recordingFailed(const std::string& reason);
+  void warn(const QString& title, const QString& text, const char* name);
 
   view::MainWindow& window_;
   std::shared_ptr<link::LinkTap> tap_;
   link::WallTime wallTime_;
   trend::TrendBuffer buffer_;
   trend::ObservationFeed feed_;
-  history::SqlHistoryStore store_;
+  history::HistoryWorker worker_;
   history::HistoryRecorder history_;
   std::unique_ptr<trend::CsvRecorder> recorder_;
   TrendChart* chart_ = nullptr;
@@ -77,7 +87,9 @@ class DeviceTools : public QObject {
   QLabel* recordingStatus_ = nullptr;
   QLabel* historyStatus_ = nullptr;
   QTimer* housekeeping_ = nullptr;
-  int sinceRetry_ = 0;      // ms since the history was last retried
+  bool storeFailing_ = false;  // the store refuses writes now
+  bool waitedBefore_ = false;  // records waited at the last housekeeping too
+  bool historyClosed_ = false;
   bool dockShown_ = false;  // the trend has been shown once by itself
 };
 

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimeZone>
@@ -42,9 +43,9 @@ QString Values(const history::Record& record) {
 
 }  // namespace
 
-HistoryWindow::HistoryWindow(history::SqlHistoryStore& store, QWidget* parent)
+HistoryWindow::HistoryWindow(history::HistoryWorker& history, QWidget* parent)
     : QWidget(parent, Qt::Window),
-      store_(store),
+      history_(history),
       device_(new QLineEdit),
       from_(new QDateEdit),
       to_(new QDateEdit),
@@ -128,7 +129,14 @@ history::HistoryFilter HistoryWindow::filter() const {
 }
 
 void HistoryWindow::reload() {
-  Result<std::vector<history::Record>> records = store_.List(filter());
+  status_->setText("Reading the history\u2026");
+  history_.List(filter(),
+                [window = QPointer<HistoryWindow>(this)](const Result<std::vector<history::Record>>& records) {
+                  if (window) window->listed(records);
+                });
+}
+
+void HistoryWindow::listed(const Result<std::vector<history::Record>>& records) {
   if (!records) {
     status_->setText("The history cannot be read: " + QString::fromStdString(records.error().message));
     fill({});
@@ -137,7 +145,7 @@ void HistoryWindow::reload() {
   fill(*records);
   status_->setText(QString("%1 %2 in %3")
                        .arg(records_.size())
-                       .arg(records_.size() == 1 ? "record" : "records", store_.location().describe()));
+                       .arg(records_.size() == 1 ? "record" : "records", history_.location().describe()));
 }
 
 void HistoryWindow::fill(const std::vector<history::Record>& records) {

@@ -1,12 +1,13 @@
 #pragma once
 // The device history in a window: every recorded change, newest first, with
 // its values before and after and the device's verdict; filtered by device,
-// date and outcome, and exported as CSV.
+// date and outcome, and exported as CSV. It reads through the history's own
+// thread: a store that is slow or hung leaves the window "Reading".
 
 #include <QWidget>
 #include <vector>
 
-#include "history/sql_store.h"
+#include "history/history_worker.h"
 
 class QComboBox;
 class QDateEdit;
@@ -18,9 +19,10 @@ namespace zolin6::desktop {
 
 class HistoryWindow : public QWidget {
  public:
-  explicit HistoryWindow(history::SqlHistoryStore& store, QWidget* parent = nullptr);
+  explicit HistoryWindow(history::HistoryWorker& history, QWidget* parent = nullptr);
 
-  // Reads the records again with the filter on show.
+  // Reads the records again with the filter on show; they are shown when
+  // the history's thread answers.
   void reload();
   // Writes the records on show to `path` as CSV; false (after saying why in
   // the window) when it cannot.
@@ -31,9 +33,10 @@ class HistoryWindow : public QWidget {
 
  private:
   void exportChosen();
+  void listed(const Result<std::vector<history::Record>>& records);
   void fill(const std::vector<history::Record>& records);
 
-  history::SqlHistoryStore& store_;
+  history::HistoryWorker& history_;
   QLineEdit* device_;
   QDateEdit* from_;
   QDateEdit* to_;

@@ -6,8 +6,8 @@ namespace zolin6::history {
 
 std::string HistoryCsv(const std::vector<Record>& records) {
   std::string csv =
-      trend::CsvLine({"time (UTC)", "user", "device tag", "manufacturer", "device type", "device id", "page",
-                      "operation", "write code", "outcome", "outcome text", "value", "before", "after"});
+      trend::CsvTextLine({"time (UTC)", "user", "device tag", "manufacturer", "device type", "device id", "page",
+                          "operation", "write code", "outcome", "outcome text", "value", "before", "after"});
   for (const Record& record : records) {
     const std::vector<std::string> common{
         IsoUtc(record.timeUtc), record.user, record.device.tag, record.device.manufacturer, record.device.deviceType,
@@ -18,7 +18,7 @@ std::string HistoryCsv(const std::vector<Record>& records) {
     for (const ValueChange& value : values) {
       std::vector<std::string> line = common;
       line.insert(line.end(), {value.name, value.before, value.after});
-      csv += trend::CsvLine(line);
+      csv += trend::CsvTextLine(line);
     }
   }
   return csv;

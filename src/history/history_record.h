@@ -38,6 +38,7 @@ bool ParseOutcome(const std::string& name, Outcome& outcome);
 
 struct Record {
   std::int64_t id = 0;       // the store's id; 0 until stored
+  std::string key;           // unique to the record, made when it is sent; the store keeps a key once
   std::int64_t timeUtc = 0;  // when it was sent, ms since 1970-01-01 UTC
   std::string user;          // the user's login name
   DeviceIdentity device;

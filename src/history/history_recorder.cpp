@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <QUuid>
 #include <algorithm>
 #include <cstdlib>
 
@@ -25,8 +26,8 @@ constexpr int kResponseCodes = 5;
 
 }  // namespace
 
-HistoryRecorder::HistoryRecorder(RecordStore& store, RecorderContext context)
-    : context_(std::move(context)), queue_(store) {}
+HistoryRecorder::HistoryRecorder(RecordSink& sink, RecorderContext context)
+    : context_(std::move(context)), sink_(sink) {}
 
 HistoryRecorder::~HistoryRecorder() = default;
 
@@ -36,6 +37,7 @@ void HistoryRecorder::OnRequest(link::RequestKind kind, const std::string& code,
   WriteDescription description = DescribeWrite(code, link::RequestAttributes(document), page,
                                                [this](std::string_view tag) { return memory_.value(tag); });
   auto record = std::make_shared<Record>();
+  record->key = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
   record->timeUtc = context_.wallTime.now();
   record->user = context_.user;
   record->device = memory_.identity();
@@ -44,10 +46,10 @@ void HistoryRecorder::OnRequest(link::RequestKind kind, const std::string& code,
   record->writeCode = code;
   record->values = std::move(description.values);
   record->outcomeText = OutcomeName(Outcome::Pending);
-  awaiting_.push_back(record);
-  queue_.Add(record);
-  Retry();
-  if (context_.changed) context_.changed();
+  const bool kept = sink_.Add(*record);
+  awaiting_.push_back({record, kept});
+  if (!kept && context_.notKept) context_.notKept(*record);
+  if (kept && context_.changed) context_.changed();
   std::weak_ptr<int> alive = alive_;
   context_.clock.callAt(context_.clock.now() + kAnswerTimeout, [this, alive, record] {
     if (alive.lock()) TimeOut(record);
@@ -63,44 +65,39 @@ void HistoryRecorder::OnNotification(const link::Notification& notification) {
     return;
   }
   if (awaiting_.empty()) return;
-  std::shared_ptr<Record> record = awaiting_.front();
+  const Sent sent = awaiting_.front();
   awaiting_.pop_front();
   std::vector<long> codes;
   for (int i = 1; i <= kResponseCodes; ++i) {
     codes.push_back(DecimalCode(notification.value("Response Code " + std::to_string(i)).value_or("0")).value_or(0));
   }
-  const Verdict verdict = JudgeResponse(codes, record->operation);
-  Finish(record, verdict.outcome, verdict.text);
+  const Verdict verdict = JudgeResponse(codes, sent.record->operation);
+  Finish(sent, verdict.outcome, verdict.text);
 }
 
 void HistoryRecorder::OnSessionEnd() {
   while (!awaiting_.empty()) {
-    std::shared_ptr<Record> record = awaiting_.front();
+    const Sent sent = awaiting_.front();
     awaiting_.pop_front();
-    Finish(record, Outcome::NoAnswer, OutcomeName(Outcome::NoAnswer));
+    Finish(sent, Outcome::NoAnswer, OutcomeName(Outcome::NoAnswer));
   }
 }
 
 void HistoryRecorder::TimeOut(const std::shared_ptr<Record>& record) {
-  auto found = std::find(awaiting_.begin(), awaiting_.end(), record);
+  auto found =
+      std::find_if(awaiting_.begin(), awaiting_.end(), [&](const Sent& sent) { return sent.record == record; });
   if (found == awaiting_.end()) return;
+  const Sent sent = *found;
   awaiting_.erase(found);
-  Finish(record, Outcome::NoAnswer, OutcomeName(Outcome::NoAnswer));
+  Finish(sent, Outcome::NoAnswer, OutcomeName(Outcome::NoAnswer));
 }
 
-void HistoryRecorder::Finish(const std::shared_ptr<Record>& record, Outcome outcome, const std::string& text) {
-  record->outcome = outcome;
-  record->outcomeText = text;
-  queue_.Changed(record);
-  Retry();
+void HistoryRecorder::Finish(const Sent& sent, Outcome outcome, const std::string& text) {
+  if (!sent.kept) return;
+  sent.record->outcome = outcome;
+  sent.record->outcomeText = text;
+  sink_.Complete(*sent.record);
   if (context_.changed) context_.changed();
-}
-
-void HistoryRecorder::Retry() {
-  Result<bool> flushed = queue_.Flush();
-  if (flushed.ok() == !storeFailing_) return;
-  storeFailing_ = !flushed.ok();
-  if (context_.storeState) context_.storeState(flushed.ok(), flushed.ok() ? std::string() : flushed.error().message);
 }
 
 }  // namespace zolin6::history

@@ -2,8 +2,8 @@
 // Keeps the device history: every write the control sends becomes a record
 // before it reaches the driver, and the device's answer completes it. It
 // watches the framework link like any other listener and never holds up a
-// request: when the store cannot be written the record waits in memory and
-// the user is told.
+// request: it hands the record to a sink (the history's own thread) that
+// stores it when it can.
 
 #include <deque>
 #include <functional>
@@ -11,7 +11,7 @@
 #include <string>
 
 #include "history/device_memory.h"
-#include "history/write_queue.h"
+#include "history/record_store.h"
 #include "link/link_tap.h"
 #include "link/wall_time.h"
 #include "platform/toolkit/clock.h"
@@ -30,9 +30,9 @@ struct RecorderContext {
   link::WallTime wallTime;            // the records' time
   std::string user;                   // the user's login name
   std::function<std::string()> page;  // the page on screen
-  // Told when the store stops taking writes (ok false, with the reason) and
-  // when it takes them again (ok true).
-  std::function<void(bool ok, const std::string& reason)> storeState;
+  // Told of a record the sink refused (too many wait for the store): the
+  // write goes to the device all the same, without its record.
+  std::function<void(const Record& record)> notKept;
   // Told after a record was added or completed (may be left empty).
   std::function<void()> changed = {};
   // The operation of every record when it is not the write's own (a
@@ -42,7 +42,7 @@ struct RecorderContext {
 
 class HistoryRecorder : public link::LinkListener {
  public:
-  HistoryRecorder(RecordStore& store, RecorderContext context);
+  HistoryRecorder(RecordSink& sink, RecorderContext context);
   ~HistoryRecorder() override;
   HistoryRecorder(const HistoryRecorder&) = delete;
   HistoryRecorder& operator=(const HistoryRecorder&) = delete;
@@ -51,22 +51,24 @@ class HistoryRecorder : public link::LinkListener {
   void OnNotification(const link::Notification& notification) override;
   void OnSessionEnd() override;
 
-  // Tries again to write what waits (the desktop calls it now and then).
-  void Retry();
-
-  std::size_t waitingForStore() const { return queue_.size(); }
   std::size_t waitingForDevice() const { return awaiting_.size(); }
   const DeviceMemory& memory() const { return memory_; }
 
  private:
-  void Finish(const std::shared_ptr<Record>& record, Outcome outcome, const std::string& text);
+  // A write sent, waiting for its answer; `kept` false when the sink
+  // refused its record (the answer is still matched to it, in order).
+  struct Sent {
+    std::shared_ptr<Record> record;
+    bool kept;
+  };
+
+  void Finish(const Sent& sent, Outcome outcome, const std::string& text);
   void TimeOut(const std::shared_ptr<Record>& record);
 
   RecorderContext context_;
+  RecordSink& sink_;
   DeviceMemory memory_;
-  WriteQueue queue_;
-  std::deque<std::shared_ptr<Record>> awaiting_;  // sent, oldest first
-  bool storeFailing_ = false;
+  std::deque<Sent> awaiting_;                              // oldest first
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for the timeouts on the clock
 };
 

@@ -26,6 +26,11 @@ const std::vector<Step>& Steps() {
        "CREATE TABLE changed_values (change_id BIGINT NOT NULL REFERENCES device_changes (id), "
        "position INTEGER NOT NULL, name TEXT NOT NULL, before_text TEXT NOT NULL, after_text TEXT NOT NULL, "
        "PRIMARY KEY (change_id, position))"},
+      // 2: each record's own key, so that a record written again (kept over
+      // a restart after its first write went unanswered) is stored once.
+      // Records of version 1 have none.
+      {"ALTER TABLE device_changes ADD COLUMN record_key TEXT",
+       "CREATE UNIQUE INDEX device_changes_key ON device_changes (record_key)"},
   };
   return steps;
 }

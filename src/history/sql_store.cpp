@@ -18,7 +18,7 @@ Error SqlFailure(const char* what, const QSqlError& error) {
 }
 
 QString NextConnectionName() {
-  static std::atomic<int> next{0};
+  static std::atomic<int> next{};
   return QString("zolin6-history-%1").arg(next++);
 }
 
@@ -107,34 +107,47 @@ Result<bool> SqlHistoryStore::Migrate() {
   return MigrateSchema(db, location_.driver == "QPSQL" ? Dialect::PostgreSql : Dialect::Sqlite);
 }
 
-Result<std::int64_t> SqlHistoryStore::Insert(const Record& record) {
-  if (auto opened = Open(); !opened) return opened.error();
-  QSqlDatabase db = database();
-  Transaction transaction(db);
-  if (!transaction.begun()) {
-    Drop();  // a connection that cannot begin is reopened next time
-    return SqlFailure("cannot begin a history record", db.lastError());
-  }
+namespace {
+
+QVariant KeyValue(const Record& record) {
+  return record.key.empty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(Text(record.key));
+}
+
+// The record's row; its id, or 0 when its key is stored already.
+Result<std::int64_t> InsertChange(QSqlDatabase& db, const Record& record) {
   QSqlQuery insert(db);
   insert.prepare(
-      "INSERT INTO device_changes (time_ms, time_utc, user_name, device_tag, manufacturer, device_type, device_id, "
-      "page, operation, write_code, outcome, outcome_text) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id");
+      "INSERT INTO device_changes (record_key, time_ms, time_utc, user_name, device_tag, manufacturer, device_type, "
+      "device_id, page, operation, write_code, outcome, outcome_text) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+      "ON CONFLICT (record_key) DO NOTHING RETURNING id");
   for (const QVariant& value :
-       {QVariant::fromValue<qint64>(record.timeUtc), QVariant(Text(IsoUtc(record.timeUtc))),
+       {KeyValue(record), QVariant::fromValue<qint64>(record.timeUtc), QVariant(Text(IsoUtc(record.timeUtc))),
         QVariant(Text(record.user)), QVariant(Text(record.device.tag)), QVariant(Text(record.device.manufacturer)),
         QVariant(Text(record.device.deviceType)), QVariant(Text(record.device.deviceId)), QVariant(Text(record.page)),
         QVariant(Text(record.operation)), QVariant(Text(record.writeCode)),
         QVariant(QString(OutcomeName(record.outcome))), QVariant(Text(record.outcomeText))}) {
     insert.addBindValue(value);
   }
-  if (!insert.exec() || !insert.next()) return SqlFailure("cannot write a history record", insert.lastError());
-  const std::int64_t id = insert.value(0).toLongLong();
+  if (!insert.exec()) return SqlFailure("cannot write a history record", insert.lastError());
+  const std::int64_t id = insert.next() ? insert.value(0).toLongLong() : 0;
   insert.finish();  // SQLite commits only when no statement is still running
+  return id;
+}
+
+Result<std::int64_t> StoredId(QSqlDatabase& db, const Record& record) {
+  QSqlQuery select(db);
+  select.prepare("SELECT id FROM device_changes WHERE record_key = ?");
+  select.addBindValue(KeyValue(record));
+  if (!select.exec() || !select.next()) return SqlFailure("cannot find a history record", select.lastError());
+  return select.value(0).toLongLong();
+}
+
+Result<bool> InsertValues(QSqlDatabase& db, std::int64_t id, const std::vector<ValueChange>& values) {
   QSqlQuery value(db);
   value.prepare(
       "INSERT INTO changed_values (change_id, position, name, before_text, after_text) VALUES (?, ?, ?, ?, ?)");
-  for (std::size_t i = 0; i < record.values.size(); ++i) {
-    const ValueChange& change = record.values[i];
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const ValueChange& change = values[i];
     value.addBindValue(QVariant::fromValue<qint64>(id));
     value.addBindValue(static_cast<int>(i));
     value.addBindValue(Text(change.name));
@@ -143,6 +156,23 @@ Result<std::int64_t> SqlHistoryStore::Insert(const Record& record) {
     if (!value.exec()) return SqlFailure("cannot write a changed value", value.lastError());
   }
   value.finish();
+  return true;
+}
+
+}  // namespace
+
+Result<std::int64_t> SqlHistoryStore::Insert(const Record& record) {
+  if (auto opened = Open(); !opened) return opened.error();
+  QSqlDatabase db = database();
+  Transaction transaction(db);
+  if (!transaction.begun()) {
+    Drop();  // a connection that cannot begin is reopened next time
+    return SqlFailure("cannot begin a history record", db.lastError());
+  }
+  Result<std::int64_t> id = InsertChange(db, record);
+  if (!id) return id;
+  if (*id == 0) return StoredId(db, record);  // stored before: nothing more to write
+  if (Result<bool> values = InsertValues(db, *id, record.values); !values) return values.error();
   if (!transaction.Commit()) return SqlFailure("cannot commit a history record", db.lastError());
   return id;
 }
@@ -156,10 +186,10 @@ Result<bool> SqlHistoryStore::Complete(const Record& record) {
     return SqlFailure("cannot begin a history record", db.lastError());
   }
   QSqlQuery update(db);
-  update.prepare("UPDATE device_changes SET outcome = ?, outcome_text = ? WHERE id = ?");
+  update.prepare("UPDATE device_changes SET outcome = ?, outcome_text = ? WHERE record_key = ?");
   update.addBindValue(QString(OutcomeName(record.outcome)));
   update.addBindValue(Text(record.outcomeText));
-  update.addBindValue(QVariant::fromValue<qint64>(record.id));
+  update.addBindValue(KeyValue(record));
   if (!update.exec()) return SqlFailure("cannot complete a history record", update.lastError());
   update.finish();
   if (!transaction.Commit()) return SqlFailure("cannot commit a history record", db.lastError());
@@ -200,7 +230,7 @@ Result<std::vector<Record>> SqlHistoryStore::List(const HistoryFilter& filter) {
   const QString where = Where(filter, bound);
   const QString sql =
       "SELECT id, time_ms, user_name, device_tag, manufacturer, device_type, device_id, page, operation, write_code, "
-      "outcome, outcome_text FROM device_changes WHERE " +
+      "outcome, outcome_text, record_key FROM device_changes WHERE " +
       where + " ORDER BY time_ms DESC, id DESC";
   QSqlQuery select(db);
   select.prepare(sql);
@@ -219,6 +249,7 @@ Result<std::vector<Record>> SqlHistoryStore::List(const HistoryFilter& filter) {
     record.writeCode = Std(select.value(9));
     ParseOutcome(Std(select.value(10)), record.outcome);
     record.outcomeText = Std(select.value(11));
+    record.key = Std(select.value(12));
     byId[record.id] = records.size();
     records.push_back(std::move(record));
   }

@@ -17,7 +17,7 @@ class QSqlDatabase;
 namespace zolin6::history {
 
 // The schema version this program writes.
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 // Which records to list; empty fields do not filter.
 struct HistoryFilter {

@@ -4,28 +4,64 @@
 
 namespace zolin6::history {
 
-void WriteQueue::Add(std::shared_ptr<Record> record) { waiting_.push_back({std::move(record), false}); }
-
-void WriteQueue::Changed(const std::shared_ptr<Record>& record) {
-  const bool insertWaits = std::any_of(waiting_.begin(), waiting_.end(), [&](const Waiting& waiting) {
-    return waiting.record == record && !waiting.inserted;
-  });
-  if (!insertWaits) waiting_.push_back({record, true});
+bool WriteQueue::Add(const Record& record) {
+  const std::lock_guard lock(mutex_);
+  if (waiting_.size() >= limit_) return false;
+  waiting_.push_back({record, true});
+  return true;
 }
 
-Result<bool> WriteQueue::Flush() {
-  while (!waiting_.empty()) {
-    Waiting& next = waiting_.front();
-    if (next.inserted) {
-      if (auto done = store_.Complete(*next.record); !done) return done.error();
-    } else {
-      Result<std::int64_t> id = store_.Insert(*next.record);
-      if (!id) return id.error();
-      next.record->id = *id;
+void WriteQueue::Complete(const Record& record) {
+  const std::lock_guard lock(mutex_);
+  // The newest first: an outcome follows its insert closely.
+  const auto first = waiting_.begin() + (writingFront_ ? 1 : 0);
+  auto found = std::find_if(std::make_reverse_iterator(waiting_.end()), std::make_reverse_iterator(first),
+                            [&](const WaitingWrite& write) { return write.insert && write.record.key == record.key; });
+  if (found != std::make_reverse_iterator(first)) {
+    found->record.outcome = record.outcome;
+    found->record.outcomeText = record.outcomeText;
+    return;
+  }
+  waiting_.push_back({record, false});
+}
+
+void WriteQueue::Restore(const std::vector<WaitingWrite>& writes) {
+  const std::lock_guard lock(mutex_);
+  const auto at = waiting_.begin() + (writingFront_ ? 1 : 0);
+  waiting_.insert(at, writes.begin(), writes.end());
+}
+
+Result<bool> WriteQueue::Flush(RecordStore& store, const std::function<bool()>& stop) {
+  while (!stop || !stop()) {
+    WaitingWrite next;
+    {
+      const std::lock_guard lock(mutex_);
+      if (waiting_.empty()) return true;
+      writingFront_ = true;
+      next = waiting_.front();
     }
+    Result<bool> done = true;
+    if (next.insert) {
+      if (Result<std::int64_t> id = store.Insert(next.record); !id) done = id.error();
+    } else {
+      done = store.Complete(next.record);
+    }
+    const std::lock_guard lock(mutex_);
+    writingFront_ = false;
+    if (!done) return done;
     waiting_.pop_front();
   }
   return true;
+}
+
+std::vector<WaitingWrite> WriteQueue::Waiting() const {
+  const std::lock_guard lock(mutex_);
+  return {waiting_.begin(), waiting_.end()};
+}
+
+std::size_t WriteQueue::size() const {
+  const std::lock_guard lock(mutex_);
+  return waiting_.size();
 }
 
 }  // namespace zolin6::history

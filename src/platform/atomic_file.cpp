@@ -8,12 +8,19 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
-#include <vector>
 
 namespace zolin6::platform {
 
 namespace {
+
+namespace fs = std::filesystem;
+
+// The kernel's own bound on a chain of symbolic links.
+constexpr int kMaxLinkHops = 40;
+// Names tried for the temporary file before giving up.
+constexpr int kTemporaryNameTries = 100;
 
 Error Failure(const std::string& path, const std::string& what) {
   return {path + ": " + what + ": " + std::strerror(errno)};
@@ -31,23 +38,66 @@ bool WriteAll(int fd, const std::string& text) {
 }
 
 // The rename itself is made durable by flushing the folder that holds it.
-void SyncFolder(const std::filesystem::path& folder) {
-  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+void SyncFolder(const fs::path& folder) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
 }
 
-}  // namespace
+// The file a chain of symbolic links ends at (which may not exist yet).
+Result<fs::path> LinkTarget(const std::string& path) {
+  fs::path target(path);
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(target, error))) return target;
+    const fs::path next = fs::read_symlink(target, error);
+    if (error) return Error{path + ": cannot read the link: " + error.message()};
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  errno = ELOOP;
+  return Failure(path, "cannot follow the link");
+}
 
-Result<bool> WriteFileAtomically(const std::string& path, const std::string& text) {
-  const std::filesystem::path target(path);
-  std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int fd = ::mkstemp(name.data());
+// A new file beside `target`, made with O_EXCL so that the user's umask
+// gives its mode as it gives any new file's.
+int CreateBeside(const fs::path& target, std::string& name) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::random_device seed;
+  std::mt19937 random(seed());
+  std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
+  for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+    std::string suffix(6, 'x');
+    for (char& c : suffix) c = kLetters[letter(random)];
+    name = (target.parent_path() / ("." + target.filename().string() + "." + suffix)).string();
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+Result<bool> WriteInPlace(const std::string& path, const std::string& text) {
+  // Not blocking on a FIFO nobody reads: that is a failure, said at once.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Failure(path, errno == ENXIO ? "nothing reads it" : "cannot open");
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  const bool written = WriteAll(fd, text);
+  const int writeErrno = errno;
+  const bool closed = ::close(fd) == 0;
+  errno = written ? errno : writeErrno;
+  if (!written || !closed) return Failure(path, "cannot write");
+  return true;
+}
+
+Result<bool> Replace(const std::string& path, const fs::path& target, const struct stat* old, const std::string& text) {
+  std::string temporary;
+  const int fd = CreateBeside(target, temporary);
   if (fd < 0) return Failure(path, "cannot create a file beside it");
-  const std::string temporary(name.data());
+  if (old != nullptr) {
+    // Another owner is kept only where the user may give files away.
+    if (old->st_uid != ::geteuid() || old->st_gid != ::getegid()) (void)!::fchown(fd, old->st_uid, old->st_gid);
+    ::fchmod(fd, old->st_mode & 07777);
+  }
   const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
   const int writeErrno = errno;
   const bool closed = ::close(fd) == 0;
@@ -56,9 +106,7 @@ Result<bool> WriteFileAtomically(const std::string& path, const std::string& tex
     errno = written ? errno : writeErrno;
     return Failure(path, "cannot write");
   }
-  // mkstemp makes the file private; a configuration is an ordinary file.
-  ::chmod(temporary.c_str(), 0644);
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
+  if (::rename(temporary.c_str(), target.c_str()) != 0) {
     const int renameErrno = errno;
     ::unlink(temporary.c_str());
     errno = renameErrno;
@@ -66,6 +114,28 @@ Result<bool> WriteFileAtomically(const std::string& path, const std::string& tex
   }
   SyncFolder(target.parent_path());
   return true;
+}
+
+}  // namespace
+
+WriteWay WriteWayFor(const struct stat* status) {
+  if (status == nullptr) return WriteWay::Create;
+  if (S_ISREG(status->st_mode)) return WriteWay::Replace;
+  if (S_ISDIR(status->st_mode)) return WriteWay::Refuse;
+  return WriteWay::InPlace;
+}
+
+Result<bool> WriteFileAtomically(const std::string& path, const std::string& text) {
+  // The kernel follows every link, /dev/stdout's too, to say what is there.
+  struct stat status {};
+  const bool exists = ::stat(path.c_str(), &status) == 0;
+  if (!exists && errno != ENOENT) return Failure(path, "cannot see what is there");
+  const WriteWay way = WriteWayFor(exists ? &status : nullptr);
+  if (way == WriteWay::InPlace) return WriteInPlace(path, text);
+  if (way == WriteWay::Refuse) return Error{path + ": is a folder, not a file"};
+  Result<fs::path> target = LinkTarget(path);
+  if (!target) return target.error();
+  return Replace(path, *target, exists ? &status : nullptr, text);
 }
 
 Result<std::string> ReadWholeFile(const std::string& path) {

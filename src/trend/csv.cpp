@@ -3,11 +3,37 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace zolin6::trend {
 
-std::string CsvField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+namespace {
+
+// Whether a spreadsheet would read the text as a formula: its first
+// character starts one, and it is not simply a signed number.
+bool StartsAFormula(std::string_view text) {
+  if (text.empty() || std::string_view("=+-@\t\r").find(text.front()) == std::string_view::npos) return false;
+  const bool digitFollows = text.size() > 1 && ((text[1] >= '0' && text[1] <= '9') || text[1] == '.');
+  double number = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+  return !(text.front() == '-' && digitFollows && ec == std::errc() && end == text.data() + text.size());
+}
+
+// Fields joined by commas and ended by CR LF, each as `write` writes it.
+template <class Write>
+std::string Joined(const std::vector<std::string>& fields, Write write) {
+  std::string line;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) line += ',';
+    line += write(fields[i]);
+  }
+  return line + "\r\n";
+}
+
+}  // namespace
+
+std::string CsvField(std::string_view text, bool always) {
+  if (!always && text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
   std::string quoted = "\"";
   for (char c : text) {
     if (c == '"') quoted += '"';
@@ -17,13 +43,14 @@ std::string CsvField(std::string_view text) {
 }
 
 std::string CsvLine(const std::vector<std::string>& fields) {
-  std::string line;
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) line += ',';
-    line += CsvField(fields[i]);
-  }
-  return line + "\r\n";
+  return Joined(fields, [](std::string_view field) { return CsvField(field); });
 }
+
+std::string CsvTextField(std::string_view text) {
+  return StartsAFormula(text) ? CsvField("'" + std::string(text), true) : CsvField(text);
+}
+
+std::string CsvTextLine(const std::vector<std::string>& texts) { return Joined(texts, CsvTextField); }
 
 std::string CsvNumber(double value) {
   if (std::isnan(value)) return {};
@@ -53,14 +80,11 @@ std::vector<std::vector<std::string>> ParseCsv(std::string_view text) {
     } else if (c == '"') {
       quoted = true;
     } else if (c == ',') {
-      fields.push_back(std::move(field));
-      field.clear();
+      fields.push_back(std::exchange(field, {}));
     } else if (c == '\n') {
       if (!field.empty() && field.back() == '\r') field.pop_back();
-      fields.push_back(std::move(field));
-      field.clear();
-      lines.push_back(std::move(fields));
-      fields.clear();
+      fields.push_back(std::exchange(field, {}));
+      lines.push_back(std::exchange(fields, {}));
       any = false;
     } else {
       field += c;

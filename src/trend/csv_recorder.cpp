@@ -13,26 +13,39 @@ std::string IsoLocal(std::int64_t timeUtc, int utcOffset) {
       .toStdString();
 }
 
-CsvRecorder::CsvRecorder(std::string path, link::WallTime wallTime, int utcOffset)
-    : path_(std::move(path)), wallTime_(wallTime), utcOffset_(utcOffset), lastFlush_(wallTime.clock().now()) {}
+CsvRecorder::CsvRecorder(std::string path, link::WallTime wallTime, int utcOffset, Failed failed)
+    : path_(std::move(path)),
+      wallTime_(wallTime),
+      utcOffset_(utcOffset),
+      failed_(std::move(failed)),
+      file_(QString::fromStdString(path_)),
+      lastFlush_(wallTime.clock().now()) {}
 
 CsvRecorder::~CsvRecorder() { (void)Stop(); }
 
-Result<std::unique_ptr<CsvRecorder>> CsvRecorder::Start(const std::string& path, link::WallTime wallTime,
-                                                        int utcOffset) {
-  std::unique_ptr<CsvRecorder> recorder(new CsvRecorder(path, wallTime, utcOffset));
-  recorder->file_.open(path, std::ios::binary | std::ios::trunc);
-  if (!recorder->file_) return Error{"cannot write " + path};
+Result<std::unique_ptr<CsvRecorder>> CsvRecorder::Start(const std::string& path, link::WallTime wallTime, int utcOffset,
+                                                        Failed failed) {
+  std::unique_ptr<CsvRecorder> recorder(new CsvRecorder(path, wallTime, utcOffset, std::move(failed)));
+  if (!recorder->file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    return Error{"cannot write " + path + ": " + recorder->file_.errorString().toStdString()};
+  }
   return recorder;
 }
 
+void CsvRecorder::Fail() {
+  error_ = "cannot write " + path_ + ": " + file_.errorString().toStdString();
+  file_.close();
+  if (failed_) failed_(error_);
+}
+
 void CsvRecorder::Write(const std::string& text) {
-  file_ << text;
+  if (!file_.isOpen()) return;
+  if (file_.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) return Fail();
   bytes_ += static_cast<std::int64_t>(text.size());
 }
 
 void CsvRecorder::Append(toolkit::Millis time, const std::vector<ObservedValue>& values) {
-  if (!file_.is_open()) return;
+  if (!file_.isOpen()) return;
   if (columns_.empty()) {
     std::vector<std::string> header{"time"};
     for (const ObservedValue& value : values) {
@@ -56,22 +69,23 @@ void CsvRecorder::Append(toolkit::Millis time, const std::vector<ObservedValue>&
   // A notification of the other tab alone would be a line without values.
   if (!matched) return;
   Write(CsvLine(fields));
+  if (!file_.isOpen()) return;
   ++lines_;
   FlushIfDue();
 }
 
 void CsvRecorder::FlushIfDue() {
-  if (!file_.is_open()) return;
+  if (!file_.isOpen()) return;
   const toolkit::Millis now = wallTime_.clock().now();
   if (now - lastFlush_ < kRecordingFlushInterval) return;
-  file_.flush();
+  if (!file_.flush()) return Fail();
   lastFlush_ = now;
 }
 
 Result<bool> CsvRecorder::Stop() {
-  if (!file_.is_open()) return true;
+  if (file_.isOpen() && !file_.flush()) Fail();
   file_.close();
-  if (!file_) return Error{"cannot write " + path_};
+  if (failed()) return Error{error_};
   return true;
 }
 

@@ -76,6 +76,34 @@ TEST_F(FileCommandsTest, UploadCompareDownloadCompare) {
   EXPECT_TRUE(pollingAddress);
 }
 
+// The download is done and kept; its record, which the history could not
+// take, is kept beside it and said, and the command fails. The next command
+// stores it.
+TEST_F(FileCommandsTest, AHistoryThatCannotBeWrittenFailsTheCommandAfterItsWork) {
+  ASSERT_EQ(Run({"--upload", Path("plant.json")}), kExitSuccess);
+  Edit("plant.json", "\"polling address\": 0", "\"polling address\": 12");
+  fs::create_directory(Path("history.sqlite"));  // no database can be opened there
+  EXPECT_EQ(Run({"--download", Path("plant.json")}), kExitError);
+  EXPECT_NE(out_.str().find("verified"), std::string::npos) << out_.str();
+  const std::string said = err_.str();
+  EXPECT_EQ(said.rfind("zolin6: 1 record of the device history could not be stored (cannot open the history", 0), 0U)
+      << said;
+  EXPECT_NE(said.find("kept in " + Path("history.sqlite.waiting-")), std::string::npos) << said;
+  EXPECT_EQ(said.find('\n'), said.size() - 1);                      // one line
+  EXPECT_EQ(Run({"--compare", Path("plant.json")}), kExitSuccess);  // the device holds it
+
+  fs::remove(Path("history.sqlite"));
+  EXPECT_EQ(Run({"--download", Path("plant.json")}), kExitSuccess) << err_.str();  // nothing to write
+  history::SqlHistoryStore store(*history::ParseStoreLocation(Path("history.sqlite")));
+  const Result<std::vector<history::Record>> records = store.List({});
+  ASSERT_TRUE(records);
+  ASSERT_EQ(records->size(), 1U);
+  EXPECT_EQ(records->front().outcome, history::Outcome::Accepted);
+  for (const auto& entry : fs::directory_iterator(folder_)) {
+    EXPECT_EQ(entry.path().string().find(".waiting-"), std::string::npos) << entry.path();
+  }
+}
+
 TEST_F(FileCommandsTest, AFaultyFileIsNamedAndSendsNothing) {
   ASSERT_EQ(Run({"--upload", Path("plant.json")}), kExitSuccess);
   const std::string device = *platform::ReadWholeFile(Path("dev.json"));

@@ -7,8 +7,10 @@
 
 #include <functional>
 
+#include "configuration/compare.h"
 #include "configuration/config_file.h"
 #include "configuration/transfer.h"
+#include "configuration/validation.h"
 #include "platform/locale.h"
 #include "sim_device.h"
 
@@ -122,6 +124,61 @@ TEST(ConfigFileTest, MalformedTextNamesTheLine) {
   EXPECT_EQ(read.error().message.rfind("plant.json: line " + std::to_string(line) + ": the file is not well-formed", 0),
             0U)
       << read.error().message;
+}
+
+// What the device takes, at both sides of each edge: the first and last day
+// it can keep, the ends of a range, a range value at its sensor's limit.
+TEST(ConfigFileTest, ValuesAtTheEdgesOfWhatTheDeviceTakes) {
+  Result<Configuration> factory = ParseConfiguration(FactoryFile(), "factory.json");
+  ASSERT_TRUE(factory) << factory.error().message;
+  const double upperLimit = std::get<double>(factory->values.at("channel 2.upper range limit"));
+  const double lowerLimit = std::get<double>(factory->values.at("channel 2.lower range limit"));
+  struct EdgeCase {
+    const char* key;
+    Value value;
+    bool taken;
+  };
+  const EdgeCase cases[] = {
+      // dates: the year is kept as year - 1900 in one byte
+      {"identification.date", std::string("1900-01-01"), true},
+      {"identification.date", std::string("2155-12-31"), true},
+      {"identification.date", std::string("2026-12-31"), true},
+      {"identification.date", std::string("1899-12-31"), false},
+      {"identification.date", std::string("2156-01-01"), false},
+      {"identification.date", std::string("2026-00-10"), false},
+      {"identification.date", std::string("2026-12-00"), false},
+      {"identification.date", std::string("2026-12-32"), false},
+      {"identification.date", std::string("2026-12-31x"), false},
+      {"identification.date", std::string("26-12-31"), false},
+      // integer and number ranges
+      {"hart.polling address", std::int64_t{0}, true},
+      {"hart.polling address", std::int64_t{63}, true},
+      {"hart.polling address", std::int64_t{-1}, false},
+      {"sensor parameters.damping", 0.0, true},
+      {"sensor parameters.damping", 32.0, true},
+      {"sensor parameters.damping", -0.5, false},
+      {"sensor parameters.damping", 32.5, false},
+      // a range value within its sensor's limits, the limits included
+      {"channel 2.upper range value", upperLimit, true},
+      {"channel 2.lower range value", lowerLimit, true},
+      {"channel 2.lower range value", lowerLimit - 0.5, false},
+  };
+  for (const EdgeCase& c : cases) {
+    Configuration changed = *factory;
+    changed.values[c.key] = c.value;
+    EXPECT_EQ(Validate(changed).ok(), c.taken) << c.key << " = " << ValueText(c.value);
+  }
+}
+
+// The device keeps numbers as single floats: two numbers it keeps alike
+// are the same, whatever their doubles.
+TEST(ConfigFileTest, TheSameIsWhatTheDeviceKeepsAlike) {
+  const std::string key = "channel 1.upper range value";
+  EXPECT_TRUE(SameValue(key, Value{100.1}, Value{static_cast<double>(100.1F)}));
+  EXPECT_FALSE(SameValue(key, Value{100.1}, Value{100.2}));
+  EXPECT_FALSE(SameValue("hart.polling address", Value{std::int64_t{3}}, Value{std::int64_t{4}}));
+  EXPECT_TRUE(SameValue("identification.tag", Value{std::string("tt-7")}, Value{std::string("TT-7")}));
+  EXPECT_FALSE(SameValue("identification.long tag", Value{std::string("Inlet")}, Value{std::string("INLET")}));
 }
 
 }  // namespace

@@ -35,7 +35,9 @@ TEST(SharedLinkTest, ADownloadBesideAPollingControlKeepsTheAnswersApart) {
   const DownloadResult result = Download(client, file, PlanDownload(*device, file), {});
   EXPECT_TRUE(result.ok());
   EXPECT_EQ(result.written.size(), 2u);
-  client.PrepareToRelease();
+  EXPECT_EQ(PlanDownload(*device, file).deviceTag(), ValueText(device->values.at("identification.tag")));
+  EXPECT_TRUE(client.PrepareToRelease());
+  EXPECT_FALSE(client.Read(1, NoAttributes()));  // released: nothing more goes out
 
   // The control kept its page live throughout and never saw a write answer
   // (it would have shown a box).

@@ -169,6 +169,17 @@ TEST(LinkClientTest, ADriverThatNeverAnswersFailsInsteadOfWaitingForever) {
   EXPECT_EQ(driver->requests.size(), 1U);
 }
 
+// What is due at the clock's very first moment is waited for too.
+TEST(LinkClientTest, AnAnswerDueAtOnceIsWaitedFor) {
+  toolkit::Clock clock;
+  bool ran = false;
+  clock.callAt(0, [&ran] { ran = true; });
+  const Wait wait = AdvanceClock(clock);
+  EXPECT_TRUE(wait());
+  EXPECT_TRUE(ran);
+  EXPECT_FALSE(wait());  // nothing more is due
+}
+
 TEST(TransferTest, CompareNamesEveryDifferingValueAndKeepsIdentityApart) {
   SimDevice device;
   const Configuration before = UploadOrFail(device);

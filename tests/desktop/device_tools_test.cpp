@@ -1,18 +1,24 @@
 // The trend, the recording and the History window in the real window over
-// the real control, with the simulated transmitter behind the link tap.
+// the real control, with the simulated transmitter behind the link tap; the
+// history also on a PostgreSQL server that hangs.
 
 #include <gtest/gtest.h>
 
 #include <QDockWidget>
+#include <QFile>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
+#include "../history/pg_server.h"
 #include "desktop/device_tools.h"
 #include "desktop/history_window.h"
 #include "desktop/trend_chart.h"
@@ -25,21 +31,42 @@ namespace {
 
 constexpr std::int64_t kEpoch = 1788000000000;  // the clock's 0, ms since 1970
 
+// Waits (at most 30 s) for what the history's thread delivers.
+constexpr int kDeliveryBoundMs = 30000;
+
 class DeviceToolsTest : public ::testing::Test {
  protected:
   DeviceToolsTest() {
+    // A server's records kept at the end go to the user's data folder: a
+    // folder of the test's own.
+    qputenv("XDG_DATA_HOME", folder.filePath("data").toLocal8Bit());
     window = std::make_unique<view::MainWindow>(*h.control, ZOLIN6_ASSETS_DIR);
-    tools = std::make_unique<DeviceTools>(
-        *window, *h.control, h.clock, tap, link::WallTime(h.clock, kEpoch),
-        history::StoreLocation{"QSQLITE", folder.filePath("history.sqlite"), {}, {}, {}, -1});
+  }
+  ~DeviceToolsTest() override {
+    h.control->PrepareToRelease();
+    tools.reset();
+  }
+  void SetUp() override { Open({"QSQLITE", folder.filePath("history.sqlite"), {}, {}, {}, -1}); }
+
+  void Open(const history::StoreLocation& location) {
+    MakeTools(location);
     h.control->Init("invoke-1", "", tap);
     h.clock.advance(2000);
     window->show();
     QApplication::processEvents();
   }
-  ~DeviceToolsTest() override {
-    h.control->PrepareToRelease();
-    tools.reset();
+
+  void MakeTools(const history::StoreLocation& location) {
+    tools = std::make_unique<DeviceTools>(*window, *h.control, h.clock, tap, link::WallTime(h.clock, kEpoch), location);
+  }
+
+  // A range write through the page, answered by the device.
+  void WriteRange(const char* value) {
+    h.ClickTree("Configuration");
+    h.clock.advance(1000);
+    h.type("txtParameter", 40, value);
+    h.Click("cmdWriteParameter");
+    h.clock.advance(3000);
   }
 
   QStringList Actions(const QString& menu) {
@@ -114,18 +141,92 @@ TEST_F(DeviceToolsTest, TheHistoryWindowListsAWriteWithItsValues) {
   HistoryWindow* shown = tools->showHistory();
   auto* table = shown->findChild<QTableWidget*>("historyTable");
   ASSERT_NE(table, nullptr);
-  ASSERT_EQ(table->rowCount(), 1);
+  ASSERT_TRUE(QTest::qWaitFor([table] { return table->rowCount() == 1; }, kDeliveryBoundMs));
   EXPECT_TRUE(table->item(0, 5)->text().contains(
       QString::fromStdString("Sensor 1 Upper Range Value: " + before + " \u2192 175.000")))
       << table->item(0, 5)->text().toStdString();
   EXPECT_EQ(table->item(0, 6)->text(), "accepted");
   EXPECT_TRUE(shown->exportTo(folder.filePath("export.csv")));
 
-  // An open window shows the next change at once.
+  // An open window shows the next change as it happens.
   h.type("cmbPVUnits", 0, "°F");
   h.Click("cmdChangeSensorUnit", 0);
-  EXPECT_EQ(table->rowCount(), 2);
+  ASSERT_TRUE(QTest::qWaitFor([table] { return table->rowCount() == 2; }, kDeliveryBoundMs));
   EXPECT_EQ(table->item(0, 6)->text(), "pending");
+}
+
+// A full disk stops the recording when it happens, and says so.
+TEST_F(DeviceToolsTest, ARecordingThatCannotBeWrittenStopsAtOnce) {
+  ASSERT_TRUE(tools->startRecording("/dev/full"));
+  h.ClickTree("Observe");
+  h.clock.advance(10000);  // lines, and a flush due
+  QApplication::processEvents();
+  EXPECT_NE(window->findChild<QMessageBox*>("RecordingProblem"), nullptr);
+  EXPECT_EQ(window->statusBar()->currentMessage(),
+            "Recording stopped: cannot write /dev/full: No space left on device");
+  EXPECT_FALSE(tools->recording());
+}
+
+// The window over a history server that hangs: it goes on, shows what
+// waits, and at the end keeps it for the next start.
+class HungHistoryServer : public DeviceToolsTest {
+ protected:
+  void SetUp() override {
+    std::string why;
+    server = history::testing::PgServer::Get(why);
+    ASSERT_NE(server, nullptr) << why;
+    location = server->NewDatabase(why);
+    ASSERT_TRUE(why.empty()) << why;
+    Open(location);
+    WriteRange("120");  // the connection is open
+    ASSERT_TRUE(QTest::qWaitFor([this] { return tools->historyWaiting() == 0; }, kDeliveryBoundMs));
+    ASSERT_TRUE(server->Pause(why)) << why;
+  }
+  void TearDown() override {
+    if (server != nullptr) server->Resume();
+  }
+
+  history::testing::PgServer* server = nullptr;
+  history::StoreLocation location;
+};
+
+TEST_F(HungHistoryServer, TheWindowGoesOn) {
+  WriteRange("130");  // does not wait for the server
+  EXPECT_EQ(h.text("txtParameter", 40), "130.000");
+  int ticks = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+  timer.start(10);
+  HistoryWindow* shown = tools->showHistory();
+  auto* status = window->findChild<QLabel*>("HistoryStatus");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ticks >= 50 && status->isVisible(); }, kDeliveryBoundMs));
+  const std::size_t waiting = tools->historyWaiting();  // the record, and maybe its outcome apart
+  EXPECT_GE(waiting, 1U);
+  EXPECT_EQ(status->text(), QString("History: %1 waiting").arg(waiting));
+  EXPECT_EQ(shown->findChild<QLabel*>("historyStatus")->text(), "Reading the history\u2026");
+
+  server->Resume();
+  auto* table = shown->findChild<QTableWidget*>("historyTable");
+  ASSERT_TRUE(QTest::qWaitFor([table] { return table->rowCount() == 2; }, kDeliveryBoundMs));
+  ASSERT_TRUE(QTest::qWaitFor([status] { return !status->isVisible(); }, kDeliveryBoundMs));
+}
+
+TEST_F(HungHistoryServer, WhatWaitsAtTheEndIsKeptForTheNextStart) {
+  WriteRange("130");
+  const std::string said = tools->closeHistory();
+  EXPECT_NE(said.find("1 record of the device history could not be stored"), std::string::npos) << said;
+  EXPECT_EQ(window->statusBar()->currentMessage().toStdString(), said);
+  const std::string kept = said.substr(said.find("kept in ") + 8, said.find(" and stored") - said.find("kept in ") - 8);
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(kept))) << kept;
+
+  server->Resume();
+  tools.reset();
+  MakeTools(location);  // the next start
+  HistoryWindow* shown = tools->showHistory();
+  auto* table = shown->findChild<QTableWidget*>("historyTable");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return table->rowCount() == 2 && !QFile::exists(QString::fromStdString(kept)); },
+                              kDeliveryBoundMs));
+  EXPECT_EQ(table->item(0, 6)->text(), "accepted");
 }
 
 }  // namespace

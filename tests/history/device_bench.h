@@ -1,7 +1,7 @@
 #pragma once
 // The real control with the simulated transmitter behind the link tap, on a
-// manual clock, its writes recorded by the device history into a store the
-// test chooses: an SQLite file in a temporary folder, or a database on the
+// manual clock, its writes recorded by the device history (at once, on the
+// test's thread) into a store the test chooses: an SQLite file in a temporary folder, or a database on the
 // test's own PostgreSQL server.
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "fakes/control_harness.h"
+#include "fakes/immediate_history.h"
 #include "history/history_recorder.h"
 #include "history/sql_store.h"
 #include "link/link_tap.h"
@@ -46,10 +47,10 @@ struct DeviceBench {
   explicit DeviceBench(RecordStore& store)
       : sim(std::make_shared<transport::SimulatedDevice>(h.clock)),
         tap(link::LinkTap::Wrap(sim)),
-        recorder(store,
-                 RecorderContext{
-                     h.clock, link::WallTime(h.clock, kEpoch), "technician", [this] { return h.state().sPage; },
-                     [this](bool ok, const std::string& why) { told.push_back((ok ? "ok " : "down ") + why); }}) {
+        sink(store, [this](bool ok, const std::string& why) { told.push_back((ok ? "ok " : "down ") + why); }),
+        recorder(sink, RecorderContext{h.clock, link::WallTime(h.clock, kEpoch), "technician",
+                                       [this] { return h.state().sPage; },
+                                       [this](const Record&) { told.push_back("not kept"); }}) {
     tap->AddListener(&recorder);
     h.control->Init("invoke-1", "", tap);
     h.clock.advance(2000);  // on line, and the information page read
@@ -64,6 +65,7 @@ struct DeviceBench {
   fakes::ControlHarness h;
   std::shared_ptr<transport::SimulatedDevice> sim;
   std::shared_ptr<link::LinkTap> tap;
+  fakes::ImmediateHistory sink;
   HistoryRecorder recorder;
   std::vector<std::string> told;  // what the user was told about the store
 };

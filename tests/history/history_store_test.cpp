@@ -86,6 +86,33 @@ TEST_P(HistoryStore, FiltersByDeviceDateAndOutcome) {
   }
 }
 
+// A record written again (kept over a restart after a write that went
+// unanswered) is stored once; its outcome is found by its key.
+TEST_P(HistoryStore, KeepsEachKeyOnce) {
+  SqlHistoryStore store(location);
+  Record record = Sample(kEpoch, "TT-101", Outcome::Pending);
+  record.key = "5f1c";
+  Result<std::int64_t> first = store.Insert(record);
+  ASSERT_TRUE(first) << first.error().message;
+  Record other = Sample(kEpoch + 1, "TT-102", Outcome::Pending);
+  other.key = "77aa";
+  ASSERT_TRUE(store.Insert(other));
+  Result<std::int64_t> again = store.Insert(record);
+  ASSERT_TRUE(again) << again.error().message;
+  EXPECT_EQ(*again, *first);
+  record.outcome = Outcome::Refused;
+  record.outcomeText = "Invalid Span!";
+  ASSERT_TRUE(store.Complete(record));
+
+  Result<std::vector<Record>> records = store.List({});
+  ASSERT_TRUE(records);
+  ASSERT_EQ(records->size(), 2U);
+  EXPECT_EQ(records->at(1).key, "5f1c");
+  EXPECT_EQ(records->at(1).values.size(), 2U);  // not doubled either
+  EXPECT_EQ(records->at(1).outcomeText, "Invalid Span!");
+  EXPECT_EQ(records->at(0).outcome, Outcome::Pending);  // only its own outcome
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, HistoryStore, ::testing::Values(Backend::Sqlite, Backend::PostgreSql),
                          [](const auto& backend) {
                            return backend.param == Backend::Sqlite ? "Sqlite" : "PostgreSql";
@@ -149,6 +176,44 @@ TEST(SqliteHistory, RefusesASchemaFromANewerProgram) {
   EXPECT_NE(opened.error().message.find("newer"), std::string::npos);
 }
 
+// A store of the first version (without keys) keeps its records and takes
+// keyed ones.
+TEST(SqliteHistory, MigratesAStoreOfTheFirstVersion) {
+  StoreFolder folder;
+  const StoreLocation location = folder.NewStore(Backend::Sqlite);
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "first");
+    db.setDatabaseName(location.database);
+    ASSERT_TRUE(db.open());
+    QSqlQuery query(db);
+    for (const char* statement :
+         {"CREATE TABLE history_schema (version INTEGER NOT NULL)", "INSERT INTO history_schema (version) VALUES (1)",
+          "CREATE TABLE device_changes (id INTEGER PRIMARY KEY AUTOINCREMENT, time_ms BIGINT NOT NULL, "
+          "time_utc TEXT NOT NULL, user_name TEXT NOT NULL, device_tag TEXT NOT NULL, manufacturer TEXT NOT NULL, "
+          "device_type TEXT NOT NULL, device_id TEXT NOT NULL, page TEXT NOT NULL, operation TEXT NOT NULL, "
+          "write_code TEXT NOT NULL, outcome TEXT NOT NULL, outcome_text TEXT NOT NULL)",
+          "CREATE TABLE changed_values (change_id BIGINT NOT NULL REFERENCES device_changes (id), "
+          "position INTEGER NOT NULL, name TEXT NOT NULL, before_text TEXT NOT NULL, after_text TEXT NOT NULL, "
+          "PRIMARY KEY (change_id, position))",
+          "INSERT INTO device_changes VALUES (1, 5, '', 'ana', 'TT-1', '', '', '', '', 'write', '6', 'accepted', '')",
+          "INSERT INTO device_changes VALUES (2, 6, '', 'ana', 'TT-2', '', '', '', '', 'write', '6', 'accepted', "
+          "'')"}) {
+      ASSERT_TRUE(query.exec(statement)) << statement;
+    }
+  }
+  QSqlDatabase::removeDatabase("first");
+  SqlHistoryStore store(location);
+  EXPECT_EQ(store.SchemaVersion().value(), kSchemaVersion);
+  Record keyed = Sample(kEpoch, "TT-3", Outcome::Accepted);
+  keyed.key = "k";
+  ASSERT_TRUE(store.Insert(keyed));
+  Result<std::vector<Record>> records = store.List({});
+  ASSERT_TRUE(records);
+  ASSERT_EQ(records->size(), 3U);
+  EXPECT_EQ(records->at(2).device.tag, "TT-1");
+  EXPECT_EQ(records->at(2).key, "");
+}
+
 // One line per changed value; a record without values still has its line.
 TEST(HistoryExport, WritesOneLinePerValueAndReadsBack) {
   Record command = Sample(kEpoch + 5, "TT, \"main\"", Outcome::Refused);
@@ -171,6 +236,21 @@ TEST(HistoryExport, WritesOneLinePerValueAndReadsBack) {
   QFile written(QString::fromStdString(path));
   ASSERT_TRUE(written.open(QIODevice::ReadOnly));
   EXPECT_EQ(written.readAll().toStdString(), csv);
+}
+
+// A tag or a value that a spreadsheet would run is exported as a text; a
+// negative number stays a number.
+TEST(HistoryExport, NoFieldRunsAsAFormula) {
+  Record record = Sample(kEpoch, "=HYPERLINK(\"http://x\")", Outcome::Accepted);
+  record.values = {{"@note", "+1", "-50.000"}};
+  const std::string csv = HistoryCsv({record});
+  EXPECT_NE(csv.find(",\"'=HYPERLINK(\"\"http://x\"\")\","), std::string::npos) << csv;
+  const auto lines = trend::ParseCsv(csv);
+  ASSERT_EQ(lines.size(), 2U);
+  EXPECT_EQ(lines[1].at(2), "'=HYPERLINK(\"http://x\")");
+  EXPECT_EQ((std::vector<std::string>{lines[1].begin() + 11, lines[1].end()}),
+            (std::vector<std::string>{"'@note", "'+1", "-50.000"}));
+  EXPECT_NE(csv.find(",-50.000\r\n"), std::string::npos);
 }
 
 TEST(StoreLocationText, ParsesTheTwoKinds) {

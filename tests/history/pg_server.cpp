@@ -1,6 +1,7 @@
 #include "pg_server.h"
 
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -9,7 +10,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 #include <memory>
+#include <vector>
 
 namespace zolin6::history::testing {
 
@@ -45,6 +48,28 @@ bool Run(const QString& program, const QStringList& arguments, std::string& why)
   return true;
 }
 
+// The fields of /proc/PID/stat after the command name: state, parent, ...
+QStringList ProcessStat(const QString& pid) {
+  QFile file("/proc/" + pid + "/stat");
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QString stat = QString::fromLatin1(file.readAll());
+  return stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+}
+
+// The server's processes: the postmaster (first line of postmaster.pid)
+// and its children.
+std::vector<pid_t> ServerProcesses(const QString& data) {
+  QFile file(data + "/postmaster.pid");
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QString postmaster = QString::fromLatin1(file.readLine()).trimmed();
+  std::vector<pid_t> pids{static_cast<pid_t>(postmaster.toInt())};
+  for (const QString& pid : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    const QStringList stat = ProcessStat(pid);
+    if (stat.size() > 1 && stat[1] == postmaster) pids.push_back(static_cast<pid_t>(pid.toInt()));
+  }
+  return pids;
+}
+
 }  // namespace
 
 PgServer* PgServer::Get(std::string& why) {
@@ -58,7 +83,10 @@ PgServer* PgServer::Get(std::string& why) {
   return server.get();
 }
 
-PgServer::~PgServer() { Stop(); }
+PgServer::~PgServer() {
+  Resume();
+  Stop();
+}
 
 bool PgServer::Start(std::string& why) {
   binDir_ = FindBinDir();
@@ -102,6 +130,47 @@ void PgServer::Stop() {
     running_ = false;
   }
   if (!folder_.isEmpty()) QDir(folder_).removeRecursively();
+}
+
+bool PgServer::Pause(std::string& why, std::chrono::seconds atMost) {
+  Resume();  // a pause at a time
+  const std::vector<pid_t> pids = ServerProcesses(folder_ + "/data");
+  if (pids.size() < 2) {
+    why = "no server processes found";
+    return false;
+  }
+  {
+    const std::lock_guard lock(mutex_);
+    paused_ = true;
+  }
+  watchdog_ = std::thread([this, atMost, pids] {
+    std::unique_lock lock(mutex_);
+    if (resumed_.wait_for(lock, atMost, [this] { return !paused_; })) return;
+    for (pid_t pid : pids) ::kill(pid, SIGCONT);
+  });
+  for (pid_t pid : pids) ::kill(pid, SIGSTOP);
+  // Bounded: the kernel stops them at once, but not before kill returns.
+  for (int round = 0; round < 1000; ++round) {
+    bool all = true;
+    for (pid_t pid : pids) {
+      const QStringList stat = ProcessStat(QString::number(pid));
+      all = all && (stat.isEmpty() || stat[0] == "T");
+    }
+    if (all) return true;
+    QThread::msleep(1);
+  }
+  why = "the server did not stop";
+  return false;
+}
+
+void PgServer::Resume() {
+  {
+    const std::lock_guard lock(mutex_);
+    paused_ = false;
+  }
+  resumed_.notify_all();
+  if (watchdog_.joinable()) watchdog_.join();
+  for (pid_t pid : ServerProcesses(folder_ + "/data")) ::kill(pid, SIGCONT);
 }
 
 StoreLocation PgServer::NewDatabase(std::string& why) {

@@ -6,7 +6,11 @@
 // creates. Each test gets a database of its own on it.
 
 #include <QString>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "history/store_location.h"
 
@@ -22,6 +26,14 @@ class PgServer {
   // A new, empty database on the server.
   StoreLocation NewDatabase(std::string& why);
 
+  // Stops (SIGSTOP) or continues (SIGCONT) the server and every process of
+  // it: a stopped server takes connections and queries and never answers,
+  // as a hung server does. Pause returns once every process is stopped; the
+  // server continues by itself after `atMost`, so that a thread it holds
+  // ends a failing test instead of hanging it.
+  bool Pause(std::string& why, std::chrono::seconds atMost = std::chrono::seconds(60));
+  void Resume();
+
  private:
   PgServer() = default;
   bool Start(std::string& why);
@@ -31,6 +43,10 @@ class PgServer {
   QString binDir_;  // initdb and pg_ctl
   bool running_ = false;
   int databases_ = 0;
+  std::mutex mutex_;  // the watchdog's
+  std::condition_variable resumed_;
+  bool paused_ = false;
+  std::thread watchdog_;
 };
 
 }  // namespace zolin6::history::testing

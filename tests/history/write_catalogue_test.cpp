@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
 #include <map>
 
 #include "history/write_catalogue.h"
@@ -82,6 +84,70 @@ TEST(DescribeWrite, ReadsTheRequestAsThePageShowedIt) {
     const WriteDescription description = DescribeWrite(c.code, c.attributes, c.page, LastRead);
     EXPECT_EQ(description.operation, c.operation) << c.code << " on " << c.page;
     EXPECT_EQ(description.values, c.values) << c.code << " on " << c.page;
+  }
+}
+
+// Every write code of the pages, read back from a request whose attribute
+// N carries N ("01", "02", ...): which operation it is, and which attribute
+// each value comes from (a number that is no IEEE hex text shows as sent, a
+// count as its number, a code as its page shows it).
+TEST(DescribeWrite, KnowsEveryWriteCodeOfThePages) {
+  std::vector<std::string> attributes;
+  for (int i = 1; i <= 22; ++i) {
+    std::array<char, 3> hex{};
+    std::snprintf(hex.data(), hex.size(), "%02X", i);
+    attributes.emplace_back(hex.data());
+  }
+  const std::pair<const char*, const char*> cases[] = {
+      {"1", "write: Tag=01; Descriptor=02; Date=03; Message=04; Long Tag=05; Final Assembly=6;"},
+      {"2",
+       "write: Loop Current Mode=Enabled; Polling Address=2; Response Preambles=3; Write Protection=4; Loop Alarm=5;"},
+      {"3",
+       "write: Sensor 2 Type=Ohm 2000; Sensor 2 Connection=Three wires; Sensor 2 Cold Junction=4; Sensor Temp High "
+       "Limit=05; Sensor Temp Low Limit=06; Sensor Limit Unit=7;"},
+      {"5",
+       "write: Display 1=Sensor 2; Display 2=Sensor 3; Display 3=Sensor 4; Display 4=Sensor 5; Display 5=Sensor 6; "
+       "Display 6=Sensor 1 %;"},
+      {"6", "write: Sensor 2 Unit=2; Sensor 2 Upper Range Value=03; Sensor 2 Lower Range Value=04;"},
+      {"7", "device command: Configuration Change Counter=1;"},
+      {"8", "device command:"},
+      {"9", "device command:"},
+      {"10", "device command:"},
+      {"11", "loop test: Channel 1 Loop Current=01;"},
+      {"13", "trim step: Channel 1 Reading at 4 mA=01;"},
+      {"14", "trim step: Channel 1 Reading at 20 mA=01;"},
+      {"15", "trim step: Trim Unit=1; Calibration Temperature=02;"},
+      {"16", "write: Backup Mode=Enabled; Backup Sensor=Sensor 3; Average Mode=3;"},
+      {"17", "write: Sensor Max/Min=Enabled; Temp Max/Min=2;"},
+      {"18", "device command:"},
+      {"19", "device command:"},
+      {"20", "trim step: Trim Unit=1; Sensor Lower Trim Value=02;"},
+      {"21", "trim step: Trim Unit=1; Sensor Upper Trim Value=02;"},
+      {"23", "trim step: Channel 2 Reading at 4 mA=02;"},
+      {"24", "trim step: Channel 2 Reading at 20 mA=02;"},
+      {"26",
+       "write: Sensor Temp High Limit=01; Sensor Temp Low Limit=02; Sensor Limit Unit=3; Coefficient A=04; Coefficient "
+       "B=05; Coefficient C=06; R0=07; Damping=08;"},
+      {"27",
+       "copy to all channels: Sensor 1 Type=Ohm 400; Sensor 2 Type=Ohm 400; Sensor 3 Type=Ohm 400; Sensor 4 Type=Ohm "
+       "400; Sensor 5 Type=Ohm 400; Sensor 6 Type=Ohm 400; Sensor 1 Connection=Two wires; Sensor 2 Connection=Two "
+       "wires; Sensor 3 Connection=Two wires; Sensor 4 Connection=Two wires; Sensor 5 Connection=Two wires; Sensor 6 "
+       "Connection=Two wires; Sensor 1 Cold Junction=3; Sensor 2 Cold Junction=3; Sensor 3 Cold Junction=3; Sensor 4 "
+       "Cold Junction=3; Sensor 5 Cold Junction=3; Sensor 6 Cold Junction=3; Sensor Temp High Limit=04; Sensor Temp "
+       "Low Limit=05; Sensor Limit Unit=6;"},
+      {"28",
+       "copy to all channels: Sensor 1 Unit=1; Sensor 2 Unit=1; Sensor 3 Unit=1; Sensor 4 Unit=1; Sensor 5 Unit=1; "
+       "Sensor 6 Unit=1; Sensor 1 Upper Range Value=02; Sensor 2 Upper Range Value=02; Sensor 3 Upper Range Value=02; "
+       "Sensor 4 Upper Range Value=02; Sensor 5 Upper Range Value=02; Sensor 6 Upper Range Value=02; Sensor 1 Lower "
+       "Range Value=03; Sensor 2 Lower Range Value=03; Sensor 3 Lower Range Value=03; Sensor 4 Lower Range Value=03; "
+       "Sensor 5 Lower Range Value=03; Sensor 6 Lower Range Value=03;"},
+      {"29", "trim step: Factory Trim Input=01; Factory Trim Value=02;"},
+  };
+  for (const auto& [code, expected] : cases) {
+    const WriteDescription description = DescribeWrite(code, attributes, "Information", LastRead);
+    std::string text = description.operation + ":";
+    for (const ValueChange& value : description.values) text += " " + value.name + "=" + value.after + ";";
+    EXPECT_EQ(text, expected) << code;
   }
 }
 

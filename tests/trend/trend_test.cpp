@@ -60,6 +60,12 @@ TEST(ObservedValues, NameTheChosenVariables) {
   ASSERT_EQ(values.size(), 8U);
   EXPECT_EQ(values[0], (ObservedValue{"Sensor 3", "°C", 1}));
   EXPECT_EQ(values[2].name, "Var 3");
+  // Before any read named them (or with fewer names), the rows keep theirs.
+  const std::vector<ObservedValue> unnamed =
+      ObservedValues(link::ParseNotification(3200, document + "</P>"), {"Sensor 1"});
+  ASSERT_EQ(unnamed.size(), 8U);
+  EXPECT_EQ(unnamed[0].name, "Sensor 1");
+  EXPECT_EQ(unnamed[7].name, "Var 8");
 }
 
 TEST(TrendBuffer, KeepsNaNAsAGapAndOneSeriesPerUnit) {
@@ -76,6 +82,21 @@ TEST(TrendBuffer, KeepsNaNAsAGapAndOneSeriesPerUnit) {
   EXPECT_EQ(buffer.series()[2].samples.size(), 2U);
   EXPECT_EQ(buffer.series()[5].name, "PV");
   EXPECT_EQ(buffer.series()[5].unit, "°F");
+}
+
+// The window's first and last moment are both kept: 9 s at 3 s are four
+// samples, and a day at the fastest polling one more than 28800.
+TEST(TrendBuffer, KeepsTheWholeWindowAtItsSpacing) {
+  TrendBuffer buffer(9000, 3000);
+  for (toolkit::Millis time = 0; time <= 12000; time += 3000) buffer.Append(time, {{"PV", "°C", 1.0}});
+  const SampleRing& samples = buffer.series().at(0).samples;
+  ASSERT_EQ(samples.size(), 4U);
+  EXPECT_EQ(samples.at(0).time, 3000);
+  EXPECT_EQ(samples.at(3).time, 12000);
+  TrendBuffer day;
+  day.Append(0, {{"PV", "°C", 1.0}});
+  EXPECT_EQ(day.series().at(0).samples.capacity(), 28801U);
+  EXPECT_EQ(SampleRing(0).capacity(), 1U);
 }
 
 TEST(SampleRing, DropsTheOldestWhenFull) {
@@ -174,20 +195,71 @@ TEST(CsvRecorder, ARecordingParsesBackToTheSameValuesAndTimes) {
   }
 }
 
-TEST(CsvRecorder, FlushesEveryFiveSecondsOfTheClock) {
+// On the clock, a line reaches the disk within five seconds, and not with
+// every line: the disk is not worn by a line every few seconds.
+TEST(CsvRecorder, FlushesEveryFiveSecondsNotEveryLine) {
   QTemporaryDir folder;
   const std::string path = folder.filePath("flush.csv").toStdString();
   toolkit::Clock clock;
   std::unique_ptr<CsvRecorder> recorder = CsvRecorder::Start(path, link::WallTime(clock, kEpoch), 0).value();
   auto onDisk = [&path] {
     std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
+    return static_cast<std::int64_t>(std::string(std::istreambuf_iterator<char>(file), {}).size());
   };
-  recorder->Append(clock.now(), ObservedValues(Observe("4", "20", "32")));
-  EXPECT_EQ(onDisk(), "");  // not yet due
+  const auto values = ObservedValues(Observe("4", "20", "32"));
+  recorder->Append(clock.now(), values);
+  EXPECT_EQ(onDisk(), 0);  // not yet due
   clock.advance(kRecordingFlushInterval);
   recorder->FlushIfDue();
-  EXPECT_EQ(static_cast<std::int64_t>(onDisk().size()), recorder->bytesWritten());
+  const std::int64_t first = recorder->bytesWritten();
+  EXPECT_EQ(onDisk(), first);
+
+  clock.advance(1000);
+  recorder->Append(clock.now(), values);
+  EXPECT_EQ(onDisk(), first);  // not on the line itself
+  clock.advance(kRecordingFlushInterval - 1000 - 1);
+  recorder->FlushIfDue();
+  EXPECT_EQ(onDisk(), first);
+  clock.advance(1);
+  recorder->FlushIfDue();
+  EXPECT_EQ(onDisk(), recorder->bytesWritten());
+
+  // A line that comes when a flush is due takes it along.
+  clock.advance(kRecordingFlushInterval);
+  recorder->Append(clock.now(), values);
+  EXPECT_EQ(onDisk(), recorder->bytesWritten());
+
+  // Stopped, it writes nothing more.
+  ASSERT_TRUE(recorder->Stop());
+  const std::int64_t lines = recorder->lines();
+  recorder->Append(clock.now(), values);
+  EXPECT_EQ(recorder->lines(), lines);
+  EXPECT_EQ(onDisk(), recorder->bytesWritten());
+}
+
+// A full disk is told when the write fails, not at the stop, and once.
+TEST(CsvRecorder, TellsAWriteErrorWhenItHappens) {
+  toolkit::Clock clock;
+  std::vector<std::string> told;
+  auto started = CsvRecorder::Start("/dev/full", link::WallTime(clock, kEpoch), 0,
+                                    [&told](const std::string& reason) { told.push_back(reason); });
+  ASSERT_TRUE(started) << started.error().message;
+  std::unique_ptr<CsvRecorder> recorder = std::move(started).value();
+  const auto values = ObservedValues(Observe("4", "20", "32"));
+  recorder->Append(clock.now(), values);
+  EXPECT_TRUE(told.empty());  // still in memory
+  clock.advance(kRecordingFlushInterval);
+  recorder->FlushIfDue();
+  ASSERT_EQ(told, std::vector<std::string>{"cannot write /dev/full: No space left on device"});
+  EXPECT_TRUE(recorder->failed());
+  const std::int64_t lines = recorder->lines();
+  clock.advance(kRecordingFlushInterval);
+  recorder->Append(clock.now(), values);
+  EXPECT_EQ(recorder->lines(), lines);
+  Result<bool> stopped = recorder->Stop();
+  ASSERT_FALSE(stopped);
+  EXPECT_EQ(stopped.error().message, told.front());
+  EXPECT_EQ(told.size(), 1U);
 }
 
 TEST(Csv, QuotesOnlyWhatMustBeQuoted) {
@@ -198,6 +270,35 @@ TEST(Csv, QuotesOnlyWhatMustBeQuoted) {
   for (const auto& [text, field] : cases) {
     EXPECT_EQ(CsvField(text), field);
     EXPECT_EQ(ParseCsv(CsvLine({text, "x"})), (std::vector<std::vector<std::string>>{{text, "x"}}));
+  }
+}
+
+// A text a spreadsheet would run is written so that it shows it; a signed
+// number stays a number.
+TEST(Csv, TextsThatStartAFormulaStayTexts) {
+  const std::pair<const char*, const char*> cases[] = {
+      // formulas
+      {"=1+2", "\"'=1+2\""},
+      {"+5", "\"'+5\""},
+      {"@SUM(A1)", "\"'@SUM(A1)\""},
+      {"-1-2", "\"'-1-2\""},
+      {"-", "\"'-\""},
+      {"-nan", "\"'-nan\""},
+      {"\t=1", "\"'\t=1\""},
+      {"\r=1", "\"'\r=1\""},
+      {"=\"x\",1", "\"'=\"\"x\"\",1\""},
+      // numbers and plain texts
+      {"-12.500", "-12.500"},
+      {"-1e-07", "-1e-07"},
+      {"-.5", "-.5"},
+      {"TT-101", "TT-101"},
+      {"a=b", "a=b"},
+      {"", ""},
+  };
+  for (const auto& [text, field] : cases) {
+    EXPECT_EQ(CsvTextField(text), field) << text;
+    const std::string shown = field[0] == '"' && field[1] == '\'' ? std::string("'") + text : std::string(text);
+    EXPECT_EQ(ParseCsv(CsvTextLine({text, "x"})), (std::vector<std::vector<std::string>>{{shown, "x"}})) << text;
   }
 }
 
