@@ -308,8 +308,9 @@ int main(int argc, char** argv) {
   Result<std::unique_ptr<app::OpenedDevice>> device = app::OpenedDevice::Open(
       record ? target : transport::ConnectionTarget{}, parser.value(options.device).toStdString());
   if (!device) return report.Say(device.error().message);
-  int status = record ? app::RecordObservation(**device, StatusIconFolder(), parser.value(options.record), *length, store)
-                      : RunWindow(parser, options, **device, store, scriptFile, target, report);
+  int status = record
+                   ? app::RecordObservation(**device, StatusIconFolder(), parser.value(options.record), *length, store)
+                   : RunWindow(parser, options, **device, store, scriptFile, target, report);
   // A state that is not saved is lost: the exit status says so.
   if (Result<bool> saved = (*device)->Close(); !saved) status = report.Say(saved.error().message);
   return status;

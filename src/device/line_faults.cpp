@@ -1,7 +1,10 @@
 #include "device/line_faults.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
+
+#include "hart/frame.h"
 
 namespace zolin6::device {
 
@@ -102,6 +105,15 @@ bool ApplyFault(const FaultDecision& decision, hart::Bytes& frame) {
   if (decision.drop) return false;
   if (decision.mask != 0 && decision.corruptAt < frame.size()) frame[decision.corruptAt] ^= decision.mask;
   return true;
+}
+
+std::optional<Millis> ApplyToSerialReply(LineFaults& faults, hart::Bytes& reply) {
+  const auto frame = std::find_if(reply.begin(), reply.end(), [](std::uint8_t b) { return b != hart::kPreamble; });
+  const auto preambles = static_cast<std::size_t>(frame - reply.begin());
+  FaultDecision decision = faults.next(reply.size() - preambles);
+  decision.corruptAt += preambles;
+  if (!ApplyFault(decision, reply)) return std::nullopt;
+  return decision.delay;
 }
 
 }  // namespace zolin6::device

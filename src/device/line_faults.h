@@ -8,12 +8,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string_view>
 
+#include "device/device_time.h"
 #include "hart/bytes.h"
 #include "platform/result.h"
-#include "device/device_time.h"
 
 namespace zolin6::device {
 
@@ -23,9 +24,9 @@ inline constexpr std::uint64_t kDefaultFaultSeed = 1;
 inline constexpr Millis kLongestFaultDelay = 60000;
 
 struct FaultRates {
-  double drop = 0;            // share of reply frames that never leave, 0 to 1
-  double corrupt = 0;         // share of reply frames with one byte flipped, 0 to 1 - drop
-  Millis delay = 0;  // every reply leaves this much later, ms
+  double drop = 0;     // share of reply frames that never leave, 0 to 1
+  double corrupt = 0;  // share of reply frames with one byte flipped, 0 to 1 - drop
+  Millis delay = 0;    // every reply leaves this much later, ms
   std::uint64_t seed = kDefaultFaultSeed;
 };
 
@@ -38,7 +39,7 @@ struct FaultDecision {
   bool drop = false;          // the frame never leaves
   std::size_t corruptAt = 0;  // the byte flipped, counted from the frame's first byte
   std::uint8_t mask = 0;      // XORed into that byte; 0 leaves the frame whole
-  Millis delay = 0;  // how much later than usual the frame leaves, ms
+  Millis delay = 0;           // how much later than usual the frame leaves, ms
 };
 
 class LineFaults {
@@ -57,5 +58,10 @@ class LineFaults {
 // Carries out `decision` on `frame` (from its delimiter): false when the
 // frame is dropped, else the frame as it leaves, perhaps with a byte flipped.
 bool ApplyFault(const FaultDecision& decision, hart::Bytes& frame);
+
+// The next decision carried out on a reply as a serial line carries it,
+// preambles first: the line damages the frame, never the preambles. Nullopt
+// when the reply is dropped, else how much later than usual it leaves.
+std::optional<Millis> ApplyToSerialReply(LineFaults& faults, hart::Bytes& reply);
 
 }  // namespace zolin6::device

@@ -64,7 +64,7 @@ class HartIpClient : public QObject, public driver::ByteLink {
   void Listen(Listener listener) override { listener_ = std::move(listener); }
   // Down at once when the connection is closed or refused or the session
   // ends or is lost; up when a session is open.
-  void WatchState(driver::ByteLink::StateListener listener) override { watcher_ = std::move(listener); }
+  void WatchState(const driver::ByteLink::StateListener& listener) override { watcher_ = listener; }
 
   void OnStateChange(StateReport listener) { stateListener_ = std::move(listener); }
   // Connects and opens a session, unless one is open or on its way.

@@ -12,8 +12,8 @@ toolkit::Millis ByteArrival(toolkit::Millis start, std::size_t index) {
 }
 
 // The instant line: the device answers before the master looks again.
-constexpr hart::LinkTiming kInstantTiming{hart::Micros{0}, hart::Millis{0}, hart::Millis{0}, hart::kMinimumPreamblesFsk,
-                                          hart::kMinimumPreamblesFsk};
+constexpr hart::LinkTiming kInstantTiming{.pollPreambles = hart::kMinimumPreamblesFsk,
+                                          .minimumPreambles = hart::kMinimumPreamblesFsk};
 
 }  // namespace
 
@@ -51,24 +51,43 @@ void InProcessLink::Send(hart::ByteView bytes, toolkit::Millis now) {
   });
 }
 
+void InProcessLink::SetFaults(const std::optional<device::FaultRates>& rates) {
+  faults_.reset();
+  if (rates) faults_.emplace(*rates);
+}
+
 void InProcessLink::Answer(const hart::Bytes& request, toolkit::Millis requestEnd) {
-  auto reply = std::make_shared<const hart::Bytes>(device_->ReceiveSerial(request, requestEnd));
-  if (reply->empty()) return;  // not for the device: silence
+  hart::Bytes reply = device_->ReceiveSerial(request, requestEnd);
+  if (reply.empty()) return;  // not for the device: silence
+  toolkit::Millis late = 0;
+  if (faults_) {
+    const std::optional<device::Millis> decided = device::ApplyToSerialReply(*faults_, reply);
+    if (!decided) return;  // lost on the line
+    late = *decided;
+  }
   if (kind_ == LineKind::Instant) {
-    if (trace_) trace_(FrameDirection::Reply, requestEnd, *reply);
-    if (listener_) listener_(*reply, requestEnd);
+    if (late == 0) return Deliver(reply, requestEnd);
+    At(requestEnd + late,
+       [reply = std::move(reply), at = requestEnd + late](InProcessLink& self) { self.Deliver(reply, at); });
     return;
   }
-  const toolkit::Millis start = requestEnd + device::kTurnaround;
-  const toolkit::Millis end = ByteArrival(start, reply->size() - 1);
+  auto shared = std::make_shared<const hart::Bytes>(std::move(reply));
+  const toolkit::Millis start = requestEnd + device::kTurnaround + late;
+  const toolkit::Millis end = ByteArrival(start, shared->size() - 1);
   wireTime_ += end - start;
-  for (std::size_t i = 0; i < reply->size(); ++i) {
-    At(ByteArrival(start, i), [reply, i, end](InProcessLink& self) {
-      const std::uint8_t byte = (*reply)[i];
+  for (std::size_t i = 0; i < shared->size(); ++i) {
+    At(ByteArrival(start, i), [shared, i, end](InProcessLink& self) {
+      const std::uint8_t byte = (*shared)[i];
       if (self.listener_) self.listener_(hart::ByteView(&byte, 1), self.clock_.now());
-      if (i + 1 == reply->size() && self.trace_) self.trace_(FrameDirection::Reply, end, *reply);
+      if (i + 1 == shared->size() && self.trace_) self.trace_(FrameDirection::Reply, end, *shared);
     });
   }
+}
+
+// The instant line hands the whole reply over in one piece.
+void InProcessLink::Deliver(const hart::Bytes& reply, toolkit::Millis at) {
+  if (trace_) trace_(FrameDirection::Reply, at, reply);
+  if (listener_) listener_(reply, at);
 }
 
 }  // namespace zolin6::transport

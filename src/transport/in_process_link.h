@@ -16,8 +16,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "device/hart_device.h"
+#include "device/line_faults.h"
 #include "driver/byte_link.h"
 #include "hart/link_timing.h"
 #include "platform/toolkit/clock.h"
@@ -48,6 +50,9 @@ class InProcessLink : public driver::ByteLink, public std::enable_shared_from_th
   // out and nothing answers them. An instant line says so.
   void SetConnected(bool connected);
   bool connected() const { return connected_; }
+  // A bad line on demand: a share of the device's replies dropped, damaged
+  // or late, as the rates say; nullopt mends the line.
+  void SetFaults(const std::optional<device::FaultRates>& rates);
   // Who sees each frame; an empty trace sees nothing.
   void Trace(FrameTrace trace) { trace_ = std::move(trace); }
 
@@ -57,6 +62,7 @@ class InProcessLink : public driver::ByteLink, public std::enable_shared_from_th
 
  private:
   void Answer(const hart::Bytes& request, toolkit::Millis requestEnd);
+  void Deliver(const hart::Bytes& reply, toolkit::Millis at);
   void At(toolkit::Millis at, std::function<void(InProcessLink&)> work);
 
   toolkit::Clock& clock_;
@@ -65,6 +71,7 @@ class InProcessLink : public driver::ByteLink, public std::enable_shared_from_th
   Listener listener_;
   StateListener stateListener_;
   FrameTrace trace_;
+  std::optional<device::LineFaults> faults_;
   bool connected_ = true;
   int requests_ = 0;
   toolkit::Millis wireTime_ = 0;

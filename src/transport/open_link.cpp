@@ -21,9 +21,9 @@ class WallClockLink : public driver::ByteLink {
       listener(bytes, ticker.clock().now());
     });
   }
-  void WatchState(StateListener listener) override {
+  void WatchState(const StateListener& listener) override {
     if (!listener) return inner_->WatchState({});
-    inner_->WatchState([&ticker = ticker_, listener = std::move(listener)](bool up, toolkit::Millis) {
+    inner_->WatchState([&ticker = ticker_, listener](bool up, toolkit::Millis) {
       ticker.catchUp();
       listener(up, ticker.clock().now());
     });

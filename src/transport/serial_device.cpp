@@ -142,15 +142,11 @@ void SerialDevice::Answer(const hart::Frame& request) {
   if (!hart::EncodeFrame(request, kRequestPreambles, line)) return;
   hart::Bytes reply = device_->ReceiveSerial(line, uptime_.elapsed());
   if (reply.empty()) return;  // not for this device
-  toolkit::Millis delay = 0;
+  device::Millis delay = 0;
   if (faults_) {
-    // The line damages the frame, not the preambles before it.
-    const auto frame = std::find_if(reply.begin(), reply.end(), [](std::uint8_t b) { return b != 0xFF; });
-    const auto preambles = static_cast<std::size_t>(frame - reply.begin());
-    device::FaultDecision decision = faults_->next(reply.size() - preambles);
-    decision.corruptAt += preambles;
-    if (!device::ApplyFault(decision, reply)) return;
-    delay = decision.delay;
+    const std::optional<device::Millis> late = device::ApplyToSerialReply(*faults_, reply);
+    if (!late) return;
+    delay = *late;
   }
   answered_.append(reinterpret_cast<const char*>(reply.data()), static_cast<qsizetype>(reply.size()));
   // From the end of this request, whatever came before it.

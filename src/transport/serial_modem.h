@@ -48,7 +48,7 @@ class SerialModem : public QObject, public driver::ByteLink {
   void Listen(Listener listener) override { listener_ = std::move(listener); }
   // Down when the open port is gone (a USB modem unplugged). A modem
   // without carrier detect cannot tell a device that went quiet.
-  void WatchState(StateListener listener) override { watcher_ = std::move(listener); }
+  void WatchState(const StateListener& listener) override { watcher_ = listener; }
 
  signals:
   // The open port is gone or can no longer be read (a USB modem

@@ -61,7 +61,7 @@ struct ServedDevice {
     }
     return false;
   }
-  driver::SimulatedTransmitter transmitter{6, device::HartDevice::kRestartTime};
+  device::SimulatedTransmitter transmitter{6};
   device::HartDevice field{transmitter};
   HartIpServer server;
   std::uint16_t port = 0;

@@ -19,7 +19,7 @@
 #include <memory>
 #include <optional>
 
-#include "device/in_process_link.h"
+#include "device/hart_device.h"
 #include "hart/receiver.h"
 #include "hart_ip_support.h"
 
@@ -100,7 +100,7 @@ class SerialDeviceTest : public ::testing::Test {
     ASSERT_TRUE(device.Start(link));
   }
   struct Field {
-    driver::SimulatedTransmitter transmitter{6, device::HartDevice::kRestartTime};
+    device::SimulatedTransmitter transmitter{6};
     device::HartDevice device{transmitter};
   };
   QTemporaryDir folder;
@@ -122,7 +122,7 @@ TEST_F(SerialDeviceTest, AReplyStartsATurnaroundAfterItsRequestEvenRightAfterThe
     if (round > 0) quickest = quickest < 0 ? ms : std::min(quickest, ms);
   }
   // Late by a piece (about 73 ms) in every round when the pace outlived the reply.
-  EXPECT_LT(quickest, device::kDeviceTurnaround + 40) << "ms from request to reply";
+  EXPECT_LT(quickest, device::kTurnaround + 40) << "ms from request to reply";
 }
 
 TEST_F(SerialDeviceTest, ABadLineLosesDamagesAndDelaysReplies) {

@@ -291,7 +291,8 @@ std::string ScenarioLines::Trace(const Args& args) {
 
 std::string ScenarioLines::Sim(const Args& args) {
   static constexpr const char* kUsage =
-      "offline, online, set TAG VALUE, fault CHANNEL, repair CHANNEL, latency MS, save FILE or load FILE";
+      "offline, online, set TAG VALUE, fault CHANNEL, repair CHANNEL, latency MS, line drop P corrupt P [seed N], "
+      "save FILE or load FILE";
   if (args.empty()) return Mismatch("sim", kUsage);
   // The simulated device's values and line.
   transport::SimulatedDevice* sim = host_.sim();
@@ -323,12 +324,29 @@ std::string ScenarioLines::Sim(const Args& args) {
     if (!sim->SetLatency(*ms)) return "sim latency: a HART line's time is its wire time";
     return "";
   }
+  if (what == "line") return SimLine(*sim, args);
   if ((what == "save" || what == "load") && args.size() == 2) {
     Result<bool> done = what == "save" ? transport::SaveTransmitterState(transmitter, args[1])
                                        : transport::LoadTransmitterState(transmitter, args[1]);
     return done ? "" : done.error().message;
   }
   return Mismatch("sim", kUsage);
+}
+
+// `sim line drop P corrupt P [seed N]`: the shares of the device's replies
+// the line loses and damages from now on; both 0 mend it.
+std::string ScenarioLines::SimLine(transport::SimulatedDevice& sim, const Args& args) {
+  const bool seeded = args.size() == 7 && args[5] == "seed";
+  if ((args.size() != 5 && !seeded) || args[1] != "drop" || args[3] != "corrupt") {
+    return Mismatch("sim line", "drop P corrupt P [seed N]");
+  }
+  std::string rates = "drop=" + args[2] + ",corrupt=" + args[4];
+  if (seeded) rates += ",seed=" + args[6];
+  Result<device::FaultRates> parsed = device::ParseFaultRates(rates);
+  if (!parsed) return Mismatch("sim line", "shares from 0 to 1 that together are at most 1, and a whole seed");
+  const bool mended = parsed->drop == 0 && parsed->corrupt == 0;
+  sim.link().SetFaults(mended ? std::nullopt : std::optional<device::FaultRates>(*parsed));
+  return "";
 }
 
 }  // namespace zolin6::scenario

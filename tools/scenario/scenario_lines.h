@@ -61,6 +61,7 @@ class ScenarioLines {
   std::string Release(const Args& args);
   std::string Destroy(const Args& args);
   std::string Sim(const Args& args);
+  std::string SimLine(transport::SimulatedDevice& sim, const Args& args);
   std::string Trace(const Args& args);
 
   ScenarioHost& host_;
