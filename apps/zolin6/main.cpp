@@ -232,6 +232,12 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, ap
 }  // namespace
 
 int main(int argc, char** argv) {
+  // One name for every run, set before anything looks for its folders: the
+  // window, the file commands and the exports keep and find the same device
+  // history and settings.
+  QCoreApplication::setApplicationName("zolin6");
+  QCoreApplication::setOrganizationName("zolin6");
+  QCoreApplication::setApplicationVersion(ZOLIN6_VERSION);
   QCommandLineParser parser;
   parser.setApplicationDescription(
       "The ZOLIN-6 six-channel HART temperature transmitter: configure, observe, diagnose and calibrate it.\n"
@@ -249,17 +255,12 @@ int main(int argc, char** argv) {
   // recording and exporting need no window either.
   if (HasArgument(argc, argv, {"--help", "-h", "-?", "--help-all", "--version", "-v"})) {
     QCoreApplication info(argc, argv);
-    QCoreApplication::setApplicationName("zolin6");
-    QCoreApplication::setApplicationVersion(ZOLIN6_VERSION);
     parser.process(info);
     return 0;
   }
   const bool headless = HasArgument(argc, argv, {"--record", "--history-export"});
   std::unique_ptr<QCoreApplication> app =
       headless ? std::make_unique<QCoreApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
-  QCoreApplication::setApplicationName("zolin6");
-  QCoreApplication::setOrganizationName("zolin6");
-  QCoreApplication::setApplicationVersion(ZOLIN6_VERSION);
   parser.process(*app);
   if (!headless) {
     // The installed menu entry's name and icon: the desktop matches the
