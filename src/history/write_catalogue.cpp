@@ -1,9 +1,12 @@
 #include "history/write_catalogue.h"
 
 #include <array>
+#include <cstdio>
 #include <map>
+#include <optional>
 
 #include "codecs/enumerated.h"
+#include "codecs/functions_hart.h"
 #include "history/value_texts.h"
 #include "pages/response_messages.h"
 
@@ -18,6 +21,9 @@ enum class Form {
   Number,  // IEEE hex sent, decimal text read; three decimals
   Code,    // hex code sent, decimal code read; shown through the decoder
   Count,   // hex integer sent, decimal read; shown in decimal
+  Packed,  // packed ASCII bytes in hex both ways; shown as the text
+  Latin,   // one byte per character in hex both ways; shown as the text
+  Date,    // day, month, year - 1900 in hex both ways; shown as dd/mm/yyyy
   Text,    // shown as sent and as read
 };
 
@@ -27,6 +33,7 @@ struct Field {
   const char* tag;   // "{n}" is the channel number; nullptr when never read
   Form form;
   Decoder decoder = nullptr;  // for Form::Code
+  int readByte = 0;           // packed texts and the date: where the value starts in the read tag's bytes
 };
 
 // Where the channel of the request comes from.
@@ -48,11 +55,12 @@ const std::map<int, Entry>& Catalogue() {
       {1,
        {"write",
         Channels::None,
-        {{1, "Tag", nullptr, F::Text},
-         {2, "Descriptor", nullptr, F::Text},
-         {3, "Date", nullptr, F::Text},
-         {4, "Message", nullptr, F::Text},
-         {5, "Long Tag", nullptr, F::Text},
+        // Tag, descriptor and date are read as one run of 21 bytes.
+        {{1, "Tag", "Tag", F::Packed},
+         {2, "Descriptor", "Descriptor", F::Packed, nullptr, 6},
+         {3, "Date", "Date", F::Date, nullptr, 18},
+         {4, "Message", "Message", F::Packed},
+         {5, "Long Tag", "Long Tag", F::Latin},
          {6, "Final Assembly", "Final Assembly", F::Count}}}},
       {2,
        {"write",
@@ -165,6 +173,27 @@ std::string ShowCode(long code, Decoder decoder) {
   return text.empty() ? std::to_string(code) : text;
 }
 
+// The text of a value kept as device bytes in hex, as the page shows it:
+// trailing blanks and NULs the device pads with left out; nullopt when the
+// hex does not hold such a value.
+std::optional<std::string> BytesText(Form form, std::string_view hex) {
+  const int bytes = static_cast<int>(hex.size() / 2);
+  Result<std::string> text = Error{""};
+  if (form == Form::Packed && bytes > 0 && bytes % 3 == 0) text = codecs::UnpackAscii(hex, bytes, bytes * 4 / 3);
+  if (form == Form::Latin && hex.size() == 64) text = codecs::HexToText32(hex);
+  if (form == Form::Date && hex.size() == 6) {
+    const auto day = HexCode(hex.substr(0, 2)), month = HexCode(hex.substr(2, 2)), year = HexCode(hex.substr(4, 2));
+    if (!day || !month || !year) return std::nullopt;
+    char date[64];
+    std::snprintf(date, sizeof date, "%02ld/%02ld/%04ld", *day, *month, 1900 + *year);
+    return std::string(date);
+  }
+  if (!text) return std::nullopt;
+  std::string shown = std::move(text).value();
+  shown.erase(shown.find_last_not_of(std::string_view(" \0", 2)) + 1);
+  return shown;
+}
+
 // The value as sent, shown as its page shows it; the attribute text itself
 // when it cannot be read that way.
 std::string AfterText(const Field& field, const std::string& attribute) {
@@ -178,12 +207,20 @@ std::string AfterText(const Field& field, const std::string& attribute) {
     case Form::Count:
       if (auto code = HexCode(attribute)) return std::to_string(*code);
       break;
+    case Form::Packed:
+    case Form::Latin:
+    case Form::Date:
+      if (auto text = BytesText(field.form, attribute)) return *text;
+      break;
     case Form::Text: break;
   }
   return attribute;
 }
 
-std::string BeforeText(const Field& field, const std::string& value) {
+// The value as last read, shown as its page shows it. `sentDigits` is the
+// length of what was sent: a text's bytes are cut from the read tag's at
+// the field's place.
+std::string BeforeText(const Field& field, const std::string& value, std::size_t sentDigits) {
   switch (field.form) {
     case Form::Number:
       if (auto number = DocumentNumber(value)) return ThreeDecimals(*number);
@@ -191,6 +228,14 @@ std::string BeforeText(const Field& field, const std::string& value) {
     case Form::Code:
       if (auto code = DecimalCode(value)) return ShowCode(*code, field.decoder);
       break;
+    case Form::Packed:
+    case Form::Latin:
+    case Form::Date: {
+      const auto start = static_cast<std::size_t>(field.readByte) * 2;
+      if (value.size() < start + sentDigits) return "?";
+      if (auto text = BytesText(field.form, std::string_view(value).substr(start, sentDigits))) return *text;
+      return "?";
+    }
     case Form::Count:
     case Form::Text: break;
   }
@@ -203,7 +248,9 @@ void AddField(const Field& field, int channel, const std::vector<std::string>& a
   if (attribute.empty()) return;  // not sent by this request
   ValueChange change{WithChannel(field.name, channel), "", AfterText(field, attribute)};
   if (field.tag != nullptr) {
-    if (auto value = lastRead(WithChannel(field.tag, channel))) change.before = BeforeText(field, *value);
+    if (auto value = lastRead(WithChannel(field.tag, channel))) {
+      change.before = BeforeText(field, *value, attribute.size());
+    }
   }
   values.push_back(std::move(change));
 }
@@ -212,15 +259,14 @@ void AddField(const Field& field, int channel, const std::vector<std::string>& a
 // current is a trim step on a trim page and a loop test anywhere else.
 WriteDescription FixedCurrent(int code, const std::vector<std::string>& attributes, std::string_view page) {
   WriteDescription description{page.starts_with("Trim") ? "trim step" : "loop test", {}};
-  if (code == 12) {
-    const Field current{1, "Channel 1 Loop Current", nullptr, Form::Number};
-    description.values.push_back({"Channel 1 Loop Current", "", AfterText(current, attributes.at(0))});
-  } else {
-    const int channel = static_cast<int>(HexCode(attributes.at(0)).value_or(0)) + 1;
-    const Field current{2, "", nullptr, Form::Number};
-    description.values.push_back(
-        {WithChannel("Channel {n} Loop Current", channel), "", AfterText(current, attributes.at(1))});
-  }
+  const bool channelOne = code == 12;
+  const int channel = channelOne ? 1 : static_cast<int>(HexCode(attributes.at(0)).value_or(0)) + 1;
+  const std::string& current = attributes.at(channelOne ? 0 : 1);
+  // 0 mA is no current to hold: the output goes back to following its sensor.
+  const bool release = HexFloat(current) == 0.0;
+  const Field field{1, "", nullptr, Form::Number};
+  description.values.push_back({WithChannel("Channel {n} Loop Current", channel), release ? "held" : "",
+                                release ? "released" : AfterText(field, current)});
   return description;
 }
 

@@ -19,10 +19,24 @@ std::vector<std::string> Attributes(std::initializer_list<const char*> first) {
   return attributes;
 }
 
+constexpr const char* kIdentity =
+    "514B76C31820"
+    "820820820820820820820820"
+    "010163";
+
 // What the device reported last, as documents carry it.
 const std::map<std::string, std::string, std::less<>> kLastRead{
-    {"Sns3Unit", "32"}, {"Sns3UpperRangeValue", "100"}, {"Sns3LowerRangeValue", "1.#QNAN"},
-    {"TempUnit", "33"}, {"Polling_Address", "0"},       {"WriteProtect", "0"},
+    {"Sns3Unit", "32"},
+    {"Sns3UpperRangeValue", "100"},
+    {"Sns3LowerRangeValue", "1.#QNAN"},
+    {"TempUnit", "33"},
+    {"Polling_Address", "0"},
+    {"WriteProtect", "0"},
+    // Tag, descriptor and date as one run of bytes: "TT-601", blanks, 1 January 1999.
+    {"Tag", kIdentity},
+    {"Descriptor", kIdentity},
+    {"Date", kIdentity},
+    {"Long Tag", "4F4C440000000000000000000000000000000000000000000000000000000000"},
 };
 
 std::optional<std::string> LastRead(std::string_view tag) {
@@ -70,7 +84,14 @@ TEST(DescribeWrite, ReadsTheRequestAsThePageShowedIt) {
        Attributes({"03", "00000000"}),
        "Fixed Current - Channel 4",
        "loop test",
-       {{"Channel 4 Loop Current", "", "0.000"}}},
+       {{"Channel 4 Loop Current", "held", "released"}}},
+      // Texts as the identification page shows them, the blanks and NULs the device pads with left out.
+      {"1",
+       Attributes(
+           {"514B76C32820", "", "070C7E", "", "424F494C45522033204F55544C45542020202020202020202020202020202020"}),
+       "Information",
+       "write",
+       {{"Tag", "TT-601", "TT-602"}, {"Date", "01/01/1999", "07/12/2026"}, {"Long Tag", "OLD", "BOILER 3 OUTLET"}}},
       {"9", Attributes({}), "Maintenance", "device command", {}},
       // A malformed number goes into the record as it was sent.
       {"6",
