@@ -111,10 +111,12 @@ bool HasArgument(int argc, char** argv, std::initializer_list<std::string_view> 
 void WaitForPageData(const desktop::PageGuard& guard, const link::LinkActivity& activity) {
   QElapsedTimer waited;
   waited.start();
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &loop, &QEventLoop::quit);
+  poll.start(kPageDataPollMs);
   while (waited.elapsed() < kPageDataWaitMs &&
          !(guard.started() && activity.pending() == 0 && activity.lastReadAnswer())) {
-    QEventLoop loop;
-    QTimer::singleShot(kPageDataPollMs, &loop, &QEventLoop::quit);
     loop.exec();
   }
   QApplication::processEvents();
@@ -246,12 +248,15 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, ap
     checks.setWriteRefused([&guard] { return guard.lastWriteRefused(); });
     desktop::LoopSafety safety(window, control, feedback, prompter);
     ExplainBoxes(boxes, window, safety);
-    app::StartWatch watch([&prompter, connect, person, &window, &connection] {
-      const QString why = "The device at " + connection.describe() + " does not answer.";
-      QTimer::singleShot(0, &window,
-                         [&prompter, connect, person, why] { OfferConnect(prompter, *connect, person, why); });
+    // Asked once the notification has been handled, not inside it.
+    QTimer offerConnect;
+    offerConnect.setSingleShot(true);
+    QObject::connect(&offerConnect, &QTimer::timeout, &window, [&prompter, connect, person, &connection] {
+      OfferConnect(prompter, *connect, person, "The device at " + connection.describe() + " does not answer.");
     });
-    if (start.kind != transport::ConnectionTarget::Kind::Simulated) tap->AddListener(&watch);
+    app::StartWatch watch([&offerConnect] { offerConnect.start(0); });
+    // A start device that could not even be opened has been said already.
+    if (start.kind != transport::ConnectionTarget::Kind::Simulated && startProblem.isEmpty()) tap->AddListener(&watch);
     if (!parser.isSet(options.screenshot)) window.restoreLayout();
     if (QSize size; parser.isSet(options.size)) {
       if (!ParseSize(parser.value(options.size), size))

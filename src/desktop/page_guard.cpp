@@ -40,7 +40,8 @@ QString PageGuard::writeRefusal() const {
   const PagePlace named = PlaceOfPage(state.sPage, state.sSubPage);
   int tab = -1;
   if (!named.tabs.empty()) {
-    if (auto* tabs = window_.findChild<QTabWidget*>(QString::fromUtf8(named.tabs.data(), named.tabs.size()))) {
+    const QString tabsName = QString::fromUtf8(named.tabs.data(), static_cast<qsizetype>(named.tabs.size()));
+    if (auto* tabs = window_.findChild<QTabWidget*>(tabsName)) {
       tab = tabs->currentIndex();
     }
   }

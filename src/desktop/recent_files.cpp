@@ -37,7 +37,7 @@ void RecentFiles::fill() {
   menu_.clear();
   const QStringList list = paths();
   for (int i = 0; i < list.size(); ++i) {
-    const QString path = list[i];
+    const QString& path = list[i];
     QAction* entry = menu_.addAction(QString("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
     entry->setToolTip(QDir::toNativeSeparators(path));
     entry->setStatusTip(QDir::toNativeSeparators(path));
