@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 
+#include "configuration/change_text.h"
 #include "configuration/config_file.h"
 #include "configuration/link_client.h"
 #include "configuration/transfer.h"
@@ -40,6 +41,12 @@ QList<QCommandLineOption> Options() {
        "WHERE"},
   };
 }
+
+// One side of a comparison: its name in the output and its values.
+struct Side {
+  std::string name;  // "file", "device" or the other file's name
+  const Configuration& values;
+};
 
 std::string Utc(Qt::DateFormat format) { return QDateTime::currentDateTimeUtc().toString(format).toStdString(); }
 
@@ -93,13 +100,15 @@ Result<Configuration> UploadDevice(Session& session) {
   return configuration::Upload(session.link(), {{}, nullptr, Utc(Qt::ISODate)});
 }
 
-void PrintDifferences(const configuration::Comparison& comparison, const std::string& left, const std::string& right,
+// One line per value, each side as the pages show it, and the count the
+// window and the sheet show.
+void PrintDifferences(const configuration::Comparison& comparison, const Side& left, const Side& right,
                       std::ostream& out) {
   for (const configuration::Difference& d : comparison.differences) {
-    out << d.key << ": " << left << " " << (d.left ? configuration::ValueText(*d.left) : "(none)") << ", " << right
-        << " " << (d.right ? configuration::ValueText(*d.right) : "(none)") << '\n';
+    out << d.key << ": " << left.name << " " << configuration::ShownOrNone(d.key, left.values) << ", " << right.name
+        << " " << configuration::ShownOrNone(d.key, right.values) << '\n';
   }
-  out << comparison.differences.size() << " differences\n";
+  out << configuration::DifferenceCount(comparison.differences.size()) << '\n';
 }
 
 struct Command {
@@ -132,7 +141,10 @@ int Download(const Command& c, const Configuration& file, Session& session) {
   if (!device) return Fail(c, name + ": cannot read the device: " + device.error().message);
   const configuration::DownloadPlan plan = configuration::PlanDownload(*device, file);
   c.out << "Download to " << plan.deviceTag() << ": " << plan.writes.size() << " writes\n";
-  PrintDifferences(plan.comparison, "device", "file", c.out);
+  for (const std::string& line : configuration::DescribeChanges(plan.comparison, *device, file)) {
+    c.out << line << '\n';
+  }
+  PrintDifferences(plan.comparison, {"device", *device}, {"file", file}, c.out);
   const configuration::DownloadResult result = configuration::Download(session.link(), file, plan, {});
   for (const std::string& title : result.written) c.out << "written: " << title << '\n';
   for (const std::string& title : result.notWritten) c.out << "not written: " << title << '\n';
@@ -145,7 +157,7 @@ int Download(const Command& c, const Configuration& file, Session& session) {
   }
   if (result.error) return Fail(c, name + ": " + *result.error);
   if (!result.verified->same()) {
-    PrintDifferences(*result.verified, "file", "device", c.out);
+    PrintDifferences(*result.verified, {"file", file}, {"device", *result.readBack}, c.out);
     return Fail(c, name + ": the device read back differs from the file in " +
                        std::to_string(result.verified->differences.size()) + " values");
   }
@@ -164,7 +176,7 @@ int Compare(const Command& c, const Configuration& file, Session* session) {
   }
   if (!other) return Fail(c, otherName + ": " + other.error().message);
   const configuration::Comparison comparison = configuration::Compare(file, *other);
-  PrintDifferences(comparison, "file", otherName, c.out);
+  PrintDifferences(comparison, {"file", file}, {otherName, *other}, c.out);
   return comparison.same() ? kExitSuccess : kExitDifferences;
 }
 

@@ -88,6 +88,7 @@ DownloadResult Download(LinkClient& link, const Configuration& file, const Downl
     return result;
   }
   result.verified = Compare(file, *after);
+  result.readBack = std::move(after).value();
   return result;
 }
 

@@ -64,11 +64,12 @@ struct Refusal {
 };
 
 struct DownloadResult {
-  std::vector<std::string> written;     // titles of the writes the device carried out
-  std::vector<std::string> notWritten;  // titles of the writes not carried out
-  std::optional<Refusal> refusal;       // the write that stopped the download
-  std::optional<std::string> error;     // a link failure or a cancel that stopped it
-  std::optional<Comparison> verified;   // file against the device read back afterwards
+  std::vector<std::string> written;       // titles of the writes the device carried out
+  std::vector<std::string> notWritten;    // titles of the writes not carried out
+  std::optional<Refusal> refusal;         // the write that stopped the download
+  std::optional<std::string> error;       // a link failure or a cancel that stopped it
+  std::optional<Comparison> verified;     // file against the device read back afterwards
+  std::optional<Configuration> readBack;  // the device as read back afterwards
   bool ok() const { return !refusal && !error && verified && verified->same(); }
 };
 

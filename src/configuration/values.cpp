@@ -23,9 +23,11 @@ std::string ShownValue(const CatalogueValue& entry, const Configuration& configu
   if (found == configuration.values.end()) return "";
   const Value& value = found->second;
   std::string text = ValueText(value);
+  // An enumeration by its text alone, as its page's list shows it; a code
+  // the list does not hold by its number.
   if (entry.enumeration != Enumeration::None && std::holds_alternative<std::int64_t>(value)) {
     const std::string name = CodeText(entry.enumeration, std::get<std::int64_t>(value));
-    if (!name.empty()) text = name + " (" + text + ")";
+    if (!name.empty()) text = name;
   }
   if (!entry.unitKey.empty()) {
     auto unit = configuration.values.find(entry.unitKey);

@@ -24,7 +24,8 @@ std::string ValueText(const Value& value);
 struct CatalogueValue;
 
 // The value of `entry` in `configuration` as the pages show it: an
-// enumeration by its text, a number with its unit; "" when it has none.
+// enumeration by its text (an unknown code by its number), a number with
+// its unit; "" when it has none.
 std::string ShownValue(const CatalogueValue& entry, const Configuration& configuration);
 
 }  // namespace zolin6::configuration

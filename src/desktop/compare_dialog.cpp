@@ -7,9 +7,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <set>
-
 #include "configuration/catalogue.h"
+#include "configuration/change_text.h"
 #include "configuration/compare.h"
 
 namespace zolin6::desktop {
@@ -44,12 +43,8 @@ CompareDialog::CompareDialog(const ComparedSide& left, const ComparedSide& right
   table_->setHeaderLabels({"Value", left.title, right.title});
   table_->setRootIsDecorated(false);
   table_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  // One rule for what differs: the compare's own.
-  std::set<std::string> differing;
-  for (const configuration::Difference& difference :
-       configuration::Compare(left.configuration, right.configuration).differences) {
-    differing.insert(difference.key);
-  }
+  // One rule for what differs, and one count: the compare's own.
+  const configuration::Comparison comparison = configuration::Compare(left.configuration, right.configuration);
   for (const std::string& group : configuration::Groups()) {
     auto* heading = new QTreeWidgetItem(table_, {QString::fromStdString(configuration::GroupTitle(group))});
     heading->setFirstColumnSpanned(true);
@@ -62,7 +57,7 @@ CompareDialog::CompareDialog(const ComparedSide& left, const ComparedSide& right
       auto* row = new QTreeWidgetItem(heading, {"  " + QString::fromStdString(entry.name),
                                                 QString::fromStdString(ShownValue(entry, left.configuration)),
                                                 QString::fromStdString(ShownValue(entry, right.configuration))});
-      const bool differs = differing.contains(entry.key);
+      const bool differs = comparison.differs(entry.key);
       row->setData(0, kDiffersRole, differs);
       if (!differs) continue;
       ++groupDifferences;
@@ -74,9 +69,19 @@ CompareDialog::CompareDialog(const ComparedSide& left, const ComparedSide& right
   table_->expandAll();
   column->addWidget(table_, 1);
 
-  count_->setText(differences_ == 0   ? QString("No differences")
-                  : differences_ == 1 ? QString("1 difference")
-                                      : QString("%1 differences").arg(differences_));
+  count_->setText(QString::fromStdString(configuration::DifferenceCount(comparison.differences.size())));
+  // What changes from the left to the right, in words (a unit change with
+  // what it does to the range).
+  QStringList changes;
+  for (const std::string& line : configuration::DescribeChanges(comparison, left.configuration, right.configuration)) {
+    changes << QString::fromStdString(line);
+  }
+  changes_ = new QLabel(changes.join('\n'));
+  changes_->setObjectName("DifferenceText");
+  changes_->setWordWrap(true);
+  changes_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  changes_->setVisible(!changes.isEmpty());
+  column->insertWidget(1, changes_);
   connect(onlyDifferences_, &QCheckBox::toggled, this, &CompareDialog::showDifferencesOnly);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);

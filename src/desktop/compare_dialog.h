@@ -1,7 +1,8 @@
 #pragma once
 // Two configurations side by side (the device and a file, or two files):
-// every value in one row, a value that differs highlighted, the count of
-// differences above, and a filter that shows only those.
+// every value in one row as the pages show it, a value that differs
+// highlighted, the count of differences and what changes in words above,
+// and a filter that shows only those.
 
 #include <QDialog>
 #include <QString>
@@ -31,6 +32,7 @@ class CompareDialog : public QDialog {
   QTreeWidget* table_ = nullptr;
   QCheckBox* onlyDifferences_ = nullptr;
   QLabel* count_ = nullptr;
+  QLabel* changes_ = nullptr;  // the differences in words
   int differences_ = 0;
 };
 

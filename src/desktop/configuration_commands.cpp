@@ -1,27 +1,22 @@
 #include "desktop/configuration_commands.h"
 
-#include <QAction>
 #include <QDateTime>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMenu>
-#include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
-#include <QSettings>
 #include <QStatusBar>
-#include <QTextDocument>
 #include <QTreeWidgetItem>
 
 #include <string_view>
 
 #include "configuration/catalogue.h"
+#include "configuration/change_text.h"
 #include "configuration/config_file.h"
 #include "desktop/compare_dialog.h"
+#include "desktop/factory_configuration.h"
 #include "desktop/offline_values_page.h"
-#include "report/report.h"
+#include "desktop/prompter.h"
+#include "desktop/recent_files.h"
 #include "view/main_window.h"
 
 namespace zolin6::desktop {
@@ -30,9 +25,8 @@ namespace {
 
 using configuration::Configuration;
 
-constexpr const char* kFileFilter = "Configuration files (*.json)";
 constexpr const char* kValuesNode = "All Values";
-constexpr const char* kFolderSetting = "files/folder";  // where the last file was chosen, kept between runs
+constexpr const char* kUntitled = "Untitled";  // a new configuration before it is saved
 
 // The off-line pages in the tree: node text, page frame, title.
 struct OffLinePage {
@@ -53,13 +47,11 @@ QString Tag(const Configuration& configuration) {
                                            : QString::fromStdString(configuration::ValueText(tag->second));
 }
 
-// What a download will change, one line per value.
-QString ChangeList(const configuration::DownloadPlan& plan) {
+// What a download will change, in words, one line per page.
+QString ChangeList(const configuration::DownloadPlan& plan, const Configuration& file) {
   QStringList lines;
-  for (const configuration::Difference& difference : plan.comparison.differences) {
-    lines << QString::fromStdString(difference.key + ": " +
-                                    (difference.left ? configuration::ValueText(*difference.left) : "-") + " \u2192 " +
-                                    (difference.right ? configuration::ValueText(*difference.right) : "-"));
+  for (const std::string& line : configuration::DescribeChanges(plan.comparison, plan.device, file)) {
+    lines << QString::fromStdString(line);
   }
   return lines.join('\n');
 }
@@ -71,25 +63,15 @@ QString Titles(const std::vector<std::string>& titles) {
   return list.join(", ");
 }
 
-// The sheet of the device as read now; after a download, with the device
-// as found beside it.
-report::SheetInput Sheet(const Configuration& device, const std::optional<Configuration>& asFound) {
-  report::SheetInput input;
-  input.configuration = device;
-  input.comparison = asFound;
-  input.printedAt = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm").toStdString();
-  return input;
-}
-
 }  // namespace
 
 ConfigurationCommands::ConfigurationCommands(view::MainWindow& window, toolkit::Clock& clock,
-                                             std::shared_ptr<link::LinkTap> tap)
+                                             std::shared_ptr<link::LinkTap> tap, Prompter& prompter)
     : QObject(&window),
       window_(window),
+      prompter_(prompter),
       transfer_(window, clock, std::move(tap)),
       file_(window.binding().form(), window.binding()) {
-  folder_ = QSettings().value(kFolderSetting).toString();
   status_ = new QLabel;
   status_->setObjectName("ConfigurationStatus");
   window_.statusBar()->addPermanentWidget(status_);
@@ -105,7 +87,7 @@ ConfigurationCommands::ConfigurationCommands(view::MainWindow& window, toolkit::
       if (window_.ownPageShown()) {
         saveOffLineFile(file_.path());
       } else {
-        const QString path = askSave("Save the device's configuration", "configuration.json", kFileFilter);
+        const QString path = askSave("Save the device's configuration", "configuration.json", kConfigurationFiles);
         if (!path.isEmpty()) saveConfiguration(path);
       }
     });
@@ -124,63 +106,7 @@ ConfigurationCommands::ConfigurationCommands(view::MainWindow& window, toolkit::
   });
 }
 
-void ConfigurationCommands::buildMenu() {
-  QMenu* file = window_.menu("File");
-  auto add = [this](const QString& text, const QString& name, const QKeySequence& keys, std::function<void()> run) {
-    window_.addCommand("File", text, name, keys, std::move(run));
-  };
-  add("&Save Configuration\u2026", "actionSaveConfiguration", QKeySequence::Save, [this] {
-    const QString path = askSave("Save the device's configuration", "configuration.json", kFileFilter);
-    if (!path.isEmpty()) saveConfiguration(path);
-  });
-  add("&Open Configuration\u2026", "actionOpenConfiguration", QKeySequence::Open, [this] {
-    const QString path = askOpen("Open a configuration file");
-    if (!path.isEmpty()) openConfiguration(path);
-  });
-  add("Save Off-line File &As\u2026", "actionSaveOffLineAs", {}, [this] {
-    if (!file_.isOpen()) {
-      fail("Nothing saved", "No configuration file is open.");
-      return;
-    }
-    const QString path = askSave("Save the configuration file as", file_.path(), kFileFilter);
-    if (!path.isEmpty()) saveOffLineFile(path);
-  });
-  file->addSeparator();
-  add("&Compare with Device\u2026", "actionCompareWithDevice", {}, [this] {
-    const QString path = file_.isOpen() ? QString() : askOpen("Compare the device with a file");
-    if (file_.isOpen() || !path.isEmpty()) compareWithDevice(path);
-  });
-  add("Compare &Two Files\u2026", "actionCompareFiles", {}, [this] {
-    const QString left = askOpen("The first configuration file");
-    const QString right = left.isEmpty() ? QString() : askOpen("The second configuration file");
-    if (!right.isEmpty()) compareFiles(left, right);
-  });
-  add("&Download to Device\u2026", "actionDownload", {}, [this] {
-    const QString path = file_.isOpen() ? QString() : askOpen("Download a configuration file to the device");
-    if (file_.isOpen() || !path.isEmpty()) download(path);
-  });
-  file->addSeparator();
-  add("&Print Report\u2026", "actionPrintReport", QKeySequence::Print, [this] {
-    Result<Configuration> device = transfer_.upload("Reading the device for the report");
-    if (!device) {
-      fail("No report printed", QString::fromStdString(device.error().message));
-      return;
-    }
-    const report::SheetInput input = Sheet(*device, asFound_);
-    QPrinter printer;
-    QPrintDialog dialog(&printer, &window_);
-    if (dialog.exec() != QDialog::Accepted) return;
-    QTextDocument sheet;
-    sheet.setHtml(QString::fromStdString(report::SheetHtml(input)));
-    sheet.print(&printer);
-  });
-  add("&Export PDF\u2026", "actionExportPdf", {}, [this] {
-    const QString path =
-        askSave("Export the configuration sheet", "configuration-sheet.pdf", "PDF files (*.pdf);;HTML files (*.html)");
-    if (!path.isEmpty()) exportReport(path);
-  });
-  file->addSeparator();
-}
+bool ConfigurationCommands::offLineShown() const { return window_.ownPageShown() && file_.isOpen(); }
 
 bool ConfigurationCommands::saveConfiguration(const QString& path) {
   Result<Configuration> device = transfer_.upload("Reading the device");
@@ -188,6 +114,7 @@ bool ConfigurationCommands::saveConfiguration(const QString& path) {
   if (Result<bool> saved = configuration::SaveConfiguration(path.toStdString(), *device); !saved) {
     return fail("The configuration was not saved", QString::fromStdString(saved.error().message));
   }
+  recent_->add(path);
   tell("Saved the configuration of " + Tag(*device) + " to " + QFileInfo(path).fileName());
   return true;
 }
@@ -195,24 +122,56 @@ bool ConfigurationCommands::saveConfiguration(const QString& path) {
 bool ConfigurationCommands::openConfiguration(const QString& path) {
   Result<Configuration> loaded = configuration::LoadConfiguration(path.toStdString());
   if (!loaded) return fail("The file was not opened", QString::fromStdString(loaded.error().message));
-  buildOffLineTree();
-  file_.open(std::move(loaded).value(), path);
-  window_.tree()->setCurrentItem(offLineNode(kOffLinePages[0].frame));
-  window_.showOwnPage(kOffLinePages[0].frame, kOffLinePages[0].title);
+  recent_->add(path);
+  showFile(std::move(loaded).value(), path);
   return true;
 }
 
+bool ConfigurationCommands::newConfiguration() {
+  Result<Configuration> factory = FactoryConfiguration();
+  if (!factory) return fail("No configuration made", QString::fromStdString(factory.error().message));
+  showFile(std::move(factory).value(), {});
+  tell("A new configuration with the factory's values: save it to keep it");
+  return true;
+}
+
+void ConfigurationCommands::showFile(Configuration configuration, const QString& path) {
+  buildOffLineTree();
+  file_.open(std::move(configuration), path);
+  window_.tree()->setCurrentItem(offLineNode(kOffLinePages[0].frame));
+  window_.showOwnPage(kOffLinePages[0].frame, kOffLinePages[0].title);
+}
+
 bool ConfigurationCommands::saveOffLineFile(const QString& path) {
-  if (Result<bool> saved = file_.saveAs(path); !saved) {
+  if (!file_.isOpen()) return fail("Nothing saved", "No configuration file is open.");
+  const QString target =
+      path.isEmpty() ? askSave("Save the configuration file as", "configuration.json", kConfigurationFiles) : path;
+  if (target.isEmpty()) return false;
+  if (Result<bool> saved = file_.saveAs(target); !saved) {
     return fail("The file was not saved", QString::fromStdString(saved.error().message));
   }
-  tell("Saved " + QFileInfo(path).fileName());
+  recent_->add(target);
+  tell("Saved " + QFileInfo(target).fileName());
   return true;
+}
+
+bool ConfigurationCommands::mayDropEdits(const QString& action) {
+  if (!file_.isOpen() || !file_.modified()) return true;
+  const QString name = file_.path().isEmpty() ? QString(kUntitled) : QFileInfo(file_.path()).fileName();
+  const int choice =
+      prompter_.choose({"UnsavedEditsQuestion",
+                        "Unsaved Changes",
+                        name + " has changes that are not saved.\n\nSave them before you " + action + "?",
+                        {"Save", "Discard Changes", "Cancel"},
+                        0});
+  if (choice == 0) return saveOffLineFile(file_.path());
+  return choice == 1;
 }
 
 std::optional<std::pair<QString, Configuration>> ConfigurationCommands::fileToUse(const QString& path) {
   if (path.isEmpty() && file_.isOpen()) {
-    return std::make_pair(QFileInfo(file_.path()).fileName(), file_.configuration());
+    const QString name = file_.path().isEmpty() ? QString(kUntitled) : QFileInfo(file_.path()).fileName();
+    return std::make_pair(name, file_.configuration());
   }
   Result<Configuration> loaded = configuration::LoadConfiguration(path.toStdString());
   if (!loaded) {
@@ -258,7 +217,10 @@ bool ConfigurationCommands::download(const QString& path) {
     return true;
   }
   const QString question =
-      QString("Download %1 to the device %2?\n\nThese values will change:\n%3").arg(file->first, tag, ChangeList(plan));
+      QString("Download %1 to the device %2?\n\n%3 will change:\n%4")
+          .arg(file->first, tag,
+               QString::fromStdString(configuration::DifferenceCount(plan.comparison.differences.size())),
+               ChangeList(plan, file->second));
   if (!askConfirmation("Download to " + tag, question)) return false;
   Result<configuration::DownloadResult> result = transfer_.download(file->second, plan);
   if (!result) return fail("Nothing downloaded", QString::fromStdString(result.error().message));
@@ -293,16 +255,33 @@ bool ConfigurationCommands::reportDownload(const configuration::DownloadResult& 
   return true;
 }
 
-bool ConfigurationCommands::exportReport(const QString& path) {
+std::optional<report::SheetInput> ConfigurationCommands::sheet(const QString& failure) {
+  report::SheetInput input;
+  input.printedAt = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm").toStdString();
+  if (offLineShown()) {
+    input.configuration = file_.configuration();
+    input.file = (file_.path().isEmpty() ? QString(kUntitled) : QFileInfo(file_.path()).fileName()).toStdString();
+    return input;
+  }
   Result<Configuration> device = transfer_.upload("Reading the device for the report");
-  if (!device) return fail("No report written", QString::fromStdString(device.error().message));
+  if (!device) {
+    fail(failure, QString::fromStdString(device.error().message));
+    return std::nullopt;
+  }
   // After a download the sheet shows the device as found beside it as left.
-  const report::SheetInput input = Sheet(*device, asFound_);
+  input.configuration = *device;
+  input.comparison = asFound_;
+  return input;
+}
+
+bool ConfigurationCommands::exportReport(const QString& path) {
+  const std::optional<report::SheetInput> input = sheet("No report written");
+  if (!input) return false;
   const bool html = path.endsWith(".html", Qt::CaseInsensitive) || path.endsWith(".htm", Qt::CaseInsensitive);
   Result<bool> written =
-      html ? report::WriteSheetHtml(input, path.toStdString()) : report::WriteSheetPdf(input, path.toStdString());
+      html ? report::WriteSheetHtml(*input, path.toStdString()) : report::WriteSheetPdf(*input, path.toStdString());
   if (!written) return fail("No report written", QString::fromStdString(written.error().message));
-  tell("Wrote the configuration sheet of " + Tag(*device) + " to " + QFileInfo(path).fileName());
+  tell("Wrote the configuration sheet of " + Tag(input->configuration) + " to " + QFileInfo(path).fileName());
   return true;
 }
 
@@ -316,7 +295,7 @@ QTreeWidgetItem* ConfigurationCommands::offLineNode(const QString& frame) const 
 
 void ConfigurationCommands::buildOffLineTree() {
   if (offLineRoot_ != nullptr) return;
-  valuesPage_ = new OffLineValuesPage(file_);
+  valuesPage_ = new OffLineValuesPage(file_, window_.binding().form());
   offLineRoot_ = window_.addOwnNode("OffLine Parameterize", nullptr,
                                     [this] { window_.showOwnPage(kOffLinePages[0].frame, kOffLinePages[0].title); });
   for (const OffLinePage& page : kOffLinePages) {
@@ -333,7 +312,7 @@ void ConfigurationCommands::buildOffLineTree() {
 }
 
 void ConfigurationCommands::showFileState() {
-  window_.setWindowTitle(QFileInfo(file_.path()).fileName() + "[*] \u2013 ZOLIN-6 Temperature Transmitter");
+  window_.setDocumentTitle(file_.path().isEmpty() ? QString(kUntitled) : QFileInfo(file_.path()).fileName());
   window_.setWindowModified(file_.modified());
   if (valuesPage_ != nullptr) valuesPage_->refresh();
 }
@@ -358,25 +337,6 @@ bool ConfigurationCommands::askConfirmation(const QString& title, const QString&
   if (confirm_) return confirm_(title, text);
   return QMessageBox::question(&window_, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
          QMessageBox::Yes;
-}
-
-void ConfigurationCommands::remember(const QString& path) {
-  if (path.isEmpty()) return;
-  folder_ = QFileInfo(path).absolutePath();
-  QSettings().setValue(kFolderSetting, folder_);
-}
-
-QString ConfigurationCommands::askOpen(const QString& title) {
-  QString path = QFileDialog::getOpenFileName(&window_, title, folder_, kFileFilter);
-  remember(path);
-  return path;
-}
-
-QString ConfigurationCommands::askSave(const QString& title, const QString& name, const QString& filter) {
-  QString path =
-      QFileDialog::getSaveFileName(&window_, title, QFileInfo(folder_, QFileInfo(name).fileName()).filePath(), filter);
-  remember(path);
-  return path;
 }
 
 }  // namespace zolin6::desktop

@@ -1,10 +1,13 @@
 #pragma once
-// The window's configuration files: the File menu's Save Configuration
-// (Ctrl+S, and the "Save" button), Open Configuration (Ctrl+O) with the
-// off-line pages, Compare with Device, Compare Two Files, Download to
-// Device, Print Report and Export PDF. Each command that asks for a file
-// comes in two halves: the menu asks, the public function does the work
-// (and is what the tests call).
+// The window's configuration files: the File menu's New Configuration,
+// Open Configuration (Ctrl+O) and Open Recent with the off-line pages, Save
+// (Ctrl+S, and the "Save" button: the open file on its off-line pages, the
+// device's configuration elsewhere), Compare with Device, Compare Two
+// Files, Download to Device, Print Report and Export PDF (of the open file
+// on its off-line pages, of the device elsewhere). Each command that asks
+// for a file comes in two halves: the menu asks, the public function does
+// the work (and is what the tests call). Unsaved edits of the open file are
+// never dropped without asking.
 
 #include <QMessageBox>
 #include <QObject>
@@ -18,6 +21,7 @@
 #include "desktop/offline_file.h"
 #include "desktop/window_transfer.h"
 #include "link/link_tap.h"
+#include "report/report.h"
 
 class QLabel;
 class QTreeWidgetItem;
@@ -28,24 +32,37 @@ class MainWindow;
 
 namespace zolin6::desktop {
 
+// The file dialogs' filter of configuration files.
+inline constexpr const char* kConfigurationFiles = "Configuration files (*.json)";
+
 class CompareDialog;
 class OffLineValuesPage;
+class Prompter;
+class RecentFiles;
 
 class ConfigurationCommands : public QObject {
  public:
-  ConfigurationCommands(view::MainWindow& window, toolkit::Clock& clock, std::shared_ptr<link::LinkTap> tap);
+  ConfigurationCommands(view::MainWindow& window, toolkit::Clock& clock, std::shared_ptr<link::LinkTap> tap,
+                        Prompter& prompter);
 
   // Each returns whether it did what it was asked; what went wrong has been
   // shown to the user.
   bool saveConfiguration(const QString& path);
   bool openConfiguration(const QString& path);
+  bool newConfiguration();
+  // Saves the open file to `path`; asks where for "".
   bool saveOffLineFile(const QString& path);
   CompareDialog* compareWithDevice(const QString& path);  // nullptr: nothing to show
   CompareDialog* compareFiles(const QString& left, const QString& right);
   bool download(const QString& path);
   bool exportReport(const QString& path);  // PDF, or HTML for a name ending in .html
+  // Before `action` ("quit", "open another file", "connect"): true when the
+  // open file has no unsaved edits, or the user saved or dropped them.
+  bool mayDropEdits(const QString& action);
 
   OffLineFile& offLineFile() { return file_; }
+  // Whether an off-line page of the open file is on show.
+  bool offLineShown() const;
   // Answers the download's confirmation instead of asking (for tests).
   void setConfirmation(std::function<bool(const QString& title, const QString& text)> confirm) {
     confirm_ = std::move(confirm);
@@ -57,9 +74,13 @@ class ConfigurationCommands : public QObject {
  private:
   void buildMenu();
   void buildOffLineTree();
+  void showFile(configuration::Configuration configuration, const QString& path);
   void showFileState();
   bool reportDownload(const configuration::DownloadResult& result, const configuration::DownloadPlan& plan,
                       const QString& name);
+  // The sheet of the open file on its off-line pages, else of the device.
+  std::optional<report::SheetInput> sheet(const QString& failure);
+  void print();
   void tell(const QString& text);
   // Tells the user `what` failed and `why`; false.
   bool fail(const QString& what, const QString& why);
@@ -72,8 +93,10 @@ class ConfigurationCommands : public QObject {
   QString askSave(const QString& title, const QString& name, const QString& filter);
 
   view::MainWindow& window_;
+  Prompter& prompter_;
   WindowTransfer transfer_;
   OffLineFile file_;
+  RecentFiles* recent_ = nullptr;
   OffLineValuesPage* valuesPage_ = nullptr;
   QTreeWidgetItem* offLineRoot_ = nullptr;
   QLabel* status_ = nullptr;

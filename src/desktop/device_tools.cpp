@@ -4,6 +4,7 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -12,11 +13,47 @@
 #include <QTimer>
 #include <iostream>
 
+#include <array>
+#include <string_view>
+
 #include "desktop/history_window.h"
 #include "desktop/trend_chart.h"
 #include "view/main_window.h"
 
 namespace zolin6::desktop {
+
+namespace {
+
+constexpr int kTrendLeastHeight = 150;                   // px: the legend and a few ticks
+constexpr int kTrendShare = 45;                          // % of the window's height the trend takes when it first shows
+constexpr std::string_view kObservePage = "frmObserve";  // the only page whose values the trend draws
+
+// How often a recording takes a line: every answer of the observation page
+// (its polling, about every 3 s), or at most once a period.
+struct RecordPeriod {
+  const char* name;
+  toolkit::Millis ms;
+};
+constexpr std::array<RecordPeriod, 5> kRecordPeriods{{{"every answer (about every 3 s)", 0},
+                                                      {"every 10 s", 10'000},
+                                                      {"every 30 s", 30'000},
+                                                      {"every minute", 60'000},
+                                                      {"every 5 minutes", 300'000}}};
+
+QStringList RecordPeriodNames() {
+  QStringList names;
+  for (const RecordPeriod& period : kRecordPeriods) names << period.name;
+  return names;
+}
+
+toolkit::Millis RecordPeriodOf(const QString& name) {
+  for (const RecordPeriod& period : kRecordPeriods) {
+    if (name == period.name) return period.ms;
+  }
+  return 0;
+}
+
+}  // namespace
 
 DeviceTools::DeviceTools(view::MainWindow& window, UserCntrl& control, toolkit::Clock& clock,
                          std::shared_ptr<link::LinkTap> tap, link::WallTime wallTime, history::StoreLocation store)
@@ -42,9 +79,15 @@ DeviceTools::DeviceTools(view::MainWindow& window, UserCntrl& control, toolkit::
   dock_ = new QDockWidget("Trend", &window_);
   dock_->setObjectName("TrendDock");
   dock_->setWidget(chart_);
-  dock_->setMinimumHeight(260);
+  // Small enough that the window never has to grow past the screen for it.
+  dock_->setMinimumHeight(kTrendLeastHeight);
   window_.addDockWidget(Qt::BottomDockWidgetArea, dock_);
   dock_->hide();
+  connect(dock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+    // Closed by the user on the observation page: put away until asked for.
+    if (!placing_ && !visible && window_.frameShown() == kObservePage) setTrendWanted(false);
+  });
+  window_.onPageShown([this](bool) { placeTrend(); });
 
   recordingStatus_ = new QLabel;
   recordingStatus_->setObjectName("RecordingStatus");
@@ -88,15 +131,21 @@ void DeviceTools::buildMenus() {
   connect(start_, &QAction::triggered, this, [this] {
     const QString path =
         QFileDialog::getSaveFileName(&window_, "Record the observed values", "recording.csv", "CSV files (*.csv)");
-    if (!path.isEmpty()) startRecording(path);
+    if (path.isEmpty()) return;
+    bool chosen = false;
+    const QString period = QInputDialog::getItem(&window_, "Record the observed values",
+                                                 "Record a line:", RecordPeriodNames(), 0, false, &chosen);
+    if (chosen) startRecording(path, RecordPeriodOf(period));
   });
   connect(stop_, &QAction::triggered, this, [this] { stopRecording(); });
 
   QMenu* view = window_.menu("View");
-  QAction* trend = dock_->toggleViewAction();
-  trend->setText("&Trend");
-  trend->setObjectName("actionTrend");
-  view->addAction(trend);
+  trendAction_ = view->addAction("&Trend");
+  trendAction_->setObjectName("actionTrend");
+  trendAction_->setCheckable(true);
+  trendAction_->setChecked(trendWanted_);
+  trendAction_->setToolTip("The trend of the observed values, under the Observe page");
+  connect(trendAction_, &QAction::triggered, this, [this](bool on) { setTrendWanted(on); });
   QAction* historyAction = view->addAction("&History");
   historyAction->setObjectName("actionHistory");
   connect(historyAction, &QAction::triggered, this, [this] { showHistory(); });
@@ -104,22 +153,41 @@ void DeviceTools::buildMenus() {
 
 void DeviceTools::observed(toolkit::Millis time, const std::vector<trend::ObservedValue>& values) {
   buffer_.Append(time, values);
-  if (recorder_ != nullptr) {
+  if (recorder_ != nullptr && (!lastRecorded_ || time - *lastRecorded_ >= recordPeriod_)) {
     recorder_->Append(time, values);
+    lastRecorded_ = time;
     recorder_->failed() ? stopRecording() : showRecording();
-  }
-  if (!dockShown_) {
-    // The observation page is open: show its trend once; after that the
-    // user decides with View > Trend.
-    dockShown_ = true;
-    dock_->show();
-    window_.resize(window_.width(), window_.height() + dock_->minimumHeight());
   }
   if (dock_->isVisible()) chart_->refresh();
 }
 
-bool DeviceTools::startRecording(const QString& path) {
+void DeviceTools::setTrendWanted(bool wanted) {
+  trendWanted_ = wanted;
+  if (trendAction_->isChecked() != wanted) trendAction_->setChecked(wanted);
+  placeTrend();
+}
+
+// Shown on the observation page when wanted, hidden everywhere else. The
+// first time it takes a share of the window's height instead of growing
+// the window, which may already fill the screen.
+void DeviceTools::placeTrend() {
+  const bool show = trendWanted_ && !window_.ownPageShown() && window_.frameShown() == kObservePage;
+  if (show == dock_->isVisible()) return;
+  placing_ = true;
+  dock_->setVisible(show);
+  placing_ = false;
+  if (!show) return;
+  chart_->refresh();
+  if (!trendSized_) {
+    trendSized_ = true;
+    window_.resizeDocks({dock_}, {window_.height() * kTrendShare / 100}, Qt::Vertical);
+  }
+}
+
+bool DeviceTools::startRecording(const QString& path, toolkit::Millis period) {
   stopRecording();
+  recordPeriod_ = period;
+  lastRecorded_.reset();
   auto started = trend::CsvRecorder::Start(path.toStdString(), wallTime_, QDateTime::currentDateTime().offsetFromUtc(),
                                            [this](const std::string& reason) { recordingFailed(reason); });
   if (!started) {

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 
 #include "history/history_recorder.h"
 #include "history/history_worker.h"
@@ -42,14 +43,18 @@ class DeviceTools : public QObject {
               link::WallTime wallTime, history::StoreLocation store);
   ~DeviceTools() override;
 
-  // Starts recording to `path` (replacing it); false, after telling the
-  // user, when the file cannot be written.
-  bool startRecording(const QString& path);
+  // Starts recording to `path` (replacing it), one line at most every
+  // `period` ms (0: every answer); false, after telling the user, when the
+  // file cannot be written.
+  bool startRecording(const QString& path, toolkit::Millis period = 0);
   void stopRecording();
   bool recording() const { return recorder_ != nullptr; }
 
   TrendChart* trend() const { return chart_; }
   QDockWidget* trendDock() const { return dock_; }
+  // The trend is on show on the observation page, the only page whose
+  // values it draws, unless the user put it away (View > Trend).
+  void setTrendWanted(bool wanted);
   HistoryWindow* showHistory();
   // The records waiting for the history's store.
   std::size_t historyWaiting() const { return worker_.waiting(); }
@@ -61,6 +66,7 @@ class DeviceTools : public QObject {
 
  private:
   void buildMenus();
+  void placeTrend();
   void observed(toolkit::Millis time, const std::vector<trend::ObservedValue>& values);
   void housekeeping();
   void showRecording();
@@ -79,9 +85,12 @@ class DeviceTools : public QObject {
   history::HistoryWorker worker_;
   history::HistoryRecorder history_;
   std::unique_ptr<trend::CsvRecorder> recorder_;
+  toolkit::Millis recordPeriod_ = 0;             // ms between two recorded lines; 0: every answer
+  std::optional<toolkit::Millis> lastRecorded_;  // when the last line was recorded
   TrendChart* chart_ = nullptr;
   QDockWidget* dock_ = nullptr;
   HistoryWindow* historyWindow_ = nullptr;
+  QAction* trendAction_ = nullptr;
   QAction* start_ = nullptr;
   QAction* stop_ = nullptr;
   QLabel* recordingStatus_ = nullptr;
@@ -90,7 +99,9 @@ class DeviceTools : public QObject {
   bool storeFailing_ = false;  // the store refuses writes now
   bool waitedBefore_ = false;  // records waited at the last housekeeping too
   bool historyClosed_ = false;
-  bool dockShown_ = false;  // the trend has been shown once by itself
+  bool trendWanted_ = true;    // the user wants the trend on the observation page
+  bool placing_ = false;       // the window shows or hides the trend itself
+  bool trendSized_ = false;    // the trend has been given its share of the window once
 };
 
 }  // namespace zolin6::desktop

@@ -135,7 +135,14 @@ void InputChecks::mark(QWidget* field, const QString& reason) {
   field->setToolTip(reason);
 }
 
+void InputChecks::say(const QString& why) {
+  notice_->setText(why);
+  notice_->setToolTip(why);
+  if (!why.isEmpty()) clearNotice_.start();
+}
+
 void InputChecks::writePressed() {
+  if (writeRefused_ && writeRefused_()) return;
   QString why;
   QWidget* first = check();
   if (control_.state().sConnState != "Connected") {
@@ -144,9 +151,7 @@ void InputChecks::writePressed() {
     why = "Nothing was written: " + first->toolTip();
     first->setFocus();
   }
-  notice_->setText(why);
-  notice_->setToolTip(why);
-  if (!why.isEmpty()) clearNotice_.start();
+  say(why);
 }
 
 }  // namespace zolin6::desktop

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
 #include <vector>
 
 #include "host/user_cntrl.h"
@@ -32,6 +33,11 @@ class InputChecks : public QObject {
   QWidget* check();
   // What the status bar says after Write (empty when it had nothing to say).
   QString notice() const;
+  // Says in the status bar why the window refused an event.
+  void say(const QString& why);
+  // Whether the window itself refused the last Write (and said why): then
+  // the checks after the control's handler have nothing to add.
+  void setWriteRefused(std::function<bool()> refused) { writeRefused_ = std::move(refused); }
 
  private:
   void writePressed();
@@ -43,6 +49,7 @@ class InputChecks : public QObject {
   QTimer soon_;  // checks the page once the current event is handled
   QTimer clearNotice_;
   std::vector<QPointer<QWidget>> marked_;
+  std::function<bool()> writeRefused_;
 };
 
 }  // namespace zolin6::desktop

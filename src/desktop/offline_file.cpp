@@ -7,6 +7,7 @@
 #include "configuration/catalogue.h"
 #include "configuration/config_file.h"
 #include "configuration/validation.h"
+#include "desktop/page_lists.h"
 #include "platform/channels.h"
 #include "view/form_binding.h"
 
@@ -19,39 +20,29 @@ using configuration::Enumeration;
 // The off-line pages show the date as the on-line pages do.
 constexpr const char* kPageDate = "dd/MM/yyyy";
 constexpr const char* kFileDate = "yyyy-MM-dd";
-constexpr std::int64_t kLargestCode = 255;
 
 std::string Id(const std::string& name, int index) {
   return index < 0 ? name : name + "(" + std::to_string(index) + ")";
 }
 
-// The code whose text is `text`, or none when the enumeration has no such text.
-std::optional<std::int64_t> CodeOf(Enumeration enumeration, const std::string& text) {
-  for (std::int64_t code = 0; code <= kLargestCode; ++code) {
-    if (configuration::CodeText(enumeration, code) == text) return code;
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 OffLineFile::OffLineFile(toolkit::Form& form, view::FormBinding& binding) : form_(form), binding_(binding) {
+  // Each list is the one its on-line counterpart offers.
+  auto add = [this](std::string control, const std::string& key, Enumeration enumeration) {
+    fields_.push_back({std::move(control), key, enumeration, PageListOf(key)});
+  };
   for (int n = 1; n <= kChannels; ++n) {
     const std::string channel = "channel " + std::to_string(n) + ".";
-    const int online = n - 1;  // the on-line arrays count from 0
-    fields_.push_back(
-        {Id("cmbOffLineSensorType", n), channel + "sensor type", Enumeration::SensorType, Id("cmbSensorType", online)});
-    fields_.push_back({Id("cmbOffLineSensorConnection", n), channel + "connection", Enumeration::Connection,
-                       Id("cmbSensorConnection", online)});
-    fields_.push_back({Id("cmbOffLineColdJunction", n), channel + "cold junction", Enumeration::ColdJunction,
-                       Id("cmbColdJunction", online)});
-    fields_.push_back({Id("cmbOffLinePVUnits", n), channel + "unit", Enumeration::Unit, Id("cmbPVUnits", online)});
-    fields_.push_back({"cmbOffLineDisplay" + std::to_string(n), "local display.line " + std::to_string(n),
-                       Enumeration::DisplayVariable, "cmbDisplay" + std::to_string(n)});
+    add(Id("cmbOffLineSensorType", n), channel + "sensor type", Enumeration::SensorType);
+    add(Id("cmbOffLineSensorConnection", n), channel + "connection", Enumeration::Connection);
+    add(Id("cmbOffLineColdJunction", n), channel + "cold junction", Enumeration::ColdJunction);
+    add(Id("cmbOffLinePVUnits", n), channel + "unit", Enumeration::Unit);
+    add("cmbOffLineDisplay" + std::to_string(n), "local display.line " + std::to_string(n),
+        Enumeration::DisplayVariable);
   }
-  fields_.push_back(
-      {"cmbOffLineUnitLocalTemp", "local temperature.unit", Enumeration::TemperatureUnit, "cmbUnitLocalTemp"});
-  fields_.push_back({Id("txtParameter", 158), "identification.date", Enumeration::None, ""});
+  add("cmbOffLineUnitLocalTemp", "local temperature.unit", Enumeration::TemperatureUnit);
+  add(Id("txtParameter", 158), "identification.date", Enumeration::None);
 
   for (const Field& field : fields_) {
     QWidget* widget = binding_.widgetFor(field.control);
@@ -108,7 +99,7 @@ void OffLineFile::userChose(const Field& field) {
   if (field.enumeration == Enumeration::None) {
     const QDate date = QDate::fromString(QString::fromStdString(text), kPageDate);
     if (date.isValid()) value = date.toString(kFileDate).toStdString();
-  } else if (std::optional<std::int64_t> code = CodeOf(field.enumeration, text)) {
+  } else if (std::optional<std::int64_t> code = CodeOfText(field.enumeration, text)) {
     value = *code;
   }
   const auto current = configuration_->values.find(field.key);

@@ -1,12 +1,16 @@
 #pragma once
 // View > HART Traffic: a dock with one line per frame that crossed the HART
-// line (time, direction, the bytes, the command, its response code and the
-// device status), what an integrator asks for first when a device
-// misbehaves. The newest lines are kept; the oldest go once there are many.
+// line, what an integrator asks for first when a device misbehaves. Each
+// line leads with the time of day and the command with its name, then the
+// direction, the response code and device status, and the bytes. The view
+// follows the newest line unless the user scrolled back to read; the
+// newest lines are kept, the oldest go once there are many.
 
 #include <QObject>
+#include <QString>
 
 #include "hart/frame_trace.h"
+#include "link/wall_time.h"
 
 class QDockWidget;
 class QPlainTextEdit;
@@ -17,14 +21,19 @@ class MainWindow;
 
 namespace zolin6::desktop {
 
+// The traffic view's line of `frame`, at `wallMs` ms since 1970 UTC.
+QString TrafficLine(const hart::TracedFrame& frame, qint64 wallMs);
+
 class TrafficDock : public QObject {
  public:
-  explicit TrafficDock(view::MainWindow& window);
+  TrafficDock(view::MainWindow& window, link::WallTime wallTime);
 
   void append(const hart::TracedFrame& frame);
   QDockWidget* dock() const { return dock_; }
+  QPlainTextEdit* lines() const { return lines_; }
 
  private:
+  link::WallTime wallTime_;
   QDockWidget* dock_ = nullptr;
   QPlainTextEdit* lines_ = nullptr;
 };

@@ -7,17 +7,34 @@
 #include <QHBoxLayout>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QPen>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <QWheelEvent>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+
+#include "desktop/time_ticks.h"
 
 namespace zolin6::desktop {
 
 namespace {
+
+// Eight colours told apart also by most colour-blind eyes, on white; a
+// ninth line and beyond repeat them dashed.
+const std::array<QColor, 8> kLineColors{QColor(0, 114, 178),   QColor(213, 94, 0),  QColor(0, 158, 115),
+                                        QColor(204, 121, 167), QColor(230, 159, 0), QColor(86, 180, 233),
+                                        QColor(0, 0, 0),       QColor(140, 86, 75)};
+constexpr qreal kLineWidth = 2;
+
+QPen LinePen(std::size_t rank) {
+  QPen pen(kLineColors[rank % kLineColors.size()], kLineWidth);
+  pen.setStyle(rank < kLineColors.size() ? Qt::SolidLine : Qt::DashLine);
+  return pen;
+}
 
 QString Key(const trend::Series& series) {
   return QString::fromStdString(series.name) +
@@ -32,7 +49,8 @@ TrendChart::TrendChart(const trend::TrendBuffer& buffer, link::WallTime wallTime
       wallTime_(wallTime),
       chart_(new QChart),
       view_(new QChartView(chart_)),
-      timeAxis_(new QDateTimeAxis) {
+      timeAxis_(new QDateTimeAxis),
+      utcOffset_(static_cast<qint64>(QDateTime::currentDateTime().offsetFromUtc()) * 1000) {
   setObjectName("TrendChart");
   chart_->setObjectName("TrendChartChart");
   chart_->legend()->setAlignment(Qt::AlignRight);
@@ -136,7 +154,7 @@ QValueAxis* TrendChart::axisFor(const QString& unit) {
   if (found != axes_.end()) return found->second;
   auto* axis = new QValueAxis;
   axis->setTitleText(unit.isEmpty() ? "(no unit)" : unit);
-  axis->setLabelFormat("%.2f");
+  axis->setLabelFormat("%.6g");
   chart_->addAxis(axis, axes_.size() % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
   axes_[unit] = axis;
   return axis;
@@ -179,8 +197,8 @@ void TrendChart::drawLine(Line& drawn, const trend::Series& series, qint64 from,
     chart_->addSeries(piece);
     piece->attachAxis(timeAxis_);
     piece->attachAxis(drawn.axis);
+    piece->setPen(drawn.pen);
     if (!drawn.pieces.empty()) {
-      piece->setColor(drawn.pieces.front()->color());
       for (QLegendMarker* marker : chart_->legend()->markers(piece)) marker->setVisible(false);
     } else {
       const QString key = Key(series);
@@ -197,6 +215,12 @@ void TrendChart::drawLine(Line& drawn, const trend::Series& series, qint64 from,
   }
   // Only the values of the tab on show have a legend entry.
   for (QLegendMarker* marker : chart_->legend()->markers(drawn.pieces.front())) marker->setVisible(current);
+}
+
+void TrendChart::restyle(Line& drawn, const QPen& pen) {
+  if (drawn.pen == pen) return;
+  drawn.pen = pen;
+  for (QLineSeries* piece : drawn.pieces) piece->setPen(pen);
 }
 
 void TrendChart::refresh() {
@@ -221,9 +245,11 @@ void TrendChart::draw() {
     if (series.samples.size() > 0) newest = std::max(newest, series.samples.at(series.samples.size() - 1).time);
   }
   std::map<QValueAxis*, std::pair<double, double>> ranges;
+  std::size_t rank = 0;  // the line's place among those on show: its colour and dash
   for (const trend::Series& series : buffer_.series()) {
     Line& drawn = line(series);
     const bool current = series.samples.size() > 0 && series.samples.at(series.samples.size() - 1).time == newest;
+    if (current) restyle(drawn, LinePen(rank++));
     drawLine(drawn, series, from, to, current);
     auto& [low, high] =
         ranges.try_emplace(drawn.axis, std::numeric_limits<double>::max(), std::numeric_limits<double>::lowest())
@@ -236,13 +262,17 @@ void TrendChart::draw() {
     }
   }
   drawing_ = true;
-  timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
+  const TimeTicks ticks = RoundTimeTicks(from, to, utcOffset_);
+  timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(ticks.from), QDateTime::fromMSecsSinceEpoch(ticks.to));
+  timeAxis_->setTickCount(ticks.count);
+  timeAxis_->setFormat(ticks.seconds ? "HH:mm:ss" : "HH:mm");
   for (auto& [axis, range] : ranges) {
     auto [low, high] = range;
     axis->setVisible(low <= high);  // a unit with nothing on show takes no room
     if (low > high) continue;
     const double margin = std::max((high - low) * 0.05, 0.5);
     axis->setRange(low - margin, high + margin);
+    axis->applyNiceNumbers();  // ticks at round values
   }
   drawing_ = false;
 }

@@ -6,6 +6,7 @@
 // or a band dragged over the chart), and Live follows the newest values
 // again. A value the device reported as no number breaks its line.
 
+#include <QPen>
 #include <QString>
 #include <QWidget>
 #include <map>
@@ -48,6 +49,7 @@ class TrendChart : public QWidget {
   struct Line {
     std::vector<QLineSeries*> pieces;
     QValueAxis* axis = nullptr;
+    QPen pen;  // its colour and dash among the lines on show
     bool hidden = false;
   };
   QToolButton* addButton(const QString& name, const QString& text, const QString& tip);
@@ -60,12 +62,14 @@ class TrendChart : public QWidget {
   QValueAxis* axisFor(const QString& unit);
   void drawLine(Line& drawn, const trend::Series& series, qint64 from, qint64 to, bool current);
   void toggle(const QString& key);
+  void restyle(Line& drawn, const QPen& pen);
 
   const trend::TrendBuffer& buffer_;
   link::WallTime wallTime_;
   QChart* chart_;
   QChartView* view_;
   QDateTimeAxis* timeAxis_;
+  qint64 utcOffset_;  // ms the local time is ahead of UTC, for round tick times
   QToolButton* pause_ = nullptr;
   std::map<QString, Line> lines_;        // by "name [unit]"
   std::map<QString, QValueAxis*> axes_;  // by unit

@@ -18,7 +18,11 @@ using navigation::ProcedureKind;
 
 constexpr int kBusyTickMs = 250;
 constexpr int kLiveTickMs = 1000;
-constexpr int kTagIndex = 0;  // txtParameter(0): the tag on the information page
+constexpr int kTagIndex = 0;                         // txtParameter(0): the tag on the information page
+constexpr toolkit::Millis kReleasedShownMs = 30000;  // how long a release stays in the banner
+constexpr const char* kHeldStyle = "QLabel { background: #ffe08a; border: 1px solid #c8a000; padding: 2px 4px; }";
+constexpr const char* kReleasedStyle = "QLabel { background: #d7f0d2; border: 1px solid #5a9e50; padding: 2px 4px; }";
+constexpr const char* kQuietStyle = "QLabel { color: palette(dark); }";
 
 // One line of guidance for each step of the procedures that have no
 // channel in their page name.
@@ -92,7 +96,10 @@ WindowFeedback::WindowFeedback(view::MainWindow& window, UserCntrl& control, too
   soon_.setInterval(0);
   connect(&soon_, &QTimer::timeout, this, &WindowFeedback::refresh);
   connect(&tick_, &QTimer::timeout, this, &WindowFeedback::refresh);
-  activity_.changed = [this] { soon_.start(); };
+  activity_.changed = [this] {
+    for (const auto& hook : activityHooks_) hook();
+    soon_.start();
+  };
   window.onPageShown([this](bool) { soon_.start(); });
   tap_->AddListener(&activity_);
   refresh();
@@ -119,7 +126,7 @@ void WindowFeedback::refresh() {
   // The seconds count only while there is something to count: tenths while
   // a request waits, whole seconds on a live page.
   const std::string& page = control_.state().sPage;
-  const bool live = page == "Observe" || page == "Diagnosis";
+  const bool live = page == "Observe" || page == "Diagnosis" || !released_.isEmpty();
   if (activity_.pending() > 0 || live) {
     const int interval = activity_.pending() > 0 ? kBusyTickMs : kLiveTickMs;
     if (!tick_.isActive() || tick_.interval() != interval) tick_.start(interval);
@@ -148,23 +155,57 @@ QString WindowFeedback::liveNote(bool online) const {
   return QString("Updated %1 s ago.").arg((clock_.now() - *last) / 1000);
 }
 
+void WindowFeedback::showReleased(const QString& text) {
+  released_ = text;
+  releasedAt_ = clock_.now();
+  soon_.start();
+}
+
+// The banner: every output held, on every page, until the device confirmed
+// its release; then for a while that the loop may go back to automatic
+// control.
+void WindowFeedback::showBanner() {
+  QStringList held;
+  for (const auto& [channel, current] : activity_.heldOutputs()) {
+    held << QString("channel %1 at %2 mA").arg(channel).arg(current, 0, 'f', 3);
+  }
+  if (!released_.isEmpty() && (!held.isEmpty() || clock_.now() - releasedAt_ >= kReleasedShownMs)) released_.clear();
+  QString text;
+  const char* style = kQuietStyle;
+  if (!held.isEmpty()) {
+    text = "Output held: " + held.join(", ") + " \u2014 the loop is not under automatic control";
+    style = kHeldStyle;
+  } else if (!released_.isEmpty()) {
+    text = released_;
+    style = kReleasedStyle;
+  }
+  QLabel* banner = window_.pageBanner();
+  if (banner->text() != text) banner->setText(text);
+  if (banner->styleSheet() != style) banner->setStyleSheet(style);
+}
+
+// Why the page area is empty: a page opened while the device is off line.
+void WindowFeedback::showEmptyPage() {
+  const bool online = control_.state().sConnState == "Connected";
+  const QString where = connection_.isEmpty() ? QString("the device") : connection_;
+  const QString text = online ? QString("Choose a page in the tree.")
+                              : "This page is empty because the device is off line (" + where +
+                                    "): its values are read when it answers.\nFile > Connect\u2026 chooses "
+                                    "another device; File > Open Configuration\u2026 works on a file instead.";
+  if (window_.emptyPageText()->text() != text) window_.emptyPageText()->setText(text);
+}
+
 void WindowFeedback::showPageNote() {
+  showBanner();
+  showEmptyPage();
   QLabel* note = window_.pageNote();
   QStringList lines;
-  bool warning = false;
   bool stale = false;
-  // An output stays on show as held, on every page, until the device
-  // confirmed its release.
-  for (const auto& [channel, current] : activity_.heldOutputs()) {
-    lines << QString("Channel %1 output held at %2 mA \u2014 the loop is not under automatic control")
-                 .arg(channel)
-                 .arg(current, 0, 'f', 3);
-    warning = true;
-  }
   if (!window_.ownPageShown()) {
     const UserCntrl::State& state = control_.state();
     const bool online = state.sConnState == "Connected";
     if (QString guidance = GuidanceFor(state.sPage); !guidance.isEmpty()) lines << guidance;
+    if (QString done = progress_ ? progress_(state) : QString(); !done.isEmpty()) lines << done;
     if (state.sPage == "Observe" || state.sPage == "Diagnosis") {
       lines << liveNote(online);
       stale = !online;
@@ -172,10 +213,7 @@ void WindowFeedback::showPageNote() {
   }
   const QString text = lines.join('\n');
   if (note->text() != text) note->setText(text);
-  note->setVisible(!text.isEmpty());
-  const QString style = warning ? "QLabel { background: #ffe08a; border: 1px solid #c8a000; padding: 4px; }"
-                                : "QLabel { color: palette(dark); }";
-  if (note->styleSheet() != style) note->setStyleSheet(style);
+  if (note->styleSheet() != kQuietStyle) note->setStyleSheet(kQuietStyle);
   QWidget* page = window_.currentPage();
   if (greyed_ != nullptr && (greyed_ != page || !stale)) {
     greyed_->setEnabled(true);

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "host/user_cntrl.h"
 #include "link/link_activity.h"
@@ -46,10 +47,18 @@ class WindowFeedback : public QObject {
 
   // What the link shows: the requests waiting, the outputs held.
   const link::LinkActivity& activity() const { return activity_; }
+  // Told after every change of the activity (a request, an answer).
+  void onActivityChange(std::function<void()> hook) { activityHooks_.push_back(std::move(hook)); }
+  // What is done of the procedure on show, added to the page's note.
+  void setProgress(std::function<QString(const UserCntrl::State&)> progress) { progress_ = std::move(progress); }
+  // Shows `text` in the banner for a while, unless an output is held.
+  void showReleased(const QString& text);
 
  private:
   void showBusy();
   void showPageNote();
+  void showBanner();
+  void showEmptyPage();
   QString liveNote(bool online) const;
 
   view::MainWindow& window_;
@@ -62,9 +71,13 @@ class WindowFeedback : public QObject {
   QLabel* deviceTag_ = nullptr;
   QString connection_;
   std::function<QString()> otherDevice_;
-  QPointer<QWidget> greyed_;  // the live page greyed while the device is off line
-  QTimer soon_;               // runs the refresh once the control has handled the event
-  QTimer tick_;               // counts the seconds while something is pending or live
+  std::vector<std::function<void()>> activityHooks_;
+  std::function<QString(const UserCntrl::State&)> progress_;
+  QString released_;                // the last release said in the banner
+  toolkit::Millis releasedAt_ = 0;  // when, on the control's clock
+  QPointer<QWidget> greyed_;        // the live page greyed while the device is off line
+  QTimer soon_;                     // runs the refresh once the control has handled the event
+  QTimer tick_;                     // counts the seconds while something is pending or live
 };
 
 }  // namespace zolin6::desktop

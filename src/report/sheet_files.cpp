@@ -1,5 +1,9 @@
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
+#include <QFont>
 #include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QTextDocument>
 
@@ -12,8 +16,41 @@ namespace {
 
 constexpr int kPdfResolution = 300;  // dots per inch of the PDF's layout
 constexpr qreal kMarginMm = 15;
+constexpr qreal kHeaderPoints = 8;   // size of the line that heads every page, pt
+constexpr qreal kHeaderLines = 2.2;  // room it takes above the page's content, in its lines
 
 }  // namespace
+
+void PrintSheet(const SheetInput& input, QPagedPaintDevice& device) {
+  QPainter painter(&device);
+  QFont headerFont("sans-serif");
+  headerFont.setPointSizeF(kHeaderPoints);
+  painter.setFont(headerFont);
+  const qreal lineHeight = painter.fontMetrics().height();
+  const qreal top = lineHeight * kHeaderLines;
+  const QSizeF body(painter.viewport().width(), painter.viewport().height() - top);
+
+  // Qt's layout of the document in pages of the body's size moves a table
+  // row that would cross a page's end to the next page whole, and repeats
+  // a table's heading row there.
+  QTextDocument sheet;
+  sheet.documentLayout()->setPaintDevice(&device);
+  sheet.setHtml(QString::fromStdString(SheetHtml(input)));
+  sheet.setPageSize(body);
+  const int pages = sheet.pageCount();
+  const QString tag = QString::fromStdString(SheetTag(input));
+  for (int page = 0; page < pages; ++page) {
+    if (page > 0) device.newPage();
+    const QRectF header(0, 0, body.width(), lineHeight);
+    painter.drawText(header, Qt::AlignLeft | Qt::AlignVCenter, "ZOLIN-6 configuration sheet: " + tag);
+    painter.drawText(header, Qt::AlignRight | Qt::AlignVCenter, QString("Page %1 of %2").arg(page + 1).arg(pages));
+    painter.drawLine(QPointF(0, lineHeight * 1.4), QPointF(body.width(), lineHeight * 1.4));
+    painter.save();
+    painter.translate(0, top - page * body.height());
+    sheet.drawContents(&painter, QRectF(QPointF(0, page * body.height()), body));
+    painter.restore();
+  }
+}
 
 Result<bool> WriteSheetPdf(const SheetInput& input, const std::string& path) {
   // The PDF is made in memory and then written like every other file, so a
@@ -25,11 +62,9 @@ Result<bool> WriteSheetPdf(const SheetInput& input, const std::string& path) {
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter);
     writer.setResolution(kPdfResolution);
-    writer.setTitle(QString::fromStdString("Configuration sheet"));
+    writer.setTitle(QString::fromStdString("Configuration sheet " + SheetTag(input)));
     writer.setCreator("zolin6");
-    QTextDocument document;
-    document.setHtml(QString::fromStdString(SheetHtml(input)));
-    document.print(&writer);
+    PrintSheet(input, writer);
   }
   return platform::WriteFileAtomically(path, buffer.data().toStdString());
 }

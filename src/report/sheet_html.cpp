@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "configuration/catalogue.h"
+#include "configuration/change_text.h"
 #include "configuration/compare.h"
 #include "platform/channels.h"
 #include "report/report.h"
@@ -12,6 +13,7 @@ namespace zolin6::report {
 namespace {
 
 using configuration::CatalogueValue;
+using configuration::Comparison;
 using configuration::Configuration;
 
 constexpr const char* kStyle =
@@ -24,30 +26,26 @@ constexpr const char* kStyle =
 
 std::string Escaped(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped().toStdString(); }
 
-bool Differs(const CatalogueValue& entry, const SheetInput& input) {
-  if (!input.comparison) return false;
-  auto a = input.configuration.values.find(entry.key);
-  auto b = input.comparison->values.find(entry.key);
-  if (a == input.configuration.values.end() || b == input.comparison->values.end()) return true;
-  return !configuration::SameValue(entry.key, a->second, b->second);
-}
-
 std::string Cell(const std::string& text, bool differs) {
   return std::string(differs ? "<td class='differs'>" : "<td>") + Escaped(text) + "</td>";
 }
 
+// The opening of a table whose heading row repeats on every page it spans.
+std::string TableStart(const std::string& headings) {
+  return "<table border='1' cellpadding='3' width='100%'><thead><tr>" + headings + "</tr></thead>";
+}
+
 // One page's values, one row each, with the comparison column when there is
-// one.
-std::string GroupTable(const std::string& group, const SheetInput& input) {
-  std::string html = "<h2>" + Escaped(configuration::GroupTitle(group)) +
-                     "</h2><table border='1' cellpadding='3' width='100%'><tr><th width='34%'>Value</th>";
-  html += input.comparison ? "<th width='33%'>" + Escaped(input.valuesTitle) + "</th><th width='33%'>" +
-                                 Escaped(input.comparisonTitle) + "</th>"
-                           : "<th width='66%'>Setting</th>";
-  html += "</tr>";
+// one. The cells marked are exactly the compare's differences.
+std::string GroupTable(const std::string& group, const SheetInput& input, const Comparison& differences) {
+  std::string headings = "<th width='34%'>Value</th>";
+  headings += input.comparison ? "<th width='33%'>" + Escaped(input.valuesTitle) + "</th><th width='33%'>" +
+                                     Escaped(input.comparisonTitle) + "</th>"
+                               : "<th width='66%'>Setting</th>";
+  std::string html = "<h2>" + Escaped(configuration::GroupTitle(group)) + "</h2>" + TableStart(headings);
   for (const CatalogueValue& entry : configuration::Values()) {
     if (entry.group != group) continue;
-    const bool differs = Differs(entry, input);
+    const bool differs = differences.differs(entry.key);
     html += "<tr><td>" + Escaped(entry.name) + "</td>" +
             Cell(configuration::ShownValue(entry, input.configuration), differs);
     if (input.comparison) html += Cell(configuration::ShownValue(entry, *input.comparison), differs);
@@ -57,19 +55,18 @@ std::string GroupTable(const std::string& group, const SheetInput& input) {
 }
 
 // The six channels side by side: one row per value, one column per
-// channel; with a comparison, a differing cell shows the other value too.
-std::string ChannelTable(const SheetInput& input) {
-  std::string html =
-      "<h2>Sensor channels</h2><table border='1' cellpadding='3' width='100%'><tr><th width='16%'>Value</th>";
+// channel; a differing cell shows the other value too.
+std::string ChannelTable(const SheetInput& input, const Comparison& differences) {
+  std::string headings = "<th width='16%'>Value</th>";
   for (int channel = 1; channel <= kChannels; ++channel)
-    html += "<th width='14%'>Channel " + std::to_string(channel) + "</th>";
-  html += "</tr>";
+    headings += "<th width='14%'>Channel " + std::to_string(channel) + "</th>";
+  std::string html = "<h2>Sensor channels</h2>" + TableStart(headings);
   for (const CatalogueValue& first : configuration::Values()) {
     if (first.group != "channel 1") continue;
     html += "<tr><td>" + Escaped(first.name) + "</td>";
     for (int channel = 1; channel <= kChannels; ++channel) {
       const CatalogueValue* entry = configuration::FindValue("channel " + std::to_string(channel) + "." + first.name);
-      const bool differs = Differs(*entry, input);
+      const bool differs = differences.differs(entry->key);
       std::string text = configuration::ShownValue(*entry, input.configuration);
       if (differs)
         text += " (" + input.comparisonTitle + ": " + configuration::ShownValue(*entry, *input.comparison) + ")";
@@ -82,9 +79,9 @@ std::string ChannelTable(const SheetInput& input) {
 
 std::string Signatures() {
   std::string html =
-      "<h2>Signatures</h2><table border='1' cellpadding='6' width='100%'>"
-      "<tr><th width='30%'>Role</th><th width='30%'>Name</th><th width='20%'>Date</th>"
-      "<th width='20%'>Signature</th></tr>";
+      "<h2>Signatures</h2>" + TableStart(
+                                  "<th width='30%'>Role</th><th width='30%'>Name</th><th width='20%'>Date</th>"
+                                  "<th width='20%'>Signature</th>");
   for (const char* role : {"Configured by", "Checked by (quality assurance)"}) {
     html += "<tr><td class='sign'>" + std::string(role) + "</td><td></td><td></td><td></td></tr>";
   }
@@ -96,27 +93,44 @@ std::string Value(const Configuration& configuration, const std::string& key) {
   return found == configuration.values.end() ? "" : configuration::ValueText(found->second);
 }
 
+// Where the values come from, when read, and the comparison's count and
+// changes in words.
+std::string Introduction(const SheetInput& input, const Comparison& differences) {
+  const Configuration& c = input.configuration;
+  std::string html = "<p>Long tag: " + Escaped(Value(c, "identification.long tag")) +
+                     "<br>Device id: " + Escaped(Value(c, "device.device id"));
+  html += input.file.empty() ? "<br>Read from the device: " + Escaped(c.readAt)
+                             : "<br>From the configuration file " + Escaped(input.file) +
+                                   " (read from the device: " + Escaped(c.readAt) + ")";
+  html += "<br>Printed: " + Escaped(input.printedAt) + "</p>";
+  if (!input.comparison) return html;
+  html += "<p>" + Escaped(input.comparisonTitle) + " read " + Escaped(input.comparison->readAt) + "; " +
+          Escaped(configuration::DifferenceCount(differences.differences.size())) +
+          (differences.same() ? "." : " (highlighted):") + "</p>";
+  if (differences.same()) return html;
+  html += "<ul>";
+  for (const std::string& line : configuration::DescribeChanges(differences, *input.comparison, c)) {
+    html += "<li>" + Escaped(line) + "</li>";
+  }
+  return html + "</ul>";
+}
+
 }  // namespace
 
+std::string SheetTag(const SheetInput& input) { return Value(input.configuration, "identification.tag"); }
+
 std::string SheetHtml(const SheetInput& input) {
-  const Configuration& c = input.configuration;
+  const Comparison differences =
+      input.comparison ? configuration::Compare(*input.comparison, input.configuration) : Comparison{};
   std::string html = "<html><head><meta charset='utf-8'><style>" + std::string(kStyle) + "</style></head><body>";
-  html += "<h1>ZOLIN-6 configuration sheet: " + Escaped(Value(c, "identification.tag")) + "</h1>";
-  html += "<p>Long tag: " + Escaped(Value(c, "identification.long tag")) +
-          "<br>Device id: " + Escaped(Value(c, "device.device id")) + "<br>Read from the device: " + Escaped(c.readAt) +
-          "<br>Printed: " + Escaped(input.printedAt) + "</p>";
-  if (input.comparison) {
-    const auto comparison = configuration::Compare(*input.comparison, c);
-    html += "<p>" + Escaped(input.comparisonTitle) + " read " + Escaped(input.comparison->readAt) + "; " +
-            std::to_string(comparison.differences.size()) +
-            (comparison.differences.size() == 1 ? " value differs" : " values differ") + " (highlighted).</p>";
-  }
+  html += "<h1>ZOLIN-6 configuration sheet: " + Escaped(SheetTag(input)) + "</h1>";
+  html += Introduction(input, differences);
   for (const std::string& group : configuration::Groups()) {
     if (group.rfind("channel ", 0) == 0) {
-      if (group == "channel 1") html += ChannelTable(input);
+      if (group == "channel 1") html += ChannelTable(input, differences);
       continue;
     }
-    html += GroupTable(group, input);
+    html += GroupTable(group, input, differences);
   }
   return html + Signatures() + "</body></html>";
 }

@@ -58,6 +58,13 @@ class FormBinding : public QObject {
     if (userEventHook_) userEventHook_();
   }
 
+  // Asked before a user's click, tab or tree choice reaches the control;
+  // false keeps the event from the control (whoever refuses says why).
+  // Every gate added must allow it.
+  using Gate = std::function<bool(const toolkit::Widget& target)>;
+  void addGate(Gate gate) { gates_.push_back(std::move(gate)); }
+  bool allows(const toolkit::Widget& target) const;
+
   // The user's events, as the Qt widgets forward them. The window's script
   // runs the same path.
   void userTyped(toolkit::Widget& control, const QString& text);  // a text box or combo box
@@ -83,6 +90,7 @@ class FormBinding : public QObject {
   std::map<std::string, QPointer<QWidget>, std::less<>> pages_;
   Hook hostHook_;
   std::function<void()> userEventHook_;
+  std::vector<Gate> gates_;
   int syncing_ = 0;  // > 0 while the binding itself changes Qt widgets
 };
 

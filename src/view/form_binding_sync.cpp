@@ -11,6 +11,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include <algorithm>
+
 #include "view/form_binding.h"
 #include "view/lamp.h"
 #include "view/ole_color.h"
@@ -98,14 +100,23 @@ void FormBinding::userTyped(toolkit::Widget& control, const QString& text) {
   }
 }
 
+bool FormBinding::allows(const toolkit::Widget& target) const {
+  return std::all_of(gates_.begin(), gates_.end(), [&target](const Gate& gate) { return gate(target); });
+}
+
 // NOLINTNEXTLINE(readability-make-member-function-const): as userTyped
 void FormBinding::userClicked(toolkit::CommandButton& button) {
+  if (!allows(button)) return;
   beginUserEvent();
   button.click();
 }
 
-// NOLINTNEXTLINE(readability-make-member-function-const): as userTyped
 void FormBinding::userChoseTab(toolkit::TabControl& tabs, int tab) {
+  if (!allows(tabs)) {
+    // The Qt tab widget shows the model's tab again.
+    apply(tabs);
+    return;
+  }
   beginUserEvent();
   tabs.setTab(tab);
   tabs.click();

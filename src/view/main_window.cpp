@@ -30,6 +30,8 @@ namespace zolin6::view {
 
 namespace {
 
+constexpr const char* kProgramTitle = "ZOLIN-6 Temperature Transmitter";
+
 // The title above each page frame. The off-line frames are never shown.
 const std::map<std::string_view, const char*>& PageTitles() {
   static const std::map<std::string_view, const char*> titles = {
@@ -107,7 +109,7 @@ QIcon TreeIcon(const std::string& key, qreal pixelRatio) {
 MainWindow::MainWindow(UserCntrl& control, QString iconFolder, QWidget* parent)
     : QMainWindow(parent), control_(control), iconFolder_(std::move(iconFolder)) {
   setObjectName("UserCntrl");
-  setWindowTitle("ZOLIN-6 Temperature Transmitter");
+  setWindowTitle(kProgramTitle);
   binding_ = new FormBinding(control_.form(), this);
   binding_->setHostHook([this](const toolkit::Widget& w) { hostChanged(w); });
 
@@ -139,6 +141,24 @@ MainWindow::MainWindow(UserCntrl& control, QString iconFolder, QWidget* parent)
   // Never larger than the screen leaves free: the pages scroll instead.
   if (const QScreen* shown = screen()) first = first.boundedTo(shown->availableGeometry().size());
   resize(first);
+}
+
+void MainWindow::setDocumentTitle(const QString& document) {
+  documentTitle_ = document;
+  setConnectionTitle(connectionTitle_);
+}
+
+void MainWindow::setConnectionTitle(const QString& connection) {
+  connectionTitle_ = connection;
+  QString title = kProgramTitle;
+  if (!documentTitle_.isEmpty()) title = documentTitle_ + "[*] \u2013 " + title;
+  if (!connectionTitle_.isEmpty()) title += " \u2013 " + connectionTitle_;
+  setWindowTitle(title);
+}
+
+QString MainWindow::PageTitle(std::string_view frame) {
+  auto title = PageTitles().find(frame);
+  return title == PageTitles().end() ? QString() : QString::fromUtf8(title->second);
 }
 
 QTreeWidgetItem* MainWindow::treeItem(int node) const {
@@ -260,8 +280,10 @@ void MainWindow::openNode(QTreeWidgetItem* item) {
     ownNodes_[static_cast<std::size_t>(-own - 1)]();
     return;
   }
+  auto& tree = control_.form().get<toolkit::TreeView>("TreeView");
+  if (!binding_->allows(tree)) return;
   binding_->beginUserEvent();
-  control_.form().get<toolkit::TreeView>("TreeView").clickNode(item->data(0, Qt::UserRole).toInt());
+  tree.clickNode(item->data(0, Qt::UserRole).toInt());
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -288,10 +310,19 @@ QWidget* MainWindow::buildPageArea() {
   big.setPointSizeF(big.pointSizeF() * 1.25);
   title_->setFont(big);
   column->addWidget(title_);
+  // The banner and the note keep their room while empty: a held output or
+  // a step's guidance never pushes the page's controls under the cursor.
+  banner_ = new QLabel;
+  banner_->setObjectName("PageBanner");
+  banner_->setTextFormat(Qt::PlainText);
+  banner_->setFixedHeight(fontMetrics().height() + 10);
+  column->addWidget(banner_);
   note_ = new QLabel;
   note_->setObjectName("PageNote");
   note_->setWordWrap(true);
-  note_->hide();
+  note_->setTextFormat(Qt::PlainText);
+  note_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  note_->setFixedHeight(fontMetrics().lineSpacing() * 2 + 4);
   column->addWidget(note_);
   auto* rule = new QFrame;
   rule->setFrameShape(QFrame::HLine);
@@ -302,6 +333,12 @@ QWidget* MainWindow::buildPageArea() {
   stack_->setObjectName("PageStack");
   // While no page is on show (a tree click while disconnected) the area is empty.
   empty_ = new QWidget;
+  auto* emptyColumn = new QVBoxLayout(empty_);
+  emptyText_ = new QLabel;
+  emptyText_->setObjectName("EmptyPageText");
+  emptyText_->setWordWrap(true);
+  emptyText_->setAlignment(Qt::AlignCenter);
+  emptyColumn->addWidget(emptyText_);
   stack_->addWidget(empty_);
   for (std::string_view frame : forms::PageFrames()) {
     auto* scroll = new QScrollArea;
@@ -357,6 +394,7 @@ void MainWindow::buildStatusBar() {
 }
 
 void MainWindow::hostChanged(const toolkit::Widget& control) {
+  for (const auto& hook : hostChanges_) hook(control);
   switch (control.kind()) {
     case forms::Kind::Frame: showVisiblePage(); break;
     case forms::Kind::StatusBar:
@@ -368,18 +406,25 @@ void MainWindow::hostChanged(const toolkit::Widget& control) {
 
 void MainWindow::showVisiblePage() {
   ownPageShown_ = false;
-  for (const auto& hook : pageShown_) hook(false);
+  stack_->setCurrentWidget(empty_);
+  title_->clear();
   const auto& frames = forms::PageFrames();
   for (std::size_t i = 0; i < frames.size(); ++i) {
     if (control_.form().get<toolkit::Frame>(frames[i]).visible()) {
       stack_->setCurrentWidget(pageSlots_[i]);
-      auto title = PageTitles().find(frames[i]);
-      title_->setText(title == PageTitles().end() ? QString() : QString::fromUtf8(title->second));
-      return;
+      title_->setText(PageTitle(frames[i]));
+      break;
     }
   }
-  stack_->setCurrentWidget(empty_);
-  title_->clear();
+  for (const auto& hook : pageShown_) hook(false);
+}
+
+std::string_view MainWindow::frameShown() const {
+  const auto& frames = forms::PageFrames();
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    if (stack_->currentWidget() == pageSlots_[i]) return frames[i];
+  }
+  return {};
 }
 
 void MainWindow::showPanel(int number) {

@@ -60,10 +60,21 @@ class MainWindow : public QMainWindow {
   void showOwnPage(std::string_view frame, const QString& title);
   void showOwnPage(QWidget* page, const QString& title);
   bool ownPageShown() const { return ownPageShown_; }
-  // The page on show, and the line under its title where the desktop says
-  // what is going on (a held output, what to do on a trim step, stale values).
+  // The page on show, and the lines under its title where the desktop says
+  // what is going on: the banner of a held output, and the note of what to
+  // do on a trim step or how old the values are. Both keep their room when
+  // empty, so that nothing on the page moves when they fill.
   QWidget* currentPage() const;
+  // The page frame on show ("frmConf_Range"); empty while none or one of
+  // the desktop's own widgets is.
+  std::string_view frameShown() const;
+  QLabel* pageBanner() const { return banner_; }
   QLabel* pageNote() const { return note_; }
+  // Shown in the page area while no page is on show (why it is empty).
+  QLabel* emptyPageText() const { return emptyText_; }
+  // The title the window shows above a page frame ("Configuration – Sensor
+  // Range" for "frmConf_Range"); empty for a frame it never shows.
+  static QString PageTitle(std::string_view frame);
   // The page on show and the channel it is about, for a message box from
   // the device: "On the page Maintenance – Loop Test, channel 3."
   QString pageContext() const;
@@ -74,6 +85,14 @@ class MainWindow : public QMainWindow {
   void saveLayout() const;
   // Told whenever the page on show changes: true for one of the desktop's own.
   void onPageShown(std::function<void(bool own)> hook) { pageShown_.push_back(std::move(hook)); }
+  // Told of every change of a control the window draws itself (page frames,
+  // the tree, the status bar, the timers).
+  void onHostChange(std::function<void(const toolkit::Widget&)> hook) { hostChanges_.push_back(std::move(hook)); }
+  // The window's title around the program's name: the open document
+  // ("plant.json", marked while it has unsaved edits) before it, the device
+  // behind the control ("simulated device") after it; "" for none.
+  void setDocumentTitle(const QString& document);
+  void setConnectionTitle(const QString& connection);
   // Asked before the window closes; false keeps it open.
   void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
 
@@ -104,6 +123,11 @@ class MainWindow : public QMainWindow {
   std::vector<QWidget*> pageSlots_;              // the stack entry of each page frame, in hiding order
   std::vector<std::function<void()>> ownNodes_;  // what opening each own node does
   std::vector<std::function<void(bool)>> pageShown_;
+  std::vector<std::function<void(const toolkit::Widget&)>> hostChanges_;
+  QString documentTitle_;
+  QString connectionTitle_;
+  QLabel* banner_ = nullptr;
+  QLabel* emptyText_ = nullptr;
   bool ownPageShown_ = false;
   std::vector<QLabel*> panelTexts_;
   QLabel* panelIcon_ = nullptr;

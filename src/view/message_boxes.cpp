@@ -17,12 +17,22 @@ QMessageBox::Icon IconOf(toolkit::Icon icon) {
 
 toolkit::Answer QtMessageBoxes::show(const std::string& text, const std::string& title, toolkit::Buttons buttons,
                                      toolkit::Icon icon) {
-  if (responder_) return responder_(text, title, buttons, icon);
+  // The lines under the text are asked for in either case: they also note
+  // which question is open.
+  const QString context = context_ ? context_(text, buttons) : QString();
+  const toolkit::Answer answer =
+      responder_ ? responder_(text, title, buttons, icon) : ask(text, title, buttons, icon, context);
+  if (answered_) answered_(answer);
+  return answer;
+}
+
+toolkit::Answer QtMessageBoxes::ask(const std::string& text, const std::string& title, toolkit::Buttons buttons,
+                                    toolkit::Icon icon, const QString& context) {
   const bool yesNo = buttons == toolkit::Buttons::YesNo;
   QMessageBox box(IconOf(icon), QString::fromStdString(title), QString::fromStdString(text),
                   yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent_);
   box.setObjectName("MessageBox");
-  if (context_) box.setInformativeText(context_());
+  box.setInformativeText(context);
   // Every question from a device page changes the device when answered
   // Yes: Enter, or a key pressed by mistake, answers No, as Escape does.
   if (yesNo) {

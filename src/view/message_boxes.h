@@ -28,19 +28,26 @@ class QtMessageBoxes : public toolkit::MessageBoxes {
   // clock can hold back what falls due meanwhile.
   void setModalListener(std::function<void(bool open)> listener) { modalListener_ = std::move(listener); }
 
-  // A line under each box's text naming what it answers ("On the page
-  // Configuration – Sensor Range, Sensor 3."); the text itself is the
-  // control's, unchanged.
-  void setContext(std::function<QString()> context) { context_ = std::move(context); }
+  // Lines under each box's text: what it answers ("On the page
+  // Configuration – Sensor Range, Sensor 3.") and what comes next; the text
+  // itself is the control's, unchanged.
+  using Context = std::function<QString(const std::string& text, toolkit::Buttons buttons)>;
+  void setContext(Context context) { context_ = std::move(context); }
+  // Told of every answer, whoever gave it (the user or a script).
+  void setAnswerListener(std::function<void(toolkit::Answer)> listener) { answered_ = std::move(listener); }
 
   toolkit::Answer show(const std::string& text, const std::string& title, toolkit::Buttons buttons,
                        toolkit::Icon icon) override;
 
  private:
+  toolkit::Answer ask(const std::string& text, const std::string& title, toolkit::Buttons buttons, toolkit::Icon icon,
+                      const QString& context);
+
   QPointer<QWidget> parent_;
   Responder responder_;
   std::function<void(bool open)> modalListener_;
-  std::function<QString()> context_;
+  Context context_;
+  std::function<void(toolkit::Answer)> answered_;
 };
 
 }  // namespace zolin6::view

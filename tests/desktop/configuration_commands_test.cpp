@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -16,6 +17,7 @@
 #include "desktop/compare_dialog.h"
 #include "desktop/configuration_commands.h"
 #include "desktop/offline_values_page.h"
+#include "desktop/prompter.h"
 #include "fakes/control_harness.h"
 #include "platform/atomic_file.h"
 #include "transport/event_loop_clock.h"
@@ -30,7 +32,9 @@ class ConfigurationCommandsTest : public ::testing::Test {
   ConfigurationCommandsTest() {
     sim->SetLatency(2);
     window = std::make_unique<view::MainWindow>(*h.control, ZOLIN6_ASSETS_DIR);
-    files = std::make_unique<ConfigurationCommands>(*window, h.clock, tap);
+    prompter = std::make_unique<Prompter>(*window);
+    prompter->answerFirst([this](const QString& title, const QString&, const QString&) { questions << title; });
+    files = std::make_unique<ConfigurationCommands>(*window, h.clock, tap, *prompter);
     h.control->Init("invoke-1", "", tap);
     h.clock.advance(2000);
     window->show();
@@ -56,6 +60,8 @@ class ConfigurationCommandsTest : public ::testing::Test {
   std::shared_ptr<transport::SimulatedDevice> sim = std::make_shared<transport::SimulatedDevice>(h.clock);
   std::shared_ptr<link::LinkTap> tap = link::LinkTap::Wrap(sim);
   std::unique_ptr<view::MainWindow> window;
+  std::unique_ptr<Prompter> prompter;
+  QStringList questions;  // the titles of the window's questions, answered with their first choice
   std::unique_ptr<ConfigurationCommands> files;
 };
 
@@ -114,14 +120,24 @@ TEST_F(ConfigurationCommandsTest, TheComparisonCountsAndFiltersTheDifferences) {
 // The download writes only what differs after a confirmation naming the
 // device, and the sheet printed afterwards shows the device as found.
 TEST_F(ConfigurationCommandsTest, ADownloadAsksFirstAndTheSheetShowsTheDeviceAsFound) {
-  const QString plant = SavedDevice("plant.json", [](auto& c) { c.values["channel 2.upper range value"] = 400.0; });
+  // Channel 2's range changes; channel 3 keeps its numbers in another unit.
+  const QString plant = SavedDevice("plant.json", [](auto& c) {
+    c.values["channel 2.upper range value"] = 400.0;
+    c.values["channel 3.unit"] = std::int64_t{33};
+  });
   QString asked;
   files->setConfirmation([&asked](const QString&, const QString& text) {
     asked = text;
     return false;
   });
   EXPECT_FALSE(files->download(plant));
-  EXPECT_TRUE(asked.contains("channel 2.upper range value: 150 \u2192 400")) << asked.toStdString();
+  EXPECT_TRUE(
+      asked.contains(QRegularExpression("channel 2: range (\\S+)\u2013150 \u00b0C \u2192 \\1\u2013400 \u00b0C")))
+      << asked.toStdString();
+  EXPECT_TRUE(
+      asked.contains(QRegularExpression("channel 3: unit \u00b0C \u2192 \u00b0F; the range (\\S+) now means "
+                                        "\\1 \u00b0F")))
+      << asked.toStdString();
   EXPECT_TRUE(asked.contains("TT-601")) << asked.toStdString();
 
   files->setConfirmation([](const QString&, const QString&) { return true; });

@@ -54,6 +54,11 @@ class WindowFeedbackTest : public ::testing::Test {
     feedback->refresh();
     return window->pageNote()->isVisible() ? window->pageNote()->text() : QString();
   }
+  QString Banner() {
+    feedback->refresh();
+    QApplication::processEvents();
+    return window->pageBanner()->text();
+  }
   QString Shortcut(const QString& action) {
     auto* found = window->findChild<QAction*>(action);
     return found == nullptr ? "missing" : found->shortcut().toString();
@@ -123,15 +128,19 @@ TEST_F(WindowFeedbackTest, TheBannerShowsWhileAnOutputIsHeld) {
   h.ClickTab("SSTabLoopTest", 2);
   h.form().select(h.get<toolkit::OptionButton>("Op12mA", 2));
   h.Click("cmdWriteParameter");
+  QApplication::processEvents();
+  const QPoint writeAt = window->findChild<QPushButton*>("cmdWriteParameter")->mapTo(window.get(), QPoint());
   h.clock.advance(1000);
-  EXPECT_TRUE(Note().startsWith("Channel 3 output held at 12.000 mA")) << Note().toStdString();
+  EXPECT_TRUE(Banner().startsWith("Output held: channel 3 at 12.000 mA")) << Banner().toStdString();
+  // The banner has its own space: nothing under it moves.
+  EXPECT_EQ(window->findChild<QPushButton*>("cmdWriteParameter")->mapTo(window.get(), QPoint()), writeAt);
   // The release goes out while the line is down: the output may still be
   // held, and the banner says so on every page until the device confirms.
   sim->SetOnline(false);
   h.Click("cmdBack");  // leaving the page releases the output
   h.clock.advance(1000);
   EXPECT_FALSE(h.state().bFixedCurrent);
-  EXPECT_TRUE(Note().startsWith("Channel 3 output held at 12.000 mA")) << Note().toStdString();
+  EXPECT_TRUE(Banner().startsWith("Output held: channel 3 at 12.000 mA")) << Banner().toStdString();
   // Back on line, the window releases it, and only the device's yes clears the banner.
   sim->SetOnline(true);
   h.clock.advance(1000);
@@ -147,7 +156,9 @@ TEST_F(WindowFeedbackTest, TheBannerShowsWhileAnOutputIsHeld) {
   EXPECT_FALSE(held.mayGoOn("quit"));
   EXPECT_TRUE(held.releaseAll());
   EXPECT_FALSE(sim->transmitter().state().outputs[2].fixed);
-  EXPECT_FALSE(Note().contains("held at")) << Note().toStdString();
+  h.clock.advance(100);
+  QApplication::processEvents();
+  EXPECT_FALSE(Banner().contains("held")) << Banner().toStdString();
 }
 
 TEST_F(WindowFeedbackTest, TheLayoutSurvivesARestart) {

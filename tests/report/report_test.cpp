@@ -67,7 +67,7 @@ TEST(ReportTest, ComparisonColumnMarksEveryDifference) {
   input.configuration = asLeft;
   input.comparison = asFound;
   const std::string html = SheetHtml(input);
-  EXPECT_NE(html.find("2 values differ"), std::string::npos);
+  EXPECT_NE(html.find("2 differences (highlighted)"), std::string::npos);
   std::size_t marked = 0;
   for (std::size_t at = html.find("class='differs'"); at != std::string::npos;
        at = html.find("class='differs'", at + 1)) {
