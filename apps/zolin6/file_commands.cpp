@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QGuiApplication>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -12,6 +13,7 @@
 #include "configuration/link_client.h"
 #include "configuration/transfer.h"
 #include "history/command_history.h"
+#include "history/history_recorder.h"
 #include "history/store_location.h"
 #include "link/link_tap.h"
 #include "opened_device.h"
@@ -263,7 +265,8 @@ int RunFileCommand(const std::vector<std::string>& arguments, std::ostream& out,
       if (!parsed) return Fail(c, parsed.error().message);
       store = std::move(parsed).value();
     }
-    session.RecordHistory(store, "download of a configuration file");
+    session.RecordHistory(store,
+                          history::DownloadOperation(std::filesystem::path(c.value("download")).filename().string()));
   }
   int status = kExitError;
   if (parser.isSet("upload")) status = Upload(c, session);

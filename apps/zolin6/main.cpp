@@ -224,6 +224,7 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, ap
     QAction* connect = app::AddConnectionCommands(window, connection, ticker, mayLeave);
     files = std::make_unique<desktop::ConfigurationCommands>(window, clock, tap, prompter);
     desktop::DeviceTools tools(window, control, clock, tap, wallTime, store);
+    files->onDownload([&tools](const std::string& operation) { tools.setHistoryOperation(operation); });
     app::AddWindowCommands(window);
     desktop::WindowFeedback feedback(window, control, clock, tap);
     // Sleeps until something happens (the window's clock wakes for the

@@ -17,6 +17,7 @@
 #include "desktop/offline_values_page.h"
 #include "desktop/prompter.h"
 #include "desktop/recent_files.h"
+#include "history/history_recorder.h"
 #include "view/main_window.h"
 
 namespace zolin6::desktop {
@@ -222,7 +223,9 @@ bool ConfigurationCommands::download(const QString& path) {
                QString::fromStdString(configuration::DifferenceCount(plan.comparison.differences.size())),
                ChangeList(plan, file->second));
   if (!askConfirmation("Download to " + tag, question)) return false;
+  if (announce_) announce_(history::DownloadOperation(file->first.toStdString()));
   Result<configuration::DownloadResult> result = transfer_.download(file->second, plan);
+  if (announce_) announce_("");
   if (!result) return fail("Nothing downloaded", QString::fromStdString(result.error().message));
   return reportDownload(*result, plan, file->first);
 }

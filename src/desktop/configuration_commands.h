@@ -55,6 +55,9 @@ class ConfigurationCommands : public QObject {
   CompareDialog* compareWithDevice(const QString& path);  // nullptr: nothing to show
   CompareDialog* compareFiles(const QString& left, const QString& right);
   bool download(const QString& path);
+  // Told the operation the device history gives a download's writes while
+  // it runs, and "" after it.
+  void onDownload(std::function<void(const std::string& operation)> announce) { announce_ = std::move(announce); }
   bool exportReport(const QString& path);  // PDF, or HTML for a name ending in .html
   // Before `action` ("quit", "open another file", "connect"): true when the
   // open file has no unsaved edits, or the user saved or dropped them.
@@ -94,6 +97,7 @@ class ConfigurationCommands : public QObject {
 
   view::MainWindow& window_;
   Prompter& prompter_;
+  std::function<void(const std::string& operation)> announce_;
   WindowTransfer transfer_;
   OffLineFile file_;
   RecentFiles* recent_ = nullptr;

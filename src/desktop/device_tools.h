@@ -56,6 +56,8 @@ class DeviceTools : public QObject {
   // values it draws, unless the user put it away (View > Trend).
   void setTrendWanted(bool wanted);
   HistoryWindow* showHistory();
+  // The operation the history gives the writes from now on; "" their own.
+  void setHistoryOperation(const std::string& operation) { history_.SetOperation(operation); }
   // The records waiting for the history's store.
   std::size_t historyWaiting() const { return worker_.waiting(); }
   // Lets the store take what waits (a few seconds at most) and keeps the
@@ -99,9 +101,9 @@ class DeviceTools : public QObject {
   bool storeFailing_ = false;  // the store refuses writes now
   bool waitedBefore_ = false;  // records waited at the last housekeeping too
   bool historyClosed_ = false;
-  bool trendWanted_ = true;    // the user wants the trend on the observation page
-  bool placing_ = false;       // the window shows or hides the trend itself
-  bool trendSized_ = false;    // the trend has been given its share of the window once
+  bool trendWanted_ = true;  // the user wants the trend on the observation page
+  bool placing_ = false;     // the window shows or hides the trend itself
+  bool trendSized_ = false;  // the trend has been given its share of the window once
 };
 
 }  // namespace zolin6::desktop

@@ -12,6 +12,8 @@
 
 namespace zolin6::history {
 
+std::string DownloadOperation(const std::string& fileName) { return "download of " + fileName; }
+
 std::string LoginName() {
   for (const char* variable : {"USER", "LOGNAME", "USERNAME"}) {
     if (const char* name = std::getenv(variable); name != nullptr && *name != '\0') return name;

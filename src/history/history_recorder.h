@@ -25,6 +25,10 @@ inline constexpr toolkit::Millis kAnswerTimeout = 30000;
 // The login name of the user the records name.
 std::string LoginName();
 
+// The operation of the writes of a configuration file's download, naming
+// the file ("download of plant.json").
+std::string DownloadOperation(const std::string& fileName);
+
 struct RecorderContext {
   toolkit::Clock& clock;              // the control's clock (for the answer timeout)
   link::WallTime wallTime;            // the records' time
@@ -50,6 +54,10 @@ class HistoryRecorder : public link::LinkListener {
   void OnRequest(link::RequestKind kind, const std::string& code, const std::string& document) override;
   void OnNotification(const link::Notification& notification) override;
   void OnSessionEnd() override;
+
+  // Names the operation of the writes from now on (a download the window
+  // runs); empty gives each write its own again.
+  void SetOperation(std::string operation) { context_.operation = std::move(operation); }
 
   std::size_t waitingForDevice() const { return awaiting_.size(); }
   const DeviceMemory& memory() const { return memory_; }

@@ -67,7 +67,7 @@ TEST_F(FileCommandsTest, UploadCompareDownloadCompare) {
   const Result<std::vector<history::Record>> records = store.List({});
   ASSERT_TRUE(records);
   ASSERT_EQ(records->size(), 1U);
-  EXPECT_EQ(records->front().operation, "download of a configuration file");
+  EXPECT_EQ(records->front().operation, "download of plant.json");
   EXPECT_EQ(records->front().outcome, history::Outcome::Accepted);
   bool pollingAddress = false;
   for (const history::ValueChange& value : records->front().values) {

@@ -140,8 +140,12 @@ TEST_F(ConfigurationCommandsTest, ADownloadAsksFirstAndTheSheetShowsTheDeviceAsF
       << asked.toStdString();
   EXPECT_TRUE(asked.contains("TT-601")) << asked.toStdString();
 
+  // The history names the download and its file while it runs, and only then.
+  std::vector<std::string> operations;
+  files->onDownload([&operations](const std::string& operation) { operations.push_back(operation); });
   files->setConfirmation([](const QString&, const QString&) { return true; });
   ASSERT_TRUE(files->download(plant));
+  EXPECT_EQ(operations, (std::vector<std::string>{"download of plant.json", ""}));
   EXPECT_TRUE(StatusText().startsWith("Downloaded plant.json")) << StatusText().toStdString();
   ASSERT_TRUE(files->exportReport(Path("sheet.html")));
   auto sheet = platform::ReadWholeFile(Path("sheet.html").toStdString());

@@ -291,8 +291,7 @@ std::string ScenarioLines::Trace(const Args& args) {
 
 std::string ScenarioLines::Sim(const Args& args) {
   static constexpr const char* kUsage =
-      "offline, online, set TAG VALUE, fault CHANNEL, repair CHANNEL, latency MS, line drop P corrupt P [seed N], "
-      "save FILE or load FILE";
+      "offline, online, set TAG VALUE, fault CHANNEL, repair CHANNEL, latency MS, save FILE or load FILE";
   if (args.empty()) return Mismatch("sim", kUsage);
   // The simulated device's values and line.
   transport::SimulatedDevice* sim = host_.sim();
