@@ -23,6 +23,7 @@ namespace {
 
 const QStringList kColumns{"Time (UTC)", "User", "Device", "Page", "Operation", "Values (before \u2192 after)",
                            "Outcome"};
+constexpr int kValuesColumn = 5;
 
 QString Device(const history::DeviceIdentity& device) {
   QString text = QString::fromStdString(device.tag);
@@ -30,7 +31,11 @@ QString Device(const history::DeviceIdentity& device) {
   return text;
 }
 
-QString Values(const history::Record& record) {
+// A row shows this many of a write's values; the rest are in its tooltip,
+// so a copy to all channels does not take the height of the window.
+constexpr int kValuesShown = 3;
+
+QStringList ValueLines(const history::Record& record) {
   QStringList lines;
   for (const history::ValueChange& value : record.values) {
     lines << QString("%1: %2 \u2192 %3")
@@ -38,7 +43,12 @@ QString Values(const history::Record& record) {
                       value.before.empty() ? QString("?") : QString::fromStdString(value.before),
                       QString::fromStdString(value.after));
   }
-  return lines.join('\n');
+  return lines;
+}
+
+QString ShownValues(const QStringList& lines) {
+  if (lines.size() <= kValuesShown) return lines.join('\n');
+  return (lines.mid(0, kValuesShown) << QString("\u2026 and %1 more").arg(lines.size() - kValuesShown)).join('\n');
 }
 
 }  // namespace
@@ -104,7 +114,7 @@ HistoryWindow::HistoryWindow(history::HistoryWorker& history, QWidget* parent)
   table_->verticalHeader()->setVisible(false);
   table_->horizontalHeader()->setStretchLastSection(false);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  table_->horizontalHeader()->setSectionResizeMode(5, QHeaderView::Stretch);
+  table_->horizontalHeader()->setSectionResizeMode(kValuesColumn, QHeaderView::Stretch);
   status_->setObjectName("historyStatus");
 
   auto* column = new QVBoxLayout(this);
@@ -158,11 +168,12 @@ void HistoryWindow::fill(const std::vector<history::Record>& records) {
                             Device(record.device),
                             QString::fromStdString(record.page),
                             QString::fromStdString(record.operation),
-                            Values(record),
+                            ShownValues(ValueLines(record)),
                             QString::fromStdString(record.outcomeText)};
     for (int column = 0; column < cells.size(); ++column) {
       table_->setItem(row, column, new QTableWidgetItem(cells[column]));
     }
+    table_->item(row, kValuesColumn)->setToolTip(ValueLines(record).join('\n'));
   }
   table_->resizeRowsToContents();
 }
