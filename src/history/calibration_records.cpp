@@ -22,7 +22,11 @@ Record MakeCalibrationRecord(const CalibrationEntry& entry) {
 Result<std::string> ReadCalibration(SqlHistoryStore& store, std::int64_t id) {
   Result<std::vector<Record>> records = store.List({});
   if (!records) return records.error();
-  for (const Record& record : *records) {
+  return FindCalibration(*records, id);
+}
+
+Result<std::string> FindCalibration(const std::vector<Record>& records, std::int64_t id) {
+  for (const Record& record : records) {
     if (record.id != id) continue;
     if (record.operation != kCalibrationOperation || record.values.size() != 1 ||
         record.values.front().name != kCalibrationValueName) {

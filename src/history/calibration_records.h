@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "history/history_record.h"
 #include "history/sql_store.h"
@@ -27,8 +28,11 @@ struct CalibrationEntry {
 // The history record of a calibration, with a key of its own.
 Record MakeCalibrationRecord(const CalibrationEntry& entry);
 
-// The calibration JSON of record `id`; fails when there is no record of
-// that id or it is no calibration.
+// The calibration JSON of record `id` among `records`; fails when there is
+// no record of that id or it is no calibration.
+Result<std::string> FindCalibration(const std::vector<Record>& records, std::int64_t id);
+
+// The same, read from `store`.
 Result<std::string> ReadCalibration(SqlHistoryStore& store, std::int64_t id);
 
 }  // namespace zolin6::history
