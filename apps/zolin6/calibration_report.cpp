@@ -39,21 +39,21 @@ Result<std::vector<history::Record>> ReadHistory(const history::StoreLocation& s
 }  // namespace
 
 int WriteCalibrationReport(const history::StoreLocation& store, const QString& file, const QString& id) {
-  bool isNumber = false;
-  const qlonglong recordId = id.toLongLong(&isNumber);
-  if (!isNumber || recordId <= 0) return Refuse("--from-history needs the id of a calibration in the history");
+  if (id.trimmed().isEmpty()) {
+    return Refuse("--from-history needs the id or the certificate number of a calibration in the history");
+  }
   const Result<std::vector<history::Record>> records = ReadHistory(store);
   if (!records) {
     return Refuse("cannot read the history " + store.describe().toStdString() + ": " + records.error().message);
   }
-  const Result<std::string> json = history::FindCalibration(*records, recordId);
+  const Result<std::string> json = history::FindCalibration(*records, id.trimmed().toStdString());
   if (!json) return Refuse(json.error().message);
   const Result<calibration::CalibrationRecord> record = calibration::FromJson(*json);
   if (!record) return Refuse("history record " + id.toStdString() + ": " + record.error().message);
   if (auto written = report::WriteCertificatePdf(*record, file.toStdString()); !written) {
     return Refuse(written.error().message);
   }
-  std::cerr << "zolin6: the certificate of calibration " << recordId << " is in " << file.toStdString() << '\n';
+  std::cerr << "zolin6: the certificate " << record->number << " is in " << file.toStdString() << '\n';
   return 0;
 }
 

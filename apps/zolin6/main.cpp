@@ -69,8 +69,8 @@ struct WindowOptions {
   QCommandLineOption historyExport{"history-export", "Export the device history to FILE (CSV) and quit.", "FILE"};
   QCommandLineOption calibrationReport{
       "calibration-report", "Write the certificate of a calibration in the history to FILE (PDF) and quit.", "FILE"};
-  QCommandLineOption fromHistory{"from-history", "The history id of the calibration --calibration-report prints.",
-                                 "ID"};
+  QCommandLineOption fromHistory{
+      "from-history", "The history id or certificate number of the calibration --calibration-report prints.", "ID"};
   QCommandLineOption record{"record", "Record the observed values to FILE (CSV) without a window.", "FILE"};
   QCommandLineOption duration{"duration", "How long --record records: a number with s, m or h.", "D"};
   QCommandLineOption trend{"trend", "Open the trend of the observation page (for --screenshot)."};

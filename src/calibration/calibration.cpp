@@ -12,6 +12,11 @@ constexpr double kBoundarySlack = 1e-9;
 
 }  // namespace
 
+std::string CertificateNumber(const DeviceIdentity& device, int channel, const std::string& compactUtc) {
+  const std::string tag = device.tag.empty() ? device.deviceId : device.tag;
+  return "CAL-" + tag + "-" + std::to_string(channel) + "-" + compactUtc;
+}
+
 std::vector<double> TestPercents(int count) {
   if (count == 3) return {0, 50, 100};
   if (count == 5) return {0, 25, 50, 75, 100};

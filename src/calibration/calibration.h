@@ -59,6 +59,7 @@ struct DeviceIdentity {
 };
 
 struct CalibrationRecord {
+  std::string number;  // the certificate's number, unique in the device history
   DeviceIdentity device;
   int channel = 1;  // 1..6
   ChannelRange range;
@@ -73,6 +74,10 @@ struct CalibrationRecord {
 
   bool operator==(const CalibrationRecord&) const = default;
 };
+
+// A certificate number a technician can read out and type again:
+// "CAL-TT-204-2-20261207T164500Z" (tag, channel, time in UTC).
+std::string CertificateNumber(const DeviceIdentity& device, int channel, const std::string& compactUtc);
 
 // The test points' places in % of the range: 3 (0/50/100) or 5
 // (0/25/50/75/100); empty for any other count.

@@ -42,6 +42,7 @@ std::vector<TestPoint> PointsFrom(const json& list) {
 
 std::string ToJson(const CalibrationRecord& record) {
   const json document{
+      {"number", record.number},
       {"device",
        {{"tag", record.device.tag}, {"longTag", record.device.longTag}, {"deviceId", record.device.deviceId}}},
       {"channel", record.channel},
@@ -68,6 +69,7 @@ Result<CalibrationRecord> FromJson(const std::string& text) {
   if (document.is_discarded() || !document.is_object()) return Error{"the calibration record is not JSON"};
   try {
     CalibrationRecord record;
+    record.number = document.at("number").get<std::string>();
     const json& device = document.at("device");
     record.device = {device.at("tag").get<std::string>(), device.at("longTag").get<std::string>(),
                      device.at("deviceId").get<std::string>()};

@@ -1,12 +1,10 @@
 #include "history/calibration_records.h"
 
-#include <QUuid>
-
 namespace zolin6::history {
 
 Record MakeCalibrationRecord(const CalibrationEntry& entry) {
   Record record;
-  record.key = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
+  record.key = entry.number;
   record.timeUtc = entry.timeUtc;
   record.user = entry.user;
   record.device = entry.device;
@@ -19,22 +17,22 @@ Record MakeCalibrationRecord(const CalibrationEntry& entry) {
   return record;
 }
 
-Result<std::string> ReadCalibration(SqlHistoryStore& store, std::int64_t id) {
+Result<std::string> ReadCalibration(SqlHistoryStore& store, const std::string& which) {
   Result<std::vector<Record>> records = store.List({});
   if (!records) return records.error();
-  return FindCalibration(*records, id);
+  return FindCalibration(*records, which);
 }
 
-Result<std::string> FindCalibration(const std::vector<Record>& records, std::int64_t id) {
+Result<std::string> FindCalibration(const std::vector<Record>& records, const std::string& which) {
   for (const Record& record : records) {
-    if (record.id != id) continue;
+    if (std::to_string(record.id) != which && record.key != which) continue;
     if (record.operation != kCalibrationOperation || record.values.size() != 1 ||
         record.values.front().name != kCalibrationValueName) {
-      return Error{"history record " + std::to_string(id) + " is no calibration"};
+      return Error{"history record " + which + " is no calibration"};
     }
     return record.values.front().after;
   }
-  return Error{"the history has no record " + std::to_string(id)};
+  return Error{"the history has no record " + which};
 }
 
 }  // namespace zolin6::history

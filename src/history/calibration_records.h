@@ -18,6 +18,7 @@ inline constexpr const char* kCalibrationOperation = "calibration";
 inline constexpr const char* kCalibrationValueName = "calibration record";
 
 struct CalibrationEntry {
+  std::string number;   // the certificate number: the record's key
   std::string json;     // the calibration record
   std::string summary;  // the outcome text the list shows ("channel 2: passed")
   DeviceIdentity device;
@@ -25,14 +26,15 @@ struct CalibrationEntry {
   std::string user;          // the login name
 };
 
-// The history record of a calibration, with a key of its own.
+// The history record of a calibration; its key is the certificate number.
 Record MakeCalibrationRecord(const CalibrationEntry& entry);
 
-// The calibration JSON of record `id` among `records`; fails when there is
-// no record of that id or it is no calibration.
-Result<std::string> FindCalibration(const std::vector<Record>& records, std::int64_t id);
+// The calibration JSON of the record whose id (in decimal) or certificate
+// number is `which`, among `records`; fails when there is no such record or
+// it is no calibration.
+Result<std::string> FindCalibration(const std::vector<Record>& records, const std::string& which);
 
 // The same, read from `store`.
-Result<std::string> ReadCalibration(SqlHistoryStore& store, std::int64_t id);
+Result<std::string> ReadCalibration(SqlHistoryStore& store, const std::string& which);
 
 }  // namespace zolin6::history

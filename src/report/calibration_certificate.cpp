@@ -71,11 +71,12 @@ std::string CertificateHtml(const CalibrationRecord& record) {
   const std::string range = Fixed(record.range.lower) + " to " + Fixed(record.range.upper) + " " + record.range.unit;
   std::string html = "<html><head><meta charset='utf-8'><style>" + std::string(kStyle) + "</style></head><body>";
   html += "<h1>ZOLIN-6 calibration certificate: " + Escaped(record.device.tag) + "</h1>";
-  html += "<table border='1' cellpadding='3' width='100%'>" + Row("Tag", record.device.tag) +
-          Row("Long tag", record.device.longTag) + Row("Device id", record.device.deviceId) +
-          Row("Channel", std::to_string(record.channel)) + Row("Range", range) +
-          Row("Tolerance", Fixed(record.tolerance) + " % of span") + Row("Date and time (UTC)", record.performedAt) +
-          Row("Technician", record.technician) + Row("Ambient temperature", record.ambient) + "</table>";
+  html += "<table border='1' cellpadding='3' width='100%'>" + Row("Certificate number", record.number) +
+          Row("Tag", record.device.tag) + Row("Long tag", record.device.longTag) +
+          Row("Device id", record.device.deviceId) + Row("Channel", std::to_string(record.channel)) +
+          Row("Range", range) + Row("Tolerance", Fixed(record.tolerance) + " % of span") +
+          Row("Date and time (UTC)", record.performedAt) + Row("Technician", record.technician) +
+          Row("Ambient temperature", record.ambient) + "</table>";
   html += "<h2>Reference instrument</h2><table border='1' cellpadding='3' width='100%'>" +
           Row("Instrument", record.reference.name) + Row("Serial number", record.reference.serial) +
           Row("Certificate", record.reference.certificate) + Row("Calibration due", record.reference.dueDate) +

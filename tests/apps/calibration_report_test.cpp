@@ -44,8 +44,12 @@ TEST(CalibrationReportCommand, WritesTheCertificateOfAStoredCalibration) {
   std::int64_t id = 0;
   {
     history::SqlHistoryStore history({"QSQLITE", store, {}, {}, {}, -1});
-    Result<std::int64_t> stored = history.Insert(history::MakeCalibrationRecord(
-        {calibration::ToJson(record), "channel 4: passed", {"TT-311", "", "", "4242"}, 1788000000000, "ana"}));
+    Result<std::int64_t> stored = history.Insert(history::MakeCalibrationRecord({"CAL-TT-311-4-20261207T100000Z",
+                                                                                 calibration::ToJson(record),
+                                                                                 "channel 4: passed",
+                                                                                 {"TT-311", "", "", "4242"},
+                                                                                 1788000000000,
+                                                                                 "ana"}));
     ASSERT_TRUE(stored) << stored.error().message;
     id = *stored;
   }
@@ -56,6 +60,10 @@ TEST(CalibrationReportCommand, WritesTheCertificateOfAStoredCalibration) {
   EXPECT_NE(text.find("TT-311"), std::string::npos) << text;
   EXPECT_NE(text.find("Verdict: PASS"), std::string::npos) << text;
   EXPECT_NE(text.find("399.100"), std::string::npos) << text;
+  // The certificate number finds it too.
+  EXPECT_EQ(Zolin6({"--history", store, "--calibration-report", pdf, "--from-history", "CAL-TT-311-4-20261207T100000Z"})
+                .status,
+            0);
 
   const Outcome unwritable = Zolin6({"--history", store, "--calibration-report", folder.filePath("none/c.pdf"),
                                      "--from-history", QString::number(id)});

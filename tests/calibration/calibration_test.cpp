@@ -71,6 +71,7 @@ TEST(CalibrationTest, ThreeOrFivePointsAcrossTheRange) {
 CalibrationRecord Sample() {
   CalibrationRecord record;
   record.device = {"TT-101", "Reactor 2 <outlet> & return", "1234567"};
+  record.number = CertificateNumber(record.device, 3, "20261207T160000Z");
   record.channel = 3;
   record.range = kRange;
   record.tolerance = 0.25;
@@ -99,6 +100,7 @@ TEST(CalibrationTest, RecordRoundTripsThroughJson) {
   Result<CalibrationRecord> back = FromJson(ToJson(record));
   ASSERT_TRUE(back) << back.error().message;
   EXPECT_EQ(*back, record);
+  EXPECT_EQ(back->number, "CAL-TT-101-3-20261207T160000Z");
 
   record.asFound[1].pv = std::numeric_limits<double>::quiet_NaN();
   back = FromJson(ToJson(record));

@@ -14,7 +14,7 @@ class CalibrationHistory : public ::testing::TestWithParam<Backend> {
 };
 
 CalibrationEntry Entry(const std::string& json) {
-  return {json, "channel 2: passed", {"TT-204", "", "", "123456"}, kEpoch, "ana"};
+  return {"CAL-TT-204-2-20260829T000000Z", json, "channel 2: passed", {"TT-204", "", "", "123456"}, kEpoch, "ana"};
 }
 
 TEST_P(CalibrationHistory, StoredAndFoundAgainByItsId) {
@@ -30,19 +30,22 @@ TEST_P(CalibrationHistory, StoredAndFoundAgainByItsId) {
     id = *stored;
   }
   SqlHistoryStore reopened(location);
-  Result<std::string> json = ReadCalibration(reopened, id);
+  Result<std::string> json = ReadCalibration(reopened, std::to_string(id));
   ASSERT_TRUE(json) << json.error().message;
   EXPECT_EQ(*json, R"({"channel": 2, "text": "\"é\""})");
+  Result<std::string> byNumber = ReadCalibration(reopened, "CAL-TT-204-2-20260829T000000Z");
+  ASSERT_TRUE(byNumber) << byNumber.error().message;
+  EXPECT_EQ(*byNumber, *json);
   Result<std::vector<Record>> listed = reopened.List({});
   ASSERT_TRUE(listed);
   EXPECT_EQ(listed->front().operation, "calibration");
   EXPECT_EQ(listed->front().outcomeText, "channel 2: passed");
   EXPECT_EQ(listed->front().device.tag, "TT-204");
 
-  Result<std::string> unknown = ReadCalibration(reopened, id + 1);
+  Result<std::string> unknown = ReadCalibration(reopened, std::to_string(id + 1));
   ASSERT_FALSE(unknown);
   EXPECT_EQ(unknown.error().message, "the history has no record " + std::to_string(id + 1));
-  Result<std::string> write = ReadCalibration(reopened, listed->back().id);
+  Result<std::string> write = ReadCalibration(reopened, std::to_string(listed->back().id));
   ASSERT_FALSE(write);
   EXPECT_NE(write.error().message.find("is no calibration"), std::string::npos);
 }
