@@ -12,13 +12,12 @@
 #include "calibration/calibration_json.h"
 #include "calibration/channel_reader.h"
 #include "configuration/sim_device.h"
-#include "fakes/qt_environment.h"
 #include "report/calibration_certificate.h"
 
 namespace zolin6::report {
 namespace {
 
-const auto* const kQt = ::testing::AddGlobalTestEnvironment(new fakes::QtEnvironment);
+// The program's one QApplication is registered by report_test.cpp.
 
 std::string PdfText(const std::string& path) {
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(("pdftotext -layout '" + path + "' -").c_str(), "r"), ::pclose);
