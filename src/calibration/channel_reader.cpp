@@ -2,6 +2,9 @@
 
 #include <pugixml.hpp>
 
+#include <map>
+#include <memory>
+
 #include "configuration/catalogue.h"
 #include "configuration/device_codec.h"
 #include "pages/parameter_document.h"
@@ -32,19 +35,6 @@ Result<configuration::Value> ReadKey(configuration::LinkClient& link, const Cata
   return value;
 }
 
-// A catalogue value as the pages show it: an enumeration by its text.
-Result<std::string> ReadKeyText(configuration::LinkClient& link, const std::string& key) {
-  const CatalogueValue* entry = configuration::FindValue(key);
-  if (entry == nullptr) return Error{"no value " + key};
-  Result<configuration::Value> value = ReadKey(link, *entry, configuration::NoAttributes());
-  if (!value) return value.error();
-  if (entry->enumeration != configuration::Enumeration::None) {
-    if (const auto* code = std::get_if<std::int64_t>(&*value))
-      return configuration::CodeText(entry->enumeration, *code);
-  }
-  return configuration::ValueText(*value);
-}
-
 Result<double> Number(const Result<configuration::Value>& value, const std::string& what) {
   if (!value) return value.error();
   if (const auto* number = std::get_if<double>(&*value)) return *number;
@@ -52,11 +42,49 @@ Result<double> Number(const Result<configuration::Value>& value, const std::stri
   return Error{what + " is not a number"};
 }
 
-Result<double> KeyNumber(configuration::LinkClient& link, const std::string& key) {
-  const CatalogueValue* entry = configuration::FindValue(key);
-  if (entry == nullptr) return Error{"no value " + key};
-  return Number(ReadKey(link, *entry, configuration::NoAttributes()), key);
-}
+// Catalogue values of the set-up, each read sent once however many of its
+// values are needed: on a 1200 baud line every read costs several HART
+// transactions.
+class CatalogueReads {
+ public:
+  explicit CatalogueReads(configuration::LinkClient& link) : link_(link) {}
+
+  // As the pages show it: an enumeration by its text.
+  Result<std::string> Text(const std::string& key) {
+    const CatalogueValue* entry = configuration::FindValue(key);
+    if (entry == nullptr) return Error{"no value " + key};
+    Result<configuration::Value> value = Read(*entry);
+    if (!value) return value.error();
+    if (entry->enumeration != configuration::Enumeration::None) {
+      if (const auto* code = std::get_if<std::int64_t>(&*value))
+        return configuration::CodeText(entry->enumeration, *code);
+    }
+    return configuration::ValueText(*value);
+  }
+
+  Result<double> Number(const std::string& key) {
+    const CatalogueValue* entry = configuration::FindValue(key);
+    if (entry == nullptr) return Error{"no value " + key};
+    return calibration::Number(Read(*entry), key);
+  }
+
+ private:
+  Result<configuration::Value> Read(const CatalogueValue& entry) {
+    auto& document = answers_[entry.readCode];
+    if (!document) {
+      Result<std::string> answer = link_.Read(entry.readCode, configuration::NoAttributes());
+      if (!answer) return answer.error();
+      document = std::make_unique<pugi::xml_document>();
+      pages::LoadParameterDocument(*document, *answer);
+    }
+    Result<configuration::Value> value = configuration::DecodeValue(entry, *document);
+    if (!value) return Error{entry.key + ": " + value.error().message};
+    return value;
+  }
+
+  configuration::LinkClient& link_;
+  std::map<int, std::unique_ptr<pugi::xml_document>> answers_;  // by read code
+};
 
 }  // namespace
 
@@ -65,19 +93,20 @@ ChannelReader::ChannelReader(configuration::LinkClient& link, int channel) : lin
 Result<ChannelSetup> ChannelReader::ReadSetup() {
   if (channel_ < 1 || channel_ > kChannels) return Error{"there is no channel " + std::to_string(channel_)};
   ChannelSetup setup;
+  CatalogueReads reads(link_);
   for (auto [key, field] :
        {std::pair{"identification.tag", &setup.device.tag}, std::pair{"identification.long tag", &setup.device.longTag},
         std::pair{"device.device id", &setup.device.deviceId}}) {
-    Result<std::string> text = ReadKeyText(link_, key);
+    Result<std::string> text = reads.Text(key);
     if (!text) return text.error();
     *field = *text;
   }
   const std::string group = "channel " + std::to_string(channel_) + ".";
-  Result<double> lower = KeyNumber(link_, group + "lower range value");
+  Result<double> lower = reads.Number(group + "lower range value");
   if (!lower) return lower.error();
-  Result<double> upper = KeyNumber(link_, group + "upper range value");
+  Result<double> upper = reads.Number(group + "upper range value");
   if (!upper) return upper.error();
-  Result<std::string> unit = ReadKeyText(link_, group + "unit");
+  Result<std::string> unit = reads.Text(group + "unit");
   if (!unit) return unit.error();
   setup.range = {*lower, *upper, *unit};
   if (setup.range.span() <= 0) return Error{"channel " + std::to_string(channel_) + " has no span"};
