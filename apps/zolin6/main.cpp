@@ -19,6 +19,7 @@
 #include <memory>
 #include <string_view>
 
+#include "calibration_report.h"
 #include "desktop/configuration_commands.h"
 #include "desktop/device_tools.h"
 #include "desktop/held_outputs.h"
@@ -74,6 +75,10 @@ struct WindowOptions {
   QCommandLineOption history{
       "history", "Keep the device history in LOCATION: an SQLite file, or postgresql://USER@HOST/DB.", "LOCATION"};
   QCommandLineOption historyExport{"history-export", "Export the device history to FILE (CSV) and quit.", "FILE"};
+  QCommandLineOption calibrationReport{
+      "calibration-report", "Write the certificate of a calibration in the history to FILE (PDF) and quit.", "FILE"};
+  QCommandLineOption fromHistory{
+      "from-history", "The history id or certificate number of the calibration --calibration-report prints.", "ID"};
   QCommandLineOption record{"record", "Record the observed values to FILE (CSV) without a window.", "FILE"};
   QCommandLineOption duration{"duration", "How long --record records: a number with s, m or h.", "D"};
   QCommandLineOption trend{"trend", "Open the trend of the observation page (for --screenshot)."};
@@ -83,8 +88,8 @@ struct WindowOptions {
   QCommandLineOption size{"window-size", "Make the window WIDTHxHEIGHT pixels (for --screenshot).", "WxH"};
 
   void addTo(QCommandLineParser& parser) const {
-    parser.addOptions({simulate, device, locale, screenshot, script, history, historyExport, record, duration, trend,
-                       historyWindow, open, trace, size});
+    parser.addOptions({simulate, device, locale, screenshot, script, history, historyExport, calibrationReport,
+                       fromHistory, record, duration, trend, historyWindow, open, trace, size});
   }
 };
 
@@ -338,10 +343,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   const bool headless = HasArgument(argc, argv, {"--record", "--history-export"});
-  std::unique_ptr<QCoreApplication> app =
-      headless ? std::make_unique<QCoreApplication>(argc, argv) : std::make_unique<QApplication>(argc, argv);
+  // The certificate's PDF needs fonts, so a GUI application; no display.
+  const bool certificate = HasArgument(argc, argv, {"--calibration-report"});
+  if (certificate && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  std::unique_ptr<QCoreApplication> app = headless      ? std::make_unique<QCoreApplication>(argc, argv)
+                                          : certificate ? std::make_unique<QGuiApplication>(argc, argv)
+                                                        : std::make_unique<QApplication>(argc, argv);
   parser.process(*app);
-  if (!headless) {
+  if (!headless && !certificate) {
     // The installed menu entry's name and icon: the desktop matches the
     // window to them.
     QGuiApplication::setDesktopFileName("zolin6");
@@ -368,6 +377,10 @@ int main(int argc, char** argv) {
     store = std::move(parsed).value();
   }
   if (parser.isSet(options.historyExport)) return app::ExportHistory(store, parser.value(options.historyExport));
+  if (certificate) {
+    return app::WriteCalibrationReport(store, parser.value(options.calibrationReport),
+                                       parser.value(options.fromHistory));
+  }
 
   transport::ConnectionTarget target;
   // --connect is shared with the file commands.

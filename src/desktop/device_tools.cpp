@@ -16,6 +16,7 @@
 #include <array>
 #include <string_view>
 
+#include "desktop/calibration_wizard.h"
 #include "desktop/history_window.h"
 #include "desktop/trend_chart.h"
 #include "view/main_window.h"
@@ -59,6 +60,7 @@ DeviceTools::DeviceTools(view::MainWindow& window, UserCntrl& control, toolkit::
                          std::shared_ptr<link::LinkTap> tap, link::WallTime wallTime, history::StoreLocation store)
     : QObject(&window),
       window_(window),
+      clock_(clock),
       tap_(std::move(tap)),
       wallTime_(wallTime),
       feed_(clock),
@@ -149,6 +151,10 @@ void DeviceTools::buildMenus() {
   QAction* historyAction = view->addAction("&History");
   historyAction->setObjectName("actionHistory");
   connect(historyAction, &QAction::triggered, this, [this] { showHistory(); });
+  QAction* calibrate = window_.menu("Device")->addAction("&Calibrate Channel\u2026");
+  calibrate->setObjectName("actionCalibrateChannel");
+  connect(calibrate, &QAction::triggered, this,
+          [this] { OpenCalibrationWizard(&window_, clock_, tap_, worker_, wallTime_); });
 }
 
 void DeviceTools::observed(toolkit::Millis time, const std::vector<trend::ObservedValue>& values) {

@@ -80,6 +80,7 @@ class DeviceTools : public QObject {
   void warn(const QString& title, const QString& text, const char* name);
 
   view::MainWindow& window_;
+  toolkit::Clock& clock_;  // for the calibration's readings
   std::shared_ptr<link::LinkTap> tap_;
   link::WallTime wallTime_;
   trend::TrendBuffer buffer_;

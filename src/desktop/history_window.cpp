@@ -14,6 +14,7 @@
 #include <QTimeZone>
 #include <QVBoxLayout>
 
+#include "history/calibration_records.h"
 #include "history/history_csv.h"
 #include "platform/atomic_file.h"
 
@@ -36,6 +37,11 @@ QString Device(const history::DeviceIdentity& device) {
 constexpr int kValuesShown = 3;
 
 QStringList ValueLines(const history::Record& record) {
+  // A calibration's one value is its whole record: the list names its
+  // certificate, which --calibration-report prints.
+  if (record.operation == history::kCalibrationOperation) {
+    return {"certificate " + QString::fromStdString(record.key)};
+  }
   QStringList lines;
   for (const history::ValueChange& value : record.values) {
     lines << QString("%1: %2 \u2192 %3")

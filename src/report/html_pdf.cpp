@@ -1,0 +1,34 @@
+#include "report/html_pdf.h"
+
+#include <QBuffer>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QTextDocument>
+
+namespace zolin6::report {
+
+namespace {
+
+constexpr int kPdfResolution = 300;  // dots per inch of the PDF's layout
+constexpr qreal kMarginMm = 15;
+
+}  // namespace
+
+std::string HtmlPdf(const std::string& html, const std::string& title) {
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter);
+    writer.setResolution(kPdfResolution);
+    writer.setTitle(QString::fromStdString(title));
+    writer.setCreator("zolin6");
+    QTextDocument document;
+    document.setHtml(QString::fromStdString(html));
+    document.print(&writer);
+  }
+  return buffer.data().toStdString();
+}
+
+}  // namespace zolin6::report
