@@ -1,6 +1,7 @@
 #include "desktop/history_window.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDateTime>
 #include <QFileDialog>
@@ -11,12 +12,14 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QThreadPool>
 #include <QTimeZone>
 #include <QVBoxLayout>
 
 #include "history/calibration_records.h"
 #include "history/history_csv.h"
 #include "platform/atomic_file.h"
+#include "report/html_pdf.h"
 
 namespace zolin6::desktop {
 
@@ -55,6 +58,33 @@ QStringList ValueLines(const history::Record& record) {
 QString ShownValues(const QStringList& lines) {
   if (lines.size() <= kValuesShown) return lines.join('\n');
   return (lines.mid(0, kValuesShown) << QString("\u2026 and %1 more").arg(lines.size() - kValuesShown)).join('\n');
+}
+
+// A record's cells in the order of kColumns, with `values` as its values.
+QStringList Cells(const history::Record& record, const QString& values) {
+  return {QString::fromStdString(history::IsoUtc(record.timeUtc)),
+          QString::fromStdString(record.user),
+          Device(record.device),
+          QString::fromStdString(record.page),
+          QString::fromStdString(record.operation),
+          values,
+          QString::fromStdString(record.outcomeText)};
+}
+
+// The list as printed: every value of every record, under what was asked.
+std::string ListHtml(const std::vector<history::Record>& records, const QString& asked) {
+  QString html = "<h2>Device History</h2><p>" + asked.toHtmlEscaped() +
+                 "</p><table border='1' cellspacing='0' cellpadding='3' width='100%'><tr>";
+  for (const QString& column : kColumns) html += "<th>" + column.toHtmlEscaped() + "</th>";
+  html += "</tr>";
+  for (const history::Record& record : records) {
+    html += "<tr>";
+    for (const QString& cell : Cells(record, ValueLines(record).join('\n'))) {
+      html += "<td>" + cell.toHtmlEscaped().replace('\n', "<br>") + "</td>";
+    }
+    html += "</tr>";
+  }
+  return (html + "</table>").toStdString();
 }
 
 }  // namespace
@@ -96,6 +126,9 @@ HistoryWindow::HistoryWindow(history::HistoryWorker& history, QWidget* parent)
   exportButton->setObjectName("historyExport");
   connect(refresh, &QPushButton::clicked, this, [this] { reload(); });
   connect(exportButton, &QPushButton::clicked, this, [this] { exportChosen(); });
+  auto* pdfButton = new QPushButton("Export PDF\u2026");
+  pdfButton->setObjectName("historyPdf");
+  connect(pdfButton, &QPushButton::clicked, this, [this] { exportPdfChosen(); });
   connect(device_, &QLineEdit::returnPressed, this, [this] { reload(); });
   connect(outcome_, &QComboBox::currentIndexChanged, this, [this] { reload(); });
   connect(from_, &QDateEdit::dateChanged, this, [this] { reload(); });
@@ -111,6 +144,7 @@ HistoryWindow::HistoryWindow(history::HistoryWorker& history, QWidget* parent)
   filters->addWidget(outcome_);
   filters->addWidget(refresh);
   filters->addWidget(exportButton);
+  filters->addWidget(pdfButton);
 
   table_->setObjectName("historyTable");
   table_->setHorizontalHeaderLabels(kColumns);
@@ -169,13 +203,7 @@ void HistoryWindow::fill(const std::vector<history::Record>& records) {
   table_->setRowCount(static_cast<int>(records_.size()));
   for (int row = 0; row < static_cast<int>(records_.size()); ++row) {
     const history::Record& record = records_[static_cast<std::size_t>(row)];
-    const QStringList cells{QString::fromStdString(history::IsoUtc(record.timeUtc)),
-                            QString::fromStdString(record.user),
-                            Device(record.device),
-                            QString::fromStdString(record.page),
-                            QString::fromStdString(record.operation),
-                            ShownValues(ValueLines(record)),
-                            QString::fromStdString(record.outcomeText)};
+    const QStringList cells = Cells(record, ShownValues(ValueLines(record)));
     for (int column = 0; column < cells.size(); ++column) {
       table_->setItem(row, column, new QTableWidgetItem(cells[column]));
     }
@@ -189,6 +217,30 @@ bool HistoryWindow::exportTo(const QString& path) {
   status_->setText(written ? "Exported to " + path
                            : "Cannot export: " + QString::fromStdString(written.error().message));
   return written.ok();
+}
+
+void HistoryWindow::exportPdfTo(const QString& path) {
+  const std::string pdf = report::HtmlPdf(ListHtml(records_, status_->text()), "Device History");
+  status_->setText("Exporting to " + path + "\u2026");
+  // A slow or full disk must not hold the window: the file is written on a
+  // worker, and the window hears how it went.
+  QThreadPool::globalInstance()->start([pdf, path, window = QPointer<HistoryWindow>(this)] {
+    const Result<bool> written = platform::WriteFileAtomically(path.toStdString(), pdf);
+    const QString said =
+        written ? "Exported to " + path : "Cannot export: " + QString::fromStdString(written.error().message);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [window, said] {
+          if (window) window->status_->setText(said);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void HistoryWindow::exportPdfChosen() {
+  const QString path =
+      QFileDialog::getSaveFileName(this, "Print the device history to PDF", "history.pdf", "PDF files (*.pdf)");
+  if (!path.isEmpty()) exportPdfTo(path);
 }
 
 void HistoryWindow::exportChosen() {

@@ -27,12 +27,16 @@ class HistoryWindow : public QWidget {
   // Writes the records on show to `path` as CSV; false (after saying why in
   // the window) when it cannot.
   bool exportTo(const QString& path);
+  // Prints the records on show, every value of each, to `path` as PDF; the
+  // window's status says when the file is written, or why it is not.
+  void exportPdfTo(const QString& path);
 
   history::HistoryFilter filter() const;
   const std::vector<history::Record>& records() const { return records_; }
 
  private:
   void exportChosen();
+  void exportPdfChosen();
   void listed(const Result<std::vector<history::Record>>& records);
   void fill(const std::vector<history::Record>& records);
 

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProcess>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -147,6 +148,16 @@ TEST_F(DeviceToolsTest, TheHistoryWindowListsAWriteWithItsValues) {
       << table->item(0, 5)->text().toStdString();
   EXPECT_EQ(table->item(0, 6)->text(), "accepted");
   EXPECT_TRUE(shown->exportTo(folder.filePath("export.csv")));
+  // The printed list carries every value, written off the window's thread.
+  shown->exportPdfTo(folder.filePath("history.pdf"));
+  auto* said = shown->findChild<QLabel*>("historyStatus");
+  ASSERT_TRUE(QTest::qWaitFor([said] { return said->text().startsWith("Exported"); }, kDeliveryBoundMs))
+      << said->text().toStdString();
+  QProcess text;
+  text.start("pdftotext", {folder.filePath("history.pdf"), "-"});
+  ASSERT_TRUE(text.waitForFinished(10000));
+  const QString printed = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+  EXPECT_TRUE(printed.contains("Sensor 1 Upper Range Value")) << printed.toStdString();
 
   // An open window shows the next change as it happens.
   h.type("cmbPVUnits", 0, "°F");
