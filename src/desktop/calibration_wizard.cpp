@@ -14,19 +14,15 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <memory>
-#include <mutex>
-#include <optional>
-#include <thread>
 
 #include "calibration/calibration_json.h"
 #include "configuration/link_client.h"
+#include "desktop/background_write.h"
 #include "desktop/calibration_points_page.h"
 #include "history/calibration_records.h"
 #include "history/history_recorder.h"
-#include "platform/atomic_file.h"
 #include "report/calibration_certificate.h"
 
 namespace zolin6::desktop {
@@ -37,7 +33,6 @@ using calibration::CalibrationRecord;
 
 constexpr double kDefaultTolerance = 0.25;  // % of span
 constexpr double kLargestTolerance = 10;    // % of span
-constexpr int kSavePollMs = 100;            // how often the page looks whether the certificate is written
 
 QString Verdict(bool passed) { return passed ? "PASS" : "FAIL"; }
 
@@ -203,35 +198,19 @@ class ResultPage : public QWizardPage {
   }
 
  private:
-  // The PDF is laid out here; the file is written on a thread of its own,
-  // whose end the page looks for (the thread touches nothing of Qt's).
+  // The PDF is laid out here, on the window's thread (Qt's text layout);
+  // the file is written on a worker.
   void saveCertificate() {
     const CalibrationRecord& record = wizard_.record();
     const QString path = QFileDialog::getSaveFileName(
         this, "Save the calibration certificate", QString::fromStdString(record.number) + ".pdf", "PDF files (*.pdf)");
     if (path.isEmpty()) return;
     saved_->setText("Saving " + path + "…");
-    auto writing = std::make_shared<Writing>();
-    std::thread([writing, pdf = report::CertificatePdf(record), file = path.toStdString()] {
-      Result<bool> written = platform::WriteFileAtomically(file, pdf);
-      const std::lock_guard<std::mutex> lock(writing->mutex);
-      writing->result = std::move(written);
-    }).detach();
-    auto* poll = new QTimer(this);
-    connect(poll, &QTimer::timeout, this, [this, poll, writing, path] {
-      const std::lock_guard<std::mutex> lock(writing->mutex);
-      if (!writing->result) return;
-      saved_->setText(*writing->result ? "Saved to " + path : QString::fromStdString(writing->result->error().message));
-      poll->deleteLater();
-    });
-    poll->start(kSavePollMs);
+    WriteInBackground(this, path.toStdString(), report::CertificatePdf(record),
+                      [this, path](const Result<bool>& written) {
+                        saved_->setText(written ? "Saved to " + path : QString::fromStdString(written.error().message));
+                      });
   }
-
-  // A certificate file being written, and how it ended.
-  struct Writing {
-    std::mutex mutex;
-    std::optional<Result<bool>> result;
-  };
 
   CalibrationWizard& wizard_;
   QLabel* verdict_ = new QLabel;

@@ -1,7 +1,6 @@
 #include "desktop/history_window.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDateTime>
 #include <QFileDialog>
@@ -12,10 +11,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QThreadPool>
 #include <QTimeZone>
 #include <QVBoxLayout>
 
+#include "desktop/background_write.h"
 #include "history/calibration_records.h"
 #include "history/history_csv.h"
 #include "platform/atomic_file.h"
@@ -222,18 +221,9 @@ bool HistoryWindow::exportTo(const QString& path) {
 void HistoryWindow::exportPdfTo(const QString& path) {
   const std::string pdf = report::HtmlPdf(ListHtml(records_, status_->text()), "Device History");
   status_->setText("Exporting to " + path + "\u2026");
-  // A slow or full disk must not hold the window: the file is written on a
-  // worker, and the window hears how it went.
-  QThreadPool::globalInstance()->start([pdf, path, window = QPointer<HistoryWindow>(this)] {
-    const Result<bool> written = platform::WriteFileAtomically(path.toStdString(), pdf);
-    const QString said =
-        written ? "Exported to " + path : "Cannot export: " + QString::fromStdString(written.error().message);
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [window, said] {
-          if (window) window->status_->setText(said);
-        },
-        Qt::QueuedConnection);
+  WriteInBackground(this, path.toStdString(), pdf, [this, path](const Result<bool>& written) {
+    status_->setText(written ? "Exported to " + path
+                             : "Cannot export: " + QString::fromStdString(written.error().message));
   });
 }
 

@@ -1,0 +1,19 @@
+#pragma once
+// A file the window writes without waiting for the disk: a slow, full or
+// hung disk must not hold the window's thread.
+
+#include <QObject>
+
+#include <functional>
+#include <string>
+
+#include "platform/result.h"
+
+namespace zolin6::desktop {
+
+// Writes `bytes` to `path` atomically on a worker thread; `done` then runs
+// on `owner`'s thread with how it went, unless `owner` is gone by then.
+void WriteInBackground(QObject* owner, std::string path, std::string bytes,
+                       std::function<void(const Result<bool>& written)> done);
+
+}  // namespace zolin6::desktop
