@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 #include "host/user_cntrl.h"
 #include "platform/locale.h"
 #include "platform/toolkit/clock.h"
@@ -91,10 +91,10 @@ BENCHMARK(BM_CreateControl);
 // the rest of BM_CreateControl is the tree, the lists and the wiring.
 void BM_CreateForm(benchmark::State& state) {
   toolkit::Clock clock;
-  const std::vector<forms::ControlSpec>& specs = forms::AllControls();
-  state.counters["controls"] = static_cast<double>(specs.size());
+  const std::vector<forms::ControlDesign>& designs = forms::AllControls();
+  state.counters["controls"] = static_cast<double>(designs.size());
   for (auto _ : state) {
-    toolkit::Form form(specs, clock);
+    toolkit::Form form(designs, clock);
     benchmark::DoNotOptimize(&form);
   }
 }

@@ -1,11 +1,11 @@
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 
 namespace zolin6::forms {
 
-const std::vector<ControlSpec>& AllControls() {
-  static const std::vector<ControlSpec> all = [] {
-    std::vector<ControlSpec> controls = HostControls();
-    std::vector<ControlSpec> pages = PageControls();
+const std::vector<ControlDesign>& AllControls() {
+  static const std::vector<ControlDesign> all = [] {
+    std::vector<ControlDesign> controls = HostControls();
+    std::vector<ControlDesign> pages = PageControls();
     controls.insert(controls.end(), pages.begin(), pages.end());
     return controls;
   }();

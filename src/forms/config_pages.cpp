@@ -29,7 +29,7 @@ constexpr FieldRow kSpecialFunction[] = {
 
 }  // namespace
 
-std::vector<ControlSpec> ConfigPages() {
+std::vector<ControlDesign> ConfigPages() {
   layout::PageBuilder page;
   page.rows(page.picture({"frmConfHART"}, 22), kHartConfig);
   page.rows(page.picture({"frmConfLCD"}, 8), kDisplay);

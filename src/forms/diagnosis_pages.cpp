@@ -86,7 +86,7 @@ void AddLamps(layout::PageBuilder& page, Place at, std::span<const Lamp> lamps, 
 
 }  // namespace
 
-std::vector<ControlSpec> DiagnosisPages() {
+std::vector<ControlDesign> DiagnosisPages() {
   layout::PageBuilder page;
   const Place tabs = page.container({"frmDiagnosis"}, Kind::TabControl, "SSTabDiagnosis", -1,
                                     "Device Status|Device Specific|Change Counter|Temperature");

@@ -2,7 +2,7 @@
 // order HideAllPages hides them, the buttons below the pages, the status bar
 // and the nine timers.
 
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 
 #include <iterator>
 
@@ -69,8 +69,8 @@ std::span<const std::string_view> PollingTimerNames() {
   return std::span<const std::string_view>(kTimers).subspan(2);
 }
 
-std::vector<ControlSpec> HostControls() {
-  std::vector<ControlSpec> controls;
+std::vector<ControlDesign> HostControls() {
+  std::vector<ControlDesign> controls;
   controls.push_back({.kind = Kind::Frame, .name = "frmTreeView"});
   controls.push_back({.kind = Kind::TreeView, .name = "TreeView", .parent = "frmTreeView"});
   for (std::string_view frame : kPageFrames) {

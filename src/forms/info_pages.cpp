@@ -47,7 +47,7 @@ constexpr SensorInfoChannel kSensorInfoChannels[] = {
 
 }  // namespace
 
-std::vector<ControlSpec> InfoPages() {
+std::vector<ControlDesign> InfoPages() {
   layout::PageBuilder page;
   page.rows(page.picture({"frmInfo"}, 0), kHartInfo);
   page.rows(page.picture({"frmInfoHart"}, 1), kDeviceInfo);

@@ -36,7 +36,7 @@ constexpr SpecificVariable kSpecificVariables[] = {
 
 }  // namespace
 
-std::vector<ControlSpec> ObservePages() {
+std::vector<ControlDesign> ObservePages() {
   layout::PageBuilder page;
   const Place tabs = page.container({"frmObserve"}, Kind::TabControl, "SSTabObserve", -1, "Monit|Specific Monit");
   page.rows(page.picture(OnTab(tabs, 0), 17), kProcessValues);

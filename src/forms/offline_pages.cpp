@@ -50,7 +50,7 @@ void AddOffLineRange(layout::PageBuilder& page) {
 
 }  // namespace
 
-std::vector<ControlSpec> OffLinePages() {
+std::vector<ControlDesign> OffLinePages() {
   layout::PageBuilder page;
   AddOffLineChannelSensor(page);
   AddOffLineRange(page);

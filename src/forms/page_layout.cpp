@@ -33,7 +33,7 @@ namespace {
 Kind FieldKind(std::string_view field) { return field.starts_with("cmb") ? Kind::ComboBox : Kind::TextBox; }
 }  // namespace
 
-void PageBuilder::add(Place at, ControlSpec design) {
+void PageBuilder::add(Place at, ControlDesign design) {
   design.parent = at.parent;
   design.tab = at.tab;
   controls_.push_back(design);

@@ -8,23 +8,23 @@
 #include <string_view>
 #include <vector>
 
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 
 namespace zolin6::forms {
 
 // The contents of the page frames, one function per group of pages; each
 // returns its controls with every container before the controls it holds.
-std::vector<ControlSpec> InfoPages();       // frmInfo, frmInfoHart, frmInfoSensor
-std::vector<ControlSpec> SensorPages();     // frmChannelSensor, frmConf_Range, frmConfLocalTemp
-std::vector<ControlSpec> ConfigPages();     // frmConfHART, frmConfLCD, frmSpecialFunction
-std::vector<ControlSpec> ObservePages();    // frmObserve
-std::vector<ControlSpec> DiagnosisPages();  // frmDiagnosis
-std::vector<ControlSpec> ProcedurePages();  // trim, loop test and maintenance frames
-std::vector<ControlSpec> OffLinePages();    // the four off-line frames
+std::vector<ControlDesign> InfoPages();       // frmInfo, frmInfoHart, frmInfoSensor
+std::vector<ControlDesign> SensorPages();     // frmChannelSensor, frmConf_Range, frmConfLocalTemp
+std::vector<ControlDesign> ConfigPages();     // frmConfHART, frmConfLCD, frmSpecialFunction
+std::vector<ControlDesign> ObservePages();    // frmObserve
+std::vector<ControlDesign> DiagnosisPages();  // frmDiagnosis
+std::vector<ControlDesign> ProcedurePages();  // trim, loop test and maintenance frames
+std::vector<ControlDesign> OffLinePages();    // the four off-line frames
 
 namespace layout {
 
-// ControlSpec holds views, so texts made at run time (ids of array members,
+// ControlDesign holds views, so texts made at run time (ids of array members,
 // numbered captions) are kept here for the life of the program.
 std::string_view Keep(std::string text);
 
@@ -57,7 +57,7 @@ struct FieldRow {
 class PageBuilder {
  public:
   // Any control at `at`.
-  void add(Place at, ControlSpec design);
+  void add(Place at, ControlDesign design);
   // A picture box, group frame or tab control; returns the place inside it
   // (for a tab control, tab -1: use OnTab).
   Place container(Place at, Kind kind, std::string_view name, int index = -1, std::string_view caption = {},
@@ -68,10 +68,10 @@ class PageBuilder {
   void label(Place at, int row, int column, std::string_view name, int index, std::string_view caption);
   void button(Place at, int row, int column, std::string_view name, int index, std::string_view caption);
 
-  std::vector<ControlSpec> take() { return std::move(controls_); }
+  std::vector<ControlDesign> take() { return std::move(controls_); }
 
  private:
-  std::vector<ControlSpec> controls_;
+  std::vector<ControlDesign> controls_;
 };
 
 inline Place OnTab(Place tabControl, int tab) { return {tabControl.parent, tab}; }

@@ -4,10 +4,10 @@
 
 namespace zolin6::forms {
 
-std::vector<ControlSpec> PageControls() {
-  std::vector<ControlSpec> controls;
+std::vector<ControlDesign> PageControls() {
+  std::vector<ControlDesign> controls;
   for (auto group : {InfoPages, SensorPages, ConfigPages, ObservePages, DiagnosisPages, ProcedurePages, OffLinePages}) {
-    std::vector<ControlSpec> part = group();
+    std::vector<ControlDesign> part = group();
     controls.insert(controls.end(), part.begin(), part.end());
   }
   return controls;

@@ -109,7 +109,7 @@ void AddLoopTest(layout::PageBuilder& page) {
 
 }  // namespace
 
-std::vector<ControlSpec> ProcedurePages() {
+std::vector<ControlDesign> ProcedurePages() {
   layout::PageBuilder page;
   AddMenu(page, {"frmTrim"}, kTrimMenu);
   AddMenu(page, {"frmTrimCurrentChannel"}, kTrimCurrentChannels);

@@ -95,7 +95,7 @@ constexpr FieldRow kLocalTemp[] = {{"Local Temp. Unit", "cmbUnitLocalTemp"}};
 
 }  // namespace
 
-std::vector<ControlSpec> SensorPages() {
+std::vector<ControlDesign> SensorPages() {
   layout::PageBuilder page;
   AddSensorConfiguration(page);
   AddSensorRange(page);

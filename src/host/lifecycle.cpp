@@ -1,7 +1,7 @@
 // Creation, binding to the device driver, the first read, release and
 // destruction of the control.
 
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 #include "host/user_cntrl.h"
 
 namespace zolin6 {

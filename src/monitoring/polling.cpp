@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "codecs/enumerated.h"
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 #include "host/activity.h"
 #include "host/user_cntrl.h"
 #include "monitoring/monitored_variables.h"

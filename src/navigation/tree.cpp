@@ -5,7 +5,7 @@
 #include <array>
 #include <string_view>
 
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 #include "host/activity.h"
 #include "host/user_cntrl.h"
 #include "navigation/release.h"

@@ -17,7 +17,7 @@
 #include <map>
 #include <set>
 
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 #include "view/lamp.h"
 #include "view/ole_color.h"
 
@@ -237,7 +237,7 @@ void FormBinding::layOut(QWidget* host, std::string_view parent, int tab) {
 }
 
 QWidget* FormBinding::create(toolkit::Widget& control, QWidget* host) {
-  const forms::ControlSpec& design = control.design();
+  const forms::ControlDesign& design = control.design();
   QWidget* widget = nullptr;
   switch (control.kind()) {
     case Kind::PictureBox: {

@@ -23,7 +23,7 @@
 #include <map>
 #include <string_view>
 
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 #include "navigation/page_names.h"
 
 namespace zolin6::view {

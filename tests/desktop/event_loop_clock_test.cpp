@@ -9,7 +9,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 #include "platform/toolkit/clock.h"
 #include "transport/event_loop_clock.h"
 #include "view/message_boxes.h"
@@ -20,7 +20,7 @@ namespace {
 TEST(EventLoopClockTest, ABoxHeldOpenAcrossTicksIsFollowedByOneTickNotABurst) {
   constexpr int kIntervalMs = 200;
   toolkit::Clock clock;
-  toolkit::Timer timer(forms::ControlSpec{forms::Kind::Timer, "TimerObserve"}, nullptr, clock);
+  toolkit::Timer timer(forms::ControlDesign{forms::Kind::Timer, "TimerObserve"}, nullptr, clock);
   int ticks = 0;
   QEventLoop loop;
   timer.onTick([&] {

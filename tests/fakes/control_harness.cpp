@@ -2,7 +2,7 @@
 
 #include <pugixml.hpp>
 
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 
 namespace zolin6::fakes {
 

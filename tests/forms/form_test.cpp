@@ -12,21 +12,21 @@
 #include <string>
 #include <tuple>
 
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 #include "platform/toolkit/clock.h"
 #include "platform/toolkit/form.h"
 
 namespace zolin6::forms {
 namespace {
 
-std::string IdOf(const ControlSpec& design) {
+std::string IdOf(const ControlDesign& design) {
   return std::string(design.name) + (design.index < 0 ? "" : "(" + std::to_string(design.index) + ")");
 }
 
-const ControlSpec* Find(std::string_view id) {
-  static const std::map<std::string, const ControlSpec*, std::less<>> byId = [] {
-    std::map<std::string, const ControlSpec*, std::less<>> ids;
-    for (const ControlSpec& design : AllControls()) ids.emplace(IdOf(design), &design);
+const ControlDesign* Find(std::string_view id) {
+  static const std::map<std::string, const ControlDesign*, std::less<>> byId = [] {
+    std::map<std::string, const ControlDesign*, std::less<>> ids;
+    for (const ControlDesign& design : AllControls()) ids.emplace(IdOf(design), &design);
     return ids;
   }();
   const auto it = byId.find(id);
@@ -34,8 +34,8 @@ const ControlSpec* Find(std::string_view id) {
 }
 
 // The control in the same container, tab and row as `on`, at `column`.
-const ControlSpec* Beside(const ControlSpec& on, int column) {
-  for (const ControlSpec& design : AllControls()) {
+const ControlDesign* Beside(const ControlDesign& on, int column) {
+  for (const ControlDesign& design : AllControls()) {
     if (design.parent == on.parent && design.tab == on.tab && design.row == on.row && design.column == column)
       return &design;
   }
@@ -44,13 +44,13 @@ const ControlSpec* Beside(const ControlSpec& on, int column) {
 
 bool IsContainer(Kind kind) { return kind == Kind::Frame || kind == Kind::PictureBox || kind == Kind::TabControl; }
 
-int TabCount(const ControlSpec& tabControl) {
+int TabCount(const ControlDesign& tabControl) {
   return static_cast<int>(std::count(tabControl.caption.begin(), tabControl.caption.end(), '|')) + 1;
 }
 
 TEST(FormStructure, IdsAreUniqueAndParentsAreContainersDeclaredBeforeTheirChildren) {
-  std::map<std::string, const ControlSpec*> declared;
-  for (const ControlSpec& design : AllControls()) {
+  std::map<std::string, const ControlDesign*> declared;
+  for (const ControlDesign& design : AllControls()) {
     if (!design.parent.empty()) {
       const auto parent = declared.find(std::string(design.parent));
       ASSERT_NE(parent, declared.end()) << IdOf(design) << " comes before its container " << design.parent;
@@ -64,9 +64,9 @@ TEST(FormStructure, TabsCellsCaptionsAndArraysAreConsistent) {
   std::map<std::string, std::set<int>> usedTabs;
   std::set<std::tuple<std::string_view, int, int, int>> cells;
   std::map<std::string_view, Kind> arrayKinds;
-  for (const ControlSpec& design : AllControls()) {
+  for (const ControlDesign& design : AllControls()) {
     // A control on a tab control names one of its tabs; any other names none.
-    const ControlSpec* parent = Find(design.parent);
+    const ControlDesign* parent = Find(design.parent);
     if (parent != nullptr && parent->kind == Kind::TabControl) {
       EXPECT_TRUE(design.tab >= 0 && design.tab < TabCount(*parent)) << IdOf(design);
       usedTabs[IdOf(*parent)].insert(design.tab);
@@ -78,13 +78,13 @@ TEST(FormStructure, TabsCellsCaptionsAndArraysAreConsistent) {
         << IdOf(design);
     // Every field has its caption on its left; the loop test's "Other" current has its option button.
     if (design.kind == Kind::TextBox || design.kind == Kind::ComboBox) {
-      const ControlSpec* left = design.column > 0 ? Beside(design, design.column - 1) : nullptr;
+      const ControlDesign* left = design.column > 0 ? Beside(design, design.column - 1) : nullptr;
       EXPECT_TRUE(left && (left->kind == Kind::Label || left->kind == Kind::OptionButton)) << IdOf(design);
     }
     EXPECT_TRUE(design.index < 0 || arrayKinds.emplace(design.name, design.kind).first->second == design.kind)
         << IdOf(design);
   }
-  for (const ControlSpec& design : AllControls()) {  // no tab is left empty
+  for (const ControlDesign& design : AllControls()) {  // no tab is left empty
     EXPECT_TRUE(design.kind != Kind::TabControl || static_cast<int>(usedTabs[IdOf(design)].size()) == TabCount(design))
         << IdOf(design);
   }
@@ -92,7 +92,7 @@ TEST(FormStructure, TabsCellsCaptionsAndArraysAreConsistent) {
 
 TEST(FormStructure, TwentyThreePageFramesInHidingOrderOnlyTheInformationPageVisible) {
   std::string declared, hidden;
-  for (const ControlSpec& design : AllControls()) {
+  for (const ControlDesign& design : AllControls()) {
     if (design.kind == Kind::Frame && design.parent.empty() && design.name != "frmTreeView") {
       declared += IdOf(design) + (design.visible ? "(visible) " : " ");
     }
@@ -107,7 +107,7 @@ TEST(FormStructure, TwentyThreePageFramesInHidingOrderOnlyTheInformationPageVisi
             "frmSpecialFunction frmSensorTrimMenu frmOffLineChannelSensor frmOffLineConfRange "
             "frmOffLineConfLocalTemp frmOffLineConfLCD frmTrimCurrentChannel frmFactoryTrim ");
   // What sits on the pages starts visible and enabled; lists and texts come from start-up and the device.
-  for (const ControlSpec& design : AllControls()) {
+  for (const ControlDesign& design : AllControls()) {
     if (design.parent.empty() || design.kind == Kind::TreeView) continue;
     EXPECT_TRUE(design.visible && design.enabled) << IdOf(design);
     EXPECT_TRUE(design.caption.empty() || (design.kind != Kind::ComboBox && design.kind != Kind::TextBox))
@@ -119,18 +119,18 @@ TEST(FormStructure, TwentyThreePageFramesInHidingOrderOnlyTheInformationPageVisi
 // nearest tab control, its row, its own caption or else the caption beside it
 // and, for a field, the label after it: "frmObserve/0 row 0 Current lbArray(116)=mA".
 std::string Describe(const std::string& id) {
-  const ControlSpec* design = Find(id);
+  const ControlDesign* design = Find(id);
   if (design == nullptr) return "<no " + id + ">";
   int tab = -1;
-  const ControlSpec* page = design;
+  const ControlDesign* page = design;
   for (; page != nullptr && !page->parent.empty(); page = Find(page->parent)) {
     if (tab < 0) tab = page->tab;
   }
   std::ostringstream out;
   out << (page ? IdOf(*page) : "?") << (tab >= 0 ? "/" + std::to_string(tab) : "") << " row " << design->row << " ";
-  const ControlSpec* caption = Beside(*design, design->column > 0 ? design->column - 1 : design->column + 1);
+  const ControlDesign* caption = Beside(*design, design->column > 0 ? design->column - 1 : design->column + 1);
   out << (!design->caption.empty() || caption == nullptr ? design->caption : caption->caption);
-  const ControlSpec* unit = design->column > 0 ? Beside(*design, design->column + 1) : nullptr;
+  const ControlDesign* unit = design->column > 0 ? Beside(*design, design->column + 1) : nullptr;
   if (unit != nullptr && unit->kind == Kind::Label) out << " " << IdOf(*unit) << "=" << unit->caption;
   return out.str();
 }
@@ -189,7 +189,7 @@ TEST(PageControls, PerChannelFieldsSitOnTheirChannelsTab) {
   for (const auto& [id, description] : sample) EXPECT_EQ(Describe(id), description);
   for (int k = 0; k < 6; ++k) {
     // The unit's own button shares its row.
-    const ControlSpec* button = Beside(*Find("cmbPVUnits(" + std::to_string(k) + ")"), kExtraColumn);
+    const ControlDesign* button = Beside(*Find("cmbPVUnits(" + std::to_string(k) + ")"), kExtraColumn);
     EXPECT_EQ(button ? IdOf(*button) : "", "cmdChangeSensorUnit(" + std::to_string(k) + ")");
   }
   EXPECT_TRUE(Find("ShapeDiagnosis(8)")->lit);

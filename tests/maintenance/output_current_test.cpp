@@ -3,7 +3,7 @@
 
 #include "codecs/float_ieee.h"
 #include "fakes/control_harness.h"
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 #include "platform/channels.h"
 
 namespace zolin6::fakes {
@@ -104,9 +104,9 @@ INSTANTIATE_TEST_SUITE_P(EveryChannel, CurrentTrim,
 constexpr int kOtherBoxes[] = {76, 151, 153, 154, 155, 156};  // "Other" text box of each tab
 
 // The option buttons the form puts on a loop test tab, with their captions.
-std::vector<forms::ControlSpec> OptionsOfTab(int tab) {
-  std::vector<forms::ControlSpec> options;
-  for (const forms::ControlSpec& entry : forms::AllControls()) {
+std::vector<forms::ControlDesign> OptionsOfTab(int tab) {
+  std::vector<forms::ControlDesign> options;
+  for (const forms::ControlDesign& entry : forms::AllControls()) {
     if (entry.kind == forms::Kind::OptionButton && entry.name.starts_with("Op") && entry.index == tab &&
         entry.parent.starts_with("SSTabLoopTest")) {
       options.push_back(entry);
@@ -122,11 +122,11 @@ class LoopTest : public ConnectedControl, public ::testing::WithParamInterface<i
 // The step only builds the request: the Write button's common ending sends it.
 TEST_P(LoopTest, WriteForcesTheChosenCurrentOfItsOwnTab) {
   const int tab = GetParam();
-  const std::vector<forms::ControlSpec> options = OptionsOfTab(tab);
+  const std::vector<forms::ControlDesign> options = OptionsOfTab(tab);
   ASSERT_EQ(options.size(), 6u);
   const std::string prefix = tab == 0 ? "write 11 " : "write 22 0" + std::to_string(tab) + ",";
   const std::string typed = std::to_string(tab + 2) + ".5";
-  for (const forms::ControlSpec& option : options) {
+  for (const forms::ControlDesign& option : options) {
     SCOPED_TRACE(std::string(option.name));
     ControlHarness fresh;
     fresh.Connect();

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 
 namespace zolin6::toolkit {
 namespace {
@@ -13,7 +13,7 @@ namespace {
 // A clock with one timer; every tick and callback appends "what@when" to a log.
 class ClockTest : public ::testing::Test {
  protected:
-  ClockTest() : timer(forms::ControlSpec{forms::Kind::Timer, "Timer1"}, nullptr, clock) {
+  ClockTest() : timer(forms::ControlDesign{forms::Kind::Timer, "Timer1"}, nullptr, clock) {
     timer.onTick([this] { log.push_back("tick@" + std::to_string(clock.now())); });
   }
   void Schedule(Millis at, const std::string& name) {

@@ -9,7 +9,7 @@
 
 #include "event_output.h"
 #include "fakes/fake_message_boxes.h"
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 #include "platform/locale.h"
 #include "scenario_runner.h"
 
@@ -53,7 +53,7 @@ constexpr std::array kWaits = {0, 100, 250, 300, 400, 700, 1000, 1500, 2100, 260
 // The page frame each control sits in, found through its containers.
 std::map<std::string, std::string> PageOfControls() {
   std::map<std::string, std::string> parentOf;
-  for (const forms::ControlSpec& c : forms::AllControls()) {
+  for (const forms::ControlDesign& c : forms::AllControls()) {
     parentOf[toolkit::ControlId(c.name, c.index)] = std::string(c.parent);
   }
   const std::set<std::string_view> pages(forms::PageFrames().begin(), forms::PageFrames().end());
@@ -122,12 +122,14 @@ class Technician {
     Run("state");
     Show();
   }
-  static std::string Id(const forms::ControlSpec* control) { return toolkit::ControlId(control->name, control->index); }
+  static std::string Id(const forms::ControlDesign* control) {
+    return toolkit::ControlId(control->name, control->index);
+  }
 
   // The controls of one kind on the pages on show.
-  std::vector<const forms::ControlSpec*> OnShow(forms::Kind kind) const {
-    std::vector<const forms::ControlSpec*> found;
-    for (const forms::ControlSpec& c : forms::AllControls()) {
+  std::vector<const forms::ControlDesign*> OnShow(forms::Kind kind) const {
+    std::vector<const forms::ControlDesign*> found;
+    for (const forms::ControlDesign& c : forms::AllControls()) {
       const auto page = pageOf_.find(toolkit::ControlId(c.name, c.index));
       if (c.kind == kind && page != pageOf_.end() && visible_.contains(page->second)) found.push_back(&c);
     }
@@ -162,7 +164,7 @@ class Technician {
   void Tab() {
     auto tabs = OnShow(forms::Kind::TabControl);
     if (tabs.empty()) return;
-    const forms::ControlSpec* tab = Pick(tabs);
+    const forms::ControlDesign* tab = Pick(tabs);
     const auto count = std::count(tab->caption.begin(), tab->caption.end(), '|') + 1;
     Run("tab " + Id(tab) + " " + std::to_string(std::uniform_int_distribution<long>(0, count - 1)(random_)));
     Run("advance " + std::to_string(Pick(kWaits)));
@@ -170,8 +172,8 @@ class Technician {
   }
 
   void Type() {
-    std::vector<const forms::ControlSpec*> fields;
-    for (const forms::ControlSpec* c : OnShow(forms::Kind::TextBox)) {
+    std::vector<const forms::ControlDesign*> fields;
+    for (const forms::ControlDesign* c : OnShow(forms::Kind::TextBox)) {
       if (!c->readOnly) fields.push_back(c);
     }
     if (fields.empty()) return;
@@ -191,10 +193,11 @@ class Technician {
   void Click() {
     auto buttons = OnShow(forms::Kind::CommandButton);
     for (const char* below : {"cmdWriteParameter", "cmdBack", "cmdSave"}) {
-      buttons.push_back(&*std::ranges::find(forms::AllControls(), std::string_view(below), &forms::ControlSpec::name));
+      buttons.push_back(
+          &*std::ranges::find(forms::AllControls(), std::string_view(below), &forms::ControlDesign::name));
     }
     if (Chance(50)) Run(std::string("answer ") + Pick(std::array{"yes", "no", "ok", "yes yes", "yes no"}));
-    const forms::ControlSpec* button = Pick(buttons);
+    const forms::ControlDesign* button = Pick(buttons);
     Run("click " + Id(button));
     Run("advance " + std::to_string(Pick(kWaits)));
     Look();
@@ -211,7 +214,7 @@ class Technician {
   }
 
   void Show() {
-    std::vector<const forms::ControlSpec*> shown;
+    std::vector<const forms::ControlDesign*> shown;
     for (forms::Kind kind : {forms::Kind::TextBox, forms::Kind::ComboBox, forms::Kind::Label, forms::Kind::Shape}) {
       auto found = OnShow(kind);
       shown.insert(shown.end(), found.begin(), found.end());

@@ -4,7 +4,7 @@
 
 namespace zolin6::toolkit {
 
-Timer::Timer(const forms::ControlSpec& design, const ChangeListener* listener, Clock& clock)
+Timer::Timer(const forms::ControlDesign& design, const ChangeListener* listener, Clock& clock)
     : Widget(design, listener), clock_(clock), enabled_(design.enabled) {
   clock_.attach(this);
 }

@@ -21,7 +21,7 @@ class Clock;
 // count from now; an interval of 0 never ticks.
 class Timer : public Widget {
  public:
-  Timer(const forms::ControlSpec& design, const ChangeListener* listener, Clock& clock);
+  Timer(const forms::ControlDesign& design, const ChangeListener* listener, Clock& clock);
   ~Timer() override;
 
   int interval() const { return interval_; }

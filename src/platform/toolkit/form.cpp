@@ -3,7 +3,7 @@
 namespace zolin6::toolkit {
 
 namespace {
-std::unique_ptr<Widget> Make(const forms::ControlSpec& s, const ChangeListener* l, Clock& clock) {
+std::unique_ptr<Widget> Make(const forms::ControlDesign& s, const ChangeListener* l, Clock& clock) {
   using forms::Kind;
   switch (s.kind) {
     case Kind::Frame:
@@ -23,9 +23,9 @@ std::unique_ptr<Widget> Make(const forms::ControlSpec& s, const ChangeListener* 
 }
 }  // namespace
 
-Form::Form(const std::vector<forms::ControlSpec>& specs, Clock& clock) {
-  widgets_.reserve(specs.size());
-  for (const forms::ControlSpec& design : specs) {
+Form::Form(const std::vector<forms::ControlDesign>& designs, Clock& clock) {
+  widgets_.reserve(designs.size());
+  for (const forms::ControlDesign& design : designs) {
     auto widget = Make(design, &listener_, clock);
     byId_.emplace(widget->id(), widget.get());
     widgets_.push_back(std::move(widget));

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 #include "platform/toolkit/clock.h"
 #include "platform/toolkit/widgets.h"
 
@@ -17,7 +17,7 @@ namespace zolin6::toolkit {
 
 class Form {
  public:
-  Form(const std::vector<forms::ControlSpec>& specs, Clock& clock);
+  Form(const std::vector<forms::ControlDesign>& designs, Clock& clock);
 
   // nullptr when no such control exists or it is of another kind.
   Widget* find(std::string_view id) const;

@@ -23,7 +23,7 @@ std::string ControlId(std::string_view name, int index) {
   return id;
 }
 
-Widget::Widget(const forms::ControlSpec& design, const ChangeListener* listener)
+Widget::Widget(const forms::ControlDesign& design, const ChangeListener* listener)
     : design_(design), id_(ControlId(design.name, design.index)), listener_(listener) {}
 
 void Widget::changed() const {
@@ -37,7 +37,7 @@ void Widget::changed() const {
     if (dirty) changed();           \
   } while (false)
 
-TextBox::TextBox(const forms::ControlSpec& design, const ChangeListener* listener)
+TextBox::TextBox(const forms::ControlDesign& design, const ChangeListener* listener)
     : Widget(design, listener),
       text_(design.caption),
       visible_(design.visible),
@@ -48,7 +48,7 @@ void TextBox::setVisible(bool visible) { ZOLIN6_SETTER(visible_, visible); }
 void TextBox::setBackColor(OleColor color) { ZOLIN6_SETTER(backColor_, color); }
 void TextBox::setTop(int top) { ZOLIN6_SETTER(top_, top); }
 
-Label::Label(const forms::ControlSpec& design, const ChangeListener* listener)
+Label::Label(const forms::ControlDesign& design, const ChangeListener* listener)
     : Widget(design, listener), caption_(design.caption), visible_(design.visible), top_(design.row * kRowHeight) {}
 void Label::setCaption(std::string caption) { ZOLIN6_SETTER(caption_, std::move(caption)); }
 void Label::setVisible(bool visible) { ZOLIN6_SETTER(visible_, visible); }
@@ -65,24 +65,24 @@ void ComboBox::addItem(std::string item) {
 void ComboBox::setText(std::string text) { ZOLIN6_SETTER(text_, std::move(text)); }
 void ComboBox::setBackColor(OleColor color) { ZOLIN6_SETTER(backColor_, color); }
 
-CommandButton::CommandButton(const forms::ControlSpec& design, const ChangeListener* listener)
+CommandButton::CommandButton(const forms::ControlDesign& design, const ChangeListener* listener)
     : Widget(design, listener), caption_(design.caption), enabled_(design.enabled) {}
 void CommandButton::setEnabled(bool enabled) { ZOLIN6_SETTER(enabled_, enabled); }
 
 void OptionButton::setValue(bool value) { ZOLIN6_SETTER(value_, value); }
 
-Frame::Frame(const forms::ControlSpec& design, const ChangeListener* listener)
+Frame::Frame(const forms::ControlDesign& design, const ChangeListener* listener)
     : Widget(design, listener), visible_(design.visible) {}
 void Frame::setVisible(bool visible) { ZOLIN6_SETTER(visible_, visible); }
 
 // Lamps start dark blue; the "Alarm" lamp of a legend is lit at design time.
-Shape::Shape(const forms::ControlSpec& design, const ChangeListener* listener)
+Shape::Shape(const forms::ControlDesign& design, const ChangeListener* listener)
     : Widget(design, listener), fill_(design.lit ? kLampOn : kLampOff), border_(fill_), back_(fill_) {}
 void Shape::setFillColor(OleColor c) { ZOLIN6_SETTER(fill_, c); }
 void Shape::setBorderColor(OleColor c) { ZOLIN6_SETTER(border_, c); }
 void Shape::setBackColor(OleColor c) { ZOLIN6_SETTER(back_, c); }
 
-TabControl::TabControl(const forms::ControlSpec& design, const ChangeListener* listener) : Widget(design, listener) {
+TabControl::TabControl(const forms::ControlDesign& design, const ChangeListener* listener) : Widget(design, listener) {
   std::string_view rest = design.caption;
   while (!rest.empty()) {
     std::size_t bar = rest.find('|');
@@ -98,7 +98,7 @@ void TreeView::addNode(TreeNode node) {
   changed();
 }
 
-StatusBar::StatusBar(const forms::ControlSpec& design, const ChangeListener* listener) : Widget(design, listener) {
+StatusBar::StatusBar(const forms::ControlDesign& design, const ChangeListener* listener) : Widget(design, listener) {
   panels_[0].text = std::string(design.caption);
 }
 void StatusBar::setText(int number, std::string text) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "forms/form_spec.h"
+#include "forms/form_design.h"
 
 namespace zolin6::toolkit {
 
@@ -25,13 +25,13 @@ using ChangeListener = std::function<void(const Widget&)>;
 
 class Widget {
  public:
-  Widget(const forms::ControlSpec& design, const ChangeListener* listener);
+  Widget(const forms::ControlDesign& design, const ChangeListener* listener);
   virtual ~Widget() = default;
   Widget(const Widget&) = delete;
   Widget& operator=(const Widget&) = delete;
 
   forms::Kind kind() const { return design_.kind; }
-  const forms::ControlSpec& design() const { return design_; }
+  const forms::ControlDesign& design() const { return design_; }
   // "txtParameter(57)" for an array member, "cmdBack" otherwise.
   const std::string& id() const { return id_; }
 
@@ -39,7 +39,7 @@ class Widget {
   void changed() const;
 
  private:
-  forms::ControlSpec design_;
+  forms::ControlDesign design_;
   std::string id_;
   const ChangeListener* listener_;
 };
@@ -48,7 +48,7 @@ std::string ControlId(std::string_view name, int index);
 
 class TextBox : public Widget {
  public:
-  TextBox(const forms::ControlSpec& design, const ChangeListener* listener);
+  TextBox(const forms::ControlDesign& design, const ChangeListener* listener);
   const std::string& text() const { return text_; }
   void setText(std::string text);
   bool visible() const { return visible_; }
@@ -69,7 +69,7 @@ class TextBox : public Widget {
 
 class Label : public Widget {
  public:
-  Label(const forms::ControlSpec& design, const ChangeListener* listener);
+  Label(const forms::ControlDesign& design, const ChangeListener* listener);
   const std::string& caption() const { return caption_; }
   void setCaption(std::string caption);
   bool visible() const { return visible_; }
@@ -106,7 +106,7 @@ using EventHandler = std::function<void()>;
 
 class CommandButton : public Widget {
  public:
-  CommandButton(const forms::ControlSpec& design, const ChangeListener* listener);
+  CommandButton(const forms::ControlDesign& design, const ChangeListener* listener);
   const std::string& caption() const { return caption_; }
   bool enabled() const { return enabled_; }
   void setEnabled(bool enabled);
@@ -137,7 +137,7 @@ class OptionButton : public Widget {
 // Frames and picture boxes.
 class Frame : public Widget {
  public:
-  Frame(const forms::ControlSpec& design, const ChangeListener* listener);
+  Frame(const forms::ControlDesign& design, const ChangeListener* listener);
   bool visible() const { return visible_; }
   void setVisible(bool visible);
 
@@ -147,7 +147,7 @@ class Frame : public Widget {
 
 class Shape : public Widget {
  public:
-  Shape(const forms::ControlSpec& design, const ChangeListener* listener);
+  Shape(const forms::ControlDesign& design, const ChangeListener* listener);
   OleColor fillColor() const { return fill_; }
   OleColor borderColor() const { return border_; }
   OleColor backColor() const { return back_; }
@@ -163,7 +163,7 @@ class Shape : public Widget {
 
 class TabControl : public Widget {
  public:
-  TabControl(const forms::ControlSpec& design, const ChangeListener* listener);
+  TabControl(const forms::ControlDesign& design, const ChangeListener* listener);
   const std::vector<std::string>& captions() const { return captions_; }
   // The current tab, zero-based.
   int tab() const { return tab_; }
@@ -212,7 +212,7 @@ struct StatusPanel {
 
 class StatusBar : public Widget {
  public:
-  StatusBar(const forms::ControlSpec& design, const ChangeListener* listener);
+  StatusBar(const forms::ControlDesign& design, const ChangeListener* listener);
   // Panels are numbered 1 to 4.
   const StatusPanel& panel(int number) const { return panels_.at(static_cast<std::size_t>(number - 1)); }
   void setText(int number, std::string text);

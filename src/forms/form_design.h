@@ -32,7 +32,7 @@ inline constexpr int kFieldColumn = 1;    // the text box or combo box
 inline constexpr int kUnitColumn = 2;     // the unit label after the field
 inline constexpr int kExtraColumn = 3;    // a further control on the row (a button, a combo)
 
-struct ControlSpec {
+struct ControlDesign {
   Kind kind;
   std::string_view name;       // control or control-array name: "txtParameter", "cmdBack"
   int index = -1;              // control-array index; -1 for a control that is not an array member
@@ -50,7 +50,7 @@ struct ControlSpec {
 
 // Every control, containers before the controls they hold. The order of the
 // page frames is the order in which HideAllPages hides them.
-const std::vector<ControlSpec>& AllControls();
+const std::vector<ControlDesign>& AllControls();
 
 // The names of the page frames, in the order in which HideAllPages hides
 // them.
@@ -66,9 +66,9 @@ std::span<const std::string_view> PollingTimerNames();
 
 // The controls of the control host itself (tree, status bar, buttons, timers,
 // the page frames); defined in host_form.cpp.
-std::vector<ControlSpec> HostControls();
+std::vector<ControlDesign> HostControls();
 
 // The controls inside the page frames; defined by the page descriptions.
-std::vector<ControlSpec> PageControls();
+std::vector<ControlDesign> PageControls();
 
 }  // namespace zolin6::forms
