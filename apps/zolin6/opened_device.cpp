@@ -58,7 +58,10 @@ configuration::Wait OpenedDevice::Waiting() {
   if (sim_) return configuration::AdvanceClock(clock_);
   return [this] {
     QEventLoop loop;
-    QTimer::singleShot(kWaitSliceMs, &loop, &QEventLoop::quit);
+    QTimer slice;
+    slice.setSingleShot(true);
+    QObject::connect(&slice, &QTimer::timeout, &loop, &QEventLoop::quit);
+    slice.start(kWaitSliceMs);
     loop.exec();
     ticker().catchUp();
     return true;
