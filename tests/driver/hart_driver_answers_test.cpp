@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/hart_driver.h"
+#include "fakes/answer_log.h"
 #include "fakes/scripted_device_link.h"
 #include "hart/link_timing.h"
 #include "platform/fdt/dtm_activex_control.h"
@@ -17,16 +18,7 @@ namespace {
 
 using Reaction = fakes::ScriptedDeviceLink::Reaction;
 
-// Stands in for the control: keeps every answer.
-class AnswerLog : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
- public:
-  bool Init(const std::string&, const std::string&, std::shared_ptr<framelink::DtmObject>) override { return true; }
-  bool PrepareToRelease() override { return true; }
-  void UpdateUI(std::int32_t reason, const framelink::Variant& details) override {
-    answers.emplace_back(reason, details.text().value_or(""));
-  }
-  std::vector<std::pair<std::int32_t, std::string>> answers;
-};
+using fakes::AnswerLog;
 
 const std::string kNoAttributes = "<ViewData><ControlData/></ViewData>";
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/switching_driver.h"
+#include "fakes/answer_log.h"
 #include "platform/fdt/dtm_activex_control.h"
 #include "platform/framelink/contract.h"
 #include "transport/simulated_device.h"
@@ -11,15 +12,7 @@
 namespace zolin6::driver {
 namespace {
 
-class AnswerLog : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
- public:
-  bool Init(const std::string&, const std::string&, std::shared_ptr<framelink::DtmObject>) override { return true; }
-  bool PrepareToRelease() override { return true; }
-  void UpdateUI(std::int32_t reason, const framelink::Variant& details) override {
-    answers.emplace_back(reason, details.text().value_or(""));
-  }
-  std::vector<std::pair<std::int32_t, std::string>> answers;
-};
+using fakes::AnswerLog;
 
 TEST(SwitchingDriver, TheControlHearsTheOldDeviceGoAndTheNewOneCome) {
   toolkit::Clock clock;

@@ -7,6 +7,7 @@
 
 #include <sstream>
 
+#include "fakes/answer_log.h"
 #include "hart/frame_trace.h"
 #include "platform/fdt/dtm_activex_control.h"
 #include "platform/framelink/contract.h"
@@ -16,16 +17,7 @@
 namespace zolin6::scenario {
 namespace {
 
-// Stands in for the control: keeps every answer.
-class AnswerLog : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
- public:
-  bool Init(const std::string&, const std::string&, std::shared_ptr<framelink::DtmObject>) override { return true; }
-  bool PrepareToRelease() override { return true; }
-  void UpdateUI(std::int32_t reason, const framelink::Variant& details) override {
-    answers.emplace_back(reason, details.text().value_or(""));
-  }
-  std::vector<std::pair<std::int32_t, std::string>> answers;
-};
+using fakes::AnswerLog;
 
 void Register(framelink::DtmObject& driver, AnswerLog& log) {
   bool result = false;

@@ -24,6 +24,7 @@
 #include "device/hart_device.h"
 #include "device/simulated_transmitter.h"
 #include "driver/hart_driver.h"
+#include "fakes/answer_log.h"
 #include "platform/fdt/dtm_activex_control.h"
 #include "platform/framelink/contract.h"
 #include "transport/serial_device.h"
@@ -46,16 +47,7 @@ struct FieldDevice {
   device::HartDevice device{transmitter};
 };
 
-// Stands in for the control: keeps every answer.
-class AnswerLog : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
- public:
-  bool Init(const std::string&, const std::string&, std::shared_ptr<framelink::DtmObject>) override { return true; }
-  bool PrepareToRelease() override { return true; }
-  void UpdateUI(std::int32_t reason, const framelink::Variant& details) override {
-    answers.emplace_back(reason, details.text().value_or(""));
-  }
-  std::vector<std::pair<std::int32_t, std::string>> answers;
-};
+using fakes::AnswerLog;
 
 // Counts how many deliveries the modem's bytes come in.
 class CountingLink : public driver::ByteLink {

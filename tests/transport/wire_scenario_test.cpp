@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "driver/hart_driver.h"
+#include "fakes/answer_log.h"
 #include "hart_ip_device_program.h"
 #include "platform/fdt/dtm_activex_control.h"
 #include "platform/framelink/contract.h"
@@ -24,15 +25,7 @@ namespace {
 using testing::DeviceProgram;
 using testing::RunUntil;
 
-class AnswerLog : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
- public:
-  bool Init(const std::string&, const std::string&, std::shared_ptr<framelink::DtmObject>) override { return true; }
-  bool PrepareToRelease() override { return true; }
-  void UpdateUI(std::int32_t reason, const framelink::Variant& details) override {
-    answers.emplace_back(reason, details.text().value_or(""));
-  }
-  std::vector<std::pair<std::int32_t, std::string>> answers;
-};
+using fakes::AnswerLog;
 
 enum class Line { Tcp, Udp, Serial };
 
