@@ -22,6 +22,7 @@
 #include "../history/pg_server.h"
 #include "desktop/device_tools.h"
 #include "desktop/history_window.h"
+#include "desktop/traffic_dock.h"
 #include "desktop/trend_chart.h"
 #include "fakes/control_harness.h"
 #include "transport/simulated_device.h"
@@ -116,6 +117,24 @@ TEST_F(DeviceToolsTest, TheTrendFollowsTheObservationPage) {
   for (QLineSeries* piece : pieces) {
     for (const QPointF& point : piece->points()) EXPECT_NE(point.y(), 0.0);
   }
+}
+
+// Both docks open on a 1024 x 700 screen: the window's least size still fits,
+// so no dock pushes the trend or the status bar off the screen, and the
+// trend keeps a height a line can be read in.
+TEST_F(DeviceToolsTest, EveryDockOpenTheWindowFitsASmallScreen) {
+  TrafficDock traffic(*window, link::WallTime(h.clock, kEpoch));
+  traffic.dock()->show();
+  h.ClickTree("Observe");
+  h.clock.advance(10000);
+  window->resize(1024, 700);
+  QApplication::processEvents();
+  ASSERT_TRUE(tools->trendDock()->isVisible());
+  const QSize least = window->minimumSizeHint().expandedTo(window->minimumSize());
+  EXPECT_LE(least.width(), 1024);
+  EXPECT_LE(least.height(), 700);
+  EXPECT_EQ(window->size(), QSize(1024, 700));
+  EXPECT_GE(tools->trendDock()->height(), 150);
 }
 
 TEST_F(DeviceToolsTest, RecordingShowsItsFileInTheStatusBar) {
