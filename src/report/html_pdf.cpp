@@ -14,7 +14,7 @@ constexpr qreal kMarginMm = 15;
 
 }  // namespace
 
-std::string HtmlPdf(const std::string& html, const std::string& title) {
+std::string A4Pdf(const std::string& title, const std::function<void(QPagedPaintDevice&)>& print) {
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   {
@@ -24,11 +24,17 @@ std::string HtmlPdf(const std::string& html, const std::string& title) {
     writer.setResolution(kPdfResolution);
     writer.setTitle(QString::fromStdString(title));
     writer.setCreator("zolin6");
-    QTextDocument document;
-    document.setHtml(QString::fromStdString(html));
-    document.print(&writer);
+    print(writer);
   }
   return buffer.data().toStdString();
+}
+
+std::string HtmlPdf(const std::string& html, const std::string& title) {
+  return A4Pdf(title, [&html](QPagedPaintDevice& device) {
+    QTextDocument document;
+    document.setHtml(QString::fromStdString(html));
+    document.print(&device);
+  });
 }
 
 }  // namespace zolin6::report

@@ -1,21 +1,17 @@
 #include <QAbstractTextDocumentLayout>
-#include <QBuffer>
 #include <QFont>
-#include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QTextDocument>
 
 #include "platform/atomic_file.h"
+#include "report/html_pdf.h"
 #include "report/report.h"
 
 namespace zolin6::report {
 
 namespace {
 
-constexpr int kPdfResolution = 300;  // dots per inch of the PDF's layout
-constexpr qreal kMarginMm = 15;
 constexpr qreal kHeaderPoints = 8;   // size of the line that heads every page, pt
 constexpr qreal kHeaderLines = 2.2;  // room it takes above the page's content, in its lines
 
@@ -53,20 +49,8 @@ void PrintSheet(const SheetInput& input, QPagedPaintDevice& device) {
 }
 
 Result<bool> WriteSheetPdf(const SheetInput& input, const std::string& path) {
-  // The PDF is made in memory and then written like every other file, so a
-  // failing disk never leaves half a sheet.
-  QBuffer buffer;
-  buffer.open(QIODevice::WriteOnly);
-  {
-    QPdfWriter writer(&buffer);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter);
-    writer.setResolution(kPdfResolution);
-    writer.setTitle(QString::fromStdString("Configuration sheet " + SheetTag(input)));
-    writer.setCreator("zolin6");
-    PrintSheet(input, writer);
-  }
-  return platform::WriteFileAtomically(path, buffer.data().toStdString());
+  return platform::WriteFileAtomically(path, A4Pdf("Configuration sheet " + SheetTag(input),
+                                                   [&input](QPagedPaintDevice& device) { PrintSheet(input, device); }));
 }
 
 Result<bool> WriteSheetHtml(const SheetInput& input, const std::string& path) {

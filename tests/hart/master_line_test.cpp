@@ -17,14 +17,6 @@ using testing::Hex;
 using testing::ScriptedLink;
 using testing::ToHex;
 
-void Identify(ScriptedLink& link) {
-  link.master.identify();
-  link.run();
-  ASSERT_EQ(link.master.linkState(), LinkState::Online);
-  link.sent.clear();
-  link.done.clear();
-}
-
 // A frame someone else puts on the line, from the scripted device's address.
 Bytes OnLine(FrameType type, bool primaryMaster, std::uint16_t command = 1) {
   Frame frame;
@@ -57,7 +49,7 @@ class MasterTurn : public ::testing::TestWithParam<Turn> {};
 TEST_P(MasterTurn, StartsWhenTheLineIsItsTurn) {
   const Turn& turn = GetParam();
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   const Millis heardAt = link.now + 1000ms;  // the line long quiet before
   link.inject(heardAt, turn.heard);
   link.now = heardAt;
@@ -107,7 +99,7 @@ TEST(MasterLine, WaitsForAQuietLineBeforeItsFirstRequest) {
 
 TEST(MasterLine, ASecondMastersTransactionDelaysOursUntilItsReply) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   const Millis heardAt = link.now + 1000ms;
   link.inject(heardAt, OnLine(FrameType::Request, kOthers));
   link.inject(heardAt + 200ms, OnLine(FrameType::Reply, kOthers));
@@ -157,7 +149,7 @@ TEST(MasterBursts, AreHandedOverWithTheirTimeAndData) {
 
 TEST(MasterBursts, BurstingEndsWhenOurDeviceRepliesWithoutItsBurstBit) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   const Millis heardAt = link.now + 1000ms;
   link.inject(heardAt, OnLine(FrameType::Burst, kOthers));
   link.now = heardAt;
@@ -185,7 +177,7 @@ TEST(MasterBursts, HoldNothingBackOnAFramedLink) {
 
 TEST(MasterLine, AFrameCutOffBeforeOurRequestDoesNotSwallowTheReply) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   const Millis heardAt = link.now + 1000ms;
   const Bytes burst = OnLine(FrameType::Burst, kOthers);
   link.inject(heardAt, Bytes(burst.begin(), burst.begin() + 10));
@@ -200,7 +192,7 @@ TEST(MasterLine, AFrameCutOffBeforeOurRequestDoesNotSwallowTheReply) {
 
 TEST(MasterBursts, ABurstDuringOurTransactionLeavesItAlone) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   link.turnaround = 250ms;
   const Millis sentAt = link.now + kQuietTimeFsk;
   link.inject(sentAt + 200ms, OnLine(FrameType::Burst, kOthers, 3));
@@ -218,7 +210,7 @@ TEST(MasterBursts, ABurstDuringOurTransactionLeavesItAlone) {
 // changes; while both stay, at most once a minute.
 class MoreStatusLink : public ::testing::Test {
  protected:
-  void SetUp() override { Identify(link); }
+  void SetUp() override { link.identify(); }
 
   // Command 1 answered at `answeredAt`; how many commands 48 followed it.
   std::size_t readOne(Millis answeredAt) {

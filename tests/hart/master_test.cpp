@@ -18,15 +18,6 @@ using testing::Hex;
 using testing::ScriptedLink;
 using testing::ToHex;
 
-// A link whose device has been identified, with the record of that cleared.
-void Identify(ScriptedLink& link) {
-  link.master.identify();
-  link.run();
-  ASSERT_EQ(link.master.linkState(), LinkState::Online);
-  link.sent.clear();
-  link.done.clear();
-}
-
 TEST(MasterIdentification, ShortCommandZeroThenLongFramesWithTheDevicesPreambles) {
   ScriptedLink link;
   link.master.submit(1);
@@ -75,7 +66,7 @@ TEST(MasterIdentification, ScanOfASilentLineEndsAfterAddress63) {
 
 TEST(MasterIdentification, AForgottenDeviceIsLookedForAgain) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   link.master.forgetDevice();
   EXPECT_EQ(link.master.linkState(), LinkState::Offline);
   EXPECT_FALSE(link.master.identity());
@@ -212,7 +203,7 @@ TEST_P(MasterFaults, ResendsWhatIsSafeAndGivesUpInBounds) {
   const auto& [fault, echo] = GetParam();
   ScriptedLink link;
   link.echo = echo;
-  Identify(link);
+  link.identify();
   constexpr std::uint16_t kCommand = 130;  // device-specific: the caller's effect counts
   const std::uint32_t id = link.master.submit(kCommand, {0x01}, fault.effect);
   link.script.assign(fault.script.begin(), fault.script.end());
@@ -231,7 +222,7 @@ INSTANTIATE_TEST_SUITE_P(Link, MasterFaults, ::testing::Combine(::testing::Value
 
 TEST(MasterFaults, ASilentTransactionAfterAGarbledOneIsNoReply) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   link.master.submit(1);
   link.master.submit(1);
   link.script.assign(1 + kDefaultRetries, Act::Corrupt);
@@ -245,7 +236,7 @@ TEST(MasterFaults, ASilentTransactionAfterAGarbledOneIsNoReply) {
 
 TEST(MasterFaults, ARequestThatDoesNotFitIsRefusedWithoutUsingTheLine) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   link.now += Millis{1000};
   const std::uint32_t tooLong = link.master.submit(130, Bytes(256, 0x00), Effect::NotRepeatable);
   link.master.submit(1);
@@ -261,7 +252,7 @@ TEST(MasterFaults, ARequestThatDoesNotFitIsRefusedWithoutUsingTheLine) {
 
 TEST(MasterExpanded, SendsCommand31AndTakesTheBareRefusal) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   link.master.submit(533, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01});
   link.script = {Act::BareExpanded};
   link.run();
@@ -274,7 +265,7 @@ TEST(MasterExpanded, SendsCommand31AndTakesTheBareRefusal) {
 
 TEST(MasterExpanded, ABareCommand31IsNoAnswerToCommand253) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   link.master.submit(253);
   link.script = {Act::BareExpanded};
   link.run();

@@ -23,14 +23,6 @@ using testing::ToHex;
 // in the transport notes).
 constexpr const char* kHart5Identifier = "FF FF FF FF 06 80 00 0E 00 14 FE 1A 89 07 05 02 1B 08 01 21 63 3F 9E";
 
-void Identify(ScriptedLink& link) {
-  link.master.identify();
-  link.run();
-  ASSERT_EQ(link.master.linkState(), LinkState::Online);
-  link.sent.clear();
-  link.done.clear();
-}
-
 struct FirstBytes {
   const char* what;
   Millis afterRequest;  // when they arrive, from the moment the request went out
@@ -106,7 +98,7 @@ TEST(MasterReplyTimeoutReply, ABegunReplyFinishedLateIsTakenWithoutAResend) {
 
 TEST(MasterTiming, ResendsAMillisecondAfterTheReplyTimeoutRanOut) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   const Millis start = link.now;
   link.master.submit(1);
   link.script = {Act::Drop};
@@ -119,7 +111,7 @@ TEST(MasterTiming, ResendsAMillisecondAfterTheReplyTimeoutRanOut) {
 
 TEST(MasterTiming, ResendsAfterACommunicationErrorOnceTheLineWasQuiet) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   link.master.submit(1);
   link.script = {Act::CommError};
   link.run();
@@ -129,7 +121,7 @@ TEST(MasterTiming, ResendsAfterACommunicationErrorOnceTheLineWasQuiet) {
 
 TEST(MasterTiming, LossOfTheDeviceShowsWithinTheRetryBudget) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   const Millis start = link.now;
   link.master.submit(1);
   link.script.assign(1 + kDefaultRetries, Act::Drop);
@@ -144,7 +136,7 @@ TEST(MasterTiming, LossOfTheDeviceShowsWithinTheRetryBudget) {
 
 TEST(MasterTiming, AfterGivingUpTheLineIsQuietBeforeTheNextCommand) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   link.master.submit(1);
   link.master.submit(2);
   link.script.assign(1 + kDefaultRetries, Act::Drop);
@@ -157,7 +149,7 @@ TEST(MasterTiming, AfterGivingUpTheLineIsQuietBeforeTheNextCommand) {
 
 TEST(MasterBusy, ResendsWithADoublingWaitAndGivesUpAfterItsResends) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   link.master.submit(1);
   link.script.assign(kDefaultBusyResends + 1, Act::Busy);
   link.run();
@@ -181,7 +173,7 @@ TEST(MasterBusy, NoBusyResendsEndsAtTheFirstBusyReply) {
   MasterSettings settings;
   settings.busyResends = 0;
   ScriptedLink link(settings);
-  Identify(link);
+  link.identify();
   link.master.submit(1);
   link.script = {Act::Busy};
   link.run();
@@ -193,7 +185,7 @@ TEST(MasterBusy, NoBusyResendsEndsAtTheFirstBusyReply) {
 
 TEST(MasterQueue, CommandsQueuedBehindWaitTheirTurn) {
   ScriptedLink link;
-  Identify(link);
+  link.identify();
   const std::uint32_t first = link.master.submit(1);
   const std::uint32_t second = link.master.submit(2);
   link.run();

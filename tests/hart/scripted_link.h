@@ -7,6 +7,8 @@
 // clock and runs the master until nothing is left to do. It fakes no bit
 // timing: a reply arrives whole, or in two pieces when slow.
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <deque>
 #include <map>
@@ -84,6 +86,15 @@ class ScriptedLink {
       if (!next) return;
       now = std::max(now, *next);
     }
+  }
+
+  // Has the master find the device, then forgets what that sent and did.
+  void identify() {
+    master.identify();
+    run();
+    ASSERT_EQ(master.linkState(), LinkState::Online);
+    sent.clear();
+    done.clear();
   }
 
   // When the device's answer to `request` has arrived, when it answers.
