@@ -99,7 +99,9 @@ std::optional<Reply> HartDevice::Answer(const hart::Frame& request, Millis now) 
   if (row != nullptr && response == code::kOk) response = row->handler(x);
   // Every device hears a broadcast: only the one whose tag matches answers.
   if (x.silent || (IsBroadcast(request.address) && response != code::kOk)) return std::nullopt;
-  if (response == code::kOk) {
+  // Periods or a trigger the device adjusted are kept as adjusted.
+  const bool carriedOut = response == code::kOk || response == code::kAdjusted;
+  if (carriedOut) {
     CountChanges(state, next);
     if (row->configurationChange) CountConfigurationChange(next);
     state = std::move(next);
