@@ -138,6 +138,8 @@ hart::Bytes HartDevice::EncodeSerial(const Reply& reply) const {
   return Encode(reply, static_cast<std::size_t>(transmitter_.state().responsePreambles));
 }
 
+hart::Bytes HartDevice::EncodeWhole(const Reply& reply) { return Encode(reply, 0); }
+
 Reply HartDevice::BurstReply(int message, Millis now) {
   const BurstMessage& m = transmitter_.state().bursts.at(static_cast<std::size_t>(message));
   const auto command = static_cast<std::uint16_t>(m.command);

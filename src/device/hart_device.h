@@ -57,8 +57,10 @@ class HartDevice {
   // The value the message's trigger watches at `now`, in the trigger's
   // units: command 9's first variable, else PV; nullopt without a value.
   std::optional<float> BurstTriggerValue(int message, Millis now);
-  // A reply or burst frame with the device's response preambles in front.
+  // A reply or burst frame with the device's response preambles in front,
+  // and without them, from its delimiter.
   hart::Bytes EncodeSerial(const Reply& reply) const;
+  static hart::Bytes EncodeWhole(const Reply& reply);
 
  private:
   bool isForMe(const hart::Frame& request) const;
