@@ -47,8 +47,7 @@ std::optional<Millis> BurstPublisher::nextDue(Millis now) {
     if (s.at) {
       at = *s.at + ToMillis(m.updatePeriod);
       // A trigger that did not hold is looked at again as the process steps.
-      if (m.triggerMode != kTriggerContinuous && at < now)
-        at = std::min(now + kTriggerCheck, *s.at + ToMillis(m.maxPeriod));
+      if (s.checkedAt && *s.checkedAt >= at) at = std::min(*s.checkedAt + kTriggerCheck, *s.at + ToMillis(m.maxPeriod));
       at = std::max(at, now);
     }
     if (!next || at < *next) next = at;
@@ -81,7 +80,10 @@ std::optional<Reply> BurstPublisher::publish(Millis now) {
     if (device_.state().bursts[static_cast<std::size_t>(i)].control == 0) continue;
     const std::optional<float> value = device_.BurstTriggerValue(i, now);
     Reply frame = device_.BurstReply(i, now);
-    if (!due(i, now, frame, value)) continue;
+    if (!due(i, now, frame, value)) {
+      sent_[static_cast<std::size_t>(i)].checkedAt = now;
+      continue;
+    }
     // The one published longest ago goes first; one never published before all.
     const auto& at = sent_[static_cast<std::size_t>(i)].at;
     const auto& chosenAt = chosenMessage < 0 ? at : sent_[static_cast<std::size_t>(chosenMessage)].at;
@@ -93,7 +95,7 @@ std::optional<Reply> BurstPublisher::publish(Millis now) {
   }
   if (!chosen) return std::nullopt;
   Sent& s = sent_[static_cast<std::size_t>(chosenMessage)];
-  s = {now, chosenValue, ValuesOf(chosen->command, chosen->data)};
+  s = {now, std::nullopt, chosenValue, ValuesOf(chosen->command, chosen->data)};
   chosen->address.primaryMaster = primaryNext_;
   primaryNext_ = !primaryNext_;
   return chosen;

@@ -41,7 +41,8 @@ class BurstPublisher {
 
  private:
   struct Sent {
-    std::optional<Millis> at;  // when it was last published; none since it was switched on
+    std::optional<Millis> at;         // when it was last published; none since it was switched on
+    std::optional<Millis> checkedAt;  // when it was last found not due
     std::optional<float> value;
     hart::Bytes values;  // the published data without a time stamp
   };

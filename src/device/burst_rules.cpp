@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "device/device_variables.h"
+
 namespace zolin6::device {
 
 namespace {
@@ -30,6 +32,7 @@ const char* BurstMessageProblem(const BurstMessage& message) {
   if (message.control != 0 && message.control != 1) return "a burst message's control is neither 0 nor 1";
   if (!IsBurstCommand(message.command)) return "a burst message's command is not 1, 2, 3, 9 or 48";
   if (!TriggerFitsCommand(message.triggerMode, message.command)) return "a burst message's trigger does not fit";
+  if (message.variables[0] == kNotUsed) return "a burst message's first variable is not used";
   if (AdjustPeriods({message.updatePeriod, message.maxPeriod}) != BurstPeriods{message.updatePeriod, message.maxPeriod})
     return "a burst message's periods are out of bounds";
   return nullptr;

@@ -101,6 +101,10 @@ TEST(BurstPublisher, ATriggerThatDoesNotHoldWaitsForTheMaximumPeriod) {
     EXPECT_EQ(sent.size(), c.holds ? 11U : 2U);
     if (!c.holds) {
       EXPECT_EQ(sent[1].first, 10000);
+      // Found not due, it is looked at again as the process steps, not at once.
+      EXPECT_EQ(bench.publisher.nextDue(10'000 + 1000), 10'000 + 1000);
+      EXPECT_FALSE(bench.publisher.publish(11'000).has_value());
+      EXPECT_EQ(bench.publisher.nextDue(11'000), 11'000 + kTriggerCheck);
     }
   }
 }

@@ -51,6 +51,7 @@ TEST(DeviceStateFile, RefusesWhatIsNotAWholeStateOfAKnownVersion) {
        "a burst message's trigger does not fit"},
       {Saved([](json& f) { f["bursts"][1]["updatePeriod"] = 7999; }), "a burst message's periods are out of bounds"},
       {Saved([](json& f) { f["bursts"][1]["control"] = 2; }), "a burst message's control is neither 0 nor 1"},
+      {Saved([](json& f) { f["bursts"][1]["variables"][0] = 250; }), "a burst message's first variable is not used"},
   };
   for (const Case& c : cases) {
     Result<DeviceState> loaded = LoadDeviceState(c.text);

@@ -5,6 +5,7 @@
 // `published` events.
 
 #include "device/burst_rules.h"
+#include "device/device_variables.h"
 #include "line_parser.h"
 #include "scenario_lines.h"
 
@@ -22,10 +23,10 @@ std::optional<std::array<int, device::kBurstSlots>> ParseVariables(const std::ve
   if (args.size() == kOnArgs) return kept;
   if (args.size() > kOnArgs + device::kBurstSlots) return std::nullopt;
   std::array<int, device::kBurstSlots> codes{};
-  codes.fill(device::kUnitNotUsed);
+  codes.fill(device::kNotUsed);
   for (std::size_t i = kOnArgs; i < args.size(); ++i) {
     const std::optional<long long> code = ParseInteger(args[i]);
-    if (!code || *code < 0 || *code >= device::kUnitNotUsed) return std::nullopt;
+    if (!code || *code < 0 || *code >= device::kNotUsed) return std::nullopt;
     codes[i - kOnArgs] = static_cast<int>(*code);
   }
   return codes;
