@@ -36,7 +36,10 @@ class BurstTurns {
   Millis nextStart(Millis now) const { return now < startAt_ ? startAt_ : now; }
 
  private:
+  // A frame that ended inside another (a request lost in a burst frame)
+  // changes nothing.
   void pass(Millis end, Millis wait) {
+    if (end < lineFreeAt_) return;
     lineFreeAt_ = end;
     startAt_ = end + wait;
   }

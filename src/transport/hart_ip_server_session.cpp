@@ -17,6 +17,7 @@ constexpr std::size_t kShortestFrame = 5;
 // The response codes of command 533.
 constexpr std::uint8_t kInvalidSelection = 2;  // another device than this one
 constexpr std::uint8_t kTooFewDataBytes = 5;
+constexpr std::size_t kSubscriptionSize = hart::kUniqueAddressSize + 2;
 
 ServerAnswer End(std::string why, std::optional<ip::Message> reply = std::nullopt) {
   ServerAnswer answer;
@@ -99,34 +100,31 @@ ServerAnswer ServerSession::passThrough(const ip::Message& request, toolkit::Mil
   return reply(request, std::move(frame));
 }
 
-// Data: the device's unique address (all zero: every device) and the flags.
 // The answer comes from the server, not the device: the primary master's
 // bit set and the burst bit clear, as gateways build their own answers.
 ServerAnswer ServerSession::subscribe(const ip::Message& request, const hart::Frame& frame) {
-  constexpr std::size_t kAddressSize = hart::kUniqueAddressSize;
-  std::uint8_t code = 0;
   const bool forUs = frame.address.isLong && (frame.address.sameDevice(device_.uniqueAddress()) ||
                                               frame.address.sameDevice(hart::Address::Unique({})));
-  if (frame.data.size() < kAddressSize + 2) {
-    code = kTooFewDataBytes;
-  } else {
-    const hart::ByteView wanted = frame.data.first(kAddressSize);
-    const bool anyDevice = std::ranges::all_of(wanted, [](std::uint8_t b) { return b == 0; });
-    hart::Address named = hart::Address::Unique({wanted[0], wanted[1], wanted[2], wanted[3], wanted[4]});
-    if (!anyDevice && !named.sameDevice(device_.uniqueAddress())) {
-      code = kInvalidSelection;
-    } else {
-      subscribed_ = (hart::ReadUnsigned(frame.data.subspan(kAddressSize), 2) & ip::kSubscribeProcessData) != 0;
-    }
-  }
   if (!forUs) return {};  // a frame for another device: nobody answers
+  const std::uint8_t code = takeSubscription(frame.data);
   hart::Frame answer{hart::FrameType::Reply, frame.address, 0, {}, frame.command, {code, 0}, {}};
   answer.address.primaryMaster = true;
   answer.address.burstMode = false;
-  if (code == 0) answer.data = frame.data.first(kAddressSize + 2);
+  if (code == 0) answer.data = frame.data.first(kSubscriptionSize);
   hart::Bytes bytes;
   if (!hart::EncodeFrame(answer, 0, bytes)) return {};
   return reply(request, std::move(bytes));
+}
+
+// Data: the device's unique address (all zero: every device) and the flags.
+std::uint8_t ServerSession::takeSubscription(hart::ByteView data) {
+  if (data.size() < kSubscriptionSize) return kTooFewDataBytes;
+  const hart::ByteView wanted = data.first(hart::kUniqueAddressSize);
+  const bool anyDevice = std::ranges::all_of(wanted, [](std::uint8_t b) { return b == 0; });
+  const hart::Address named = hart::Address::Unique({wanted[0], wanted[1], wanted[2], wanted[3], wanted[4]});
+  if (!anyDevice && !named.sameDevice(device_.uniqueAddress())) return kInvalidSelection;
+  subscribed_ = (hart::ReadUnsigned(data.subspan(hart::kUniqueAddressSize), 2) & ip::kSubscribeProcessData) != 0;
+  return 0;
 }
 
 std::optional<ip::Message> ServerSession::publish(hart::ByteView burstFrame) {

@@ -51,6 +51,8 @@ class ServerSession {
   ServerAnswer initiate(const hart::ip::Message& request, bool full);
   ServerAnswer passThrough(const hart::ip::Message& request, toolkit::Millis now);
   ServerAnswer subscribe(const hart::ip::Message& request, const hart::Frame& frame);
+  // Command 533's response code; 0 when the subscription was taken.
+  std::uint8_t takeSubscription(hart::ByteView data);
   ServerAnswer reply(const hart::ip::Message& request, hart::Bytes body = {},
                      std::uint8_t code = hart::ip::status::kSuccess) const;
 

@@ -137,6 +137,11 @@ TEST(BurstTurns, TheDeviceWaitsForBothMastersAfterItsBurst) {
   turns.heardOthers(3000);
   EXPECT_EQ(turns.nextStart(3100), 3325);
   EXPECT_EQ(turns.nextStart(4000), 4000);
+  // A request that began inside a burst frame and ended before it.
+  turns.published(5000);
+  turns.heardOthers(4800);
+  EXPECT_TRUE(turns.lineBusy(4900));
+  EXPECT_EQ(turns.nextStart(5000), 5325);
 }
 
 }  // namespace

@@ -290,9 +290,10 @@ namespace zolin6::transport {
 namespace {
 
 // Command 533 in a long frame to the served device, through command 31.
-ip::Message Subscribe(const ServedDevice& device, std::uint16_t sequence, hart::Bytes data) {
+ip::Message Subscribe(const ServedDevice& device, std::uint16_t sequence, hart::Bytes data,
+                      std::optional<hart::Address> to = std::nullopt) {
   hart::Frame frame;
-  frame.address = device.field.uniqueAddress();
+  frame.address = to.value_or(device.field.uniqueAddress());
   frame.command = ip::kSubscribeCommand;
   frame.data = data;
   hart::Bytes bytes;
@@ -321,7 +322,9 @@ TEST(HartIpServer, PublishesBurstFramesToSubscribedSessionsOnly) {
   ASSERT_TRUE(subscriber.connected() && bystander.connected());
   const hart::Bytes everyDevice{0, 0, 0, 0, 0, 0, 1};
   subscriber.send({Initiate(1), Subscribe(device, 7, everyDevice)});
-  bystander.send({Initiate(1), Subscribe(device, 2, {0, 0, 0, 0, 0, 0}), Subscribe(device, 3, {1, 2, 3, 4, 5, 0, 1})});
+  // Too short, another device named, a frame to another device (no answer).
+  bystander.send({Initiate(1), Subscribe(device, 2, {0, 0, 0, 0, 0, 0}), Subscribe(device, 3, {1, 2, 3, 4, 5, 0, 1}),
+                  Subscribe(device, 9, everyDevice, hart::Address::Unique({1, 2, 3, 4, 5}))});
   ASSERT_TRUE(RunUntil([&] { return Published(subscriber).size() >= 3; }));
   const ip::Message& answer = subscriber.heard.at(1);
   ASSERT_EQ(answer.header.type, ip::MessageType::Response);
@@ -342,6 +345,7 @@ TEST(HartIpServer, PublishesBurstFramesToSubscribedSessionsOnly) {
     EXPECT_EQ(frame.frame.type, hart::FrameType::Burst);
     EXPECT_EQ(frame.frame.command, 9);
   }
+  ASSERT_TRUE(RunUntil([&] { return bystander.heard.size() >= 3; }));
   EXPECT_TRUE(Published(bystander).empty());
   std::vector<int> codes;
   for (std::size_t i = 1; i < bystander.heard.size(); ++i) {
