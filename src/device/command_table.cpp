@@ -14,7 +14,8 @@ constexpr bool kChange = true;
 constexpr bool kNoChange = false;
 
 // Sorted by number. Request sizes are the fewest bytes each command needs;
-// the optional bytes of 6, 38, 48 and 130 are looked at by their handlers.
+// the optional bytes of 6, 38, 48, 105, 107-109 and 130 are looked at by
+// their handlers.
 constexpr std::array kRows{
     CommandRow{0, 0, R, kNoChange, ReadUniqueIdentifier},
     CommandRow{1, 0, R, kNoChange, ReadPrimaryVariable},
@@ -47,6 +48,12 @@ constexpr std::array kRows{
     CommandRow{48, 0, R, kNoChange, ReadAdditionalStatus},
     CommandRow{54, 1, R, kNoChange, ReadVariableInformation},
     CommandRow{59, 1, W, kChange, WriteResponsePreambles},
+    CommandRow{103, 9, W, kChange, WriteBurstPeriod},
+    CommandRow{104, 8, W, kChange, WriteBurstTrigger},
+    CommandRow{105, 0, R, kNoChange, ReadBurstConfiguration},
+    CommandRow{107, 1, W, kChange, WriteBurstVariables},
+    CommandRow{108, 1, W, kChange, WriteBurstCommand},
+    CommandRow{109, 1, W, kChange, BurstModeControl},
     CommandRow{128, 0, R, kNoChange, ReadOrderingCode},
     CommandRow{129, 1, R, kNoChange, ReadChannel},
     CommandRow{130, 4, W, kChange, WriteChannelSensor},

@@ -73,6 +73,13 @@ std::uint8_t ResetChangeCounters(Exchange& x);        // 141
 std::uint8_t ReadExtremes(Exchange& x);               // 142
 std::uint8_t WriteExtremeRecording(Exchange& x);      // 143
 std::uint8_t ResetExtremes(Exchange& x);              // 144
+// burst_commands.cpp
+std::uint8_t WriteBurstPeriod(Exchange& x);        // 103
+std::uint8_t WriteBurstTrigger(Exchange& x);       // 104
+std::uint8_t ReadBurstConfiguration(Exchange& x);  // 105
+std::uint8_t WriteBurstVariables(Exchange& x);     // 107
+std::uint8_t WriteBurstCommand(Exchange& x);       // 108
+std::uint8_t BurstModeControl(Exchange& x);        // 109
 // channel_commands.cpp
 std::uint8_t ReadChannel(Exchange& x);         // 129
 std::uint8_t WriteChannelSensor(Exchange& x);  // 130

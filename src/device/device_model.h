@@ -157,6 +157,22 @@ enum ChangeCounter {
   kChangeCounterCount
 };
 
+// One burst message: a reply the device publishes on its own, unasked.
+inline constexpr int kBurstMessages = 3;
+inline constexpr int kBurstSlots = 8;
+enum BurstTrigger { kTriggerContinuous, kTriggerWindow, kTriggerRising, kTriggerFalling, kTriggerOnChange };
+struct BurstMessage {
+  int control = 0;                                                         // 0 off, 1 published on the line
+  int command = 9;                                                         // 1, 2, 3, 9 or 48
+  std::array<int, kBurstSlots> variables{0, 1, 2, 3, 250, 250, 250, 250};  // command 9's variable codes
+  std::uint32_t updatePeriod = 32000;    // 1/32 ms: every second while the trigger holds
+  std::uint32_t maxPeriod = 60 * 32000;  // 1/32 ms: at least this often whatever the trigger
+  int triggerMode = kTriggerContinuous;  // BurstTrigger
+  int triggerClass = 0;                  // classification of the level; 0 for continuous
+  int triggerUnits = 250;                // units of the level
+  float triggerLevel = 0;
+};
+
 struct DeviceState {
   Identification identification;
   // HART settings.
@@ -188,6 +204,7 @@ struct DeviceState {
   int forcedDeviceStatus = 0;
   int forcedDiagStatus = 0;
   int forcedDiagStatusByte1 = 0;
+  std::array<BurstMessage, kBurstMessages> bursts{};
 };
 
 // The device as it leaves the factory: six channels with a mix of

@@ -1,5 +1,7 @@
 #include "device/device_state_file.h"
 
+#include "device/burst_rules.h"
+
 #include <nlohmann/json.hpp>
 
 #include <optional>
@@ -19,13 +21,15 @@ NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Identification, tag, longTag, de
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(SensorParameters, highLimit, lowLimit, unit, coeffA, coeffB, coeffC,
                                                 coeffR0, damping)
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(Extreme, recorded, value)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(BurstMessage, control, command, variables, updatePeriod, maxPeriod,
+                                                triggerMode, triggerClass, triggerUnits, triggerLevel)
 NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE_WITH_DEFAULT(DeviceState, identification, requestPreambles, responsePreambles,
                                                 writeProtect, loopCurrentMode, loopAlarm, channels, sensorParameters,
                                                 outputs, localTempUnit, displays, backupMode, backupSensor, averageMode,
                                                 sensorMaxMin, tempMaxMin, sensorMin, sensorMax, localMin, localMax,
                                                 changeCounters, configChangeCounter, configChanged, coldStart,
                                                 localTempOffset, factoryTrimOhm, factoryTrimMv, forcedDeviceStatus,
-                                                forcedDiagStatus, forcedDiagStatusByte1)
+                                                forcedDiagStatus, forcedDiagStatusByte1, bursts)
 
 namespace {
 
@@ -114,20 +118,26 @@ std::string SaveDeviceState(const DeviceState& state) {
 
 Result<DeviceState> LoadDeviceState(const std::string& text) {
   const std::string refused = "not a device state: ";
-  Result<json> file = ParseObject(text);
-  if (!file) return Error{refused + file.error().message};
-  std::optional<std::string> problem = VersionProblem(*file);
-  if (!problem) problem = ShapeProblem(json(DeviceState{}), *file, "");
+  Result<json> parsed = ParseObject(text);
+  if (!parsed) return Error{refused + parsed.error().message};
+  json file = *parsed;
+  // Files saved before the device could burst load with burst mode off.
+  if (!file.contains("bursts")) file["bursts"] = DeviceState{}.bursts;
+  std::optional<std::string> problem = VersionProblem(file);
+  if (!problem) problem = ShapeProblem(json(DeviceState{}), file, "");
   if (problem) return Error{refused + *problem};
   DeviceState state;
   try {
-    from_json(*file, state);
+    from_json(file, state);
   } catch (const json::exception& e) {
     return Error{refused + e.what()};
   }
   for (const SensorChannel& channel : state.channels) {
     if (!UnitFitsSensor(channel.unit, channel.type))
       return Error{refused + "a channel's unit does not fit its sensor type"};
+  }
+  for (const BurstMessage& burst : state.bursts) {
+    if (const char* wrong = BurstMessageProblem(burst)) return Error{refused + wrong};
   }
   return state;
 }

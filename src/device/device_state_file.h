@@ -5,7 +5,8 @@
 // text that is not a whole device state of a known version is refused with
 // what is wrong: a key missing, a value of the wrong kind, a list of the
 // wrong length, an unknown version, a channel's unit that does not fit its
-// sensor type.
+// sensor type, a burst message the device could not publish. Files saved
+// before the device kept burst messages load with every message off.
 
 #include <string>
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "device/burst_rules.h"
 #include "device/change_counters.h"
 #include "device/command_table.h"
 #include "hart/receiver.h"
@@ -14,6 +15,7 @@ constexpr std::uint16_t kReadUniqueIdentifier = 0;
 constexpr std::uint16_t kByTag = 11;
 constexpr std::uint16_t kByLongTag = 21;
 constexpr std::uint16_t kAdditionalStatus = 48;
+constexpr std::uint16_t kReadVariablesWithStatus = 9;
 constexpr std::uint16_t kFirstDeviceSpecific = 128;
 
 bool IsBroadcast(const hart::Address& address) {
@@ -21,7 +23,7 @@ bool IsBroadcast(const hart::Address& address) {
 }
 
 hart::Bytes Encode(const Reply& reply, std::size_t preambles) {
-  const hart::Frame frame{hart::FrameType::Reply, reply.address, 0, {}, reply.command, reply.status, reply.data};
+  const hart::Frame frame{reply.type, reply.address, 0, {}, reply.command, reply.status, reply.data};
   hart::Bytes bytes;
   if (!hart::EncodeFrame(frame, preambles, bytes)) return {};
   return bytes;
@@ -99,7 +101,9 @@ std::optional<Reply> HartDevice::Answer(const hart::Frame& request, Millis now) 
   if (row != nullptr && response == code::kOk) response = row->handler(x);
   // Every device hears a broadcast: only the one whose tag matches answers.
   if (x.silent || (IsBroadcast(request.address) && response != code::kOk)) return std::nullopt;
-  if (response == code::kOk) {
+  // Periods or a trigger the device adjusted are kept as adjusted.
+  const bool carriedOut = response == code::kOk || response == code::kAdjusted;
+  if (carriedOut) {
     CountChanges(state, next);
     if (row->configurationChange) CountConfigurationChange(next);
     state = std::move(next);
@@ -114,7 +118,8 @@ std::optional<Reply> HartDevice::Answer(const hart::Frame& request, Millis now) 
               {response, statusByte(measure(request.command, now))},
               {}};
   reply.address.primaryMaster = primary;
-  reply.address.burstMode = false;
+  // The burst bit tells the masters to leave the device its turns.
+  reply.address.burstMode = std::ranges::any_of(state.bursts, [](const BurstMessage& m) { return m.control != 0; });
   if (!hart::IsErrorCode(response)) reply.data = std::move(x.reply);
   // A cold start is reported to the primary master once.
   if (primary) state.coldStart = false;
@@ -127,6 +132,42 @@ hart::Bytes HartDevice::Receive(hart::ByteView frame, Millis now) {
   if (!decoded) return {};
   const std::optional<Reply> reply = Answer(decoded.frame, now);
   return reply ? Encode(*reply, 0) : hart::Bytes{};
+}
+
+hart::Bytes HartDevice::EncodeSerial(const Reply& reply) const {
+  return Encode(reply, static_cast<std::size_t>(transmitter_.state().responsePreambles));
+}
+
+hart::Bytes HartDevice::EncodeWhole(const Reply& reply) { return Encode(reply, 0); }
+
+Reply HartDevice::BurstReply(int message, Millis now) {
+  const BurstMessage& m = transmitter_.state().bursts.at(static_cast<std::size_t>(message));
+  const auto command = static_cast<std::uint16_t>(m.command);
+  hart::Bytes codes;
+  if (command == kReadVariablesWithStatus) {
+    for (const int c : m.variables) {
+      if (c != kNotUsed) codes.push_back(static_cast<std::uint8_t>(c));
+    }
+  }
+  const Measurements measured = transmitter_.Measure(now);
+  DeviceState unchanged = transmitter_.state();
+  Exchange x{codes, unchanged, measured, transmitter_.process(), now};
+  const CommandRow* row = FindCommandRow(command);
+  const std::uint8_t response = row != nullptr ? row->handler(x) : code::kNotImplemented;
+  Reply reply{uniqueAddress(), command, {response, statusByte(measured)}, {}, hart::FrameType::Burst};
+  reply.address.burstMode = true;
+  if (!hart::IsErrorCode(response)) reply.data = std::move(x.reply);
+  return reply;
+}
+
+std::optional<float> HartDevice::BurstTriggerValue(int message, Millis now) {
+  const BurstMessage& m = transmitter_.state().bursts.at(static_cast<std::size_t>(message));
+  const Measurements measured = transmitter_.Measure(now);
+  const bool firstSlot = m.command == kReadVariablesWithStatus && m.variables[0] != kNotUsed;
+  const DeviceVariable v =
+      FindVariable(static_cast<std::uint8_t>(firstSlot ? m.variables[0] : kPvCode), transmitter_.state(), measured);
+  if (!v.value || !IsTemperatureUnit(v.units) || !IsTemperatureUnit(m.triggerUnits)) return v.value;
+  return static_cast<float>(ConvertValue(*v.value, v.units, m.triggerUnits));
 }
 
 hart::Bytes HartDevice::ReceiveSerial(hart::ByteView line, Millis now) {

@@ -23,10 +23,11 @@ namespace zolin6::device {
 
 // A reply before framing.
 struct Reply {
-  hart::Address address;      // the device's address, with the request's master bit
-  std::uint16_t command = 0;  // the request's command
-  hart::ReplyStatus status;   // response code and field device status
-  hart::Bytes data;           // after the status bytes; empty for an error
+  hart::Address address;                          // the device's address, with the request's master bit
+  std::uint16_t command = 0;                      // the request's command
+  hart::ReplyStatus status;                       // response code and field device status
+  hart::Bytes data;                               // after the status bytes; empty for an error
+  hart::FrameType type = hart::FrameType::Reply;  // or a burst frame, published unasked
 };
 
 // How long the device takes on a serial line from the end of a request to
@@ -38,6 +39,7 @@ class HartDevice {
   explicit HartDevice(SimulatedTransmitter& transmitter);
 
   hart::Address uniqueAddress() const;
+  const DeviceState& state() const { return transmitter_.state(); }
   std::uint8_t pollingAddress() const;
 
   // The reply to one decoded request at `now`, or nullopt for silence.
@@ -48,6 +50,17 @@ class HartDevice {
   // The bytes of a serial line: preambles, then one request frame; the
   // reply with the device's response preambles in front.
   hart::Bytes ReceiveSerial(hart::ByteView line, Millis now);
+
+  // Burst message `message` (0..2) as a burst frame at `now`: the reply to
+  // its command (command 9 with its variables), the burst bit set.
+  Reply BurstReply(int message, Millis now);
+  // The value the message's trigger watches at `now`, in the trigger's
+  // units: command 9's first variable, else PV; nullopt without a value.
+  std::optional<float> BurstTriggerValue(int message, Millis now);
+  // A reply or burst frame with the device's response preambles in front,
+  // and without them, from its delimiter.
+  hart::Bytes EncodeSerial(const Reply& reply) const;
+  static hart::Bytes EncodeWhole(const Reply& reply);
 
  private:
   bool isForMe(const hart::Frame& request) const;

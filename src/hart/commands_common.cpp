@@ -41,6 +41,25 @@ constexpr std::array kTrimGuidelines{
 };
 constexpr std::array kTrimPoint{U8("device variable"), U8("trim point"), U8("units"), F32("value")};
 
+// Burst mode: periods in 1/32 ms; up to 3 messages, numbered from 0.
+constexpr std::array kBurstPeriods{U8("burst message"), U32("update period"), U32("maximum update period")};
+constexpr std::array kBurstTrigger{U8("burst message"), U8("trigger mode"), U8("trigger classification"),
+                                   U8("trigger units"), F32("trigger level")};
+constexpr std::array kBurstMessage{U8("burst message")};
+// Before the slots: the control and the command in one byte (31 for one
+// above 253), as older hosts read it; after them the full form.
+constexpr std::array kBurstHead{U8("burst mode control"), U8("legacy command")};
+constexpr std::array kBurstSlot{U8("device variable")};
+constexpr std::array kBurstTail{U8("burst message"),          U8("burst messages"),         U16("burst command"),
+                                U32("update period"),         U32("maximum update period"), U8("trigger mode"),
+                                U8("trigger classification"), U8("trigger units"),          F32("trigger level")};
+constexpr std::uint8_t kBurstSlots = 8;
+constexpr std::array kBurstCommand{U16("burst command"), U8("burst message")};
+constexpr std::array kBurstControl{U8("burst mode control"), U8("burst message")};
+// Answered by a HART-IP server itself: which device's published data
+// (all zero: every device) and of what kind a session wants.
+constexpr std::array kSubscription{Raw("device address", 5), U16("subscription flags")};
+
 constexpr Effect kOnce = Effect::NotRepeatable;
 
 constexpr std::array kCommonPractice{
@@ -61,6 +80,17 @@ constexpr std::array kCommonPractice{
     CommandLayout{80, "read device variable trim points", Fixed(kDeviceVariable), Fixed(kTrimPoints)},
     CommandLayout{81, "read device variable trim guidelines", Fixed(kDeviceVariable), Fixed(kTrimGuidelines)},
     CommandLayout{82, "write device variable trim point", Fixed(kTrimPoint), Fixed(kTrimPoint), kOnce},
+    CommandLayout{103, "write burst period", Fixed(kBurstPeriods), Fixed(kBurstPeriods)},
+    CommandLayout{104, "write burst trigger", Fixed(kBurstTrigger), Fixed(kBurstTrigger)},
+    // Without a message number a legacy device answers for its only message.
+    CommandLayout{105, "read burst mode configuration", Optional(kBurstMessage, 0),
+                  Repeated(kBurstHead, kBurstSlot, kBurstSlots, kBurstSlots, kBurstTail)},
+    CommandLayout{107, "write burst device variables",
+                  Repeated({}, kBurstSlot, kBurstSlots, kBurstSlots, kBurstMessage),
+                  Repeated({}, kBurstSlot, kBurstSlots, kBurstSlots, kBurstMessage)},
+    CommandLayout{108, "write burst mode command number", Fixed(kBurstCommand), Fixed(kBurstCommand)},
+    CommandLayout{109, "burst mode control", Optional(kBurstControl, 1), Optional(kBurstControl, 1)},
+    CommandLayout{533, "subscribe to published data", Fixed(kSubscription), Fixed(kSubscription)},
 };
 
 const CommandLayout* FindIn(std::span<const CommandLayout> table, std::uint16_t number) {

@@ -26,6 +26,10 @@ inline constexpr std::size_t kHeaderSize = 8;
 inline constexpr std::size_t kMaxMessageSize = 1042;
 // The only master type a session may be opened for.
 inline constexpr std::uint8_t kPrimaryMaster = 1;
+// Command 533, answered by the server itself: a session subscribes to the
+// data a device publishes; flag 0x0001 asks for its process data.
+inline constexpr std::uint16_t kSubscribeCommand = 533;
+inline constexpr std::uint16_t kSubscribeProcessData = 0x0001;
 
 enum class MessageType : std::uint8_t { Request = 0, Response = 1, Publish = 2, Nak = 15 };
 enum class MessageId : std::uint8_t { SessionInitiate = 0, SessionClose = 1, KeepAlive = 2, PassThrough = 3 };

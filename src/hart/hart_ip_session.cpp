@@ -97,8 +97,14 @@ SessionStep ClientSession::end(std::string reason) {
 SessionStep ClientSession::receive(const Message& message, Millis now) {
   if (state_ == SessionState::Closed) return {};
   lastHeard_ = now;
-  // Published burst data is not ours to handle.
-  if (message.header.type == MessageType::Publish) return {};
+  // Published burst data goes to the master as the frame it carries; its
+  // number is the device's own count, unrelated to ours.
+  if (message.header.type == MessageType::Publish) {
+    SessionStep step;
+    const bool frame = message.header.id == MessageId::PassThrough && !message.body.empty();
+    if (state_ == SessionState::Open && frame) step.reply = message.body;
+    return step;
+  }
   if (!inFlight_ || message.header.sequence != inFlight_->sequence) return onUnawaited(message);
   if (message.header.version != kVersion) {
     return end("protocol error: an answer in HART-IP version " + std::to_string(message.header.version));

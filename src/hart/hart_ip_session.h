@@ -58,7 +58,7 @@ enum class SessionState : std::uint8_t {
 // What one call asks of the transport.
 struct SessionStep {
   Bytes transmit;              // one whole message to send now, or nothing
-  std::optional<Bytes> reply;  // a HART reply frame (without preambles) for the master
+  std::optional<Bytes> reply;  // a HART reply or published burst frame (without preambles) for the master
   bool changed = false;        // the state changed; `reason` says how
   std::string reason;
   std::string notice;  // news for the user that changes no state ("status 6: ...")

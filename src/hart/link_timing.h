@@ -25,6 +25,9 @@ inline constexpr Millis kQuietTimeFsk{75};
 // HOLD: a master handed the line (the other master's reply, a burst frame
 // for the other master) may start at once and keeps that turn this long.
 inline constexpr Millis kHoldTimeFsk{20};
+// BT: a device in burst mode publishes this long after the end of its own
+// reply, before the master's quiet time (RT2) has passed.
+inline constexpr Millis kBurstTimeFsk{73};
 // Preambles before the first command 0: more than most devices need, since
 // we do not know yet what this one needs.
 inline constexpr std::size_t kPollPreamblesFsk = 20;

@@ -5,6 +5,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <vector>
+
 #include "transport/hart_ip_server_session.h"
 
 namespace zolin6::transport {
@@ -75,7 +77,7 @@ struct HartIpServer::UdpPeer {
 };
 
 HartIpServer::HartIpServer(device::HartDevice& device, TimeSource now, QObject* parent)
-    : QObject(parent), device_(device), now_(std::move(now)) {
+    : QObject(parent), device_(device), now_(std::move(now)), publisher_(device) {
   if (!now_) {
     auto since = std::make_shared<QElapsedTimer>();
     since->start();
@@ -86,6 +88,9 @@ HartIpServer::HartIpServer(device::HartDevice& device, TimeSource now, QObject* 
   heldTimer_.setSingleShot(true);
   heldTimer_.setTimerType(Qt::PreciseTimer);
   connect(&heldTimer_, &QTimer::timeout, this, &HartIpServer::releaseHeld);
+  burstTimer_.setSingleShot(true);
+  burstTimer_.setTimerType(Qt::PreciseTimer);
+  connect(&burstTimer_, &QTimer::timeout, this, &HartIpServer::publishDue);
 }
 
 HartIpServer::~HartIpServer() { close(); }
@@ -100,6 +105,7 @@ Result<std::uint16_t> HartIpServer::listen(const QHostAddress& address, std::uin
                    ": " + tcp_.errorString().toStdString()};
     if (udp_.bind(address, tcp_.serverPort())) {
       port_ = tcp_.serverPort();
+      burstTimer_.start(0);  // a device that bursts from its state file
       return port_;
     }
     why = udp_.errorString();
@@ -121,6 +127,7 @@ void HartIpServer::close() {
   udpPeers_.clear();
   held_.clear();
   heldTimer_.stop();
+  burstTimer_.stop();
   port_ = 0;
 }
 
@@ -219,6 +226,7 @@ void HartIpServer::readTcp(QTcpSocket* socket) {
     }
     if (answer.endSession) return endTcp(socket, answer.why);
     heard(peer.quiet, peer.session);
+    burstTimer_.start(0);
   }
 }
 
@@ -278,10 +286,36 @@ void HartIpServer::handleDatagram(const QHostAddress& sender, std::uint16_t send
   if (answer.reply) sendAnswer({nullptr, sender, senderPort}, answer);
   if (answer.endSession) return endUdp(key, answer.why);
   heard(peer.quiet, peer.session);
+  burstTimer_.start(0);
 }
 
 void HartIpServer::endUdp(const UdpKey& key, const std::string& why) {
   if (udpPeers_.erase(key) != 0) ended("UDP session ended: " + why);
+}
+
+// HART-IP carries whole frames: no preambles, and no turns to wait for on a line.
+void HartIpServer::publishDue() {
+  const toolkit::Millis now = now_();
+  if (const std::optional<device::Reply> burst = publisher_.publish(now)) {
+    const hart::Bytes frame = device::HartDevice::EncodeWhole(*burst);
+    // Writing may drop a TCP peer that does not read: the sockets are listed first.
+    std::vector<QTcpSocket*> sockets;
+    for (const auto& [socket, peer] : tcpPeers_) sockets.push_back(socket);
+    for (QTcpSocket* socket : sockets) {
+      auto found = tcpPeers_.find(socket);
+      if (found == tcpPeers_.end()) continue;
+      if (auto message = found->second->session.publish(frame))
+        deliver({socket, {}, 0}, ToQt(ip::EncodeMessage(*message)));
+    }
+    for (auto& [key, peer] : udpPeers_) {
+      if (auto message = peer->session.publish(frame)) {
+        deliver({nullptr, QHostAddress(key.first), key.second}, ToQt(ip::EncodeMessage(*message)));
+      }
+    }
+  }
+  if (const std::optional<toolkit::Millis> next = publisher_.nextDue(now)) {
+    burstTimer_.start(static_cast<int>(std::max<toolkit::Millis>(0, *next - now_())));
+  }
 }
 
 }  // namespace zolin6::transport

@@ -5,7 +5,9 @@
 // stays quiet past its inactivity timer, or sends a malformed message, is
 // closed; the others carry on. Every answer is on its way before the
 // connection it goes on closes. A bad line can be put in front of the
-// device on purpose (setLineFaults).
+// device on purpose (setLineFaults). When the device bursts, each frame it
+// publishes goes to every session that subscribed (command 533) as a
+// publish message.
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
@@ -25,6 +27,7 @@
 #include <string>
 #include <utility>
 
+#include "device/burst_publisher.h"
 #include "device/hart_device.h"
 #include "device/line_faults.h"
 #include "hart/hart_ip.h"
@@ -107,6 +110,9 @@ class HartIpServer : public QObject {
   // No further session may be initiated.
   bool full() const;
   void ended(const std::string& why);
+  // Publishes what is due to the subscribed sessions, then waits for the
+  // next frame's time.
+  void publishDue();
 
   device::HartDevice& device_;
   TimeSource now_;
@@ -119,6 +125,8 @@ class HartIpServer : public QObject {
   std::deque<Held> held_;  // in the order they fall due: the delay is the same for every answer
   QTimer heldTimer_;
   std::function<void(const std::string&)> sessionEnd_;
+  device::BurstPublisher publisher_;
+  QTimer burstTimer_;  // the next burst frame; at once after a request, which may have changed them
 };
 
 }  // namespace zolin6::transport

@@ -1,6 +1,10 @@
 #include "transport/hart_ip_server_session.h"
 
+#include <algorithm>
 #include <string>
+
+#include "hart/encoding.h"
+#include "hart/frame.h"
 
 namespace zolin6::transport {
 
@@ -10,6 +14,10 @@ namespace {
 
 // Delimiter, address, command, byte count and check byte: no frame is shorter.
 constexpr std::size_t kShortestFrame = 5;
+// The response codes of command 533.
+constexpr std::uint8_t kInvalidSelection = 2;  // another device than this one
+constexpr std::uint8_t kTooFewDataBytes = 5;
+constexpr std::size_t kSubscriptionSize = hart::kUniqueAddressSize + 2;
 
 ServerAnswer End(std::string why, std::optional<ip::Message> reply = std::nullopt) {
   ServerAnswer answer;
@@ -82,10 +90,50 @@ ServerAnswer ServerSession::initiate(const ip::Message& request, bool full) {
 
 ServerAnswer ServerSession::passThrough(const ip::Message& request, toolkit::Millis now) {
   if (request.body.size() < kShortestFrame) return End("a pass-through shorter than a HART frame");
+  const hart::DecodeResult decoded = hart::DecodeFrame(request.body);
+  if (decoded && decoded.frame.type == hart::FrameType::Request && decoded.frame.command == ip::kSubscribeCommand) {
+    return subscribe(request, decoded.frame);
+  }
   hart::Bytes frame = device_.Receive(request.body, now);
   // A silent device: no answer, and the client's master times out.
   if (frame.empty()) return {};
   return reply(request, std::move(frame));
+}
+
+// The answer comes from the server, not the device: the primary master's
+// bit set and the burst bit clear, as gateways build their own answers.
+ServerAnswer ServerSession::subscribe(const ip::Message& request, const hart::Frame& frame) {
+  const bool forUs = frame.address.isLong && (frame.address.sameDevice(device_.uniqueAddress()) ||
+                                              frame.address.sameDevice(hart::Address::Unique({})));
+  if (!forUs) return {};  // a frame for another device: nobody answers
+  const std::uint8_t code = takeSubscription(frame.data);
+  hart::Frame answer{hart::FrameType::Reply, frame.address, 0, {}, frame.command, {code, 0}, {}};
+  answer.address.primaryMaster = true;
+  answer.address.burstMode = false;
+  if (code == 0) answer.data = frame.data.first(kSubscriptionSize);
+  hart::Bytes bytes;
+  if (!hart::EncodeFrame(answer, 0, bytes)) return {};
+  return reply(request, std::move(bytes));
+}
+
+// Data: the device's unique address (all zero: every device) and the flags.
+std::uint8_t ServerSession::takeSubscription(hart::ByteView data) {
+  if (data.size() < kSubscriptionSize) return kTooFewDataBytes;
+  const hart::ByteView wanted = data.first(hart::kUniqueAddressSize);
+  const bool anyDevice = std::ranges::all_of(wanted, [](std::uint8_t b) { return b == 0; });
+  const hart::Address named = hart::Address::Unique({wanted[0], wanted[1], wanted[2], wanted[3], wanted[4]});
+  if (!anyDevice && !named.sameDevice(device_.uniqueAddress())) return kInvalidSelection;
+  subscribed_ = (hart::ReadUnsigned(data.subspan(hart::kUniqueAddressSize), 2) & ip::kSubscribeProcessData) != 0;
+  return 0;
+}
+
+std::optional<ip::Message> ServerSession::publish(hart::ByteView burstFrame) {
+  if (!initiated_ || !subscribed_) return std::nullopt;
+  ++publishSequence_;
+  ip::Message message = ip::MakeMessage(ip::MessageType::Publish, ip::MessageId::PassThrough, publishSequence_,
+                                        hart::Bytes(burstFrame.begin(), burstFrame.end()));
+  message.header.version = version_;
+  return message;
 }
 
 }  // namespace zolin6::transport

@@ -2,7 +2,10 @@
 // What the HART-IP server answers one session, without sockets: the
 // session initiate with the version and timer it grants, keep-alive,
 // close, and pass-through to the shared HART device. A request that breaks
-// the rules ends the session, and nothing else.
+// the rules ends the session, and nothing else. Command 533 in a
+// pass-through is the server's own: it subscribes the session to what the
+// device publishes, which then reaches it as publish messages numbered by
+// the session's own count from 1.
 
 #include <cstdint>
 #include <optional>
@@ -40,10 +43,16 @@ class ServerSession {
   std::uint8_t version() const { return version_; }
   // How long the session may stay quiet before it is closed.
   std::uint32_t inactivityMs() const { return initiated_ ? inactivityMs_ : kUninitiatedTimeoutMs; }
+  // The publish message of a burst frame (from its delimiter) for this
+  // session, or nullopt when it has not subscribed to the device's process data.
+  std::optional<hart::ip::Message> publish(hart::ByteView burstFrame);
 
  private:
   ServerAnswer initiate(const hart::ip::Message& request, bool full);
   ServerAnswer passThrough(const hart::ip::Message& request, toolkit::Millis now);
+  ServerAnswer subscribe(const hart::ip::Message& request, const hart::Frame& frame);
+  // Command 533's response code; 0 when the subscription was taken.
+  std::uint8_t takeSubscription(hart::ByteView data);
   ServerAnswer reply(const hart::ip::Message& request, hart::Bytes body = {},
                      std::uint8_t code = hart::ip::status::kSuccess) const;
 
@@ -55,6 +64,8 @@ class ServerSession {
   // whose answer was lost sends the same initiate again and gets the same.
   std::uint16_t initiateSequence_ = 0;
   std::optional<hart::ip::Message> initiateAnswer_;
+  bool subscribed_ = false;
+  std::uint16_t publishSequence_ = 0;  // of the last publish message
 };
 
 }  // namespace zolin6::transport

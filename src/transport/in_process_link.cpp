@@ -20,7 +20,7 @@ constexpr hart::LinkTiming kInstantTiming{.pollPreambles = hart::kMinimumPreambl
 hart::LinkTiming LineTiming(LineKind kind) { return kind == LineKind::Instant ? kInstantTiming : hart::kFskTiming; }
 
 InProcessLink::InProcessLink(toolkit::Clock& clock, std::shared_ptr<device::HartDevice> device, LineKind kind)
-    : clock_(clock), device_(std::move(device)), kind_(kind) {}
+    : clock_(clock), device_(std::move(device)), kind_(kind), publisher_(*device_) {}
 
 void InProcessLink::At(toolkit::Millis at, std::function<void(InProcessLink&)> work) {
   clock_.callAt(at, [weak = weak_from_this(), work = std::move(work)] {
@@ -31,6 +31,7 @@ void InProcessLink::At(toolkit::Millis at, std::function<void(InProcessLink&)> w
 void InProcessLink::SetConnected(bool connected) {
   connected_ = connected;
   if (kind_ == LineKind::Instant && stateListener_) stateListener_(connected, clock_.now());
+  WakeBursts();
 }
 
 void InProcessLink::Send(hart::ByteView bytes, toolkit::Millis now) {
@@ -40,15 +41,49 @@ void InProcessLink::Send(hart::ByteView bytes, toolkit::Millis now) {
     const hart::Bytes request(bytes.begin(), bytes.end());
     if (trace_) trace_(FrameDirection::Request, now, request);
     if (connected_) Answer(request, now);
+    WakeBursts();
     return;
   }
   const toolkit::Millis end = ByteArrival(now, bytes.size() - 1);
   wireTime_ += end - now;
+  // Over a burst frame, neither is heard: the device's receiver is busy.
+  const bool lost = now < burstUntil_;
+  turns_.heardOthers(end);
   // The device reads the request once its last byte has arrived.
-  At(end, [request = hart::Bytes(bytes.begin(), bytes.end()), end](InProcessLink& self) {
+  At(end, [request = hart::Bytes(bytes.begin(), bytes.end()), end, lost](InProcessLink& self) {
     if (self.trace_) self.trace_(FrameDirection::Request, end, request);
-    if (self.connected_) self.Answer(request, end);
+    if (self.connected_ && !lost) self.Answer(request, end);
+    self.WakeBursts();
   });
+}
+
+void InProcessLink::WakeBursts() {
+  const std::optional<toolkit::Millis> due = publisher_.nextDue(clock_.now());
+  if (!due || !connected_) return;
+  const toolkit::Millis at = kind_ == LineKind::Instant ? *due : turns_.nextStart(*due);
+  const std::uint64_t check = ++burstCheck_;
+  At(at, [check](InProcessLink& self) {
+    if (check == self.burstCheck_) self.TryBurst();
+  });
+}
+
+// A request or reply may have taken the turn since the check was set.
+void InProcessLink::TryBurst() {
+  const toolkit::Millis now = clock_.now();
+  const bool ourTurn = kind_ == LineKind::Instant || (!turns_.lineBusy(now) && turns_.nextStart(now) <= now);
+  std::optional<device::Reply> burst = ourTurn && connected_ ? publisher_.publish(now) : std::nullopt;
+  if (!burst) return WakeBursts();
+  hart::Bytes frame = device_->EncodeSerial(*burst);
+  if (frame.empty()) return WakeBursts();
+  if (kind_ == LineKind::Instant) {
+    if (trace_) trace_(FrameDirection::Burst, now, frame);
+    if (listener_) listener_(frame, now);
+    return WakeBursts();
+  }
+  burstUntil_ = ByteArrival(now, frame.size() - 1);
+  turns_.published(burstUntil_);
+  Transmit(std::move(frame), now, FrameDirection::Burst);
+  WakeBursts();
 }
 
 void InProcessLink::SetFaults(const std::optional<device::FaultRates>& rates) {
@@ -71,15 +106,21 @@ void InProcessLink::Answer(const hart::Bytes& request, toolkit::Millis requestEn
        [reply = std::move(reply), at = requestEnd + late](InProcessLink& self) { self.Deliver(reply, at); });
     return;
   }
-  auto shared = std::make_shared<const hart::Bytes>(std::move(reply));
   const toolkit::Millis start = requestEnd + device::kTurnaround + late;
+  turns_.replied(ByteArrival(start, reply.size() - 1));
+  Transmit(std::move(reply), start, FrameDirection::Reply);
+}
+
+// The bytes of a frame reach the master one by one as they come off the line.
+void InProcessLink::Transmit(hart::Bytes frame, toolkit::Millis start, FrameDirection direction) {
+  auto shared = std::make_shared<const hart::Bytes>(std::move(frame));
   const toolkit::Millis end = ByteArrival(start, shared->size() - 1);
   wireTime_ += end - start;
   for (std::size_t i = 0; i < shared->size(); ++i) {
-    At(ByteArrival(start, i), [shared, i, end](InProcessLink& self) {
+    At(ByteArrival(start, i), [shared, i, end, direction](InProcessLink& self) {
       const std::uint8_t byte = (*shared)[i];
       if (self.listener_) self.listener_(hart::ByteView(&byte, 1), self.clock_.now());
-      if (i + 1 == shared->size() && self.trace_) self.trace_(FrameDirection::Reply, end, *shared);
+      if (i + 1 == shared->size() && self.trace_) self.trace_(direction, end, *shared);
     });
   }
 }

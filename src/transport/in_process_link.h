@@ -11,6 +11,10 @@
 //    one as they come off the line, so the master's reply timeout sees the
 //    reply begin in time, as on a real modem. Unplugging it is silent, as on
 //    a modem without carrier detect.
+// A device in burst mode publishes on either line when its messages fall
+// due: on the FSK line at its turns (device/burst_turns.h), byte by byte,
+// and a request that starts while a burst frame is on the line is lost in
+// it; on the instant line whole, at once.
 // Nothing but the clock moves it.
 
 #include <cstdint>
@@ -18,6 +22,8 @@
 #include <memory>
 #include <optional>
 
+#include "device/burst_publisher.h"
+#include "device/burst_turns.h"
 #include "device/hart_device.h"
 #include "device/line_faults.h"
 #include "driver/byte_link.h"
@@ -32,7 +38,7 @@ enum class LineKind : std::uint8_t { Instant, Fsk };
 // line has no wire time, no turnaround and no quiet time.
 hart::LinkTiming LineTiming(LineKind kind);
 
-enum class FrameDirection : std::uint8_t { Request, Reply };
+enum class FrameDirection : std::uint8_t { Request, Reply, Burst };
 
 // A frame that has crossed the line, with the moment its last byte arrived.
 using FrameTrace = std::function<void(FrameDirection direction, toolkit::Millis at, hart::ByteView line)>;
@@ -56,6 +62,10 @@ class InProcessLink : public driver::ByteLink, public std::enable_shared_from_th
   // Who sees each frame; an empty trace sees nothing.
   void Trace(FrameTrace trace) { trace_ = std::move(trace); }
 
+  // Looks again at the device's burst messages: call it once the link is
+  // held by a shared pointer and whenever they were changed from outside.
+  void WakeBursts();
+
   // Requests put on the line so far, and the time all frames spent on it.
   int requests() const { return requests_; }
   toolkit::Millis wireTime() const { return wireTime_; }
@@ -64,6 +74,8 @@ class InProcessLink : public driver::ByteLink, public std::enable_shared_from_th
   void Answer(const hart::Bytes& request, toolkit::Millis requestEnd);
   void Deliver(const hart::Bytes& reply, toolkit::Millis at);
   void At(toolkit::Millis at, std::function<void(InProcessLink&)> work);
+  void Transmit(hart::Bytes frame, toolkit::Millis start, FrameDirection direction);
+  void TryBurst();
 
   toolkit::Clock& clock_;
   std::shared_ptr<device::HartDevice> device_;
@@ -73,6 +85,10 @@ class InProcessLink : public driver::ByteLink, public std::enable_shared_from_th
   FrameTrace trace_;
   std::optional<device::LineFaults> faults_;
   bool connected_ = true;
+  device::BurstPublisher publisher_;
+  device::BurstTurns turns_;
+  std::uint64_t burstCheck_ = 0;    // the check scheduled last; earlier ones are stale
+  toolkit::Millis burstUntil_ = 0;  // a burst frame is on the line until then
   int requests_ = 0;
   toolkit::Millis wireTime_ = 0;
 };

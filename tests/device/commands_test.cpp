@@ -36,6 +36,25 @@ Record Entries(const char* field, std::initializer_list<std::uint32_t> values) {
   return record;
 }
 
+Record Periods(std::uint32_t message, std::uint32_t update, std::uint32_t most) {
+  return {{"burst message", message}, {"update period", update}, {"maximum update period", most}};
+}
+
+Record Trigger(std::uint32_t message, std::uint32_t mode, std::uint32_t classification, std::uint32_t units,
+               float level) {
+  return {{"burst message", message},
+          {"trigger mode", mode},
+          {"trigger classification", classification},
+          {"trigger units", units},
+          {"trigger level", level}};
+}
+
+Record Slots(std::initializer_list<std::uint32_t> codes, std::uint32_t message) {
+  Record record = Entries("device variable", codes);
+  record.set("burst message", message);
+  return record;
+}
+
 std::vector<Case> Cases() {
   using S = std::string;
   return {
@@ -79,6 +98,29 @@ std::vector<Case> Cases() {
       {59, {{"response preambles", 7U}}, 0, "response preambles", 7U},
       {59, {{"response preambles", 21U}}, 3},
       {59, {{"response preambles", 4U}}, 4},
+      // Burst mode, messages 0-2. Periods in 1/32 ms; 250 ms is the shortest.
+      {103, Periods(0, 16000, 32000), 0, "update period", 16000U},
+      {103, Periods(2, 7999, 4000), 8, "maximum update period", 8000U},  // adjusted, a warning with data
+      {103, Periods(3, 16000, 32000), 9},
+      {104, Trigger(0, 2, 64, 32, 50.0F), 0, "trigger level", 50.0F},
+      {104, Trigger(0, 0, 0, 250, 0.0F), 0, "trigger mode", 0U},
+      {104, Trigger(0, 1, 0, 32, 1.0F), 11},
+      {104, Trigger(0, 3, 64, 57, 1.0F), 12},
+      {104, Trigger(0, 5, 64, 32, 1.0F), 13},
+      {104, Trigger(3, 0, 0, 250, 0.0F), 9},
+      {105, {}, 0, "burst command", 9U},
+      {105, {{"burst message", 2U}}, 0, "burst messages", 3U},
+      {105, {{"burst message", 3U}}, 9},
+      {107, Slots({0, 12, 250, 250, 250, 250, 250, 250}, 1), 0, "device variable", 12U, 1},
+      {107, Slots({250, 0, 250, 250, 250, 250, 250, 250}, 0), 19},
+      {107, Slots({0, 14, 250, 250, 250, 250, 250, 250}, 0), 2},
+      {107, Slots({0, 250, 250, 250, 250, 250, 250, 250}, 3), 9},
+      {108, {{"burst command", 3U}, {"burst message", 1U}}, 0, "burst command", 3U},
+      {108, {{"burst command", 4U}, {"burst message", 1U}}, 2},
+      {108, {{"burst command", 1U}, {"burst message", 3U}}, 9},
+      {109, {{"burst mode control", 1U}, {"burst message", 2U}}, 0, "burst mode control", 1U},
+      {109, {{"burst mode control", 2U}, {"burst message", 0U}}, 2},
+      {109, {{"burst mode control", 0U}, {"burst message", 3U}}, 9},
       // Device-specific commands.
       {128, {}, 0, "serial number", 123456U},
       {129, {{"channel", 2U}}, 0, "sensor type", 137U},
@@ -177,8 +219,8 @@ TEST(DeviceCommands, EachCommandRoundTripsThroughTheCodec) {
 // The full reply sizes of the reference: a handler that drifts by a byte fails here.
 TEST(DeviceCommands, ReplySizes) {
   const std::vector<std::pair<std::uint16_t, std::size_t>> sizes = {
-      {0, 22}, {1, 5},   {2, 8},   {3, 19},   {7, 2},    {8, 4},   {12, 24}, {13, 21},  {14, 16},  {15, 18},
-      {16, 3}, {20, 32}, {48, 25}, {128, 27}, {133, 29}, {135, 6}, {137, 3}, {140, 28}, {142, 20}, {145, 54},
+      {0, 22},  {1, 5},   {2, 8},    {3, 19},   {7, 2},    {8, 4},   {12, 24}, {13, 21},  {14, 16},  {15, 18},  {16, 3},
+      {20, 32}, {48, 25}, {105, 29}, {128, 27}, {133, 29}, {135, 6}, {137, 3}, {140, 28}, {142, 20}, {145, 54},
   };
   for (const auto& [command, size] : sizes) {
     DeviceBench bench;

@@ -44,6 +44,14 @@ TEST(DeviceStateFile, RefusesWhatIsNotAWholeStateOfAKnownVersion) {
          f["channels"][0].update({{"type", 12}, {"unit", 36}});
        }),  // a Pt 100 in mV
        "a channel's unit does not fit its sensor type"},
+      {Saved([](json& f) { f["bursts"][2]["command"] = 4; }), "a burst message's command is not 1, 2, 3, 9 or 48"},
+      {Saved([](json& f) {
+         f["bursts"][0].update({{"command", 48}, {"triggerMode", 1}});
+       }),
+       "a burst message's trigger does not fit"},
+      {Saved([](json& f) { f["bursts"][1]["updatePeriod"] = 7999; }), "a burst message's periods are out of bounds"},
+      {Saved([](json& f) { f["bursts"][1]["control"] = 2; }), "a burst message's control is neither 0 nor 1"},
+      {Saved([](json& f) { f["bursts"][1]["variables"][0] = 250; }), "a burst message's first variable is not used"},
   };
   for (const Case& c : cases) {
     Result<DeviceState> loaded = LoadDeviceState(c.text);
@@ -63,6 +71,19 @@ TEST(DeviceStateFile, ReadsItsOwnFilesAndThoseWrittenBeforeTheyNamedAVersion) {
     ASSERT_TRUE(loaded) << loaded.error().message;
   }
   EXPECT_EQ(SaveDeviceState(*LoadDeviceState(saved)), saved);
+}
+
+// The burst messages are kept; a file saved before the device could burst
+// loads with every message off.
+TEST(DeviceStateFile, KeepsTheBurstMessages) {
+  DeviceState state = FactoryState();
+  state.bursts[2] = {1, 3, {7, 250, 250, 250, 250, 250, 250, 250}, 16000, 32000, kTriggerRising, 64, 33, 98.5F};
+  const Result<DeviceState> loaded = LoadDeviceState(SaveDeviceState(state));
+  ASSERT_TRUE(loaded) << loaded.error().message;
+  EXPECT_EQ(SaveDeviceState(*loaded), SaveDeviceState(state));
+  const Result<DeviceState> older = LoadDeviceState(Saved([](json& f) { f.erase("bursts"); }));
+  ASSERT_TRUE(older) << older.error().message;
+  for (const BurstMessage& m : older->bursts) EXPECT_EQ(m.control, 0);
 }
 
 }  // namespace

@@ -69,8 +69,9 @@ TEST(CapturedReplies, ErrorReplyIsNotReadForData) {
 // frames and the published layouts): a table that drifts by one byte fails here.
 TEST(CommandTables, FullReplySizes) {
   const std::vector<std::pair<std::uint16_t, std::size_t>> sizes = {
-      {0, 22},  {1, 5},   {2, 8},  {7, 2},   {8, 4},  {12, 24}, {13, 21}, {14, 16}, {15, 18}, {16, 3},
-      {20, 32}, {48, 25}, {35, 9}, {54, 28}, {79, 8}, {80, 10}, {81, 23}, {82, 7},  {53, 2},  {59, 1},
+      {0, 22}, {1, 5},   {2, 8},   {7, 2},   {8, 4},   {12, 24}, {13, 21}, {14, 16}, {15, 18},
+      {16, 3}, {20, 32}, {48, 25}, {35, 9},  {54, 28}, {79, 8},  {80, 10}, {81, 23}, {82, 7},
+      {53, 2}, {59, 1},  {103, 9}, {104, 8}, {108, 3}, {109, 2}, {533, 7},
   };
   for (const auto& [number, size] : sizes) {
     const CommandLayout* layout = FindCommand(number);
@@ -81,12 +82,51 @@ TEST(CommandTables, FullReplySizes) {
   }
 }
 
+// Command 105's reply and 107's request repeat eight slots between a head
+// and a tail: 2 + 8 + 19 and 8 + 1 bytes.
+TEST(CommandTables, BurstSlotsSitBetweenHeadAndTail) {
+  Record full;
+  for (int slot = 0; slot < 8; ++slot) full.set("device variable", static_cast<std::uint32_t>(slot), slot);
+  full.set("burst message", 2U);
+  const Result<Bytes> request = BuildRequest(107, full);
+  ASSERT_TRUE(request.ok()) << request.error().message;
+  EXPECT_EQ(*request, Hex("00 01 02 03 04 05 06 07 02"));
+  full.set("device variable", 0U, 8);
+  EXPECT_FALSE(BuildRequest(107, full).ok());  // a ninth slot
+  Bytes reply = Hex("01 09 00 01 02 03 FA FA FA FA 01 03 00 09 00 00 3E 80 00 00 7D 00 02 40 20 42 48 00 00");
+  const Result<Record> read = ParseReply(105, {}, reply);
+  ASSERT_TRUE(read.ok()) << read.error().message;
+  EXPECT_EQ(read->number("device variable", 7).value(), 250U);
+  EXPECT_EQ(read->number("burst message").value(), 1U);
+  EXPECT_EQ(read->number("update period").value(), 16000U);
+  EXPECT_EQ(read->number("trigger units").value(), 32U);
+  EXPECT_FLOAT_EQ(read->real("trigger level").value(), 50.0F);
+  reply.pop_back();
+  EXPECT_FALSE(ParseReply(105, {}, reply).ok());
+}
+
+// The subscription a HART-IP client sent in a captured session: command 533
+// through 31, to every device, for process data.
+TEST(CommandTables, SubscriptionRequestMatchesACapturedFrame) {
+  const Result<Bytes> data =
+      BuildRequest(533, {{"device address", Bytes(5, 0)}, {"subscription flags", std::uint32_t{1}}});
+  ASSERT_TRUE(data.ok()) << data.error().message;
+  Frame frame;
+  frame.address = Address::Unique({0x39, 0xFD, 0x95, 0x26, 0x6F});
+  frame.command = 533;
+  frame.data = *data;
+  Bytes bytes;
+  ASSERT_TRUE(EncodeFrame(frame, 0, bytes).ok());
+  EXPECT_EQ(bytes, Hex("82 b9 fd 95 26 6f 1f 09 02 15 00 00 00 00 00 00 01 1a"));
+}
+
 TEST(CommandTables, AreSortedAndUnique) {
   for (const auto table : {UniversalCommands(), CommonPracticeCommands()}) {
     for (std::size_t i = 1; i < table.size(); ++i) EXPECT_LT(table[i - 1].number, table[i].number);
   }
-  for (const std::uint16_t number : {0,  1,  2,  3,  6,  7,  8,  9,  11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
-                                     22, 38, 48, 33, 34, 35, 40, 42, 44, 45, 46, 53, 54, 59, 79, 80, 81, 82}) {
+  for (const std::uint16_t number :
+       {0,  1,  2,  3,  6,  7,  8,  9,  11, 12, 13, 14, 15, 16, 17, 18,  19,  20,  21,  22,  38,  48,
+        33, 34, 35, 40, 42, 44, 45, 46, 53, 54, 59, 79, 80, 81, 82, 103, 104, 105, 107, 108, 109, 533}) {
     EXPECT_NE(FindCommand(number), nullptr) << number;
   }
   EXPECT_EQ(FindCommand(4), nullptr);
@@ -111,13 +151,17 @@ FieldValue SampleOf(const Field& field, int salt) {
   return Bytes{};
 }
 
+// Group entries in a sample message: up to 3, or as many as the layout needs.
+int SampleEntries(const Layout& layout) {
+  return std::max<int>(layout.minGroups, std::min(3, static_cast<int>(layout.maxGroups)));
+}
+
 // Every field of a layout, groups repeated as often as allowed (up to 3).
 Record FullRecord(const Layout& layout) {
   Record record;
   int salt = 0;
   for (const Field& field : layout.fields) record.set(field.name, SampleOf(field, salt++));
-  const int entries = std::min(3, static_cast<int>(layout.maxGroups));
-  for (int entry = 0; entry < entries; ++entry) {
+  for (int entry = 0; entry < SampleEntries(layout); ++entry) {
     for (const Field& field : layout.group) record.set(field.name, SampleOf(field, salt++), entry);
   }
   for (const Field& field : layout.tail) record.set(field.name, SampleOf(field, salt++));
@@ -128,7 +172,7 @@ Record FullRecord(const Layout& layout) {
 std::string FieldAt(const Layout& layout, std::size_t offset) {
   std::vector<const Field*> order;
   for (const Field& field : layout.fields) order.push_back(&field);
-  for (int entry = 0; entry < std::min(3, static_cast<int>(layout.maxGroups)); ++entry) {
+  for (int entry = 0; entry < SampleEntries(layout); ++entry) {
     for (const Field& field : layout.group) order.push_back(&field);
   }
   for (const Field& field : layout.tail) order.push_back(&field);

@@ -193,6 +193,27 @@ TEST_F(HartIpSession, ALateAnswerStillReachesTheMasterWhileNothingNewerWentOut) 
   }
 }
 
+// Publish messages carry the device's own numbers: the burst frame goes to
+// the master, and the request under way still gets its answer.
+TEST_F(HartIpSession, PublishedFramesReachTheMasterBesideTheAnswers) {
+  const Bytes burst{0x81, 0xA6, 0x4E, 0x00, 0x00, 0x01, 0x01, 0x09, 0x02,
+                    0x00, 0x00, 0x20, 0x41, 0xAC, 0x00, 0x00, 0x00};
+  const Message published = MakeMessage(MessageType::Publish, MessageId::PassThrough, 1, burst);
+  ClientSession session(Framing::Stream);
+  const Message initiate = Sent(session.open(Millis{0}));
+  EXPECT_FALSE(session.receive(published, Millis{0}).reply);  // not before the session is open
+  (void)session.receive(Answer(initiate, EncodeSessionInitiate({1, 60000})), Millis{0});
+  const Message request = Sent(session.submit(frame_, Millis{1}));
+  ASSERT_EQ(request.header.sequence, 2);
+  const SessionStep heard = session.receive(published, Millis{2});
+  ASSERT_TRUE(heard.reply);
+  EXPECT_EQ(*heard.reply, burst);
+  EXPECT_TRUE(heard.transmit.empty());
+  EXPECT_FALSE(session.receive(MakeMessage(MessageType::Publish, MessageId::KeepAlive, 2), Millis{3}).reply);
+  EXPECT_TRUE(session.receive(Answer(request, {6, 0x80}), Millis{4}).reply);
+  EXPECT_EQ(session.state(), SessionState::Open);
+}
+
 TEST_F(HartIpSession, UdpChecksTheSessionWithAKeepAliveBeforeResendingAFrame) {
   ClientSession session(Framing::Datagram);
   (void)OpenGranting(session, 60000);

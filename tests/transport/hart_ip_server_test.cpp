@@ -285,3 +285,81 @@ TEST(HartIpServer, ABadLineDamagesAndDelaysOnlyTheHartReplies) {
 
 }  // namespace
 }  // namespace zolin6::transport
+
+namespace zolin6::transport {
+namespace {
+
+// Command 533 in a long frame to the served device, through command 31.
+ip::Message Subscribe(const ServedDevice& device, std::uint16_t sequence, hart::Bytes data,
+                      std::optional<hart::Address> to = std::nullopt) {
+  hart::Frame frame;
+  frame.address = to.value_or(device.field.uniqueAddress());
+  frame.command = ip::kSubscribeCommand;
+  frame.data = data;
+  hart::Bytes bytes;
+  EXPECT_TRUE(hart::EncodeFrame(frame, 0, bytes).ok());
+  return Request(ip::MessageId::PassThrough, sequence, bytes);
+}
+
+std::vector<ip::Message> Published(const WireClient& client) {
+  std::vector<ip::Message> out;
+  for (const ip::Message& m : client.heard) {
+    if (m.header.type == ip::MessageType::Publish) out.push_back(m);
+  }
+  return out;
+}
+
+// A device bursting command 9 every 250 ms: a subscribed session gets each
+// frame as a publish message numbered 1, 2, ... by the server; a session
+// that did not subscribe, or refused and unsubscribed ones, get none.
+TEST(HartIpServer, PublishesBurstFramesToSubscribedSessionsOnly) {
+  ServedDevice device;
+  device::BurstMessage& burst = device.transmitter.mutableState().bursts[0];
+  burst.control = 1;
+  burst.updatePeriod = 250 * 32;
+  WireClient subscriber(device.port);
+  WireClient bystander(device.port);
+  ASSERT_TRUE(subscriber.connected() && bystander.connected());
+  const hart::Bytes everyDevice{0, 0, 0, 0, 0, 0, 1};
+  subscriber.send({Initiate(1), Subscribe(device, 7, everyDevice)});
+  // Too short, another device named, a frame to another device (no answer).
+  bystander.send({Initiate(1), Subscribe(device, 2, {0, 0, 0, 0, 0, 0}), Subscribe(device, 3, {1, 2, 3, 4, 5, 0, 1}),
+                  Subscribe(device, 9, everyDevice, hart::Address::Unique({1, 2, 3, 4, 5}))});
+  ASSERT_TRUE(RunUntil([&] { return Published(subscriber).size() >= 3; }));
+  const ip::Message& answer = subscriber.heard.at(1);
+  ASSERT_EQ(answer.header.type, ip::MessageType::Response);
+  const hart::DecodeResult reply = hart::DecodeFrame(answer.body);
+  ASSERT_TRUE(reply) << reply.description();
+  EXPECT_EQ(reply.frame.type, hart::FrameType::Reply);
+  EXPECT_EQ(reply.frame.command, ip::kSubscribeCommand);
+  EXPECT_EQ(reply.frame.status.responseCode(), 0);
+  EXPECT_TRUE(reply.frame.address.primaryMaster);
+  EXPECT_FALSE(reply.frame.address.burstMode);
+  EXPECT_EQ(hart::Bytes(reply.frame.data.begin(), reply.frame.data.end()), everyDevice);
+  const std::vector<ip::Message> published = Published(subscriber);
+  for (std::uint16_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(published[i].header.sequence, i + 1);
+    EXPECT_EQ(published[i].header.id, ip::MessageId::PassThrough);
+    const hart::DecodeResult frame = hart::DecodeFrame(published[i].body);
+    ASSERT_TRUE(frame) << frame.description();
+    EXPECT_EQ(frame.frame.type, hart::FrameType::Burst);
+    EXPECT_EQ(frame.frame.command, 9);
+  }
+  ASSERT_TRUE(RunUntil([&] { return bystander.heard.size() >= 3; }));
+  EXPECT_TRUE(Published(bystander).empty());
+  std::vector<int> codes;
+  for (std::size_t i = 1; i < bystander.heard.size(); ++i) {
+    codes.push_back(hart::DecodeFrame(bystander.heard[i].body).frame.status.responseCode());
+  }
+  EXPECT_EQ(codes, (std::vector<int>{5, 2}));
+  // Flags 0: no more.
+  subscriber.send({Subscribe(device, 8, {0, 0, 0, 0, 0, 0, 0})});
+  ASSERT_TRUE(RunUntil([&] { return subscriber.heard.back().header.sequence == 8; }));
+  const std::size_t before = Published(subscriber).size();
+  bystander.send({Request(ip::MessageId::KeepAlive, 4)});
+  ASSERT_TRUE(RunUntil([&] { return bystander.heard.size() == 4; }));
+  EXPECT_LE(Published(subscriber).size(), before + 1);  // one may have been on its way
+}
+
+}  // namespace
+}  // namespace zolin6::transport

@@ -1,5 +1,7 @@
 #include "line_parser.h"
 
+#include <charconv>
+
 namespace zolin6::scenario {
 
 namespace {
@@ -81,6 +83,17 @@ std::optional<ScenarioLine> ParseLine(std::string_view line) {
     parsed.args.push_back(std::move(*arg));
   }
   return parsed;
+}
+
+std::optional<long long> ParseInteger(std::string_view text) {
+  long long value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::string Mismatch(const std::string& command, const char* usage) {
+  return "bad argument: " + command + " takes " + usage;
 }
 
 }  // namespace zolin6::scenario

@@ -18,4 +18,9 @@ struct ScenarioLine {
 // nullopt for a line that cannot be split (an unterminated quote).
 std::optional<ScenarioLine> ParseLine(std::string_view line);
 
+// A whole number, all of `text`; nullopt for anything else.
+std::optional<long long> ParseInteger(std::string_view text);
+// The error of a line whose arguments do not fit: "bad argument: COMMAND takes USAGE".
+std::string Mismatch(const std::string& command, const char* usage);
+
 }  // namespace zolin6::scenario

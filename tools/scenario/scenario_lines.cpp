@@ -20,17 +20,6 @@ namespace {
 // to report, so a far larger step would run for hours.
 constexpr long long kMaxStepMs = 24LL * 60 * 60 * 1000;
 
-std::optional<long long> ParseInteger(std::string_view text) {
-  long long value = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-std::string Mismatch(const std::string& command, const char* usage) {
-  return "bad argument: " + command + " takes " + usage;
-}
-
 const char* ButtonsText(toolkit::Buttons b) { return b == toolkit::Buttons::YesNo ? "yesno" : "ok"; }
 const char* IconText(toolkit::Icon i) {
   switch (i) {
@@ -70,9 +59,11 @@ bool ScenarioLines::RunLine(int number, std::string_view line) {
       {"select", &ScenarioLines::Select},   {"answer", &ScenarioLines::Answer}, {"call", &ScenarioLines::Call},
       {"show", &ScenarioLines::Show},       {"state", &ScenarioLines::State},   {"release", &ScenarioLines::Release},
       {"destroy", &ScenarioLines::Destroy}, {"sim", &ScenarioLines::Sim},       {"trace", &ScenarioLines::Trace},
+      {"burst", &ScenarioLines::Burst},
   };
   // The lines that need no control.
-  static const std::set<std::string, std::less<>> withoutControl = {"locale", "driver", "answer", "sim", "trace"};
+  static const std::set<std::string, std::less<>> withoutControl = {"locale", "driver", "answer",
+                                                                    "sim",    "trace",  "burst"};
   std::string error;
   auto parsed = ParseLine(line);
   if (!parsed) {

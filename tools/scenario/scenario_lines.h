@@ -63,6 +63,8 @@ class ScenarioLines {
   std::string Sim(const Args& args);
   std::string SimLine(transport::SimulatedDevice& sim, const Args& args);
   std::string Trace(const Args& args);
+  // burst_lines.cpp
+  std::string Burst(const Args& args);
 
   ScenarioHost& host_;
   Output output_;

@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 
 #include "frame_event.h"
+#include "published_event.h"
 #include "recording_driver.h"
 #include "transport/event_loop_clock.h"
 #include "transport/open_link.h"
@@ -79,6 +80,7 @@ std::shared_ptr<transport::SimulatedDevice> ScenarioRunner::MakeSimulatedDevice(
   sim_ = std::make_shared<transport::SimulatedDevice>(clock_, transport::SimOptions{.line = line}, MakeObserver());
   // The simulated line reports each frame when its last byte arrives.
   sim_->link().Trace([this](transport::FrameDirection direction, toolkit::Millis at, hart::ByteView bytes) {
+    if (direction == transport::FrameDirection::Burst) output_(PublishedEvent(at, bytes));
     if (!traceFrames_) return;
     const auto way =
         direction == transport::FrameDirection::Request ? hart::TraceDirection::Sent : hart::TraceDirection::Received;
