@@ -291,6 +291,9 @@ TEST(HartIpClient, NothingListeningIsReportedAsRefused) {
   under.client.Open();
   EXPECT_TRUE(RunUntil([&] { return under.saw(HartIpClient::State::Closed, "refused"); }));
   EXPECT_EQ(under.ups, std::vector<bool>{false});
+  // Said once: the attempt's own time limit, run out later, says nothing more.
+  RunUntil([] { return false; }, 5500);
+  EXPECT_EQ(under.states.size(), 1U);
 }
 
 // Frames the device does not answer leave the session usable: the next
