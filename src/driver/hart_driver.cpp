@@ -80,6 +80,7 @@ bool HartDriver::RegisterControl(const std::string& className, const std::string
                                  fdt::IDtmActiveXControl* control, std::int32_t zero, bool& result) {
   if (observer_.session) observer_.session("RegisterControl", {className, invokeId, "control", std::to_string(zero)});
   updateUI_ = dynamic_cast<framelink::IUpdateUI*>(control);
+  published_ = updateUI_ != nullptr ? dynamic_cast<hart::PublishedSink*>(control) : nullptr;
   result = updateUI_ != nullptr;
   if (updateUI_ != nullptr) {
     // The control learns the device is there from command 0's answer.
@@ -96,6 +97,7 @@ bool HartDriver::RegisterControl(const std::string& className, const std::string
 bool HartDriver::UnregisterControl(const std::string& invokeId, bool flag, bool& result) {
   if (observer_.session) observer_.session("UnregisterControl", {invokeId, flag ? "True" : "False"});
   updateUI_ = nullptr;
+  published_ = nullptr;
   result = true;
   return true;
 }
@@ -233,6 +235,7 @@ void HartDriver::Pump(hart::ByteView received) {
     step = master_.step(hart::Millis{clock_.now()}, heard);
     if (!step.transmit.empty()) link_->Send(step.transmit, clock_.now());
     for (const hart::Completion& completion : step.completed) OnCompletion(completion);
+    for (hart::HeardBurst& burst : step.bursts) Publish(std::move(burst));
     StartNext();
   } while (submitted_ || !inbox_.empty());
   pumping_ = false;
@@ -361,6 +364,16 @@ void HartDriver::Deliver(std::int32_t reason, const std::string& details) {
   if (observer_.notify) observer_.notify(reason, details);
   framelink::IUpdateUI* control = updateUI_;
   control->UpdateUI(reason, details);
+}
+
+void HartDriver::Publish(hart::HeardBurst burst) {
+  // From the clock, as an answer is: never inside the control's own call.
+  if (inCallback_ == 0) {
+    burst.frame.data = {};  // views bytes the master no longer holds
+    At(clock_.now(), [burst = std::move(burst)](HartDriver& self) { self.Publish(burst); });
+    return;
+  }
+  if (published_ != nullptr) published_->OnPublished(burst);
 }
 
 }  // namespace zolin6::driver
