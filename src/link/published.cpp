@@ -1,10 +1,23 @@
 #include "link/published.h"
 
+#include <array>
+#include <charconv>
+
 #include "hart/command_codec.h"
 
 namespace zolin6::link {
 
 namespace {
+
+// The wire's float as the number it says (21.53, not 21.529998779296875):
+// its shortest decimal text read back as a double.
+double Widen(float value) {
+  std::array<char, 32> text{};
+  const auto written = std::to_chars(text.data(), text.data() + text.size(), value);
+  double wide = value;  // NaN and infinities stay as they are
+  std::from_chars(text.data(), written.ptr, wide);
+  return wide;
+}
 
 Result<std::uint8_t> Byte(const hart::Record& record, std::string_view field, int entry = hart::kNoEntry) {
   Result<std::uint32_t> number = record.number(field, entry);
@@ -18,14 +31,14 @@ Result<PublishedValue> Value(const hart::Record& record, std::uint8_t variable, 
   if (!units) return units.error();
   Result<float> value = record.real(valueField, entry);
   if (!value) return value.error();
-  return PublishedValue{variable, *units, *value};
+  return PublishedValue{variable, *units, Widen(*value)};
 }
 
 Result<PublishedValue> Fixed(const hart::Record& record, std::uint8_t variable, std::uint8_t units,
                              std::string_view field) {
   Result<float> value = record.real(field);
   if (!value) return value.error();
-  return PublishedValue{variable, units, *value};
+  return PublishedValue{variable, units, Widen(*value)};
 }
 
 // Each value as read, or why it could not be.

@@ -26,7 +26,7 @@ struct Case {
 
 TEST(DecodePublished, GivesEachCommandsValuesWithTheirUnits) {
   const std::vector<Case> cases{
-      {"1: PV in °C", 1, "20 42 C8 00 00", {{246, 32, 100.0}}},
+      {"1: PV in °C, the float as it reads", 1, "20 41 AC 3D 71", {{246, 32, 21.53}}},
       {"2: loop current and percent", 2, "41 80 00 00 42 48 00 00", {{245, 39, 16.0}, {244, 57, 50.0}}},
       {"3: loop current, PV and SV",
        3,
