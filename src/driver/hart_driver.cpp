@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "hart/command_codec.h"
+#include "hart/hart_ip.h"
 #include "platform/fdt/dtm_activex_control.h"
 #include "platform/framelink/contract.h"
 
@@ -53,6 +55,7 @@ HartDriver::HartDriver(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, Ha
       link_(std::move(link)),
       master_(options.master),
       pacing_(options.pacing),
+      subscribe_(options.subscribe),
       observer_(std::move(observer)) {}
 
 void HartDriver::Start() {
@@ -293,6 +296,7 @@ void HartDriver::OnIdentified(const hart::Completion& completion) {
     online_ = true;
     reportOnline_ = false;
     Deliver(kStateNotification, std::string(framelink::kOnlineState));
+    if (subscribe_) Subscribe();
   }
   if (running_ && running_->awaitsIdentity) FinishRead();
 }
@@ -364,6 +368,17 @@ void HartDriver::Deliver(std::int32_t reason, const std::string& details) {
   if (observer_.notify) observer_.notify(reason, details);
   framelink::IUpdateUI* control = updateUI_;
   control->UpdateUI(reason, details);
+}
+
+// Every device behind the server (the all-zero address), process data only.
+// Its reply answers no request of the control's and is let go.
+void HartDriver::Subscribe() {
+  const hart::Record fields{{"device address", hart::Bytes(5, 0)},
+                            {"subscription flags", std::uint32_t{hart::ip::kSubscribeProcessData}}};
+  const Result<hart::Bytes> request = hart::BuildRequest(hart::ip::kSubscribeCommand, fields);
+  if (!request) return;
+  master_.submit(hart::ip::kSubscribeCommand, *request);
+  submitted_ = true;
 }
 
 void HartDriver::Publish(hart::HeardBurst burst) {

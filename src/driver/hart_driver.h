@@ -63,6 +63,9 @@ struct AnswerPacing {
 struct HartDriverOptions {
   hart::MasterSettings master;
   std::optional<AnswerPacing> pacing;  // none on a real line, where the line's own time passes
+  // HART-IP: subscribe to the device's published data (command 533) each
+  // time it comes on line. Opt-in: its request and reply show in the trace.
+  bool subscribe = false;
 };
 
 class HartDriver : public framelink::DtmObject,
@@ -142,12 +145,14 @@ class HartDriver : public framelink::DtmObject,
   void Answer(const Operation& operation, std::int32_t reason, const std::string& details);
   void Deliver(std::int32_t reason, const std::string& details);
   void Publish(hart::HeardBurst burst);
+  void Subscribe();
   void At(toolkit::Millis at, std::function<void(HartDriver&)> work);
 
   toolkit::Clock& clock_;
   std::shared_ptr<ByteLink> link_;
   hart::Master master_;
   std::optional<AnswerPacing> pacing_;
+  bool subscribe_;
   DriverObserver observer_;
   framelink::IUpdateUI* updateUI_ = nullptr;
   hart::PublishedSink* published_ = nullptr;  // the registered control, when it takes published frames
