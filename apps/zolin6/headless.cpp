@@ -81,7 +81,7 @@ int ExportHistory(const history::StoreLocation& store, const QString& file) {
 }
 
 int RecordObservation(OpenedDevice& device, const QString& iconFolder, const QString& file, toolkit::Millis duration,
-                      const history::StoreLocation& store) {
+                      const history::StoreLocation& store, bool published) {
   toolkit::Clock& clock = device.clock();
   const link::WallTime wallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now());
   // A write error ends the recording at once; what was written stays.
@@ -103,20 +103,23 @@ int RecordObservation(OpenedDevice& device, const QString& iconFolder, const QSt
   history::CommandHistory history(store, clock, [&control] { return control.state().sPage; });
   tap->AddListener(&history.recorder());
   trend::ObservationFeed feed(clock);
-  feed.Subscribe([&recorder](toolkit::Millis time, const std::vector<trend::ObservedValue>& values) {
-    recorder->Append(time, values);
-  });
+  feed.Subscribe(
+      [&recorder](toolkit::Millis time, const std::vector<trend::ObservedValue>& values) {
+        recorder->Append(time, values);
+      },
+      published ? trend::ObservationFeed::Source::PublishedOnly : trend::ObservationFeed::Source::PolledAndPublished);
   tap->AddListener(&feed);
   transport::EventLoopClock& ticker = device.ticker();
   control.Init("invoke-1", "", tap);
 
-  // The observation page opens as soon as the device is on line.
+  // The observation page opens as soon as the device is on line; recording
+  // what is published, it stays closed, so the line is the device's.
   QTimer connect;
   QObject::connect(&connect, &QTimer::timeout, [&] {
     if (control.state().sConnState != "Connected") return;
     connect.stop();
     ticker.catchUp();
-    OpenObservation(control);
+    if (!published) OpenObservation(control);
   });
   connect.start(kConnectCheckMs);
   QTimer flush;
@@ -134,9 +137,14 @@ int RecordObservation(OpenedDevice& device, const QString& iconFolder, const QSt
   const Result<bool> stopped = recorder->Stop();
   if (!stopped && !recorder->failed()) std::cerr << "zolin6: " << stopped.error().message << '\n';
   std::cerr << "zolin6: " << recorder->lines() << " lines recorded to " << file.toStdString() << '\n';
+  const bool heard = !published || recorder->lines() > 0;
+  if (!heard) {
+    std::cerr << "zolin6: the device published nothing in " << duration / 1000
+              << " s: switch its burst mode on, or record without --published\n";
+  }
   const std::string said = history.Close();
   if (!said.empty()) std::cerr << "zolin6: " << said << '\n';
-  return stopped && said.empty() ? 0 : 2;
+  return stopped && heard && said.empty() ? 0 : 2;
 }
 
 }  // namespace zolin6::app

@@ -25,7 +25,12 @@ int ExportHistory(const history::StoreLocation& store, const QString& file);
 // meanwhile goes to the device history at `store`. A write error stops the
 // recording at once; a history that cannot be written fails the command
 // after the recording.
+//
+// With `published` (--published) it records only what the device publishes
+// (burst mode), each line at the moment the frame was heard, and leaves the
+// observation page closed so that nothing is polled; a device that
+// published nothing in that time fails the command.
 int RecordObservation(OpenedDevice& device, const QString& iconFolder, const QString& file, toolkit::Millis duration,
-                      const history::StoreLocation& store);
+                      const history::StoreLocation& store, bool published = false);
 
 }  // namespace zolin6::app

@@ -81,6 +81,8 @@ struct WindowOptions {
       "from-history", "The history id or certificate number of the calibration --calibration-report prints.", "ID"};
   QCommandLineOption record{"record", "Record the observed values to FILE (CSV) without a window.", "FILE"};
   QCommandLineOption duration{"duration", "How long --record records: a number with s, m or h.", "D"};
+  QCommandLineOption published{"published",
+                               "With --record: record what the device publishes (burst mode) instead of polling."};
   QCommandLineOption trend{"trend", "Open the trend of the observation page (for --screenshot)."};
   QCommandLineOption historyWindow{"history-window", "Open the History window (for --screenshot)."};
   QCommandLineOption open{"open", "Open the configuration file FILE on the off-line pages.", "FILE"};
@@ -89,7 +91,7 @@ struct WindowOptions {
 
   void addTo(QCommandLineParser& parser) const {
     parser.addOptions({simulate, device, locale, screenshot, script, history, historyExport, calibrationReport,
-                       fromHistory, record, duration, trend, historyWindow, open, trace, size});
+                       fromHistory, record, duration, published, trend, historyWindow, open, trace, size});
   }
 };
 
@@ -342,7 +344,7 @@ int main(int argc, char** argv) {
     parser.process(info);
     return 0;
   }
-  const bool headless = HasArgument(argc, argv, {"--record", "--history-export"});
+  const bool headless = HasArgument(argc, argv, {"--record", "--published", "--history-export"});
   // The certificate's PDF needs fonts, so a GUI application; no display.
   const bool certificate = HasArgument(argc, argv, {"--calibration-report"});
   if (certificate && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -397,13 +399,15 @@ int main(int argc, char** argv) {
   if (record) {
     length = app::ParseDuration(parser.value(options.duration));
     if (!length) return report.Say("--record needs --duration, a number with s, m or h (\"10m\")");
+  } else if (parser.isSet(options.published)) {
+    return report.Say("--published needs --record");
   }
   Result<std::unique_ptr<app::OpenedDevice>> device = app::OpenedDevice::Open(
       record ? target : transport::ConnectionTarget{}, parser.value(options.device).toStdString());
   if (!device) return report.Say(device.error().message);
-  int status = record
-                   ? app::RecordObservation(**device, StatusIconFolder(), parser.value(options.record), *length, store)
-                   : RunWindow(parser, options, **device, store, scriptFile, target, report);
+  int status = record ? app::RecordObservation(**device, StatusIconFolder(), parser.value(options.record), *length,
+                                               store, parser.isSet(options.published))
+                      : RunWindow(parser, options, **device, store, scriptFile, target, report);
   // A state that is not saved is lost: the exit status says so.
   if (Result<bool> saved = (*device)->Close(); !saved) status = report.Say(saved.error().message);
   return status;

@@ -32,8 +32,8 @@ Result<std::unique_ptr<OpenedDevice>> OpenedDevice::Open(const transport::Connec
   }
   Result<transport::OpenedLink> opened = transport::OpenLink(target, device->ticker());
   if (!opened) return opened.error();
-  device->hart_ = std::make_shared<driver::HartDriver>(device->clock_, opened->link,
-                                                       driver::HartDriverOptions{opened->settings, {}});
+  device->hart_ = std::make_shared<driver::HartDriver>(
+      device->clock_, opened->link, driver::HartDriverOptions{opened->settings, {}, opened->publishes});
   device->hart_->Start();
   return device;
 }

@@ -22,7 +22,8 @@ Result<bool> WindowConnection::Connect(const transport::ConnectionTarget& target
     line->Trace([this](const hart::TracedFrame& frame) {
       for (const FrameSink& sink : sinks_) sink(frame);
     });
-    hart = std::make_shared<driver::HartDriver>(ticker_.clock(), line, driver::HartDriverOptions{opened->settings, {}});
+    hart = std::make_shared<driver::HartDriver>(ticker_.clock(), line,
+                                                driver::HartDriverOptions{opened->settings, {}, opened->publishes});
     hart->Start();
   }
   hart_ = hart;

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "hart/command_codec.h"
+#include "hart/hart_ip.h"
 #include "platform/fdt/dtm_activex_control.h"
 #include "platform/framelink/contract.h"
 
@@ -53,6 +55,7 @@ HartDriver::HartDriver(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, Ha
       link_(std::move(link)),
       master_(options.master),
       pacing_(options.pacing),
+      subscribe_(options.subscribe),
       observer_(std::move(observer)) {}
 
 void HartDriver::Start() {
@@ -80,6 +83,7 @@ bool HartDriver::RegisterControl(const std::string& className, const std::string
                                  fdt::IDtmActiveXControl* control, std::int32_t zero, bool& result) {
   if (observer_.session) observer_.session("RegisterControl", {className, invokeId, "control", std::to_string(zero)});
   updateUI_ = dynamic_cast<framelink::IUpdateUI*>(control);
+  published_ = updateUI_ != nullptr ? dynamic_cast<hart::PublishedSink*>(control) : nullptr;
   result = updateUI_ != nullptr;
   if (updateUI_ != nullptr) {
     // The control learns the device is there from command 0's answer.
@@ -96,6 +100,7 @@ bool HartDriver::RegisterControl(const std::string& className, const std::string
 bool HartDriver::UnregisterControl(const std::string& invokeId, bool flag, bool& result) {
   if (observer_.session) observer_.session("UnregisterControl", {invokeId, flag ? "True" : "False"});
   updateUI_ = nullptr;
+  published_ = nullptr;
   result = true;
   return true;
 }
@@ -233,6 +238,7 @@ void HartDriver::Pump(hart::ByteView received) {
     step = master_.step(hart::Millis{clock_.now()}, heard);
     if (!step.transmit.empty()) link_->Send(step.transmit, clock_.now());
     for (const hart::Completion& completion : step.completed) OnCompletion(completion);
+    for (hart::HeardBurst& burst : step.bursts) Publish(std::move(burst));
     StartNext();
   } while (submitted_ || !inbox_.empty());
   pumping_ = false;
@@ -290,6 +296,7 @@ void HartDriver::OnIdentified(const hart::Completion& completion) {
     online_ = true;
     reportOnline_ = false;
     Deliver(kStateNotification, std::string(framelink::kOnlineState));
+    if (subscribe_) Subscribe();
   }
   if (running_ && running_->awaitsIdentity) FinishRead();
 }
@@ -361,6 +368,27 @@ void HartDriver::Deliver(std::int32_t reason, const std::string& details) {
   if (observer_.notify) observer_.notify(reason, details);
   framelink::IUpdateUI* control = updateUI_;
   control->UpdateUI(reason, details);
+}
+
+// Every device behind the server (the all-zero address), process data only.
+// Its reply answers no request of the control's and is let go.
+void HartDriver::Subscribe() {
+  const hart::Record fields{{"device address", hart::Bytes(5, 0)},
+                            {"subscription flags", std::uint32_t{hart::ip::kSubscribeProcessData}}};
+  const Result<hart::Bytes> request = hart::BuildRequest(hart::ip::kSubscribeCommand, fields);
+  if (!request) return;
+  master_.submit(hart::ip::kSubscribeCommand, *request);
+  submitted_ = true;
+}
+
+void HartDriver::Publish(hart::HeardBurst burst) {
+  // From the clock, as an answer is: never inside the control's own call.
+  if (inCallback_ == 0) {
+    burst.frame.data = {};  // views bytes the master no longer holds
+    At(clock_.now(), [burst = std::move(burst)](HartDriver& self) { self.Publish(burst); });
+    return;
+  }
+  if (published_ != nullptr) published_->OnPublished(burst);
 }
 
 }  // namespace zolin6::driver

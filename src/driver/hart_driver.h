@@ -8,6 +8,10 @@
 // refused or stayed busy, or the off-line state element), and the off-line
 // state element when the device is lost.
 //
+// The frames a bursting device publishes go, with the moment they were
+// heard, to the registered control when it takes them (hart::PublishedSink):
+// the link tap stands in for the control and shows them to its listeners.
+//
 // Command 0 goes out once per connection, and again only after the device
 // was lost or the line came back: the pages that show identity take what it
 // gave, kept up to date from the replies of the commands that change it.
@@ -29,6 +33,7 @@
 #include "driver/byte_link.h"
 #include "driver/hart_operations.h"
 #include "hart/master.h"
+#include "hart/published_sink.h"
 #include "platform/framelink/framelink.h"
 #include "platform/toolkit/clock.h"
 
@@ -58,6 +63,9 @@ struct AnswerPacing {
 struct HartDriverOptions {
   hart::MasterSettings master;
   std::optional<AnswerPacing> pacing;  // none on a real line, where the line's own time passes
+  // HART-IP: subscribe to the device's published data (command 533) each
+  // time it comes on line. Opt-in: its request and reply show in the trace.
+  bool subscribe = false;
 };
 
 class HartDriver : public framelink::DtmObject,
@@ -136,14 +144,18 @@ class HartDriver : public framelink::DtmObject,
   void LinkLost();
   void Answer(const Operation& operation, std::int32_t reason, const std::string& details);
   void Deliver(std::int32_t reason, const std::string& details);
+  void Publish(hart::HeardBurst burst);
+  void Subscribe();
   void At(toolkit::Millis at, std::function<void(HartDriver&)> work);
 
   toolkit::Clock& clock_;
   std::shared_ptr<ByteLink> link_;
   hart::Master master_;
   std::optional<AnswerPacing> pacing_;
+  bool subscribe_;
   DriverObserver observer_;
   framelink::IUpdateUI* updateUI_ = nullptr;
+  hart::PublishedSink* published_ = nullptr;  // the registered control, when it takes published frames
   std::deque<Operation> waiting_;
   std::optional<Running> running_;
   int arriving_ = 0;                // paced operations not yet due

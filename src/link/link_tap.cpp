@@ -29,7 +29,7 @@ std::int32_t AnswerReason(RequestKind kind, const std::string& code) {
 
 // Stands in for the control at the driver: the driver calls it back, and it
 // shows the notification to the tap before handing it to the control.
-class ControlRelay : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
+class ControlRelay : public fdt::IDtmActiveXControl, public framelink::IUpdateUI, public hart::PublishedSink {
  public:
   ControlRelay(std::weak_ptr<LinkTap> tap, fdt::IDtmActiveXControl* control)
       : tap_(std::move(tap)), control_(control), updateUI_(dynamic_cast<framelink::IUpdateUI*>(control)) {}
@@ -43,6 +43,10 @@ class ControlRelay : public fdt::IDtmActiveXControl, public framelink::IUpdateUI
   void UpdateUI(std::int32_t reason, const framelink::Variant& details) override {
     if (auto tap = tap_.lock(); tap && !tap->Notify(reason, details)) return;
     if (updateUI_ != nullptr) updateUI_->UpdateUI(reason, details);
+  }
+
+  void OnPublished(const hart::HeardBurst& burst) override {
+    if (auto tap = tap_.lock()) tap->Publish(burst);
   }
 
   bool relays() const { return updateUI_ != nullptr; }
@@ -179,6 +183,14 @@ bool LinkTap::Lend(framelink::IUpdateUI* borrower) {
 }
 
 void LinkTap::EndLoan() { borrower_ = nullptr; }
+
+void LinkTap::Publish(const hart::HeardBurst& burst) {
+  if (listeners_.empty()) return;
+  const Result<Published> published = DecodePublished(burst);
+  if (!published) return;
+  const std::vector<LinkListener*> listeners = listeners_;
+  for (LinkListener* listener : listeners) listener->OnPublished(*published);
+}
 
 void LinkTap::SessionEnd() {
   const std::vector<LinkListener*> listeners = listeners_;

@@ -23,7 +23,9 @@
 #include <string>
 #include <vector>
 
+#include "hart/published_sink.h"
 #include "link/notification.h"
+#include "link/published.h"
 #include "platform/framelink/framelink.h"
 
 namespace zolin6::link {
@@ -41,6 +43,9 @@ class LinkListener {
   virtual void OnNotification(const Notification& notification) = 0;
   // The control unregistered or closed the session: no answer will come.
   virtual void OnSessionEnd() {}
+  // The values of a frame the device published unasked (a HART device in
+  // burst mode), with the moment it was heard.
+  virtual void OnPublished(const Published& /*published*/) {}
 };
 
 class LinkTap : public framelink::DtmObject, public std::enable_shared_from_this<LinkTap> {
@@ -75,6 +80,9 @@ class LinkTap : public framelink::DtmObject, public std::enable_shared_from_this
   // true when the control gets it too.
   bool Notify(std::int32_t reason, const framelink::Variant& details);
   void SessionEnd();
+  // A frame the device published: decoded once and shown to the listeners;
+  // one that carries no values the host takes is let go.
+  void Publish(const hart::HeardBurst& burst);
   void ControlRegistered(bool registered) { controlRegistered_ = registered; }
   bool Lend(framelink::IUpdateUI* borrower);
   void EndLoan();

@@ -59,7 +59,7 @@ Result<OpenedLink> OpenHartIp(const ConnectionTarget& target, EventLoopClock& ti
   }
   hart::MasterSettings settings;
   settings.link = hart::kHartIpTiming;
-  return OpenedLink{std::make_shared<WallClockLink>(client, ticker), settings};
+  return OpenedLink{std::make_shared<WallClockLink>(client, ticker), settings, true};
 }
 
 }  // namespace

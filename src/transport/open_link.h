@@ -18,6 +18,7 @@ namespace zolin6::transport {
 struct OpenedLink {
   std::shared_ptr<driver::ByteLink> link;
   hart::MasterSettings settings;  // the link's timing, the polling address
+  bool publishes = false;         // HART-IP: the server publishes to a session that subscribes
 };
 
 // What the transport says about itself while it runs ("session opened",

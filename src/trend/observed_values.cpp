@@ -1,5 +1,6 @@
 #include "trend/observed_values.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -51,13 +52,34 @@ std::vector<ObservedValue> Read(const link::Notification& notification, const st
   return values;
 }
 
-}  // namespace
-
-std::vector<std::string> ChosenVariables(const std::string& document) {
-  // The texts the variable combo boxes offer, found back from their codes.
+// The texts the variable combo boxes offer, in the order of the device's
+// variable codes.
+const std::vector<std::string>& Choices() {
   static const std::vector<std::string> kChoices{"Sensor 1",  "Sensor 2",  "Sensor 3",  "Sensor 4",  "Sensor 5",
                                                  "Sensor 6",  "Sensor 1%", "Sensor 2%", "Sensor 3%", "Sensor 4%",
                                                  "Sensor 5%", "Sensor 6%", "Local Temp"};
+  return kChoices;
+}
+
+bool Contains(const std::vector<std::string>& names, const std::string& name) {
+  return std::ranges::find(names, name) != names.end();
+}
+
+// A published value's name: the page's name of the dynamic variable, the
+// combo box's text of a device variable.
+std::string VariableName(std::uint8_t code) {
+  static const std::vector<std::string> kDynamic{"Percent of range", "Loop current", "PV", "SV", "TV", "QV"};
+  if (code >= link::kPercentOfRangeCode && code - link::kPercentOfRangeCode < std::ssize(kDynamic)) {
+    return kDynamic[code - link::kPercentOfRangeCode];
+  }
+  if (code < Choices().size()) return Choices()[code];
+  return "Variable " + std::to_string(code);
+}
+
+}  // namespace
+
+std::vector<std::string> ChosenVariables(const std::string& document) {
+  const std::vector<std::string>& kChoices = Choices();
   const std::vector<std::string> codes = link::RequestAttributes(document);
   std::vector<std::string> names(8);
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -100,10 +122,34 @@ void ObservationFeed::OnRequest(link::RequestKind kind, const std::string& code,
   if (kind == link::RequestKind::Read && code == "32") variables_ = ChosenVariables(document);
 }
 
+std::vector<ObservedValue> ObservedValues(const link::Published& published) {
+  std::vector<ObservedValue> values;
+  for (const link::PublishedValue& value : published.values) {
+    values.push_back({VariableName(value.variable), codecs::GetUnitText(value.units), value.value});
+  }
+  return values;
+}
+
 void ObservationFeed::OnNotification(const link::Notification& notification) {
-  const std::vector<ObservedValue> values = ObservedValues(notification, variables_);
+  std::vector<ObservedValue> values = ObservedValues(notification, variables_);
   if (values.empty()) return;
-  for (const Subscriber& subscriber : subscribers_) subscriber(clock_.now(), values);
+  std::erase_if(values, [this](const ObservedValue& value) { return Contains(publishedSince_, value.name); });
+  publishedSince_.clear();
+  if (!values.empty()) Hand(clock_.now(), values, false);
+}
+
+void ObservationFeed::OnPublished(const link::Published& published) {
+  const std::vector<ObservedValue> values = ObservedValues(published);
+  for (const ObservedValue& value : values) {
+    if (!Contains(publishedSince_, value.name)) publishedSince_.push_back(value.name);
+  }
+  if (!values.empty()) Hand(published.at, values, true);
+}
+
+void ObservationFeed::Hand(toolkit::Millis time, const std::vector<ObservedValue>& values, bool published) const {
+  for (const Subscription& subscription : subscribers_) {
+    if (published || subscription.source == Source::PolledAndPublished) subscription.subscriber(time, values);
+  }
 }
 
 }  // namespace zolin6::trend

@@ -31,23 +31,42 @@ std::vector<ObservedValue> ObservedValues(const link::Notification& notification
 // asks for, from the codes of its request document.
 std::vector<std::string> ChosenVariables(const std::string& document);
 
+// The values of a published frame, named as the observation page names
+// them ("PV", "Loop current", "Sensor 3"), with the page's unit texts.
+std::vector<ObservedValue> ObservedValues(const link::Published& published);
+
 // Hands the observed values of each notification, with the clock's time,
-// to whoever subscribed: the trend, the recorder.
+// and those of each published frame, with the time it was heard, to
+// whoever subscribed: the trend, the recorder. A value the device published
+// since the last notification with values is left out of that
+// notification's: the page goes on polling it, and the published one is
+// fresher, so polling fills in only what is not published.
 class ObservationFeed : public link::LinkListener {
  public:
   using Subscriber = std::function<void(toolkit::Millis time, const std::vector<ObservedValue>& values)>;
+  enum class Source { PolledAndPublished, PublishedOnly };
 
   explicit ObservationFeed(const toolkit::Clock& clock) : clock_(clock) {}
   // Subscribers live as long as the feed.
-  void Subscribe(Subscriber subscriber) { subscribers_.push_back(std::move(subscriber)); }
+  void Subscribe(Subscriber subscriber, Source source = Source::PolledAndPublished) {
+    subscribers_.push_back({std::move(subscriber), source});
+  }
 
   void OnRequest(link::RequestKind kind, const std::string& code, const std::string& document) override;
   void OnNotification(const link::Notification& notification) override;
+  void OnPublished(const link::Published& published) override;
 
  private:
+  void Hand(toolkit::Millis time, const std::vector<ObservedValue>& values, bool published) const;
+
+  struct Subscription {
+    Subscriber subscriber;
+    Source source;
+  };
   const toolkit::Clock& clock_;
-  std::vector<Subscriber> subscribers_;
-  std::vector<std::string> variables_;  // the eight variables last asked for
+  std::vector<Subscription> subscribers_;
+  std::vector<std::string> variables_;       // the eight variables last asked for
+  std::vector<std::string> publishedSince_;  // names published since the last polled values
 };
 
 }  // namespace zolin6::trend

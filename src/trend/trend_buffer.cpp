@@ -19,7 +19,9 @@ void SampleRing::Append(Sample sample) {
 }
 
 TrendBuffer::TrendBuffer(toolkit::Millis window, toolkit::Millis spacing)
-    : window_(window), capacity_(static_cast<std::size_t>(window / std::max<toolkit::Millis>(spacing, 1)) + 1) {}
+    : window_(window),
+      spacing_(std::max<toolkit::Millis>(spacing, 1)),
+      capacity_(static_cast<std::size_t>(window / spacing_) + 1) {}
 
 void TrendBuffer::Append(toolkit::Millis time, const std::vector<ObservedValue>& values) {
   for (const ObservedValue& value : values) {
@@ -29,7 +31,11 @@ void TrendBuffer::Append(toolkit::Millis time, const std::vector<ObservedValue>&
       series_.push_back({value.name, value.unit, SampleRing(capacity_)});
       found = series_.end() - 1;
     }
-    found->samples.Append({time, value.value});
+    SampleRing& samples = found->samples;
+    // Stretches counted from the clock's zero: polling at the fastest rate,
+    // a poll late now and then loses that one sample, never more.
+    if (!samples.empty() && samples.at(samples.size() - 1).time / spacing_ == time / spacing_) continue;
+    samples.Append({time, value.value});
   }
 }
 

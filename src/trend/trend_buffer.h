@@ -3,6 +3,8 @@
 // of the last 24 hours at the polling rate, in a ring allocated once, so
 // that a trend that runs for days uses no more memory than one that has
 // just filled its window. A NaN sample is kept: it is a gap in the line.
+// A series keeps at most one sample in each stretch of the fastest polling
+// (the first): values published faster than that still fill the window.
 
 #include <cstddef>
 #include <string>
@@ -15,7 +17,7 @@ namespace zolin6::trend {
 
 inline constexpr toolkit::Millis kTrendWindow = 24LL * 60 * 60 * 1000;  // ms kept
 // The fastest the observation page polls, ms; the ring holds the window at
-// this rate (faster notifications shorten the time it covers).
+// this rate.
 inline constexpr toolkit::Millis kFastestPolling = 3000;
 
 struct Sample {
@@ -29,6 +31,7 @@ class SampleRing {
   explicit SampleRing(std::size_t capacity);
   void Append(Sample sample);
   std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
   std::size_t capacity() const { return samples_.size(); }
   // The i-th oldest sample, 0 <= i < size().
   const Sample& at(std::size_t i) const { return samples_[(first_ + i) % samples_.size()]; }
@@ -59,6 +62,7 @@ class TrendBuffer {
 
  private:
   toolkit::Millis window_;
+  toolkit::Millis spacing_;
   std::size_t capacity_;
   std::vector<Series> series_;
 };

@@ -10,11 +10,13 @@
 #include <filesystem>
 #include <sstream>
 
+#include "device/burst_rules.h"
 #include "file_commands.h"
 #include "history/sql_store.h"
 #include "history/store_location.h"
 #include "platform/atomic_file.h"
 #include "transport/hart_ip_device_program.h"
+#include "transport/simulated_device.h"
 
 namespace zolin6::app {
 namespace {
@@ -86,6 +88,33 @@ TEST_F(HartIpCommandsTest, RecordsTheObservedValues) {
   const QString said = QString::fromUtf8(zolin6.readAll());
   EXPECT_EQ(zolin6.exitCode(), 0) << said.toStdString();
   EXPECT_TRUE(said.contains(QRegularExpression(R"(zolin6: [1-9]\d* lines recorded)"))) << said.toStdString();
+}
+
+// The client subscribes when the session opens: a device whose burst
+// message is on feeds a recording of what it publishes.
+TEST_F(HartIpCommandsTest, RecordsWhatTheDevicePublishes) {
+  toolkit::Clock clock;
+  transport::SimulatedDevice sim(clock);
+  constexpr std::uint32_t kHalfSecond = 500 * device::kBurstTicksPerMs;
+  sim.transmitter().mutableState().bursts[0] = {1, 3, {0, 1, 2, 3, 250, 250, 250, 250}, kHalfSecond, kHalfSecond};
+  ASSERT_TRUE(sim.SaveState(Path("bursting.json")));
+  transport::testing::DeviceProgram bursting;
+  ASSERT_TRUE(bursting.start({"--listen", "127.0.0.1:0", "--state", QString::fromStdString(Path("bursting.json"))}))
+      << bursting.readyLine.toStdString();
+
+  QProcess zolin6;
+  zolin6.setProcessChannelMode(QProcess::MergedChannels);
+  const QString where = QString("hart-ip://127.0.0.1:%1").arg(bursting.port);
+  zolin6.start(QStringLiteral(ZOLIN6_PROGRAM), {"--record", QString::fromStdString(Path("published.csv")), "--duration",
+                                                "4s", "--published", "--connect", where});
+  ASSERT_TRUE(zolin6.waitForFinished(20000));
+  const QString said = QString::fromUtf8(zolin6.readAll());
+  EXPECT_EQ(zolin6.exitCode(), 0) << said.toStdString();
+  EXPECT_TRUE(said.contains(QRegularExpression(R"(zolin6: ([4-9]|\d\d+) lines recorded)"))) << said.toStdString();
+  const Result<std::string> csv = platform::ReadWholeFile(Path("published.csv"));
+  ASSERT_TRUE(csv);
+  EXPECT_EQ(csv->substr(0, csv->find("\r\n")), "time,Loop current [mA],PV [°C],SV [°C],TV [°C]");
+  EXPECT_EQ(bursting.stop(), 0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "device/burst_rules.h"
 #include "fakes/control_harness.h"
 #include "link/link_tap.h"
 #include "transport/simulated_device.h"
@@ -21,7 +22,9 @@ class Transcript : public LinkListener {
                     std::to_string(notification.parameters.size()));
   }
   void OnSessionEnd() override { lines.push_back("end"); }
+  void OnPublished(const Published& frame) override { published.push_back(frame); }
   std::vector<std::string> lines;
+  std::vector<Published> published;
 };
 
 TEST(LinkTap, PassesEverythingAndShowsItToListeners) {
@@ -42,6 +45,40 @@ TEST(LinkTap, PassesEverythingAndShowsItToListeners) {
   h.control->PrepareToRelease();
   EXPECT_EQ(transcript.lines.back(), "end");
   EXPECT_FALSE(sim->registered());
+}
+
+// A bursting device's frames reach the listeners, decoded, with the moment
+// each was heard; none once the control is gone.
+TEST(LinkTap, ShowsPublishedValuesWhileTheControlIsRegistered) {
+  fakes::ControlHarness h;
+  auto sim = std::make_shared<transport::SimulatedDevice>(h.clock);
+  auto tap = LinkTap::Wrap(sim);
+  Transcript transcript;
+  tap->AddListener(&transcript);
+  constexpr std::uint32_t kHalfSecond = 500 * device::kBurstTicksPerMs;
+  sim->transmitter().mutableState().bursts[0] = {1, 9, {2, 12, 250, 250, 250, 250, 250, 250}, kHalfSecond, kHalfSecond};
+  h.control->Init("invoke-1", "", tap);
+  sim->link().WakeBursts();
+  h.clock.advance(5000);
+  ASSERT_GE(transcript.published.size(), 8U);
+  for (std::size_t i = 0; i < transcript.published.size(); ++i) {
+    const Published& frame = transcript.published[i];
+    EXPECT_EQ(frame.command, 9);
+    ASSERT_EQ(frame.values.size(), 2U);
+    EXPECT_EQ(frame.values[0].variable, 2);
+    EXPECT_EQ(frame.values[1].variable, 12);
+    EXPECT_EQ(frame.values[0].units, 32);  // °C
+    if (i > 0) {
+      EXPECT_GT(frame.at, transcript.published[i - 1].at);
+    }
+  }
+  EXPECT_LE(transcript.published.back().at, h.clock.now());
+
+  h.control->PrepareToRelease();
+  const std::size_t heard = transcript.published.size();
+  h.clock.advance(5000);
+  EXPECT_EQ(transcript.published.size(), heard);
+  tap->RemoveListener(&transcript);
 }
 
 // A driver object that offers no framework interfaces stays one behind the tap.
