@@ -271,6 +271,8 @@ TEST(Csv, QuotesOnlyWhatMustBeQuoted) {
     EXPECT_EQ(CsvField(text), field);
     EXPECT_EQ(ParseCsv(CsvLine({text, "x"})), (std::vector<std::vector<std::string>>{{text, "x"}}));
   }
+  // A file saved by another program may end its lines without the return.
+  EXPECT_EQ(ParseCsv("a,bc\nd,\r\n"), (std::vector<std::vector<std::string>>{{"a", "bc"}, {"d", ""}}));
 }
 
 // A text a spreadsheet would run is written so that it shows it; a signed
