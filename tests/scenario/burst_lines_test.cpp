@@ -3,30 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "scenario_runner.h"
+#include "runner_fixture.h"
 
 namespace zolin6::scenario {
 namespace {
 
-class BurstLinesTest : public ::testing::Test {
- protected:
-  int Run(const std::string& script) {
-    std::istringstream input(script);
-    return runner_.Run(input);
-  }
-  std::vector<Json> EventsOf(const std::string& kind) const {
-    std::vector<Json> out;
-    for (const Json& e : events_) {
-      if (e["event"] == kind) out.push_back(e);
-    }
-    return out;
-  }
-
-  std::vector<Json> events_;
-  ScenarioRunner runner_{[this](const Json& e) { events_.push_back(e); }, ZOLIN6_ASSETS_DIR};
-};
+using BurstLinesTest = testing::RunnerFixture;
 
 // On the instant line each frame comes when due: the period is kept exactly.
 TEST_F(BurstLinesTest, PublishedEveryPeriodUntilSwitchedOff) {

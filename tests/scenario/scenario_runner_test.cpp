@@ -4,32 +4,17 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <sstream>
 
 #include "event_output.h"
 #include "platform/locale.h"
-#include "scenario_runner.h"
+#include "runner_fixture.h"
 
 namespace zolin6::scenario {
 namespace {
 
-class RunnerTest : public ::testing::Test {
+class RunnerTest : public testing::RunnerFixture {
  protected:
-  int Run(const std::string& script) {
-    std::istringstream input(script);
-    return runner_.Run(input);
-  }
-  std::vector<Json> EventsOf(const std::string& kind) const {
-    std::vector<Json> out;
-    for (const Json& e : events_) {
-      if (e["event"] == kind) out.push_back(e);
-    }
-    return out;
-  }
   void TearDown() override { platform::SetUserLocale({'.'}); }
-
-  std::vector<Json> events_;
-  ScenarioRunner runner_{[this](const Json& e) { events_.push_back(e); }, ZOLIN6_ASSETS_DIR};
 };
 
 TEST_F(RunnerTest, FirstReadSessionReportsEveryFrameworkCall) {
