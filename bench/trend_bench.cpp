@@ -12,6 +12,7 @@
 #include "history/write_queue.h"
 #include "link/link_activity.h"
 #include "link/link_tap.h"
+#include "link/published.h"
 #include "trend/csv_recorder.h"
 #include "trend/trend_buffer.h"
 
@@ -36,6 +37,16 @@ void BM_TrendAppendNotification(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_TrendAppendNotification);
+
+// A bursting device's command 3 frame (loop current, PV, SV) turned into the
+// values it carries: what every published frame costs before the trend.
+void BM_DecodePublishedFrame(benchmark::State& state) {
+  hart::HeardBurst burst{hart::Millis{0}, {}, {0x41, 0x80, 0, 0, 0x20, 0x42, 0xC8, 0, 0, 0x21, 0x43, 0x54, 0, 0}};
+  burst.frame.type = hart::FrameType::Burst;
+  burst.frame.command = 3;
+  for (auto _ : state) benchmark::DoNotOptimize(link::DecodePublished(burst));
+}
+BENCHMARK(BM_DecodePublishedFrame);
 
 // One request and its answer through the tap while a configuration download
 // borrows the link: the answer is matched to its request and shown to the
