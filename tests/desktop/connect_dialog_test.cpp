@@ -26,6 +26,10 @@ TEST(ConnectDialogTest, GivesBackEachKindOfConnection) {
     ASSERT_TRUE(target) << url;
     ConnectDialog dialog(nullptr, ticker, *target);
     EXPECT_EQ(dialog.target().url(), target->url()) << url;
+    // Only the chosen kind's fields can be typed in.
+    using Kind = transport::ConnectionTarget::Kind;
+    EXPECT_EQ(dialog.findChild<QWidget*>("Host")->isEnabled(), target->kind == Kind::HartIp) << url;
+    EXPECT_EQ(dialog.findChild<QWidget*>("SerialPort")->isEnabled(), target->kind == Kind::Serial) << url;
   }
 }
 
