@@ -26,11 +26,24 @@ configuration::Configuration Uploaded(configuration::testing::SimDevice& device)
   return uploaded ? *uploaded : configuration::Configuration{};
 }
 
-std::string PdfText(const std::string& path) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(("pdftotext -layout '" + path + "' -").c_str(), "r"), ::pclose);
+std::string Command(const std::string& command) {
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
   std::string text;
   std::array<char, 4096> buffer{};
   while (pipe && std::fgets(buffer.data(), buffer.size(), pipe.get()) != nullptr) text += buffer.data();
+  return text;
+}
+
+// What a reader sees, page by page, each cut to its A4 page (595 x 842
+// points): text drawn off a page is not there for him.
+std::string PdfText(const std::string& path) {
+  std::string text;
+  for (int page = 1; page <= 20; ++page) {
+    const std::string shown = Command("pdftotext -layout -r 72 -x 0 -y 0 -W 595 -H 842 -f " + std::to_string(page) +
+                                      " -l " + std::to_string(page) + " '" + path + "' - 2>/dev/null");
+    if (shown.empty()) break;
+    text += shown;
+  }
   return text;
 }
 
@@ -51,6 +64,9 @@ TEST(ReportTest, PdfHoldsTheTagEveryChannelsRangeAndTheDate) {
   std::filesystem::remove(path);
   EXPECT_NE(text.find("TT-101"), std::string::npos) << text;
   EXPECT_NE(text.find("2026-12-06 21:30 UTC"), std::string::npos);
+  // The sheet's last row, on its second page, within the page.
+  EXPECT_NE(text.find("Page 2 of 2"), std::string::npos) << text;
+  EXPECT_NE(text.find("Checked by (quality assurance)"), std::string::npos) << text;
   for (int channel = 1; channel <= 6; ++channel) {
     EXPECT_NE(text.find(std::to_string(100 + channel * 11) + ".5"), std::string::npos) << "channel " << channel;
     EXPECT_NE(text.find("-" + std::to_string(channel) + ".25"), std::string::npos) << "channel " << channel;
