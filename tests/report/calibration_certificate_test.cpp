@@ -86,8 +86,9 @@ TEST(CalibrationCertificateTest, RunFromAsFoundToCertificate) {
   EXPECT_NE(text.find("As found: FAIL"), std::string::npos) << text;
   EXPECT_NE(text.find("As left: PASS"), std::string::npos) << text;
   EXPECT_NE(text.find("Verdict: PASS"), std::string::npos) << text;
-  EXPECT_NE(text.find("203.000"), std::string::npos) << text;  // the as-found reference at 100 %
-  EXPECT_NE(text.find("4.240"), std::string::npos) << text;    // the current the as-found zero should give
+  EXPECT_NE(text.find("203.000"), std::string::npos) << text;   // the as-found reference at 100 %
+  EXPECT_NE(text.find("4.240"), std::string::npos) << text;     // the current the as-found zero should give
+  EXPECT_EQ(text.find("203.0000"), std::string::npos) << text;  // three decimals, no more
   EXPECT_NE(text.find("Dry block <DB-9>"), std::string::npos) << text;
 }
 

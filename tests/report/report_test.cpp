@@ -84,6 +84,8 @@ TEST(ReportTest, ComparisonColumnMarksEveryDifference) {
   input.comparison = asFound;
   const std::string html = SheetHtml(input);
   EXPECT_NE(html.find("2 differences (highlighted)"), std::string::npos);
+  EXPECT_NE(html.find(">Channel 1</th>"), std::string::npos);
+  EXPECT_NE(html.find(">Channel 6</th>"), std::string::npos);
   std::size_t marked = 0;
   for (std::size_t at = html.find("class='differs'"); at != std::string::npos;
        at = html.find("class='differs'", at + 1)) {
