@@ -22,6 +22,13 @@ void LineArbiter::stopUsing(Millis now) {
   heardAt_ = now;
 }
 
+void LineArbiter::stopUsingUnanswered(Millis now) {
+  if (!using_) return;
+  using_ = false;
+  last_ = Heard::Talk;
+  heardAt_ = now;
+}
+
 Millis LineArbiter::quietAfterTalk() const { return bursting_ ? 2 * link_.replyTimeout : link_.quietTime; }
 
 Millis LineArbiter::nextStart(Millis notBefore) const {
@@ -35,7 +42,11 @@ Millis LineArbiter::nextStart(Millis notBefore) const {
       if (notBefore <= heardAt_ + link_.holdTime) wait = Millis{0};
       break;
     case Heard::OwnBurst:
-    case Heard::OtherRequest: wait = link_.replyTimeout; break;
+    case Heard::OtherRequest:
+      // The other master's turn, or its device's, for RT1; then ours, until
+      // a bursting device takes the line again HOLD later.
+      if (notBefore < heardAt_ + link_.replyTimeout + link_.holdTime) wait = link_.replyTimeout;
+      break;
     case Heard::Talk: break;
   }
   return std::max(notBefore, heardAt_ + wait);

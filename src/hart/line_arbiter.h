@@ -7,8 +7,12 @@
 //   after our own transaction (a reply, or giving up)   quiet time (RT2)
 //   after the other master's reply (OACK)                at once, for HOLD;
 //   after a burst frame for the other master (OBACK)     at once, for HOLD;
-//   after a burst frame for us (BACK)                    reply timeout (RT1): the other master's turn
-//   after the other master's request                     reply timeout (RT1): its device answers first
+//   after a burst frame for us (BACK)                    reply timeout (RT1): the other master's turn,
+//                                                        then ours for HOLD
+//   after the other master's request                     reply timeout (RT1): its device answers first,
+//                                                        then ours for HOLD
+//   after our request went unanswered                    as after anything else: a bursting
+//                                                        device takes its turn first
 //   after anything else, or nothing heard yet           quiet time, 2 x RT1 with a bursting device
 //
 // A turn handed to us and not used within HOLD passes; the line is then
@@ -52,6 +56,9 @@ class LineArbiter {
   // Our transaction is over at `now`, answered or not; nothing when the
   // line was not ours.
   void stopUsing(Millis now);
+  // Our request got no reply by `now`: the line is nobody's turn, as after
+  // talk; nothing when the line was not ours.
+  void stopUsingUnanswered(Millis now);
   // A device in burst mode is on the line: it publishes at least every 2 x RT1.
   void setBursting(bool bursting) { bursting_ = bursting; }
 

@@ -181,23 +181,32 @@ void Master::waitToResend(Millis now, Millis notBefore) {
 }
 
 void Master::onTimeout(Millis now, Step& step) {
-  // A request that got no reply may still have reached the device. The line
-  // is still ours: the resend goes out at once.
+  // A request that got no reply may still have reached the device.
   if (current_.effect == Effect::Repeatable && retriesUsed_ < settings_.retries) {
     ++retriesUsed_;
-    return send(now, step);
+    return resendUnanswered(now, step);
   }
   const bool identifying = current_.origin == Origin::Identification;
   if (identifying && settings_.scanPollingAddresses && pollingAddress_ < kLargestPollingAddress) {
     ++pollingAddress_;
     target_ = Address::Polling(pollingAddress_);
     retriesUsed_ = 0;
-    return send(now, step);
+    return resendUnanswered(now, step);
   }
   const Outcome outcome = current_.effect == Effect::NotRepeatable ? Outcome::NotResent
                           : heardGarble_                           ? Outcome::GarbledReply
                                                                    : Outcome::NoReply;
   finish(now, outcome, nullptr, step);
+}
+
+// Without a bursting device the line is still ours after an unanswered
+// request, and the resend goes out at once. A bursting device takes its turn
+// after our request; the resend waits for ours, or it would go into a burst.
+void Master::resendUnanswered(Millis now, Step& step) {
+  if (!line_.bursting()) return send(now, step);
+  phase_ = Phase::WaitingToResend;
+  notBefore_ = now;
+  line_.stopUsingUnanswered(now);
 }
 
 // The unique address is the expanded device type's 14 bits and the device

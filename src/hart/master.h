@@ -183,6 +183,7 @@ class Master {
   void onResendAsked(Millis now, const Frame& frame, Step& step);
   void waitToResend(Millis now, Millis notBefore);
   void onTimeout(Millis now, Step& step);
+  void resendUnanswered(Millis now, Step& step);
   bool onIdentified(const Frame& frame);
   void queueMoreStatus(Millis now, const Frame& reply);
   void finish(Millis now, Outcome outcome, const Frame* reply, Step& step);

@@ -55,8 +55,9 @@ TEST(CalibrationTest, ExpectedCurrentFollowsTheReferenceAcrossTheRange) {
   EXPECT_DOUBLE_EQ(Evaluate(kRange, 1, {0, -50, -50, 4}).expectedCurrent, 4);
   EXPECT_DOUBLE_EQ(Evaluate(kRange, 1, {25, 0, 0, 8}).expectedCurrent, 8);
   EXPECT_DOUBLE_EQ(Evaluate(kRange, 1, {100, 150, 150, 20}).expectedCurrent, 20);
-  // A range without span judges nothing as passed.
+  // A range without span judges nothing as passed; a span of one unit is a span.
   EXPECT_FALSE(Evaluate({10, 10, "°C"}, 1, {0, 10, 10, 4}).passed);
+  EXPECT_TRUE(Evaluate({10, 11, "°C"}, 1, {0, 10, 10, 4}).passed);
 }
 
 TEST(CalibrationTest, ThreeOrFivePointsAcrossTheRange) {

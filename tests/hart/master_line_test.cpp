@@ -13,6 +13,7 @@ namespace zolin6::hart {
 namespace {
 
 using std::chrono_literals::operator""ms;
+using testing::Act;
 using testing::Hex;
 using testing::ScriptedLink;
 using testing::ToHex;
@@ -78,6 +79,10 @@ INSTANTIATE_TEST_SUITE_P(
         Turn{"a burst for the other master: a turn not taken passes", OnLine(FrameType::Burst, kOthers),
              kHoldTimeFsk + 1ms, 2 * kReplyTimeoutFsk},
         Turn{"a burst for us: the other master's turn", OnLine(FrameType::Burst, kOurs), 0ms, kReplyTimeoutFsk},
+        Turn{"a burst for us: then ours until HOLD", OnLine(FrameType::Burst, kOurs),
+             kReplyTimeoutFsk + kHoldTimeFsk - 1ms, kReplyTimeoutFsk + kHoldTimeFsk - 1ms},
+        Turn{"a burst for us: the device's again after HOLD", OnLine(FrameType::Burst, kOurs),
+             kReplyTimeoutFsk + kHoldTimeFsk, 2 * kReplyTimeoutFsk},
         Turn{"a late reply to us ends a transaction", OnLine(FrameType::Reply, kOurs), 0ms, kQuietTimeFsk},
         Turn{"a broken frame", Hex("FF FF FF 86 00 00 00 00 00 01 00 99"), 0ms, kQuietTimeFsk},
         Turn{"noise", Hex("00 13 7E"), 10ms, kQuietTimeFsk}));
@@ -204,6 +209,27 @@ TEST(MasterBursts, ABurstDuringOurTransactionLeavesItAlone) {
   EXPECT_EQ(link.done[0].outcome, Outcome::Replied);
   ASSERT_EQ(link.bursts.size(), 1U);
   EXPECT_EQ(link.bursts[0].frame.command, 3);
+}
+
+TEST(MasterBursts, AResendWaitsForItsTurnAfterTheDevicesBurst) {
+  ScriptedLink link;
+  link.identify();
+  const Millis burstAt = link.now + 1000ms;
+  link.inject(burstAt, OnLine(FrameType::Burst, kOthers, 3));  // our turn, and the device bursts
+  link.now = burstAt;
+  link.master.submit(1);
+  link.script = {Act::Drop};
+  // Unanswered, our request was the device's cue: its next burst, for us,
+  // starts RT1 + HOLD after our request's end.
+  const Millis requestEnd = burstAt + WireTime(kFskTiming, 16);
+  const Millis nextBurstEnd = requestEnd + kReplyTimeoutFsk + kHoldTimeFsk + 300ms;
+  link.inject(nextBurstEnd, OnLine(FrameType::Burst, kOurs, 3));
+  link.run();
+  ASSERT_EQ(link.sent.size(), 2U);
+  EXPECT_EQ(link.sent[0].at, burstAt);
+  EXPECT_EQ(link.sent[1].at, nextBurstEnd + kReplyTimeoutFsk);
+  ASSERT_EQ(link.done.size(), 1U);
+  EXPECT_EQ(link.done[0].outcome, Outcome::Replied);
 }
 
 // Command 48 when "more status available" appears or the status byte
