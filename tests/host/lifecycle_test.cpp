@@ -1,4 +1,5 @@
-// Creation, binding, the first read, release and destruction.
+// Creation, binding, the first read, release and destruction. What a new
+// control shows and its registration are pinned by the first-read example.
 
 #include <gtest/gtest.h>
 
@@ -17,25 +18,6 @@ class BareDriver : public framelink::DtmObject {
   std::shared_ptr<framelink::IFrameLinkSession> session() override { return nullptr; }
   std::shared_ptr<framelink::IFrameLinkChannel> channel() override { return nullptr; }
 };
-
-TEST(Lifecycle, CreationArmsTheFirstReadAndShowsTheInformationPage) {
-  ControlHarness h;
-  EXPECT_EQ(h.state().sPage, "Information");
-  EXPECT_EQ(h.get<toolkit::Timer>("TimerInit").interval(), 1200);
-  EXPECT_TRUE(h.get<toolkit::Timer>("TimerInit").enabled());
-  EXPECT_TRUE(h.get<toolkit::Frame>("frmInfo").visible());
-  EXPECT_EQ(h.panel(1), "Disconnected");
-  EXPECT_FALSE(h.get<toolkit::CommandButton>("cmdWriteParameter").enabled());
-}
-
-TEST(Lifecycle, InitWithAReadyDriverRegistersTheControl) {
-  ControlHarness h;
-  EXPECT_TRUE(h.control->Init("id-7", "ignored call", h.driver));
-  EXPECT_EQ(h.state().sInvokeId, "id-7");
-  EXPECT_EQ(h.driver->sessionCalls,
-            (std::vector<std::string>{"IsReady", "RegisterControl PrjKOVAR4DTM.UserCntrl id-7 0"}));
-  EXPECT_TRUE(h.control->bound());
-}
 
 TEST(Lifecycle, InitFailsWithoutAReadyDriverAndStaysUnbound) {
   ControlHarness notReady;
