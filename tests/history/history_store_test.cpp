@@ -190,19 +190,21 @@ TEST(SqliteHistory, RefusesASchemaFromANewerProgram) {
 TEST(SqliteHistory, MigratesAStoreOfTheFirstVersion) {
   StoreFolder folder;
   const StoreLocation location = folder.NewStore(Backend::Sqlite);
+  const char* const changes =
+      "CREATE TABLE device_changes (id INTEGER PRIMARY KEY AUTOINCREMENT, time_ms BIGINT NOT NULL, "
+      "time_utc TEXT NOT NULL, user_name TEXT NOT NULL, device_tag TEXT NOT NULL, manufacturer TEXT NOT NULL, "
+      "device_type TEXT NOT NULL, device_id TEXT NOT NULL, page TEXT NOT NULL, operation TEXT NOT NULL, "
+      "write_code TEXT NOT NULL, outcome TEXT NOT NULL, outcome_text TEXT NOT NULL)";
+  const char* const values =
+      "CREATE TABLE changed_values (change_id BIGINT NOT NULL REFERENCES device_changes (id), "
+      "position INTEGER NOT NULL, name TEXT NOT NULL, before_text TEXT NOT NULL, after_text TEXT NOT NULL, "
+      "PRIMARY KEY (change_id, position))";
   ASSERT_TRUE(ExecDirect(
       location,
       {"CREATE TABLE history_schema (version INTEGER NOT NULL)", "INSERT INTO history_schema (version) VALUES (1)",
-       "CREATE TABLE device_changes (id INTEGER PRIMARY KEY AUTOINCREMENT, time_ms BIGINT NOT NULL, "
-       "time_utc TEXT NOT NULL, user_name TEXT NOT NULL, device_tag TEXT NOT NULL, manufacturer TEXT NOT NULL, "
-       "device_type TEXT NOT NULL, device_id TEXT NOT NULL, page TEXT NOT NULL, operation TEXT NOT NULL, "
-       "write_code TEXT NOT NULL, outcome TEXT NOT NULL, outcome_text TEXT NOT NULL)",
-       "CREATE TABLE changed_values (change_id BIGINT NOT NULL REFERENCES device_changes (id), "
-       "position INTEGER NOT NULL, name TEXT NOT NULL, before_text TEXT NOT NULL, after_text TEXT NOT NULL, "
-       "PRIMARY KEY (change_id, position))",
+       changes, values,
        "INSERT INTO device_changes VALUES (1, 5, '', 'ana', 'TT-1', '', '', '', '', 'write', '6', 'accepted', '')",
-       "INSERT INTO device_changes VALUES (2, 6, '', 'ana', 'TT-2', '', '', '', '', 'write', '6', 'accepted', "
-       "'')"}));
+       "INSERT INTO device_changes VALUES (2, 6, '', 'ana', 'TT-2', '', '', '', '', 'write', '6', 'accepted', '')"}));
   SqlHistoryStore store(location);
   EXPECT_EQ(store.SchemaVersion().value(), kSchemaVersion);
   Record keyed = Sample(kEpoch, "TT-3", Outcome::Accepted);
