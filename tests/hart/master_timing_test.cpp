@@ -96,19 +96,6 @@ TEST(MasterReplyTimeoutReply, ABegunReplyFinishedLateIsTakenWithoutAResend) {
   EXPECT_EQ(done.completed[0].attempts, 1);
 }
 
-TEST(MasterTiming, ResendsAMillisecondAfterTheReplyTimeoutRanOut) {
-  ScriptedLink link;
-  link.identify();
-  const Millis start = link.now;
-  link.master.submit(1);
-  link.script = {Act::Drop};
-  link.run();
-  ASSERT_EQ(link.sent.size(), 2U);
-  EXPECT_EQ(link.sent[0].at, start + kQuietTimeFsk);
-  EXPECT_EQ(link.sent[1].at - link.sent[0].at,
-            WireTime(kFskTiming, link.sent[0].bytes.size()) + kReplyTimeoutFsk + 1ms);
-}
-
 TEST(MasterTiming, ResendsAfterACommunicationErrorOnceTheLineWasQuiet) {
   ScriptedLink link;
   link.identify();

@@ -15,7 +15,7 @@ struct OperationCase {
   const char* name;
   // Brings the control to its page and makes the change; answers the value
   // the record must hold at `checked`, as the page showed it before and after.
-  std::function<ValueChange(DeviceBench&)> act;
+  std::function<ValueChange(DeviceBench&, fakes::ControlHarness&)> act;
   const char* operation;
   const char* page;
   std::size_t values;   // how many values the record holds
@@ -32,8 +32,7 @@ std::string OpenRange(fakes::ControlHarness& h) {
 
 const OperationCase kCases[] = {
     {"RangeWrite",
-     [](DeviceBench& b) {
-       fakes::ControlHarness& h = b.h;
+     [](DeviceBench&, fakes::ControlHarness& h) {
        ValueChange change{"Sensor 1 Upper Range Value", OpenRange(h), "150.000"};
        h.type("txtParameter", 40, "150");
        h.Click("cmdWriteParameter");
@@ -42,8 +41,7 @@ const OperationCase kCases[] = {
      "write", "Range Sensor", 3, 1, Outcome::Accepted, "accepted"},
     // The upper range value set to the lower one: no span left.
     {"RefusedRangeWrite",
-     [](DeviceBench& b) {
-       fakes::ControlHarness& h = b.h;
+     [](DeviceBench&, fakes::ControlHarness& h) {
        ValueChange change{"Sensor 1 Upper Range Value", OpenRange(h), h.text("txtParameter", 39)};
        h.type("txtParameter", 40, h.text("txtParameter", 39));
        h.Click("cmdWriteParameter");
@@ -51,8 +49,7 @@ const OperationCase kCases[] = {
      },
      "write", "Range Sensor", 3, 1, Outcome::Refused, "Invalid Span!"},
     {"UnitChange",
-     [](DeviceBench& b) {
-       fakes::ControlHarness& h = b.h;
+     [](DeviceBench&, fakes::ControlHarness& h) {
        OpenRange(h);
        ValueChange change{"Sensor 1 Unit", h.text("cmbPVUnits", 0), "°F"};
        h.type("cmbPVUnits", 0, "°F");
@@ -62,8 +59,7 @@ const OperationCase kCases[] = {
      "unit change", "Range Sensor", 1, 0, Outcome::Accepted, "accepted"},
     // Channel 1's range goes to every channel: one value per channel and part.
     {"CopyRangeToAll",
-     [](DeviceBench& b) {
-       fakes::ControlHarness& h = b.h;
+     [](DeviceBench&, fakes::ControlHarness& h) {
        OpenRange(h);
        h.boxes.answers.push_back(Answer::Yes);
        h.Click("cmdConfSRangeCopyAll");
@@ -71,8 +67,7 @@ const OperationCase kCases[] = {
      },
      "copy to all channels", "Range Sensor", 18, 6, Outcome::Accepted, "accepted"},
     {"DeviceCommand",
-     [](DeviceBench& b) {
-       fakes::ControlHarness& h = b.h;
+     [](DeviceBench&, fakes::ControlHarness& h) {
        h.ClickTree("Diagnosis");
        h.clock.advance(1000);
        h.boxes.answers.push_back(Answer::Yes);
@@ -81,8 +76,7 @@ const OperationCase kCases[] = {
      },
      "device command", "Diagnosis", 0, 0, Outcome::Accepted, "accepted"},
     {"TrimStep",
-     [](DeviceBench& b) {
-       fakes::ControlHarness& h = b.h;
+     [](DeviceBench&, fakes::ControlHarness& h) {
        h.Click("cmdCurrentTrim");
        h.Click("cmdTrimCurrentChannel1");
        h.Click("cmd4mA");
@@ -90,8 +84,7 @@ const OperationCase kCases[] = {
      },
      "trim step", "Trim 4mA Channel 1", 1, 0, Outcome::Accepted, "accepted"},
     {"LoopTest",
-     [](DeviceBench& b) {
-       fakes::ControlHarness& h = b.h;
+     [](DeviceBench&, fakes::ControlHarness& h) {
        h.Click("cmdLoopTest");
        h.ClickTab("SSTabLoopTest", 0);
        h.get<toolkit::TextBox>("txtParameter", 76).setText("12");
@@ -102,8 +95,7 @@ const OperationCase kCases[] = {
      "loop test", "Loop Test", 1, 0, Outcome::Accepted, "accepted"},
     // The device takes longer than the history waits.
     {"NoAnswer",
-     [](DeviceBench& b) {
-       fakes::ControlHarness& h = b.h;
+     [](DeviceBench& b, fakes::ControlHarness& h) {
        OpenRange(h);
        b.sim->SetLatency(2 * kAnswerTimeout);
        h.boxes.answers.push_back(Answer::Yes);
@@ -120,7 +112,7 @@ TEST_P(HistoryOperation, LeavesOneCompletedRecord) {
   StoreFolder folder;
   SqlHistoryStore store(folder.NewStore(backend));
   DeviceBench bench(store);
-  const ValueChange expected = c.act(bench);
+  const ValueChange expected = c.act(bench, bench.h);
   bench.Settle();
   bench.h.clock.advance(kAnswerTimeout);
 

@@ -32,6 +32,20 @@ Record Sample(std::int64_t time, const std::string& tag, Outcome outcome) {
   return record;
 }
 
+// Runs SQL on the store's file itself, as an older or a newer program would.
+bool ExecDirect(const StoreLocation& location, const std::vector<QString>& statements) {
+  bool ok = false;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "direct");
+    db.setDatabaseName(location.database);
+    ok = db.open();
+    QSqlQuery query(db);
+    for (const QString& statement : statements) ok = ok && query.exec(statement);
+  }
+  QSqlDatabase::removeDatabase("direct");
+  return ok;
+}
+
 class HistoryStore : public ::testing::TestWithParam<Backend> {
  protected:
   StoreFolder folder;
@@ -164,13 +178,8 @@ TEST(SqliteHistory, RefusesASchemaFromANewerProgram) {
   StoreFolder folder;
   const StoreLocation location = folder.NewStore(Backend::Sqlite);
   ASSERT_TRUE(SqlHistoryStore(location).Open());
-  {
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "newer");
-    db.setDatabaseName(location.database);
-    ASSERT_TRUE(db.open());
-    QSqlQuery(db).exec(QString("INSERT INTO history_schema (version) VALUES (%1)").arg(kSchemaVersion + 1));
-  }
-  QSqlDatabase::removeDatabase("newer");
+  ASSERT_TRUE(
+      ExecDirect(location, {QString("INSERT INTO history_schema (version) VALUES (%1)").arg(kSchemaVersion + 1)}));
   Result<bool> opened = SqlHistoryStore(location).Open();
   ASSERT_FALSE(opened);
   EXPECT_NE(opened.error().message.find("newer"), std::string::npos);
@@ -181,27 +190,21 @@ TEST(SqliteHistory, RefusesASchemaFromANewerProgram) {
 TEST(SqliteHistory, MigratesAStoreOfTheFirstVersion) {
   StoreFolder folder;
   const StoreLocation location = folder.NewStore(Backend::Sqlite);
-  {
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "first");
-    db.setDatabaseName(location.database);
-    ASSERT_TRUE(db.open());
-    QSqlQuery query(db);
-    for (const char* statement :
-         {"CREATE TABLE history_schema (version INTEGER NOT NULL)", "INSERT INTO history_schema (version) VALUES (1)",
-          "CREATE TABLE device_changes (id INTEGER PRIMARY KEY AUTOINCREMENT, time_ms BIGINT NOT NULL, "
-          "time_utc TEXT NOT NULL, user_name TEXT NOT NULL, device_tag TEXT NOT NULL, manufacturer TEXT NOT NULL, "
-          "device_type TEXT NOT NULL, device_id TEXT NOT NULL, page TEXT NOT NULL, operation TEXT NOT NULL, "
-          "write_code TEXT NOT NULL, outcome TEXT NOT NULL, outcome_text TEXT NOT NULL)",
-          "CREATE TABLE changed_values (change_id BIGINT NOT NULL REFERENCES device_changes (id), "
-          "position INTEGER NOT NULL, name TEXT NOT NULL, before_text TEXT NOT NULL, after_text TEXT NOT NULL, "
-          "PRIMARY KEY (change_id, position))",
-          "INSERT INTO device_changes VALUES (1, 5, '', 'ana', 'TT-1', '', '', '', '', 'write', '6', 'accepted', '')",
-          "INSERT INTO device_changes VALUES (2, 6, '', 'ana', 'TT-2', '', '', '', '', 'write', '6', 'accepted', "
-          "'')"}) {
-      ASSERT_TRUE(query.exec(statement)) << statement;
-    }
-  }
-  QSqlDatabase::removeDatabase("first");
+  const char* const changes =
+      "CREATE TABLE device_changes (id INTEGER PRIMARY KEY AUTOINCREMENT, time_ms BIGINT NOT NULL, "
+      "time_utc TEXT NOT NULL, user_name TEXT NOT NULL, device_tag TEXT NOT NULL, manufacturer TEXT NOT NULL, "
+      "device_type TEXT NOT NULL, device_id TEXT NOT NULL, page TEXT NOT NULL, operation TEXT NOT NULL, "
+      "write_code TEXT NOT NULL, outcome TEXT NOT NULL, outcome_text TEXT NOT NULL)";
+  const char* const values =
+      "CREATE TABLE changed_values (change_id BIGINT NOT NULL REFERENCES device_changes (id), "
+      "position INTEGER NOT NULL, name TEXT NOT NULL, before_text TEXT NOT NULL, after_text TEXT NOT NULL, "
+      "PRIMARY KEY (change_id, position))";
+  ASSERT_TRUE(ExecDirect(
+      location,
+      {"CREATE TABLE history_schema (version INTEGER NOT NULL)", "INSERT INTO history_schema (version) VALUES (1)",
+       changes, values,
+       "INSERT INTO device_changes VALUES (1, 5, '', 'ana', 'TT-1', '', '', '', '', 'write', '6', 'accepted', '')",
+       "INSERT INTO device_changes VALUES (2, 6, '', 'ana', 'TT-2', '', '', '', '', 'write', '6', 'accepted', '')"}));
   SqlHistoryStore store(location);
   EXPECT_EQ(store.SchemaVersion().value(), kSchemaVersion);
   Record keyed = Sample(kEpoch, "TT-3", Outcome::Accepted);

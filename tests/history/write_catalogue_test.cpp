@@ -172,16 +172,6 @@ TEST(DescribeWrite, KnowsEveryWriteCodeOfThePages) {
   }
 }
 
-TEST(DescribeWrite, CopyToAllChangesEveryChannel) {
-  const WriteDescription copy =
-      DescribeWrite("28", Attributes({"20", "42C80000", "00000000"}), "Range Sensor", LastRead);
-  EXPECT_EQ(copy.operation, "copy to all channels");
-  ASSERT_EQ(copy.values.size(), 18U);
-  EXPECT_EQ(copy.values[2], (ValueChange{"Sensor 3 Unit", "°C", "°C"}));
-  EXPECT_EQ(copy.values[8], (ValueChange{"Sensor 3 Upper Range Value", "100.000", "100.000"}));
-  EXPECT_EQ(copy.values[17].name, "Sensor 6 Lower Range Value");
-}
-
 TEST(JudgeResponse, NamesTheRefusal) {
   struct VerdictCase {
     std::vector<long> codes;

@@ -32,13 +32,6 @@ TEST(ConnectionState, DecidedByTheFirst26CharactersOfAStateElement) {
   }
 }
 
-TEST(ConnectionState, ShortOnLineElementLeavesAFreshControlShowingDisconnected) {
-  ControlHarness h;
-  h.Notify(0, "<DTMInfo state='Online'/>");
-  EXPECT_EQ(h.state().sConnState, "");
-  EXPECT_EQ(h.panel(1), "Disconnected");
-}
-
 TEST(ConnectionState, EveryNotificationRepaintsPanelOneWithItsIcon) {
   ControlHarness h;
   const auto& bar = h.get<toolkit::StatusBar>("StatusBar");
@@ -52,8 +45,6 @@ TEST(ConnectionState, EveryNotificationRepaintsPanelOneWithItsIcon) {
 }
 
 TEST(ConnectionState, MissingIconKeepsThePreviousPictureButSetsTheText) {
-  ControlHarness h;
-  h.Notify(0, fakes::kOnline);
   ControlHarness noIcons;
   noIcons.iconFolder = "/nonexistent";
   noIcons.control = std::make_unique<UserCntrl>(HostServices{noIcons.clock, noIcons.boxes, noIcons.iconFolder});

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <sstream>
 
 #include "fakes/answer_log.h"
@@ -28,22 +30,44 @@ std::shared_ptr<transport::SimulatedDevice> OverFsk(toolkit::Clock& clock) {
   return std::make_shared<transport::SimulatedDevice>(clock, transport::SimOptions{.line = transport::LineKind::Fsk});
 }
 
+// The command of every request `device`'s line carries.
+void TraceRequests(transport::SimulatedDevice& device, std::vector<std::uint16_t>& commands) {
+  device.link().Trace([&commands](transport::FrameDirection direction, toolkit::Millis at, hart::ByteView line) {
+    const hart::TracedFrame frame = hart::TraceFrame(hart::TraceDirection::Sent, hart::Millis{at}, line);
+    if (direction == transport::FrameDirection::Request && frame.command) commands.push_back(*frame.command);
+  });
+}
+
+// The HART driver over the FSK line, and what it answers a control.
+struct FskBench {
+  void Start() { Register(*hart, log); }
+  void Read(const char* code) {
+    std::string result;
+    hart->channel()->ReadRequest(code, "<ViewData><ControlData/></ViewData>", result);
+  }
+
+  toolkit::Clock clock;
+  AnswerLog log;
+  std::shared_ptr<transport::SimulatedDevice> hart = OverFsk(clock);
+};
+
 const std::string kOnline(framelink::kOnlineState);
 const std::string kOffline(framelink::kOfflineState);
 
+// The events of a scenario, by kind.
+std::map<std::string, std::vector<Json>> EventsOf(const std::string& script) {
+  std::map<std::string, std::vector<Json>> events;
+  ScenarioRunner runner([&](const Json& e) { events[e["event"]].push_back(e); }, ZOLIN6_ASSETS_DIR);
+  std::istringstream input(script);
+  runner.Run(input);
+  return events;
+}
+
 std::vector<Json> ShownAfter(const std::string& driver) {
-  std::vector<Json> shown;
-  ScenarioRunner runner(
-      [&](const Json& e) {
-        if (e["event"] == "show") shown.push_back(e);
-      },
-      ZOLIN6_ASSETS_DIR);
-  std::istringstream script("driver " + driver +
-                            "\ninit\nadvance 6000\n"
-                            "show StatusBar(4) txtParameter(0) txtParameter(1) txtParameter(2) txtParameter(3) "
-                            "txtParameter(51) txtParameter(10)\n");
-  runner.Run(script);
-  return shown;
+  return EventsOf("driver " + driver +
+                  "\ninit\nadvance 6000\n"
+                  "show StatusBar(4) txtParameter(0) txtParameter(1) txtParameter(2) txtParameter(3) "
+                  "txtParameter(51) txtParameter(10)\n")["show"];
 }
 
 TEST(HartDriver, FirstReadFillsTheInformationPageAsTheSimulatorDoes) {
@@ -93,64 +117,44 @@ TEST(HartDriver, WritesAndReadsAnswerAsOnTheInstantLine) {
 
 TEST(HartDriver, EveryPageOnceFitsTheLineBudgetWithCommandZeroOnce) {
   constexpr int kLastReadCode = 33;
-  toolkit::Clock clock;
-  AnswerLog log;
-  auto hart = OverFsk(clock);
-  int identifications = 0;
-  hart->link().Trace([&](transport::FrameDirection direction, toolkit::Millis at, hart::ByteView line) {
-    const hart::TracedFrame frame = hart::TraceFrame(hart::TraceDirection::Sent, hart::Millis{at}, line);
-    if (direction == transport::FrameDirection::Request && frame.command == 0) ++identifications;
-  });
-  Register(*hart, log);
-  std::string result;
-  for (int code = 1; code <= kLastReadCode; ++code) {
-    hart->channel()->ReadRequest(std::to_string(code), "<ViewData><ControlData/></ViewData>", result);
-  }
-  clock.advance(120000);
-  ASSERT_EQ(log.answers.size(), static_cast<std::size_t>(kLastReadCode) + 1);  // and the on-line state
-  for (int code = 1; code <= kLastReadCode; ++code) EXPECT_EQ(log.answers[code].first, 100 * code);
-  EXPECT_EQ(identifications, 1);
-  EXPECT_LE(hart->link().requests(), 48);
-  EXPECT_LE(hart->link().wireTime(), 24000);
-  std::cout << "every page once: " << hart->link().requests() << " transactions, " << hart->link().wireTime()
+  std::vector<std::uint16_t> commands;
+  FskBench b;
+  TraceRequests(*b.hart, commands);
+  b.Start();
+  for (int code = 1; code <= kLastReadCode; ++code) b.Read(std::to_string(code).c_str());
+  b.clock.advance(120000);
+  ASSERT_EQ(b.log.answers.size(), static_cast<std::size_t>(kLastReadCode) + 1);  // and the on-line state
+  for (int code = 1; code <= kLastReadCode; ++code) EXPECT_EQ(b.log.answers[code].first, 100 * code);
+  EXPECT_EQ(std::ranges::count(commands, 0), 1);
+  EXPECT_LE(b.hart->link().requests(), 48);
+  EXPECT_LE(b.hart->link().wireTime(), 24000);
+  std::cout << "every page once: " << b.hart->link().requests() << " transactions, " << b.hart->link().wireTime()
             << " ms on the wire\n";
 }
 
 // A silent device is reported off line; the next request finds it again.
 TEST(HartDriver, SilenceAnswersOffLineUntilTheDeviceAnswersAgain) {
-  toolkit::Clock clock;
-  AnswerLog log;
-  auto hart = OverFsk(clock);
-  Register(*hart, log);
-  clock.advance(1000);
-  std::string result;
-  const std::string document = "<ViewData><ControlData/></ViewData>";
-  hart->SetOnline(false);
-  hart->channel()->ReadRequest("5", document, result);
-  clock.advance(5000);
-  hart->SetOnline(true);
-  hart->channel()->ReadRequest("5", document, result);
-  clock.advance(5000);
+  FskBench b;
+  b.Start();
+  b.clock.advance(1000);
+  b.hart->SetOnline(false);
+  b.Read("5");
+  b.clock.advance(5000);
+  b.hart->SetOnline(true);
+  b.Read("5");
+  b.clock.advance(5000);
   const std::vector<std::pair<std::int32_t, std::string>> expected = {{0, kOnline}, {0, kOffline}, {0, kOnline}};
-  ASSERT_EQ(log.answers.size(), 4U);
-  EXPECT_EQ(std::vector(log.answers.begin(), log.answers.begin() + 3), expected);
-  EXPECT_EQ(log.answers[3].first, 500);
-  EXPECT_TRUE(hart->driver().online());
+  ASSERT_EQ(b.log.answers.size(), 4U);
+  EXPECT_EQ(std::vector(b.log.answers.begin(), b.log.answers.begin() + 3), expected);
+  EXPECT_EQ(b.log.answers[3].first, 500);
+  EXPECT_TRUE(b.hart->driver().online());
 }
 
 TEST(HartDriver, TraceShowsEachFrameWhileOn) {
-  std::vector<Json> events;
-  ScenarioRunner runner([&](const Json& e) { events.push_back(e); }, ZOLIN6_ASSETS_DIR);
-  std::istringstream script(
-      "driver recording\ninit\ntrace on\ndriver hart\ninit\ntrace on\nadvance 1000\ntrace off\n"
-      "advance 3000\n");
-  runner.Run(script);
-  std::vector<Json> frames;
-  std::vector<Json> errors;
-  for (const Json& e : events) {
-    if (e["event"] == "frame") frames.push_back(e);
-    if (e["event"] == "error") errors.push_back(e);
-  }
+  auto events = EventsOf(
+      "driver recording\ninit\ntrace on\ndriver hart\ninit\ntrace on\nadvance 1000\ntrace off\nadvance 3000\n");
+  const std::vector<Json>& frames = events["frame"];
+  const std::vector<Json>& errors = events["error"];
   // Command 0 and its answer before the first read; nothing once off.
   ASSERT_EQ(frames.size(), 2U);
   EXPECT_EQ(frames[0]["dir"], "tx");
@@ -164,54 +168,37 @@ TEST(HartDriver, TraceShowsEachFrameWhileOn) {
 
 // `sim` lines change the HART device's values and unplug its line.
 TEST(HartDriver, SimLinesReachTheHartDevice) {
-  std::vector<Json> shown;
-  std::vector<Json> errors;
-  std::vector<Json> states;
-  ScenarioRunner runner(
-      [&](const Json& e) {
-        if (e["event"] == "show") shown.push_back(e);
-        if (e["event"] == "error") errors.push_back(e);
-        if (e["event"] == "notify" && e["reason"] == 0) states.push_back(e);
-      },
-      ZOLIN6_ASSETS_DIR);
-  std::istringstream script(
+  auto events = EventsOf(
       "driver hart\ninit\nsim set Tag HART-7\nadvance 6000\nshow txtParameter(0)\nsim latency 5\n"
       "sim offline\nadvance 6000\n");
-  runner.Run(script);
-  ASSERT_EQ(shown.size(), 1U);
-  EXPECT_EQ(shown[0]["text"], "HART-7  ");
-  ASSERT_EQ(errors.size(), 1U);
-  EXPECT_EQ(errors[0]["line"], 6);
-  ASSERT_EQ(states.size(), 2U);  // on line, then off line once the line is unplugged
+  ASSERT_EQ(events["show"].size(), 1U);
+  EXPECT_EQ(events["show"][0]["text"], "HART-7  ");
+  ASSERT_EQ(events["error"].size(), 1U);
+  EXPECT_EQ(events["error"][0]["line"], 6);
+  // On line, then off line once the line is unplugged.
+  EXPECT_EQ(std::ranges::count_if(events["notify"], [](const Json& e) { return e["reason"] == 0; }), 2);
 }
 
 // Another maker's device: the universal pages are answered, the rest are
 // not, device-specific writes are refused unsent, and no command of this
 // transmitter's own numbers reaches the device.
 TEST(HartDriver, AnotherMakersDeviceGetsOnlyUniversalCommands) {
-  toolkit::Clock clock;
-  AnswerLog log;
-  auto hart = OverFsk(clock);
-  hart->transmitter().mutableState().identification.manufacturerId = 0x26;
-  hart->transmitter().mutableState().identification.deviceType = 0x2602;
   std::vector<std::uint16_t> commands;
-  hart->link().Trace([&](transport::FrameDirection direction, toolkit::Millis at, hart::ByteView line) {
-    const hart::TracedFrame frame = hart::TraceFrame(hart::TraceDirection::Sent, hart::Millis{at}, line);
-    if (direction == transport::FrameDirection::Request && frame.command) commands.push_back(*frame.command);
-  });
-  Register(*hart, log);
-  clock.advance(1000);
+  FskBench b;
+  b.hart->transmitter().mutableState().identification.manufacturerId = 0x26;
+  b.hart->transmitter().mutableState().identification.deviceType = 0x2602;
+  TraceRequests(*b.hart, commands);
+  b.Start();
+  b.clock.advance(1000);
+  for (const char* code : {"1", "2", "3", "9", "17", "18", "24", "25"}) b.Read(code);
   std::string result;
-  const std::string document = "<ViewData><ControlData/></ViewData>";
-  for (const char* code : {"1", "2", "3", "9", "17", "18", "24", "25"})
-    hart->channel()->ReadRequest(code, document, result);
-  hart->channel()->WriteRequest("3", document, result);
-  clock.advance(30000);
+  b.hart->channel()->WriteRequest("3", "<ViewData><ControlData/></ViewData>", result);
+  b.clock.advance(30000);
   std::vector<std::int32_t> reasons;
-  for (const auto& [reason, details] : log.answers) reasons.push_back(reason);
+  for (const auto& [reason, details] : b.log.answers) reasons.push_back(reason);
   EXPECT_EQ(reasons, (std::vector<std::int32_t>{0, 100, 200, 900, 1800, 2400, 2500, 4000}));
-  EXPECT_EQ(log.answers.back().second, driver::ResponseDocument(64));
-  EXPECT_EQ(hart->driver().commandSet(), driver::CommandSet::Universal);
+  EXPECT_EQ(b.log.answers.back().second, driver::ResponseDocument(64));
+  EXPECT_EQ(b.hart->driver().commandSet(), driver::CommandSet::Universal);
   EXPECT_TRUE(std::ranges::none_of(commands, [](std::uint16_t c) { return c >= 128; }));
 }
 
