@@ -235,9 +235,7 @@ bool BurstDialog::queueChanges(int number) {
     auto then = [this, change, what, record](const hart::Completion& completion) {
       const bool replied = completion.outcome == hart::Outcome::Replied;
       const std::uint8_t code = completion.status.responseCode();
-      const std::string said = !replied    ? hart::Describe(completion.outcome)
-                               : code == 0 ? "accepted"
-                                           : BurstResponseText(change.request.command, code);
+      const std::string said = BurstAnswerText(completion);
       record->outcome = !replied                 ? history::Outcome::NoAnswer
                         : BurstChangeTaken(code) ? history::Outcome::Accepted
                                                  : history::Outcome::Refused;

@@ -158,6 +158,18 @@ std::vector<BurstChange> ChangesBetween(const BurstMessage& was, const BurstMess
   return changes;
 }
 
+std::string BurstAnswerText(const hart::Completion& completion) {
+  if (completion.outcome != hart::Outcome::Replied) return hart::Describe(completion.outcome);
+  const std::uint8_t code = completion.status.responseCode();
+  if (code == 0) return "accepted";
+  std::string said = BurstResponseText(completion.command, code);
+  if (completion.command != kWritePeriod || code != kAdjusted) return said;
+  // The reply carries the periods the device keeps.
+  const Result<hart::Record> reply = hart::ParseReply(kWritePeriod, completion.status, completion.data);
+  const Result<std::uint32_t> kept = reply ? reply->number("update period") : Result<std::uint32_t>(Error{""});
+  return kept ? said + " (" + PeriodText(*kept) + ")" : said;
+}
+
 bool BurstChangeTaken(std::uint8_t code) { return code == 0 || code == kAdjusted; }
 
 std::string BurstResponseText(std::uint16_t command, std::uint8_t code) {

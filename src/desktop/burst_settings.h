@@ -65,6 +65,9 @@ std::vector<BurstChange> ChangesBetween(const BurstMessage& was, const BurstMess
 // What the device's response code to `command` means here, in words;
 // empty for 0.
 std::string BurstResponseText(std::uint16_t command, std::uint8_t code);
+// The device's answer to a change in words: "accepted", what it adjusted
+// (with the period it keeps), why it refused, or that no answer came.
+std::string BurstAnswerText(const hart::Completion& completion);
 // Whether `code` still carried the change out (8: with values the device adjusted).
 bool BurstChangeTaken(std::uint8_t code);
 

@@ -122,7 +122,8 @@ TEST_F(BurstDialogTest, AnAdjustedPeriodAndARefusalAreSaidAndTheRestIsNotSent) {
   Settle(*dialog);
   EXPECT_EQ(sent, (std::vector<std::uint16_t>{108, 103, 104, 105, 105, 105}));
   const QString said = Outcome(*dialog);
-  EXPECT_TRUE(said.contains("period: 1 s \u2192 0.1 s: done; the device adjusted the period")) << said.toStdString();
+  EXPECT_TRUE(said.contains("period: 1 s \u2192 0.1 s: done; the device adjusted the period to one it keeps (0.25 s)"))
+      << said.toStdString();
   EXPECT_TRUE(
       said.contains("trigger: continuous \u2192 rising at 0: this trigger does not go with the message's "
                     "command"))
