@@ -336,7 +336,7 @@ void BurstDialog::reject() {
   if (!busy()) QDialog::reject();
 }
 
-void AddBurstCommand(view::MainWindow& window, BurstLine line, BurstRecords records) {
+void AddBurstCommand(view::MainWindow& window, const BurstLine& line, const BurstRecords& records) {
   QMenu* device = window.menu("Device");
   QAction* action = device->addAction("&Burst Mode\u2026");
   action->setObjectName("actionBurstMode");

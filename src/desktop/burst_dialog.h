@@ -119,6 +119,6 @@ class BurstDialog : public QDialog {
 };
 
 // Device > Burst Mode…, disabled with the reason while the device cannot be asked.
-void AddBurstCommand(view::MainWindow& window, BurstLine line, BurstRecords records);
+void AddBurstCommand(view::MainWindow& window, const BurstLine& line, const BurstRecords& records);
 
 }  // namespace zolin6::desktop
