@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "desktop/burst_dialog.h"
@@ -134,6 +135,17 @@ TEST_F(BurstDialogTest, AnAdjustedPeriodAndARefusalAreSaidAndTheRestIsNotSent) {
   EXPECT_EQ(sim->transmitter().state().bursts[0].control, 0);  // never switched on
   EXPECT_EQ(dialog->message(0)->updatePeriod, 250U * kBurstTicksPerMs);
   EXPECT_DOUBLE_EQ(Cell<QDoubleSpinBox>(*dialog, 0, "Period")->value(), 0.25);
+}
+
+TEST_F(BurstDialogTest, VariablesThatDoNotFitSendNothingAtAll) {
+  auto dialog = Open(Line());
+  Cell<QLineEdit>(*dialog, 0, "Variables")->setText("0 250");
+  Cell<QDoubleSpinBox>(*dialog, 1, "Period")->setValue(2);
+  sent.clear();
+  dialog->apply();
+  EXPECT_FALSE(dialog->busy());
+  EXPECT_TRUE(sent.empty());
+  EXPECT_TRUE(Outcome(*dialog).contains("Message 0: the variables are up to eight device variable codes below 250"));
 }
 
 TEST_F(BurstDialogTest, WithNoDeviceToAskNothingIsSentAndItSaysWhy) {
