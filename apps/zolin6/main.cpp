@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "calibration_report.h"
+#include "desktop/burst_dialog.h"
 #include "desktop/configuration_commands.h"
 #include "desktop/device_tools.h"
 #include "desktop/held_outputs.h"
@@ -241,6 +242,8 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, ap
       return true;
     });
     window.addCommand("Device", "&Release Held Outputs", "actionReleaseOutputs", {}, [&held] { held->releaseAll(); });
+    desktop::AddBurstCommand(window, connection.burstLine(),
+                             {tools.historySink(), [&tools] { return tools.deviceIdentity(); }, wallTime});
     window.setCloseGuard([&mayLeave] { return mayLeave("quit"); });
     QLabel* simulatedMark = app::AddSimulatedMark(window);
     const auto nameConnection = [&] {

@@ -54,6 +54,25 @@ Result<bool> WindowConnection::traceTo(const std::string& path) {
   return true;
 }
 
+std::shared_ptr<driver::HartDriver> WindowConnection::hartDriver() const {
+  if (!connected_) return nullptr;
+  return hart_ ? hart_ : sim_->driver().shared_from_this();
+}
+
+desktop::BurstLine WindowConnection::burstLine() const {
+  auto unavailable = [this]() -> QString {
+    if (!connected_) return "No device is connected (File > Connect).";
+    return hartDriver()->online() ? QString() : QString("The device at %1 is off line.").arg(describe());
+  };
+  auto send = [this](driver::HartRequest request, driver::HartDriver::TransactionDone done) {
+    const std::shared_ptr<driver::HartDriver> hart = hartDriver();
+    if (!hart || !hart->online()) return false;
+    hart->Transact(std::move(request), std::move(done));
+    return true;
+  };
+  return {unavailable, send};
+}
+
 QString WindowConnection::otherDevice() const {
   if (!hart_ || hart_->commandSet() == driver::CommandSet::Transmitter) return {};
   const hart::Bytes& id = hart_->identity();

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "desktop/burst_dialog.h"
 #include "driver/hart_driver.h"
 #include "driver/switching_driver.h"
 #include "driver/traced_link.h"
@@ -54,6 +55,12 @@ class WindowConnection {
   void addFrameSink(FrameSink sink) { sinks_.push_back(std::move(sink)); }
   // Writes one line per frame to `path` from now on; fails naming the file.
   Result<bool> traceTo(const std::string& path);
+
+  // The HART driver of the present connection, the simulated device's
+  // included; null while disconnected.
+  std::shared_ptr<driver::HartDriver> hartDriver() const;
+  // Device > Burst Mode's way to the device on line, whichever it is now.
+  desktop::BurstLine burstLine() const;
 
   // What the status bar says of a device on line that is not this
   // transmitter; empty otherwise.

@@ -76,6 +76,7 @@ DeviceTools::DeviceTools(view::MainWindow& window, UserCntrl& control, toolkit::
       [this](toolkit::Millis time, const std::vector<trend::ObservedValue>& values) { observed(time, values); });
   tap_->AddListener(&history_);
   tap_->AddListener(&feed_);
+  tap_->AddListener(&rate_);
 
   chart_ = new TrendChart(buffer_, wallTime_);
   dock_ = new QDockWidget("Trend", &window_);
@@ -95,6 +96,11 @@ DeviceTools::DeviceTools(view::MainWindow& window, UserCntrl& control, toolkit::
   recordingStatus_->setObjectName("RecordingStatus");
   historyStatus_ = new QLabel;
   historyStatus_->setObjectName("HistoryStatus");
+  publishedRate_ = new QLabel;
+  publishedRate_->setObjectName("PublishedRate");
+  publishedRate_->setToolTip("The device publishes the observed values unasked (burst mode)");
+  publishedRate_->hide();
+  window_.statusBar()->addPermanentWidget(publishedRate_);
   window_.statusBar()->addPermanentWidget(historyStatus_);
   window_.statusBar()->addPermanentWidget(recordingStatus_);
   recordingStatus_->hide();
@@ -108,6 +114,7 @@ DeviceTools::DeviceTools(view::MainWindow& window, UserCntrl& control, toolkit::
 
 DeviceTools::~DeviceTools() {
   tap_->RemoveListener(&feed_);
+  tap_->RemoveListener(&rate_);
   stopRecording();
   // The status bar goes with the window: the end is said where it stays.
   if (const std::string said = closeHistory(); !said.empty()) std::cerr << "zolin6: " << said << '\n';
@@ -165,6 +172,24 @@ void DeviceTools::observed(toolkit::Millis time, const std::vector<trend::Observ
     recorder_->failed() ? stopRecording() : showRecording();
   }
   if (dock_->isVisible()) chart_->refresh();
+  showPublishedRate();
+}
+
+// Said while the Observe page is on show, and gone a few periods after
+// the last frame.
+void DeviceTools::showPublishedRate() {
+  const bool observing = !window_.ownPageShown() && window_.frameShown() == kObservePage;
+  const QString text = observing ? rate_.text(clock_.now()) : QString();
+  publishedRate_->setText(text);
+  publishedRate_->setVisible(!text.isEmpty());
+  const std::optional<toolkit::Millis> stops = rate_.nextStop(clock_.now());
+  if (!stops || (rateCheck_ && *rateCheck_ <= *stops)) return;
+  rateCheck_ = stops;
+  clock_.callAt(*stops, [this, alive = std::weak_ptr<int>(alive_), stops] {
+    if (alive.expired() || rateCheck_ != stops) return;
+    rateCheck_.reset();
+    showPublishedRate();
+  });
 }
 
 void DeviceTools::setTrendWanted(bool wanted) {
@@ -177,6 +202,7 @@ void DeviceTools::setTrendWanted(bool wanted) {
 // first time it takes a share of the window's height instead of growing
 // the window, which may already fill the screen.
 void DeviceTools::placeTrend() {
+  showPublishedRate();
   const bool show = trendWanted_ && !window_.ownPageShown() && window_.frameShown() == kObservePage;
   if (show == dock_->isVisible()) return;
   placing_ = true;
@@ -229,6 +255,7 @@ HistoryWindow* DeviceTools::showHistory() {
 }
 
 void DeviceTools::housekeeping() {
+  showPublishedRate();
   if (recorder_ != nullptr) {
     recorder_->FlushIfDue();
     recorder_->failed() ? stopRecording() : showRecording();

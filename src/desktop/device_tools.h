@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+#include "desktop/published_rate.h"
 #include "history/history_recorder.h"
 #include "history/history_worker.h"
 #include "host/user_cntrl.h"
@@ -58,6 +59,10 @@ class DeviceTools : public QObject {
   HistoryWindow* showHistory();
   // The operation the history gives the writes from now on; "" their own.
   void setHistoryOperation(const std::string& operation) { history_.SetOperation(operation); }
+  // Where writes made outside the control (the burst settings) keep their
+  // records, and the device they go to as last read.
+  history::RecordSink& historySink() { return worker_; }
+  history::DeviceIdentity deviceIdentity() const { return history_.memory().identity(); }
   // The records waiting for the history's store.
   std::size_t historyWaiting() const { return worker_.waiting(); }
   // Lets the store take what waits (a few seconds at most) and keeps the
@@ -73,6 +78,7 @@ class DeviceTools : public QObject {
   void housekeeping();
   void showRecording();
   void showWaiting();
+  void showPublishedRate();
   void historyChanged();
   void storeState(bool ok, const std::string& reason);
   void notKept(const history::Record& record);
@@ -85,6 +91,7 @@ class DeviceTools : public QObject {
   link::WallTime wallTime_;
   trend::TrendBuffer buffer_;
   trend::ObservationFeed feed_;
+  PublishedRate rate_;
   history::HistoryWorker worker_;
   history::HistoryRecorder history_;
   std::unique_ptr<trend::CsvRecorder> recorder_;
@@ -98,6 +105,9 @@ class DeviceTools : public QObject {
   QAction* stop_ = nullptr;
   QLabel* recordingStatus_ = nullptr;
   QLabel* historyStatus_ = nullptr;
+  QLabel* publishedRate_ = nullptr;                        // beside the Observe page while the device publishes
+  std::optional<toolkit::Millis> rateCheck_;               // when the rate is looked at again: publishing may stop then
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for the callbacks on the clock
   QTimer* housekeeping_ = nullptr;
   bool storeFailing_ = false;  // the store refuses writes now
   bool waitedBefore_ = false;  // records waited at the last housekeeping too

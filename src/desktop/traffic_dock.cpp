@@ -7,8 +7,11 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
 
 #include "hart/commands_device.h"
+#include "hart/frame.h"
 #include "view/main_window.h"
 
 namespace zolin6::desktop {
@@ -20,7 +23,17 @@ constexpr int kKeptLines = 5000;
 constexpr int kLeastHeight = 120;  // px: a few lines, never enough to push the window past the screen
 constexpr int kNameWidth = 40;     // characters the command's name is padded to, so the columns line up
 
+constexpr int kDirectionWidth = 3;  // "tx", "rx", "pub"
+
 }  // namespace
+
+bool IsPublished(const hart::TracedFrame& frame) {
+  if (frame.direction != hart::TraceDirection::Received || !frame.command) return false;
+  const hart::ByteView line(frame.line);
+  const auto start = std::find_if(line.begin(), line.end(), [](std::uint8_t b) { return b != hart::kPreamble; });
+  const hart::DecodeResult decoded = hart::DecodeFrame(line.subspan(static_cast<std::size_t>(start - line.begin())));
+  return decoded && decoded.frame.type == hart::FrameType::Burst;
+}
 
 QString TrafficLine(const hart::TracedFrame& frame, qint64 wallMs) {
   QString line = QDateTime::fromMSecsSinceEpoch(wallMs).toString("HH:mm:ss.zzz") + "  ";
@@ -33,7 +46,8 @@ QString TrafficLine(const hart::TracedFrame& frame, qint64 wallMs) {
     line +=
         QString("      ") + QString(frame.problem != nullptr ? frame.problem : "not a frame").leftJustified(kNameWidth);
   }
-  line += QString(" %1").arg(hart::DirectionCode(frame.direction));
+  const QString direction = IsPublished(frame) ? QString("pub") : QString(hart::DirectionCode(frame.direction));
+  line += " " + direction.leftJustified(kDirectionWidth);
   if (frame.responseCode) line += QString(" rc %1").arg(*frame.responseCode);
   if (frame.deviceStatus) {
     line += " status 0x" + QString::number(*frame.deviceStatus, 16).rightJustified(2, '0').toUpper();
@@ -50,7 +64,7 @@ TrafficDock::TrafficDock(view::MainWindow& window, link::WallTime wallTime) : QO
   lines_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   lines_->setPlaceholderText(
       "No frame yet. The built-in simulated device has no HART line: connect to a HART-IP device or a serial "
-      "modem (File > Connect) to see the traffic.");
+      "modem (File > Connect) to see the traffic. Frames the device publishes unasked (burst mode) say \"pub\".");
   dock_ = new QDockWidget("HART Traffic", &window);
   dock_->setObjectName("TrafficDock");
   dock_->setWidget(lines_);
@@ -67,6 +81,13 @@ void TrafficDock::append(const hart::TracedFrame& frame) {
   QScrollBar* bar = lines_->verticalScrollBar();
   const bool following = bar->value() == bar->maximum();
   lines_->appendPlainText(TrafficLine(frame, wallTime_.at(frame.at.count())));
+  if (IsPublished(frame)) {
+    QTextCursor last(lines_->document()->lastBlock());
+    last.select(QTextCursor::BlockUnderCursor);
+    QTextCharFormat published;
+    published.setForeground(lines_->palette().link());
+    last.mergeCharFormat(published);
+  }
   if (following) bar->setValue(bar->maximum());
 }
 

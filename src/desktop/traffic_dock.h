@@ -4,7 +4,8 @@
 // line leads with the time of day and the command with its name, then the
 // direction, the response code and device status, and the bytes. The view
 // follows the newest line unless the user scrolled back to read; the
-// newest lines are kept, the oldest go once there are many.
+// newest lines are kept, the oldest go once there are many. What the
+// device published stands out from the replies in colour too.
 
 #include <QObject>
 #include <QString>
@@ -21,8 +22,12 @@ class MainWindow;
 
 namespace zolin6::desktop {
 
-// The traffic view's line of `frame`, at `wallMs` ms since 1970 UTC.
+// The traffic view's line of `frame`, at `wallMs` ms since 1970 UTC. A
+// frame the device published unasked (a burst frame on the loop, a publish
+// message over HART-IP) says "pub" where a reply says "rx".
 QString TrafficLine(const hart::TracedFrame& frame, qint64 wallMs);
+// Whether `frame` is one the device published unasked.
+bool IsPublished(const hart::TracedFrame& frame);
 
 class TrafficDock : public QObject {
  public:

@@ -107,14 +107,14 @@ bool HartDriver::UnregisterControl(const std::string& invokeId, bool flag, bool&
 
 bool HartDriver::WriteRequest(const std::string& code, const std::string& document, std::string& result) {
   if (observer_.request) observer_.request("write", code, document);
-  Enqueue(Kind::Write, code, document);
+  Enqueue({Kind::Write, code, document});
   result.clear();
   return true;
 }
 
 bool HartDriver::ReadRequest(const std::string& code, const std::string& document, std::string& result) {
   if (observer_.request) observer_.request("read", code, document);
-  Enqueue(Kind::Read, code, document);
+  Enqueue({Kind::Read, code, document});
   result.clear();
   return true;
 }
@@ -139,8 +139,11 @@ void HartDriver::At(toolkit::Millis at, std::function<void(HartDriver&)> work) {
   });
 }
 
-void HartDriver::Enqueue(Kind kind, const std::string& code, const std::string& document) {
-  Operation operation{kind, code, document};
+void HartDriver::Transact(HartRequest request, TransactionDone done) {
+  Enqueue({Kind::Transaction, {}, {}, 1, std::move(request), std::move(done)});
+}
+
+void HartDriver::Enqueue(Operation operation) {
   if (pacing_) {
     // One operation at a time, each taking the pace's time on the line.
     const toolkit::Millis due = std::max(clock_.now(), lineFreeAt_) + pacing_->latency;
@@ -154,9 +157,9 @@ void HartDriver::Enqueue(Kind kind, const std::string& code, const std::string& 
   }
   // A read already waiting, with no write behind it, answers this one too:
   // polling never piles up the same read on a slow line.
-  if (kind == Kind::Read) {
+  if (operation.kind == Kind::Read) {
     for (auto it = waiting_.rbegin(); it != waiting_.rend() && it->kind == Kind::Read; ++it) {
-      if (it->code == code && it->document == document) {
+      if (it->code == operation.code && it->document == operation.document) {
         ++it->copies;
         return;
       }
@@ -191,6 +194,11 @@ void HartDriver::StartNext() {
 bool HartDriver::Begin(const Operation& operation) {
   Running run;
   run.request = operation;
+  if (operation.kind == Kind::Transaction) {
+    run.requests = {operation.transaction};
+    running_ = std::move(run);
+    return true;
+  }
   run.attributes = ParseRequestDocument(operation.document);
   const std::optional<int> code = OperationCode(operation.code);
   if (operation.kind == Kind::Read) {
@@ -276,6 +284,7 @@ void HartDriver::OnCompletion(const hart::Completion& completion) {
   KeepIdentity(completion);
   if (completion.id == 0 || !running_ || completion.id != running_->waitingFor) return;
   running_->completions.push_back(completion);
+  if (running_->request.kind == Kind::Transaction) return FinishTransaction(completion);
   if (LinkLostWith(completion.outcome)) return LinkLost();
   const bool allDone = running_->completions.size() == running_->requests.size();
   if (allDone || Stops(completion, running_->request.kind == Kind::Write)) {
@@ -321,6 +330,13 @@ void HartDriver::FinishRead() {
   Answer(run.request, framelink::ReadNotification(run.code), document);
 }
 
+void HartDriver::FinishTransaction(const hart::Completion& completion) {
+  const Operation operation = std::move(running_->request);
+  running_.reset();
+  At(clock_.now(), [done = operation.done, completion](HartDriver&) { done(completion); });
+  if (LinkLostWith(completion.outcome)) LinkLost();
+}
+
 void HartDriver::FinishWrite() {
   const Running run = std::move(*running_);
   running_.reset();
@@ -354,6 +370,10 @@ void HartDriver::LinkLost() {
 }
 
 void HartDriver::Answer(const Operation& operation, std::int32_t reason, const std::string& details) {
+  if (operation.kind == Kind::Transaction) {
+    const hart::Completion never{0, operation.transaction.command, hart::Outcome::NoDevice, {}, {}, 0};
+    return At(clock_.now(), [done = operation.done, never](HartDriver&) { done(never); });
+  }
   for (int copy = 0; copy < operation.copies; ++copy) Deliver(reason, details);
 }
 

@@ -101,6 +101,11 @@ class HartDriver : public framelink::DtmObject,
   bool registered() const { return updateUI_ != nullptr; }
   // Requests received and not yet answered.
   int pendingOperations() const;
+  // One HART transaction of the window's own (burst mode settings), queued
+  // among the control's operations and paced like them; `done` hears how it
+  // ended, from the clock: NoDevice when the device is or goes off line.
+  using TransactionDone = std::function<void(const hart::Completion& completion)>;
+  void Transact(HartRequest request, TransactionDone done);
   // The time of one paced operation from now on (the built-in simulated
   // device only).
   void SetLatency(toolkit::Millis latency);
@@ -111,12 +116,14 @@ class HartDriver : public framelink::DtmObject,
   const hart::Bytes& identity() const { return identity_; }
 
  private:
-  enum class Kind { Read, Write };
+  enum class Kind { Read, Write, Transaction };
   struct Operation {
     Kind kind = Kind::Read;
     std::string code;
     std::string document;
-    int copies = 1;  // identical reads merged into this one, each answered
+    int copies = 1;                // identical reads merged into this one, each answered
+    HartRequest transaction = {};  // Kind::Transaction: sent as it is, answered to `done`
+    TransactionDone done = {};
   };
   struct Running {
     Operation request;
@@ -128,7 +135,7 @@ class HartDriver : public framelink::DtmObject,
     bool awaitsIdentity = false;   // answered from command 0 alone, once the device is known
   };
 
-  void Enqueue(Kind kind, const std::string& code, const std::string& document);
+  void Enqueue(Operation operation);
   void Arrive(Operation operation);
   void StartNext();
   bool Begin(const Operation& operation);
@@ -141,6 +148,7 @@ class HartDriver : public framelink::DtmObject,
   void KeepIdentity(const hart::Completion& completion);
   void FinishRead();
   void FinishWrite();
+  void FinishTransaction(const hart::Completion& completion);
   void LinkLost();
   void Answer(const Operation& operation, std::int32_t reason, const std::string& details);
   void Deliver(std::int32_t reason, const std::string& details);

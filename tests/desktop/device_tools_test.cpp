@@ -94,6 +94,24 @@ TEST_F(DeviceToolsTest, MenusCarryTheCommandsAndHelpStaysLast) {
   EXPECT_EQ(titles, (QStringList{"&File", "&Device", "&View", "&Tools", "&Help"}));
 }
 
+TEST_F(DeviceToolsTest, ThePublishedRateStandsBesideTheObservePageWhileTheDevicePublishes) {
+  h.ClickTree("Observe");
+  auto& burst = sim->transmitter().mutableState().bursts[0];
+  burst.control = 1;
+  burst.updatePeriod = 500 * 32;
+  sim->link().WakeBursts();
+  h.clock.advance(3000);
+  QApplication::processEvents();
+  auto* rate = window->findChild<QLabel*>("PublishedRate");
+  EXPECT_TRUE(rate->isVisible());
+  EXPECT_EQ(rate->text(), "published every 0.5 s");
+  burst.control = 0;
+  sim->link().WakeBursts();
+  h.clock.advance(2000);
+  QApplication::processEvents();
+  EXPECT_FALSE(rate->isVisible()) << rate->text().toStdString();
+}
+
 // The observation page opens the trend: one line per value, one axis per
 // unit, and a broken sensor breaks its line instead of dropping to zero.
 TEST_F(DeviceToolsTest, TheTrendFollowsTheObservationPage) {
