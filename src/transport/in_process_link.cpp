@@ -20,7 +20,7 @@ constexpr hart::LinkTiming kInstantTiming{.pollPreambles = hart::kMinimumPreambl
 hart::LinkTiming LineTiming(LineKind kind) { return kind == LineKind::Instant ? kInstantTiming : hart::kFskTiming; }
 
 InProcessLink::InProcessLink(toolkit::Clock& clock, std::shared_ptr<device::HartDevice> device, LineKind kind)
-    : clock_(clock), device_(std::move(device)), kind_(kind), publisher_(*device_) {}
+    : clock_(clock), device_(std::move(device)), kind_(kind), bursts_(*device_, kind_ == LineKind::Fsk) {}
 
 void InProcessLink::At(toolkit::Millis at, std::function<void(InProcessLink&)> work) {
   clock_.callAt(at, [weak = weak_from_this(), work = std::move(work)] {
@@ -48,7 +48,7 @@ void InProcessLink::Send(hart::ByteView bytes, toolkit::Millis now) {
   wireTime_ += end - now;
   // Over a burst frame, neither is heard: the device's receiver is busy.
   const bool lost = now < burstUntil_;
-  turns_.heardOthers(end);
+  bursts_.turns().heardOthers(end);
   // The device reads the request once its last byte has arrived.
   At(end, [request = hart::Bytes(bytes.begin(), bytes.end()), end, lost](InProcessLink& self) {
     if (self.trace_) self.trace_(FrameDirection::Request, end, request);
@@ -58,11 +58,10 @@ void InProcessLink::Send(hart::ByteView bytes, toolkit::Millis now) {
 }
 
 void InProcessLink::WakeBursts() {
-  const std::optional<toolkit::Millis> due = publisher_.nextDue(clock_.now());
-  if (!due || !connected_) return;
-  const toolkit::Millis at = kind_ == LineKind::Instant ? *due : turns_.nextStart(*due);
+  const std::optional<toolkit::Millis> at = bursts_.nextTry(clock_.now());
+  if (!at || !connected_) return;
   const std::uint64_t check = ++burstCheck_;
-  At(at, [check](InProcessLink& self) {
+  At(*at, [check](InProcessLink& self) {
     if (check == self.burstCheck_) self.TryBurst();
   });
 }
@@ -70,8 +69,7 @@ void InProcessLink::WakeBursts() {
 // A request or reply may have taken the turn since the check was set.
 void InProcessLink::TryBurst() {
   const toolkit::Millis now = clock_.now();
-  const bool ourTurn = kind_ == LineKind::Instant || (!turns_.lineBusy(now) && turns_.nextStart(now) <= now);
-  std::optional<device::Reply> burst = ourTurn && connected_ ? publisher_.publish(now) : std::nullopt;
+  std::optional<device::Reply> burst = connected_ ? bursts_.take(now) : std::nullopt;
   if (!burst) return WakeBursts();
   hart::Bytes frame = device_->EncodeSerial(*burst);
   if (frame.empty()) return WakeBursts();
@@ -81,7 +79,7 @@ void InProcessLink::TryBurst() {
     return WakeBursts();
   }
   burstUntil_ = ByteArrival(now, frame.size() - 1);
-  turns_.published(burstUntil_);
+  bursts_.turns().published(burstUntil_);
   Transmit(std::move(frame), now, FrameDirection::Burst);
   WakeBursts();
 }
@@ -107,7 +105,7 @@ void InProcessLink::Answer(const hart::Bytes& request, toolkit::Millis requestEn
     return;
   }
   const toolkit::Millis start = requestEnd + device::kTurnaround + late;
-  turns_.replied(ByteArrival(start, reply.size() - 1));
+  bursts_.turns().replied(ByteArrival(start, reply.size() - 1));
   Transmit(std::move(reply), start, FrameDirection::Reply);
 }
 

@@ -22,13 +22,12 @@
 #include <memory>
 #include <optional>
 
-#include "device/burst_publisher.h"
-#include "device/burst_turns.h"
 #include "device/hart_device.h"
 #include "device/line_faults.h"
 #include "driver/byte_link.h"
 #include "hart/link_timing.h"
 #include "platform/toolkit/clock.h"
+#include "transport/burst_schedule.h"
 
 namespace zolin6::transport {
 
@@ -85,8 +84,7 @@ class InProcessLink : public driver::ByteLink, public std::enable_shared_from_th
   FrameTrace trace_;
   std::optional<device::LineFaults> faults_;
   bool connected_ = true;
-  device::BurstPublisher publisher_;
-  device::BurstTurns turns_;
+  BurstSchedule bursts_;
   std::uint64_t burstCheck_ = 0;    // the check scheduled last; earlier ones are stale
   toolkit::Millis burstUntil_ = 0;  // a burst frame is on the line until then
   int requests_ = 0;

@@ -53,6 +53,9 @@ SerialDevice::SerialDevice(std::shared_ptr<device::HartDevice> device, QObject* 
   turnaround_.setSingleShot(true);
   turnaround_.setTimerType(Qt::PreciseTimer);
   connect(&turnaround_, &QTimer::timeout, this, &SerialDevice::StartReply);
+  burstCheck_.setSingleShot(true);
+  burstCheck_.setTimerType(Qt::PreciseTimer);
+  connect(&burstCheck_, &QTimer::timeout, this, &SerialDevice::TryBurst);
 }
 
 SerialDevice::~SerialDevice() { Stop(); }
@@ -71,6 +74,9 @@ Result<bool> SerialDevice::Start(const QString& linkPath) {
   connect(readable_.get(), &QSocketNotifier::activated, this, &SerialDevice::OnReadable);
   receiver_.reset();
   uptime_.start();
+  lineFreeAt_ = 0;
+  bursts_.emplace(*device_, true);
+  WakeBursts();  // a device that bursts from its state file
   return true;
 }
 
@@ -114,6 +120,8 @@ void SerialDevice::Stop() {
   readable_.reset();
   turnaround_.stop();
   pace_.stop();
+  burstCheck_.stop();
+  bursts_.reset();
   answered_.clear();
   outgoing_.clear();
   // Only our own link: someone may have pointed the path elsewhere since.
@@ -130,6 +138,8 @@ void SerialDevice::OnReadable() {
     const ssize_t count = ::read(ourEnd_, buffer.data(), buffer.size());
     if (count < 0 && errno == EINTR) continue;
     if (count <= 0) return;  // drained; EIO only while nobody holds the far end, which we do
+    // A master's carrier: the line is not the device's.
+    bursts_->turns().heardOthers(uptime_.elapsed());
     for (ssize_t i = 0; i < count; ++i) {
       const hart::ReceiveEvent event = receiver_.push(buffer[static_cast<std::size_t>(i)]);
       if (event.kind == hart::ReceiveKind::Frame) Answer(event.frame);
@@ -141,6 +151,7 @@ void SerialDevice::Answer(const hart::Frame& request) {
   hart::Bytes line;
   if (!hart::EncodeFrame(request, kRequestPreambles, line)) return;
   hart::Bytes reply = device_->ReceiveSerial(line, uptime_.elapsed());
+  WakeBursts();
   if (reply.empty()) return;  // not for this device
   device::Millis delay = 0;
   if (faults_) {
@@ -154,11 +165,39 @@ void SerialDevice::Answer(const hart::Frame& request) {
 }
 
 void SerialDevice::StartReply() {
-  outgoing_.append(answered_);
+  bursts_->turns().replied(Transmit(answered_));
   answered_.clear();
-  // Still writing an earlier reply: this one follows it.
-  if (pace_.isActive()) return;
-  WritePiece();
+  WakeBursts();
+}
+
+device::Millis SerialDevice::Transmit(const QByteArray& frame) {
+  lineFreeAt_ = std::max<device::Millis>(lineFreeAt_, uptime_.elapsed()) +
+                hart::WireTime(hart::kFskTiming, static_cast<std::size_t>(frame.size())).count();
+  outgoing_.append(frame);
+  // Still writing an earlier frame: this one follows it.
+  if (!pace_.isActive()) WritePiece();
+  return lineFreeAt_;
+}
+
+void SerialDevice::WakeBursts() {
+  if (!bursts_) return;
+  const device::Millis now = uptime_.elapsed();
+  const std::optional<device::Millis> at = bursts_->nextTry(now);
+  if (!at) return burstCheck_.stop();
+  burstCheck_.start(static_cast<int>(std::max<device::Millis>(*at - now, 0)));
+}
+
+// A request or reply may have taken the turn since the check was set.
+void SerialDevice::TryBurst() {
+  if (!bursts_) return;
+  if (const std::optional<device::Reply> burst = bursts_->take(uptime_.elapsed())) {
+    const hart::Bytes frame = device_->EncodeSerial(*burst);
+    if (!frame.empty()) {
+      bursts_->turns().published(
+          Transmit(QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<qsizetype>(frame.size()))));
+    }
+  }
+  WakeBursts();
 }
 
 void SerialDevice::WritePiece() {

@@ -6,7 +6,9 @@
 // device's preambles, and the reply is written at about the FSK line's
 // pace, so a master sees it arrive in pieces as from a real modem.
 // Anything else gets silence. A bad line can be put in front of the device
-// on purpose (setLineFaults).
+// on purpose (setLineFaults). A device in burst mode (from its state file,
+// or switched on by a master) writes its burst frames at its turns on the
+// line, as it would on a loop shared with a primary and a secondary master.
 //
 // We keep the far end open ourselves, so a master may close the port and
 // open it again while the device keeps running.
@@ -24,6 +26,7 @@
 #include "device/line_faults.h"
 #include "hart/receiver.h"
 #include "platform/result.h"
+#include "transport/burst_schedule.h"
 
 namespace zolin6::transport {
 
@@ -53,7 +56,13 @@ class SerialDevice : public QObject {
   void OnReadable();
   void Answer(const hart::Frame& request);
   void StartReply();
+  // Puts a frame on the line behind what is already going out; when its
+  // last byte will have left.
+  device::Millis Transmit(const QByteArray& frame);
   void WritePiece();
+  // Looks again at the burst messages, which a request may have changed.
+  void WakeBursts();
+  void TryBurst();
 
   std::shared_ptr<device::HartDevice> device_;
   int ourEnd_ = -1;     // where the device reads requests and writes replies
@@ -65,8 +74,11 @@ class SerialDevice : public QObject {
   QElapsedTimer uptime_;            // the device's time
   QByteArray answered_;             // replies waiting out the device's turnaround
   QTimer turnaround_;
-  QByteArray outgoing_;  // reply bytes not written yet
-  QTimer pace_;          // runs only while a reply is being written
+  QByteArray outgoing_;                  // reply bytes not written yet
+  QTimer pace_;                          // runs only while a frame is being written
+  device::Millis lineFreeAt_ = 0;        // device time when the last byte written has left the line
+  std::optional<BurstSchedule> bursts_;  // while running
+  QTimer burstCheck_;
   std::optional<device::LineFaults> faults_;
 };
 

@@ -1,12 +1,10 @@
 #include "transport/serial_modem.h"
 
-#include <termios.h>
-#include <unistd.h>
-
 #include <QPromise>
 #include <QThreadPool>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "hart/link_timing.h"
@@ -22,7 +20,11 @@ constexpr std::size_t kCarrierGuardCharacters = 2;
 
 }  // namespace
 
-SerialModem::SerialModem(toolkit::Clock& clock, QObject* parent) : QObject(parent), clock_(clock) {
+SerialModem::SerialModem(toolkit::Clock& clock, QObject* parent) : SerialModem(clock, nullptr, parent) {}
+
+SerialModem::SerialModem(toolkit::Clock& clock, std::unique_ptr<CarrierPort> carrier, QObject* parent)
+    : QObject(parent), clock_(clock), carrier_(std::move(carrier)) {
+  if (!carrier_) carrier_ = std::make_unique<SerialCarrierPort>(port_);
   carrierOff_.setSingleShot(true);
   carrierOff_.setTimerType(Qt::PreciseTimer);
   connect(&carrierOff_, &QTimer::timeout, this, &SerialModem::CarrierOff);
@@ -81,18 +83,15 @@ void SerialModem::CarrierOff() {
   // By now the bytes are long gone; the drain only makes sure of it.
   port_.flush();
   if (!rtsWorks_) return;
-  // tcdrain blocks until the kernel's buffer is on the wire, and a hung USB
-  // modem may hold it: it runs on a worker thread with a descriptor of its
-  // own, so the port may close meanwhile.
-  const int descriptor = ::dup(port_.handle());
-  if (descriptor < 0) return SetCarrier(false);
+  // The drain may block on a hung USB modem: it runs on a worker thread.
+  std::function<void()> drain = carrier_->DrainWait();
+  if (!drain) return SetCarrier(false);
   drainFor_ = sends_;
   auto drained = std::make_shared<QPromise<void>>();
   drain_.setFuture(drained->future());
   drained->start();
-  QThreadPool::globalInstance()->start([drained, descriptor] {
-    ::tcdrain(descriptor);
-    ::close(descriptor);
+  QThreadPool::globalInstance()->start([drained, drain = std::move(drain)] {
+    drain();
     drained->finish();
   });
 }
@@ -104,11 +103,7 @@ void SerialModem::OnDrained() {
 }
 
 void SerialModem::SetCarrier(bool on) {
-  if (!rtsWorks_) return;
-  if (port_.setRequestToSend(on)) return;
-  // A pseudo-terminal has no RTS: the bytes still get through.
-  rtsWorks_ = false;
-  port_.clearError();
+  if (rtsWorks_) rtsWorks_ = carrier_->SetRts(on);
 }
 
 void SerialModem::OnReadyRead() {

@@ -6,7 +6,8 @@
 // drop is timed from the request's wire time and made sure of by draining
 // the port on a worker thread, so the event loop never waits for the line.
 // Ports without RTS (a pseudo-terminal standing in for a modem) carry the
-// bytes all the same.
+// bytes all the same. RTS and the drain go through a CarrierPort, which a
+// test may replace to watch the carrier.
 //
 // Bytes are handed on as the port delivers them, with the host clock's
 // time. A half-duplex modem's echo of our own request is left in: the
@@ -19,9 +20,12 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
+
 #include "driver/byte_link.h"
 #include "platform/result.h"
 #include "platform/toolkit/clock.h"
+#include "transport/modem_carrier.h"
 
 namespace zolin6::transport {
 
@@ -30,6 +34,8 @@ class SerialModem : public QObject, public driver::ByteLink {
 
  public:
   explicit SerialModem(toolkit::Clock& clock, QObject* parent = nullptr);
+  // With the carrier keyed through `carrier` rather than the port's RTS.
+  SerialModem(toolkit::Clock& clock, std::unique_ptr<CarrierPort> carrier, QObject* parent = nullptr);
   ~SerialModem() override;
 
   // Opens `path` (/dev/ttyUSB0, or a link to one) with the modem's line
@@ -65,6 +71,7 @@ class SerialModem : public QObject, public driver::ByteLink {
 
   toolkit::Clock& clock_;
   QSerialPort port_;
+  std::unique_ptr<CarrierPort> carrier_;
   QString path_;
   QTimer carrierOff_;
   QTimer failureReport_;

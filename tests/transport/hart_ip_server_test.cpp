@@ -283,6 +283,37 @@ TEST(HartIpServer, ABadLineDamagesAndDelaysOnlyTheHartReplies) {
   EXPECT_EQ(differ, 1);
 }
 
+// Answers held back by the line when the server closes are forgotten: a
+// client of the server listening again gets only its own.
+TEST(HartIpServer, AnswersHeldAtCloseAreNotSentAfterListeningAgain) {
+  ServedDevice device;
+  device.server.setLineFaults({0, 0, 200, 3});
+  QUdpSocket udp;
+  ASSERT_TRUE(udp.bind(QHostAddress::LocalHost, 0));
+  std::vector<ip::Message> heard;
+  QObject::connect(&udp, &QUdpSocket::readyRead, [&] {
+    while (udp.hasPendingDatagrams()) {
+      const QNetworkDatagram datagram = udp.receiveDatagram();
+      if (const ip::DecodedMessage decoded = ip::DecodeMessage(testing::View(datagram.data()))) {
+        heard.push_back(decoded.message);
+      }
+    }
+  });
+  udp.writeDatagram(Wire(Initiate(1)), QHostAddress::LocalHost, device.port);
+  ASSERT_TRUE(RunUntil([&] { return heard.size() == 1; }));
+  udp.writeDatagram(Wire(Request(ip::MessageId::PassThrough, 2, CommandZero())), QHostAddress::LocalHost, device.port);
+  RunUntil([] { return false; }, 50);  // held now
+
+  device.server.close();
+  const std::uint16_t port = *device.server.listen(QHostAddress::LocalHost, 0);
+  udp.writeDatagram(Wire(Initiate(3)), QHostAddress::LocalHost, port);
+  ASSERT_TRUE(RunUntil([&] { return heard.size() == 2; }));
+  udp.writeDatagram(Wire(Request(ip::MessageId::PassThrough, 4, CommandZero())), QHostAddress::LocalHost, port);
+  RunUntil([] { return false; }, 600);
+  ASSERT_EQ(heard.size(), 3U);
+  EXPECT_EQ(heard[2].header.sequence, 4);
+}
+
 }  // namespace
 }  // namespace zolin6::transport
 

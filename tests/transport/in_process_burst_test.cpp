@@ -32,6 +32,7 @@ class BurstLine {
     m.updatePeriod = 1000 * 32;
     link_->Trace([this](FrameDirection direction, toolkit::Millis at, hart::ByteView bytes) {
       const toolkit::Millis start = at - hart::WireTime(hart::kFskTiming, bytes.size()).count();
+      tracedWireTime += at - start;
       if (direction == FrameDirection::Burst) burstFrames.push_back({start, at});
     });
     link_->Listen([this](hart::ByteView bytes, toolkit::Millis now) { Handle(master_.step(Millis{now}, bytes)); });
@@ -50,6 +51,8 @@ class BurstLine {
   std::vector<toolkit::Millis> requestStarts;
   std::vector<hart::Completion> completions;
   std::vector<Millis> heardBursts;
+  toolkit::Millis tracedWireTime = 0;  // of every frame on the line
+  toolkit::Millis lineWireTime() const { return link_->wireTime(); }
 
  private:
   void Next() {
@@ -96,6 +99,7 @@ TEST(InProcessBurst, RequestsTakeTurnsWithTheBurstsAndNeverStartInsideOne) {
   EXPECT_EQ(answered, 20);
   ASSERT_GE(line.burstFrames.size(), 5U);
   EXPECT_EQ(line.heardBursts.size(), line.burstFrames.size());
+  EXPECT_EQ(line.lineWireTime(), line.tracedWireTime) << "the line's busy time counts every frame";
   for (const toolkit::Millis start : line.requestStarts) {
     for (const Span& burst : line.burstFrames) {
       // With its last byte in, the line is the master's at once.

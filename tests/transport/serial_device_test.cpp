@@ -1,7 +1,8 @@
 // The serial device on its pseudo-terminal as a master on the far end sees
 // it: a reply starts a turnaround after its request, however soon that
-// request follows the previous reply, and a bad line on purpose loses,
-// damages and delays replies.
+// request follows the previous reply; a bad line on purpose loses, damages
+// and delays replies; a device in burst mode publishes at its period and
+// still answers.
 
 #include "transport/serial_device.h"
 
@@ -16,8 +17,10 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "device/hart_device.h"
 #include "hart/receiver.h"
@@ -52,6 +55,9 @@ class PtyMaster {
   bool sendCommandZero() {
     hart::Frame request;
     request.address = hart::Address::Polling(0);
+    return send(request);
+  }
+  bool send(const hart::Frame& request) {
     hart::Bytes line;
     if (!hart::EncodeFrame(request, kPreambles, line)) return false;
     sentAt_.start();
@@ -81,6 +87,23 @@ class PtyMaster {
         limitMs);
     if (!firstByteMs_) return std::nullopt;
     return reply_;
+  }
+  // Hands each frame heard within `limitMs` to `heard`, with the ms since
+  // the last request was sent.
+  void hear(int limitMs, const std::function<void(const hart::Frame&, qint64)>& heard) {
+    QElapsedTimer since;
+    since.start();
+    RunUntil(
+        [&] {
+          std::array<std::uint8_t, 64> buffer{};
+          const ssize_t count = ::read(fd_, buffer.data(), buffer.size());
+          for (ssize_t i = 0; i < count; ++i) {
+            const hart::ReceiveEvent event = receiver_.push(buffer[static_cast<std::size_t>(i)]);
+            if (event.kind == hart::ReceiveKind::Frame) heard(event.frame, since.elapsed());
+          }
+          return since.elapsed() > limitMs;
+        },
+        limitMs + 1000);
   }
   // From the request's write to the reply's first byte.
   std::optional<qint64> firstByteMs() const { return firstByteMs_; }
@@ -155,6 +178,53 @@ TEST_F(SerialDeviceTest, ABadLineLosesDamagesAndDelaysReplies) {
   ASSERT_TRUE(master.sendCommandZero());
   EXPECT_FALSE(master.awaitReply(600));
   EXPECT_FALSE(master.firstByteMs());
+}
+
+// Switched on by a master (command 109), the device publishes its message
+// at its period, and a request sent straight after each burst frame is
+// answered; started again, it bursts from its state unasked.
+TEST_F(SerialDeviceTest, BurstsAtItsPeriodAndAnswersRequestsBetween) {
+  constexpr qint64 kPeriodMs = 700;
+  device::BurstMessage& message = field->transmitter.mutableState().bursts[0];
+  message.command = 1;
+  message.updatePeriod = static_cast<std::uint32_t>(kPeriodMs * 32);
+  PtyMaster master(link);
+  ASSERT_TRUE(master.open());
+  hart::Frame on;
+  on.address = field->device.uniqueAddress();
+  on.command = 109;
+  const std::array<std::uint8_t, 2> control{1, 0};  // on, message 0
+  on.data = control;
+  ASSERT_TRUE(master.send(on));
+  std::vector<qint64> bursts;
+  int requests = 1;
+  int replies = 0;
+  constexpr int kListenMs = 2600;
+  master.hear(kListenMs, [&](const hart::Frame& frame, qint64 at) {
+    if (frame.type != hart::FrameType::Burst) {
+      EXPECT_EQ(frame.status.responseCode(), 0) << "command " << frame.command;
+      ++replies;
+      return;
+    }
+    EXPECT_TRUE(frame.address.burstMode);
+    EXPECT_EQ(frame.command, 1);
+    bursts.push_back(at);
+    // Each with time for its reply before the end.
+    if (replies == requests && at < kListenMs - 600 && master.sendCommandZero()) ++requests;
+  });
+  EXPECT_EQ(replies, requests);
+  EXPECT_GE(requests, 3);
+  ASSERT_GE(bursts.size(), 3U);
+  const qint64 period = (bursts.back() - bursts.front()) / static_cast<qint64>(bursts.size() - 1);
+  EXPECT_GT(period, kPeriodMs - 100);
+  EXPECT_LT(period, kPeriodMs + 200);
+
+  ASSERT_TRUE(device.Start(link));
+  PtyMaster again(link);
+  ASSERT_TRUE(again.open());
+  bool heard = false;
+  again.hear(1000, [&](const hart::Frame& frame, qint64) { heard = heard || frame.type == hart::FrameType::Burst; });
+  EXPECT_TRUE(heard);
 }
 
 }  // namespace
