@@ -81,10 +81,10 @@ BurstDialog::BurstDialog(QWidget* parent, BurstLine line, BurstRecords records)
   intro->setWordWrap(true);
   column->addWidget(intro);
   form_ = new QWidget;
-  auto* grid = new QGridLayout(form_);
+  grid_ = new QGridLayout(form_);
   for (std::size_t i = 0; i < kHeadings.size(); ++i) {
     auto* heading = new QLabel(QString("<b>%1</b>").arg(kHeadings[i]));
-    grid->addWidget(heading, 0, static_cast<int>(i));
+    grid_->addWidget(heading, 0, static_cast<int>(i));
   }
   column->addWidget(form_);
   for (int number = 0; number < kBurstMessageCount; ++number) {
@@ -114,11 +114,10 @@ BurstDialog::BurstDialog(QWidget* parent, BurstLine line, BurstRecords records)
 }
 
 void BurstDialog::buildRow(int number) {
-  auto* grid = static_cast<QGridLayout*>(form_->layout());
   const int at = number + 1;
   Row& row = rows_.at(static_cast<std::size_t>(number));
   const QString name = QString("BurstMessage%1").arg(number);
-  grid->addWidget(new QLabel(QString::number(number)), at, kNumberColumn);
+  grid_->addWidget(new QLabel(QString::number(number)), at, kNumberColumn);
   row.on = new QCheckBox("On");
   row.command = new QComboBox;
   for (const std::uint16_t command : kBurstCommands) row.command->addItem(CommandText(command), command);
@@ -142,7 +141,7 @@ void BurstDialog::buildRow(int number) {
   const std::array<const char*, 7> parts{"On", "Command", "Variables", "Period", "Trigger", "Level", "Note"};
   for (std::size_t i = 0; i < cells.size(); ++i) {
     cells.at(i)->setObjectName(name + parts.at(i));
-    grid->addWidget(cells.at(i), at, kOnColumn + static_cast<int>(i));
+    grid_->addWidget(cells.at(i), at, kOnColumn + static_cast<int>(i));
   }
   connect(row.command, &QComboBox::currentIndexChanged, this, [this, number] { fitRowToCommand(number); });
   connect(row.trigger, &QComboBox::currentIndexChanged, this, [this, number] { fitRowToCommand(number); });

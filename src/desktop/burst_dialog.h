@@ -10,6 +10,7 @@
 // while, a clear failure.
 
 #include <QDialog>
+#include <QGridLayout>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -115,6 +116,7 @@ class BurstDialog : public QDialog {
   QPushButton* applyButton_ = nullptr;
   QPushButton* closeButton_ = nullptr;
   QWidget* form_ = nullptr;
+  QGridLayout* grid_ = nullptr;  // form_'s: a row per message
   QTimer timeout_;
 };
 

@@ -22,11 +22,12 @@ void LineArbiter::stopUsing(Millis now) {
   heardAt_ = now;
 }
 
-void LineArbiter::stopUsingUnanswered(Millis now) {
+void LineArbiter::stopUsingUnanswered(Millis requestEnd) {
   if (!using_) return;
   using_ = false;
+  if (heardAt_ >= requestEnd) return;  // what was heard since decides
   last_ = Heard::Talk;
-  heardAt_ = now;
+  heardAt_ = requestEnd;
 }
 
 Millis LineArbiter::quietAfterTalk() const { return bursting_ ? 2 * link_.replyTimeout : link_.quietTime; }

@@ -56,9 +56,10 @@ class LineArbiter {
   // Our transaction is over at `now`, answered or not; nothing when the
   // line was not ours.
   void stopUsing(Millis now);
-  // Our request got no reply by `now`: the line is nobody's turn, as after
-  // talk; nothing when the line was not ours.
-  void stopUsingUnanswered(Millis now);
+  // Our request, which ended at `requestEnd`, got no reply: the line is
+  // nobody's turn, as after talk at its end, unless something heard since
+  // gave the turn. Nothing when the line was not ours.
+  void stopUsingUnanswered(Millis requestEnd);
   // A device in burst mode is on the line: it publishes at least every 2 x RT1.
   void setBursting(bool bursting) { bursting_ = bursting; }
 

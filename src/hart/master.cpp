@@ -112,7 +112,13 @@ void Master::hearFrame(Millis now, const Frame& frame, Step& step) {
     line_.setBursting(frame.address.burstMode);
   }
   line_.heard(classify(frame), now);
-  if (phase_ == Phase::AwaitingReply && expectsFrom(frame)) onReply(now, frame, step);
+  if (phase_ != Phase::AwaitingReply) return;
+  if (expectsFrom(frame)) return onReply(now, frame, step);
+  // Someone else's frame, not our reply's beginning: the device's time to
+  // answer is what it was, or a burst heard first would stretch it by the
+  // longest reply.
+  replyBegun_ = false;
+  deadline_ = requestLeftAt_ + settings_.link.replyTimeout;
 }
 
 // We are the primary master: the master bit set is ours. A request with it
@@ -206,7 +212,7 @@ void Master::resendUnanswered(Millis now, Step& step) {
   if (!line_.bursting()) return send(now, step);
   phase_ = Phase::WaitingToResend;
   notBefore_ = now;
-  line_.stopUsingUnanswered(now);
+  line_.stopUsingUnanswered(requestLeftAt_);
 }
 
 // The unique address is the expanded device type's 14 bits and the device

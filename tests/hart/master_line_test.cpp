@@ -211,25 +211,43 @@ TEST(MasterBursts, ABurstDuringOurTransactionLeavesItAlone) {
   EXPECT_EQ(link.bursts[0].frame.command, 3);
 }
 
-TEST(MasterBursts, AResendWaitsForItsTurnAfterTheDevicesBurst) {
-  ScriptedLink link;
-  link.identify();
-  const Millis burstAt = link.now + 1000ms;
-  link.inject(burstAt, OnLine(FrameType::Burst, kOthers, 3));  // our turn, and the device bursts
-  link.now = burstAt;
-  link.master.submit(1);
-  link.script = {Act::Drop};
-  // Unanswered, our request was the device's cue: its next burst, for us,
-  // starts RT1 + HOLD after our request's end.
-  const Millis requestEnd = burstAt + WireTime(kFskTiming, 16);
-  const Millis nextBurstEnd = requestEnd + kReplyTimeoutFsk + kHoldTimeFsk + 300ms;
-  link.inject(nextBurstEnd, OnLine(FrameType::Burst, kOurs, 3));
-  link.run();
-  ASSERT_EQ(link.sent.size(), 2U);
-  EXPECT_EQ(link.sent[0].at, burstAt);
-  EXPECT_EQ(link.sent[1].at, nextBurstEnd + kReplyTimeoutFsk);
-  ASSERT_EQ(link.done.size(), 1U);
-  EXPECT_EQ(link.done[0].outcome, Outcome::Replied);
+// Our request lost beside a bursting device; the device's next burst
+// begins `after` our request's end. The resend takes the turn that burst
+// gives: RT1 after one for us, at once after one for the other master.
+struct LostRequest {
+  const char* what;
+  Millis after;
+  bool forUs;
+  Millis resendAfterBurst;
+};
+
+TEST(MasterBursts, AResendWaitsForTheTurnTheNextBurstGives) {
+  const LostRequest cases[] = {
+      {"the device's turn after our request", kReplyTimeoutFsk + kHoldTimeFsk, kOurs, kReplyTimeoutFsk},
+      // Begun within the reply timeout, ended after it: not our reply beginning.
+      {"a burst begun while we wait", 200ms, kOthers, 0ms},
+  };
+  for (const LostRequest& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScriptedLink link;
+    link.identify();
+    const Millis burstAt = link.now + 1000ms;
+    link.inject(burstAt, OnLine(FrameType::Burst, kOthers, 3));  // our turn, and the device bursts
+    link.now = burstAt;
+    link.master.submit(1);
+    link.script = {Act::Drop};
+    const Millis nextBurstAt = burstAt + WireTime(kFskTiming, 16) + c.after;  // command 1 is 16 bytes
+    const Bytes nextBurst = OnLine(FrameType::Burst, c.forUs, 3);
+    const Millis nextBurstEnd = nextBurstAt + WireTime(kFskTiming, nextBurst.size());
+    link.inject(nextBurstAt + 9ms, Bytes(nextBurst.begin(), nextBurst.begin() + 1));
+    link.inject(nextBurstEnd, Bytes(nextBurst.begin() + 1, nextBurst.end()));
+    link.run();
+    ASSERT_EQ(link.sent.size(), 2U);
+    EXPECT_EQ(link.sent[0].at, burstAt);
+    EXPECT_EQ(link.sent[1].at, nextBurstEnd + c.resendAfterBurst);
+    ASSERT_EQ(link.done.size(), 1U);
+    EXPECT_EQ(link.done[0].outcome, Outcome::Replied);
+  }
 }
 
 // Command 48 when "more status available" appears or the status byte
