@@ -1,17 +1,10 @@
-// zolin6: the transmitter's user-interface control in a desktop window.
+// zolin6: the transmitter's user-interface control in a desktop window,
+// and the commands that need none.
 
-#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QDateTime>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QIcon>
-#include <QLabel>
 #include <QLocale>
-#include <QStatusBar>
-#include <QTimer>
 
 #include <fstream>
 #include <initializer_list>
@@ -19,89 +12,25 @@
 #include <memory>
 #include <string_view>
 
+#include "burst_command.h"
 #include "calibration_report.h"
-#include "desktop/burst_dialog.h"
-#include "desktop/configuration_commands.h"
-#include "desktop/device_tools.h"
-#include "desktop/held_outputs.h"
-#include "desktop/history_window.h"
-#include "desktop/input_checks.h"
-#include "desktop/loop_safety.h"
-#include "desktop/page_guard.h"
-#include "desktop/prompter.h"
-#include "desktop/traffic_dock.h"
-#include "desktop/window_feedback.h"
 #include "error_report.h"
-#include "event_output.h"
 #include "file_commands.h"
 #include "headless.h"
 #include "history/store_location.h"
-#include "host/user_cntrl.h"
-#include "link/link_tap.h"
 #include "opened_device.h"
 #include "platform/locale.h"
-#include "platform/status_icons.h"
-#include "transport/event_loop_clock.h"
-#include "transport/simulated_device.h"
-#include "view/main_window.h"
-#include "view/message_boxes.h"
-#include "window_commands.h"
-#include "window_connection.h"
-#include "window_script.h"
-#include "window_start.h"
+#include "window_run.h"
 
 namespace {
 
 using namespace zolin6;
-
-constexpr int kPageDataWaitMs = 15000;  // the longest a picture waits for the page's data
-constexpr int kPageDataPollMs = 20;     // how often it looks
 
 bool ParseSeparator(const QString& text, char& separator) {
   if (text != "." && text != ",") return false;
   separator = text.at(0).toLatin1();
   return true;
 }
-
-// The window's own options; the file operations add theirs.
-struct WindowOptions {
-  QCommandLineOption simulate{"simulate",
-                              "Start on the built-in simulated transmitter, whatever was connected last (the "
-                              "default for --script and --screenshot)."};
-  QCommandLineOption device{"device", "Keep the simulated transmitter's state in FILE.", "FILE"};
-  QCommandLineOption locale{"locale", "Use SEP (\".\" or \",\") as the decimal separator instead of the desktop's.",
-                            "SEP"};
-  QCommandLineOption screenshot{"screenshot", "Save a PNG of the window to FILE and quit (after --script).", "FILE"};
-  QCommandLineOption script{"script", "Run the scenario lines of FILE in the window first.", "FILE"};
-  QCommandLineOption history{
-      "history", "Keep the device history in LOCATION: an SQLite file, or postgresql://USER@HOST/DB.", "LOCATION"};
-  QCommandLineOption historyExport{"history-export", "Export the device history to FILE (CSV) and quit.", "FILE"};
-  QCommandLineOption calibrationReport{
-      "calibration-report", "Write the certificate of a calibration in the history to FILE (PDF) and quit.", "FILE"};
-  QCommandLineOption fromHistory{
-      "from-history", "The history id or certificate number of the calibration --calibration-report prints.", "ID"};
-  QCommandLineOption record{"record", "Record the observed values to FILE (CSV) without a window.", "FILE"};
-  QCommandLineOption duration{"duration", "How long --record records: a number with s, m or h.", "D"};
-  QCommandLineOption published{"published",
-                               "With --record: record what the device publishes (burst mode) instead of polling."};
-  QCommandLineOption trend{"trend", "Open the trend of the observation page (for --screenshot)."};
-  QCommandLineOption historyWindow{"history-window", "Open the History window (for --screenshot)."};
-  QCommandLineOption open{"open", "Open the configuration file FILE on the off-line pages.", "FILE"};
-  QCommandLineOption trace{"trace", "Write every frame of the HART line to FILE, one line each.", "FILE"};
-  QCommandLineOption size{"window-size", "Make the window WIDTHxHEIGHT pixels (for --screenshot).", "WxH"};
-
-  void addTo(QCommandLineParser& parser) const {
-    parser.addOptions({simulate, device, locale, screenshot, script, history, historyExport, calibrationReport,
-                       fromHistory, record, duration, published, trend, historyWindow, open, trace, size});
-  }
-};
-
-// The status icons: beside the program in the build, in share/zolin6 when
-// installed.
-QString StatusIconFolder() {
-  return QString::fromStdString(platform::StatusIconFolder(QCoreApplication::applicationDirPath().toStdString()));
-}
-
 // Whether one of `names` stands among the arguments.
 bool HasArgument(int argc, char** argv, std::initializer_list<std::string_view> names) {
   for (int i = 1; i < argc; ++i) {
@@ -112,212 +41,6 @@ bool HasArgument(int argc, char** argv, std::initializer_list<std::string_view> 
   }
   return false;
 }
-
-// Lets the window's time pass until the page on show has its data: the
-// control's first read has gone out and no request waits for its answer.
-// Bounded, for a device that never answers.
-void WaitForPageData(const desktop::PageGuard& guard, const link::LinkActivity& activity) {
-  QElapsedTimer waited;
-  waited.start();
-  QEventLoop loop;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &loop, &QEventLoop::quit);
-  poll.start(kPageDataPollMs);
-  while (waited.elapsed() < kPageDataWaitMs &&
-         !(guard.started() && activity.pending() == 0 && activity.lastReadAnswer())) {
-    loop.exec();
-  }
-  QApplication::processEvents();
-}
-
-// --window-size WxH; false for anything else.
-bool ParseSize(const QString& text, QSize& size) {
-  const QStringList parts = text.split('x');
-  bool w = false;
-  bool h = false;
-  if (parts.size() == 2) size = QSize(parts[0].toInt(&w), parts[1].toInt(&h));
-  return w && h && size.width() > 0 && size.height() > 0;
-}
-
-// The device the window starts with: --connect decides; a script or a
-// picture starts on the built-in device; a person's window on the last
-// connection used.
-transport::ConnectionTarget StartTarget(const QCommandLineParser& parser, const WindowOptions& options,
-                                        const transport::ConnectionTarget& given) {
-  if (parser.isSet("connect")) return given;
-  if (parser.isSet(options.simulate) || parser.isSet(options.script) || parser.isSet(options.screenshot)) return {};
-  return app::LastConnection();
-}
-
-// Says that the device the window started on cannot be reached, and
-// offers File > Connect; where nobody looks, it is said on standard error.
-void OfferConnect(desktop::Prompter& prompter, QAction& connect, bool person, const QString& why) {
-  if (!person) {
-    std::cerr << "zolin6: " << why.toStdString() << '\n';
-    return;
-  }
-  const QString text = why + "\n\nCheck that the device is powered and wired, or choose another one.";
-  if (prompter.choose({"NoAnswerQuestion", "No Answer", text, {"Connect\u2026", "Close"}, 0}) == 0) connect.trigger();
-}
-
-// The lines under the text of the control's boxes: the page they answer
-// and, on a procedure, what comes next. Every answer reaches the procedures.
-void ExplainBoxes(view::QtMessageBoxes& boxes, view::MainWindow& window, desktop::LoopSafety& safety) {
-  boxes.setContext([&window, &safety](const std::string& text, toolkit::Buttons buttons) {
-    const QString page = window.pageContext();
-    const QString next = safety.boxNote(text, buttons);
-    return next.isEmpty() ? page : page + "\n\n" + next;
-  });
-  boxes.setAnswerListener([&safety](toolkit::Answer answer) { safety.boxAnswered(answer); });
-}
-
-// The control in the window over `device`, until the window closes (or,
-// with --screenshot, until the picture is saved). Returns the exit status.
-int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, app::OpenedDevice& device,
-              const history::StoreLocation& store, std::ifstream& scriptFile, const transport::ConnectionTarget& target,
-              const app::ErrorReport& report) {
-  const QString iconFolder = StatusIconFolder();
-  toolkit::Clock& clock = device.clock();
-  view::QtMessageBoxes boxes;
-  UserCntrl control(HostServices{clock, boxes, QDir::toNativeSeparators(iconFolder).toStdString()});
-  const bool person = app::ErrorReport::PersonWatches(parser.isSet(options.screenshot));
-  int status = 0;
-  {
-    view::MainWindow window(control, iconFolder);
-    boxes.setParent(&window);
-    transport::EventLoopClock& ticker = device.ticker();
-    window.binding().setUserEventHook([&ticker] { ticker.catchUp(); });
-    boxes.setModalListener([&ticker](bool open) { open ? ticker.hold() : ticker.release(); });
-    desktop::Prompter prompter(window);
-    prompter.setModalListener([&ticker](bool open) { open ? ticker.hold() : ticker.release(); });
-    const link::WallTime wallTime(clock, QDateTime::currentMSecsSinceEpoch() - clock.now());
-
-    // What a transport says about itself goes beside the device's name,
-    // never over the connection's lamp, and goes with the connection.
-    auto* linkMessage = new QLabel;
-    linkMessage->setObjectName("LinkMessage");
-    window.statusBar()->addPermanentWidget(linkMessage);
-    app::WindowConnection connection(ticker, device.simulated(), [linkMessage](const std::string& text) {
-      linkMessage->setText(QString::fromStdString(text));
-      linkMessage->setToolTip(QString::fromStdString(text));
-    });
-    const transport::ConnectionTarget start = StartTarget(parser, options, target);
-    QString startProblem;
-    if (start.kind != transport::ConnectionTarget::Kind::Simulated) {
-      if (Result<bool> connected = connection.Connect(start); !connected) {
-        if (parser.isSet("connect")) return report.Say(connected.error().message);
-        // The device used last cannot be opened: the window starts without one.
-        connection.Disconnect();
-        startProblem = QString::fromStdString(connected.error().message);
-      }
-    }
-    desktop::TrafficDock traffic(window, wallTime);
-    connection.addFrameSink([&traffic](const hart::TracedFrame& frame) { traffic.append(frame); });
-    if (parser.isSet(options.trace)) {
-      Result<bool> tracing = connection.traceTo(parser.value(options.trace).toStdString());
-      if (!tracing) return report.Say(tracing.error().message);
-    }
-    const std::shared_ptr<transport::SimulatedDevice> sim = connection.sim();
-
-    // The configuration files, the trend, the recording and the device
-    // history use or watch the link.
-    auto tap = link::LinkTap::Wrap(connection.driver());
-    // An output held at a fixed current is released, or knowingly left, before the device is.
-    std::unique_ptr<desktop::HeldOutputs> held;
-    std::unique_ptr<desktop::ConfigurationCommands> files;
-    const app::LeaveGuard mayLeave = [&held, &files](const QString& action) {
-      const bool edits = action == "disconnect" || !files || files->mayDropEdits(action);
-      return edits && (!held || held->mayGoOn(action));
-    };
-    QAction* connect = app::AddConnectionCommands(window, connection, ticker, mayLeave);
-    files = std::make_unique<desktop::ConfigurationCommands>(window, clock, tap, prompter);
-    desktop::DeviceTools tools(window, control, clock, tap, wallTime, store);
-    files->onDownload([&tools](const std::string& operation) { tools.setHistoryOperation(operation); });
-    app::AddWindowCommands(window);
-    desktop::WindowFeedback feedback(window, control, clock, tap);
-    // Sleeps until something happens (the window's clock wakes for the
-    // device's answer), so the window stays responsive while it waits.
-    held = std::make_unique<desktop::HeldOutputs>(window, clock, tap, feedback.activity(), [] {
-      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-      return true;
-    });
-    window.addCommand("Device", "&Release Held Outputs", "actionReleaseOutputs", {}, [&held] { held->releaseAll(); });
-    desktop::AddBurstCommand(window, connection.burstLine(),
-                             {tools.historySink(), [&tools] { return tools.deviceIdentity(); }, wallTime});
-    window.setCloseGuard([&mayLeave] { return mayLeave("quit"); });
-    QLabel* simulatedMark = app::AddSimulatedMark(window);
-    const auto nameConnection = [&] {
-      feedback.setConnection(connection.describe(), [&connection] { return connection.otherDevice(); });
-      app::ShowSimulated(window, *simulatedMark, connection.sim() != nullptr);
-      linkMessage->clear();
-      linkMessage->setToolTip({});
-    };
-    nameConnection();
-    connection.onChange(nameConnection);
-    desktop::InputChecks checks(window, control);
-    desktop::PageGuard guard(window, control, [&checks](const QString& why) { checks.say(why); });
-    checks.setWriteRefused([&guard] { return guard.lastWriteRefused(); });
-    desktop::LoopSafety safety(window, control, feedback, prompter);
-    ExplainBoxes(boxes, window, safety);
-    // Asked once the notification has been handled, not inside it.
-    QTimer offerConnect;
-    offerConnect.setSingleShot(true);
-    QObject::connect(&offerConnect, &QTimer::timeout, &window, [&prompter, connect, person, &connection] {
-      OfferConnect(prompter, *connect, person, "The device at " + connection.describe() + " does not answer.");
-    });
-    app::StartWatch watch([&offerConnect] { offerConnect.start(0); });
-    // A start device that could not even be opened has been said already.
-    if (start.kind != transport::ConnectionTarget::Kind::Simulated && startProblem.isEmpty()) tap->AddListener(&watch);
-    if (!parser.isSet(options.screenshot)) window.restoreLayout();
-    if (QSize size; parser.isSet(options.size)) {
-      if (!ParseSize(parser.value(options.size), size))
-        return report.Say("--window-size takes WIDTHxHEIGHT (\"1024x700\")");
-      window.resize(size);
-    }
-    control.Init("invoke-1", "", tap);
-    window.show();
-    if (!startProblem.isEmpty()) {
-      OfferConnect(
-          prompter, *connect, person,
-          "The device used last (" + QString::fromStdString(start.describe()) + ") cannot be reached: " + startProblem);
-    }
-
-    if (scriptFile.is_open()) {
-      auto print = [](const scenario::Json& event) { std::cout << scenario::EventLine(event) << '\n' << std::flush; };
-      // The window's own questions are answered with their first choice and
-      // shown among the script's events.
-      prompter.answerFirst([&print, &clock](const QString& title, const QString& text, const QString& answer) {
-        print({{"event", answer.isEmpty() ? "notice" : "prompt"},
-               {"at", clock.now()},
-               {"title", title.toStdString()},
-               {"text", text.toStdString()},
-               {"answer", answer.toStdString()}});
-      });
-      app::WindowScript runner(window, control, clock, boxes, print, sim);
-      status = runner.Run(scriptFile);
-      if (person) prompter.answerFirst({});
-    }
-    if (parser.isSet(options.open)) files->openConfiguration(parser.value(options.open));
-    if (parser.isSet(options.trend)) tools.setTrendWanted(true);
-    if (parser.isSet(options.historyWindow)) tools.showHistory();
-    if (parser.isSet(options.screenshot)) {
-      WaitForPageData(guard, feedback.activity());
-      const QString file = parser.value(options.screenshot);
-      QWidget* shown = parser.isSet(options.historyWindow) ? static_cast<QWidget*>(tools.showHistory()) : &window;
-      QApplication::processEvents();
-      if (!shown->grab().save(file, "PNG")) {
-        std::cerr << "zolin6: cannot write " << file.toStdString() << '\n';
-        status = 1;
-      }
-    } else {
-      status = QApplication::exec();
-    }
-    tap->RemoveListener(&watch);
-  }
-  control.PrepareToRelease();
-  return status;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -333,7 +56,7 @@ int main(int argc, char** argv) {
       "Without a display, run it under xvfb-run, or with QT_QPA_PLATFORM=offscreen and --screenshot.");
   parser.addHelpOption();
   parser.addVersionOption();
-  const WindowOptions options;
+  const app::WindowOptions options;
   options.addTo(parser);
   app::AddFileCommandOptions(parser);
 
@@ -347,7 +70,8 @@ int main(int argc, char** argv) {
     parser.process(info);
     return 0;
   }
-  const bool headless = HasArgument(argc, argv, {"--record", "--published", "--history-export"});
+  const bool headless =
+      HasArgument(argc, argv, {"--record", "--published", "--history-export", "--burst", "--burst-show"});
   // The certificate's PDF needs fonts, so a GUI application; no display.
   const bool certificate = HasArgument(argc, argv, {"--calibration-report"});
   if (certificate && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -405,12 +129,21 @@ int main(int argc, char** argv) {
   } else if (parser.isSet(options.published)) {
     return report.Say("--published needs --record");
   }
+  // --burst and --burst-show work with it too.
+  const bool burst = parser.isSet(options.burst) || parser.isSet(options.burstShow);
+  std::optional<app::BurstRequest> burstChange;
+  if (parser.isSet(options.burst)) {
+    Result<app::BurstRequest> parsed = app::ParseBurstRequest(parser.value(options.burst));
+    if (!parsed) return report.Say(parsed.error().message);
+    burstChange = *parsed;
+  }
   Result<std::unique_ptr<app::OpenedDevice>> device = app::OpenedDevice::Open(
-      record ? target : transport::ConnectionTarget{}, parser.value(options.device).toStdString());
+      record || burst ? target : transport::ConnectionTarget{}, parser.value(options.device).toStdString());
   if (!device) return report.Say(device.error().message);
-  int status = record ? app::RecordObservation(**device, StatusIconFolder(), parser.value(options.record), *length,
-                                               store, parser.isSet(options.published))
-                      : RunWindow(parser, options, **device, store, scriptFile, target, report);
+  int status = burst    ? app::RunBurstCommand(**device, store, burstChange, std::cout)
+               : record ? app::RecordObservation(**device, app::StatusIconFolder(), parser.value(options.record),
+                                                 *length, store, parser.isSet(options.published))
+                        : app::RunWindow(parser, options, **device, store, scriptFile, target, report);
   // A state that is not saved is lost: the exit status says so.
   if (Result<bool> saved = (*device)->Close(); !saved) status = report.Say(saved.error().message);
   return status;

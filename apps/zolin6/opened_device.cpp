@@ -49,6 +49,11 @@ std::shared_ptr<framelink::DtmObject> OpenedDevice::driver() const {
   return hart_;
 }
 
+std::shared_ptr<driver::HartDriver> OpenedDevice::hart() const {
+  if (sim_) return sim_->driver().shared_from_this();
+  return hart_;
+}
+
 transport::EventLoopClock& OpenedDevice::ticker() {
   if (!ticker_) ticker_ = std::make_unique<transport::EventLoopClock>(clock_);
   return *ticker_;

@@ -32,6 +32,8 @@ class OpenedDevice {
 
   // What the control or a link client binds to.
   std::shared_ptr<framelink::DtmObject> driver() const;
+  // The HART driver behind driver(), for transactions of the program's own.
+  std::shared_ptr<driver::HartDriver> hart() const;
   // The built-in simulated device, when that is the device; null otherwise.
   const std::shared_ptr<transport::SimulatedDevice>& simulated() const { return sim_; }
   toolkit::Clock& clock() { return clock_; }

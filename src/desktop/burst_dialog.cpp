@@ -9,23 +9,19 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QUuid>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <memory>
 
+#include "desktop/burst_records.h"
 #include "hart/layout.h"
-#include "history/history_recorder.h"
 #include "view/main_window.h"
 
 namespace zolin6::desktop {
 
 namespace {
 
-constexpr double kShortestPeriodS = 0.1;    // s: what the dialog offers; the device says what it keeps
-constexpr double kLongestPeriodS = 3600.0;  // s: an hour
 constexpr double kPeriodStepS = 0.25;
 constexpr double kLevelLimit = 1e6;
 constexpr int kDecimals = 3;
@@ -47,25 +43,6 @@ QString CommandText(std::uint16_t command) {
   const QString name =
       layout != nullptr ? QString::fromUtf8(layout->name.data(), static_cast<int>(layout->name.size())) : QString();
   return QString("%1  %2").arg(command).arg(name);
-}
-
-// Device variable codes separated by blanks or commas, at most eight, each
-// below 250; none when the text is not that.
-std::optional<std::vector<std::uint8_t>> ParseVariables(const QString& text) {
-  std::vector<std::uint8_t> codes;
-  for (const QString& part : text.split(QRegularExpression("[\\s,]+"), Qt::SkipEmptyParts)) {
-    bool number = false;
-    const uint code = part.toUInt(&number);
-    if (!number || code >= kSlotNotUsed || codes.size() == kBurstSlotCount) return std::nullopt;
-    codes.push_back(static_cast<std::uint8_t>(code));
-  }
-  return codes;
-}
-
-QString VariablesText(const std::vector<std::uint8_t>& codes) {
-  QStringList texts;
-  for (const std::uint8_t code : codes) texts << QString::number(code);
-  return texts.join(' ');
 }
 
 }  // namespace
@@ -125,7 +102,7 @@ void BurstDialog::buildRow(int number) {
   row.variables->setPlaceholderText("codes, e.g. 0 1 2 3");
   row.variables->setToolTip("Command 9: up to eight device variable codes below 250, separated by blanks");
   row.period = new QDoubleSpinBox;
-  row.period->setRange(kShortestPeriodS, kLongestPeriodS);
+  row.period->setRange(kShortestBurstPeriodS, kLongestBurstPeriodS);
   row.period->setSingleStep(kPeriodStepS);
   row.period->setDecimals(kDecimals);
   row.period->setSuffix(" s");
@@ -165,7 +142,7 @@ void BurstDialog::fill(int number) {
   if (message) {
     row.on->setChecked(message->on);
     row.command->setCurrentIndex(row.command->findData(message->command));
-    row.variables->setText(VariablesText(message->variables));
+    row.variables->setText(QString::fromStdString(BurstVariablesText(message->variables)));
     row.period->setValue(PeriodSeconds(message->updatePeriod));
     row.trigger->setCurrentIndex(static_cast<int>(message->trigger));
     row.level->setValue(message->triggerLevel);
@@ -203,7 +180,7 @@ std::optional<BurstMessage> BurstDialog::wanted(int number) {
   message.on = row.on->isChecked();
   message.command = static_cast<std::uint16_t>(row.command->currentData().toUInt());
   if (row.variables->isEnabled()) {
-    const std::optional<std::vector<std::uint8_t>> codes = ParseVariables(row.variables->text());
+    const std::optional<std::vector<std::uint8_t>> codes = ParseBurstVariables(row.variables->text().toStdString());
     if (!codes || codes->empty()) {
       outcomes_ << QString(
                        "Message %1: the variables are up to eight device variable codes below 250, the first "
@@ -228,24 +205,18 @@ bool BurstDialog::queueChanges(int number) {
     auto record = std::make_shared<history::Record>();
     // Kept before it goes out and completed with the answer, as every write.
     auto sending = [this, change, record] {
-      *record = recordOf(change);
+      *record = BurstChangeRecord(change, records_.device(), records_.wallTime.now());
       if (!records_.sink.Add(*record)) outcomes_ << "The device history cannot take this change's record now.";
     };
     auto then = [this, change, what, record](const hart::Completion& completion) {
-      const bool replied = completion.outcome == hart::Outcome::Replied;
-      const std::uint8_t code = completion.status.responseCode();
-      const std::string said = BurstAnswerText(completion);
-      record->outcome = !replied                 ? history::Outcome::NoAnswer
-                        : BurstChangeTaken(code) ? history::Outcome::Accepted
-                                                 : history::Outcome::Refused;
-      record->outcomeText = said;
+      CompleteBurstRecord(*record, completion);
       records_.sink.Complete(*record);
       outcomes_ << QString("%1: %2 \u2192 %3: %4")
                        .arg(what, QString::fromStdString(change.before), QString::fromStdString(change.after),
-                            QString::fromStdString(said));
+                            QString::fromStdString(record->outcomeText));
       // The device goes no further than its first refusal, as with any write,
       // and shows what it keeps.
-      if (replied && !BurstChangeTaken(code)) {
+      if (record->outcome == history::Outcome::Refused) {
         steps_.clear();
         queueReads();
       }
@@ -253,19 +224,6 @@ bool BurstDialog::queueChanges(int number) {
     steps_.push_back({change.request, "Writing " + what.toLower() + "\u2026", sending, then});
   }
   return true;
-}
-
-history::Record BurstDialog::recordOf(const BurstChange& change) const {
-  history::Record record;
-  record.key = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
-  record.timeUtc = records_.wallTime.now();
-  record.user = history::LoginName();
-  record.device = records_.device();
-  record.page = "Burst Mode";
-  record.operation = "burst mode";
-  record.writeCode = "cmd " + std::to_string(change.request.command);
-  record.values = {{change.name, change.before, change.after}};
-  return record;
 }
 
 void BurstDialog::apply() {

@@ -38,10 +38,6 @@ class MainWindow;
 
 namespace zolin6::desktop {
 
-// How long one transaction may take before the dialog gives up on it, ms:
-// a 1200 baud line with its retries, behind a bursting device's turns.
-inline constexpr int kBurstAnswerTimeoutMs = 10'000;
-
 // The way to the device's HART commands.
 struct BurstLine {
   // Why the device cannot be asked now ("no device on line"); empty when it can.
@@ -99,7 +95,6 @@ class BurstDialog : public QDialog {
   void fitRowToCommand(int number);
   // The message as the row has it; none when a value does not fit (said).
   std::optional<BurstMessage> wanted(int number);
-  history::Record recordOf(const BurstChange& change) const;
 
   BurstLine line_;
   BurstRecords records_;

@@ -1,6 +1,7 @@
 #include "desktop/burst_settings.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QString>
 
 #include <algorithm>
@@ -46,12 +47,6 @@ std::string Name(const BurstMessage& message, const char* what) {
   return "Burst message " + std::to_string(message.number) + " " + what;
 }
 
-std::string VariablesText(const std::vector<std::uint8_t>& codes) {
-  QStringList texts;
-  for (const std::uint8_t code : codes) texts << QString::number(code);
-  return texts.join(' ').toStdString();
-}
-
 std::string PeriodText(std::uint32_t ticks) {
   return QLocale::c().toString(PeriodSeconds(ticks), 'g', 6).toStdString() + " s";
 }
@@ -71,6 +66,32 @@ bool SameTrigger(const BurstMessage& a, const BurstMessage& b) {
 const char* TriggerName(BurstTrigger trigger) {
   const auto index = static_cast<std::size_t>(trigger);
   return index < kTriggerNames.size() ? kTriggerNames[index] : "unknown";
+}
+
+std::optional<std::vector<std::uint8_t>> ParseBurstVariables(std::string_view text) {
+  static const QRegularExpression separators("[\\s,]+");
+  std::vector<std::uint8_t> codes;
+  const QString all = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  for (const QString& part : all.split(separators, Qt::SkipEmptyParts)) {
+    bool number = false;
+    const uint code = part.toUInt(&number);
+    if (!number || code >= kSlotNotUsed || codes.size() == kBurstSlotCount) return std::nullopt;
+    codes.push_back(static_cast<std::uint8_t>(code));
+  }
+  return codes;
+}
+
+std::string BurstVariablesText(const std::vector<std::uint8_t>& codes) {
+  QStringList texts;
+  for (const std::uint8_t code : codes) texts << QString::number(code);
+  return texts.join(' ').toStdString();
+}
+
+std::string DescribeBurstMessage(const BurstMessage& m) {
+  std::string text = std::string(m.on ? "on" : "off") + ", command " + std::to_string(m.command);
+  if (!m.variables.empty()) text += " (variables " + BurstVariablesText(m.variables) + ")";
+  return text + ", every " + PeriodText(m.updatePeriod) + ", at most every " + PeriodText(m.maximumPeriod) + ", " +
+         TriggerText(m);
 }
 
 double PeriodSeconds(std::uint32_t ticks) { return ticks / (1000.0 * kBurstTicksPerMs); }
@@ -130,8 +151,8 @@ std::vector<BurstChange> ChangesBetween(const BurstMessage& was, const BurstMess
       fields.set("device variable", std::uint32_t{code}, static_cast<int>(slot));
     }
     fields.set("burst message", number);
-    changes.push_back({Request(kWriteVariables, fields), Name(wanted, "variables"), VariablesText(was.variables),
-                       VariablesText(wanted.variables)});
+    changes.push_back({Request(kWriteVariables, fields), Name(wanted, "variables"), BurstVariablesText(was.variables),
+                       BurstVariablesText(wanted.variables)});
   }
   if (was.updatePeriod != wanted.updatePeriod) {
     const std::uint32_t maximum = std::max(wanted.updatePeriod, wanted.maximumPeriod);

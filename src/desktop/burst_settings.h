@@ -7,7 +7,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "driver/hart_operations.h"
@@ -20,6 +22,12 @@ inline constexpr int kBurstMessageCount = 3;           // messages 0 to 2, the m
 inline constexpr std::size_t kBurstSlotCount = 8;      // command 9's device variable slots
 inline constexpr std::uint8_t kSlotNotUsed = 250;      // a slot that names no variable
 inline constexpr std::uint32_t kBurstTicksPerMs = 32;  // periods travel in 1/32 ms
+// The periods offered; the device says which it keeps.
+inline constexpr double kShortestBurstPeriodS = 0.1;
+inline constexpr double kLongestBurstPeriodS = 3600.0;  // an hour
+// How long one transaction may take before the host gives up on it, ms:
+// a 1200 baud line with its retries, behind a bursting device's turns.
+inline constexpr int kBurstAnswerTimeoutMs = 10'000;
 
 // 104's trigger modes, in their order on the wire.
 enum class BurstTrigger : std::uint8_t { Continuous, Window, Rising, Falling, OnChange };
@@ -70,6 +78,15 @@ std::string BurstResponseText(std::uint16_t command, std::uint8_t code);
 std::string BurstAnswerText(const hart::Completion& completion);
 // Whether `code` still carried the change out (8: with values the device adjusted).
 bool BurstChangeTaken(std::uint8_t code);
+
+// Device variable codes separated by blanks or commas, at most eight, each
+// below 250; none when the text is not that.
+std::optional<std::vector<std::uint8_t>> ParseBurstVariables(std::string_view text);
+// The codes as ParseBurstVariables reads them ("0 1 2").
+std::string BurstVariablesText(const std::vector<std::uint8_t>& codes);
+// One message in a line: "on, command 9 (variables 0 1), every 0.5 s, at
+// most every 1 s, continuous".
+std::string DescribeBurstMessage(const BurstMessage& message);
 
 // A period in 1/32 ms as seconds.
 double PeriodSeconds(std::uint32_t ticks);

@@ -27,6 +27,8 @@ class CommandHistory {
 
   // The listener to put on the link.
   HistoryRecorder& recorder() { return recorder_; }
+  // Where records of the command's own go (burst settings).
+  RecordSink& sink() { return worker_; }
 
   // Writes still unanswered become "no answer"; waits up to `wait` for the
   // store. What the user is told; empty when every record is stored.
