@@ -169,5 +169,31 @@ TEST_F(BurstDialogTest, ADeviceLostMidwayEndsTheRun) {
   EXPECT_FALSE(Cell<QLabel>(*dialog, 0, "Note")->text().isEmpty());
 }
 
+// What counts as a change: a level counts only where the trigger uses one.
+TEST(BurstChanges, ALevelCountsOnlyForATriggerThatUsesOne) {
+  BurstMessage window;
+  window.trigger = BurstTrigger::Window;
+  window.triggerLevel = 2.5F;
+  BurstMessage wider = window;
+  wider.triggerLevel = 3.0F;
+  BurstMessage continuous;
+  BurstMessage continuousLevel = continuous;
+  continuousLevel.triggerLevel = 3.0F;
+  BurstMessage on = continuous;
+  on.on = true;
+  const struct {
+    BurstMessage was, wanted;
+    std::vector<std::uint16_t> commands;
+  } cases[] = {
+      {window, wider, {104}},  {window, window, {}},    {continuous, continuousLevel, {}},
+      {continuous, on, {109}}, {on, continuous, {109}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::uint16_t> sent;
+    for (const BurstChange& change : ChangesBetween(c.was, c.wanted)) sent.push_back(change.request.command);
+    EXPECT_EQ(sent, c.commands) << &c - cases;
+  }
+}
+
 }  // namespace
 }  // namespace zolin6::desktop
