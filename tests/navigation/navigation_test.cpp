@@ -2,7 +2,7 @@
 // records and reads, the Back button's way out of the procedure pages, and
 // the release of a loop current that a procedure left held.
 
-#include "fakes/control_harness.h"
+#include "pages/page_test_support.h"
 
 namespace zolin6::fakes {
 namespace {
@@ -172,7 +172,7 @@ TEST_F(Navigation, AFailingReadLeavesTheTimerStartedAndNoStatusText) {
 }
 
 struct BackCase {
-  std::vector<std::string> path;  // buttons, or "Op... tab" to choose, "SSTab... tab" to click
+  const char* path;  // "|"-separated: buttons, or "Op... tab" to choose, "SSTab... tab" to click
   const char* pageLeft;
   const char* newPage;
   const char* frame;  // "" when no page is shown
@@ -187,7 +187,7 @@ class BackButton : public ConnectedControl, public ::testing::WithParamInterface
 // No status text and no read follow the release.
 TEST_P(BackButton, StepsOutAndReleasesTheHeldCurrent) {
   const BackCase& c = GetParam();
-  for (const std::string& step : c.path) {
+  for (const auto& [step, unused] : pages_test::Entries(c.path)) {
     const auto blank = step.find(' ');
     const std::string name = step.substr(0, blank);
     if (name.starts_with("SSTab"))
@@ -216,42 +216,25 @@ TEST_P(BackButton, StepsOutAndReleasesTheHeldCurrent) {
 INSTANTIATE_TEST_SUITE_P(
     Pages, BackButton,
     ::testing::Values(
-        BackCase{{"cmdLoopTest"}, "Loop Test", "Maintenance", "frmMaintenance", false, ""},
-        BackCase{{"cmdLoopTest", "Op12mA 0", "cmdWriteParameter"},
-                 "Loop Test",
-                 "Maintenance",
-                 "frmMaintenance",
-                 false,
+        BackCase{"cmdLoopTest", "Loop Test", "Maintenance", "frmMaintenance", false, ""},
+        BackCase{"cmdLoopTest|Op12mA 0|cmdWriteParameter", "Loop Test", "Maintenance", "frmMaintenance", false,
                  "write 12 00000000,00"},
         // One flag for the whole control: the tab on show decides what is released.
-        BackCase{{"cmdLoopTest", "SSTabLoopTest 2", "Op8mA 2", "cmdWriteParameter", "SSTabLoopTest 4"},
-                 "Fixed Current - Channel 5",
-                 "Maintenance",
-                 "frmMaintenance",
-                 false,
-                 "write 22 04,00000000"},
-        BackCase{{"cmdTrimCurrentChannel1", "cmd4mA"},
-                 "Trim 4mA Channel 1",
-                 "Trim Current Channel 1",
-                 "frmTrimCurrent",
-                 true,
-                 "write 12 00000000,00"},
-        BackCase{{"cmdTrimCurrentChannel6", "cmd20mA"},
-                 "Trim 20mA Channel 6",
-                 "Trim Current Channel 6",
-                 "frmTrimCurrent",
-                 true,
-                 "write 22 05,00000000"},
-        BackCase{
-            {"cmdTrimCurrentChannel3"}, "Trim Current Channel 3", "Trim Current", "frmTrimCurrentChannel", true, ""},
-        BackCase{{"cmdCurrentTrim"}, "Trim Current", "Trim", "frmTrim", false, ""},
-        BackCase{{"cmdSensorUpperTrim"}, "Sensor Upper Trim", "Sensor Trim Menu", "frmSensorTrimMenu", false, ""},
-        BackCase{{"cmdSensorLowerTrim"}, "Sensor Lower Trim", "Sensor Trim Menu", "frmSensorTrimMenu", false, ""},
-        BackCase{{"cmdFactoryTrim"}, "Factory Trim", "Trim", "frmTrim", false, ""},
-        BackCase{{"cmdTempTrim"}, "Cal Temp", "Trim", "frmTrim", false, ""},
-        BackCase{{"cmdSensorTrim"}, "Sensor Trim Menu", "Trim", "frmTrim", false, ""},
+        BackCase{"cmdLoopTest|SSTabLoopTest 2|Op8mA 2|cmdWriteParameter|SSTabLoopTest 4", "Fixed Current - Channel 5",
+                 "Maintenance", "frmMaintenance", false, "write 22 04,00000000"},
+        BackCase{"cmdTrimCurrentChannel1|cmd4mA", "Trim 4mA Channel 1", "Trim Current Channel 1", "frmTrimCurrent",
+                 true, "write 12 00000000,00"},
+        BackCase{"cmdTrimCurrentChannel6|cmd20mA", "Trim 20mA Channel 6", "Trim Current Channel 6", "frmTrimCurrent",
+                 true, "write 22 05,00000000"},
+        BackCase{"cmdTrimCurrentChannel3", "Trim Current Channel 3", "Trim Current", "frmTrimCurrentChannel", true, ""},
+        BackCase{"cmdCurrentTrim", "Trim Current", "Trim", "frmTrim", false, ""},
+        BackCase{"cmdSensorUpperTrim", "Sensor Upper Trim", "Sensor Trim Menu", "frmSensorTrimMenu", false, ""},
+        BackCase{"cmdSensorLowerTrim", "Sensor Lower Trim", "Sensor Trim Menu", "frmSensorTrimMenu", false, ""},
+        BackCase{"cmdFactoryTrim", "Factory Trim", "Trim", "frmTrim", false, ""},
+        BackCase{"cmdTempTrim", "Cal Temp", "Trim", "frmTrim", false, ""},
+        BackCase{"cmdSensorTrim", "Sensor Trim Menu", "Trim", "frmTrim", false, ""},
         // Any other page stays named with nothing shown.
-        BackCase{{"cmdWriteParameter"}, "Information", "Information", "", false, ""}));
+        BackCase{"cmdWriteParameter", "Information", "Information", "", false, ""}));
 
 }  // namespace
 }  // namespace zolin6::fakes
