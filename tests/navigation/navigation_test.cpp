@@ -1,6 +1,7 @@
-// Navigation: what a node of the function tree shows and reads, what a tab
-// records and reads, the Back button's way out of the procedure pages, and
-// the release of a loop current that a procedure left held.
+// Navigation: what a node of the function tree shows and reads, the Back
+// button's way out of the procedure pages, and the release of a loop current
+// that a procedure left held. What each tab records and reads is pinned by
+// the pages-tour example and the generated scenarios.
 
 #include "pages/page_test_support.h"
 
@@ -108,53 +109,6 @@ TEST_F(Navigation, OffLineAClickReadsAndReleasesNothing) {
   EXPECT_EQ(h.state().sPage, "Trim 4mA Channel 5");
   EXPECT_TRUE(h.state().bFixedCurrent);
 }
-
-struct TabCase {
-  const char* control;
-  int tab;
-  const char* page;
-  const char* subPage;
-  const char* sent;      // "" when nothing is sent
-  const char* readCode;  // sReadCode afterwards ("1" is the value before)
-  const char* running;   // polling timers afterwards ("TimerReadCurrent" runs before)
-  int interval;          // of the timer the tab starts
-};
-
-void PrintTo(const TabCase& c, std::ostream* os) { *os << c.control << " " << c.tab; }
-
-class TabClick : public ConnectedControl, public ::testing::WithParamInterface<TabCase> {};
-
-TEST_P(TabClick, RecordsTheTabAndSendsItsRead) {
-  const TabCase& c = GetParam();
-  h.get<toolkit::Timer>("TimerReadCurrent").setEnabled(true);
-  h.setPanel(4, "idle");
-  h.ClickTab(c.control, c.tab);
-  EXPECT_EQ(h.state().sPage, c.page);
-  EXPECT_EQ(h.state().sSubPage, c.subPage);
-  EXPECT_EQ(h.state().sReadCode, c.readCode);
-  EXPECT_EQ(h.sent(), *c.sent ? Lines{c.sent} : Lines{});
-  EXPECT_EQ(h.panel(4), *c.sent ? "Reading Xmtr Data..." : "idle");
-  EXPECT_EQ(h.runningTimers(), *c.running ? Lines{c.running} : Lines{});
-  EXPECT_EQ(c.interval ? h.get<toolkit::Timer>(c.running).interval() : 0, c.interval);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Tabs, TabClick,
-    ::testing::Values(
-        // Every information tab names the page "Info Sensor 1"; the code goes
-        // out without passing through sReadCode, as on the range tabs.
-        TabCase{"SSTabInfoSensor", 5, "Info Sensor 1", "Info Sensor 6", "read 8", "1", "TimerReadCurrent", 0},
-        TabCase{"SSTabConfSensor", 3, "Channel Sensor", "Sensor 4", "read 13", "13", "TimerReadCurrent", 0},
-        TabCase{"SSTabConfSensor", 6, "Channel Sensor", "Sensor Others", "read 33", "33", "TimerReadCurrent", 0},
-        TabCase{"SSTabSensorRange", 5, "Range Sensor", "Sensor 6", "read 23", "1", "TimerReadCurrent", 0},
-        TabCase{"SSTabDiagnosis", 2, "Diagnosis", "Change Counter", "read 26", "26", "", 0},
-        TabCase{"SSTabDiagnosis", 3, "Diagnosis", "Diag Temperature", "read 27", "27", "TimerDiagTemperature", 3000},
-        TabCase{"SSTabObserve", 0, "Observe", "Monit", "read 24", "24", "TimerObserve", 5000},
-        // The codes of the eight monitored variables as preset at start.
-        TabCase{"SSTabObserve", 1, "Observe", "Specific Var", "read 32 00,01,02,03,04,05,06,07", "32",
-                "TimerMonitSpecificVar", 5000},
-        // Loop-test tabs name the page only: nothing is sent or released.
-        TabCase{"SSTabLoopTest", 4, "Fixed Current - Channel 5", "", "", "1", "TimerReadCurrent", 0}));
 
 TEST_F(Navigation, OnlyTheDiagnosisTemperatureTabCanBeWritten) {
   for (int tab = 0; tab < 4; ++tab) {
