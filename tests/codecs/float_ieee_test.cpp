@@ -39,6 +39,10 @@ TEST_F(FloatIeeeTest, EncodesTypedNumbersInTheUsersLocale) {
       {'.', "0.000000000004183=2C932D1D|-0.000000000004183=AC932D1D|0.00000000000=00000000|-0=80000000"},
       // A tiny value whose nearest single-precision float lies above it.
       {'.', "0.0000001=33D6BF94"},
+      // Fractions whose doubled rest is written in exponent form ("2E-05") or
+      // as "2" once went out as 1.875 or 102: their first character was taken
+      // for a bit. Below 1 only 23 fraction bits exist.
+      {'.', "1.00001=3F800053|100.00002=42C80002|0.5000001=3F000000|0.9999999999999999=3F7FFFFE"},
       // Integer parts beyond 32 bits, fractions that are no number.
       {'.', "99999999999=error: Overflow|5e9.5=error: Overflow|12.5abc=error: Type mismatch"},
       {',', "1.234.5=error: Type mismatch"},
@@ -46,6 +50,31 @@ TEST_F(FloatIeeeTest, EncodesTypedNumbersInTheUsersLocale) {
   for (const auto& [separator, cases] : rows) {
     for (auto [text, hex] : Cases(cases)) EXPECT_EQ(Convert(separator, text), hex) << separator << " [" << text << "]";
   }
+}
+
+// A value with no "1" bit once kept the exponent of whatever was converted
+// before it: "-0" went out as -16 after "20".
+TEST_F(FloatIeeeTest, TheSameTextGivesTheSamePatternWhateverCameBefore) {
+  for (const char* before : {"20", "0.001", "-1.5"}) {
+    for (const auto& [text, hex] : {std::pair{"-0", "80000000"}, {"0.00000000000", "00000000"}}) {
+      std::string previous = before, typed = text;
+      Convert('.', previous);
+      EXPECT_EQ(Convert('.', typed), hex) << before;
+    }
+  }
+}
+
+// Texts that are no number once went out as some number ("abc" as 0.5, an
+// empty box as 1.0, "1,000.5" as 1.5); the write pages refuse them.
+TEST_F(FloatIeeeTest, TypedTextsThatAreNoPlainNumberAreRefused) {
+  for (const char* text : {"abc", "", " ", "1e3", "1,000.5", "12abc", "- 5", "5-"}) {
+    EXPECT_FALSE(ConvertTypedNumberToHex(text)) << "[" << text << "]";
+  }
+  platform::SetUserLocale({','});
+  EXPECT_EQ(*ConvertTypedNumberToHex(" 12.5 "), "41480000");
+  EXPECT_EQ(*ConvertTypedNumberToHex("-,5"), "BF000000");
+  platform::SetUserLocale({'.'});
+  EXPECT_EQ(*ConvertTypedNumberToHex("+20"), "41A00000");
 }
 
 TEST_F(FloatIeeeTest, RewritesTheCallersTextInPlace) {

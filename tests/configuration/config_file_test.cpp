@@ -7,10 +7,13 @@
 
 #include <functional>
 
+#include "codecs/float_ieee.h"
 #include "configuration/compare.h"
 #include "configuration/config_file.h"
+#include "configuration/device_codec.h"
 #include "configuration/transfer.h"
 #include "configuration/validation.h"
+#include "fakes/user_locale.h"
 #include "platform/locale.h"
 #include "sim_device.h"
 
@@ -170,12 +173,30 @@ TEST(ConfigFileTest, ValuesAtTheEdgesOfWhatTheDeviceTakes) {
   }
 }
 
-// The device keeps numbers as single floats: two numbers it keeps alike
-// are the same, whatever their doubles.
-TEST(ConfigFileTest, TheSameIsWhatTheDeviceKeepsAlike) {
+// The device keeps numbers as single floats and the page cuts them: two
+// numbers the page writes alike are the same, whatever their doubles, and a
+// download sends the bits the page's Write button sends for the same text.
+using PageNumbers = fakes::UserLocaleTest;
+
+TEST_F(PageNumbers, ADownloadSendsWhatThePageSendsForTheSameText) {
+  const std::vector<std::pair<double, const char*>> cases = {
+      {21.62, "21.62"}, {0.1, "0.1"},   {150.25, "150.25"}, {-0.0000005775, "-0.0000005775"},
+      {850, "850"},     {-200, "-200"}, {0, "0"},           {0.004183, "0.004183"}};
+  for (const char separator : {'.', ','}) {
+    platform::SetUserLocale({separator});
+    for (const auto& [value, typed] : cases) {
+      EXPECT_EQ(PageNumberHex(value).value(), codecs::ConvertTypedNumberToHex(typed).value()) << typed;
+    }
+  }
+  EXPECT_EQ(PageNumberHex(21.62).value(), "41ACF5C2");  // cut: not the nearest single
+}
+
+TEST(ConfigFileTest, TheSameIsWhatThePageWritesAlike) {
   const std::string key = "channel 1.upper range value";
+  EXPECT_TRUE(SameValue(key, Value{21.62}, Value{21.619999}));  // one written, one read back
   EXPECT_TRUE(SameValue(key, Value{100.1}, Value{static_cast<double>(100.1F)}));
-  EXPECT_FALSE(SameValue(key, Value{100.1}, Value{100.2}));
+  EXPECT_FALSE(SameValue(key, Value{21.62}, Value{21.63}));
+  EXPECT_FALSE(SameValue(key, Value{0.0}, Value{-0.001}));
   EXPECT_FALSE(SameValue("hart.polling address", Value{std::int64_t{3}}, Value{std::int64_t{4}}));
   EXPECT_TRUE(SameValue("identification.tag", Value{std::string("tt-7")}, Value{std::string("TT-7")}));
   EXPECT_FALSE(SameValue("identification.long tag", Value{std::string("Inlet")}, Value{std::string("INLET")}));

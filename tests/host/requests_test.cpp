@@ -1,4 +1,5 @@
-// The request document and the dispatch of notifications.
+// The dispatch of notifications and the page each write re-reads. The
+// request document is pinned by the first-read example.
 
 #include <gtest/gtest.h>
 
@@ -8,33 +9,7 @@
 namespace zolin6 {
 namespace {
 
-using fakes::AttributesOf;
 using fakes::ControlHarness;
-
-TEST(DocXML, HoldsTwentyTwoAttributesInOrderWithoutDeclaration) {
-  Attributes attributes = NoneAttributes();
-  attributes[0] = "00";
-  attributes[21] = "last";
-  const std::string doc = UserCntrl::DocXML(attributes);
-  EXPECT_TRUE(doc.starts_with("<ViewData><ControlData Attribute1=\"00\" Attribute2=\"None\""));
-  EXPECT_TRUE(doc.ends_with("Attribute22=\"last\"/></ViewData>"));
-  std::vector<std::string> expected(22, "None");
-  expected[0] = "00";
-  expected[21] = "last";
-  EXPECT_EQ(AttributesOf(doc), expected);
-}
-
-TEST(DocXML, EscapesWhatXmlDoesNotAllowInAttributes) {
-  Attributes attributes = NoneAttributes();
-  attributes[0] = "a&b";
-  attributes[1] = "say \"hi\"";
-  attributes[2] = "<tag>";
-  const std::string doc = UserCntrl::DocXML(attributes);
-  EXPECT_NE(doc.find("Attribute1=\"a&amp;b\""), std::string::npos);
-  EXPECT_NE(doc.find("Attribute2=\"say &quot;hi&quot;\""), std::string::npos);
-  EXPECT_NE(doc.find("Attribute3=\"&lt;tag>\""), std::string::npos);
-  EXPECT_EQ(AttributesOf(doc)[1], "say \"hi\"");
-}
 
 // Only the listed codes clear the activity panel on their way to a loader.
 TEST(Dispatch, OnlyListedCodesReachALoader) {

@@ -1,8 +1,9 @@
-// Navigation: what a node of the function tree shows and reads, what a tab
-// records and reads, the Back button's way out of the procedure pages, and
-// the release of a loop current that a procedure left held.
+// Navigation: what a node of the function tree shows and reads, the Back
+// button's way out of the procedure pages, and the release of a loop current
+// that a procedure left held. What each tab records and reads is pinned by
+// the pages-tour example and the generated scenarios.
 
-#include "fakes/control_harness.h"
+#include "pages/page_test_support.h"
 
 namespace zolin6::fakes {
 namespace {
@@ -109,53 +110,6 @@ TEST_F(Navigation, OffLineAClickReadsAndReleasesNothing) {
   EXPECT_TRUE(h.state().bFixedCurrent);
 }
 
-struct TabCase {
-  const char* control;
-  int tab;
-  const char* page;
-  const char* subPage;
-  const char* sent;      // "" when nothing is sent
-  const char* readCode;  // sReadCode afterwards ("1" is the value before)
-  const char* running;   // polling timers afterwards ("TimerReadCurrent" runs before)
-  int interval;          // of the timer the tab starts
-};
-
-void PrintTo(const TabCase& c, std::ostream* os) { *os << c.control << " " << c.tab; }
-
-class TabClick : public ConnectedControl, public ::testing::WithParamInterface<TabCase> {};
-
-TEST_P(TabClick, RecordsTheTabAndSendsItsRead) {
-  const TabCase& c = GetParam();
-  h.get<toolkit::Timer>("TimerReadCurrent").setEnabled(true);
-  h.setPanel(4, "idle");
-  h.ClickTab(c.control, c.tab);
-  EXPECT_EQ(h.state().sPage, c.page);
-  EXPECT_EQ(h.state().sSubPage, c.subPage);
-  EXPECT_EQ(h.state().sReadCode, c.readCode);
-  EXPECT_EQ(h.sent(), *c.sent ? Lines{c.sent} : Lines{});
-  EXPECT_EQ(h.panel(4), *c.sent ? "Reading Xmtr Data..." : "idle");
-  EXPECT_EQ(h.runningTimers(), *c.running ? Lines{c.running} : Lines{});
-  EXPECT_EQ(c.interval ? h.get<toolkit::Timer>(c.running).interval() : 0, c.interval);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Tabs, TabClick,
-    ::testing::Values(
-        // Every information tab names the page "Info Sensor 1"; the code goes
-        // out without passing through sReadCode, as on the range tabs.
-        TabCase{"SSTabInfoSensor", 5, "Info Sensor 1", "Info Sensor 6", "read 8", "1", "TimerReadCurrent", 0},
-        TabCase{"SSTabConfSensor", 3, "Channel Sensor", "Sensor 4", "read 13", "13", "TimerReadCurrent", 0},
-        TabCase{"SSTabConfSensor", 6, "Channel Sensor", "Sensor Others", "read 33", "33", "TimerReadCurrent", 0},
-        TabCase{"SSTabSensorRange", 5, "Range Sensor", "Sensor 6", "read 23", "1", "TimerReadCurrent", 0},
-        TabCase{"SSTabDiagnosis", 2, "Diagnosis", "Change Counter", "read 26", "26", "", 0},
-        TabCase{"SSTabDiagnosis", 3, "Diagnosis", "Diag Temperature", "read 27", "27", "TimerDiagTemperature", 3000},
-        TabCase{"SSTabObserve", 0, "Observe", "Monit", "read 24", "24", "TimerObserve", 5000},
-        // The codes of the eight monitored variables as preset at start.
-        TabCase{"SSTabObserve", 1, "Observe", "Specific Var", "read 32 00,01,02,03,04,05,06,07", "32",
-                "TimerMonitSpecificVar", 5000},
-        // Loop-test tabs name the page only: nothing is sent or released.
-        TabCase{"SSTabLoopTest", 4, "Fixed Current - Channel 5", "", "", "1", "TimerReadCurrent", 0}));
-
 TEST_F(Navigation, OnlyTheDiagnosisTemperatureTabCanBeWritten) {
   for (int tab = 0; tab < 4; ++tab) {
     h.ClickTab("SSTabDiagnosis", tab);
@@ -172,7 +126,7 @@ TEST_F(Navigation, AFailingReadLeavesTheTimerStartedAndNoStatusText) {
 }
 
 struct BackCase {
-  std::vector<std::string> path;  // buttons, or "Op... tab" to choose, "SSTab... tab" to click
+  const char* path;  // "|"-separated: buttons, or "Op... tab" to choose, "SSTab... tab" to click
   const char* pageLeft;
   const char* newPage;
   const char* frame;  // "" when no page is shown
@@ -187,7 +141,7 @@ class BackButton : public ConnectedControl, public ::testing::WithParamInterface
 // No status text and no read follow the release.
 TEST_P(BackButton, StepsOutAndReleasesTheHeldCurrent) {
   const BackCase& c = GetParam();
-  for (const std::string& step : c.path) {
+  for (const auto& [step, unused] : pages_test::Entries(c.path)) {
     const auto blank = step.find(' ');
     const std::string name = step.substr(0, blank);
     if (name.starts_with("SSTab"))
@@ -216,42 +170,25 @@ TEST_P(BackButton, StepsOutAndReleasesTheHeldCurrent) {
 INSTANTIATE_TEST_SUITE_P(
     Pages, BackButton,
     ::testing::Values(
-        BackCase{{"cmdLoopTest"}, "Loop Test", "Maintenance", "frmMaintenance", false, ""},
-        BackCase{{"cmdLoopTest", "Op12mA 0", "cmdWriteParameter"},
-                 "Loop Test",
-                 "Maintenance",
-                 "frmMaintenance",
-                 false,
+        BackCase{"cmdLoopTest", "Loop Test", "Maintenance", "frmMaintenance", false, ""},
+        BackCase{"cmdLoopTest|Op12mA 0|cmdWriteParameter", "Loop Test", "Maintenance", "frmMaintenance", false,
                  "write 12 00000000,00"},
         // One flag for the whole control: the tab on show decides what is released.
-        BackCase{{"cmdLoopTest", "SSTabLoopTest 2", "Op8mA 2", "cmdWriteParameter", "SSTabLoopTest 4"},
-                 "Fixed Current - Channel 5",
-                 "Maintenance",
-                 "frmMaintenance",
-                 false,
-                 "write 22 04,00000000"},
-        BackCase{{"cmdTrimCurrentChannel1", "cmd4mA"},
-                 "Trim 4mA Channel 1",
-                 "Trim Current Channel 1",
-                 "frmTrimCurrent",
-                 true,
-                 "write 12 00000000,00"},
-        BackCase{{"cmdTrimCurrentChannel6", "cmd20mA"},
-                 "Trim 20mA Channel 6",
-                 "Trim Current Channel 6",
-                 "frmTrimCurrent",
-                 true,
-                 "write 22 05,00000000"},
-        BackCase{
-            {"cmdTrimCurrentChannel3"}, "Trim Current Channel 3", "Trim Current", "frmTrimCurrentChannel", true, ""},
-        BackCase{{"cmdCurrentTrim"}, "Trim Current", "Trim", "frmTrim", false, ""},
-        BackCase{{"cmdSensorUpperTrim"}, "Sensor Upper Trim", "Sensor Trim Menu", "frmSensorTrimMenu", false, ""},
-        BackCase{{"cmdSensorLowerTrim"}, "Sensor Lower Trim", "Sensor Trim Menu", "frmSensorTrimMenu", false, ""},
-        BackCase{{"cmdFactoryTrim"}, "Factory Trim", "Trim", "frmTrim", false, ""},
-        BackCase{{"cmdTempTrim"}, "Cal Temp", "Trim", "frmTrim", false, ""},
-        BackCase{{"cmdSensorTrim"}, "Sensor Trim Menu", "Trim", "frmTrim", false, ""},
+        BackCase{"cmdLoopTest|SSTabLoopTest 2|Op8mA 2|cmdWriteParameter|SSTabLoopTest 4", "Fixed Current - Channel 5",
+                 "Maintenance", "frmMaintenance", false, "write 22 04,00000000"},
+        BackCase{"cmdTrimCurrentChannel1|cmd4mA", "Trim 4mA Channel 1", "Trim Current Channel 1", "frmTrimCurrent",
+                 true, "write 12 00000000,00"},
+        BackCase{"cmdTrimCurrentChannel6|cmd20mA", "Trim 20mA Channel 6", "Trim Current Channel 6", "frmTrimCurrent",
+                 true, "write 22 05,00000000"},
+        BackCase{"cmdTrimCurrentChannel3", "Trim Current Channel 3", "Trim Current", "frmTrimCurrentChannel", true, ""},
+        BackCase{"cmdCurrentTrim", "Trim Current", "Trim", "frmTrim", false, ""},
+        BackCase{"cmdSensorUpperTrim", "Sensor Upper Trim", "Sensor Trim Menu", "frmSensorTrimMenu", false, ""},
+        BackCase{"cmdSensorLowerTrim", "Sensor Lower Trim", "Sensor Trim Menu", "frmSensorTrimMenu", false, ""},
+        BackCase{"cmdFactoryTrim", "Factory Trim", "Trim", "frmTrim", false, ""},
+        BackCase{"cmdTempTrim", "Cal Temp", "Trim", "frmTrim", false, ""},
+        BackCase{"cmdSensorTrim", "Sensor Trim Menu", "Trim", "frmTrim", false, ""},
         // Any other page stays named with nothing shown.
-        BackCase{{"cmdWriteParameter"}, "Information", "Information", "", false, ""}));
+        BackCase{"cmdWriteParameter", "Information", "Information", "", false, ""}));
 
 }  // namespace
 }  // namespace zolin6::fakes

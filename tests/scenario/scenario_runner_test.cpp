@@ -60,6 +60,16 @@ TEST_F(RunnerTest, BadLinesAreReportedAndTheRestStillRuns) {
   EXPECT_EQ(EventsOf("init").size(), 1u);
 }
 
+// Numbers the fuzz targets found reaching the clock or an encoder unchecked:
+// time beyond the clock's range (undefined behaviour, or hours of ticks) and
+// a count that made the encoder pad a text to gigabytes.
+TEST_F(RunnerTest, LinesWithoutBoundsAreRefused) {
+  EXPECT_EQ(Run("advance 9223372036854775807\nadvance 86400001\ncall PackAscii A 2000000000\n"
+                "call AsciiToHex A 100000000\ndriver sim\ninit\nsim latency 9223372036854775000\nadvance 86400000\n"),
+            2);
+  EXPECT_EQ(EventsOf("error").size(), 5U);
+}
+
 TEST_F(RunnerTest, DestroyedControlRefusesFurtherWork) {
   EXPECT_EQ(Run("destroy\nstate\n"), 2);
   EXPECT_EQ(EventsOf("error").at(0)["line"], 2);

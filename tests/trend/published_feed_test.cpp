@@ -1,12 +1,11 @@
 // Published values in the trend and the recording: named as the page names
 // them, with the moment they were heard, polling filling in only what is
-// not published, and the trend's day kept however fast they come.
+// not published.
 
 #include <gtest/gtest.h>
 
 #include "platform/toolkit/clock.h"
 #include "trend/observed_values.h"
-#include "trend/trend_buffer.h"
 
 namespace zolin6::trend {
 namespace {
@@ -80,28 +79,6 @@ TEST(ObservationFeed, PollsOnlyWhatWasNotPublishedSinceTheLastPoll) {
                           {10000, {"Percent of range", "SV", "TV"}},
                           {10000, {"Loop current", "Percent of range", "PV", "SV", "TV"}}}));
   EXPECT_EQ(published.got, (Got{{9500, {"PV", "Loop current"}}}));
-}
-
-// Every half second for 25 hours: the ring never grows, and still reaches
-// back a whole day.
-TEST(TrendBuffer, FedByBurstsKeepsItsDay) {
-  TrendBuffer buffer;
-  constexpr toolkit::Millis kEnd = 25LL * 60 * 60 * 1000;
-  for (toolkit::Millis time = 0; time <= kEnd; time += 500) buffer.Append(time, {{"PV", "°C", 1.0}});
-  const SampleRing& samples = buffer.series().at(0).samples;
-  EXPECT_EQ(samples.size(), samples.capacity());
-  EXPECT_EQ(samples.capacity(), 28801U);
-  EXPECT_EQ(samples.at(samples.size() - 1).time, kEnd);
-  EXPECT_LE(samples.at(0).time, kEnd - kTrendWindow);
-
-  // One sample in each stretch of the fastest polling, the first.
-  TrendBuffer stretch(9000, 3000);
-  for (const toolkit::Millis time : {0, 2999, 3000, 5999, 6000}) stretch.Append(time, {{"PV", "°C", 1.0}});
-  const SampleRing& kept = stretch.series().at(0).samples;
-  ASSERT_EQ(kept.size(), 3U);
-  EXPECT_EQ(kept.at(0).time, 0);
-  EXPECT_EQ(kept.at(1).time, 3000);
-  EXPECT_EQ(kept.at(2).time, 6000);
 }
 
 }  // namespace

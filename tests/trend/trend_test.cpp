@@ -85,7 +85,8 @@ TEST(TrendBuffer, KeepsNaNAsAGapAndOneSeriesPerUnit) {
 }
 
 // The window's first and last moment are both kept: 9 s at 3 s are four
-// samples, and a day at the fastest polling one more than 28800.
+// samples, and a day at the fastest polling one more than 28800. Faster
+// values (bursts) keep one sample in each stretch of that spacing, the first.
 TEST(TrendBuffer, KeepsTheWholeWindowAtItsSpacing) {
   TrendBuffer buffer(9000, 3000);
   for (toolkit::Millis time = 0; time <= 12000; time += 3000) buffer.Append(time, {{"PV", "°C", 1.0}});
@@ -97,14 +98,13 @@ TEST(TrendBuffer, KeepsTheWholeWindowAtItsSpacing) {
   day.Append(0, {{"PV", "°C", 1.0}});
   EXPECT_EQ(day.series().at(0).samples.capacity(), 28801U);
   EXPECT_EQ(SampleRing(0).capacity(), 1U);
-}
 
-TEST(SampleRing, DropsTheOldestWhenFull) {
-  SampleRing ring(3);
-  for (int i = 0; i < 5; ++i) ring.Append({i, static_cast<double>(i)});
-  ASSERT_EQ(ring.size(), 3U);
-  EXPECT_EQ(ring.at(0).time, 2);
-  EXPECT_EQ(ring.at(2).time, 4);
+  TrendBuffer stretch(9000, 3000);
+  for (const toolkit::Millis time : {0, 2999, 3000, 5999, 6000}) stretch.Append(time, {{"PV", "°C", 1.0}});
+  const SampleRing& kept = stretch.series().at(0).samples;
+  ASSERT_EQ(kept.size(), 3U);
+  EXPECT_EQ(kept.at(1).time, 3000);
+  EXPECT_EQ(kept.at(2).time, 6000);
 }
 
 #if defined(__SANITIZE_ADDRESS__)

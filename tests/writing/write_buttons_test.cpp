@@ -3,7 +3,7 @@
 // buttons that write one thing of their own: copy to all, change of unit.
 
 #include "codecs/functions_hart.h"
-#include "fakes/control_harness.h"
+#include "pages/page_test_support.h"
 
 namespace zolin6::fakes {
 namespace {
@@ -11,18 +11,21 @@ namespace {
 using Lines = std::vector<std::string>;
 using WriteButton = ConnectedControl;
 
-struct Typed {
-  const char* name;
-  int index;
-  const char* text;
-};
+// Types "id=text|..." into boxes, combo boxes and labels; a bare number is a txtParameter.
+void TypeAll(ControlHarness& h, std::string_view fields) {
+  for (const auto& [key, text] : pages_test::Entries(fields)) {
+    const std::string id = pages_test::Id(key);
+    const std::size_t open = id.find('(');
+    h.type(id.substr(0, open), open == std::string::npos ? -1 : std::stoi(id.substr(open + 1)), text);
+  }
+}
 
 // A page reached through the tree and, where given, a tab, with what the user typed.
 struct PageCase {
   const char* node;
   const char* tabControl;  // "" for none
   int tab;
-  std::vector<Typed> typed;
+  const char* typed;
   const char* sent;  // "" when nothing is sent
 };
 
@@ -31,7 +34,7 @@ void PrintTo(const PageCase& c, std::ostream* os) { *os << c.node << " " << c.ta
 void Open(ControlHarness& h, const PageCase& c) {
   h.ClickTree(c.node);
   if (*c.tabControl) h.ClickTab(c.tabControl, c.tab);
-  for (const Typed& t : c.typed) h.type(t.name, t.index, t.text);
+  TypeAll(h, c.typed);
   h.startPolling();
   h.get<toolkit::TextBox>("txtParameter", 67).setBackColor(toolkit::kLampOn);
   h.setPanel(4, "idle");
@@ -55,68 +58,35 @@ TEST_P(ConfigurationWrite, SendsThePageAndArmsTheReRead) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pages, ConfigurationWrite,
-    ::testing::Values(PageCase{" HART",
-                               "",
-                               0,
-                               {{"cmbLoopCurrentMode", -1, "Enabled"},
-                                {"txtParameter", 36, "10"},
-                                {"cmbResponsePreambles", -1, "7"},
-                                {"cmbWriteProtection", -1, "Disabled"},
-                                {"cmbLoopAlarm", -1, "Low"}},
-                               "write 2 01,0A,07,00,01"},
-                      // Channel 1 also carries the limits, with the unit of their label.
-                      PageCase{" Sensor",
-                               "",
-                               0,
-                               {{"cmbSensorType", 0, "T/C Type K IEC"},
-                                {"cmbSensorConnection", 0, "Three wires"},
-                                {"cmbColdJunction", 0, "Internal"},
-                                {"txtParameter", 136, "850"},
-                                {"txtParameter", 137, "-200"},
-                                {"lbArray", 246, "°F"}},
-                               "write 3 00,89,03,01,44548000,C3480000,21"},
-                      PageCase{" Sensor",
-                               "SSTabConfSensor",
-                               2,
-                               {{"cmbSensorType", 2, "Ni 120 DIN"},
-                                {"cmbSensorConnection", 2, "Four wires"},
-                                {"cmbColdJunction", 2, "Fixed"},
-                                {"cmbSensorType", 0, "T/C Type K IEC"}},
-                               "write 3 02,3F,04,02"},
-                      PageCase{" Sensor",
-                               "SSTabConfSensor",
-                               6,
-                               {{"txtParameter", 136, "850"},
-                                {"txtParameter", 137, "-200"},
-                                {"lbArray", 246, "K"},
-                                {"txtParameter", 143, "0.5"},
-                                {"txtParameter", 144, "-1.5"},
-                                {"txtParameter", 145, "4"},
-                                {"txtParameter", 138, "100"},
-                                {"txtParameter", 146, "20"}},
-                               "write 26 44548000,C3480000,23,3F000000,BFC00000,40800000,42C80000,41A00000"},
-                      PageCase{"Local Temp", "", 0, {{"cmbUnitLocalTemp", -1, "°F"}}, "write 4 0C,21"},
-                      // The display's percentage is "Sensor 2 %"; "Sensor 1%" has no code.
-                      PageCase{"LCD",
-                               "",
-                               0,
-                               {{"cmbDisplay1", -1, "Sensor 2 %"},
-                                {"cmbDisplay2", -1, "Sensor 1%"},
-                                {"cmbDisplay6", -1, "Local Temp"}},
-                               "write 5 07,,,,,0C"},
-                      // Each range tab has boxes of its own; the second's write is in the
-                      // writing-range example.
-                      PageCase{"Configuration",
-                               "SSTabSensorRange",
-                               5,
-                               {{"cmbPVUnits", 5, "°F"}, {"txtParameter", 160, "20"}, {"txtParameter", 159, "4"}},
-                               "write 6 05,21,41A00000,40800000"}));
+    ::testing::Values(
+        PageCase{" HART", "", 0,
+                 "cmbLoopCurrentMode=Enabled|36=10|cmbResponsePreambles=7|cmbWriteProtection=Disabled|cmbLoopAlarm=Low",
+                 "write 2 01,0A,07,00,01"},
+        // Channel 1 also carries the limits, with the unit of their label.
+        PageCase{" Sensor", "", 0,
+                 "cmbSensorType(0)=T/C Type K IEC|cmbSensorConnection(0)=Three wires|cmbColdJunction(0)=Internal"
+                 "|136=850|137=-200|lbArray(246)=°F",
+                 "write 3 00,89,03,01,44548000,C3480000,21"},
+        PageCase{" Sensor", "SSTabConfSensor", 2,
+                 "cmbSensorType(2)=Ni 120 DIN|cmbSensorConnection(2)=Four wires|cmbColdJunction(2)=Fixed"
+                 "|cmbSensorType(0)=T/C Type K IEC",
+                 "write 3 02,3F,04,02"},
+        PageCase{" Sensor", "SSTabConfSensor", 6,
+                 "136=850|137=-200|lbArray(246)=K|143=0.5|144=-1.5|145=4|138=100|146=20",
+                 "write 26 44548000,C3480000,23,3F000000,BFC00000,40800000,42C80000,41A00000"},
+        PageCase{"Local Temp", "", 0, "cmbUnitLocalTemp=°F", "write 4 0C,21"},
+        // The display's percentage is "Sensor 2 %"; "Sensor 1%" has no code.
+        PageCase{"LCD", "", 0, "cmbDisplay1=Sensor 2 %|cmbDisplay2=Sensor 1%|cmbDisplay6=Local Temp",
+                 "write 5 07,,,,,0C"},
+        // Each range tab has boxes of its own; the second's write is in the
+        // writing-range example.
+        PageCase{"Configuration", "SSTabSensorRange", 5, "cmbPVUnits(5)=°F|160=20|159=4",
+                 "write 6 05,21,41A00000,40800000"}));
 
 // State carried from one action into the next: a range tab's read after a
 // write carries a fresh document, not the write's attributes.
 TEST_F(WriteButton, ARangeTabAfterAWriteReadsWithAFreshDocument) {
-  Open(h,
-       PageCase{"Configuration", "SSTabSensorRange", 1, {{"txtParameter", 87, "20"}, {"txtParameter", 82, "4"}}, ""});
+  Open(h, PageCase{"Configuration", "SSTabSensorRange", 1, "87=20|82=4", ""});
   h.Click("cmdWriteParameter");
   h.driver->requests.clear();
   h.ClickTab("SSTabSensorRange", 2);
@@ -137,18 +107,17 @@ TEST_P(NothingWritten, LeavesCodeZeroAndAnEmptyDocument) {
   EXPECT_FALSE(h.get<toolkit::Timer>("TimerReadAfterWrite").enabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pages, NothingWritten,
-    ::testing::Values(
-        PageCase{"Information", "", 0, {{"txtParameter", 51, "25/12/2022"}, {"txtParameter", 6, "99999999999"}}, ""},
-        PageCase{"Information", "", 0, {{"txtParameter", 51, "25-12-2022"}, {"txtParameter", 6, "1"}}, ""},
-        // Only a date of eight characters or more is written.
-        PageCase{"Information", "", 0, {{"txtParameter", 51, "1/1/24"}, {"txtParameter", 6, "1"}}, ""},
-        PageCase{" HART", "", 0, {{"txtParameter", 36, "40000"}}, ""},
-        PageCase{"Configuration", "SSTabSensorRange", 3, {{"txtParameter", 97, "99999999999"}}, ""},
-        PageCase{" Sensor", "SSTabConfSensor", 6, {{"txtParameter", 146, "5000000000.5"}}, ""},
-        PageCase{"Observe", "SSTabObserve", 1, {}, ""}, PageCase{"Diagnosis", "SSTabDiagnosis", 2, {}, ""},
-        PageCase{"TRIM", "", 0, {}, ""}));
+INSTANTIATE_TEST_SUITE_P(Pages, NothingWritten,
+                         ::testing::Values(PageCase{"Information", "", 0, "51=25/12/2022|6=99999999999", ""},
+                                           PageCase{"Information", "", 0, "51=25-12-2022|6=1", ""},
+                                           // Only a date of eight characters or more is written.
+                                           PageCase{"Information", "", 0, "51=1/1/24|6=1", ""},
+                                           PageCase{" HART", "", 0, "36=40000", ""},
+                                           PageCase{"Configuration", "SSTabSensorRange", 3, "97=99999999999", ""},
+                                           PageCase{" Sensor", "SSTabConfSensor", 6, "146=5000000000.5", ""},
+                                           PageCase{"Observe", "SSTabObserve", 1, "", ""},
+                                           PageCase{"Diagnosis", "SSTabDiagnosis", 2, "", ""},
+                                           PageCase{"TRIM", "", 0, "", ""}));
 
 std::string Packed(std::string text, int length) { return codecs::PackAscii(text, length); }
 
@@ -156,10 +125,7 @@ std::string Packed(std::string text, int length) { return codecs::PackAscii(text
 // longer numbers (negative ones included) as "FFFFFF".
 TEST_F(WriteButton, InformationSendsTheRecord) {
   h.ClickTree("Information");
-  const Typed record[] = {{"txtParameter", 0, "tt-101"},       {"txtParameter", 2, "boiler inlet"},
-                          {"txtParameter", 3, "checked 2024"}, {"txtParameter", 1, "long tag é"},
-                          {"txtParameter", 51, "1/1/2024"},    {"txtParameter", 6, "255"}};
-  for (const Typed& t : record) h.type(t.name, t.index, t.text);
+  TypeAll(h, "0=tt-101|2=boiler inlet|3=checked 2024|1=long tag é|51=1/1/2024|6=255");
   h.driver->requests.clear();
   h.Click("cmdWriteParameter");
   std::string padding;
@@ -204,19 +170,9 @@ TEST_F(WriteButton, OffLineNeitherWriteNorUnitChangeDoAnything) {
 // from the limits' label, and no channel code leads the values.
 TEST_F(WriteButton, CopyToAllAsksThenSendsChannelOneEvenOffLine) {
   // Channel 1's values on both pages; the other channels' stay home.
-  for (const Typed& t : {Typed{"cmbSensorType", 0, "Pt 1000 IEC"},
-                         {"cmbSensorConnection", 0, "Four wires"},
-                         {"cmbColdJunction", 0, "Fixed"},
-                         {"txtParameter", 136, "850"},
-                         {"txtParameter", 137, "-200"},
-                         {"lbArray", 246, "K"},
-                         {"cmbPVUnits", 0, "°F"},
-                         {"txtParameter", 40, "20"},
-                         {"txtParameter", 39, "4"},
-                         {"cmbSensorType", 1, "Ohm 100"},
-                         {"cmbPVUnits", 1, "mV"}}) {
-    h.type(t.name, t.index, t.text);
-  }
+  TypeAll(h,
+          "cmbSensorType(0)=Pt 1000 IEC|cmbSensorConnection(0)=Four wires|cmbColdJunction(0)=Fixed|136=850|137=-200"
+          "|lbArray(246)=K|cmbPVUnits(0)=°F|40=20|39=4|cmbSensorType(1)=Ohm 100|cmbPVUnits(1)=mV");
   h.Notify(0, kOffline);
   h.startPolling();
   for (const auto& [button, sent] : {std::pair{"cmdChannelSensorCopyToAll", "write 27 0F,04,02,44548000,C3480000,23"},
