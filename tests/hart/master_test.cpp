@@ -78,41 +78,48 @@ TEST(MasterIdentification, AForgottenDeviceIsLookedForAgain) {
   EXPECT_EQ(link.master.linkState(), LinkState::Online);
 }
 
-TEST(MasterIdentification, ScanFindsAnAddressThatAnswersOnlyTheSecondTry) {
-  MasterSettings settings;
-  settings.scanPollingAddresses = true;
-  ScriptedLink link(settings);
-  link.script = {Act::Drop};
-  link.master.identify();
-  link.run();
-  ASSERT_EQ(link.sent.size(), 2U);
-  EXPECT_EQ(link.sent[1].frame.address.polling, 0);
-  EXPECT_EQ(link.master.identity()->pollingAddress, 0);
+// A scanned address that failed once, silent or with a communication error,
+// is tried again before the scan moves on.
+TEST(MasterIdentification, ScanRetriesAnAddressThatFailedOnce) {
+  for (const Act first : {Act::Drop, Act::CommError}) {
+    MasterSettings settings;
+    settings.scanPollingAddresses = true;
+    ScriptedLink link(settings);
+    link.script = {first};
+    link.master.identify();
+    link.run();
+    ASSERT_EQ(link.sent.size(), 2U);
+    EXPECT_EQ(link.sent[1].frame.address.polling, 0);
+    EXPECT_EQ(link.master.identity()->pollingAddress, 0);
+    EXPECT_EQ(link.master.linkState(), LinkState::Online);
+  }
 }
 
+// No device, or one that keeps refusing: identification ends after its tries
+// and the waiting command fails unsent.
 TEST(MasterIdentification, NoDeviceFailsTheQueueWithoutSendingIt) {
-  ScriptedLink link;
-  link.pollingAddress = 9;
-  const std::uint32_t id = link.master.submit(42);
-  link.run();
-  EXPECT_EQ(link.sent.size(), 1U + kDefaultRetries);
-  EXPECT_EQ(link.sentOf(42), 0U);
-  ASSERT_EQ(link.done.size(), 2U);
-  EXPECT_EQ(link.done[0].outcome, Outcome::NoReply);
-  EXPECT_EQ(link.done[1].id, id);
-  EXPECT_EQ(link.done[1].outcome, Outcome::NoDevice);
-  EXPECT_EQ(link.master.linkState(), LinkState::Offline);
-}
-
-TEST(MasterIdentification, ADeviceThatKeepsRefusingEndsIdentificationAndTheQueue) {
-  ScriptedLink link;
-  link.script.assign(1 + kDefaultRetries, Act::CommError);
-  link.master.submit(1);
-  link.run();
-  EXPECT_EQ(link.sent.size(), 1U + kDefaultRetries);
-  ASSERT_EQ(link.done.size(), 2U);
-  EXPECT_EQ(link.done[0].outcome, Outcome::CommunicationError);
-  EXPECT_EQ(link.done[1].outcome, Outcome::NoDevice);
+  struct Case {
+    std::uint8_t pollingAddress;
+    std::vector<Act> script;
+    Outcome identification;
+  };
+  const Case cases[] = {{9, {}, Outcome::NoReply},
+                        {0, std::vector<Act>(1 + kDefaultRetries, Act::CommError), Outcome::CommunicationError}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.identification));
+    ScriptedLink link;
+    link.pollingAddress = c.pollingAddress;
+    link.script.assign(c.script.begin(), c.script.end());
+    const std::uint32_t id = link.master.submit(42);
+    link.run();
+    EXPECT_EQ(link.sent.size(), 1U + kDefaultRetries);
+    EXPECT_EQ(link.sentOf(42), 0U);
+    ASSERT_EQ(link.done.size(), 2U);
+    EXPECT_EQ(link.done[0].outcome, c.identification);
+    EXPECT_EQ(link.done[1].id, id);
+    EXPECT_EQ(link.done[1].outcome, Outcome::NoDevice);
+    EXPECT_EQ(link.master.linkState(), LinkState::Offline);
+  }
 }
 
 TEST(MasterIdentification, ACommandZeroReplyWithoutAnIdentityFindsNoDevice) {
@@ -136,18 +143,6 @@ TEST(MasterIdentification, ACommandZeroReplyWithoutAnIdentityFindsNoDevice) {
     EXPECT_EQ(master.linkState(), LinkState::Offline);
     EXPECT_FALSE(master.identity());
   }
-}
-
-TEST(MasterIdentification, ScanRetriesAnAddressThatAnsweredWithACommunicationError) {
-  MasterSettings settings;
-  settings.scanPollingAddresses = true;
-  ScriptedLink link(settings);
-  link.script = {Act::CommError};
-  link.master.identify();
-  link.run();
-  ASSERT_EQ(link.sent.size(), 2U);
-  EXPECT_EQ(link.sent[1].frame.address.polling, 0);
-  EXPECT_EQ(link.master.linkState(), LinkState::Online);
 }
 
 struct Fault {
@@ -250,30 +245,28 @@ TEST(MasterFaults, ARequestThatDoesNotFitIsRefusedWithoutUsingTheLine) {
   EXPECT_EQ(link.sent[0].at, queuedAt);  // the line was free, and still is
 }
 
-TEST(MasterExpanded, SendsCommand31AndTakesTheBareRefusal) {
-  ScriptedLink link;
-  link.identify();
-  link.master.submit(533, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01});
-  link.script = {Act::BareExpanded};
-  link.run();
-  ASSERT_EQ(link.sent.size(), 1U);
-  EXPECT_EQ(link.sent[0].frame.command, 533);
-  ASSERT_EQ(link.done.size(), 1U);
-  EXPECT_EQ(link.done[0].outcome, Outcome::Replied);
-  EXPECT_EQ(link.done[0].status.responseCode(), 64);
-}
-
-TEST(MasterExpanded, ABareCommand31IsNoAnswerToCommand253) {
-  ScriptedLink link;
-  link.identify();
-  link.master.submit(253);
-  link.script = {Act::BareExpanded};
-  link.run();
-  ASSERT_EQ(link.sent.size(), 2U);
-  EXPECT_EQ(link.sent[0].frame.command, 253);
-  ASSERT_EQ(link.done.size(), 1U);
-  EXPECT_EQ(link.done[0].outcome, Outcome::Replied);
-  EXPECT_EQ(link.done[0].status.responseCode(), 0);
+// A bare command 31 refusal answers an expanded command sent through 31, and
+// is no answer to command 253 itself, which is sent again.
+TEST(MasterExpanded, TheBareCommand31RefusalAnswersOnlyExpandedCommands) {
+  struct Case {
+    std::uint16_t command;
+    Bytes data;
+    std::size_t sends;
+    int responseCode;
+  };
+  for (const Case& c : {Case{533, {0, 0, 0, 0, 0, 0, 1}, 1, 64}, Case{253, {}, 2, 0}}) {
+    SCOPED_TRACE(c.command);
+    ScriptedLink link;
+    link.identify();
+    link.master.submit(c.command, c.data);
+    link.script = {Act::BareExpanded};
+    link.run();
+    ASSERT_EQ(link.sent.size(), c.sends);
+    EXPECT_EQ(link.sent[0].frame.command, c.command);
+    ASSERT_EQ(link.done.size(), 1U);
+    EXPECT_EQ(link.done[0].outcome, Outcome::Replied);
+    EXPECT_EQ(link.done[0].status.responseCode(), c.responseCode);
+  }
 }
 
 }  // namespace
