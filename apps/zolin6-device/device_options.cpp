@@ -37,7 +37,13 @@ Result<DeviceOptions> ParseDeviceOptions(const QStringList& arguments) {
       "the faults; the same seed meets the same ones. Over HART-IP the HART replies inside the messages suffer, "
       "not the sessions.",
       "faults");
-  parser.addOptions({listen, pty, state, faults});
+  const QCommandLineOption pskFile(
+      "psk-file",
+      "Grant secure HART-IP sessions (version 2, TLS with a pre-shared key, TCP) to clients with a key in FILE: "
+      "one identity:hexkey line per key, readable by its owner alone.",
+      "file");
+  const QCommandLineOption requireSecure("require-secure", "Refuse HART-IP sessions in plain text (needs --psk-file).");
+  parser.addOptions({listen, pty, state, faults, pskFile, requireSecure});
   if (!parser.parse(arguments)) return Error{parser.errorText().toStdString()};
   if (parser.isSet("help")) parser.showHelp(0);
   if (!parser.positionalArguments().isEmpty()) {
@@ -56,6 +62,10 @@ Result<DeviceOptions> ParseDeviceOptions(const QStringList& arguments) {
     if (!rates) return rates.error();
     options.faults = *rates;
   }
+  if (parser.isSet(pskFile)) options.keyFile = parser.value(pskFile);
+  options.requireSecure = parser.isSet(requireSecure);
+  if (options.requireSecure && !options.keyFile) return Error{"--require-secure needs the keys: give --psk-file FILE"};
+  if (options.keyFile && !options.listen) return Error{"--psk-file secures HART-IP: give --listen [HOST:]PORT"};
   if (!options.listen && !options.ptyPath) {
     return Error{"nothing to serve the device on: give --listen [HOST:]PORT or --pty PATH"};
   }

@@ -26,6 +26,8 @@ struct DeviceOptions {
   std::optional<std::string> ptyPath;        // a serial HART device on a pseudo-terminal linked here
   std::optional<std::string> statePath;      // loaded at start when it exists, saved on exit
   std::optional<device::FaultRates> faults;  // a bad line in front of the device, on every way it is served
+  std::optional<QString> keyFile;            // secure HART-IP (version 2) with the keys in it
+  bool requireSecure = false;                // no session in plain text
 };
 
 // `PORT` or `HOST:PORT` (`[V6]:PORT` for an IPv6 address).

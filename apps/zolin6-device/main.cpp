@@ -1,9 +1,9 @@
 // zolin6-device: the simulated transmitter as a HART device for the window
 // and the tools to talk to, over HART-IP (TCP and UDP on one port) and, with
 // --pty, as a serial HART device on a pseudo-terminal, with --faults behind
-// a bad line. Prints one line when it is ready and one on standard error
-// for each HART-IP session that ends; stops on SIGINT or SIGTERM, saving
-// the device state when --state names a file.
+// a bad line, with --psk-file granting secure HART-IP sessions. Prints one line when it is ready and one on standard
+// error for each HART-IP session that ends; stops on SIGINT or SIGTERM, saving the device state when --state names a
+// file.
 
 #include <QCoreApplication>
 
@@ -19,6 +19,7 @@
 #include "device_state.h"
 #include "stop_signals.h"
 #include "transport/hart_ip_server.h"
+#include "transport/psk_keys.h"
 #include "transport/serial_device.h"
 
 namespace {
@@ -61,9 +62,15 @@ int main(int argc, char** argv) {
     hartIp = std::make_unique<transport::HartIpServer>(*device);
     hartIp->onSessionEnd([](const std::string& why) { std::cerr << "zolin6-device: " << why << std::endl; });
     if (options->faults) hartIp->setLineFaults(*options->faults);
+    if (options->keyFile) {
+      Result<transport::PskKeys> keys = transport::ReadPskKeyFile(*options->keyFile);
+      if (!keys) return Fail(keys.error().message);
+      if (Result<bool> used = hartIp->useKeys(*keys, options->requireSecure); !used) return Fail(used.error().message);
+    }
     Result<std::uint16_t> port = hartIp->listen(options->listen->host, options->listen->port);
     if (!port) return Fail(port.error().message);
     serving.push_back("listening on " + Shown(*options->listen, *port) + " (TCP and UDP)");
+    if (options->keyFile) serving.push_back(options->requireSecure ? "secure sessions only" : "secure sessions on TCP");
   }
 
   std::unique_ptr<transport::SerialDevice> serial;

@@ -39,8 +39,12 @@ QList<QCommandLineOption> Options() {
       {"as-found", "With --report: show this configuration beside as found.", "FILE"},
       {"connect",
        "Work with the device at WHERE: sim (the built-in simulated device, the default; also \"simulated\"), "
-       "hart-ip://HOST[:PORT][?udp] or serial:PATH[?address=N].",
+       "hart-ip://HOST[:PORT][?udp][&v2] or serial:PATH[?address=N]. v2: secure HART-IP, with --psk-file.",
        "WHERE"},
+      {"psk-file",
+       "With --connect hart-ip://…?v2: the key file, one identity:hexkey line per key (the first is ours), "
+       "readable by its owner alone.",
+       "FILE"},
   };
 }
 
@@ -216,6 +220,16 @@ bool WantsFileCommand(int argc, char** argv) {
 
 void AddFileCommandOptions(QCommandLineParser& parser) { parser.addOptions(Options()); }
 
+Result<transport::ConnectionTarget> ConnectionFromOptions(const QCommandLineParser& parser) {
+  Result<transport::ConnectionTarget> target =
+      transport::ParseConnection(parser.isSet("connect") ? parser.value("connect").toStdString() : "sim");
+  if (!target || !parser.isSet("psk-file")) return target;
+  if (!target->secure) return Error{"--psk-file is for secure HART-IP: connect to hart-ip://HOST[:PORT]?v2"};
+  transport::ConnectionTarget secure = std::move(target).value();
+  secure.keyFile = parser.value("psk-file").toStdString();
+  return secure;
+}
+
 int RunFileCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   // Fonts for the PDF need a GUI application; none needs a display.
   std::unique_ptr<QGuiApplication> app;
@@ -252,8 +266,7 @@ int RunFileCommand(const std::vector<std::string>& arguments, std::ostream& out,
       !(parser.isSet("compare") && parser.isSet("against")) && !(parser.isSet("report") && parser.isSet("from"));
   Session session;
   if (needsDevice) {
-    Result<transport::ConnectionTarget> target =
-        transport::ParseConnection(parser.isSet("connect") ? c.value("connect") : "sim");
+    Result<transport::ConnectionTarget> target = ConnectionFromOptions(parser);
     if (!target) return Fail(c, target.error().message);
     if (Result<bool> opened = session.Open(*target, c.value("device")); !opened) return Fail(c, opened.error().message);
   }

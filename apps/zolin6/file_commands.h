@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+#include "transport/connection_target.h"
+
 namespace zolin6::app {
 
 inline constexpr int kExitSuccess = 0;
@@ -24,6 +27,10 @@ bool WantsFileCommand(int argc, char** argv);
 // Adds the file operations' options to the window's parser, so that --help
 // lists them.
 void AddFileCommandOptions(QCommandLineParser& parser);
+
+// The device --connect names (the built-in simulated device without it),
+// with the key file --psk-file names for secure HART-IP.
+Result<transport::ConnectionTarget> ConnectionFromOptions(const QCommandLineParser& parser);
 
 // Runs the file operation the arguments (argv[0] included) name; makes the
 // Qt application it needs for the PDF when there is none yet.

@@ -111,13 +111,10 @@ int main(int argc, char** argv) {
                                        parser.value(options.fromHistory));
   }
 
-  transport::ConnectionTarget target;
-  // --connect is shared with the file commands.
-  if (parser.isSet("connect")) {
-    Result<transport::ConnectionTarget> parsed = transport::ParseConnection(parser.value("connect").toStdString());
-    if (!parsed) return report.Say(parsed.error().message);
-    target = std::move(parsed).value();
-  }
+  // --connect and --psk-file are shared with the file commands.
+  Result<transport::ConnectionTarget> connection = app::ConnectionFromOptions(parser);
+  if (!connection) return report.Say(connection.error().message);
+  transport::ConnectionTarget target = std::move(connection).value();
 
   // --record works with the device --connect names; the window starts on
   // the built-in device and connects to that one itself.

@@ -16,10 +16,12 @@
 namespace zolin6::hart::ip {
 
 inline constexpr std::uint16_t kDefaultPort = 5094;
-// The version our requests carry and our sessions run at. Secure sessions
-// (version 2, over TLS) are not spoken yet; AgreeVersion is where a server
-// decides what to make of a client that asks for a version.
+// The plain-text version, and the secure one: version 2 opens its session
+// in plain text, then runs TLS with pre-shared keys on the same connection.
+// AgreeVersion is where a server decides what to make of a client that
+// asks for a version.
 inline constexpr std::uint8_t kVersion = 1;
+inline constexpr std::uint8_t kSecureVersion = 2;
 inline constexpr std::size_t kHeaderSize = 8;
 // Four HART frames and a little: what gateways accept; anything longer is
 // garbage, not a message to wait for.
@@ -55,15 +57,28 @@ const char* DescribeStatus(std::uint8_t code);
 // "status 15: all sessions in use".
 std::string StatusText(std::uint8_t code);
 
+// What a server offers: plain text only, or the secure version as well
+// (it has keys), or the secure version alone; or nothing, where it must be
+// secure and cannot be (no TLS on that transport).
+enum class Security : std::uint8_t { PlainOnly, Offered, Required, Unavailable };
+
 // What a server makes of a session initiate asking for `asked` (never 0:
 // the decoder refuses that): the version the session runs at, and status
-// 14 when that is not the one asked, so the client can adapt.
+// 14 when that is not the one asked, so the client can adapt. A server
+// that requires security answers a plain-text client with its own version
+// and refuses the session.
 struct VersionAgreement {
   std::uint8_t version = kVersion;
   std::uint8_t status = status::kSuccess;
+  bool refused = false;
 };
-constexpr VersionAgreement AgreeVersion(std::uint8_t asked) {
-  if (asked > kVersion) return {kVersion, status::kVersionNotSupported};
+constexpr VersionAgreement AgreeVersion(std::uint8_t asked, Security security = Security::PlainOnly) {
+  if (security == Security::Unavailable) return {kSecureVersion, status::kSecurityNotInitialized, true};
+  const std::uint8_t highest = security == Security::PlainOnly ? kVersion : kSecureVersion;
+  if (asked > highest) return {highest, status::kVersionNotSupported};
+  if (security == Security::Required && asked < kSecureVersion) {
+    return {kSecureVersion, status::kVersionNotSupported, true};
+  }
   return {asked, status::kSuccess};
 }
 
@@ -131,6 +146,8 @@ class StreamAssembler {
   // more bytes come.
   std::optional<DecodedMessage> next();
   bool failed() const { return failed_.has_value(); }
+  // Whether bytes wait that make no whole message yet.
+  bool holdsBytes() const { return !pending_.empty(); }
 
  private:
   Bytes pending_;

@@ -18,10 +18,22 @@ SessionStep PassThroughAnswer(const Message& message) {
   return step;
 }
 
+// Why a session initiate answered with status 14 goes no further: the
+// device runs another version than ours, and a secure client never falls
+// back to plain text.
+std::string VersionRefusal(std::uint8_t ours, std::uint8_t theirs) {
+  if (theirs > ours) {
+    return "the device accepts only secure HART-IP (version " + std::to_string(theirs) +
+           "): connect with version 2 and a key file";
+  }
+  return "the device speaks only HART-IP version " + std::to_string(theirs) +
+         ", without security: no secure session, and no fall-back to plain text";
+}
+
 }  // namespace
 
-ClientSession::ClientSession(Framing framing, std::uint32_t askedInactivityMs)
-    : framing_(framing), asked_(askedInactivityMs) {}
+ClientSession::ClientSession(Framing framing, std::uint32_t askedInactivityMs, std::uint8_t version)
+    : framing_(framing), asked_(askedInactivityMs), version_(version) {}
 
 SessionStep ClientSession::open(Millis now) {
   if (state_ != SessionState::Closed) return {};
@@ -60,7 +72,9 @@ SessionStep ClientSession::sendWaiting(Millis now) {
 
 SessionStep ClientSession::send(MessageId id, Bytes body, Millis now) {
   const std::uint16_t sequence = nextSequence_++;
-  Bytes message = EncodeMessage(MakeMessage(MessageType::Request, id, sequence, std::move(body)));
+  Message request = MakeMessage(MessageType::Request, id, sequence, std::move(body));
+  request.header.version = version_;
+  Bytes message = EncodeMessage(request);
   if (id == MessageId::PassThrough) latestPassThrough_ = sequence;
   SessionStep step;
   step.transmit = message;
@@ -106,7 +120,8 @@ SessionStep ClientSession::receive(const Message& message, Millis now) {
     return step;
   }
   if (!inFlight_ || message.header.sequence != inFlight_->sequence) return onUnawaited(message);
-  if (message.header.version != kVersion) {
+  // The initiate's answer may name another version: onInitiated says why that ends it.
+  if (message.header.version != version_ && inFlight_->id != MessageId::SessionInitiate) {
     return end("protocol error: an answer in HART-IP version " + std::to_string(message.header.version));
   }
   if (message.header.type == MessageType::Nak) {
@@ -161,11 +176,32 @@ SessionStep ClientSession::onInitiated(const Message& message, int tries, Millis
   // Over UDP our first initiate may have opened the session and only its
   // answer was lost: the device then says the session exists, and it is ours.
   const bool ours = framing_ == Framing::Datagram && tries > 1 && code == status::kSessionExists;
+  if (message.header.version != version_) {
+    return end("the device refused the session: " + StatusText(code) + "; " +
+               VersionRefusal(version_, message.header.version));
+  }
   if (!IsSuccess(code) && !ours) return end("the device refused the session: " + StatusText(code));
   Result<SessionInitiate> granted = DecodeSessionInitiate(message.body);
   if (!granted && !ours) return end("protocol error in the session initiate response: " + granted.error().message);
-  state_ = SessionState::Open;
   granted_ = granted ? granted->inactivityMs : asked_;
+  if (version_ < kSecureVersion) return opened(now);
+  state_ = SessionState::Securing;
+  securingSince_ = now;
+  SessionStep step;
+  step.changed = true;
+  step.reason = "agreeing on TLS";
+  step.startSecurity = true;
+  return step;
+}
+
+SessionStep ClientSession::secured(Millis now) {
+  if (state_ != SessionState::Securing) return {};
+  lastHeard_ = now;
+  return opened(now);
+}
+
+SessionStep ClientSession::opened(Millis now) {
+  state_ = SessionState::Open;
   SessionStep step = sendWaiting(now);
   step.changed = true;
   step.reason = "connected, inactivity timer " + std::to_string(granted_) + " ms";
@@ -192,12 +228,14 @@ Millis ClientSession::idleProbe() const {
 std::optional<Millis> ClientSession::wakeAt() const {
   if (inFlight_) return deadline(*inFlight_);
   if (state_ == SessionState::Open) return lastHeard_ + idleProbe();
+  if (state_ == SessionState::Securing) return securingSince_ + kSecuringTimeout;
   return std::nullopt;
 }
 
 SessionStep ClientSession::poll(Millis now) {
   const std::optional<Millis> due = wakeAt();
   if (!due || now < *due) return {};
+  if (state_ == SessionState::Securing) return end("the TLS handshake did not finish");
   if (!inFlight_) return send(MessageId::KeepAlive, {}, now);
   return onTimeout(now);
 }

@@ -39,6 +39,8 @@ inline constexpr Millis kPassThroughGiveUp{3000};
 // give-up above, a device that is gone shows within
 // 3 s + kControlTries x kControlTryTimeout = 4.8 s.
 inline constexpr Millis kIdleProbe{3000};
+// How long TLS may take to agree once a secure session is initiated.
+inline constexpr Millis kSecuringTimeout{5000};
 // Abandoned pass-through numbers remembered: their late answers are
 // dropped, where an answer to a number never sent ends a TCP session.
 inline constexpr std::size_t kAbandonedKept = 8;
@@ -51,6 +53,7 @@ enum class Framing : std::uint8_t {
 enum class SessionState : std::uint8_t {
   Closed,
   Initiating,
+  Securing,  // a secure session is initiated; TLS is being agreed on the connection
   Open,
   Closing,  // UDP: the close is sent again until it is answered; ended as far as the user knows
 };
@@ -62,13 +65,20 @@ struct SessionStep {
   bool changed = false;        // the state changed; `reason` says how
   std::string reason;
   std::string notice;  // news for the user that changes no state ("status 6: ...")
+  // A secure session was granted: TLS starts on the connection now, before
+  // anything else is sent or read, and secured() follows when it is up.
+  bool startSecurity = false;
 };
 
 class ClientSession {
  public:
-  explicit ClientSession(Framing framing, std::uint32_t askedInactivityMs = kAskedInactivityMs);
+  // `version`: kSecureVersion asks for a secure session and takes nothing
+  // less; the transport then runs TLS when told (SessionStep::startSecurity).
+  explicit ClientSession(Framing framing, std::uint32_t askedInactivityMs = kAskedInactivityMs,
+                         std::uint8_t version = kVersion);
 
   SessionState state() const { return state_; }
+  std::uint8_t version() const { return version_; }
   // The timer the device granted; 0 before the session is open.
   std::uint32_t grantedInactivityMs() const { return granted_; }
   // Whether a frame waits for the session to open.
@@ -80,6 +90,8 @@ class ClientSession {
   // when the session is open and idle, else it waits (replacing a frame
   // that waited, which the master has given up on).
   SessionStep submit(ByteView frame, Millis now);
+  // TLS is up on the connection: the session opens.
+  SessionStep secured(Millis now);
   // A message the device sent.
   SessionStep receive(const Message& message, Millis now);
   // Keep-alives, resends and timeouts; call at wakeAt().
@@ -107,6 +119,7 @@ class ClientSession {
   SessionStep onUnawaited(const Message& message);
   SessionStep onResponse(const Message& message, Millis now);
   SessionStep onInitiated(const Message& message, int tries, Millis now);
+  SessionStep opened(Millis now);
   SessionStep onTimeout(Millis now);
   void abandonPassThrough();
   bool wasAbandoned(std::uint16_t sequence) const;
@@ -115,6 +128,7 @@ class ClientSession {
 
   Framing framing_;
   std::uint32_t asked_;
+  std::uint8_t version_;
   std::uint32_t granted_ = 0;
   SessionState state_ = SessionState::Closed;
   std::uint16_t nextSequence_ = 1;
@@ -123,7 +137,8 @@ class ClientSession {
   std::optional<std::uint16_t> latestPassThrough_;  // the master has sent nothing since; it waits for this answer
   bool lastUnanswered_ = false;                     // the last pass-through got no answer
   std::optional<Bytes> waiting_;
-  Millis lastHeard_{0};  // the device's latest message
+  Millis lastHeard_{0};      // the device's latest message
+  Millis securingSince_{0};  // when TLS began to be agreed
 };
 
 }  // namespace zolin6::hart::ip

@@ -17,15 +17,15 @@ Result<ConnectionTarget> ParseHartIp(std::string_view text, const QUrl& url) {
   ConnectionTarget target;
   target.kind = ConnectionTarget::Kind::HartIp;
   target.host = url.host().toStdString();
-  if (target.host.empty()) return Refused(text, "no host; write hart-ip://HOST[:PORT][?udp]");
+  if (target.host.empty()) return Refused(text, "no host; write hart-ip://HOST[:PORT][?udp][&v2]");
   const int port = url.port(kHartIpPort);
   if (port <= 0) return Refused(text, "the port must be 1 to 65535");
   target.port = static_cast<std::uint16_t>(port);
   if (!url.path().isEmpty() && url.path() != "/") return Refused(text, "a HART-IP address has no path");
   const QUrlQuery query(url);
   for (const auto& [key, value] : query.queryItems()) {
-    if (key != "udp" || !value.isEmpty()) return Refused(text, "the only option is ?udp");
-    target.udp = true;
+    if ((key != "udp" && key != "v2") || !value.isEmpty()) return Refused(text, "the options are ?udp and ?v2");
+    (key == "udp" ? target.udp : target.secure) = true;
   }
   return target;
 }
@@ -59,7 +59,7 @@ std::string HostAndPort(const ConnectionTarget& target) {
 std::string ConnectionTarget::describe() const {
   switch (kind) {
     case Kind::Simulated: return "Simulated device";
-    case Kind::HartIp: return "HART-IP " + HostAndPort(*this) + (udp ? " UDP" : "");
+    case Kind::HartIp: return "HART-IP " + HostAndPort(*this) + (udp ? " UDP" : "") + (secure ? " v2" : "");
     case Kind::Serial:
       return "Serial " + path + (pollingAddress != 0 ? " address " + std::to_string(pollingAddress) : "");
   }
@@ -69,7 +69,10 @@ std::string ConnectionTarget::describe() const {
 std::string ConnectionTarget::url() const {
   switch (kind) {
     case Kind::Simulated: return "sim";
-    case Kind::HartIp: return "hart-ip://" + HostAndPort(*this) + (udp ? "?udp" : "");
+    case Kind::HartIp: {
+      const std::string options = std::string(udp ? "udp" : "") + (udp && secure ? "&" : "") + (secure ? "v2" : "");
+      return "hart-ip://" + HostAndPort(*this) + (options.empty() ? "" : "?" + options);
+    }
     case Kind::Serial:
       return "serial:" + path + (pollingAddress != 0 ? "?address=" + std::to_string(pollingAddress) : "");
   }
@@ -82,7 +85,7 @@ Result<ConnectionTarget> ParseConnection(std::string_view text) {
   if (!url.isValid()) return Refused(text, url.errorString().toStdString());
   if (url.scheme() == "hart-ip") return ParseHartIp(text, url);
   if (url.scheme() == "serial") return ParseSerial(text, url);
-  return Refused(text, "write sim, hart-ip://HOST[:PORT][?udp] or serial:PATH[?address=N]");
+  return Refused(text, "write sim, hart-ip://HOST[:PORT][?udp][&v2] or serial:PATH[?address=N]");
 }
 
 }  // namespace zolin6::transport

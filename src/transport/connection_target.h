@@ -1,8 +1,9 @@
 #pragma once
 // Where the device is: the built-in simulated transmitter, a HART-IP device
 // or gateway, or a HART modem on a serial port. Given by the user as
-// `sim`, `hart-ip://HOST[:PORT][?udp]` or `serial:PATH[?address=N]`, and
-// remembered in the same form.
+// `sim`, `hart-ip://HOST[:PORT][?udp][&v2]` or `serial:PATH[?address=N]`,
+// and remembered in the same form. Secure HART-IP (v2) takes its key from
+// a key file named apart, never in the address.
 
 #include <cstdint>
 #include <string>
@@ -22,10 +23,12 @@ struct ConnectionTarget {
   std::string host;                  // HART-IP: name or address of the device or gateway
   std::uint16_t port = kHartIpPort;  // HART-IP
   bool udp = false;                  // HART-IP over UDP instead of TCP
+  bool secure = false;               // HART-IP version 2: TLS with a pre-shared key
+  std::string keyFile;               // secure HART-IP: the key file, not part of the address
   std::string path;                  // serial: the port, e.g. /dev/ttyUSB0
   std::uint8_t pollingAddress = 0;   // serial: where the device answers command 0
 
-  // What the status bar shows: "HART-IP 10.0.0.5:5094", "HART-IP 10.0.0.5:5094 UDP",
+  // What the status bar shows: "HART-IP 10.0.0.5:5094", "HART-IP 10.0.0.5:5094 UDP v2",
   // "Serial /dev/ttyUSB0", "Serial /dev/ttyUSB0 address 3", "Simulated device".
   std::string describe() const;
   // The form `ParseConnection` reads back.

@@ -2,10 +2,14 @@
 
 #include <QHostInfo>
 #include <QNetworkDatagram>
+#include <QSslPreSharedKeyAuthenticator>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QUdpSocket>
 
 #include <algorithm>
+
+#include "transport/tls_psk.h"
 
 namespace zolin6::transport {
 
@@ -33,7 +37,7 @@ HartIpClient::HartIpClient(toolkit::Clock& clock, HartIpEndpoint endpoint, QObje
       clock_(clock),
       endpoint_(std::move(endpoint)),
       session_(endpoint_.protocol == IpProtocol::Udp ? ip::Framing::Datagram : ip::Framing::Stream,
-               endpoint_.askedInactivityMs) {
+               endpoint_.askedInactivityMs, endpoint_.key ? ip::kSecureVersion : ip::kVersion) {
   monotonic_.start();
   wake_.setSingleShot(true);
   connect(&wake_, &QTimer::timeout, this, [this] { apply(session_.poll(sessionNow())); });
@@ -55,7 +59,7 @@ HartIpClient::~HartIpClient() {
 
 std::string HartIpClient::where() const {
   return endpoint_.host.toStdString() + ":" + std::to_string(endpoint_.port) +
-         (endpoint_.protocol == IpProtocol::Udp ? " over UDP" : " over TCP");
+         (endpoint_.protocol == IpProtocol::Udp ? " over UDP" : " over TCP") + (endpoint_.key ? " (secure)" : "");
 }
 
 void HartIpClient::Send(hart::ByteView bytes, toolkit::Millis /*now*/) {
@@ -73,6 +77,9 @@ void HartIpClient::Open() {
   dropTransport();
   assembler_ = {};
   report(State::Connecting, "connecting to " + where());
+  if (endpoint_.key && endpoint_.protocol == IpProtocol::Udp) {
+    return report(State::Closed, "secure HART-IP over UDP (DTLS) is not available: connect over TCP");
+  }
   if (endpoint_.protocol == IpProtocol::Udp) {
     openUdp();
   } else {
@@ -80,8 +87,29 @@ void HartIpClient::Open() {
   }
 }
 
+QTcpSocket* HartIpClient::makeTcpSocket() {
+  if (!endpoint_.key) return new QTcpSocket(this);
+  auto* socket = new QSslSocket(this);
+  connect(socket, &QSslSocket::preSharedKeyAuthenticationRequired, this,
+          [this](QSslPreSharedKeyAuthenticator* question) { AnswerAsClient(*question, *endpoint_.key); });
+  connect(socket, &QSslSocket::encrypted, this, [this, socket] {
+    security_ = DescribeTls(*socket);
+    apply(session_.secured(sessionNow()));
+  });
+  return socket;
+}
+
+// The initiate was answered in plain text; nothing more goes until TLS is up.
+void HartIpClient::startTls() {
+  auto* socket = qobject_cast<QSslSocket*>(tcp_);
+  Result<QSslConfiguration> tls = PskTlsConfiguration();
+  if (socket == nullptr || !tls) return apply(session_.lost(tls ? "no TLS on this connection" : tls.error().message));
+  socket->setSslConfiguration(*tls);
+  socket->startClientEncryption();
+}
+
 void HartIpClient::openTcp() {
-  tcp_ = new QTcpSocket(this);
+  tcp_ = makeTcpSocket();
   QTcpSocket* socket = tcp_;
   connect(socket, &QTcpSocket::connected, this, [this, socket] {
     // One small request at a time, each waiting for its answer: no batching.
@@ -103,7 +131,13 @@ void HartIpClient::onTcpError() {
     case QAbstractSocket::HostNotFoundError:
       reason = "unreachable: host " + endpoint_.host.toStdString() + " not found";
       break;
-    case QAbstractSocket::RemoteHostClosedError: reason = "closed by the device"; break;
+    case QAbstractSocket::RemoteHostClosedError:
+      reason = session_.state() == ip::SessionState::Securing ? "the device ended the TLS handshake: wrong key?"
+                                                              : "closed by the device";
+      break;
+    case QAbstractSocket::SslHandshakeFailedError:
+      reason = "the TLS handshake failed (is the key the device's?): " + tcp_->errorString().toStdString();
+      break;
     default:
       reason = tcp_->state() == QAbstractSocket::ConnectedState || session_.state() != ip::SessionState::Closed
                    ? "connection lost: " + tcp_->errorString().toStdString()
@@ -181,6 +215,7 @@ void HartIpClient::readUdp() {
 
 void HartIpClient::apply(ip::SessionStep step) {
   if (!step.transmit.empty()) write(step.transmit);
+  if (step.startSecurity) startTls();
   if (step.changed) onSessionChange(step.reason);
   if (!step.notice.empty() && stateListener_) stateListener_(state_, step.notice);
   scheduleWake();
@@ -195,8 +230,10 @@ void HartIpClient::apply(ip::SessionStep step) {
 
 void HartIpClient::onSessionChange(const std::string& reason) {
   switch (session_.state()) {
-    case ip::SessionState::Open: return report(State::Connected, reason);
+    case ip::SessionState::Open:
+      return report(State::Connected, security_.empty() ? reason : reason + ", " + security_);
     case ip::SessionState::Initiating:
+    case ip::SessionState::Securing:
       return;  // said when the connection was begun
     // Ended as far as the user knows; the close goes again until answered.
     case ip::SessionState::Closing: return report(State::Closed, reason);
@@ -226,6 +263,7 @@ void HartIpClient::report(State state, const std::string& reason) {
 }
 
 void HartIpClient::dropTransport() {
+  security_.clear();
   wake_.stop();
   connectTimeout_.stop();
   if (lookupId_ != -1) QHostInfo::abortHostLookup(std::exchange(lookupId_, -1));
@@ -258,7 +296,8 @@ void HartIpClient::scheduleWake() {
 void HartIpClient::Close() {
   switch (session_.state()) {
     case ip::SessionState::Open: return apply(session_.close(sessionNow()));
-    case ip::SessionState::Initiating: return apply(session_.lost("closed"));
+    case ip::SessionState::Initiating:
+    case ip::SessionState::Securing: return apply(session_.lost("closed"));
     case ip::SessionState::Closing: return;
     case ip::SessionState::Closed: break;
   }

@@ -25,6 +25,7 @@
 #include "hart/hart_ip.h"
 #include "hart/hart_ip_session.h"
 #include "platform/toolkit/clock.h"
+#include "transport/psk_keys.h"
 
 class QTcpSocket;
 class QUdpSocket;
@@ -38,6 +39,8 @@ struct HartIpEndpoint {
   std::uint16_t port = hart::ip::kDefaultPort;
   IpProtocol protocol = IpProtocol::Tcp;
   std::uint32_t askedInactivityMs = hart::ip::kAskedInactivityMs;
+  // Secure HART-IP (version 2) with this key; plain text without.
+  std::optional<PskKey> key = std::nullopt;
 };
 
 class HartIpClient : public QObject, public driver::ByteLink {
@@ -76,6 +79,8 @@ class HartIpClient : public QObject, public driver::ByteLink {
   // The inactivity timer the device granted; 0 without a session.
   std::uint32_t grantedInactivityMs() const { return session_.grantedInactivityMs(); }
   const HartIpEndpoint& endpoint() const { return endpoint_; }
+  // "TLS 1.2, PSK-AES128-GCM-SHA256" while a secure session is open; empty otherwise.
+  const std::string& security() const { return security_; }
 
  private slots:
   void onLookedUp(const QHostInfo& info);
@@ -85,6 +90,9 @@ class HartIpClient : public QObject, public driver::ByteLink {
   void openUdp();
   void startUdp(const QHostAddress& address);
   void openTcp();
+  // The TCP socket: plain, or ready to turn to TLS for a secure session.
+  QTcpSocket* makeTcpSocket();
+  void startTls();
   void onTcpError();
   void readTcp();
   void readUdp();
@@ -112,6 +120,7 @@ class HartIpClient : public QObject, public driver::ByteLink {
   int lookupId_ = -1;  // a host name being looked up for UDP
   QHostAddress peer_;
   std::uint16_t peerPort_ = 0;  // UDP: the port the device answers from
+  std::string security_;
 };
 
 }  // namespace zolin6::transport

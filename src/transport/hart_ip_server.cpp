@@ -2,12 +2,15 @@
 
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
+#include <QSslPreSharedKeyAuthenticator>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <vector>
 
 #include "transport/hart_ip_server_session.h"
+#include "transport/tls_psk.h"
 
 namespace zolin6::transport {
 
@@ -64,17 +67,32 @@ struct HartIpServer::Quiet {
 };
 
 struct HartIpServer::TcpPeer {
-  TcpPeer(device::HartDevice& device, QObject* owner) : session(device), quiet(owner) {}
+  TcpPeer(device::HartDevice& device, ip::Security security, QObject* owner)
+      : session(device, security), quiet(owner) {}
   ip::StreamAssembler assembler;
+  ServerSession session;
+  Quiet quiet;
+  std::string address;    // the client's, for the handshake guard
+  bool securing = false;  // TLS is being agreed; a session that ends now failed its handshake
+};
+
+struct HartIpServer::UdpPeer {
+  UdpPeer(device::HartDevice& device, ip::Security security, QObject* owner)
+      : session(device, security), quiet(owner) {}
   ServerSession session;
   Quiet quiet;
 };
 
-struct HartIpServer::UdpPeer {
-  UdpPeer(device::HartDevice& device, QObject* owner) : session(device), quiet(owner) {}
-  ServerSession session;
-  Quiet quiet;
-};
+void HartIpServer::Listener::incomingConnection(qintptr descriptor) {
+  if (!tls) return QTcpServer::incomingConnection(descriptor);
+  // In plain text until the secure session's initiate is answered.
+  auto* socket = new QSslSocket(this);
+  if (!socket->setSocketDescriptor(descriptor)) {
+    delete socket;
+    return;
+  }
+  addPendingConnection(socket);
+}
 
 HartIpServer::HartIpServer(device::HartDevice& device, TimeSource now, QObject* parent)
     : QObject(parent), device_(device), now_(std::move(now)), publisher_(device) {
@@ -129,6 +147,21 @@ void HartIpServer::close() {
   heldTimer_.stop();
   burstTimer_.stop();
   port_ = 0;
+}
+
+Result<bool> HartIpServer::useKeys(PskKeys keys, bool required) {
+  Result<QSslConfiguration> tls = PskTlsConfiguration();
+  if (!tls) return tls.error();
+  if (keys.empty()) return Error{"no key to accept secure sessions with"};
+  secure_ = Secure{std::move(keys), *tls, required};
+  tcp_.tls = true;
+  return true;
+}
+
+ip::Security HartIpServer::security(bool tcp) const {
+  if (!secure_) return ip::Security::PlainOnly;
+  if (!tcp) return secure_->required ? ip::Security::Unavailable : ip::Security::PlainOnly;
+  return secure_->required ? ip::Security::Required : ip::Security::Offered;
 }
 
 int HartIpServer::sessionCount() const { return static_cast<int>(tcpPeers_.size() + udpPeers_.size()); }
@@ -196,9 +229,17 @@ void HartIpServer::acceptConnections() {
       ended("TCP connection refused: " + std::to_string(kMaxConnections) + " connections are open");
       continue;
     }
+    const std::string address = socket->peerAddress().toString().toStdString();
+    if (handshakes_.refuses(address, now_())) {
+      socket->abort();
+      socket->deleteLater();
+      ended("TCP connection refused: too many failed TLS handshakes from " + address);
+      continue;
+    }
     // Each answer goes out at once: the client waits for it.
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    auto peer = std::make_unique<TcpPeer>(device_, this);
+    auto peer = std::make_unique<TcpPeer>(device_, security(true), this);
+    peer->address = address;
     heard(peer->quiet, peer->session);
     connect(peer->quiet.timer, &QTimer::timeout, this, [this, socket] {
       auto found = tcpPeers_.find(socket);
@@ -226,8 +267,38 @@ void HartIpServer::readTcp(QTcpSocket* socket) {
     }
     if (answer.endSession) return endTcp(socket, answer.why);
     heard(peer.quiet, peer.session);
+    if (answer.startSecurity) {
+      // Anything the client sent after its initiate came in plain text.
+      if (peer.assembler.holdsBytes()) return endTcp(socket, "plain text where TLS was to start");
+      return startTls(socket);
+    }
     burstTimer_.start(0);
   }
+}
+
+void HartIpServer::startTls(QTcpSocket* socket) {
+  auto* tls = qobject_cast<QSslSocket*>(socket);
+  auto found = tcpPeers_.find(socket);
+  if (tls == nullptr || !secure_ || found == tcpPeers_.end()) return endTcp(socket, "no TLS on this connection");
+  found->second->securing = true;
+  tls->setSslConfiguration(secure_->tls);
+  connect(tls, &QSslSocket::preSharedKeyAuthenticationRequired, this,
+          [this](QSslPreSharedKeyAuthenticator* question) { AnswerAsDevice(*question, secure_->keys); });
+  connect(tls, &QSslSocket::encrypted, this, [this, socket] {
+    auto peer = tcpPeers_.find(socket);
+    if (peer == tcpPeers_.end()) return;
+    peer->second->securing = false;
+    handshakes_.succeeded(peer->second->address);
+  });
+  // A connection that closes is said when it disconnects. Ended after the
+  // signal: TLS still works on the socket while it reports the failure.
+  connect(
+      tls, &QSslSocket::errorOccurred, this,
+      [this, tls](QAbstractSocket::SocketError error) {
+        if (error != QAbstractSocket::RemoteHostClosedError) endTcp(tls, "TLS: " + tls->errorString().toStdString());
+      },
+      Qt::QueuedConnection);
+  tls->startServerEncryption();
 }
 
 void HartIpServer::writeTcp(QTcpSocket* socket, const QByteArray& bytes) {
@@ -244,6 +315,7 @@ void HartIpServer::writeTcp(QTcpSocket* socket, const QByteArray& bytes) {
 void HartIpServer::endTcp(QTcpSocket* socket, const std::string& why) {
   auto found = tcpPeers_.find(socket);
   if (found == tcpPeers_.end()) return;
+  if (found->second->securing) handshakes_.failed(found->second->address, now_());
   tcpPeers_.erase(found);
   socket->disconnect(this);
   // The answers already written, the last one often the reason for the
@@ -272,7 +344,7 @@ void HartIpServer::handleDatagram(const QHostAddress& sender, std::uint16_t send
     // Only a session initiate opens a session; anything else from a stranger
     // is not worth remembering.
     if (decoded.message.header.id != ip::MessageId::SessionInitiate) return;
-    auto peer = std::make_unique<UdpPeer>(device_, this);
+    auto peer = std::make_unique<UdpPeer>(device_, security(false), this);
     connect(peer->quiet.timer, &QTimer::timeout, this, [this, key] {
       auto peerFound = udpPeers_.find(key);
       if (peerFound != udpPeers_.end() && quietTooLong(peerFound->second->quiet, peerFound->second->session)) {

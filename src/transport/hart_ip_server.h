@@ -7,12 +7,14 @@
 // connection it goes on closes. A bad line can be put in front of the
 // device on purpose (setLineFaults). When the device bursts, each frame it
 // publishes goes to every session that subscribed (command 533) as a
-// publish message.
+// publish message. Given keys (useKeys), it grants secure sessions
+// (version 2) on TCP: TLS with a pre-shared key after the initiate.
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -33,6 +35,8 @@
 #include "hart/hart_ip.h"
 #include "platform/result.h"
 #include "platform/toolkit/clock.h"
+#include "transport/handshake_guard.h"
+#include "transport/psk_keys.h"
 
 namespace zolin6::transport {
 
@@ -73,6 +77,10 @@ class HartIpServer : public QObject {
   // The device's HART replies (not the HART-IP messages around them) are
   // dropped, damaged and delayed as `rates` say, from now on.
   void setLineFaults(const device::FaultRates& rates) { faults_.emplace(rates); }
+  // Grants secure sessions with `keys` from now on; `required`: refuses
+  // sessions in plain text (on UDP, every session: it has no TLS yet).
+  // Fails where TLS with pre-shared keys cannot be had.
+  Result<bool> useKeys(PskKeys keys, bool required);
 
  private:
   struct TcpPeer;
@@ -92,7 +100,24 @@ class HartIpServer : public QObject {
     QByteArray bytes;
   };
 
+  // The TCP server: connections that can turn to TLS once they are secure.
+  class Listener : public QTcpServer {
+   public:
+    bool tls = false;
+
+   protected:
+    void incomingConnection(qintptr descriptor) override;
+  };
+  struct Secure {
+    PskKeys keys;
+    QSslConfiguration tls;
+    bool required = false;
+  };
+
+  hart::ip::Security security(bool tcp) const;
   void acceptConnections();
+  // TLS on `socket` after the secure session's initiate was answered.
+  void startTls(QTcpSocket* socket);
   void readTcp(QTcpSocket* socket);
   void writeTcp(QTcpSocket* socket, const QByteArray& bytes);
   void endTcp(QTcpSocket* socket, const std::string& why);
@@ -116,7 +141,7 @@ class HartIpServer : public QObject {
 
   device::HartDevice& device_;
   TimeSource now_;
-  QTcpServer tcp_;
+  Listener tcp_;
   QUdpSocket udp_;
   std::uint16_t port_ = 0;
   std::map<QTcpSocket*, std::unique_ptr<TcpPeer>> tcpPeers_;
@@ -125,6 +150,8 @@ class HartIpServer : public QObject {
   std::deque<Held> held_;  // in the order they fall due: the delay is the same for every answer
   QTimer heldTimer_;
   std::function<void(const std::string&)> sessionEnd_;
+  std::optional<Secure> secure_;
+  HandshakeGuard handshakes_;
   device::BurstPublisher publisher_;
   QTimer burstTimer_;  // the next burst frame; at once after a request, which may have changed them
 };

@@ -67,8 +67,13 @@ ServerAnswer ServerSession::initiate(const ip::Message& request, bool full) {
   }
   // The version goes first: the refusals below are answered in the version
   // the client will speak.
-  const ip::VersionAgreement agreed = ip::AgreeVersion(request.header.version);
+  const ip::VersionAgreement agreed = ip::AgreeVersion(request.header.version, security_);
   version_ = agreed.version;
+  if (agreed.refused) {
+    return End("a HART-IP version " + std::to_string(request.header.version) + " session refused (" +
+                   ip::StatusText(agreed.status) + ")",
+               reply(request, {}, agreed.status).reply);
+  }
   Result<ip::SessionInitiate> asked = ip::DecodeSessionInitiate(request.body);
   if (!asked) return End(asked.error().message, reply(request, {}, ip::status::kTooFewDataBytes).reply);
   // Only a primary master may open a session; any other is not answered.
@@ -85,6 +90,7 @@ ServerAnswer ServerSession::initiate(const ip::Message& request, bool full) {
   initiateSequence_ = request.header.sequence;
   ServerAnswer answer = reply(request, ip::EncodeSessionInitiate({ip::kPrimaryMaster, inactivityMs_}), code);
   initiateAnswer_ = answer.reply;
+  answer.startSecurity = secure();
   return answer;
 }
 

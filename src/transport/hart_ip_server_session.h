@@ -5,7 +5,9 @@
 // the rules ends the session, and nothing else. Command 533 in a
 // pass-through is the server's own: it subscribes the session to what the
 // device publishes, which then reaches it as publish messages numbered by
-// the session's own count from 1.
+// the session's own count from 1. A device with keys grants version 2:
+// its answer to the initiate goes in plain text, then TLS runs on the
+// connection before anything else is read.
 
 #include <cstdint>
 #include <optional>
@@ -30,17 +32,20 @@ struct ServerAnswer {
   std::optional<hart::ip::Message> reply;  // nothing for a silent device or a request not worth an answer
   bool endSession = false;                 // after the reply, if any
   std::string why;                         // why the session ends
+  bool startSecurity = false;              // after the reply: TLS on the connection, before anything else
 };
 
 class ServerSession {
  public:
-  explicit ServerSession(device::HartDevice& device) : device_(device) {}
+  explicit ServerSession(device::HartDevice& device, hart::ip::Security security = hart::ip::Security::PlainOnly)
+      : device_(device), security_(security) {}
 
   // `full`: no further session may be opened now.
   ServerAnswer handle(const hart::ip::Message& request, toolkit::Millis now, bool full = false);
   bool initiated() const { return initiated_; }
   // The HART-IP version the session runs at, once initiated.
   std::uint8_t version() const { return version_; }
+  bool secure() const { return initiated_ && version_ >= hart::ip::kSecureVersion; }
   // How long the session may stay quiet before it is closed.
   std::uint32_t inactivityMs() const { return initiated_ ? inactivityMs_ : kUninitiatedTimeoutMs; }
   // The publish message of a burst frame (from its delimiter) for this
@@ -57,6 +62,7 @@ class ServerSession {
                      std::uint8_t code = hart::ip::status::kSuccess) const;
 
   device::HartDevice& device_;
+  hart::ip::Security security_;
   bool initiated_ = false;
   std::uint8_t version_ = hart::ip::kVersion;
   std::uint32_t inactivityMs_ = kDefaultInactivityMs;

@@ -49,13 +49,24 @@ Result<OpenedLink> OpenSerial(const ConnectionTarget& target, EventLoopClock& ti
 }
 
 Result<OpenedLink> OpenHartIp(const ConnectionTarget& target, EventLoopClock& ticker, const LinkReport& report) {
-  const HartIpEndpoint endpoint{QString::fromStdString(target.host), target.port,
-                                target.udp ? IpProtocol::Udp : IpProtocol::Tcp};
+  HartIpEndpoint endpoint{QString::fromStdString(target.host), target.port,
+                          target.udp ? IpProtocol::Udp : IpProtocol::Tcp, hart::ip::kAskedInactivityMs, std::nullopt};
+  if (target.secure) {
+    if (target.keyFile.empty()) return Error{target.describe() + ": secure HART-IP needs a key file (--psk-file)"};
+    Result<PskKeys> keys = ReadPskKeyFile(QString::fromStdString(target.keyFile));
+    if (!keys) return keys.error();
+    endpoint.key = keys->own();
+  }
   auto client = std::make_shared<HartIpClient>(ticker.clock(), endpoint);
   if (report) {
-    client->OnStateChange([report, where = target.describe()](HartIpClient::State, const std::string& reason) {
-      report(where + ": " + reason);
-    });
+    // A secure session shows its lock; the reason names its TLS and cipher.
+    const std::weak_ptr<HartIpClient> weak = client;
+    client->OnStateChange(
+        [report, where = target.describe(), weak](HartIpClient::State state, const std::string& reason) {
+          const auto shown = weak.lock();
+          const bool locked = shown && state == HartIpClient::State::Connected && !shown->security().empty();
+          report((locked ? "\U0001F512 " : "") + where + ": " + reason);
+        });
   }
   hart::MasterSettings settings;
   settings.link = hart::kHartIpTiming;

@@ -54,15 +54,31 @@ TEST(HartIpMessage, NewerVersionsDecodeAndAreAnsweredInOurs) {
   const DecodedMessage decoded = DecodeMessage(v2);
   ASSERT_TRUE(decoded) << decoded.description();
   EXPECT_EQ(decoded.message.header.version, 2);
+  // Each server kind on both sides of what it speaks.
   struct Row {
+    Security security;
     std::uint8_t asked;
-    std::uint8_t version;
-    std::uint8_t status;
+    VersionAgreement agreed;
   };
-  for (const Row& row : {Row{1, 1, status::kSuccess}, Row{2, 1, status::kVersionNotSupported},
-                         Row{255, 1, status::kVersionNotSupported}}) {
-    EXPECT_EQ(AgreeVersion(row.asked).version, row.version) << int{row.asked};
-    EXPECT_EQ(AgreeVersion(row.asked).status, row.status) << int{row.asked};
+  const std::uint8_t kNo = status::kVersionNotSupported;
+  for (const Row& row : {
+           Row{Security::PlainOnly, 1, {1, status::kSuccess, false}},
+           Row{Security::PlainOnly, 2, {1, kNo, false}},
+           Row{Security::PlainOnly, 255, {1, kNo, false}},
+           Row{Security::Offered, 1, {1, status::kSuccess, false}},
+           Row{Security::Offered, 2, {2, status::kSuccess, false}},
+           Row{Security::Offered, 3, {2, kNo, false}},
+           Row{Security::Required, 1, {2, kNo, true}},
+           Row{Security::Required, 2, {2, status::kSuccess, false}},
+           Row{Security::Required, 3, {2, kNo, false}},
+           Row{Security::Unavailable, 1, {2, status::kSecurityNotInitialized, true}},
+           Row{Security::Unavailable, 2, {2, status::kSecurityNotInitialized, true}},
+       }) {
+    const VersionAgreement agreed = AgreeVersion(row.asked, row.security);
+    const std::string which = std::to_string(static_cast<int>(row.security)) + "/" + std::to_string(row.asked);
+    EXPECT_EQ(agreed.version, row.agreed.version) << which;
+    EXPECT_EQ(agreed.status, row.agreed.status) << which;
+    EXPECT_EQ(agreed.refused, row.agreed.refused) << which;
   }
   EXPECT_EQ(StatusText(status::kVersionNotSupported), "status 14: HART-IP version not supported");
   EXPECT_EQ(StatusText(99), "status 99: unknown status");
@@ -317,6 +333,61 @@ TEST_F(HartIpSession, AnAnswerInAnotherVersionIsAProtocolError) {
   answer.header.version = 2;
   EXPECT_FALSE(session.receive(answer, Millis{1}).reply);
   EXPECT_EQ(session.state(), SessionState::Closed);
+}
+
+// A secure session: the initiate in plain text, then nothing until TLS is
+// up; every message after it in version 2.
+TEST_F(HartIpSession, ASecureSessionWaitsForTlsBeforeItsFirstFrame) {
+  ClientSession session(Framing::Stream, kAskedInactivityMs, kSecureVersion);
+  (void)session.submit(frame_, Millis{0});
+  const Message initiate = Sent(session.open(Millis{0}));
+  EXPECT_EQ(initiate.header.version, kSecureVersion);
+  Message granted = Answer(initiate, EncodeSessionInitiate({1, 60000}));
+  granted.header.version = kSecureVersion;
+  const SessionStep securing = session.receive(granted, Millis{1});
+  EXPECT_TRUE(securing.startSecurity);
+  EXPECT_TRUE(securing.transmit.empty());
+  EXPECT_EQ(session.state(), SessionState::Securing);
+  EXPECT_EQ(session.wakeAt(), Millis{1} + kSecuringTimeout);
+  const SessionStep open = session.secured(Millis{2});
+  EXPECT_EQ(session.state(), SessionState::Open);
+  EXPECT_FALSE(open.startSecurity);
+  EXPECT_EQ(Sent(open).header.version, kSecureVersion);
+  EXPECT_EQ(Sent(open).body, frame_);
+  EXPECT_TRUE(session.secured(Millis{3}).transmit.empty());  // once only
+}
+
+TEST_F(HartIpSession, ASecureSessionEndsWhenTlsDoesNotComeUpInTime) {
+  ClientSession session(Framing::Stream, kAskedInactivityMs, kSecureVersion);
+  const Message initiate = Sent(session.open(Millis{0}));
+  Message granted = Answer(initiate, EncodeSessionInitiate({1, 60000}));
+  granted.header.version = kSecureVersion;
+  (void)session.receive(granted, Millis{0});
+  EXPECT_EQ(session.poll(Millis{0} + kSecuringTimeout - Millis{1}).changed, false);
+  EXPECT_EQ(session.poll(Millis{0} + kSecuringTimeout).reason, "the TLS handshake did not finish");
+  EXPECT_EQ(session.state(), SessionState::Closed);
+}
+
+// Status 14 in another version ends the session with words either way: a
+// secure client never falls back to plain text.
+TEST_F(HartIpSession, AnotherVersionInTheInitiateAnswerEndsTheSessionWithWords) {
+  struct Row {
+    std::uint8_t ours;
+    std::uint8_t theirs;
+    std::string words;
+  };
+  for (const Row& row : {Row{kSecureVersion, kVersion, "speaks only HART-IP version 1, without security"},
+                         Row{kVersion, kSecureVersion, "accepts only secure HART-IP (version 2)"}}) {
+    ClientSession session(Framing::Stream, kAskedInactivityMs, row.ours);
+    const Message initiate = Sent(session.open(Millis{0}));
+    Message answer = Answer(initiate, EncodeSessionInitiate({1, 60000}), status::kVersionNotSupported);
+    answer.header.version = row.theirs;
+    const SessionStep ended = session.receive(answer, Millis{1});
+    EXPECT_EQ(session.state(), SessionState::Closed) << row.words;
+    EXPECT_FALSE(ended.startSecurity);
+    EXPECT_NE(ended.reason.find("status 14"), std::string::npos) << ended.reason;
+    EXPECT_NE(ended.reason.find(row.words), std::string::npos) << ended.reason;
+  }
 }
 
 }  // namespace

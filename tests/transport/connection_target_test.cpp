@@ -21,6 +21,8 @@ TEST(ConnectionTarget, ReadsShowsAndWritesBackEachForm) {
       {"simulated", "Simulated device", "sim"},
       {"hart-ip://10.0.0.5", "HART-IP 10.0.0.5:5094", "hart-ip://10.0.0.5:5094"},
       {"hart-ip://10.0.0.5:5095?udp", "HART-IP 10.0.0.5:5095 UDP", "hart-ip://10.0.0.5:5095?udp"},
+      {"hart-ip://10.0.0.5?v2", "HART-IP 10.0.0.5:5094 v2", "hart-ip://10.0.0.5:5094?v2"},
+      {"hart-ip://10.0.0.5?v2&udp", "HART-IP 10.0.0.5:5094 UDP v2", "hart-ip://10.0.0.5:5094?udp&v2"},
       {"hart-ip://gateway.plant/", "HART-IP gateway.plant:5094", "hart-ip://gateway.plant:5094"},
       {"hart-ip://[fe80::1]:1", "HART-IP [fe80::1]:1", "hart-ip://[fe80::1]:1"},
       {"hart-ip://h:65535", "HART-IP h:65535", "hart-ip://h:65535"},
@@ -41,17 +43,18 @@ TEST(ConnectionTarget, ReadsShowsAndWritesBackEachForm) {
 
 TEST(ConnectionTarget, NamesWhatIsWrong) {
   const std::vector<std::pair<const char*, const char*>> rows = {
-      {"hart-ip://", "no host; write hart-ip://HOST[:PORT][?udp]"},
+      {"hart-ip://", "no host; write hart-ip://HOST[:PORT][?udp][&v2]"},
       {"hart-ip://h:0", "the port must be 1 to 65535"},
       {"hart-ip://h/path", "a HART-IP address has no path"},
-      {"hart-ip://h?tcp", "the only option is ?udp"},
-      {"hart-ip://h?udp=1", "the only option is ?udp"},
+      {"hart-ip://h?tcp", "the options are ?udp and ?v2"},
+      {"hart-ip://h?udp=1", "the options are ?udp and ?v2"},
+      {"hart-ip://h?v2=psk", "the options are ?udp and ?v2"},
       {"serial:", "no port; write serial:PATH[?address=N]"},
       {"serial:/dev/x?speed=1", "the only option is ?address=N"},
       {"serial:/dev/x?address=64", "the polling address must be 0 to 63"},
       {"serial:/dev/x?address=-1", "the polling address must be 0 to 63"},
       {"serial:/dev/x?address=a", "the polling address must be 0 to 63"},
-      {"modem:/dev/x", "write sim, hart-ip://HOST[:PORT][?udp] or serial:PATH[?address=N]"},
+      {"modem:/dev/x", "write sim, hart-ip://HOST[:PORT][?udp][&v2] or serial:PATH[?address=N]"},
   };
   for (const auto& [text, why] : rows) {
     const Result<ConnectionTarget> target = ParseConnection(text);

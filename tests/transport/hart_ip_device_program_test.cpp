@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -38,7 +39,17 @@ TEST(HartIpDeviceProgram, RefusesWhatItCannotServe) {
   testing::EnsureEventLoop();
   QTcpServer taken;
   ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
+  QTemporaryDir dir;
+  const QString keys = dir.filePath(QStringLiteral("keys"));
+  QFile file(keys);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("id:0011\n");
+  file.close();
+  file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
   const std::vector<std::pair<QStringList, std::string>> cases = {
+      {{"--listen", "0", "--psk-file", keys}, "can be read by others"},
+      {{"--listen", "0", "--require-secure"}, "--require-secure needs the keys"},
+      {{"--pty", dir.filePath("pty"), "--psk-file", keys}, "--psk-file secures HART-IP"},
       {{"--listen", "70000"}, "port is not a number"},
       {{"--listen", "somewhere:5094"}, "not an IP address"},
       {{}, "nothing to serve"},

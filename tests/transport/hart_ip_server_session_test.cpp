@@ -88,5 +88,39 @@ TEST(HartIpServerSession, OpenSessionCarriesFramesAndEndsOnMisuse) {
   }
 }
 
+// What each kind of device grants each version, and when TLS follows the
+// answer; the answer goes in the version the session runs at.
+TEST(HartIpServerSession, ADeviceWithKeysGrantsVersionTwoAndThenTls) {
+  using ip::Security;
+  struct Row {
+    Security security;
+    std::uint8_t asked;
+    std::uint8_t status;
+    std::uint8_t version;
+    bool ends;
+  };
+  device::SimulatedTransmitter transmitter(6, device::SimulatedTransmitter::kRestartTime);
+  device::HartDevice field(transmitter);
+  for (const Row& row : {
+           Row{Security::Offered, 2, ip::status::kSuccess, 2, false},
+           Row{Security::Offered, 1, ip::status::kSuccess, 1, false},
+           Row{Security::Required, 2, ip::status::kSuccess, 2, false},
+           Row{Security::Required, 1, ip::status::kVersionNotSupported, 2, true},
+           Row{Security::Unavailable, 2, ip::status::kSecurityNotInitialized, 2, true},
+           Row{Security::PlainOnly, 2, ip::status::kVersionNotSupported, 1, false},
+       }) {
+    const std::string which = std::to_string(static_cast<int>(row.security)) + "/" + std::to_string(row.asked);
+    ServerSession session(field, row.security);
+    const ServerAnswer answer = session.handle(InVersion(Initiate(1, 30000), row.asked), 0);
+    ASSERT_TRUE(answer.reply) << which;
+    EXPECT_EQ(answer.reply->header.status, row.status) << which;
+    EXPECT_EQ(answer.reply->header.version, row.version) << which;
+    EXPECT_EQ(answer.endSession, row.ends) << which;
+    const bool secure = !row.ends && row.version == ip::kSecureVersion;
+    EXPECT_EQ(answer.startSecurity, secure) << which;
+    EXPECT_EQ(session.secure(), secure) << which;
+  }
+}
+
 }  // namespace
 }  // namespace zolin6::transport

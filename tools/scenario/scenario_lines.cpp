@@ -38,6 +38,15 @@ const char* AnswerText(toolkit::Answer a) {
   return "ok";
 }
 
+// "hart-ip HOST:PORT [udp] [v2 FILE]".
+bool IsHartIpDriver(const std::vector<std::string>& args) {
+  if (args.size() < 2 || args[0] != "hart-ip") return false;
+  std::size_t next = 2;
+  if (next < args.size() && args[next] == "udp") ++next;
+  if (next + 1 < args.size() && args[next] == "v2") next += 2;
+  return next == args.size();
+}
+
 }  // namespace
 
 ScenarioLines::ScenarioLines(ScenarioHost& host, Output output) : host_(host), output_(std::move(output)) {}
@@ -94,11 +103,10 @@ std::string ScenarioLines::Locale(const Args& args) {
 std::string ScenarioLines::Driver(const Args& args) {
   static const std::set<std::string, std::less<>> kinds = {"recording", "notready", "bare", "sim", "hart"};
   // The HART drivers on a real line: a HART-IP device or a serial modem.
-  const bool hartIp =
-      !args.empty() && args[0] == "hart-ip" && (args.size() == 2 || (args.size() == 3 && args[2] == "udp"));
+  const bool hartIp = IsHartIpDriver(args);
   const bool serial = args.size() == 2 && args[0] == "serial";
   if (!hartIp && !serial && (args.size() != 1 || !kinds.contains(args[0]))) {
-    return Mismatch("driver", "recording|notready|bare|sim|hart, hart-ip HOST:PORT [udp] or serial PATH");
+    return Mismatch("driver", "recording|notready|bare|sim|hart, hart-ip HOST:PORT [udp] [v2 FILE] or serial PATH");
   }
   driverKind_.clear();
   for (const std::string& arg : args) driverKind_ += (driverKind_.empty() ? "" : " ") + arg;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QStringList>
 #include <QTimer>
 #include <pugixml.hpp>
 
@@ -89,20 +90,25 @@ std::shared_ptr<transport::SimulatedDevice> ScenarioRunner::MakeSimulatedDevice(
   return sim_;
 }
 
-// "hart-ip HOST:PORT [udp]" or "serial PATH": the driver on a real line,
-// with time passing as on the wall clock from now on.
+// "hart-ip HOST:PORT [udp] [v2 FILE]" or "serial PATH": the driver on a
+// real line, with time passing as on the wall clock from now on.
 Result<std::shared_ptr<framelink::DtmObject>> ScenarioRunner::MakeWireDriver(const std::string& kind) {
-  const std::size_t space = kind.find(' ');
-  const std::string where = kind.substr(space + 1);
-  const bool hartIp = kind.starts_with("hart-ip");
-  const std::string url =
-      hartIp ? "hart-ip://" + where.substr(0, where.find(' ')) + (where.ends_with(" udp") ? "?udp" : "")
-             : "serial:" + where;
+  const QStringList words = QString::fromStdString(kind).split(' ');
+  const bool hartIp = words.first() == QStringLiteral("hart-ip");
+  const bool udp = hartIp && words.contains(QStringLiteral("udp"));
+  const qsizetype v2 = words.indexOf(QStringLiteral("v2"));
+  const std::string url = hartIp ? "hart-ip://" + words[1].toStdString() + (udp ? "?udp" : "") +
+                                       (v2 < 0 ? ""
+                                        : udp  ? "&v2"
+                                               : "?v2")
+                                 : "serial:" + kind.substr(kind.find(' ') + 1);
   Result<transport::ConnectionTarget> target = transport::ParseConnection(url);
   if (!target) return target.error();
+  transport::ConnectionTarget line = std::move(target).value();
+  if (v2 >= 0) line.keyFile = words[v2 + 1].toStdString();
   if (QCoreApplication::instance() == nullptr) return Error{"a real line needs the program's event loop"};
   if (!realTime_) realTime_ = std::make_unique<transport::EventLoopClock>(clock_);
-  Result<transport::OpenedLink> opened = transport::OpenLink(*target, *realTime_);
+  Result<transport::OpenedLink> opened = transport::OpenLink(line, *realTime_);
   if (!opened) return opened.error();
   wireLink_ = std::make_shared<driver::TracedLink>(opened->link);
   wireLink_->Trace([this](const hart::TracedFrame& frame) {

@@ -1,0 +1,122 @@
+// Secure HART-IP (version 2, TLS with a pre-shared key) against plain
+// version 1, on loopback in real time: the simulated transmitter served as
+// `zolin6-device` serves it, and the host's HART-IP client.
+//   BM_OpenSession/0|1     from Open() to the session being up (TCP, then
+//                          the initiate, then for version 2 the TLS handshake)
+//   BM_Command3/0|1        one command 3 request and its answer once the
+//                          session is up (TCP)
+//   BM_Command3Udp         the same over UDP (version 1: no DTLS yet)
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHostAddress>
+
+#include <functional>
+#include <optional>
+
+#include "device/hart_device.h"
+#include "device/simulated_transmitter.h"
+#include "transport/hart_ip_client.h"
+#include "transport/hart_ip_server.h"
+
+namespace {
+
+using namespace zolin6;
+
+constexpr int kLimitMs = 5000;
+const transport::PskKey kKey{"bench", QByteArray::fromHex("00112233445566778899aabbccddeeff")};
+
+void EnsureEventLoop() {
+  static int argc = 1;
+  static char name[] = "secure_hart_ip_bench";
+  static char* argv[] = {name, nullptr};
+  if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
+}
+
+bool RunUntil(const std::function<bool()>& done) {
+  QElapsedTimer since;
+  since.start();
+  while (!done()) {
+    if (since.elapsed() > kLimitMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  return true;
+}
+
+// A device served with a key, and the endpoint of a client to it.
+struct Bench {
+  Bench() : field(transmitter), server(field) {
+    EnsureEventLoop();
+    (void)server.useKeys(transport::PskKeys({kKey}), false);
+    port = server.listen(QHostAddress::LocalHost, 0).value();
+  }
+  transport::HartIpEndpoint endpoint(bool secure, transport::IpProtocol protocol) const {
+    return {QStringLiteral("127.0.0.1"), port, protocol, hart::ip::kAskedInactivityMs,
+            secure ? std::optional<transport::PskKey>(kKey) : std::nullopt};
+  }
+  hart::Bytes command3() const {
+    hart::Frame frame;
+    frame.address = field.uniqueAddress();
+    frame.address.primaryMaster = true;
+    frame.command = 3;
+    hart::Bytes out;
+    (void)hart::EncodeFrame(frame, 0, out);
+    return out;
+  }
+  device::SimulatedTransmitter transmitter{device::kDefaultSeed};
+  device::HartDevice field;
+  transport::HartIpServer server;
+  std::uint16_t port = 0;
+  toolkit::Clock clock;
+};
+
+void BM_OpenSession(benchmark::State& state) {
+  Bench bench;
+  const bool secure = state.range(0) != 0;
+  for (auto _ : state) {
+    transport::HartIpClient client(bench.clock, bench.endpoint(secure, transport::IpProtocol::Tcp));
+    client.Open();
+    if (!RunUntil([&] { return client.state() == transport::HartIpClient::State::Connected; })) {
+      state.SkipWithError("the session did not open");
+      return;
+    }
+    state.PauseTiming();
+    client.Close();
+    RunUntil([&] { return bench.server.sessionCount() == 0; });
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_OpenSession)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void RoundTrips(benchmark::State& state, bool secure, transport::IpProtocol protocol) {
+  Bench bench;
+  transport::HartIpClient client(bench.clock, bench.endpoint(secure, protocol));
+  int replies = 0;
+  client.Listen([&replies](hart::ByteView, toolkit::Millis) { ++replies; });
+  client.Open();
+  if (!RunUntil([&] { return client.state() == transport::HartIpClient::State::Connected; })) {
+    state.SkipWithError("the session did not open");
+    return;
+  }
+  const hart::Bytes request = bench.command3();
+  for (auto _ : state) {
+    const int before = replies;
+    client.Send(request, 0);
+    if (!RunUntil([&] { return replies > before; })) {
+      state.SkipWithError("no answer");
+      return;
+    }
+  }
+}
+
+void BM_Command3(benchmark::State& state) { RoundTrips(state, state.range(0) != 0, transport::IpProtocol::Tcp); }
+BENCHMARK(BM_Command3)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void BM_Command3Udp(benchmark::State& state) { RoundTrips(state, false, transport::IpProtocol::Udp); }
+BENCHMARK(BM_Command3Udp)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,229 @@
+// Secure HART-IP over real loopback sockets: the key file, the TLS session
+// after a plain-text initiate, the refusals said in words, and a device
+// that stops answering an address whose handshakes keep failing.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/hart_device.h"
+#include "hart_ip_support.h"
+#include "transport/handshake_guard.h"
+#include "transport/hart_ip_client.h"
+#include "transport/hart_ip_server.h"
+#include "transport/psk_keys.h"
+
+namespace zolin6::transport {
+namespace {
+
+namespace ip = hart::ip;
+using testing::CommandZero;
+using testing::RunUntil;
+
+const PskKey kKey{"HART-IPClient", QByteArray::fromHex("00112233445566778899aabbccddeeff")};
+const PskKey kOtherKey{"HART-IPClient", QByteArray::fromHex("ffeeddccbbaa99887766554433221100")};
+
+TEST(PskKeys, EachLineIsIdentityColonHexKey) {
+  const Result<PskKeys> keys = ParsePskKeys("# keys\n\nclient:0011\n  other:id:AABBcc  \n");
+  ASSERT_TRUE(keys) << keys.error().message;
+  EXPECT_EQ(keys->own().identity, "client");
+  EXPECT_EQ(keys->keyOf("other:id"), QByteArray::fromHex("aabbcc"));
+  EXPECT_FALSE(keys->keyOf("nobody"));
+  const std::string longest(2 * kMaxPskKeySize, 'a');
+  EXPECT_TRUE(ParsePskKeys("id:" + longest));
+  struct Row {
+    std::string text;
+    std::string words;
+  };
+  for (const Row& row :
+       {Row{"", "no key"}, Row{"# only a comment", "no key"}, Row{"client", "line 1: not identity"},
+        Row{"ok:00\n:0011", "line 2: the identity"}, Row{"id:001", "hexadecimal"}, Row{"id:00zz", "hexadecimal"},
+        Row{"id:", "hexadecimal"}, Row{"id:" + longest + "aa", "longer than 64 bytes"},
+        Row{std::string(kMaxPskIdentitySize + 1, 'i') + ":00", "1 to 128"}}) {
+    const Result<PskKeys> refused = ParsePskKeys(row.text);
+    ASSERT_FALSE(refused) << row.text;
+    EXPECT_NE(refused.error().message.find(row.words), std::string::npos) << refused.error().message;
+  }
+}
+
+// Writes `text` to a key file in `dir` with `permissions`.
+QString KeyFile(const QTemporaryDir& dir, const QByteArray& text, QFileDevice::Permissions permissions) {
+  const QString path = dir.filePath(QStringLiteral("keys"));
+  QFile file(path);
+  EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(text);
+  file.close();
+  file.setPermissions(permissions);
+  return path;
+}
+
+TEST(PskKeys, AFileOthersCanReadIsRefused) {
+  QTemporaryDir dir;
+  const auto own = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+  EXPECT_TRUE(ReadPskKeyFile(KeyFile(dir, "id:00\n", own)));
+  for (const auto more : {QFileDevice::ReadGroup, QFileDevice::ReadOther}) {
+    const Result<PskKeys> refused = ReadPskKeyFile(KeyFile(dir, "id:00\n", own | more));
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().message.find("chmod 600"), std::string::npos) << refused.error().message;
+  }
+  EXPECT_FALSE(ReadPskKeyFile(dir.filePath(QStringLiteral("missing"))));
+}
+
+TEST(HandshakeGuard, RefusesAfterTheFailuresAllowedUntilTheRefusalEnds) {
+  HandshakeGuard guard;
+  for (int i = 1; i < kHandshakeFailuresAllowed; ++i) guard.failed("a", i);
+  EXPECT_FALSE(guard.refuses("a", kHandshakeFailuresAllowed));
+  guard.failed("a", kHandshakeFailuresAllowed);
+  EXPECT_TRUE(guard.refuses("a", kHandshakeFailuresAllowed));
+  EXPECT_FALSE(guard.refuses("b", kHandshakeFailuresAllowed));
+  EXPECT_TRUE(guard.refuses("a", kHandshakeFailuresAllowed + kHandshakeRefusalMs - 1));
+  EXPECT_FALSE(guard.refuses("a", kHandshakeFailuresAllowed + kHandshakeRefusalMs));
+  // Failures spread wider than the window never add up to a refusal.
+  for (int i = 0; i < 2 * kHandshakeFailuresAllowed; ++i) guard.failed("slow", i * kHandshakeWindowMs);
+  EXPECT_FALSE(guard.refuses("slow", 2 * kHandshakeFailuresAllowed * kHandshakeWindowMs));
+  // A good handshake clears the count.
+  for (int i = 1; i < kHandshakeFailuresAllowed; ++i) guard.failed("c", 0);
+  guard.succeeded("c");
+  guard.failed("c", 0);
+  EXPECT_FALSE(guard.refuses("c", 0));
+}
+
+TEST(HandshakeGuard, RemembersABoundedNumberOfAddressesAndKeepsTheRefusedOnes) {
+  HandshakeGuard guard;
+  for (int i = 0; i < kHandshakeFailuresAllowed; ++i) guard.failed("refused", 0);
+  for (std::size_t i = 0; i < kHandshakePeersKept + 10; ++i) guard.failed("peer " + std::to_string(i), 1);
+  EXPECT_EQ(guard.remembered(), kHandshakePeersKept);
+  EXPECT_TRUE(guard.refuses("refused", 1));
+}
+
+// A simulated device served over HART-IP with keys, and clients to it.
+class SecureHartIp : public ::testing::Test {
+ protected:
+  void SetUp() override { testing::EnsureEventLoop(); }
+  void Serve(bool withKeys, bool required = false) {
+    if (withKeys) {
+      ASSERT_TRUE(server_.useKeys(PskKeys({kKey}), required));
+    }
+    const Result<std::uint16_t> port = server_.listen(QHostAddress::LocalHost, 0);
+    ASSERT_TRUE(port) << port.error().message;
+  }
+  HartIpEndpoint Endpoint(std::optional<PskKey> key, IpProtocol protocol = IpProtocol::Tcp) const {
+    return {QStringLiteral("127.0.0.1"), server_.port(), protocol, ip::kAskedInactivityMs, std::move(key)};
+  }
+  // The client's last word once it has settled, connected or closed.
+  std::string Settle(HartIpClient& client) {
+    std::string last;
+    client.OnStateChange([&last](HartIpClient::State, const std::string& reason) { last = reason; });
+    client.Open();
+    EXPECT_TRUE(RunUntil([&] { return client.state() != HartIpClient::State::Connecting; }));
+    return last;
+  }
+
+  toolkit::Clock clock_;
+  device::SimulatedTransmitter transmitter_{6, device::SimulatedTransmitter::kRestartTime};
+  device::HartDevice device_{transmitter_};
+  HartIpServer server_{device_};
+};
+
+TEST_F(SecureHartIp, TheRightKeyOpensATlsSessionThatCarriesFrames) {
+  Serve(true);
+  HartIpClient client(clock_, Endpoint(kKey));
+  std::vector<hart::Bytes> replies;
+  client.Listen([&](hart::ByteView bytes, toolkit::Millis) { replies.emplace_back(bytes.begin(), bytes.end()); });
+  const std::string said = Settle(client);
+  ASSERT_EQ(client.state(), HartIpClient::State::Connected) << said;
+  EXPECT_EQ(client.security(), "TLS 1.2, PSK-AES128-GCM-SHA256");
+  EXPECT_NE(said.find("TLS 1.2, PSK-AES128-GCM-SHA256"), std::string::npos) << said;
+  client.Send(CommandZero(), 0);
+  ASSERT_TRUE(RunUntil([&] { return !replies.empty(); }));
+  const hart::DecodeResult reply = hart::DecodeFrame(hart::ByteView(replies.front()).subspan(2));
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply.frame.type, hart::FrameType::Reply);
+  client.Close();
+  EXPECT_TRUE(client.security().empty());
+}
+
+// Every way a secure connection can fail is said, and none falls back to plain text.
+TEST_F(SecureHartIp, EachRefusalIsSaidInWords) {
+  struct Row {
+    const char* what;
+    bool deviceHasKeys;
+    bool required;
+    std::optional<PskKey> key;
+    IpProtocol protocol;
+    std::string words;
+  };
+  const std::vector<Row> rows = {
+      {"wrong key", true, false, kOtherKey, IpProtocol::Tcp, "TLS handshake"},
+      {"unknown identity", true, false, PskKey{"stranger", kKey.key}, IpProtocol::Tcp, "TLS handshake"},
+      {"a plain device", false, false, kKey, IpProtocol::Tcp, "speaks only HART-IP version 1"},
+      {"plain client, secure-only device", true, true, std::nullopt, IpProtocol::Tcp, "accepts only secure"},
+      {"plain UDP, secure-only device", true, true, std::nullopt, IpProtocol::Udp, "status 9"},
+      {"secure UDP", true, false, kKey, IpProtocol::Udp, "DTLS"},
+  };
+  for (const Row& row : rows) {
+    HartIpServer server(device_);
+    if (row.deviceHasKeys) {
+      ASSERT_TRUE(server.useKeys(PskKeys({kKey}), row.required));
+    }
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    HartIpEndpoint endpoint = Endpoint(row.key, row.protocol);
+    endpoint.port = server.port();
+    HartIpClient client(clock_, endpoint);
+    const std::string said = Settle(client);
+    EXPECT_EQ(client.state(), HartIpClient::State::Closed) << row.what;
+    EXPECT_NE(said.find(row.words), std::string::npos) << row.what << ": " << said;
+    EXPECT_TRUE(RunUntil([&] { return server.sessionCount() == 0; })) << row.what;
+  }
+}
+
+// Raw bytes on the socket: a client that goes on in plain text after a
+// secure initiate gets no answer and loses the connection.
+TEST_F(SecureHartIp, PlainTextAfterASecureInitiateEndsTheConnection) {
+  Serve(true);
+  QTcpSocket socket;
+  socket.connectToHost(QHostAddress::LocalHost, server_.port());
+  ASSERT_TRUE(RunUntil([&] { return socket.state() == QAbstractSocket::ConnectedState; }));
+  ip::Message initiate = ip::MakeMessage(ip::MessageType::Request, ip::MessageId::SessionInitiate, 1,
+                                         ip::EncodeSessionInitiate({1, 30000}));
+  initiate.header.version = ip::kSecureVersion;
+  const hart::Bytes wire = ip::EncodeMessage(initiate);
+  socket.write(reinterpret_cast<const char*>(wire.data()), static_cast<qint64>(wire.size()));
+  ASSERT_TRUE(RunUntil([&] { return socket.bytesAvailable() >= 13; }));
+  const ip::DecodedMessage answer = ip::DecodeMessage(testing::View(socket.readAll()));
+  ASSERT_TRUE(answer);
+  EXPECT_EQ(answer.message.header.version, ip::kSecureVersion);
+  EXPECT_EQ(answer.message.header.status, ip::status::kSuccess);
+  ip::Message pdu = ip::MakeMessage(ip::MessageType::Request, ip::MessageId::PassThrough, 2, CommandZero());
+  pdu.header.version = ip::kSecureVersion;
+  const hart::Bytes plain = ip::EncodeMessage(pdu);
+  socket.write(reinterpret_cast<const char*>(plain.data()), static_cast<qint64>(plain.size()));
+  EXPECT_TRUE(RunUntil([&] { return socket.state() == QAbstractSocket::UnconnectedState; }));
+  EXPECT_FALSE(socket.readAll().contains("\x06\x80"));  // no HART reply came back
+  EXPECT_TRUE(RunUntil([&] { return server_.sessionCount() == 0; }));
+}
+
+// A key-guessing client: past the failures allowed, its address is cut off
+// before it can even initiate, while the device stays up for the right key
+// from elsewhere (here the same address, so only the refusal is seen).
+TEST_F(SecureHartIp, AFloodOfFailedHandshakesGetsTheAddressRefused) {
+  Serve(true);
+  for (int i = 0; i < kHandshakeFailuresAllowed; ++i) {
+    HartIpClient guessing(clock_, Endpoint(kOtherKey));
+    EXPECT_NE(Settle(guessing).find("TLS handshake"), std::string::npos);
+  }
+  HartIpClient right(clock_, Endpoint(kKey));
+  const std::string said = Settle(right);
+  EXPECT_EQ(right.state(), HartIpClient::State::Closed);
+  EXPECT_EQ(said.find("TLS"), std::string::npos) << said;  // refused before any TLS
+  EXPECT_TRUE(RunUntil([&] { return server_.sessionCount() == 0; }));
+}
+
+}  // namespace
+}  // namespace zolin6::transport
