@@ -25,7 +25,7 @@ bool KnownType(std::uint8_t type) {
   return false;
 }
 
-bool KnownId(std::uint8_t id) { return id <= static_cast<std::uint8_t>(MessageId::PassThrough); }
+bool KnownId(std::uint8_t id) { return id <= static_cast<std::uint8_t>(MessageId::ReadAuditLog); }
 
 }  // namespace
 

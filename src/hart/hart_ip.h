@@ -34,7 +34,15 @@ inline constexpr std::uint16_t kSubscribeCommand = 533;
 inline constexpr std::uint16_t kSubscribeProcessData = 0x0001;
 
 enum class MessageType : std::uint8_t { Request = 0, Response = 1, Publish = 2, Nak = 15 };
-enum class MessageId : std::uint8_t { SessionInitiate = 0, SessionClose = 1, KeepAlive = 2, PassThrough = 3 };
+// Direct PDU and audit log are version 2 messages (hart_ip_direct.h for the former's body).
+enum class MessageId : std::uint8_t {
+  SessionInitiate = 0,
+  SessionClose = 1,
+  KeepAlive = 2,
+  PassThrough = 3,
+  DirectPdu = 4,
+  ReadAuditLog = 5,
+};
 
 // The status byte of a response.
 namespace status {

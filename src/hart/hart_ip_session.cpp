@@ -167,6 +167,9 @@ SessionStep ClientSession::onResponse(const Message& message, Millis now) {
       lastUnanswered_ = false;
       latestPassThrough_.reset();
       return PassThroughAnswer(message);
+    // Version 2 requests this client does not send.
+    case MessageId::DirectPdu:
+    case MessageId::ReadAuditLog: break;
   }
   return {};
 }
@@ -257,7 +260,9 @@ SessionStep ClientSession::onTimeout(Millis now) {
     case MessageId::SessionInitiate: return end("unreachable: the device does not answer the session initiate");
     case MessageId::KeepAlive: return end("lost: the device does not answer the keep-alive");
     case MessageId::SessionClose: return end("closed");
-    case MessageId::PassThrough: break;
+    case MessageId::PassThrough:
+    case MessageId::DirectPdu:
+    case MessageId::ReadAuditLog: break;
   }
   return {};
 }

@@ -42,7 +42,7 @@ TEST(HartIpMessage, MalformedMessagesSayWhatIsWrong) {
       {{0, 0, 2, 0, 0, 1, 0, 8}, MessageStatus::BadVersion},
       {{1, 0x10, 2, 0, 0, 1, 0, 8}, MessageStatus::ReservedBits},
       {{1, 3, 2, 0, 0, 1, 0, 8}, MessageStatus::UnknownType},
-      {{1, 0, 4, 0, 0, 1, 0, 8}, MessageStatus::UnknownId},
+      {{1, 0, 6, 0, 0, 1, 0, 8}, MessageStatus::UnknownId},
   };
   for (const auto& [wire, expected] : cases) {
     EXPECT_EQ(DecodeMessage(wire).status, expected) << Describe(expected);
