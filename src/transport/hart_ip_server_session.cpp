@@ -5,6 +5,7 @@
 
 #include "hart/encoding.h"
 #include "hart/frame.h"
+#include "transport/hart_ip_direct_answer.h"
 
 namespace zolin6::transport {
 
@@ -55,6 +56,10 @@ ServerAnswer ServerSession::handle(const ip::Message& request, toolkit::Millis n
       if (!request.body.empty()) return End("the client aborted the session");
       return End("the client closed the session", reply(request).reply);
     case ip::MessageId::PassThrough: return passThrough(request, now);
+    case ip::MessageId::DirectPdu: return directPdu(request, now);
+    // The audit log is not served yet: like any message this device does
+    // not know, it ends the session.
+    case ip::MessageId::ReadAuditLog:
     case ip::MessageId::SessionInitiate: break;
   }
   return End("an unknown request");
@@ -104,6 +109,14 @@ ServerAnswer ServerSession::passThrough(const ip::Message& request, toolkit::Mil
   // A silent device: no answer, and the client's master times out.
   if (frame.empty()) return {};
   return reply(request, std::move(frame));
+}
+
+// Several commands in one message, without frames: version 2 only.
+ServerAnswer ServerSession::directPdu(const ip::Message& request, toolkit::Millis now) {
+  if (!secure()) return End("a direct PDU in a version 1 session");
+  Result<hart::Bytes> answer = AnswerDirectPduBody(device_, request.body, now);
+  if (!answer) return End("a malformed direct PDU: " + answer.error().message);
+  return reply(request, std::move(answer).value());
 }
 
 // The answer comes from the server, not the device: the primary master's

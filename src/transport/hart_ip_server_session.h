@@ -55,6 +55,7 @@ class ServerSession {
  private:
   ServerAnswer initiate(const hart::ip::Message& request, bool full);
   ServerAnswer passThrough(const hart::ip::Message& request, toolkit::Millis now);
+  ServerAnswer directPdu(const hart::ip::Message& request, toolkit::Millis now);
   ServerAnswer subscribe(const hart::ip::Message& request, const hart::Frame& frame);
   // Command 533's response code; 0 when the subscription was taken.
   std::uint8_t takeSubscription(hart::ByteView data);

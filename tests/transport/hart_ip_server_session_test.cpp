@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "hart/hart_ip_direct.h"
+
 namespace zolin6::transport {
 namespace {
 
@@ -119,6 +121,29 @@ TEST(HartIpServerSession, ADeviceWithKeysGrantsVersionTwoAndThenTls) {
     const bool secure = !row.ends && row.version == ip::kSecureVersion;
     EXPECT_EQ(answer.startSecurity, secure) << which;
     EXPECT_EQ(session.secure(), secure) << which;
+  }
+}
+
+// Several commands in one message: answered in a secure session, the end
+// of a plain one.
+TEST(HartIpServerSession, ADirectPduIsAnsweredInSecureSessionsOnly) {
+  device::SimulatedTransmitter transmitter(6, device::SimulatedTransmitter::kRestartTime);
+  device::HartDevice field(transmitter);
+  ip::DirectPdu asked;
+  asked.commands = {{0, 0, {}}, {3, 0, {}}};
+  for (const std::uint8_t version : {ip::kVersion, ip::kSecureVersion}) {
+    ServerSession session(field, ip::Security::Offered);
+    ASSERT_FALSE(session.handle(InVersion(Initiate(1, 30000), version), 0).endSession);
+    const ServerAnswer answer =
+        session.handle(InVersion(Request(ip::MessageId::DirectPdu, *ip::EncodeDirectRequest(asked), 2), version), 0);
+    EXPECT_EQ(answer.endSession, version == ip::kVersion);
+    if (version == ip::kVersion) continue;
+    ASSERT_TRUE(answer.reply);
+    const Result<ip::DirectPdu> decoded = ip::DecodeDirectResponse(answer.reply->body);
+    ASSERT_TRUE(decoded) << decoded.error().message;
+    ASSERT_EQ(decoded->commands.size(), 2U);
+    EXPECT_EQ(decoded->commands[1].command, 3);
+    EXPECT_EQ(decoded->commands[1].responseCode, 0);
   }
 }
 
