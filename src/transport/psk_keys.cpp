@@ -12,7 +12,7 @@ namespace zolin6::transport {
 namespace {
 
 // A key file larger than this holds something else than keys.
-constexpr qint64 kMaxKeyFileSize = 64 * 1024;
+constexpr qint64 kMaxKeyFileSize = qint64{64} * 1024;
 
 bool IsHex(std::string_view text) {
   return std::ranges::all_of(text, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
