@@ -25,6 +25,7 @@ struct ConnectionTarget {
   bool udp = false;                  // HART-IP over UDP instead of TCP
   bool secure = false;               // HART-IP version 2: TLS with a pre-shared key
   std::string keyFile;               // secure HART-IP: the key file, not part of the address
+  std::string typedKey;              // or an `identity:hexkey` the user typed, kept nowhere
   std::string path;                  // serial: the port, e.g. /dev/ttyUSB0
   std::uint8_t pollingAddress = 0;   // serial: where the device answers command 0
 

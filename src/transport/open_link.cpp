@@ -52,9 +52,12 @@ Result<OpenedLink> OpenHartIp(const ConnectionTarget& target, EventLoopClock& ti
   HartIpEndpoint endpoint{QString::fromStdString(target.host), target.port,
                           target.udp ? IpProtocol::Udp : IpProtocol::Tcp, hart::ip::kAskedInactivityMs, std::nullopt};
   if (target.secure) {
-    if (target.keyFile.empty()) return Error{target.describe() + ": secure HART-IP needs a key file (--psk-file)"};
-    Result<PskKeys> keys = ReadPskKeyFile(QString::fromStdString(target.keyFile));
-    if (!keys) return keys.error();
+    if (target.keyFile.empty() && target.typedKey.empty()) {
+      return Error{target.describe() + ": secure HART-IP needs a key file (--psk-file)"};
+    }
+    Result<PskKeys> keys = target.typedKey.empty() ? ReadPskKeyFile(QString::fromStdString(target.keyFile))
+                                                   : ParsePskKeys(target.typedKey);
+    if (!keys) return Error{target.describe() + ": " + keys.error().message};
     endpoint.key = keys->own();
   }
   auto client = std::make_shared<HartIpClient>(ticker.clock(), endpoint);
