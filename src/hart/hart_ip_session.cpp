@@ -180,8 +180,14 @@ SessionStep ClientSession::onInitiated(const Message& message, int tries, Millis
   // answer was lost: the device then says the session exists, and it is ours.
   const bool ours = framing_ == Framing::Datagram && tries > 1 && code == status::kSessionExists;
   if (message.header.version != version_) {
-    return end("the device refused the session: " + StatusText(code) + "; " +
-               VersionRefusal(version_, message.header.version));
+    // The device may have opened the session in its own version: it is
+    // closed in that version, without waiting.
+    Message close = MakeMessage(MessageType::Request, MessageId::SessionClose, nextSequence_++);
+    close.header.version = message.header.version;
+    SessionStep ended =
+        end("the device refused the session: " + StatusText(code) + "; " + VersionRefusal(version_, message.header.version));
+    ended.transmit = EncodeMessage(close);
+    return ended;
   }
   if (!IsSuccess(code) && !ours) return end("the device refused the session: " + StatusText(code));
   Result<SessionInitiate> granted = DecodeSessionInitiate(message.body);
@@ -238,7 +244,9 @@ std::optional<Millis> ClientSession::wakeAt() const {
 SessionStep ClientSession::poll(Millis now) {
   const std::optional<Millis> due = wakeAt();
   if (!due || now < *due) return {};
-  if (state_ == SessionState::Securing) return end("the TLS handshake did not finish");
+  if (state_ == SessionState::Securing) {
+    return end("the TLS handshake did not finish: a wrong key, or the device stopped answering");
+  }
   if (!inFlight_) return send(MessageId::KeepAlive, {}, now);
   return onTimeout(now);
 }

@@ -1,5 +1,6 @@
 #include "transport/hart_ip_client.h"
 
+#include <QDtls>
 #include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QSslPreSharedKeyAuthenticator>
@@ -77,9 +78,6 @@ void HartIpClient::Open() {
   dropTransport();
   assembler_ = {};
   report(State::Connecting, "connecting to " + where());
-  if (endpoint_.key && endpoint_.protocol == IpProtocol::Udp) {
-    return report(State::Closed, "secure HART-IP over UDP (DTLS) is not available: connect over TCP");
-  }
   if (endpoint_.protocol == IpProtocol::Udp) {
     openUdp();
   } else {
@@ -102,10 +100,26 @@ QTcpSocket* HartIpClient::makeTcpSocket() {
 // The initiate was answered in plain text; nothing more goes until TLS is up.
 void HartIpClient::startTls() {
   auto* socket = qobject_cast<QSslSocket*>(tcp_);
-  Result<QSslConfiguration> tls = PskTlsConfiguration();
+  Result<QSslConfiguration> tls = PskTlsConfiguration(Transport::Stream);
   if (socket == nullptr || !tls) return apply(session_.lost(tls ? "no TLS on this connection" : tls.error().message));
   socket->setSslConfiguration(*tls);
   socket->startClientEncryption();
+}
+
+void HartIpClient::startDtls() {
+  Result<QSslConfiguration> dtls = PskTlsConfiguration(Transport::Datagrams);
+  if (udp_ == nullptr || !dtls) return apply(session_.lost(dtls ? "no DTLS on this connection" : dtls.error().message));
+  dtls_ = std::make_unique<QDtls>(QSslSocket::SslClientMode);
+  dtls_->setPeer(peer_, peerPort_);
+  dtls_->setDtlsConfiguration(*dtls);
+  connect(dtls_.get(), &QDtls::pskRequired, this,
+          [this](QSslPreSharedKeyAuthenticator* question) { AnswerAsClient(*question, *endpoint_.key); });
+  connect(dtls_.get(), &QDtls::handshakeTimeout, this, [this] {
+    if (dtls_ && udp_ != nullptr) dtls_->handleTimeout(udp_);
+  });
+  if (!dtls_->doHandshake(udp_)) {
+    apply(session_.lost("the DTLS handshake could not start: " + dtls_->dtlsErrorString().toStdString()));
+  }
 }
 
 void HartIpClient::openTcp() {
@@ -199,6 +213,10 @@ void HartIpClient::readUdp() {
   while (udp_ != nullptr && udp_->hasPendingDatagrams()) {
     const QNetworkDatagram datagram = udp_->receiveDatagram();
     if (!datagram.senderAddress().isEqual(peer_, QHostAddress::ConvertV4MappedToIPv4)) continue;
+    if (dtls_) {
+      readSecureDatagram(datagram.data());
+      continue;
+    }
     const ip::DecodedMessage decoded = ip::DecodeMessage(View(datagram.data()));
     if (!decoded) continue;  // not a message for us; the master times out if it was the reply
     // The device may answer the session initiate from another port: the
@@ -213,9 +231,26 @@ void HartIpClient::readUdp() {
   }
 }
 
+void HartIpClient::readSecureDatagram(const QByteArray& bytes) {
+  if (!dtls_->isConnectionEncrypted()) {
+    if (!dtls_->doHandshake(udp_, bytes)) {
+      return apply(session_.lost("the DTLS handshake failed (is the key the device's?): " +
+                                 dtls_->dtlsErrorString().toStdString()));
+    }
+    if (!dtls_->isConnectionEncrypted()) return;
+    security_ = DescribeTls(*dtls_);
+    return apply(session_.secured(sessionNow()));
+  }
+  const QByteArray plain = dtls_->decryptDatagram(udp_, bytes);
+  if (dtls_->dtlsError() == QDtlsError::RemoteClosedConnectionError) return apply(session_.lost("closed by the device"));
+  const ip::DecodedMessage decoded = ip::DecodeMessage(View(plain));
+  if (decoded) apply(session_.receive(decoded.message, sessionNow()));
+}
+
 void HartIpClient::apply(ip::SessionStep step) {
   if (!step.transmit.empty()) write(step.transmit);
-  if (step.startSecurity) startTls();
+  if (step.startSecurity && udp_ != nullptr) startDtls();
+  if (step.startSecurity && tcp_ != nullptr) startTls();
   if (step.changed) onSessionChange(step.reason);
   if (!step.notice.empty() && stateListener_) stateListener_(state_, step.notice);
   scheduleWake();
@@ -236,7 +271,9 @@ void HartIpClient::onSessionChange(const std::string& reason) {
     case ip::SessionState::Securing:
       return;  // said when the connection was begun
     // Ended as far as the user knows; the close goes again until answered.
-    case ip::SessionState::Closing: return report(State::Closed, reason);
+    case ip::SessionState::Closing:
+      security_.clear();
+      return report(State::Closed, reason);
     case ip::SessionState::Closed:
       dropTransport();
       if (state_ != State::Closed) report(State::Closed, reason);
@@ -249,8 +286,10 @@ void HartIpClient::write(const hart::Bytes& message) {
     // One whole message per write: some devices read one message per read.
     tcp_->write(ToQt(message));
     tcp_->flush();
-  } else if (udp_ != nullptr) {
+  } else if (udp_ != nullptr && !dtls_) {
     udp_->writeDatagram(ToQt(message), peer_, peerPort_);
+  } else if (udp_ != nullptr && dtls_->isConnectionEncrypted()) {
+    dtls_->writeDatagramEncrypted(udp_, ToQt(message));
   }
 }
 
@@ -278,6 +317,12 @@ void HartIpClient::dropTransport() {
     grace->start(kCloseGraceMs);
     socket->disconnectFromHost();
     if (socket->state() == QAbstractSocket::UnconnectedState) socket->deleteLater();
+  }
+  if (dtls_) {
+    // Tells the device the secure session is over; the close went before it.
+    if (udp_ != nullptr && dtls_->isConnectionEncrypted()) dtls_->shutdown(udp_);
+    dtls_->disconnect(this);
+    dtls_.reset();
   }
   if (udp_ != nullptr) {
     QUdpSocket* socket = std::exchange(udp_, nullptr);

@@ -27,6 +27,7 @@
 #include "platform/toolkit/clock.h"
 #include "transport/psk_keys.h"
 
+class QDtls;
 class QTcpSocket;
 class QUdpSocket;
 
@@ -93,6 +94,9 @@ class HartIpClient : public QObject, public driver::ByteLink {
   // The TCP socket: plain, or ready to turn to TLS for a secure session.
   QTcpSocket* makeTcpSocket();
   void startTls();
+  void startDtls();
+  // A datagram from the device through DTLS: handshake, or a message.
+  void readSecureDatagram(const QByteArray& bytes);
   void onTcpError();
   void readTcp();
   void readUdp();
@@ -116,6 +120,7 @@ class HartIpClient : public QObject, public driver::ByteLink {
   State state_ = State::Closed;
   QTcpSocket* tcp_ = nullptr;
   QUdpSocket* udp_ = nullptr;
+  std::unique_ptr<QDtls> dtls_;  // a secure UDP session's, from the initiate's answer on
   hart::ip::StreamAssembler assembler_;
   int lookupId_ = -1;  // a host name being looked up for UDP
   QHostAddress peer_;

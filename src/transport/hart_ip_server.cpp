@@ -9,6 +9,8 @@
 
 #include <vector>
 
+#include "hart/hart_ip_session.h"
+#include "transport/hart_ip_server_peers.h"
 #include "transport/hart_ip_server_session.h"
 #include "transport/tls_psk.h"
 
@@ -46,42 +48,6 @@ void CloseAfterWriting(QTcpSocket* socket) {
 }
 
 }  // namespace
-
-// A session's inactivity timer. A coarse timer may fire a little early, so
-// the time really passed is checked when it fires. It may end the session
-// from its own timeout, so it is deleted later rather than inside its signal.
-struct HartIpServer::Quiet {
-  explicit Quiet(QObject* owner) : timer(new QTimer(owner)) {
-    timer->setSingleShot(true);
-    timer->setTimerType(Qt::PreciseTimer);
-  }
-  ~Quiet() {
-    timer->stop();
-    timer->disconnect();
-    timer->deleteLater();
-  }
-  Quiet(const Quiet&) = delete;
-  Quiet& operator=(const Quiet&) = delete;
-  QTimer* timer;
-  toolkit::Millis since = 0;  // the session's last message, on the device's time
-};
-
-struct HartIpServer::TcpPeer {
-  TcpPeer(device::HartDevice& device, ip::Security security, QObject* owner)
-      : session(device, security), quiet(owner) {}
-  ip::StreamAssembler assembler;
-  ServerSession session;
-  Quiet quiet;
-  std::string address;    // the client's, for the handshake guard
-  bool securing = false;  // TLS is being agreed; a session that ends now failed its handshake
-};
-
-struct HartIpServer::UdpPeer {
-  UdpPeer(device::HartDevice& device, ip::Security security, QObject* owner)
-      : session(device, security), quiet(owner) {}
-  ServerSession session;
-  Quiet quiet;
-};
 
 void HartIpServer::Listener::incomingConnection(qintptr descriptor) {
   if (!tls) return QTcpServer::incomingConnection(descriptor);
@@ -150,17 +116,19 @@ void HartIpServer::close() {
 }
 
 Result<bool> HartIpServer::useKeys(PskKeys keys, bool required) {
-  Result<QSslConfiguration> tls = PskTlsConfiguration();
+  Result<QSslConfiguration> tls = PskTlsConfiguration(Transport::Stream);
   if (!tls) return tls.error();
   if (keys.empty()) return Error{"no key to accept secure sessions with"};
-  secure_ = Secure{std::move(keys), *tls, required};
+  Result<QSslConfiguration> dtls = PskTlsConfiguration(Transport::Datagrams);
+  secure_ = Secure{std::move(keys), *tls, dtls ? std::optional(*dtls) : std::nullopt, required};
+  verifier_ = std::make_unique<QDtlsClientVerifier>();
   tcp_.tls = true;
   return true;
 }
 
 ip::Security HartIpServer::security(bool tcp) const {
   if (!secure_) return ip::Security::PlainOnly;
-  if (!tcp) return secure_->required ? ip::Security::Unavailable : ip::Security::PlainOnly;
+  if (!tcp && !secure_->datagrams) return secure_->required ? ip::Security::Unavailable : ip::Security::PlainOnly;
   return secure_->required ? ip::Security::Required : ip::Security::Offered;
 }
 
@@ -177,13 +145,17 @@ void HartIpServer::ended(const std::string& why) {
   if (sessionEnd_) sessionEnd_(why);
 }
 
+toolkit::Millis HartIpServer::quietLimit(const Quiet& quiet, const ServerSession& session) {
+  return quiet.securing ? ip::kSecuringTimeout.count() : toolkit::Millis{session.inactivityMs()};
+}
+
 void HartIpServer::heard(Quiet& quiet, const ServerSession& session) {
   quiet.since = now_();
-  quiet.timer->start(static_cast<int>(session.inactivityMs()));
+  quiet.timer->start(static_cast<int>(quietLimit(quiet, session)));
 }
 
 bool HartIpServer::quietTooLong(Quiet& quiet, const ServerSession& session) {
-  const toolkit::Millis limit = session.inactivityMs();
+  const toolkit::Millis limit = quietLimit(quiet, session);
   const toolkit::Millis quietFor = now_() - quiet.since;
   if (quietFor >= limit) return true;
   quiet.timer->start(static_cast<int>(limit - quietFor));
@@ -206,7 +178,7 @@ void HartIpServer::sendAnswer(const Destination& to, const ServerAnswer& answer)
 void HartIpServer::deliver(const Destination& to, const QByteArray& bytes) {
   if (to.socket.isNull() && to.port == 0) return;  // a connection gone while its answer was held
   if (to.socket.isNull()) {
-    udp_.writeDatagram(bytes, to.address, to.port);
+    sendDatagram(to.address, to.port, bytes);
   } else if (tcpPeers_.count(to.socket.data()) != 0) {
     writeTcp(to.socket.data(), bytes);
   }
@@ -280,14 +252,16 @@ void HartIpServer::startTls(QTcpSocket* socket) {
   auto* tls = qobject_cast<QSslSocket*>(socket);
   auto found = tcpPeers_.find(socket);
   if (tls == nullptr || !secure_ || found == tcpPeers_.end()) return endTcp(socket, "no TLS on this connection");
-  found->second->securing = true;
+  found->second->quiet.securing = true;
+  heard(found->second->quiet, found->second->session);
   tls->setSslConfiguration(secure_->tls);
   connect(tls, &QSslSocket::preSharedKeyAuthenticationRequired, this,
           [this](QSslPreSharedKeyAuthenticator* question) { AnswerAsDevice(*question, secure_->keys); });
   connect(tls, &QSslSocket::encrypted, this, [this, socket] {
     auto peer = tcpPeers_.find(socket);
     if (peer == tcpPeers_.end()) return;
-    peer->second->securing = false;
+    peer->second->quiet.securing = false;
+    heard(peer->second->quiet, peer->second->session);
     handshakes_.succeeded(peer->second->address);
   });
   // A connection that closes is said when it disconnects. Ended after the
@@ -315,54 +289,13 @@ void HartIpServer::writeTcp(QTcpSocket* socket, const QByteArray& bytes) {
 void HartIpServer::endTcp(QTcpSocket* socket, const std::string& why) {
   auto found = tcpPeers_.find(socket);
   if (found == tcpPeers_.end()) return;
-  if (found->second->securing) handshakes_.failed(found->second->address, now_());
+  if (found->second->quiet.securing) handshakes_.failed(found->second->address, now_());
   tcpPeers_.erase(found);
   socket->disconnect(this);
   // The answers already written, the last one often the reason for the
   // end (a close, a refusal), reach the client before the connection closes.
   CloseAfterWriting(socket);
   ended("TCP session ended: " + why);
-}
-
-void HartIpServer::readDatagrams() {
-  while (udp_.hasPendingDatagrams()) {
-    const QNetworkDatagram datagram = udp_.receiveDatagram();
-    if (!datagram.isValid()) continue;
-    handleDatagram(datagram.senderAddress(), static_cast<std::uint16_t>(datagram.senderPort()), datagram.data());
-  }
-}
-
-void HartIpServer::handleDatagram(const QHostAddress& sender, std::uint16_t senderPort, const QByteArray& bytes) {
-  const UdpKey key{sender.toString(), senderPort};
-  const ip::DecodedMessage decoded = ip::DecodeMessage(View(bytes));
-  auto found = udpPeers_.find(key);
-  if (!decoded) {
-    if (found != udpPeers_.end()) endUdp(key, std::string("malformed message: ") + decoded.description());
-    return;
-  }
-  if (found == udpPeers_.end()) {
-    // Only a session initiate opens a session; anything else from a stranger
-    // is not worth remembering.
-    if (decoded.message.header.id != ip::MessageId::SessionInitiate) return;
-    auto peer = std::make_unique<UdpPeer>(device_, security(false), this);
-    connect(peer->quiet.timer, &QTimer::timeout, this, [this, key] {
-      auto peerFound = udpPeers_.find(key);
-      if (peerFound != udpPeers_.end() && quietTooLong(peerFound->second->quiet, peerFound->second->session)) {
-        endUdp(key, "inactivity timer ran out");
-      }
-    });
-    found = udpPeers_.emplace(key, std::move(peer)).first;
-  }
-  UdpPeer& peer = *found->second;
-  const ServerAnswer answer = peer.session.handle(decoded.message, now_(), full());
-  if (answer.reply) sendAnswer({nullptr, sender, senderPort}, answer);
-  if (answer.endSession) return endUdp(key, answer.why);
-  heard(peer.quiet, peer.session);
-  burstTimer_.start(0);
-}
-
-void HartIpServer::endUdp(const UdpKey& key, const std::string& why) {
-  if (udpPeers_.erase(key) != 0) ended("UDP session ended: " + why);
 }
 
 // HART-IP carries whole frames: no preambles, and no turns to wait for on a line.

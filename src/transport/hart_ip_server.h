@@ -8,9 +8,11 @@
 // device on purpose (setLineFaults). When the device bursts, each frame it
 // publishes goes to every session that subscribed (command 533) as a
 // publish message. Given keys (useKeys), it grants secure sessions
-// (version 2) on TCP: TLS with a pre-shared key after the initiate.
+// (version 2): TLS (TCP) or DTLS (UDP) with a pre-shared key after the
+// initiate.
 
 #include <QDeadlineTimer>
+#include <QDtlsClientVerifier>
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
@@ -77,9 +79,9 @@ class HartIpServer : public QObject {
   // The device's HART replies (not the HART-IP messages around them) are
   // dropped, damaged and delayed as `rates` say, from now on.
   void setLineFaults(const device::FaultRates& rates) { faults_.emplace(rates); }
-  // Grants secure sessions with `keys` from now on; `required`: refuses
-  // sessions in plain text (on UDP, every session: it has no TLS yet).
-  // Fails where TLS with pre-shared keys cannot be had.
+  // Grants secure sessions with `keys` from now on, TLS on TCP and DTLS on
+  // UDP; `required`: refuses sessions in plain text. Fails where TLS with
+  // pre-shared keys cannot be had.
   Result<bool> useKeys(PskKeys keys, bool required);
 
  private:
@@ -111,6 +113,7 @@ class HartIpServer : public QObject {
   struct Secure {
     PskKeys keys;
     QSslConfiguration tls;
+    std::optional<QSslConfiguration> datagrams;  // DTLS, where Qt has it
     bool required = false;
   };
 
@@ -123,7 +126,15 @@ class HartIpServer : public QObject {
   void endTcp(QTcpSocket* socket, const std::string& why);
   void readDatagrams();
   void handleDatagram(const QHostAddress& sender, std::uint16_t senderPort, const QByteArray& bytes);
+  void handleMessage(const UdpKey& key, const QByteArray& bytes);
+  void startDtls(UdpPeer& peer, const QHostAddress& sender, std::uint16_t senderPort);
+  void handleSecureDatagram(const UdpKey& key, UdpPeer& peer, const QByteArray& bytes);
   void endUdp(const UdpKey& key, const std::string& why);
+  // In plain text, or through the session's DTLS once it is up.
+  void sendDatagram(const QHostAddress& address, std::uint16_t port, const QByteArray& bytes);
+  // How long the session may stay quiet: its timer, or while TLS is being
+  // agreed as long as a client waits for that.
+  static toolkit::Millis quietLimit(const Quiet& quiet, const ServerSession& session);
   void heard(Quiet& quiet, const ServerSession& session);
   // Whether the session has been quiet for its whole timer; if not, its
   // timer is set again for the rest.
@@ -152,6 +163,7 @@ class HartIpServer : public QObject {
   std::function<void(const std::string&)> sessionEnd_;
   std::optional<Secure> secure_;
   HandshakeGuard handshakes_;
+  std::unique_ptr<QDtlsClientVerifier> verifier_;  // a secure server's, for the DTLS hello's cookie
   device::BurstPublisher publisher_;
   QTimer burstTimer_;  // the next burst frame; at once after a request, which may have changed them
 };

@@ -1,5 +1,6 @@
 #include "transport/tls_psk.h"
 
+#include <QDtls>
 #include <QSslCipher>
 #include <QSslPreSharedKeyAuthenticator>
 #include <QSslSocket>
@@ -15,11 +16,14 @@ constexpr const char* kPskCipherNames[] = {"PSK-AES128-GCM-SHA256", "PSK-AES128-
 
 }  // namespace
 
-Result<QSslConfiguration> PskTlsConfiguration() {
+Result<QSslConfiguration> PskTlsConfiguration(Transport transport) {
   if (!QSslSocket::supportsSsl()) return Error{"TLS is not available: the OpenSSL library was not found"};
-  QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+  const bool datagrams = transport == Transport::Datagrams;
+  if (datagrams && !QSslSocket::isProtocolSupported(QSsl::DtlsV1_2)) return Error{"DTLS is not available here"};
+  QSslConfiguration configuration =
+      datagrams ? QSslConfiguration::defaultDtlsConfiguration() : QSslConfiguration::defaultConfiguration();
   // TLS 1.3 would need certificates for its handshake signatures here.
-  configuration.setProtocol(QSsl::TlsV1_2);
+  configuration.setProtocol(datagrams ? QSsl::DtlsV1_2 : QSsl::TlsV1_2);
   QList<QSslCipher> ciphers;
   for (const char* name : kPskCipherNames) {
     const QSslCipher cipher(QString::fromLatin1(name));
@@ -41,10 +45,18 @@ void AnswerAsDevice(QSslPreSharedKeyAuthenticator& question, const PskKeys& keys
   if (const std::optional<QByteArray> key = keys.keyOf(question.identity())) question.setPreSharedKey(*key);
 }
 
-std::string DescribeTls(const QSslSocket& socket) {
-  const QSslCipher cipher = socket.sessionCipher();
+namespace {
+
+std::string Describe(const QSslCipher& cipher) {
   return cipher.protocolString().replace(QStringLiteral("TLSv"), QStringLiteral("TLS ")).toStdString() + ", " +
          cipher.name().toStdString();
 }
+
+}  // namespace
+
+std::string DescribeTls(const QSslSocket& socket) { return Describe(socket.sessionCipher()); }
+
+// The cipher names the TLS version its suite came with; the protocol is DTLS 1.2.
+std::string DescribeTls(const QDtls& dtls) { return "DTLS 1.2, " + dtls.sessionCipher().name().toStdString(); }
 
 }  // namespace zolin6::transport

@@ -364,7 +364,8 @@ TEST_F(HartIpSession, ASecureSessionEndsWhenTlsDoesNotComeUpInTime) {
   granted.header.version = kSecureVersion;
   (void)session.receive(granted, Millis{0});
   EXPECT_EQ(session.poll(Millis{0} + kSecuringTimeout - Millis{1}).changed, false);
-  EXPECT_EQ(session.poll(Millis{0} + kSecuringTimeout).reason, "the TLS handshake did not finish");
+  EXPECT_EQ(session.poll(Millis{0} + kSecuringTimeout).reason,
+            "the TLS handshake did not finish: a wrong key, or the device stopped answering");
   EXPECT_EQ(session.state(), SessionState::Closed);
 }
 
@@ -385,6 +386,10 @@ TEST_F(HartIpSession, AnotherVersionInTheInitiateAnswerEndsTheSessionWithWords) 
     const SessionStep ended = session.receive(answer, Millis{1});
     EXPECT_EQ(session.state(), SessionState::Closed) << row.words;
     EXPECT_FALSE(ended.startSecurity);
+    // The session the device may have opened is closed in its version.
+    const Message close = Sent(ended);
+    EXPECT_EQ(close.header.id, MessageId::SessionClose);
+    EXPECT_EQ(close.header.version, row.theirs);
     EXPECT_NE(ended.reason.find("status 14"), std::string::npos) << ended.reason;
     EXPECT_NE(ended.reason.find(row.words), std::string::npos) << ended.reason;
   }
