@@ -1,11 +1,12 @@
 // Secure HART-IP (version 2, TLS with a pre-shared key) against plain
 // version 1, on loopback in real time: the simulated transmitter served as
 // `zolin6-device` serves it, and the host's HART-IP client.
-//   BM_OpenSession/0|1     from Open() to the session being up (TCP, then
-//                          the initiate, then for version 2 the TLS handshake)
-//   BM_Command3/0|1        one command 3 request and its answer once the
-//                          session is up (TCP)
-//   BM_Command3Udp         the same over UDP (version 1: no DTLS yet)
+//   BM_OpenSession/V/U     from Open() to the session being up (TCP's
+//                          connection, the initiate, then for version 2 the
+//                          TLS or DTLS handshake)
+//   BM_Command3/V/U        one command 3 request and its answer once the
+//                          session is up
+// V: 0 version 1, 1 version 2; U: 0 TCP, 1 UDP.
 
 #include <benchmark/benchmark.h>
 
@@ -72,11 +73,15 @@ struct Bench {
   toolkit::Clock clock;
 };
 
+transport::IpProtocol ProtocolOf(const benchmark::State& state) {
+  return state.range(1) != 0 ? transport::IpProtocol::Udp : transport::IpProtocol::Tcp;
+}
+
 void BM_OpenSession(benchmark::State& state) {
   Bench bench;
   const bool secure = state.range(0) != 0;
   for (auto _ : state) {
-    transport::HartIpClient client(bench.clock, bench.endpoint(secure, transport::IpProtocol::Tcp));
+    transport::HartIpClient client(bench.clock, bench.endpoint(secure, ProtocolOf(state)));
     client.Open();
     if (!RunUntil([&] { return client.state() == transport::HartIpClient::State::Connected; })) {
       state.SkipWithError("the session did not open");
@@ -88,7 +93,7 @@ void BM_OpenSession(benchmark::State& state) {
     state.ResumeTiming();
   }
 }
-BENCHMARK(BM_OpenSession)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OpenSession)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void RoundTrips(benchmark::State& state, bool secure, transport::IpProtocol protocol) {
   Bench bench;
@@ -111,11 +116,8 @@ void RoundTrips(benchmark::State& state, bool secure, transport::IpProtocol prot
   }
 }
 
-void BM_Command3(benchmark::State& state) { RoundTrips(state, state.range(0) != 0, transport::IpProtocol::Tcp); }
-BENCHMARK(BM_Command3)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
-
-void BM_Command3Udp(benchmark::State& state) { RoundTrips(state, false, transport::IpProtocol::Udp); }
-BENCHMARK(BM_Command3Udp)->Unit(benchmark::kMicrosecond)->UseRealTime();
+void BM_Command3(benchmark::State& state) { RoundTrips(state, state.range(0) != 0, ProtocolOf(state)); }
+BENCHMARK(BM_Command3)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
@@ -118,12 +119,13 @@ class SecureHartIp : public ::testing::Test {
   }
   // The client's last word once it has settled, connected or closed.
   std::string Settle(HartIpClient& client) {
-    std::string last;
-    client.OnStateChange([&last](HartIpClient::State, const std::string& reason) { last = reason; });
+    client.OnStateChange([this](HartIpClient::State, const std::string& reason) { said_ = reason; });
     client.Open();
     EXPECT_TRUE(RunUntil([&] { return client.state() != HartIpClient::State::Connecting; }));
-    return last;
+    return said_;
   }
+
+  std::string said_;  // the last word of the client Settle opened
 
   toolkit::Clock clock_;
   device::SimulatedTransmitter transmitter_{6, device::SimulatedTransmitter::kRestartTime};
@@ -213,6 +215,54 @@ TEST_F(SecureHartIp, PlainTextAfterASecureInitiateEndsTheConnection) {
   EXPECT_TRUE(RunUntil([&] { return socket.state() == QAbstractSocket::UnconnectedState; }));
   EXPECT_FALSE(socket.readAll().contains("\x06\x80"));  // no HART reply came back
   EXPECT_TRUE(RunUntil([&] { return server_.sessionCount() == 0; }));
+}
+
+// A relay between client and device that keeps every byte each way: what
+// anyone on the network would see.
+struct Eavesdropper {
+  explicit Eavesdropper(std::uint16_t devicePort) {
+    listener.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&listener, &QTcpServer::newConnection, [this, devicePort] {
+      client = listener.nextPendingConnection();
+      device.connectToHost(QHostAddress::LocalHost, devicePort);
+      QObject::connect(client, &QTcpSocket::readyRead, [this] {
+        const QByteArray bytes = client->readAll();
+        seen += bytes;
+        device.write(bytes);
+      });
+      QObject::connect(&device, &QTcpSocket::readyRead, [this] {
+        const QByteArray bytes = device.readAll();
+        seen += bytes;
+        client->write(bytes);
+      });
+    });
+  }
+  QTcpServer listener;
+  QTcpSocket* client = nullptr;
+  QTcpSocket device;
+  QByteArray seen;
+};
+
+// On the wire, only the initiate and its answer are plain; the HART frames
+// go inside TLS records.
+TEST_F(SecureHartIp, NoHartFrameCrossesTheNetworkInPlainText) {
+  Serve(true);
+  Eavesdropper relay(server_.port());
+  HartIpEndpoint endpoint = Endpoint(kKey);
+  endpoint.port = relay.listener.serverPort();
+  HartIpClient client(clock_, endpoint);
+  int replies = 0;
+  client.Listen([&](hart::ByteView, toolkit::Millis) { ++replies; });
+  ASSERT_EQ(Settle(client), "connected, inactivity timer 60000 ms, TLS 1.2, PSK-AES128-GCM-SHA256");
+  client.Send(CommandZero(), 0);
+  ASSERT_TRUE(RunUntil([&] { return replies == 1; }));
+  const hart::Bytes frame = CommandZero();
+  const QByteArray plainFrame(reinterpret_cast<const char*>(frame.data()), static_cast<qsizetype>(frame.size()));
+  EXPECT_FALSE(relay.seen.contains(plainFrame));
+  // Initiate (13 bytes) and its answer, then a TLS handshake record.
+  ASSERT_GT(relay.seen.size(), 26 + 2);
+  EXPECT_EQ(relay.seen.mid(26, 2), QByteArray::fromHex("1603"));
+  client.Close();
 }
 
 // A key-guessing client: past the failures allowed, its address is cut off
