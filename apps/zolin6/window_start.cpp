@@ -12,18 +12,31 @@ namespace zolin6::app {
 namespace {
 
 constexpr const char* kLastConnection = "connection/last";  // the setting File > Connect keeps
+// The key file of a secure last connection: a path, never a key.
+constexpr const char* kLastKeyFile = "connection/lastKeyFile";
 constexpr const char* kSimulatedTitle = "simulated device";
 
 }  // namespace
 
 transport::ConnectionTarget LastConnection() {
+  const QSettings settings;
   Result<transport::ConnectionTarget> last =
-      transport::ParseConnection(QSettings().value(kLastConnection, "sim").toString().toStdString());
-  return last ? *last : transport::ConnectionTarget{};
+      transport::ParseConnection(settings.value(kLastConnection, "sim").toString().toStdString());
+  if (!last) return {};
+  transport::ConnectionTarget target = *last;
+  if (target.secure) target.keyFile = settings.value(kLastKeyFile).toString().toStdString();
+  return target;
 }
 
 void RememberConnection(const transport::ConnectionTarget& target) {
-  QSettings().setValue(kLastConnection, QString::fromStdString(target.url()));
+  QSettings settings;
+  settings.setValue(kLastConnection, QString::fromStdString(target.url()));
+  // A typed key is kept nowhere: such a connection asks for its key again.
+  if (target.secure && !target.keyFile.empty()) {
+    settings.setValue(kLastKeyFile, QString::fromStdString(target.keyFile));
+  } else {
+    settings.remove(kLastKeyFile);
+  }
 }
 
 void StartWatch::OnNotification(const link::Notification& notification) {

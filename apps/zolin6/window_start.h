@@ -22,8 +22,9 @@ class MainWindow;
 
 namespace zolin6::app {
 
-// The connection chosen last in File > Connect; the built-in device when
-// none was, or what was kept cannot be read.
+// The connection chosen last in File > Connect, with its key file when it
+// is secure (never a typed key); the built-in device when none was, or
+// what was kept cannot be read.
 transport::ConnectionTarget LastConnection();
 void RememberConnection(const transport::ConnectionTarget& target);
 

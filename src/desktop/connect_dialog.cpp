@@ -1,8 +1,11 @@
 #include "desktop/connect_dialog.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -13,11 +16,16 @@
 #include <QRadioButton>
 #include <QSerialPortInfo>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <string_view>
+
+#include "desktop/key_store.h"
 #include "transport/open_link.h"
+#include "transport/psk_keys.h"
 
 namespace zolin6::desktop {
 
@@ -26,6 +34,8 @@ namespace {
 constexpr int kLargestPollingAddress = 63;
 constexpr int kAddresses = kLargestPollingAddress + 1;
 enum FoundColumn { kAddressColumn, kTagColumn, kMakerColumn, kTypeColumn, kIdColumn, kColumns };
+// The key reader counts the lines of a file; a typed key is one line.
+constexpr std::string_view kFirstLine = "line 1: ";
 
 }  // namespace
 
@@ -81,7 +91,59 @@ QWidget* ConnectDialog::hartIpFields() {
   form->addRow("Host:", host_);
   form->addRow("Port:", port_);
   form->addRow("Protocol:", protocol_);
+  secure_ = new QCheckBox("Sec&ure (HART-IP version 2)");
+  secure_->setObjectName("Secure");
+  connect(secure_, &QCheckBox::toggled, this, [this] { enableFields(); });
+  form->addRow(secure_);
+  secureBox_ = secureFields();
+  form->addRow(secureBox_);
   return box;
+}
+
+QWidget* ConnectDialog::secureFields() {
+  keyFile_ = new QLineEdit;
+  keyFile_->setObjectName("KeyFile");
+  keyFile_->setPlaceholderText("identity:hexkey lines, readable by you alone");
+  auto* browse = new QPushButton("&Browse\u2026");
+  connect(browse, &QPushButton::clicked, this, [this] { browseKeyFile(); });
+  identity_ = new QLineEdit;
+  identity_->setObjectName("Identity");
+  identity_->setPlaceholderText("or type an identity and its key");
+  key_ = new QLineEdit;
+  key_->setObjectName("Key");
+  key_->setEchoMode(QLineEdit::Password);
+  remember_ = new QCheckBox("&Remember this key in my key store");
+  remember_->setObjectName("RememberKey");
+  remember_->setToolTip("Puts the typed key first in " + KeyStorePath() +
+                        ", readable by you alone, and connects with that file.");
+  keyProblem_ = new QLabel;
+  keyProblem_->setObjectName("KeyProblem");
+  keyProblem_->setWordWrap(true);
+  keyProblem_->hide();
+
+  auto* box = new QWidget;
+  auto* form = new QFormLayout(box);
+  // Indented under the check box that enables them.
+  const int indent =
+      style()->pixelMetric(QStyle::PM_IndicatorWidth) + style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+  form->setContentsMargins(indent, 0, 0, 0);
+  auto* fileRow = new QHBoxLayout;
+  fileRow->addWidget(keyFile_, 1);
+  fileRow->addWidget(browse);
+  form->addRow("Key file:", fileRow);
+  form->addRow("Identity:", identity_);
+  form->addRow("Key (hex):", key_);
+  form->addRow(remember_);
+  form->addRow(keyProblem_);
+  return box;
+}
+
+void ConnectDialog::browseKeyFile() {
+  const QString current = keyFile_->text().trimmed();
+  const QString folder =
+      current.isEmpty() ? QFileInfo(KeyStorePath()).absolutePath() : QFileInfo(current).absolutePath();
+  const QString chosen = QFileDialog::getOpenFileName(this, "Key File", folder, "Key files (*.keys);;All files (*)");
+  if (!chosen.isEmpty()) keyFile_->setText(chosen);
 }
 
 QWidget* ConnectDialog::serialFields() {
@@ -136,6 +198,13 @@ void ConnectDialog::showTarget(const transport::ConnectionTarget& preset) {
   host_->setText(QString::fromStdString(preset.host));
   port_->setValue(preset.port);
   protocol_->setCurrentIndex(preset.udp ? 1 : 0);
+  secure_->setChecked(preset.secure);
+  keyFile_->setText(QString::fromStdString(preset.keyFile));
+  // A key typed for the connection that is up, still in memory only.
+  const QString typed = QString::fromStdString(preset.typedKey);
+  const qsizetype colon = typed.lastIndexOf(':');
+  identity_->setText(colon < 0 ? QString() : typed.left(colon));
+  key_->setText(colon < 0 ? QString() : typed.mid(colon + 1));
   if (!preset.path.empty()) serialPort_->setCurrentText(QString::fromStdString(preset.path));
   pollingAddress_->setValue(preset.pollingAddress);
   (preset.kind == Kind::HartIp ? hartIp_ : preset.kind == Kind::Serial ? serial_ : simulated_)->setChecked(true);
@@ -144,6 +213,7 @@ void ConnectDialog::showTarget(const transport::ConnectionTarget& preset) {
 
 void ConnectDialog::enableFields() {
   hartIpBox_->setEnabled(hartIp_->isChecked());
+  secureBox_->setEnabled(secure_->isChecked());
   serialBox_->setEnabled(serial_->isChecked());
 }
 
@@ -154,6 +224,17 @@ transport::ConnectionTarget ConnectDialog::target() const {
     target.host = host_->text().trimmed().toStdString();
     target.port = static_cast<std::uint16_t>(port_->value());
     target.udp = protocol_->currentIndex() == 1;
+    target.secure = secure_->isChecked();
+    if (target.secure) {
+      const std::string typed = typedKey();
+      if (typed.empty()) {
+        target.keyFile = keyFile_->text().trimmed().toStdString();
+      } else if (remember_->isChecked()) {
+        target.keyFile = KeyStorePath().toStdString();
+      } else {
+        target.typedKey = typed;
+      }
+    }
   } else if (serial_->isChecked()) {
     target.kind = transport::ConnectionTarget::Kind::Serial;
     // A listed port carries its path; a typed one is the path.
@@ -164,6 +245,43 @@ transport::ConnectionTarget ConnectDialog::target() const {
     target.pollingAddress = static_cast<std::uint8_t>(pollingAddress_->value());
   }
   return target;
+}
+
+std::string ConnectDialog::typedKey() const {
+  const QString identity = identity_->text().trimmed();
+  const QString key = key_->text().trimmed();
+  if (identity.isEmpty() && key.isEmpty()) return {};
+  return (identity + ':' + key).toStdString();
+}
+
+Result<bool> ConnectDialog::settleKey() {
+  if (!hartIp_->isChecked() || !secure_->isChecked()) return true;
+  const std::string typed = typedKey();
+  const bool file = !keyFile_->text().trimmed().isEmpty();
+  if (typed.empty()) {
+    if (file) return true;
+    return Error{"Secure HART-IP needs a key: choose a key file, or type an identity and its key."};
+  }
+  if (file) return Error{"Choose a key file or type a key, not both."};
+  if (typed.find_first_of("\r\n") != std::string::npos)
+    return Error{"The identity and the key cannot hold a line break."};
+  if (Result<transport::PskKeys> keys = transport::ParsePskKeys(typed); !keys) {
+    std::string why = keys.error().message;
+    if (why.starts_with(kFirstLine)) why.erase(0, kFirstLine.size());
+    return Error{"The typed key cannot be used: " + why + "."};
+  }
+  if (!remember_->isChecked()) return true;
+  if (Result<bool> kept = RememberKey(KeyStorePath(), typed); !kept) {
+    return Error{"The key cannot be remembered: " + kept.error().message};
+  }
+  return true;
+}
+
+void ConnectDialog::accept() {
+  const Result<bool> settled = settleKey();
+  keyProblem_->setText(settled ? QString() : QString::fromStdString(settled.error().message));
+  keyProblem_->setVisible(!settled);
+  if (settled) QDialog::accept();
 }
 
 void ConnectDialog::startScan() {

@@ -4,17 +4,21 @@
 // one of the serial ports the system has, with a scan of polling addresses
 // 0 to 63 that lists each device that answers (tag, maker, device type,
 // device id) while it runs, and can be cancelled. Picking a found device
-// takes its polling address.
+// takes its polling address. Secure HART-IP (version 2) takes its key from
+// a key file or as typed; a typed key may be remembered in the user's key
+// store, and a key that does not read keeps the dialog open, saying why.
 
 #include <QDialog>
 #include <QTimer>
 
 #include <memory>
+#include <string>
 
 #include "driver/polling_scan.h"
 #include "transport/connection_target.h"
 #include "transport/event_loop_clock.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -34,6 +38,9 @@ class ConnectDialog : public QDialog {
 
   // The connection as the dialog's fields give it.
   transport::ConnectionTarget target() const;
+  // Refused while the secure fields give no usable key; a remembered key
+  // is put in the key store here.
+  void accept() override;
 
   // Scans the chosen serial port; the table fills as devices answer.
   void startScan();
@@ -43,7 +50,13 @@ class ConnectDialog : public QDialog {
 
  private:
   QWidget* hartIpFields();
+  QWidget* secureFields();
   QWidget* serialFields();
+  // The typed `identity:hexkey`; empty when nothing is typed.
+  std::string typedKey() const;
+  // True when the secure fields give a key (and a remembered one is stored).
+  Result<bool> settleKey();
+  void browseKeyFile();
   void showTarget(const transport::ConnectionTarget& preset);
   void enableFields();
   void addFound(const driver::FoundDevice& device);
@@ -58,6 +71,13 @@ class ConnectDialog : public QDialog {
   QLineEdit* host_ = nullptr;
   QSpinBox* port_ = nullptr;
   QComboBox* protocol_ = nullptr;
+  QCheckBox* secure_ = nullptr;
+  QWidget* secureBox_ = nullptr;
+  QLineEdit* keyFile_ = nullptr;
+  QLineEdit* identity_ = nullptr;
+  QLineEdit* key_ = nullptr;
+  QCheckBox* remember_ = nullptr;
+  QLabel* keyProblem_ = nullptr;
   QComboBox* serialPort_ = nullptr;
   QSpinBox* pollingAddress_ = nullptr;
   QPushButton* scanButton_ = nullptr;

@@ -1,17 +1,29 @@
-// File > Connect: the dialog gives back the connection it was shown, and its
-// scan lists the device on a serial line as the device answers.
+// File > Connect: the dialog gives back the connection it was shown, its
+// secure fields give the key (from a file, typed, or remembered in the
+// user's key store, which stays the user's alone), and its scan lists the
+// device on a serial line as the device answers.
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
+#include <memory>
+
 #include "desktop/connect_dialog.h"
+#include "desktop/key_store.h"
 #include "device/hart_device.h"
 #include "device/simulated_transmitter.h"
+#include "platform/atomic_file.h"
+#include "transport/psk_keys.h"
 #include "transport/serial_device.h"
 #include "transport/simulated_device.h"
 
@@ -30,6 +42,138 @@ TEST(ConnectDialogTest, GivesBackEachKindOfConnection) {
     using Kind = transport::ConnectionTarget::Kind;
     EXPECT_EQ(dialog.findChild<QWidget*>("Host")->isEnabled(), target->kind == Kind::HartIp) << url;
     EXPECT_EQ(dialog.findChild<QWidget*>("SerialPort")->isEnabled(), target->kind == Kind::Serial) << url;
+  }
+}
+
+// The user's configuration folder is a temporary one: no test touches the home.
+class SecureConnectTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    before_ = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+  }
+  void TearDown() override {
+    if (before_.isNull()) {
+      qunsetenv("XDG_CONFIG_HOME");
+    } else {
+      qputenv("XDG_CONFIG_HOME", before_);
+    }
+  }
+  // The dialog on `url` with the secure fields typed in.
+  std::unique_ptr<ConnectDialog> Dialog(const char* url, const QString& file, const QString& identity,
+                                        const QString& key, bool remember = false) {
+    auto dialog = std::make_unique<ConnectDialog>(nullptr, ticker_, *transport::ParseConnection(url));
+    dialog->findChild<QLineEdit*>("KeyFile")->setText(file);
+    dialog->findChild<QLineEdit*>("Identity")->setText(identity);
+    dialog->findChild<QLineEdit*>("Key")->setText(key);
+    dialog->findChild<QCheckBox*>("RememberKey")->setChecked(remember);
+    return dialog;
+  }
+
+  QTemporaryDir config_;
+  QByteArray before_;
+  toolkit::Clock clock_;
+  transport::EventLoopClock ticker_{clock_};
+};
+
+TEST_F(SecureConnectTest, GivesTheKeyFromAFileOrAsTyped) {
+  transport::ConnectionTarget preset = *transport::ParseConnection("hart-ip://10.0.0.5?v2");
+  preset.keyFile = "/srv/keys/station.keys";
+  const ConnectDialog shown(nullptr, ticker_, preset);
+  EXPECT_EQ(shown.target().url(), preset.url());
+  EXPECT_EQ(shown.target().keyFile, preset.keyFile);
+  EXPECT_TRUE(shown.target().typedKey.empty());
+
+  const std::unique_ptr<ConnectDialog> typed = Dialog("hart-ip://10.0.0.5?v2", "", " station-1 ", "00aBff");
+  typed->accept();
+  EXPECT_EQ(typed->result(), QDialog::Accepted);
+  EXPECT_TRUE(typed->target().secure);
+  EXPECT_EQ(typed->target().typedKey, "station-1:00aBff");
+  EXPECT_TRUE(typed->target().keyFile.empty());
+  EXPECT_FALSE(QFile::exists(KeyStorePath()));  // kept nowhere
+
+  // Back in the dialog (the connection that is up), the typed key is still there.
+  const ConnectDialog again(nullptr, ticker_, typed->target());
+  EXPECT_EQ(again.target().typedKey, "station-1:00aBff");
+}
+
+TEST_F(SecureConnectTest, ARememberedKeyGoesFirstInTheUsersOwnStore) {
+  ASSERT_TRUE(KeyStorePath().startsWith(config_.path()));
+  struct Step {
+    const char* identity;
+    const char* key;
+    const char* store;  // afterwards
+  };
+  const Step steps[] = {
+      {"station-1", "0011", "station-1:0011\n"},
+      {"station-2", "2233", "station-2:2233\nstation-1:0011\n"},
+      {"station-1", "4455", "station-1:4455\nstation-2:2233\n"},  // the older line replaced
+  };
+  for (const Step& step : steps) {
+    const std::unique_ptr<ConnectDialog> dialog = Dialog("hart-ip://gw?v2", "", step.identity, step.key, true);
+    dialog->accept();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted) << step.identity;
+    EXPECT_EQ(dialog->target().keyFile, KeyStorePath().toStdString());
+    EXPECT_TRUE(dialog->target().typedKey.empty());
+    EXPECT_EQ(platform::ReadWholeFile(KeyStorePath().toStdString()).value(), step.store);
+    EXPECT_EQ(QFile::permissions(KeyStorePath()) &
+                  (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOwner),
+              QFile::Permissions());
+    const Result<transport::PskKeys> keys = transport::ReadPskKeyFile(KeyStorePath());
+    ASSERT_TRUE(keys) << keys.error().message;
+    EXPECT_EQ(keys->own().identity, step.identity);
+  }
+  // Nothing else is left in the folder: no temporary file.
+  EXPECT_EQ(QDir(QFileInfo(KeyStorePath()).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST_F(SecureConnectTest, TheKeyFieldsWaitForSecure) {
+  const std::unique_ptr<ConnectDialog> dialog = Dialog("hart-ip://10.0.0.5", "/srv/keys/station.keys", "", "");
+  auto* secure = dialog->findChild<QCheckBox*>("Secure");
+  for (const bool on : {false, true, false}) {
+    secure->setChecked(on);
+    for (const char* field : {"KeyFile", "Identity", "Key", "RememberKey"}) {
+      EXPECT_EQ(dialog->findChild<QWidget*>(field)->isEnabled(), on) << field;
+    }
+    EXPECT_EQ(dialog->target().secure, on);
+    EXPECT_EQ(dialog->target().keyFile.empty(), !on);
+  }
+  // Not a HART-IP connection: no key field either.
+  const std::unique_ptr<ConnectDialog> simulated = Dialog("sim", "", "", "");
+  simulated->findChild<QCheckBox*>("Secure")->setChecked(true);
+  EXPECT_FALSE(simulated->findChild<QWidget*>("Key")->isEnabled());
+}
+
+TEST_F(SecureConnectTest, AKeyThatCannotServeKeepsTheDialogOpen) {
+  struct Case {
+    const char* file;
+    const char* identity;
+    const char* key;
+    const char* words;
+  };
+  const Case cases[] = {
+      {"", "station-1", "abc", "The typed key cannot be used: the key is not an even number of hexadecimal digits."},
+      {"", "station-1", "00gg", "the key is not an even number of hexadecimal digits"},
+      {"", "", "0011", "The typed key cannot be used: the identity must have 1 to 128 characters."},
+      {"", "", "", "Secure HART-IP needs a key"},
+      {"/srv/keys/station.keys", "station-1", "0011", "not both"},
+  };
+  for (const Case& bad : cases) {
+    const std::unique_ptr<ConnectDialog> dialog = Dialog("hart-ip://gw?v2", bad.file, bad.identity, bad.key, true);
+    dialog->accept();
+    EXPECT_NE(dialog->result(), QDialog::Accepted) << bad.words;
+    auto* problem = dialog->findChild<QLabel*>("KeyProblem");
+    EXPECT_TRUE(problem->isVisibleTo(dialog.get())) << bad.words;
+    EXPECT_TRUE(problem->text().contains(bad.words)) << problem->text().toStdString();
+    EXPECT_FALSE(QFile::exists(KeyStorePath())) << bad.words;
+    // Put right, the key serves and the words go.
+    dialog->findChild<QLineEdit*>("KeyFile")->clear();
+    dialog->findChild<QLineEdit*>("Identity")->setText("station-1");
+    dialog->findChild<QLineEdit*>("Key")->setText("0011");
+    dialog->accept();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted) << bad.words;
+    EXPECT_FALSE(problem->isVisibleTo(dialog.get())) << bad.words;
+    QFile::remove(KeyStorePath());
   }
 }
 
