@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     Result<std::uint16_t> port = hartIp->listen(options->listen->host, options->listen->port);
     if (!port) return Fail(port.error().message);
     serving.push_back("listening on " + Shown(*options->listen, *port) + " (TCP and UDP)");
-    if (options->keyFile) serving.push_back(options->requireSecure ? "secure sessions only" : "secure sessions on TCP");
+    if (options->keyFile) serving.push_back(options->requireSecure ? "secure sessions only" : "secure sessions too");
   }
 
   std::unique_ptr<transport::SerialDevice> serial;

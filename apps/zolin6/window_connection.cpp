@@ -11,6 +11,7 @@ WindowConnection::WindowConnection(transport::EventLoopClock& ticker, std::share
 
 Result<bool> WindowConnection::Connect(const transport::ConnectionTarget& target) {
   std::shared_ptr<driver::HartDriver> hart;
+  std::function<std::string()> security;
   if (target.kind != transport::ConnectionTarget::Kind::Simulated) {
     // A serial port in use by the present connection is let go first.
     if (hart_ && target_.kind == transport::ConnectionTarget::Kind::Serial && target_.path == target.path) {
@@ -25,8 +26,10 @@ Result<bool> WindowConnection::Connect(const transport::ConnectionTarget& target
     hart = std::make_shared<driver::HartDriver>(ticker_.clock(), line,
                                                 driver::HartDriverOptions{opened->settings, {}, opened->publishes});
     hart->Start();
+    security = opened->security;
   }
   hart_ = hart;
+  security_ = security;
   target_ = target;
   connected_ = true;
   switching_->Switch(hart_ ? std::shared_ptr<framelink::DtmObject>(hart_) : sim_);
@@ -37,6 +40,7 @@ Result<bool> WindowConnection::Connect(const transport::ConnectionTarget& target
 void WindowConnection::Disconnect() {
   switching_->Switch(nullptr);
   hart_.reset();
+  security_ = nullptr;
   connected_ = false;
   if (changed_) changed_();
 }

@@ -48,6 +48,8 @@ class WindowConnection {
   std::shared_ptr<transport::SimulatedDevice> sim() const { return connected_ && !hart_ ? sim_ : nullptr; }
   // The status bar's name of the connection ("HART-IP 10.0.0.5:5094", "Not connected").
   QString describe() const;
+  // The secure session's TLS and cipher while it is up; empty otherwise.
+  std::string security() const { return security_ ? security_() : std::string(); }
   // Said after every Connect and Disconnect.
   void onChange(std::function<void()> changed) { changed_ = std::move(changed); }
 
@@ -74,6 +76,7 @@ class WindowConnection {
   transport::ConnectionTarget target_;
   bool connected_ = true;
   std::shared_ptr<driver::HartDriver> hart_;
+  std::function<std::string()> security_;
   std::vector<FrameSink> sinks_;
   std::ofstream traceFile_;
   std::function<void()> changed_;

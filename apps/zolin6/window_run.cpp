@@ -133,13 +133,18 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, ap
 
     // What a transport says about itself goes beside the device's name,
     // never over the connection's lamp, and goes with the connection.
+    QLabel* secureMark = app::AddSecureMark(window);
     auto* linkMessage = new QLabel;
     linkMessage->setObjectName("LinkMessage");
     window.statusBar()->addPermanentWidget(linkMessage);
-    app::WindowConnection connection(ticker, device.simulated(), [linkMessage](const std::string& text) {
-      linkMessage->setText(QString::fromStdString(text));
-      linkMessage->setToolTip(QString::fromStdString(text));
-    });
+    const app::WindowConnection* made = nullptr;  // the connection below, once made
+    app::WindowConnection connection(ticker, device.simulated(),
+                                     [linkMessage, secureMark, &made](const std::string& text) {
+                                       linkMessage->setText(QString::fromStdString(text));
+                                       linkMessage->setToolTip(QString::fromStdString(text));
+                                       if (made != nullptr) app::ShowSecure(*secureMark, made->security());
+                                     });
+    made = &connection;
     const transport::ConnectionTarget start = StartTarget(parser, options, target);
     QString startProblem;
     if (start.kind != transport::ConnectionTarget::Kind::Simulated) {
@@ -190,6 +195,7 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, ap
       app::ShowSimulated(window, *simulatedMark, connection.sim() != nullptr);
       linkMessage->clear();
       linkMessage->setToolTip({});
+      app::ShowSecure(*secureMark, connection.security());
     };
     nameConnection();
     connection.onChange(nameConnection);

@@ -1,7 +1,10 @@
 #include "window_start.h"
 
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QSettings>
+#include <QStatusBar>
 #include <QToolBar>
 
 #include "platform/framelink/contract.h"
@@ -64,6 +67,33 @@ void ShowSimulated(view::MainWindow& window, QLabel& mark, bool simulated) {
   for (QAction* action : window.toolBar()->actions()) {
     if (window.toolBar()->widgetForAction(action) == &mark) action->setVisible(simulated);
   }
+}
+
+// A padlock drawn, not a glyph: not every desktop font has one.
+QLabel* AddSecureMark(view::MainWindow& window) {
+  constexpr int kSize = 14;
+  const QColor green(0x2e, 0x6b, 0x30);
+  QPixmap lock(kSize, kSize);
+  lock.fill(Qt::transparent);
+  QPainter painter(&lock);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(green, 1.6));
+  painter.drawArc(QRectF(3.5, 1, 7, 8), 0, 180 * 16);
+  painter.drawLine(QPointF(3.5, 5), QPointF(3.5, 7));
+  painter.drawLine(QPointF(10.5, 5), QPointF(10.5, 7));
+  painter.fillRect(QRectF(2, 7, 10, 7), green);
+  painter.end();
+  auto* mark = new QLabel;
+  mark->setObjectName("SecureMark");
+  mark->setPixmap(lock);
+  mark->setVisible(false);
+  window.statusBar()->addPermanentWidget(mark);
+  return mark;
+}
+
+void ShowSecure(QLabel& mark, const std::string& security) {
+  mark.setVisible(!security.empty());
+  mark.setToolTip(security.empty() ? QString() : "Secure HART-IP: " + QString::fromStdString(security));
 }
 
 }  // namespace zolin6::app

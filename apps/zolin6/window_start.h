@@ -45,5 +45,9 @@ class StartWatch : public link::LinkListener {
 QLabel* AddSimulatedMark(view::MainWindow& window);
 // Shows in the title and on the mark whether the device is the simulated one.
 void ShowSimulated(view::MainWindow& window, QLabel& mark, bool simulated);
+// A lock in the status bar while a secure HART-IP session is up, its TLS
+// and cipher in the tooltip.
+QLabel* AddSecureMark(view::MainWindow& window);
+void ShowSecure(QLabel& mark, const std::string& security);
 
 }  // namespace zolin6::app

@@ -62,18 +62,17 @@ Result<OpenedLink> OpenHartIp(const ConnectionTarget& target, EventLoopClock& ti
   }
   auto client = std::make_shared<HartIpClient>(ticker.clock(), endpoint);
   if (report) {
-    // A secure session shows its lock; the reason names its TLS and cipher.
-    const std::weak_ptr<HartIpClient> weak = client;
-    client->OnStateChange(
-        [report, where = target.describe(), weak](HartIpClient::State state, const std::string& reason) {
-          const auto shown = weak.lock();
-          const bool locked = shown && state == HartIpClient::State::Connected && !shown->security().empty();
-          report((locked ? "\U0001F512 " : "") + where + ": " + reason);
-        });
+    client->OnStateChange([report, where = target.describe()](HartIpClient::State, const std::string& reason) {
+      report(where + ": " + reason);
+    });
   }
   hart::MasterSettings settings;
   settings.link = hart::kHartIpTiming;
-  return OpenedLink{std::make_shared<WallClockLink>(client, ticker), settings, true};
+  const std::weak_ptr<HartIpClient> weak = client;
+  return OpenedLink{std::make_shared<WallClockLink>(client, ticker), settings, true, [weak] {
+                      const std::shared_ptr<HartIpClient> open = weak.lock();
+                      return open ? open->security() : std::string();
+                    }};
 }
 
 }  // namespace

@@ -19,6 +19,9 @@ struct OpenedLink {
   std::shared_ptr<driver::ByteLink> link;
   hart::MasterSettings settings;  // the link's timing, the polling address
   bool publishes = false;         // HART-IP: the server publishes to a session that subscribes
+  // A secure HART-IP session's TLS and cipher while it is up ("TLS 1.2,
+  // PSK-AES128-GCM-SHA256"); empty otherwise, and for other lines.
+  std::function<std::string()> security = [] { return std::string(); };
 };
 
 // What the transport says about itself while it runs ("session opened",
