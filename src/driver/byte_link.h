@@ -5,8 +5,10 @@
 // is the same whatever carries the bytes.
 
 #include <functional>
+#include <optional>
 
 #include "hart/bytes.h"
+#include "hart/hart_ip_direct.h"
 #include "platform/toolkit/clock.h"
 
 namespace zolin6::driver {
@@ -29,6 +31,13 @@ class ByteLink {
   // cannot tell (a modem without carrier detect) never calls it; the
   // driver then learns of a lost device from its unanswered requests.
   virtual void WatchState(const StateListener& /*listener*/) {}
+
+  // Several requests in one message, where the line carries that (a secure
+  // HART-IP session that is open and idle); false when it cannot now, and
+  // then `done` is never called. Otherwise `done` hears once: the answers,
+  // or nothing when none will come.
+  using DirectDone = std::function<void(std::optional<hart::ip::DirectPdu> answer)>;
+  virtual bool SendDirect(const hart::ip::DirectPdu& /*request*/, DirectDone /*done*/) { return false; }
 };
 
 }  // namespace zolin6::driver

@@ -38,15 +38,6 @@ bool LinkLostWith(hart::Outcome outcome) {
   }
 }
 
-// A transaction after which an operation goes no further. A read goes on
-// past a warning, which carries its data; a write stops at the first
-// command the device did not simply carry out.
-bool Stops(const hart::Completion& completion, bool write) {
-  if (completion.outcome != hart::Outcome::Replied) return true;
-  const std::uint8_t code = completion.status.responseCode();
-  return write ? code != 0 : hart::IsErrorCode(code);
-}
-
 }  // namespace
 
 HartDriver::HartDriver(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, HartDriverOptions options,
@@ -57,6 +48,15 @@ HartDriver::HartDriver(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, Ha
       pacing_(options.pacing),
       subscribe_(options.subscribe),
       observer_(std::move(observer)) {}
+
+// A transaction after which an operation goes no further. A read goes on
+// past a warning, which carries its data; a write stops at the first
+// command the device did not simply carry out.
+bool HartDriver::Stops(const hart::Completion& completion, bool write) {
+  if (completion.outcome != hart::Outcome::Replied) return true;
+  const std::uint8_t code = completion.status.responseCode();
+  return write ? code != 0 : hart::IsErrorCode(code);
+}
 
 void HartDriver::Start() {
   link_->Listen([weak = weak_from_this()](hart::ByteView bytes, toolkit::Millis /*now*/) {
@@ -228,6 +228,7 @@ void HartDriver::SubmitNext() {
     submitted_ = true;
     return;
   }
+  if (TrySendDirect()) return;
   const HartRequest& request = running_->requests[running_->completions.size()];
   running_->waitingFor = master_.submit(request.command, request.data, request.effect);
   submitted_ = true;

@@ -131,15 +131,24 @@ class HartDriver : public framelink::DtmObject,
     RequestAttributes attributes;
     std::vector<HartRequest> requests;
     std::vector<hart::Completion> completions;
-    std::uint32_t waitingFor = 0;  // the master's id of the transaction under way
-    bool awaitsIdentity = false;   // answered from command 0 alone, once the device is known
+    std::uint32_t waitingFor = 0;     // the master's id of the transaction under way
+    bool awaitsIdentity = false;      // answered from command 0 alone, once the device is known
+    bool directTried = false;         // its requests went as one direct PDU; the rest go by frames
+    std::uint32_t waitingDirect = 0;  // the direct PDU under way
   };
 
+  // A transaction after which an operation goes no further.
+  static bool Stops(const hart::Completion& completion, bool write);
   void Enqueue(Operation operation);
   void Arrive(Operation operation);
   void StartNext();
   bool Begin(const Operation& operation);
   void SubmitNext();
+  // A read of several commands as one direct PDU, where the line carries
+  // that; false when it goes by frames.
+  bool TrySendDirect();
+  void OnDirectAnswer(std::uint32_t token, std::optional<hart::ip::DirectPdu> answer);
+  void TakeDirectAnswers(const hart::ip::DirectPdu& answer);
   void Pump(hart::ByteView received);
   void OnLineState(bool up);
   void LineChanged(bool up);
@@ -179,6 +188,7 @@ class HartDriver : public framelink::DtmObject,
   hart::Bytes inbox_;
   int inCallback_ = 0;  // inside one of the driver's clock callbacks
   std::optional<toolkit::Millis> wakeScheduled_;
+  std::uint32_t directSent_ = 0;  // direct PDUs sent, to match each answer to its read
 };
 
 }  // namespace zolin6::driver

@@ -53,7 +53,7 @@ SessionStep ClientSession::submit(ByteView frame, Millis now) {
   latestPassThrough_.reset();
   if (state_ != SessionState::Open) return {};
   // The master resends: it has given up on the request under way.
-  if (inFlight_ && inFlight_->id == MessageId::PassThrough) abandonPassThrough();
+  if (inFlight_ && inFlight_->id == MessageId::PassThrough) abandonRequest();
   if (inFlight_) return {};
   if (lastUnanswered_ && framing_ == Framing::Datagram) {
     // UDP cannot tell a silent device from a device that forgot the
@@ -82,7 +82,20 @@ SessionStep ClientSession::send(MessageId id, Bytes body, Millis now) {
   return step;
 }
 
-void ClientSession::abandonPassThrough() {
+bool ClientSession::canSendDirect() const {
+  return state_ == SessionState::Open && !inFlight_ && version_ >= kSecureVersion;
+}
+
+SessionStep ClientSession::sendDirect(Bytes body, Millis now) {
+  if (!canSendDirect()) {
+    SessionStep refused;
+    refused.directLost = true;
+    return refused;
+  }
+  return send(MessageId::DirectPdu, std::move(body), now);
+}
+
+void ClientSession::abandonRequest() {
   abandoned_.push_back(inFlight_->sequence);
   if (abandoned_.size() > kAbandonedKept) abandoned_.pop_front();
   lastUnanswered_ = true;
@@ -94,6 +107,7 @@ bool ClientSession::wasAbandoned(std::uint16_t sequence) const {
 }
 
 SessionStep ClientSession::end(std::string reason) {
+  const bool directUnderWay = inFlight_ && inFlight_->id == MessageId::DirectPdu;
   state_ = SessionState::Closed;
   inFlight_.reset();
   // A frame that waited goes with the session: the master resends it, and
@@ -105,6 +119,7 @@ SessionStep ClientSession::end(std::string reason) {
   SessionStep step;
   step.changed = true;
   step.reason = std::move(reason);
+  step.directLost = directUnderWay;
   return step;
 }
 
@@ -167,8 +182,18 @@ SessionStep ClientSession::onResponse(const Message& message, Millis now) {
       lastUnanswered_ = false;
       latestPassThrough_.reset();
       return PassThroughAnswer(message);
-    // Version 2 requests this client does not send.
-    case MessageId::DirectPdu:
+    case MessageId::DirectPdu: {
+      lastUnanswered_ = false;
+      SessionStep step = sendWaiting(now);
+      if (IsSuccess(message.header.status)) {
+        step.directAnswer = message.body;
+      } else {
+        step.directLost = true;
+        step.notice = "the device did not carry the direct PDU: " + StatusText(message.header.status);
+      }
+      return step;
+    }
+    // A request this client does not send.
     case MessageId::ReadAuditLog: break;
   }
   return {};
@@ -184,8 +209,8 @@ SessionStep ClientSession::onInitiated(const Message& message, int tries, Millis
     // closed in that version, without waiting.
     Message close = MakeMessage(MessageType::Request, MessageId::SessionClose, nextSequence_++);
     close.header.version = message.header.version;
-    SessionStep ended =
-        end("the device refused the session: " + StatusText(code) + "; " + VersionRefusal(version_, message.header.version));
+    SessionStep ended = end("the device refused the session: " + StatusText(code) + "; " +
+                            VersionRefusal(version_, message.header.version));
     ended.transmit = EncodeMessage(close);
     return ended;
   }
@@ -219,7 +244,7 @@ SessionStep ClientSession::opened(Millis now) {
 }
 
 Millis ClientSession::deadline(const InFlight& request) const {
-  if (request.id == MessageId::PassThrough) {
+  if (request.id == MessageId::PassThrough || request.id == MessageId::DirectPdu) {
     Millis limit = kPassThroughGiveUp;
     if (granted_ != 0) limit = std::min(limit, Millis{granted_ / 2});
     return request.sentAt + limit;
@@ -253,9 +278,12 @@ SessionStep ClientSession::poll(Millis now) {
 
 SessionStep ClientSession::onTimeout(Millis now) {
   InFlight& request = *inFlight_;
-  if (request.id == MessageId::PassThrough) {
-    abandonPassThrough();
-    return send(MessageId::KeepAlive, {}, now);
+  if (request.id == MessageId::PassThrough || request.id == MessageId::DirectPdu) {
+    const bool direct = request.id == MessageId::DirectPdu;
+    abandonRequest();
+    SessionStep step = send(MessageId::KeepAlive, {}, now);
+    step.directLost = direct;
+    return step;
   }
   if (framing_ == Framing::Datagram && request.tries < kControlTries) {
     ++request.tries;
@@ -278,10 +306,13 @@ SessionStep ClientSession::onTimeout(Millis now) {
 SessionStep ClientSession::close(Millis now) {
   if (state_ == SessionState::Closing) return {};
   if (state_ != SessionState::Open) return end("closed");
+  const bool directUnderWay = inFlight_ && inFlight_->id == MessageId::DirectPdu;
   SessionStep sent = send(MessageId::SessionClose, {}, now);
+  sent.directLost = directUnderWay;
   if (framing_ == Framing::Stream) {
     SessionStep ended = end("closed");
     ended.transmit = std::move(sent.transmit);
+    ended.directLost = directUnderWay;
     return ended;
   }
   state_ = SessionState::Closing;

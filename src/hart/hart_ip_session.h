@@ -68,6 +68,10 @@ struct SessionStep {
   // A secure session was granted: TLS starts on the connection now, before
   // anything else is sent or read, and secured() follows when it is up.
   bool startSecurity = false;
+  // A direct PDU's answer (its body), or that none will come: refused,
+  // given up on, or lost with the session.
+  std::optional<Bytes> directAnswer;
+  bool directLost = false;
 };
 
 class ClientSession {
@@ -90,6 +94,12 @@ class ClientSession {
   // when the session is open and idle, else it waits (replacing a frame
   // that waited, which the master has given up on).
   SessionStep submit(ByteView frame, Millis now);
+  // Whether a direct PDU (several commands in one message, version 2)
+  // can go now: the session is open, secure and idle.
+  bool canSendDirect() const;
+  // Sends the body of a direct PDU; its answer comes as `directAnswer`, or
+  // `directLost`, as a pass-through's would.
+  SessionStep sendDirect(Bytes body, Millis now);
   // TLS is up on the connection: the session opens.
   SessionStep secured(Millis now);
   // A message the device sent.
@@ -121,7 +131,9 @@ class ClientSession {
   SessionStep onInitiated(const Message& message, int tries, Millis now);
   SessionStep opened(Millis now);
   SessionStep onTimeout(Millis now);
-  void abandonPassThrough();
+  // Gives up on the request under way (a pass-through or a direct PDU):
+  // its late answer is dropped.
+  void abandonRequest();
   bool wasAbandoned(std::uint16_t sequence) const;
   Millis deadline(const InFlight& request) const;
   Millis idleProbe() const;

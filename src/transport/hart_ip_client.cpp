@@ -55,6 +55,7 @@ HartIpClient::~HartIpClient() {
   listener_ = nullptr;
   stateListener_ = nullptr;
   watcher_ = nullptr;
+  directDone_ = nullptr;
   Close();
 }
 
@@ -70,6 +71,15 @@ void HartIpClient::Send(hart::ByteView bytes, toolkit::Millis /*now*/) {
   if (session_.state() == ip::SessionState::Closing) (void)session_.lost("closed");
   apply(session_.submit(hart::ByteView(frameStart, bytes.end()), sessionNow()));
   if (session_.state() == ip::SessionState::Closed) Open();
+}
+
+bool HartIpClient::SendDirect(const hart::ip::DirectPdu& request, DirectDone done) {
+  if (!session_.canSendDirect() || directDone_) return false;
+  Result<hart::Bytes> body = ip::EncodeDirectRequest(request);
+  if (!body) return false;
+  directDone_ = std::move(done);
+  apply(session_.sendDirect(std::move(body).value(), sessionNow()));
+  return true;
 }
 
 void HartIpClient::Open() {
@@ -242,7 +252,8 @@ void HartIpClient::readSecureDatagram(const QByteArray& bytes) {
     return apply(session_.secured(sessionNow()));
   }
   const QByteArray plain = dtls_->decryptDatagram(udp_, bytes);
-  if (dtls_->dtlsError() == QDtlsError::RemoteClosedConnectionError) return apply(session_.lost("closed by the device"));
+  if (dtls_->dtlsError() == QDtlsError::RemoteClosedConnectionError)
+    return apply(session_.lost("closed by the device"));
   const ip::DecodedMessage decoded = ip::DecodeMessage(View(plain));
   if (decoded) apply(session_.receive(decoded.message, sessionNow()));
 }
@@ -254,6 +265,11 @@ void HartIpClient::apply(ip::SessionStep step) {
   if (step.changed) onSessionChange(step.reason);
   if (!step.notice.empty() && stateListener_) stateListener_(state_, step.notice);
   scheduleWake();
+  if ((step.directAnswer || step.directLost) && directDone_) {
+    Result<ip::DirectPdu> answer =
+        step.directAnswer ? ip::DecodeDirectResponse(*step.directAnswer) : Result<ip::DirectPdu>(Error{});
+    std::exchange(directDone_, nullptr)(answer ? std::optional(std::move(answer).value()) : std::nullopt);
+  }
   if (step.reply && listener_) {
     // The master's receiver finds a frame after two preambles, as on a
     // serial line; a pass-through reply comes without them.
@@ -271,9 +287,7 @@ void HartIpClient::onSessionChange(const std::string& reason) {
     case ip::SessionState::Securing:
       return;  // said when the connection was begun
     // Ended as far as the user knows; the close goes again until answered.
-    case ip::SessionState::Closing:
-      security_.clear();
-      return report(State::Closed, reason);
+    case ip::SessionState::Closing: security_.clear(); return report(State::Closed, reason);
     case ip::SessionState::Closed:
       dropTransport();
       if (state_ != State::Closed) report(State::Closed, reason);

@@ -69,6 +69,9 @@ class HartIpClient : public QObject, public driver::ByteLink {
   // Down at once when the connection is closed or refused or the session
   // ends or is lost; up when a session is open.
   void WatchState(const driver::ByteLink::StateListener& listener) override { watcher_ = listener; }
+  // A secure session that is open and idle carries the requests as one
+  // direct PDU.
+  bool SendDirect(const hart::ip::DirectPdu& request, DirectDone done) override;
 
   void OnStateChange(StateReport listener) { stateListener_ = std::move(listener); }
   // Connects and opens a session, unless one is open or on its way.
@@ -117,6 +120,7 @@ class HartIpClient : public QObject, public driver::ByteLink {
   Listener listener_;
   StateReport stateListener_;
   driver::ByteLink::StateListener watcher_;
+  DirectDone directDone_;  // the direct PDU under way
   State state_ = State::Closed;
   QTcpSocket* tcp_ = nullptr;
   QUdpSocket* udp_ = nullptr;

@@ -21,6 +21,9 @@ class WallClockLink : public driver::ByteLink {
       listener(bytes, ticker.clock().now());
     });
   }
+  bool SendDirect(const hart::ip::DirectPdu& request, DirectDone done) override {
+    return inner_->SendDirect(request, std::move(done));
+  }
   void WatchState(const StateListener& listener) override {
     if (!listener) return inner_->WatchState({});
     inner_->WatchState([&ticker = ticker_, listener](bool up, toolkit::Millis) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "hart/hart_ip_session.h"
 
 namespace zolin6::hart::ip {
@@ -393,6 +395,54 @@ TEST_F(HartIpSession, AnotherVersionInTheInitiateAnswerEndsTheSessionWithWords) 
     EXPECT_NE(ended.reason.find("status 14"), std::string::npos) << ended.reason;
     EXPECT_NE(ended.reason.find(row.words), std::string::npos) << ended.reason;
   }
+}
+
+// A direct PDU goes only in an open, secure and idle session, and always
+// ends in its answer or in word that none will come.
+TEST_F(HartIpSession, ADirectPduEndsInItsAnswerOrIsSaidLost) {
+  ClientSession plain(Framing::Stream);
+  (void)OpenGranting(plain, 60000);
+  EXPECT_FALSE(plain.canSendDirect());
+  EXPECT_TRUE(plain.sendDirect({0, 0}, Millis{0}).directLost);
+  const auto secure = [this] {
+    auto session = std::make_unique<ClientSession>(Framing::Stream, kAskedInactivityMs, kSecureVersion);
+    Message granted = Answer(Sent(session->open(Millis{0})), EncodeSessionInitiate({1, 60000}));
+    granted.header.version = kSecureVersion;
+    (void)session->receive(granted, Millis{0});
+    (void)session->secured(Millis{0});
+    return session;
+  };
+  const auto inVersion2 = [](Message message) {
+    message.header.version = kSecureVersion;
+    return message;
+  };
+  auto answered = secure();
+  ASSERT_TRUE(answered->canSendDirect());
+  const Message request = Sent(answered->sendDirect({0, 0, 0, 3, 0}, Millis{1}));
+  EXPECT_EQ(request.header.id, MessageId::DirectPdu);
+  EXPECT_FALSE(answered->canSendDirect());  // one request at a time
+  const SessionStep step = answered->receive(inVersion2(Answer(request, {0, 0, 0, 3, 1, 0})), Millis{2});
+  EXPECT_EQ(step.directAnswer, (Bytes{0, 0, 0, 3, 1, 0}));
+  EXPECT_TRUE(answered->canSendDirect());
+
+  auto refused = secure();
+  const Message refusedRequest = Sent(refused->sendDirect({0, 0}, Millis{1}));
+  EXPECT_TRUE(
+      refused->receive(inVersion2(Answer(refusedRequest, {}, status::kDeviceSpecificError)), Millis{2}).directLost);
+
+  auto unanswered = secure();
+  (void)unanswered->sendDirect({0, 0}, Millis{1});
+  EXPECT_FALSE(unanswered->poll(Millis{1} + kPassThroughGiveUp - Millis{1}).directLost);
+  const SessionStep givenUp = unanswered->poll(Millis{1} + kPassThroughGiveUp);
+  EXPECT_TRUE(givenUp.directLost);
+  EXPECT_EQ(Sent(givenUp).header.id, MessageId::KeepAlive);
+
+  auto closed = secure();
+  (void)closed->sendDirect({0, 0}, Millis{1});
+  EXPECT_TRUE(closed->close(Millis{2}).directLost);
+  auto lost = secure();
+  (void)lost->sendDirect({0, 0}, Millis{1});
+  EXPECT_TRUE(lost->lost("connection lost").directLost);
 }
 
 }  // namespace
