@@ -1,5 +1,6 @@
 #include "transport/hart_ip_server.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QSslPreSharedKeyAuthenticator>
@@ -15,6 +16,7 @@
 namespace zolin6::transport {
 
 namespace ip = hart::ip;
+using hart::ip::SessionEnd;
 
 namespace {
 
@@ -25,6 +27,8 @@ constexpr int kPortTries = 20;
 hart::ByteView View(const QByteArray& bytes) {
   return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
 }
+
+std::uint64_t SecondsSince1970() { return static_cast<std::uint64_t>(QDateTime::currentSecsSinceEpoch()); }
 
 QByteArray ToQt(const hart::Bytes& bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
@@ -67,20 +71,22 @@ struct HartIpServer::Quiet {
 };
 
 struct HartIpServer::TcpPeer {
-  TcpPeer(device::HartDevice& device, ip::Security security, QObject* owner)
-      : session(device, security), quiet(owner) {}
+  TcpPeer(device::HartDevice& device, ip::Security security, const SessionAudit* audit, QObject* owner)
+      : session(device, security, audit), quiet(owner) {}
   ip::StreamAssembler assembler;
   ServerSession session;
   Quiet quiet;
+  std::optional<SessionAudit::Id> record;
   std::string address;    // the client's, for the handshake guard
   bool securing = false;  // TLS is being agreed; a session that ends now failed its handshake
 };
 
 struct HartIpServer::UdpPeer {
-  UdpPeer(device::HartDevice& device, ip::Security security, QObject* owner)
-      : session(device, security), quiet(owner) {}
+  UdpPeer(device::HartDevice& device, ip::Security security, const SessionAudit* audit, QObject* owner)
+      : session(device, security, audit), quiet(owner) {}
   ServerSession session;
   Quiet quiet;
+  std::optional<SessionAudit::Id> record;
 };
 
 void HartIpServer::Listener::incomingConnection(qintptr descriptor) {
@@ -94,8 +100,14 @@ void HartIpServer::Listener::incomingConnection(qintptr descriptor) {
   addPendingConnection(socket);
 }
 
-HartIpServer::HartIpServer(device::HartDevice& device, TimeSource now, QObject* parent)
-    : QObject(parent), device_(device), now_(std::move(now)), publisher_(device) {
+HartIpServer::HartIpServer(device::HartDevice& device, TimeSource now, WallTime wall, QObject* parent)
+    : QObject(parent),
+      device_(device),
+      now_(std::move(now)),
+      wall_(wall ? std::move(wall) : WallTime(SecondsSince1970)),
+      audit_(wall_()),
+      publisher_(device) {
+  updateAuditStatus();
   if (!now_) {
     auto since = std::make_shared<QElapsedTimer>();
     since->start();
@@ -136,6 +148,7 @@ Result<std::uint16_t> HartIpServer::listen(const QHostAddress& address, std::uin
 void HartIpServer::close() {
   tcp_.close();
   udp_.close();
+  audit_.endAll(SessionEnd::ServerStopped, wall_());
   for (auto& [socket, peer] : tcpPeers_) {
     socket->disconnect(this);
     socket->abort();
@@ -155,6 +168,7 @@ Result<bool> HartIpServer::useKeys(PskKeys keys, bool required) {
   if (keys.empty()) return Error{"no key to accept secure sessions with"};
   secure_ = Secure{std::move(keys), *tls, required};
   tcp_.tls = true;
+  updateAuditStatus();
   return true;
 }
 
@@ -231,6 +245,7 @@ void HartIpServer::acceptConnections() {
     }
     const std::string address = socket->peerAddress().toString().toStdString();
     if (handshakes_.refuses(address, now_())) {
+      auditHandshakeRefusal();
       socket->abort();
       socket->deleteLater();
       ended("TCP connection refused: too many failed TLS handshakes from " + address);
@@ -238,17 +253,18 @@ void HartIpServer::acceptConnections() {
     }
     // Each answer goes out at once: the client waits for it.
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    auto peer = std::make_unique<TcpPeer>(device_, security(true), this);
+    auto peer = std::make_unique<TcpPeer>(device_, security(true), &audit_, this);
     peer->address = address;
     heard(peer->quiet, peer->session);
     connect(peer->quiet.timer, &QTimer::timeout, this, [this, socket] {
       auto found = tcpPeers_.find(socket);
       if (found != tcpPeers_.end() && quietTooLong(found->second->quiet, found->second->session)) {
-        endTcp(socket, "inactivity timer ran out");
+        endTcp(socket, "inactivity timer ran out", SessionEnd::InactivityTimer);
       }
     });
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readTcp(socket); });
-    connect(socket, &QTcpSocket::disconnected, this, [this, socket] { endTcp(socket, "the client disconnected"); });
+    connect(socket, &QTcpSocket::disconnected, this,
+            [this, socket] { endTcp(socket, "the client disconnected", SessionEnd::ConnectionLost); });
     tcpPeers_[socket] = std::move(peer);
   }
 }
@@ -261,11 +277,12 @@ void HartIpServer::readTcp(QTcpSocket* socket) {
   while (std::optional<ip::DecodedMessage> decoded = peer.assembler.next()) {
     if (!*decoded) return endTcp(socket, std::string("malformed message: ") + decoded->description());
     const ServerAnswer answer = peer.session.handle(decoded->message, now_(), full());
+    audited(peer.record, peer.session, decoded->message, answer, {socket, {}, 0});
     if (answer.reply) {
       sendAnswer({socket, {}, 0}, answer);
       if (tcpPeers_.count(socket) == 0) return;  // dropped for not reading
     }
-    if (answer.endSession) return endTcp(socket, answer.why);
+    if (answer.endSession) return endTcp(socket, answer.why, answer.endedBy);
     heard(peer.quiet, peer.session);
     if (answer.startSecurity) {
       // Anything the client sent after its initiate came in plain text.
@@ -279,7 +296,9 @@ void HartIpServer::readTcp(QTcpSocket* socket) {
 void HartIpServer::startTls(QTcpSocket* socket) {
   auto* tls = qobject_cast<QSslSocket*>(socket);
   auto found = tcpPeers_.find(socket);
-  if (tls == nullptr || !secure_ || found == tcpPeers_.end()) return endTcp(socket, "no TLS on this connection");
+  if (tls == nullptr || !secure_ || found == tcpPeers_.end()) {
+    return endTcp(socket, "no TLS on this connection", SessionEnd::HandshakeFailed);
+  }
   found->second->securing = true;
   tls->setSslConfiguration(secure_->tls);
   connect(tls, &QSslSocket::preSharedKeyAuthenticationRequired, this,
@@ -295,7 +314,8 @@ void HartIpServer::startTls(QTcpSocket* socket) {
   connect(
       tls, &QSslSocket::errorOccurred, this,
       [this, tls](QAbstractSocket::SocketError error) {
-        if (error != QAbstractSocket::RemoteHostClosedError) endTcp(tls, "TLS: " + tls->errorString().toStdString());
+        if (error == QAbstractSocket::RemoteHostClosedError) return;
+        endTcp(tls, "TLS: " + tls->errorString().toStdString(), SessionEnd::ConnectionLost);
       },
       Qt::QueuedConnection);
   tls->startServerEncryption();
@@ -305,6 +325,8 @@ void HartIpServer::writeTcp(QTcpSocket* socket, const QByteArray& bytes) {
   socket->write(bytes);
   const qint64 waiting = socket->bytesToWrite();
   if (waiting <= kMaxQueuedBytes) return;
+  if (auto found = tcpPeers_.find(socket); found != tcpPeers_.end())
+    auditEnd(found->second->record, SessionEnd::ConnectionLost);
   tcpPeers_.erase(socket);
   socket->disconnect(this);
   socket->abort();
@@ -312,10 +334,11 @@ void HartIpServer::writeTcp(QTcpSocket* socket, const QByteArray& bytes) {
   ended("TCP session ended: the client does not read its answers (" + std::to_string(waiting) + " bytes wait)");
 }
 
-void HartIpServer::endTcp(QTcpSocket* socket, const std::string& why) {
+void HartIpServer::endTcp(QTcpSocket* socket, const std::string& why, SessionEnd reason) {
   auto found = tcpPeers_.find(socket);
   if (found == tcpPeers_.end()) return;
   if (found->second->securing) handshakes_.failed(found->second->address, now_());
+  auditEnd(found->second->record, found->second->securing ? SessionEnd::HandshakeFailed : reason);
   tcpPeers_.erase(found);
   socket->disconnect(this);
   // The answers already written, the last one often the reason for the
@@ -344,25 +367,30 @@ void HartIpServer::handleDatagram(const QHostAddress& sender, std::uint16_t send
     // Only a session initiate opens a session; anything else from a stranger
     // is not worth remembering.
     if (decoded.message.header.id != ip::MessageId::SessionInitiate) return;
-    auto peer = std::make_unique<UdpPeer>(device_, security(false), this);
+    auto peer = std::make_unique<UdpPeer>(device_, security(false), &audit_, this);
     connect(peer->quiet.timer, &QTimer::timeout, this, [this, key] {
       auto peerFound = udpPeers_.find(key);
       if (peerFound != udpPeers_.end() && quietTooLong(peerFound->second->quiet, peerFound->second->session)) {
-        endUdp(key, "inactivity timer ran out");
+        endUdp(key, "inactivity timer ran out", SessionEnd::InactivityTimer);
       }
     });
     found = udpPeers_.emplace(key, std::move(peer)).first;
   }
   UdpPeer& peer = *found->second;
   const ServerAnswer answer = peer.session.handle(decoded.message, now_(), full());
+  audited(peer.record, peer.session, decoded.message, answer, {nullptr, sender, senderPort});
   if (answer.reply) sendAnswer({nullptr, sender, senderPort}, answer);
-  if (answer.endSession) return endUdp(key, answer.why);
+  if (answer.endSession) return endUdp(key, answer.why, answer.endedBy);
   heard(peer.quiet, peer.session);
   burstTimer_.start(0);
 }
 
-void HartIpServer::endUdp(const UdpKey& key, const std::string& why) {
-  if (udpPeers_.erase(key) != 0) ended("UDP session ended: " + why);
+void HartIpServer::endUdp(const UdpKey& key, const std::string& why, SessionEnd reason) {
+  auto found = udpPeers_.find(key);
+  if (found == udpPeers_.end()) return;
+  auditEnd(found->second->record, reason);
+  udpPeers_.erase(found);
+  ended("UDP session ended: " + why);
 }
 
 // HART-IP carries whole frames: no preambles, and no turns to wait for on a line.
