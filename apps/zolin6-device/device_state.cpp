@@ -9,8 +9,15 @@
 namespace zolin6::device_app {
 
 namespace fs = std::filesystem;
+using nlohmann::json;
 
-Result<bool> LoadStateIfPresent(device::SimulatedTransmitter& transmitter, const std::string& path) {
+namespace {
+constexpr const char* kAuditKey = "hartIpAudit";
+}  // namespace
+
+Result<bool> LoadStateIfPresent(device::SimulatedTransmitter& transmitter, const std::string& path,
+                                std::optional<json>& audit) {
+  audit.reset();
   std::error_code error;
   if (fs::status(path, error).type() == fs::file_type::not_found) {
     // Saved here on exit, so the folder must be there now.
@@ -25,11 +32,17 @@ Result<bool> LoadStateIfPresent(device::SimulatedTransmitter& transmitter, const
   Result<device::DeviceState> state = device::LoadDeviceState(*text);
   if (!state) return Error{path + ": " + state.error().message};
   transmitter.Replace(std::move(state).value());
+  // The text is a device state, so a JSON object.
+  const json file = json::parse(*text, nullptr, /*allow_exceptions=*/false);
+  if (file.is_object() && file.contains(kAuditKey)) audit = file.at(kAuditKey);
   return true;
 }
 
-Result<bool> SaveState(const device::SimulatedTransmitter& transmitter, const std::string& path) {
-  return platform::WriteFileAtomically(path, device::SaveDeviceState(transmitter.state()));
+Result<bool> SaveState(const device::SimulatedTransmitter& transmitter, const std::optional<json>& audit,
+                       const std::string& path) {
+  json more = json::object();
+  if (audit) more[kAuditKey] = *audit;
+  return platform::WriteFileAtomically(path, device::SaveDeviceState(transmitter.state(), more));
 }
 
 }  // namespace zolin6::device_app

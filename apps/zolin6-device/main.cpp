@@ -2,14 +2,15 @@
 // and the tools to talk to, over HART-IP (TCP and UDP on one port) and, with
 // --pty, as a serial HART device on a pseudo-terminal, with --faults behind
 // a bad line, with --psk-file granting secure HART-IP sessions. Prints one line when it is ready and one on standard
-// error for each HART-IP session that ends; stops on SIGINT or SIGTERM, saving the device state when --state names a
-// file.
+// error for each HART-IP session that ends; stops on SIGINT or SIGTERM, saving the device state and the HART-IP audit
+// log when --state names a file.
 
 #include <QCoreApplication>
 
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "transport/hart_ip_server.h"
 #include "transport/psk_keys.h"
 #include "transport/serial_device.h"
+#include "transport/session_audit.h"
 
 namespace {
 
@@ -49,8 +51,9 @@ int main(int argc, char** argv) {
   if (!options) return Fail(options.error().message);
 
   device::SimulatedTransmitter transmitter(device::kDefaultSeed);
+  std::optional<nlohmann::json> audit;  // kept as loaded when there is no HART-IP server
   if (options->statePath) {
-    if (Result<bool> loaded = device_app::LoadStateIfPresent(transmitter, *options->statePath); !loaded) {
+    if (Result<bool> loaded = device_app::LoadStateIfPresent(transmitter, *options->statePath, audit); !loaded) {
       return Fail(loaded.error().message);
     }
   }
@@ -61,6 +64,11 @@ int main(int argc, char** argv) {
   if (options->listen) {
     hartIp = std::make_unique<transport::HartIpServer>(*device);
     hartIp->onSessionEnd([](const std::string& why) { std::cerr << "zolin6-device: " << why << std::endl; });
+    if (audit) {
+      if (Result<bool> loaded = transport::LoadSessionAudit(*audit, hartIp->audit()); !loaded) {
+        return Fail(*options->statePath + ": " + loaded.error().message);
+      }
+    }
     if (options->faults) hartIp->setLineFaults(*options->faults);
     if (options->keyFile) {
       Result<transport::PskKeys> keys = transport::ReadPskKeyFile(*options->keyFile);
@@ -90,10 +98,13 @@ int main(int argc, char** argv) {
   device_app::OnStopSignal([] { QCoreApplication::quit(); });
   QCoreApplication::exec();
 
-  if (hartIp) hartIp->close();
+  if (hartIp) {
+    hartIp->close();  // the sessions still open end as the server stopped
+    audit = transport::SaveSessionAudit(hartIp->audit());
+  }
   if (serial) serial->Stop();
   if (options->statePath) {
-    if (Result<bool> saved = device_app::SaveState(transmitter, *options->statePath); !saved) {
+    if (Result<bool> saved = device_app::SaveState(transmitter, audit, *options->statePath); !saved) {
       return Fail("the device state is not saved: " + saved.error().message, 1);
     }
   }

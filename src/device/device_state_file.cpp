@@ -108,8 +108,11 @@ Result<json> ParseObject(const std::string& text) {
 
 }  // namespace
 
-std::string SaveDeviceState(const DeviceState& state) {
-  json text = state;
+std::string SaveDeviceState(const DeviceState& state) { return SaveDeviceState(state, json::object()); }
+
+std::string SaveDeviceState(const DeviceState& state, const json& more) {
+  json text = more.is_object() ? more : json::object();
+  text.update(json(state));
   text["version"] = kDeviceFileVersion;
   // A text with an 8-bit code that is no UTF-8 is saved with U+FFFD in its
   // place rather than failing the whole save.

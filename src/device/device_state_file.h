@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include "device/device_model.h"
 #include "platform/result.h"
 
@@ -19,6 +21,9 @@ namespace zolin6::device {
 inline constexpr int kDeviceFileVersion = 1;
 
 std::string SaveDeviceState(const DeviceState& state);
+// With the keys of the object `more` beside the device's: what else a
+// program keeps in its device file. Loading leaves them alone.
+std::string SaveDeviceState(const DeviceState& state, const nlohmann::json& more);
 Result<DeviceState> LoadDeviceState(const std::string& text);
 
 }  // namespace zolin6::device

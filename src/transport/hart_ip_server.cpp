@@ -1,5 +1,6 @@
 #include "transport/hart_ip_server.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QSslPreSharedKeyAuthenticator>
@@ -17,6 +18,7 @@
 namespace zolin6::transport {
 
 namespace ip = hart::ip;
+using hart::ip::SessionEnd;
 
 namespace {
 
@@ -27,6 +29,8 @@ constexpr int kPortTries = 20;
 hart::ByteView View(const QByteArray& bytes) {
   return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
 }
+
+std::uint64_t SecondsSince1970() { return static_cast<std::uint64_t>(QDateTime::currentSecsSinceEpoch()); }
 
 QByteArray ToQt(const hart::Bytes& bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
@@ -60,8 +64,14 @@ void HartIpServer::Listener::incomingConnection(qintptr descriptor) {
   addPendingConnection(socket);
 }
 
-HartIpServer::HartIpServer(device::HartDevice& device, TimeSource now, QObject* parent)
-    : QObject(parent), device_(device), now_(std::move(now)), publisher_(device) {
+HartIpServer::HartIpServer(device::HartDevice& device, TimeSource now, WallTime wall, QObject* parent)
+    : QObject(parent),
+      device_(device),
+      now_(std::move(now)),
+      wall_(wall ? std::move(wall) : WallTime(SecondsSince1970)),
+      audit_(wall_()),
+      publisher_(device) {
+  updateAuditStatus();
   if (!now_) {
     auto since = std::make_shared<QElapsedTimer>();
     since->start();
@@ -102,6 +112,7 @@ Result<std::uint16_t> HartIpServer::listen(const QHostAddress& address, std::uin
 void HartIpServer::close() {
   tcp_.close();
   udp_.close();
+  audit_.endAll(SessionEnd::ServerStopped, wall_());
   for (auto& [socket, peer] : tcpPeers_) {
     socket->disconnect(this);
     socket->abort();
@@ -123,6 +134,7 @@ Result<bool> HartIpServer::useKeys(PskKeys keys, bool required) {
   secure_ = Secure{std::move(keys), *tls, dtls ? std::optional(*dtls) : std::nullopt, required};
   verifier_ = std::make_unique<QDtlsClientVerifier>();
   tcp_.tls = true;
+  updateAuditStatus();
   return true;
 }
 
@@ -203,6 +215,7 @@ void HartIpServer::acceptConnections() {
     }
     const std::string address = socket->peerAddress().toString().toStdString();
     if (handshakes_.refuses(address, now_())) {
+      auditHandshakeRefusal();
       socket->abort();
       socket->deleteLater();
       ended("TCP connection refused: too many failed TLS handshakes from " + address);
@@ -210,17 +223,18 @@ void HartIpServer::acceptConnections() {
     }
     // Each answer goes out at once: the client waits for it.
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    auto peer = std::make_unique<TcpPeer>(device_, security(true), this);
+    auto peer = std::make_unique<TcpPeer>(device_, security(true), &audit_, this);
     peer->address = address;
     heard(peer->quiet, peer->session);
     connect(peer->quiet.timer, &QTimer::timeout, this, [this, socket] {
       auto found = tcpPeers_.find(socket);
       if (found != tcpPeers_.end() && quietTooLong(found->second->quiet, found->second->session)) {
-        endTcp(socket, "inactivity timer ran out");
+        endTcp(socket, "inactivity timer ran out", SessionEnd::InactivityTimer);
       }
     });
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readTcp(socket); });
-    connect(socket, &QTcpSocket::disconnected, this, [this, socket] { endTcp(socket, "the client disconnected"); });
+    connect(socket, &QTcpSocket::disconnected, this,
+            [this, socket] { endTcp(socket, "the client disconnected", SessionEnd::ConnectionLost); });
     tcpPeers_[socket] = std::move(peer);
   }
 }
@@ -233,11 +247,12 @@ void HartIpServer::readTcp(QTcpSocket* socket) {
   while (std::optional<ip::DecodedMessage> decoded = peer.assembler.next()) {
     if (!*decoded) return endTcp(socket, std::string("malformed message: ") + decoded->description());
     const ServerAnswer answer = peer.session.handle(decoded->message, now_(), full());
+    audited(peer.record, peer.session, decoded->message, answer, {socket, {}, 0});
     if (answer.reply) {
       sendAnswer({socket, {}, 0}, answer);
       if (tcpPeers_.count(socket) == 0) return;  // dropped for not reading
     }
-    if (answer.endSession) return endTcp(socket, answer.why);
+    if (answer.endSession) return endTcp(socket, answer.why, answer.endedBy);
     heard(peer.quiet, peer.session);
     if (answer.startSecurity) {
       // Anything the client sent after its initiate came in plain text.
@@ -251,7 +266,9 @@ void HartIpServer::readTcp(QTcpSocket* socket) {
 void HartIpServer::startTls(QTcpSocket* socket) {
   auto* tls = qobject_cast<QSslSocket*>(socket);
   auto found = tcpPeers_.find(socket);
-  if (tls == nullptr || !secure_ || found == tcpPeers_.end()) return endTcp(socket, "no TLS on this connection");
+  if (tls == nullptr || !secure_ || found == tcpPeers_.end()) {
+    return endTcp(socket, "no TLS on this connection", SessionEnd::HandshakeFailed);
+  }
   found->second->quiet.securing = true;
   heard(found->second->quiet, found->second->session);
   tls->setSslConfiguration(secure_->tls);
@@ -269,7 +286,8 @@ void HartIpServer::startTls(QTcpSocket* socket) {
   connect(
       tls, &QSslSocket::errorOccurred, this,
       [this, tls](QAbstractSocket::SocketError error) {
-        if (error != QAbstractSocket::RemoteHostClosedError) endTcp(tls, "TLS: " + tls->errorString().toStdString());
+        if (error == QAbstractSocket::RemoteHostClosedError) return;
+        endTcp(tls, "TLS: " + tls->errorString().toStdString(), SessionEnd::ConnectionLost);
       },
       Qt::QueuedConnection);
   tls->startServerEncryption();
@@ -279,6 +297,8 @@ void HartIpServer::writeTcp(QTcpSocket* socket, const QByteArray& bytes) {
   socket->write(bytes);
   const qint64 waiting = socket->bytesToWrite();
   if (waiting <= kMaxQueuedBytes) return;
+  if (auto found = tcpPeers_.find(socket); found != tcpPeers_.end())
+    auditEnd(found->second->record, SessionEnd::ConnectionLost);
   tcpPeers_.erase(socket);
   socket->disconnect(this);
   socket->abort();
@@ -286,10 +306,11 @@ void HartIpServer::writeTcp(QTcpSocket* socket, const QByteArray& bytes) {
   ended("TCP session ended: the client does not read its answers (" + std::to_string(waiting) + " bytes wait)");
 }
 
-void HartIpServer::endTcp(QTcpSocket* socket, const std::string& why) {
+void HartIpServer::endTcp(QTcpSocket* socket, const std::string& why, SessionEnd reason) {
   auto found = tcpPeers_.find(socket);
   if (found == tcpPeers_.end()) return;
   if (found->second->quiet.securing) handshakes_.failed(found->second->address, now_());
+  auditEnd(found->second->record, found->second->quiet.securing ? SessionEnd::HandshakeFailed : reason);
   tcpPeers_.erase(found);
   socket->disconnect(this);
   // The answers already written, the last one often the reason for the

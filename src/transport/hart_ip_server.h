@@ -9,7 +9,8 @@
 // publishes goes to every session that subscribed (command 533) as a
 // publish message. Given keys (useKeys), it grants secure sessions
 // (version 2): TLS (TCP) or DTLS (UDP) with a pre-shared key after the
-// initiate.
+// initiate. It keeps an audit log of its sessions, which secure sessions
+// read (ID 5).
 
 #include <QDeadlineTimer>
 #include <QDtlsClientVerifier>
@@ -39,6 +40,7 @@
 #include "platform/toolkit/clock.h"
 #include "transport/handshake_guard.h"
 #include "transport/psk_keys.h"
+#include "transport/session_audit.h"
 
 namespace zolin6::transport {
 
@@ -63,8 +65,10 @@ class HartIpServer : public QObject {
  public:
   // The device's time, ms; by default the time since the server was made.
   using TimeSource = std::function<toolkit::Millis()>;
+  // The wall clock, seconds since 1970, for the audit log; by default the system's.
+  using WallTime = std::function<std::uint64_t()>;
 
-  explicit HartIpServer(device::HartDevice& device, TimeSource now = {}, QObject* parent = nullptr);
+  explicit HartIpServer(device::HartDevice& device, TimeSource now = {}, WallTime wall = {}, QObject* parent = nullptr);
   ~HartIpServer() override;
 
   // Listens on TCP and UDP at `port` of `address`; port 0 takes a free one
@@ -83,6 +87,8 @@ class HartIpServer : public QObject {
   // UDP; `required`: refuses sessions in plain text. Fails where TLS with
   // pre-shared keys cannot be had.
   Result<bool> useKeys(PskKeys keys, bool required);
+  // The audit log, powered up when the server was made; to load and save it.
+  SessionAudit& audit() { return audit_; }
 
  private:
   struct TcpPeer;
@@ -123,18 +129,28 @@ class HartIpServer : public QObject {
   void startTls(QTcpSocket* socket);
   void readTcp(QTcpSocket* socket);
   void writeTcp(QTcpSocket* socket, const QByteArray& bytes);
-  void endTcp(QTcpSocket* socket, const std::string& why);
+  void endTcp(QTcpSocket* socket, const std::string& why,
+              hart::ip::SessionEnd reason = hart::ip::SessionEnd::MalformedMessage);
   void readDatagrams();
   void handleDatagram(const QHostAddress& sender, std::uint16_t senderPort, const QByteArray& bytes);
   void handleMessage(const UdpKey& key, const QByteArray& bytes);
   void startDtls(UdpPeer& peer, const QHostAddress& sender, std::uint16_t senderPort);
   void handleSecureDatagram(const UdpKey& key, UdpPeer& peer, const QByteArray& bytes);
-  void endUdp(const UdpKey& key, const std::string& why);
+  void endUdp(const UdpKey& key, const std::string& why,
+              hart::ip::SessionEnd reason = hart::ip::SessionEnd::MalformedMessage);
   // In plain text, or through the session's DTLS once it is up.
   void sendDatagram(const QHostAddress& address, std::uint16_t port, const QByteArray& bytes);
   // How long the session may stay quiet: its timer, or while TLS is being
   // agreed as long as a client waits for that.
   static toolkit::Millis quietLimit(const Quiet& quiet, const ServerSession& session);
+  // The audit log's side (hart_ip_server_audit.cpp). A record begins with
+  // the initiate that opens or is refused a session, and counts each request
+  // from then on.
+  void audited(std::optional<SessionAudit::Id>& record, const ServerSession& session, const hart::ip::Message& request,
+               const ServerAnswer& answer, const Destination& from);
+  void auditEnd(const std::optional<SessionAudit::Id>& record, hart::ip::SessionEnd reason);
+  void auditHandshakeRefusal();
+  void updateAuditStatus();
   void heard(Quiet& quiet, const ServerSession& session);
   // Whether the session has been quiet for its whole timer; if not, its
   // timer is set again for the rest.
@@ -152,6 +168,9 @@ class HartIpServer : public QObject {
 
   device::HartDevice& device_;
   TimeSource now_;
+  WallTime wall_;
+  SessionAudit audit_;
+  bool handshakeRefused_ = false;  // since power-up, for the audit log's status
   Listener tcp_;
   QUdpSocket udp_;
   std::uint16_t port_ = 0;

@@ -7,11 +7,13 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "hart/hart_ip.h"
 #include "transport/hart_ip_server.h"
 #include "transport/hart_ip_server_session.h"
+#include "transport/session_audit.h"
 
 namespace zolin6::transport {
 
@@ -40,19 +42,21 @@ struct HartIpServer::Quiet {
 };
 
 struct HartIpServer::TcpPeer {
-  TcpPeer(device::HartDevice& device, ip::Security security, QObject* owner)
-      : session(device, security), quiet(owner) {}
+  TcpPeer(device::HartDevice& device, ip::Security security, const SessionAudit* audit, QObject* owner)
+      : session(device, security, audit), quiet(owner) {}
   ip::StreamAssembler assembler;
   ServerSession session;
   Quiet quiet;
-  std::string address;  // the client's, for the handshake guard
+  std::optional<SessionAudit::Id> record;  // in the audit log
+  std::string address;                     // the client's, for the handshake guard
 };
 
 struct HartIpServer::UdpPeer {
-  UdpPeer(device::HartDevice& device, ip::Security security, QObject* owner)
-      : session(device, security), quiet(owner) {}
+  UdpPeer(device::HartDevice& device, ip::Security security, const SessionAudit* audit, QObject* owner)
+      : session(device, security, audit), quiet(owner) {}
   ServerSession session;
   Quiet quiet;
+  std::optional<SessionAudit::Id> record;  // in the audit log
   // A secure session's DTLS, from the initiate's answer on; the client's
   // hello is checked for its cookie first, so a forged address gets no
   // handshake sent to it.

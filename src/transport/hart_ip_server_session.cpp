@@ -20,11 +20,13 @@ constexpr std::uint8_t kInvalidSelection = 2;  // another device than this one
 constexpr std::uint8_t kTooFewDataBytes = 5;
 constexpr std::size_t kSubscriptionSize = hart::kUniqueAddressSize + 2;
 
-ServerAnswer End(std::string why, std::optional<ip::Message> reply = std::nullopt) {
+ServerAnswer End(std::string why, std::optional<ip::Message> reply = std::nullopt,
+                 ip::SessionEnd endedBy = ip::SessionEnd::MalformedMessage) {
   ServerAnswer answer;
   answer.reply = std::move(reply);
   answer.endSession = true;
   answer.why = std::move(why);
+  answer.endedBy = endedBy;
   return answer;
 }
 
@@ -53,13 +55,11 @@ ServerAnswer ServerSession::handle(const ip::Message& request, toolkit::Millis n
       return reply(request);
     case ip::MessageId::SessionClose:
       // A close with a body is an abort: no answer.
-      if (!request.body.empty()) return End("the client aborted the session");
-      return End("the client closed the session", reply(request).reply);
+      if (!request.body.empty()) return End("the client aborted the session", {}, ip::SessionEnd::ClosedByClient);
+      return End("the client closed the session", reply(request).reply, ip::SessionEnd::ClosedByClient);
     case ip::MessageId::PassThrough: return passThrough(request, now);
     case ip::MessageId::DirectPdu: return directPdu(request, now);
-    // The audit log is not served yet: like any message this device does
-    // not know, it ends the session.
-    case ip::MessageId::ReadAuditLog:
+    case ip::MessageId::ReadAuditLog: return readAuditLog(request);
     case ip::MessageId::SessionInitiate: break;
   }
   return End("an unknown request");
@@ -77,13 +77,15 @@ ServerAnswer ServerSession::initiate(const ip::Message& request, bool full) {
   if (agreed.refused) {
     return End("a HART-IP version " + std::to_string(request.header.version) + " session refused (" +
                    ip::StatusText(agreed.status) + ")",
-               reply(request, {}, agreed.status).reply);
+               reply(request, {}, agreed.status).reply, ip::SessionEnd::Refused);
   }
   Result<ip::SessionInitiate> asked = ip::DecodeSessionInitiate(request.body);
   if (!asked) return End(asked.error().message, reply(request, {}, ip::status::kTooFewDataBytes).reply);
   // Only a primary master may open a session; any other is not answered.
   if (asked->masterType != ip::kPrimaryMaster) return End("a session for a master that is not primary (status 2)");
-  if (full) return End("all sessions in use", reply(request, {}, ip::status::kAllSessionsInUse).reply);
+  if (full) {
+    return End("all sessions in use", reply(request, {}, ip::status::kAllSessionsInUse).reply, ip::SessionEnd::Refused);
+  }
   std::uint8_t code = agreed.status;
   inactivityMs_ = asked->inactivityMs;
   if (inactivityMs_ < kMinInactivityMs || inactivityMs_ > kMaxInactivityMs) {
@@ -117,6 +119,16 @@ ServerAnswer ServerSession::directPdu(const ip::Message& request, toolkit::Milli
   Result<hart::Bytes> answer = AnswerDirectPduBody(device_, request.body, now);
   if (!answer) return End("a malformed direct PDU: " + answer.error().message);
   return reply(request, std::move(answer).value());
+}
+
+// Who used the server and how: for the eyes of a secure session only.
+ServerAnswer ServerSession::readAuditLog(const ip::Message& request) {
+  if (!secure() || audit_ == nullptr) return End("an audit log request outside a secure session");
+  const Result<ip::AuditLogRequest> asked = ip::DecodeAuditLogRequest(request.body);
+  if (!asked) return End("a malformed audit log request: " + asked.error().message);
+  Result<hart::Bytes> log = ip::EncodeAuditLog(audit_->read(asked->startRecord, asked->count));
+  if (!log) return End("the audit log cannot be sent: " + log.error().message);
+  return reply(request, std::move(log).value());
 }
 
 // The answer comes from the server, not the device: the primary master's

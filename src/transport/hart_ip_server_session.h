@@ -7,7 +7,8 @@
 // device publishes, which then reaches it as publish messages numbered by
 // the session's own count from 1. A device with keys grants version 2:
 // its answer to the initiate goes in plain text, then TLS runs on the
-// connection before anything else is read.
+// connection before anything else is read. A secure session may read the
+// server's audit log (ID 5); in a plain one that request ends it.
 
 #include <cstdint>
 #include <optional>
@@ -15,7 +16,9 @@
 
 #include "device/hart_device.h"
 #include "hart/hart_ip.h"
+#include "hart/hart_ip_audit.h"
 #include "platform/toolkit/clock.h"
+#include "transport/session_audit.h"
 
 namespace zolin6::transport {
 
@@ -32,13 +35,16 @@ struct ServerAnswer {
   std::optional<hart::ip::Message> reply;  // nothing for a silent device or a request not worth an answer
   bool endSession = false;                 // after the reply, if any
   std::string why;                         // why the session ends
-  bool startSecurity = false;              // after the reply: TLS on the connection, before anything else
+  hart::ip::SessionEnd endedBy = hart::ip::SessionEnd::MalformedMessage;  // as the audit log tells it
+  bool startSecurity = false;  // after the reply: TLS on the connection, before anything else
 };
 
 class ServerSession {
  public:
-  explicit ServerSession(device::HartDevice& device, hart::ip::Security security = hart::ip::Security::PlainOnly)
-      : device_(device), security_(security) {}
+  // `audit`: the log a secure session may read; none answers no session.
+  explicit ServerSession(device::HartDevice& device, hart::ip::Security security = hart::ip::Security::PlainOnly,
+                         const SessionAudit* audit = nullptr)
+      : device_(device), security_(security), audit_(audit) {}
 
   // `full`: no further session may be opened now.
   ServerAnswer handle(const hart::ip::Message& request, toolkit::Millis now, bool full = false);
@@ -56,6 +62,7 @@ class ServerSession {
   ServerAnswer initiate(const hart::ip::Message& request, bool full);
   ServerAnswer passThrough(const hart::ip::Message& request, toolkit::Millis now);
   ServerAnswer directPdu(const hart::ip::Message& request, toolkit::Millis now);
+  ServerAnswer readAuditLog(const hart::ip::Message& request);
   ServerAnswer subscribe(const hart::ip::Message& request, const hart::Frame& frame);
   // Command 533's response code; 0 when the subscription was taken.
   std::uint8_t takeSubscription(hart::ByteView data);
@@ -64,6 +71,7 @@ class ServerSession {
 
   device::HartDevice& device_;
   hart::ip::Security security_;
+  const SessionAudit* audit_;
   bool initiated_ = false;
   std::uint8_t version_ = hart::ip::kVersion;
   std::uint32_t inactivityMs_ = kDefaultInactivityMs;

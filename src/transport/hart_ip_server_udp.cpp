@@ -10,6 +10,8 @@
 
 namespace zolin6::transport {
 
+using hart::ip::SessionEnd;
+
 namespace {
 
 hart::ByteView View(const QByteArray& bytes) {
@@ -46,20 +48,21 @@ void HartIpServer::handleMessage(const UdpKey& key, const QByteArray& bytes) {
     // Only a session initiate opens a session; anything else from a stranger
     // is not worth remembering, nor is an address whose handshakes keep failing.
     if (decoded.message.header.id != ip::MessageId::SessionInitiate) return;
-    if (handshakes_.refuses(key.first.toStdString(), now_())) return;
-    auto peer = std::make_unique<UdpPeer>(device_, security(false), this);
+    if (handshakes_.refuses(key.first.toStdString(), now_())) return auditHandshakeRefusal();
+    auto peer = std::make_unique<UdpPeer>(device_, security(false), &audit_, this);
     connect(peer->quiet.timer, &QTimer::timeout, this, [this, key] {
       auto peerFound = udpPeers_.find(key);
       if (peerFound != udpPeers_.end() && quietTooLong(peerFound->second->quiet, peerFound->second->session)) {
-        endUdp(key, "inactivity timer ran out");
+        endUdp(key, "inactivity timer ran out", SessionEnd::InactivityTimer);
       }
     });
     found = udpPeers_.emplace(key, std::move(peer)).first;
   }
   UdpPeer& peer = *found->second;
   const ServerAnswer answer = peer.session.handle(decoded.message, now_(), full());
+  audited(peer.record, peer.session, decoded.message, answer, {nullptr, sender, key.second});
   if (answer.reply) sendAnswer({nullptr, sender, key.second}, answer);
-  if (answer.endSession) return endUdp(key, answer.why);
+  if (answer.endSession) return endUdp(key, answer.why, answer.endedBy);
   if (answer.startSecurity) startDtls(peer, sender, key.second);
   heard(peer.quiet, peer.session);
   burstTimer_.start(0);
@@ -80,7 +83,9 @@ void HartIpServer::handleSecureDatagram(const UdpKey& key, UdpPeer& peer, const 
   QDtls& dtls = *peer.dtls;
   if (dtls.isConnectionEncrypted()) {
     const QByteArray plain = dtls.decryptDatagram(&udp_, bytes);
-    if (dtls.dtlsError() == QDtlsError::RemoteClosedConnectionError) return endUdp(key, "the client closed DTLS");
+    if (dtls.dtlsError() == QDtlsError::RemoteClosedConnectionError) {
+      return endUdp(key, "the client closed DTLS", SessionEnd::ClosedByClient);
+    }
     if (!plain.isEmpty()) handleMessage(key, plain);
     return;
   }
@@ -92,7 +97,7 @@ void HartIpServer::handleSecureDatagram(const UdpKey& key, UdpPeer& peer, const 
   peer.helloVerified = true;
   heard(peer.quiet, peer.session);
   if (!dtls.doHandshake(&udp_, bytes)) {
-    return endUdp(key, "DTLS handshake failed: " + dtls.dtlsErrorString().toStdString());
+    return endUdp(key, "DTLS handshake failed: " + dtls.dtlsErrorString().toStdString(), SessionEnd::HandshakeFailed);
   }
   if (!dtls.isConnectionEncrypted()) return;
   peer.quiet.securing = false;
@@ -100,10 +105,12 @@ void HartIpServer::handleSecureDatagram(const UdpKey& key, UdpPeer& peer, const 
   handshakes_.succeeded(key.first.toStdString());
 }
 
-void HartIpServer::endUdp(const UdpKey& key, const std::string& why) {
+void HartIpServer::endUdp(const UdpKey& key, const std::string& why, SessionEnd reason) {
   auto found = udpPeers_.find(key);
   if (found == udpPeers_.end()) return;
-  if (found->second->quiet.securing) handshakes_.failed(key.first.toStdString(), now_());
+  const bool securing = found->second->quiet.securing;
+  if (securing) handshakes_.failed(key.first.toStdString(), now_());
+  auditEnd(found->second->record, securing ? SessionEnd::HandshakeFailed : reason);
   udpPeers_.erase(found);
   ended("UDP session ended: " + why);
 }

@@ -7,6 +7,9 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 
+#include <nlohmann/json.hpp>
+
+#include "hart/hart_ip_audit.h"
 #include "hart_ip_device_program.h"
 #include "transport/hart_ip_client.h"
 
@@ -26,13 +29,30 @@ TEST(HartIpDeviceProgram, AnswersAndSavesItsStateOnSigterm) {
   client.Send(testing::CommandZero(), 0);
   ASSERT_TRUE(testing::RunUntil([&] { return !reply.empty(); }));
   client.Close();
+  ASSERT_TRUE(testing::RunUntil([&] { return client.state() == HartIpClient::State::Closed; }));
+  // Still open when the device stops.
+  HartIpClient open(clock, {"127.0.0.1", program.port, IpProtocol::Tcp});
+  open.Open();
+  ASSERT_TRUE(testing::RunUntil([&] { return open.state() == HartIpClient::State::Connected; }));
 
   EXPECT_EQ(program.stop(), 0);
-  EXPECT_TRUE(QFile::exists(state));
-  // The saved state is taken back at the next start.
+  // The audit log's records as the state file holds them.
+  const auto records = [&state] {
+    QFile file(state);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return nlohmann::json::parse(file.readAll().toStdString(), nullptr, false)
+        .value("hartIpAudit", nlohmann::json())
+        .value("records", nlohmann::json());
+  };
+  const nlohmann::json saved = records();
+  ASSERT_EQ(saved.size(), 2U) << saved.dump();
+  EXPECT_EQ(saved[0].at("endedBy"), static_cast<int>(hart::ip::SessionEnd::ClosedByClient));
+  EXPECT_EQ(saved[1].at("endedBy"), static_cast<int>(hart::ip::SessionEnd::ServerStopped));
+  // The saved state and audit log are taken back at the next start.
   testing::DeviceProgram again;
   ASSERT_TRUE(again.start({"--listen", "0", "--state", state}));
   EXPECT_EQ(again.stop(), 0);
+  EXPECT_EQ(records(), saved);
 }
 
 TEST(HartIpDeviceProgram, RefusesWhatItCannotServe) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "hart/hart_ip_audit.h"
 #include "hart/hart_ip_direct.h"
 
 namespace zolin6::transport {
@@ -144,6 +145,29 @@ TEST(HartIpServerSession, ADirectPduIsAnsweredInSecureSessionsOnly) {
     ASSERT_EQ(decoded->commands.size(), 2U);
     EXPECT_EQ(decoded->commands[1].command, 3);
     EXPECT_EQ(decoded->commands[1].responseCode, 0);
+  }
+}
+
+// The audit log in a secure session: two bytes ask for it, any other size
+// ends the session.
+TEST(HartIpServerSession, AnAuditLogRequestOfTheWrongSizeEndsTheSession) {
+  device::SimulatedTransmitter transmitter(6, device::SimulatedTransmitter::kRestartTime);
+  device::HartDevice field(transmitter);
+  SessionAudit audit(1700000000);
+  audit.begin(PeerAddressOf(QHostAddress::LocalHost), {50000, 5094}, true, ip::kSecureVersion, 1700000001);
+  for (const hart::Bytes& body : {hart::Bytes{0, 5}, hart::Bytes{0}, hart::Bytes{0, 5, 0}}) {
+    ServerSession session(field, ip::Security::Offered, &audit);
+    ASSERT_FALSE(session.handle(InVersion(Initiate(1, 30000), ip::kSecureVersion), 0).endSession);
+    const ServerAnswer answer =
+        session.handle(InVersion(Request(ip::MessageId::ReadAuditLog, body, 2), ip::kSecureVersion), 0);
+    EXPECT_EQ(answer.endSession, body.size() != ip::kAuditLogRequestSize) << body.size();
+    if (answer.endSession) continue;
+    ASSERT_TRUE(answer.reply);
+    const Result<ip::AuditLog> log = ip::DecodeAuditLog(answer.reply->body);
+    ASSERT_TRUE(log) << log.error().message;
+    EXPECT_EQ(log->powerUpTime, 1700000000U);
+    ASSERT_EQ(log->records.size(), 1U);
+    EXPECT_EQ(log->records[0].peerPort, 50000);
   }
 }
 

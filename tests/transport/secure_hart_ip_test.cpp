@@ -1,10 +1,13 @@
 // Secure HART-IP over real loopback sockets: the key file, the TLS session
 // after a plain-text initiate, the refusals said in words, and a device
-// that stops answering an address whose handshakes keep failing.
+// that stops answering an address whose handshakes keep failing, and the
+// audit log a secure session reads.
 
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QSslPreSharedKeyAuthenticator>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -14,11 +17,13 @@
 #include <vector>
 
 #include "device/hart_device.h"
+#include "hart/hart_ip_audit.h"
 #include "hart_ip_support.h"
 #include "transport/handshake_guard.h"
 #include "transport/hart_ip_client.h"
 #include "transport/hart_ip_server.h"
 #include "transport/psk_keys.h"
+#include "transport/tls_psk.h"
 
 namespace zolin6::transport {
 namespace {
@@ -130,7 +135,8 @@ class SecureHartIp : public ::testing::Test {
   toolkit::Clock clock_;
   device::SimulatedTransmitter transmitter_{6, device::SimulatedTransmitter::kRestartTime};
   device::HartDevice device_{transmitter_};
-  HartIpServer server_{device_};
+  HartIpServer server_{device_, {}, [] { return kPowerUp; }};
+  static constexpr std::uint64_t kPowerUp = 1700000000;
 };
 
 TEST_F(SecureHartIp, TheRightKeyOpensASecureSessionThatCarriesFrames) {
@@ -279,6 +285,116 @@ TEST_F(SecureHartIp, AFloodOfFailedHandshakesGetsTheAddressRefused) {
   EXPECT_EQ(right.state(), HartIpClient::State::Closed);
   EXPECT_EQ(said.find("TLS"), std::string::npos) << said;  // refused before any TLS
   EXPECT_TRUE(RunUntil([&] { return server_.sessionCount() == 0; }));
+}
+
+// `command` with `data` to `device` in a long frame, without preambles.
+hart::Bytes Command(const device::HartDevice& device, std::uint16_t command, const hart::Bytes& data = {}) {
+  hart::Frame frame;
+  frame.address = device.uniqueAddress();
+  frame.command = command;
+  frame.data = data;
+  hart::Bytes out;
+  (void)hart::EncodeFrame(frame, 0, out);
+  return out;
+}
+
+// A request in `version` on a raw connection, and its answer; nullopt when
+// the connection closes without one.
+std::optional<ip::Message> Ask(QTcpSocket& socket, ip::MessageId id, hart::Bytes body, std::uint8_t version) {
+  static std::uint16_t sequence = 0;
+  ip::Message request = ip::MakeMessage(ip::MessageType::Request, id, ++sequence, std::move(body));
+  request.header.version = version;
+  const hart::Bytes wire = ip::EncodeMessage(request);
+  socket.write(reinterpret_cast<const char*>(wire.data()), static_cast<qint64>(wire.size()));
+  ip::StreamAssembler assembler;
+  std::optional<ip::DecodedMessage> answer;
+  RunUntil([&] {
+    assembler.feed(testing::View(socket.readAll()));
+    answer = assembler.next();
+    return answer || socket.state() == QAbstractSocket::UnconnectedState;
+  });
+  if (!answer || !*answer) return std::nullopt;
+  return answer->message;
+}
+
+// Sessions of each kind, then a secure one reads them back: how each ended,
+// whether it was secure, and its requests and writes (command 6 writes,
+// command 3 does not). The audit log in a plain session ends it.
+TEST_F(SecureHartIp, TheAuditLogTellsEachSessionToSecureSessionsOnly) {
+  Serve(true);
+  std::size_t replies = 0;
+  // One request at a time, each answered, then the close.
+  const auto run = [&](HartIpClient& client, const std::vector<hart::Bytes>& frames) {
+    replies = 0;
+    client.Listen([&replies](hart::ByteView, toolkit::Millis) { ++replies; });
+    Settle(client);
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+      client.Send(frames[i], 0);
+      EXPECT_TRUE(RunUntil([&] { return replies == i + 1; }));
+    }
+    client.Close();
+    EXPECT_TRUE(RunUntil([&] { return server_.sessionCount() == 0; }));
+  };
+  HartIpClient plain(clock_, Endpoint(std::nullopt));
+  run(plain, {Command(device_, 3), Command(device_, 6, {0})});
+  QTcpSocket asking;
+  asking.connectToHost(QHostAddress::LocalHost, server_.port());
+  ASSERT_TRUE(RunUntil([&] { return asking.state() == QAbstractSocket::ConnectedState; }));
+  ASSERT_TRUE(Ask(asking, ip::MessageId::SessionInitiate, ip::EncodeSessionInitiate({1, 30000}), ip::kVersion));
+  EXPECT_FALSE(Ask(asking, ip::MessageId::ReadAuditLog, ip::EncodeAuditLogRequest({0, 10}), ip::kVersion));
+  HartIpClient guessing(clock_, Endpoint(kOtherKey));
+  run(guessing, {});
+  ASSERT_TRUE(server_.useKeys(PskKeys({kKey}), true));
+  HartIpClient refused(clock_, Endpoint(std::nullopt, IpProtocol::Udp));
+  run(refused, {});
+  HartIpClient secure(clock_, Endpoint(kKey));
+  run(secure, {Command(device_, 3)});
+
+  QSslSocket reading;
+  QObject::connect(&reading, &QSslSocket::preSharedKeyAuthenticationRequired,
+                   [](QSslPreSharedKeyAuthenticator* question) { AnswerAsClient(*question, kKey); });
+  reading.connectToHost(QHostAddress::LocalHost, server_.port());
+  ASSERT_TRUE(RunUntil([&] { return reading.state() == QAbstractSocket::ConnectedState; }));
+  ASSERT_TRUE(Ask(reading, ip::MessageId::SessionInitiate, ip::EncodeSessionInitiate({1, 30000}), ip::kSecureVersion));
+  reading.setSslConfiguration(*PskTlsConfiguration(Transport::Stream));
+  reading.startClientEncryption();
+  ASSERT_TRUE(RunUntil([&] { return reading.isEncrypted(); }));
+  const std::optional<ip::Message> answer =
+      Ask(reading, ip::MessageId::ReadAuditLog, ip::EncodeAuditLogRequest({0, 10}), ip::kSecureVersion);
+  ASSERT_TRUE(answer);
+  const Result<ip::AuditLog> log = ip::DecodeAuditLog(answer->body);
+  ASSERT_TRUE(log) << log.error().message;
+  EXPECT_EQ(log->powerUpTime, kPowerUp);
+  EXPECT_EQ(log->serverStatus, 0);  // keys given, no address refused
+
+  struct Row {
+    ip::SessionEnd end;
+    bool secure;
+    std::uint8_t version;
+    std::uint32_t requests;
+    std::uint32_t writes;
+  };
+  using End = ip::SessionEnd;
+  const std::vector<Row> rows = {
+      {End::ClosedByClient, false, 1, 4, 1},  // initiate, 3, 6, close
+      {End::MalformedMessage, false, 1, 2, 0},
+      {End::HandshakeFailed, true, 2, 1, 0},
+      {End::Refused, false, 2, 1, 0},
+      {End::ClosedByClient, true, 2, 3, 0},
+      {End::Open, true, 2, 1, 0},  // this one, its read not yet counted
+  };
+  ASSERT_EQ(log->records.size(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const ip::SessionRecord& got = log->records[i];
+    EXPECT_EQ(got.endedBy, rows[i].end) << i;
+    EXPECT_EQ(got.secure, rows[i].secure) << i;
+    EXPECT_EQ(got.version, rows[i].version) << i;
+    EXPECT_EQ(got.requests, rows[i].requests) << i;
+    EXPECT_EQ(got.writes, rows[i].writes) << i;
+    EXPECT_EQ(got.serverPort, server_.port()) << i;
+    EXPECT_EQ(got.peer, PeerAddressOf(QHostAddress::LocalHost)) << i;
+  }
+  EXPECT_EQ(log->records.back().peerPort, reading.localPort());
 }
 
 }  // namespace
