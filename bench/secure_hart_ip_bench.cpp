@@ -6,6 +6,9 @@
 //                          TLS or DTLS handshake)
 //   BM_Command3/V/U        one command 3 request and its answer once the
 //                          session is up
+//   BM_HartInformation/V   the HART driver's read of the HART information
+//                          page (six commands): by frames over version 1,
+//                          as one direct PDU over version 2 (TCP)
 // V: 0 version 1, 1 version 2; U: 0 TCP, 1 UDP.
 
 #include <benchmark/benchmark.h>
@@ -19,6 +22,10 @@
 
 #include "device/hart_device.h"
 #include "device/simulated_transmitter.h"
+#include "driver/hart_driver.h"
+#include "platform/fdt/dtm_activex_control.h"
+#include "platform/framelink/framelink.h"
+#include "transport/event_loop_clock.h"
 #include "transport/hart_ip_client.h"
 #include "transport/hart_ip_server.h"
 
@@ -118,6 +125,51 @@ void RoundTrips(benchmark::State& state, bool secure, transport::IpProtocol prot
 
 void BM_Command3(benchmark::State& state) { RoundTrips(state, state.range(0) != 0, ProtocolOf(state)); }
 BENCHMARK(BM_Command3)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// Stands in for the control: counts the driver's answers.
+class Control : public fdt::IDtmActiveXControl, public framelink::IUpdateUI {
+ public:
+  bool Init(const std::string&, const std::string&, std::shared_ptr<framelink::DtmObject>) override { return true; }
+  bool PrepareToRelease() override { return true; }
+  void UpdateUI(std::int32_t /*reason*/, const framelink::Variant& /*details*/) override { ++answers; }
+  int answers = 0;
+};
+
+void BM_HartInformation(benchmark::State& state) {
+  Bench bench;
+  const bool secure = state.range(0) != 0;
+  transport::EventLoopClock ticker(bench.clock);
+  auto client =
+      std::make_shared<transport::HartIpClient>(bench.clock, bench.endpoint(secure, transport::IpProtocol::Tcp));
+  hart::MasterSettings settings;
+  settings.link = hart::kHartIpTiming;
+  auto driver = std::make_shared<driver::HartDriver>(bench.clock, client, driver::HartDriverOptions{settings, {}});
+  driver->Start();
+  Control control;
+  bool registered = false;
+  driver->RegisterControl("control", "invoke", &control, 0, registered);
+  client->Open();
+  const auto until = [&ticker](const std::function<bool()>& done) {
+    return RunUntil([&] {
+      ticker.catchUp();
+      return done();
+    });
+  };
+  if (!until([&] { return driver->online(); })) {
+    state.SkipWithError("the device did not come on line");
+    return;
+  }
+  std::string ignored;
+  for (auto _ : state) {
+    const int before = control.answers;
+    driver->ReadRequest("1", "<ViewData><ControlData/></ViewData>", ignored);
+    if (!until([&] { return control.answers > before; })) {
+      state.SkipWithError("no answer");
+      return;
+    }
+  }
+}
+BENCHMARK(BM_HartInformation)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 
