@@ -37,7 +37,7 @@ class ByteLink {
   // then `done` is never called. Otherwise `done` hears once: the answers,
   // or nothing when none will come.
   using DirectDone = std::function<void(std::optional<hart::ip::DirectPdu> answer)>;
-  virtual bool SendDirect(const hart::ip::DirectPdu& /*request*/, DirectDone /*done*/) { return false; }
+  virtual bool SendDirect(const hart::ip::DirectPdu& /*request*/, const DirectDone& /*done*/) { return false; }
 };
 
 }  // namespace zolin6::driver

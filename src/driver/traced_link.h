@@ -27,8 +27,8 @@ class TracedLink : public ByteLink, public std::enable_shared_from_this<TracedLi
   void Listen(Listener listener) override;
   void WatchState(const StateListener& listener) override { inner_->WatchState(listener); }
   // No frames cross the line for these: nothing to trace.
-  bool SendDirect(const hart::ip::DirectPdu& request, DirectDone done) override {
-    return inner_->SendDirect(request, std::move(done));
+  bool SendDirect(const hart::ip::DirectPdu& request, const DirectDone& done) override {
+    return inner_->SendDirect(request, done);
   }
 
   const std::shared_ptr<ByteLink>& inner() const { return inner_; }

@@ -73,11 +73,11 @@ void HartIpClient::Send(hart::ByteView bytes, toolkit::Millis /*now*/) {
   if (session_.state() == ip::SessionState::Closed) Open();
 }
 
-bool HartIpClient::SendDirect(const hart::ip::DirectPdu& request, DirectDone done) {
+bool HartIpClient::SendDirect(const hart::ip::DirectPdu& request, const DirectDone& done) {
   if (!session_.canSendDirect() || directDone_) return false;
   Result<hart::Bytes> body = ip::EncodeDirectRequest(request);
   if (!body) return false;
-  directDone_ = std::move(done);
+  directDone_ = done;
   apply(session_.sendDirect(std::move(body).value(), sessionNow()));
   return true;
 }

@@ -71,7 +71,7 @@ class HartIpClient : public QObject, public driver::ByteLink {
   void WatchState(const driver::ByteLink::StateListener& listener) override { watcher_ = listener; }
   // A secure session that is open and idle carries the requests as one
   // direct PDU.
-  bool SendDirect(const hart::ip::DirectPdu& request, DirectDone done) override;
+  bool SendDirect(const hart::ip::DirectPdu& request, const DirectDone& done) override;
 
   void OnStateChange(StateReport listener) { stateListener_ = std::move(listener); }
   // Connects and opens a session, unless one is open or on its way.

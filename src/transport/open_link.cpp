@@ -21,8 +21,8 @@ class WallClockLink : public driver::ByteLink {
       listener(bytes, ticker.clock().now());
     });
   }
-  bool SendDirect(const hart::ip::DirectPdu& request, DirectDone done) override {
-    return inner_->SendDirect(request, std::move(done));
+  bool SendDirect(const hart::ip::DirectPdu& request, const DirectDone& done) override {
+    return inner_->SendDirect(request, done);
   }
   void WatchState(const StateListener& listener) override {
     if (!listener) return inner_->WatchState({});
