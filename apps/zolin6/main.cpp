@@ -12,6 +12,7 @@
 #include <memory>
 #include <string_view>
 
+#include "audit_command.h"
 #include "burst_command.h"
 #include "calibration_report.h"
 #include "error_report.h"
@@ -70,8 +71,8 @@ int main(int argc, char** argv) {
     parser.process(info);
     return 0;
   }
-  const bool headless =
-      HasArgument(argc, argv, {"--record", "--published", "--history-export", "--burst", "--burst-show"});
+  const bool headless = HasArgument(
+      argc, argv, {"--record", "--published", "--history-export", "--burst", "--burst-show", "--audit-log"});
   // The certificate's PDF needs fonts, so a GUI application; no display.
   const bool certificate = HasArgument(argc, argv, {"--calibration-report"});
   if (certificate && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
   Result<transport::ConnectionTarget> connection = app::ConnectionFromOptions(parser);
   if (!connection) return report.Say(connection.error().message);
   transport::ConnectionTarget target = std::move(connection).value();
+  if (parser.isSet(options.auditLog)) return app::ShowAuditLog(target, std::cout, std::cerr);
 
   // --record works with the device --connect names; the window starts on
   // the built-in device and connects to that one itself.

@@ -40,6 +40,9 @@ struct WindowOptions {
                            "without a window, then show the messages.",
                            "WORDS"};
   QCommandLineOption burstShow{"burst-show", "Show the device's burst messages without a window."};
+  QCommandLineOption auditLog{"audit-log",
+                              "Show the audit log of a secure HART-IP device's sessions (with --connect "
+                              "hart-ip://HOST[:PORT]?v2 and --psk-file)."};
   QCommandLineOption trend{"trend", "Open the trend of the observation page (for --screenshot)."};
   QCommandLineOption historyWindow{"history-window", "Open the History window (for --screenshot)."};
   QCommandLineOption open{"open", "Open the configuration file FILE on the off-line pages.", "FILE"};
@@ -47,9 +50,9 @@ struct WindowOptions {
   QCommandLineOption size{"window-size", "Make the window WIDTHxHEIGHT pixels (for --screenshot).", "WxH"};
 
   void addTo(QCommandLineParser& parser) const {
-    parser.addOptions({simulate, device, locale, screenshot, script, history, historyExport, calibrationReport,
-                       fromHistory, record, duration, published, burst, burstShow, trend, historyWindow, open, trace,
-                       size});
+    parser.addOptions({simulate,          device,      locale,        screenshot, script,    history, historyExport,
+                       calibrationReport, fromHistory, record,        duration,   published, burst,   burstShow,
+                       auditLog,          trend,       historyWindow, open,       trace,     size});
   }
 };
 // The status icons: beside the program in the build, in share/zolin6 when

@@ -6,6 +6,9 @@ namespace zolin6::hart::ip {
 
 namespace {
 
+// Requests of version 2's own, answered to whoever asked.
+bool IsAsked(MessageId id) { return id == MessageId::DirectPdu || id == MessageId::ReadAuditLog; }
+
 // The device's answer to a pass-through: the HART reply for the master, or
 // what the device said instead of carrying the request.
 SessionStep PassThroughAnswer(const Message& message) {
@@ -82,17 +85,15 @@ SessionStep ClientSession::send(MessageId id, Bytes body, Millis now) {
   return step;
 }
 
-bool ClientSession::canSendDirect() const {
-  return state_ == SessionState::Open && !inFlight_ && version_ >= kSecureVersion;
-}
+bool ClientSession::canAsk() const { return state_ == SessionState::Open && !inFlight_ && version_ >= kSecureVersion; }
 
-SessionStep ClientSession::sendDirect(Bytes body, Millis now) {
-  if (!canSendDirect()) {
+SessionStep ClientSession::ask(MessageId id, Bytes body, Millis now) {
+  if (!canAsk() || !IsAsked(id)) {
     SessionStep refused;
-    refused.directLost = true;
+    refused.answerLost = true;
     return refused;
   }
-  return send(MessageId::DirectPdu, std::move(body), now);
+  return send(id, std::move(body), now);
 }
 
 void ClientSession::abandonRequest() {
@@ -107,7 +108,7 @@ bool ClientSession::wasAbandoned(std::uint16_t sequence) const {
 }
 
 SessionStep ClientSession::end(std::string reason) {
-  const bool directUnderWay = inFlight_ && inFlight_->id == MessageId::DirectPdu;
+  const bool askedUnderWay = inFlight_ && IsAsked(inFlight_->id);
   state_ = SessionState::Closed;
   inFlight_.reset();
   // A frame that waited goes with the session: the master resends it, and
@@ -119,7 +120,7 @@ SessionStep ClientSession::end(std::string reason) {
   SessionStep step;
   step.changed = true;
   step.reason = std::move(reason);
-  step.directLost = directUnderWay;
+  step.answerLost = askedUnderWay;
   return step;
 }
 
@@ -182,19 +183,18 @@ SessionStep ClientSession::onResponse(const Message& message, Millis now) {
       lastUnanswered_ = false;
       latestPassThrough_.reset();
       return PassThroughAnswer(message);
-    case MessageId::DirectPdu: {
+    case MessageId::DirectPdu:
+    case MessageId::ReadAuditLog: {
       lastUnanswered_ = false;
       SessionStep step = sendWaiting(now);
       if (IsSuccess(message.header.status)) {
-        step.directAnswer = message.body;
+        step.answer = message.body;
       } else {
-        step.directLost = true;
-        step.notice = "the device did not carry the direct PDU: " + StatusText(message.header.status);
+        step.answerLost = true;
+        step.notice = "the device did not answer the request: " + StatusText(message.header.status);
       }
       return step;
     }
-    // A request this client does not send.
-    case MessageId::ReadAuditLog: break;
   }
   return {};
 }
@@ -244,7 +244,7 @@ SessionStep ClientSession::opened(Millis now) {
 }
 
 Millis ClientSession::deadline(const InFlight& request) const {
-  if (request.id == MessageId::PassThrough || request.id == MessageId::DirectPdu) {
+  if (request.id == MessageId::PassThrough || IsAsked(request.id)) {
     Millis limit = kPassThroughGiveUp;
     if (granted_ != 0) limit = std::min(limit, Millis{granted_ / 2});
     return request.sentAt + limit;
@@ -278,11 +278,11 @@ SessionStep ClientSession::poll(Millis now) {
 
 SessionStep ClientSession::onTimeout(Millis now) {
   InFlight& request = *inFlight_;
-  if (request.id == MessageId::PassThrough || request.id == MessageId::DirectPdu) {
-    const bool direct = request.id == MessageId::DirectPdu;
+  if (request.id == MessageId::PassThrough || IsAsked(request.id)) {
+    const bool asked = IsAsked(request.id);
     abandonRequest();
     SessionStep step = send(MessageId::KeepAlive, {}, now);
-    step.directLost = direct;
+    step.answerLost = asked;
     return step;
   }
   if (framing_ == Framing::Datagram && request.tries < kControlTries) {
@@ -306,13 +306,13 @@ SessionStep ClientSession::onTimeout(Millis now) {
 SessionStep ClientSession::close(Millis now) {
   if (state_ == SessionState::Closing) return {};
   if (state_ != SessionState::Open) return end("closed");
-  const bool directUnderWay = inFlight_ && inFlight_->id == MessageId::DirectPdu;
+  const bool askedUnderWay = inFlight_ && IsAsked(inFlight_->id);
   SessionStep sent = send(MessageId::SessionClose, {}, now);
-  sent.directLost = directUnderWay;
+  sent.answerLost = askedUnderWay;
   if (framing_ == Framing::Stream) {
     SessionStep ended = end("closed");
     ended.transmit = std::move(sent.transmit);
-    ended.directLost = directUnderWay;
+    ended.answerLost = askedUnderWay;
     return ended;
   }
   state_ = SessionState::Closing;

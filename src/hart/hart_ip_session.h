@@ -68,10 +68,10 @@ struct SessionStep {
   // A secure session was granted: TLS starts on the connection now, before
   // anything else is sent or read, and secured() follows when it is up.
   bool startSecurity = false;
-  // A direct PDU's answer (its body), or that none will come: refused,
-  // given up on, or lost with the session.
-  std::optional<Bytes> directAnswer;
-  bool directLost = false;
+  // The answer (its body) to a request asked with ask(), or that none will
+  // come: refused, given up on, or lost with the session.
+  std::optional<Bytes> answer;
+  bool answerLost = false;
 };
 
 class ClientSession {
@@ -94,12 +94,13 @@ class ClientSession {
   // when the session is open and idle, else it waits (replacing a frame
   // that waited, which the master has given up on).
   SessionStep submit(ByteView frame, Millis now);
-  // Whether a direct PDU (several commands in one message, version 2)
-  // can go now: the session is open, secure and idle.
-  bool canSendDirect() const;
-  // Sends the body of a direct PDU; its answer comes as `directAnswer`, or
-  // `directLost`, as a pass-through's would.
-  SessionStep sendDirect(Bytes body, Millis now);
+  // Whether a request of version 2's own (a direct PDU: several commands
+  // in one message; a read of the audit log) can go now: the session is
+  // open, secure and idle.
+  bool canAsk() const;
+  // Sends one; its answer comes as `answer`, or `answerLost`, within the
+  // time a pass-through is given.
+  SessionStep ask(MessageId id, Bytes body, Millis now);
   // TLS is up on the connection: the session opens.
   SessionStep secured(Millis now);
   // A message the device sent.

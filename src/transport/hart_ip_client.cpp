@@ -55,7 +55,7 @@ HartIpClient::~HartIpClient() {
   listener_ = nullptr;
   stateListener_ = nullptr;
   watcher_ = nullptr;
-  directDone_ = nullptr;
+  askDone_ = nullptr;
   Close();
 }
 
@@ -74,11 +74,18 @@ void HartIpClient::Send(hart::ByteView bytes, toolkit::Millis /*now*/) {
 }
 
 bool HartIpClient::SendDirect(const hart::ip::DirectPdu& request, const DirectDone& done) {
-  if (!session_.canSendDirect() || directDone_) return false;
   Result<hart::Bytes> body = ip::EncodeDirectRequest(request);
   if (!body) return false;
-  directDone_ = done;
-  apply(session_.sendDirect(std::move(body).value(), sessionNow()));
+  return Ask(ip::MessageId::DirectPdu, std::move(body).value(), [done](std::optional<hart::Bytes> answer) {
+    Result<ip::DirectPdu> decoded = answer ? ip::DecodeDirectResponse(*answer) : Result<ip::DirectPdu>(Error{});
+    done(decoded ? std::optional(std::move(decoded).value()) : std::nullopt);
+  });
+}
+
+bool HartIpClient::Ask(hart::ip::MessageId id, hart::Bytes body, AskDone done) {
+  if (!session_.canAsk() || askDone_) return false;
+  askDone_ = std::move(done);
+  apply(session_.ask(id, std::move(body), sessionNow()));
   return true;
 }
 
@@ -265,11 +272,7 @@ void HartIpClient::apply(ip::SessionStep step) {
   if (step.changed) onSessionChange(step.reason);
   if (!step.notice.empty() && stateListener_) stateListener_(state_, step.notice);
   scheduleWake();
-  if ((step.directAnswer || step.directLost) && directDone_) {
-    Result<ip::DirectPdu> answer =
-        step.directAnswer ? ip::DecodeDirectResponse(*step.directAnswer) : Result<ip::DirectPdu>(Error{});
-    std::exchange(directDone_, nullptr)(answer ? std::optional(std::move(answer).value()) : std::nullopt);
-  }
+  if ((step.answer || step.answerLost) && askDone_) std::exchange(askDone_, nullptr)(std::move(step.answer));
   if (step.reply && listener_) {
     // The master's receiver finds a frame after two preambles, as on a
     // serial line; a pass-through reply comes without them.

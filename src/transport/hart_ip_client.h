@@ -72,6 +72,11 @@ class HartIpClient : public QObject, public driver::ByteLink {
   // A secure session that is open and idle carries the requests as one
   // direct PDU.
   bool SendDirect(const hart::ip::DirectPdu& request, const DirectDone& done) override;
+  // A request of version 2's own (a direct PDU, a read of the audit log)
+  // in a secure session that is open and idle; false when it cannot go
+  // now, else `done` hears once: the answer's body, or nothing.
+  using AskDone = std::function<void(std::optional<hart::Bytes> answer)>;
+  bool Ask(hart::ip::MessageId id, hart::Bytes body, AskDone done);
 
   void OnStateChange(StateReport listener) { stateListener_ = std::move(listener); }
   // Connects and opens a session, unless one is open or on its way.
@@ -120,7 +125,7 @@ class HartIpClient : public QObject, public driver::ByteLink {
   Listener listener_;
   StateReport stateListener_;
   driver::ByteLink::StateListener watcher_;
-  DirectDone directDone_;  // the direct PDU under way
+  AskDone askDone_;  // the request of version 2's own under way
   State state_ = State::Closed;
   QTcpSocket* tcp_ = nullptr;
   QUdpSocket* udp_ = nullptr;

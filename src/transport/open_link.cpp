@@ -52,18 +52,9 @@ Result<OpenedLink> OpenSerial(const ConnectionTarget& target, EventLoopClock& ti
 }
 
 Result<OpenedLink> OpenHartIp(const ConnectionTarget& target, EventLoopClock& ticker, const LinkReport& report) {
-  HartIpEndpoint endpoint{QString::fromStdString(target.host), target.port,
-                          target.udp ? IpProtocol::Udp : IpProtocol::Tcp, hart::ip::kAskedInactivityMs, std::nullopt};
-  if (target.secure) {
-    if (target.keyFile.empty() && target.typedKey.empty()) {
-      return Error{target.describe() + ": secure HART-IP needs a key file (--psk-file)"};
-    }
-    Result<PskKeys> keys = target.typedKey.empty() ? ReadPskKeyFile(QString::fromStdString(target.keyFile))
-                                                   : ParsePskKeys(target.typedKey);
-    if (!keys) return Error{target.describe() + ": " + keys.error().message};
-    endpoint.key = keys->own();
-  }
-  auto client = std::make_shared<HartIpClient>(ticker.clock(), endpoint);
+  Result<HartIpEndpoint> endpoint = HartIpEndpointOf(target);
+  if (!endpoint) return endpoint.error();
+  auto client = std::make_shared<HartIpClient>(ticker.clock(), *endpoint);
   if (report) {
     client->OnStateChange([report, where = target.describe()](HartIpClient::State, const std::string& reason) {
       report(where + ": " + reason);
@@ -79,6 +70,21 @@ Result<OpenedLink> OpenHartIp(const ConnectionTarget& target, EventLoopClock& ti
 }
 
 }  // namespace
+
+Result<HartIpEndpoint> HartIpEndpointOf(const ConnectionTarget& target) {
+  HartIpEndpoint endpoint{QString::fromStdString(target.host), target.port,
+                          target.udp ? IpProtocol::Udp : IpProtocol::Tcp, hart::ip::kAskedInactivityMs, std::nullopt};
+  if (target.secure) {
+    if (target.keyFile.empty() && target.typedKey.empty()) {
+      return Error{target.describe() + ": secure HART-IP needs a key file (--psk-file)"};
+    }
+    Result<PskKeys> keys = target.typedKey.empty() ? ReadPskKeyFile(QString::fromStdString(target.keyFile))
+                                                   : ParsePskKeys(target.typedKey);
+    if (!keys) return Error{target.describe() + ": " + keys.error().message};
+    endpoint.key = keys->own();
+  }
+  return endpoint;
+}
 
 Result<OpenedLink> OpenLink(const ConnectionTarget& target, EventLoopClock& ticker, const LinkReport& report) {
   switch (target.kind) {

@@ -12,6 +12,7 @@
 #include "platform/result.h"
 #include "transport/connection_target.h"
 #include "transport/event_loop_clock.h"
+#include "transport/hart_ip_client.h"
 
 namespace zolin6::transport {
 
@@ -27,6 +28,10 @@ struct OpenedLink {
 // What the transport says about itself while it runs ("session opened",
 // "closed by the device: …"), for the status bar and the log.
 using LinkReport = std::function<void(const std::string& text)>;
+
+// Where a HART-IP target is and how to speak to it, its key read from its
+// key file (or as typed) for a secure one; the error names what is wrong.
+Result<HartIpEndpoint> HartIpEndpointOf(const ConnectionTarget& target);
 
 // A HART-IP client or a serial modem on the event loop's clock; the
 // simulated device is not a transport and is refused. A serial port that

@@ -397,13 +397,13 @@ TEST_F(HartIpSession, AnotherVersionInTheInitiateAnswerEndsTheSessionWithWords) 
   }
 }
 
-// A direct PDU goes only in an open, secure and idle session, and always
-// ends in its answer or in word that none will come.
-TEST_F(HartIpSession, ADirectPduEndsInItsAnswerOrIsSaidLost) {
+// A request of version 2's own goes only in an open, secure and idle
+// session, and always ends in its answer or in word that none will come.
+TEST_F(HartIpSession, AnAskedRequestEndsInItsAnswerOrIsSaidLost) {
   ClientSession plain(Framing::Stream);
   (void)OpenGranting(plain, 60000);
-  EXPECT_FALSE(plain.canSendDirect());
-  EXPECT_TRUE(plain.sendDirect({0, 0}, Millis{0}).directLost);
+  EXPECT_FALSE(plain.canAsk());
+  EXPECT_TRUE(plain.ask(MessageId::DirectPdu, {0, 0}, Millis{0}).answerLost);
   const auto secure = [this] {
     auto session = std::make_unique<ClientSession>(Framing::Stream, kAskedInactivityMs, kSecureVersion);
     Message granted = Answer(Sent(session->open(Millis{0})), EncodeSessionInitiate({1, 60000}));
@@ -417,32 +417,33 @@ TEST_F(HartIpSession, ADirectPduEndsInItsAnswerOrIsSaidLost) {
     return message;
   };
   auto answered = secure();
-  ASSERT_TRUE(answered->canSendDirect());
-  const Message request = Sent(answered->sendDirect({0, 0, 0, 3, 0}, Millis{1}));
+  ASSERT_TRUE(answered->canAsk());
+  const Message request = Sent(answered->ask(MessageId::DirectPdu, {0, 0, 0, 3, 0}, Millis{1}));
   EXPECT_EQ(request.header.id, MessageId::DirectPdu);
-  EXPECT_FALSE(answered->canSendDirect());  // one request at a time
+  EXPECT_FALSE(answered->canAsk());  // one request at a time
   const SessionStep step = answered->receive(inVersion2(Answer(request, {0, 0, 0, 3, 1, 0})), Millis{2});
-  EXPECT_EQ(step.directAnswer, (Bytes{0, 0, 0, 3, 1, 0}));
-  EXPECT_TRUE(answered->canSendDirect());
+  EXPECT_EQ(step.answer, (Bytes{0, 0, 0, 3, 1, 0}));
+  EXPECT_TRUE(answered->canAsk());
+  EXPECT_TRUE(answered->ask(MessageId::KeepAlive, {}, Millis{3}).answerLost);  // not one of them
 
   auto refused = secure();
-  const Message refusedRequest = Sent(refused->sendDirect({0, 0}, Millis{1}));
+  const Message refusedRequest = Sent(refused->ask(MessageId::DirectPdu, {0, 0}, Millis{1}));
   EXPECT_TRUE(
-      refused->receive(inVersion2(Answer(refusedRequest, {}, status::kDeviceSpecificError)), Millis{2}).directLost);
+      refused->receive(inVersion2(Answer(refusedRequest, {}, status::kDeviceSpecificError)), Millis{2}).answerLost);
 
   auto unanswered = secure();
-  (void)unanswered->sendDirect({0, 0}, Millis{1});
-  EXPECT_FALSE(unanswered->poll(Millis{1} + kPassThroughGiveUp - Millis{1}).directLost);
+  (void)unanswered->ask(MessageId::DirectPdu, {0, 0}, Millis{1});
+  EXPECT_FALSE(unanswered->poll(Millis{1} + kPassThroughGiveUp - Millis{1}).answerLost);
   const SessionStep givenUp = unanswered->poll(Millis{1} + kPassThroughGiveUp);
-  EXPECT_TRUE(givenUp.directLost);
+  EXPECT_TRUE(givenUp.answerLost);
   EXPECT_EQ(Sent(givenUp).header.id, MessageId::KeepAlive);
 
   auto closed = secure();
-  (void)closed->sendDirect({0, 0}, Millis{1});
-  EXPECT_TRUE(closed->close(Millis{2}).directLost);
+  (void)closed->ask(MessageId::DirectPdu, {0, 0}, Millis{1});
+  EXPECT_TRUE(closed->close(Millis{2}).answerLost);
   auto lost = secure();
-  (void)lost->sendDirect({0, 0}, Millis{1});
-  EXPECT_TRUE(lost->lost("connection lost").directLost);
+  (void)lost->ask(MessageId::DirectPdu, {0, 0}, Millis{1});
+  EXPECT_TRUE(lost->lost("connection lost").answerLost);
 }
 
 }  // namespace
