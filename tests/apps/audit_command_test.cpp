@@ -29,12 +29,7 @@ Ran Zolin6(const QStringList& arguments) {
 
 TEST(AuditCommand, ReadsTheSessionsOfASecureDeviceAndRefusesAPlainOne) {
   QTemporaryDir dir;
-  const QString keys = dir.filePath(QStringLiteral("keys"));
-  QFile file(keys);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("bench:00112233445566778899aabbccddeeff\n");
-  file.close();
-  file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  const QString keys = transport::testing::KeyFile(dir, "bench:00112233445566778899aabbccddeeff\n");
   transport::testing::DeviceProgram device;
   ASSERT_TRUE(device.start({"--listen", "127.0.0.1:0", "--psk-file", keys})) << device.readyLine.toStdString();
   const QString where = QString("hart-ip://127.0.0.1:%1").arg(device.port);
@@ -51,7 +46,7 @@ TEST(AuditCommand, ReadsTheSessionsOfASecureDeviceAndRefusesAPlainOne) {
   const Ran plain = Zolin6({"--connect", where, "--audit-log"});
   EXPECT_EQ(plain.status, 2);
   EXPECT_NE(plain.err.find("--audit-log reads a secure HART-IP device"), std::string::npos) << plain.err;
-  file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+  QFile::setPermissions(keys, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
   const Ran open = Zolin6({"--connect", where + "?v2", "--psk-file", keys, "--audit-log"});
   EXPECT_EQ(open.status, 2);
   EXPECT_NE(open.err.find("can be read by others"), std::string::npos) << open.err;

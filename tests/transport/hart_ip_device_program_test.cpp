@@ -60,12 +60,8 @@ TEST(HartIpDeviceProgram, RefusesWhatItCannotServe) {
   QTcpServer taken;
   ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
   QTemporaryDir dir;
-  const QString keys = dir.filePath(QStringLiteral("keys"));
-  QFile file(keys);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("id:0011\n");
-  file.close();
-  file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+  const QString keys =
+      testing::KeyFile(dir, "id:0011\n", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
   const std::vector<std::pair<QStringList, std::string>> cases = {
       {{"--listen", "0", "--psk-file", keys}, "can be read by others"},
       {{"--listen", "0", "--require-secure"}, "--require-secure needs the keys"},

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <functional>
 
@@ -45,6 +47,17 @@ inline hart::Bytes CommandZero(std::uint8_t polling = 0) {
   hart::Bytes out;
   (void)hart::EncodeFrame(frame, 0, out);
   return out;
+}
+
+// Writes `text` to a key file in `dir` with `permissions`; its path.
+inline QString KeyFile(const QTemporaryDir& dir, const QByteArray& text,
+                       QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner) {
+  const QString path = dir.filePath(QStringLiteral("keys"));
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(text);
+  file.close();
+  file.setPermissions(permissions);
+  return path;
 }
 
 }  // namespace zolin6::transport::testing

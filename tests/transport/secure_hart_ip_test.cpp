@@ -30,6 +30,7 @@ namespace {
 
 namespace ip = hart::ip;
 using testing::CommandZero;
+using testing::KeyFile;
 using testing::RunUntil;
 
 const PskKey kKey{"HART-IPClient", QByteArray::fromHex("00112233445566778899aabbccddeeff")};
@@ -56,17 +57,6 @@ TEST(PskKeys, EachLineIsIdentityColonHexKey) {
     ASSERT_FALSE(refused) << row.text;
     EXPECT_NE(refused.error().message.find(row.words), std::string::npos) << refused.error().message;
   }
-}
-
-// Writes `text` to a key file in `dir` with `permissions`.
-QString KeyFile(const QTemporaryDir& dir, const QByteArray& text, QFileDevice::Permissions permissions) {
-  const QString path = dir.filePath(QStringLiteral("keys"));
-  QFile file(path);
-  EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write(text);
-  file.close();
-  file.setPermissions(permissions);
-  return path;
 }
 
 TEST(PskKeys, AFileOthersCanReadIsRefused) {
