@@ -444,6 +444,10 @@ TEST_F(HartIpSession, AnAskedRequestEndsInItsAnswerOrIsSaidLost) {
   auto lost = secure();
   (void)lost->ask(MessageId::DirectPdu, {0, 0}, Millis{1});
   EXPECT_TRUE(lost->lost("connection lost").answerLost);
+  // Nothing was asked: nothing is said lost, whatever else was under way.
+  auto quiet = secure();
+  (void)quiet->poll(Millis{0} + kIdleProbe);  // a keep-alive goes
+  EXPECT_FALSE(quiet->lost("connection lost").answerLost);
 }
 
 }  // namespace
