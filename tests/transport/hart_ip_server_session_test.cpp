@@ -50,6 +50,8 @@ void Check(ServerSession& session, const Case& c) {
 TEST(HartIpServerSession, AnswersEachRequestByTheRules) {
   const std::vector<Case> cases = {
       {"timer as asked", Initiate(1, 30000), ip::status::kSuccess, false, 30000},
+      {"shortest timer", Initiate(1, kMinInactivityMs), ip::status::kSuccess, false, kMinInactivityMs},
+      {"longest timer", Initiate(1, kMaxInactivityMs), ip::status::kSuccess, false, kMaxInactivityMs},
       {"short timer", Initiate(1, 500), ip::status::kSetToNearest, false, kDefaultInactivityMs},
       {"long timer", Initiate(1, 0xFFFFFFFF), ip::status::kSetToNearest, false, kMaxInactivityMs},
       // Only a primary master may open a session; any other gets no answer.
