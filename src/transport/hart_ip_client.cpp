@@ -249,6 +249,8 @@ void HartIpClient::readUdp() {
 }
 
 void HartIpClient::readSecureDatagram(const QByteArray& bytes) {
+  // A late plain answer (to an initiate sent again) is not DTLS's to read.
+  if (ip::DecodeMessage(View(bytes))) return;
   if (!dtls_->isConnectionEncrypted()) {
     if (!dtls_->doHandshake(udp_, bytes)) {
       return apply(session_.lost("the DTLS handshake failed (is the key the device's?): " +

@@ -285,9 +285,10 @@ void HartIpServer::startTls(QTcpSocket* socket) {
   // signal: TLS still works on the socket while it reports the failure.
   connect(
       tls, &QSslSocket::errorOccurred, this,
-      [this, tls](QAbstractSocket::SocketError error) {
-        if (error == QAbstractSocket::RemoteHostClosedError) return;
-        endTcp(tls, "TLS: " + tls->errorString().toStdString(), SessionEnd::ConnectionLost);
+      [this, tls = QPointer<QSslSocket>(tls)](QAbstractSocket::SocketError error) {
+        // The connection may have ended, and its socket gone, meanwhile.
+        if (tls.isNull() || tcpPeers_.count(tls.data()) == 0 || error == QAbstractSocket::RemoteHostClosedError) return;
+        endTcp(tls.data(), "TLS: " + tls->errorString().toStdString(), SessionEnd::ConnectionLost);
       },
       Qt::QueuedConnection);
   tls->startServerEncryption();

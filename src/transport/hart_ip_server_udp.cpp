@@ -89,6 +89,18 @@ void HartIpServer::handleSecureDatagram(const UdpKey& key, UdpPeer& peer, const 
     if (!plain.isEmpty()) handleMessage(key, plain);
     return;
   }
+  // A client whose initiate's answer was lost sends the initiate again: it
+  // gets the same answer, in plain text as before.
+  if (const ip::DecodedMessage plain = ip::DecodeMessage(View(bytes));
+      plain && plain.message.header.id == ip::MessageId::SessionInitiate) {
+    const ServerAnswer again = peer.session.handle(plain.message, now_(), full());
+    if (again.reply && !again.endSession) {
+      const hart::Bytes answer = ip::EncodeMessage(*again.reply);
+      udp_.writeDatagram(reinterpret_cast<const char*>(answer.data()), static_cast<qint64>(answer.size()),
+                         QHostAddress(key.first), key.second);
+    }
+    return;
+  }
   // The first hello is answered with a cookie and only a hello that brings
   // it back goes on, so a forged sender address gets no handshake sent to
   // it. Anything else before the handshake, plain text included, is dropped.

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QNetworkDatagram>
 #include <QSslPreSharedKeyAuthenticator>
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QUdpSocket>
 
 #include <memory>
 #include <string>
@@ -211,6 +213,30 @@ TEST_F(SecureHartIp, PlainTextAfterASecureInitiateEndsTheConnection) {
   EXPECT_TRUE(RunUntil([&] { return socket.state() == QAbstractSocket::UnconnectedState; }));
   EXPECT_FALSE(socket.readAll().contains("\x06\x80"));  // no HART reply came back
   EXPECT_TRUE(RunUntil([&] { return server_.sessionCount() == 0; }));
+}
+
+// Over UDP the initiate's answer may be lost: the same initiate sent again
+// while the device waits for the DTLS hello gets the same answer again.
+TEST_F(SecureHartIp, AUdpInitiateSentAgainIsAnsweredAgainBeforeDtls) {
+  Serve(true);
+  QUdpSocket socket;
+  ASSERT_TRUE(socket.bind(QHostAddress::LocalHost, 0));
+  ip::Message initiate = ip::MakeMessage(ip::MessageType::Request, ip::MessageId::SessionInitiate, 7,
+                                         ip::EncodeSessionInitiate({1, 30000}));
+  initiate.header.version = ip::kSecureVersion;
+  const hart::Bytes wire = ip::EncodeMessage(initiate);
+  std::vector<QByteArray> answers;
+  for (int i = 0; i < 2; ++i) {
+    socket.writeDatagram(reinterpret_cast<const char*>(wire.data()), static_cast<qint64>(wire.size()),
+                         QHostAddress::LocalHost, server_.port());
+    ASSERT_TRUE(RunUntil([&] { return socket.hasPendingDatagrams(); }));
+    answers.push_back(socket.receiveDatagram().data());
+  }
+  EXPECT_EQ(answers[0], answers[1]);
+  const ip::DecodedMessage answer = ip::DecodeMessage(testing::View(answers[1]));
+  ASSERT_TRUE(answer);
+  EXPECT_EQ(answer.message.header.sequence, 7);
+  EXPECT_EQ(answer.message.header.status, ip::status::kSuccess);
 }
 
 // A relay between client and device that keeps every byte each way: what
