@@ -127,23 +127,6 @@ TEST_F(SecureConnectTest, ARememberedKeyGoesFirstInTheUsersOwnStore) {
   EXPECT_EQ(QDir(QFileInfo(KeyStorePath()).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
-TEST_F(SecureConnectTest, TheKeyFieldsWaitForSecure) {
-  const std::unique_ptr<ConnectDialog> dialog = Dialog("hart-ip://10.0.0.5", "/srv/keys/station.keys", "", "");
-  auto* secure = dialog->findChild<QCheckBox*>("Secure");
-  for (const bool on : {false, true, false}) {
-    secure->setChecked(on);
-    for (const char* field : {"KeyFile", "Identity", "Key", "RememberKey"}) {
-      EXPECT_EQ(dialog->findChild<QWidget*>(field)->isEnabled(), on) << field;
-    }
-    EXPECT_EQ(dialog->target().secure, on);
-    EXPECT_EQ(dialog->target().keyFile.empty(), !on);
-  }
-  // Not a HART-IP connection: no key field either.
-  const std::unique_ptr<ConnectDialog> simulated = Dialog("sim", "", "", "");
-  simulated->findChild<QCheckBox*>("Secure")->setChecked(true);
-  EXPECT_FALSE(simulated->findChild<QWidget*>("Key")->isEnabled());
-}
-
 TEST_F(SecureConnectTest, AKeyThatCannotServeKeepsTheDialogOpen) {
   struct Case {
     const char* file;

@@ -60,15 +60,6 @@ void ExpectSameLog(const AuditLog& got, const AuditLog& want) {
   EXPECT_EQ(got.records, want.records);
 }
 
-TEST(HartIpAudit, RequestIsTwoBytes) {
-  EXPECT_EQ(EncodeAuditLogRequest({3, 10}), Hex("03 0A"));
-  const Result<AuditLogRequest> request = DecodeAuditLogRequest(Hex("05 FF"));
-  ASSERT_TRUE(request) << request.error().message;
-  EXPECT_EQ(request->startRecord, 5);
-  EXPECT_EQ(request->count, 255);
-  for (const char* wrong : {"", "05", "05 01 00"}) EXPECT_FALSE(DecodeAuditLogRequest(Hex(wrong))) << wrong;
-}
-
 TEST(HartIpAudit, ResponseLayoutBothWays) {
   const Bytes wire = Hex(kHead + kClosed + kOpen);
   ASSERT_EQ(wire.size(), kAuditLogHeadSize + 2 * kSessionRecordSize);

@@ -90,15 +90,5 @@ TEST(HartIpDirect, EncodingKeepsByteCountsAndTheMessageLimit) {
   EXPECT_FALSE(EncodeDirectRequest(full));
 }
 
-TEST(HartIpDirect, VersionTwoIdsDecodeAsKnownMessages) {
-  for (const auto id : {MessageId::DirectPdu, MessageId::ReadAuditLog}) {
-    const Bytes wire = EncodeMessage(MakeMessage(MessageType::Request, id, 1, Hex("00 00 0000 00")));
-    const DecodedMessage decoded = DecodeMessage(wire);
-    ASSERT_TRUE(decoded) << decoded.description();
-    EXPECT_EQ(decoded.message.header.id, id);
-  }
-  EXPECT_EQ(DecodeHeader(Hex("02 00 06 00 0001 0008")).status, MessageStatus::UnknownId);
-}
-
 }  // namespace
 }  // namespace zolin6::hart::ip
