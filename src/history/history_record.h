@@ -1,6 +1,7 @@
 #pragma once
 // One change the product made to a device, as the device history keeps it.
 
+#include <compare>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,6 +16,16 @@ struct DeviceIdentity {
   std::string deviceId;      // device serial number, decimal
 
   bool operator==(const DeviceIdentity&) const = default;
+};
+
+// A device as the plant list knows it, wherever it is reached: manufacturer
+// id, expanded device type and device id (24 bits).
+struct DeviceKey {
+  std::uint16_t manufacturer = 0;
+  std::uint16_t deviceType = 0;
+  std::uint32_t deviceId = 0;
+
+  auto operator<=>(const DeviceKey&) const = default;
 };
 
 // One value the operation changes, with the texts the page showed.

@@ -1,10 +1,11 @@
 #pragma once
 // The device history's own thread. The store (its database connection made,
 // used and closed on that thread only) takes the records the window's
-// thread hands over, in order, and answers the History window's readings.
-// Nothing the window's thread calls waits for the store: a server that is
-// away costs the worker its connect timeout, one that hangs costs it all
-// its time, and the window goes on either way.
+// thread hands over, in order, answers the History window's readings, and
+// reads and writes the plant list. Nothing the window's thread calls waits
+// for the store: a server that is away costs the worker its connect
+// timeout, one that hangs costs it all its time, and the window goes on
+// either way.
 //
 // What the store has not taken when the worker stops is kept in a file
 // (waiting_file.h) that the next worker of the same store writes first.
@@ -18,6 +19,7 @@
 
 #include "history/sql_store.h"
 #include "history/write_queue.h"
+#include "plant/plant_row.h"
 
 namespace zolin6::history {
 
@@ -52,6 +54,7 @@ struct WorkerEnd {
   std::string fileProblem;            // why they could not be kept either
   std::vector<std::string> problems;  // files of an earlier run that could not be read
   std::size_t refused = 0;            // records refused because too many waited
+  std::size_t plantUnsaved = 0;       // devices of the plant list the store did not take
 
   // What the user is told, in one line; empty when all is stored.
   std::string Describe() const;
@@ -65,6 +68,8 @@ class WorkerMailbox;
 class HistoryWorker : public RecordSink {
  public:
   using Listed = std::function<void(const Result<std::vector<Record>>& records)>;
+  using PlantLoaded = std::function<void(const Result<std::vector<plant::PlantDevice>>& devices)>;
+  using PlantSaved = std::function<void(const Result<bool>& saved)>;
 
   // Starts the thread. The events and the readings' answers are delivered
   // through the event loop of the thread that makes the worker, until it
@@ -82,6 +87,16 @@ class HistoryWorker : public RecordSink {
   // Reads the records once what waits is written; `listed` gets them. A
   // reading that has not begun gives way to a newer one.
   void List(HistoryFilter filter, Listed listed);
+
+  // The plant list (plant_store.h), in the order asked: saves before loads.
+  // Stores the rows in one transaction; `saved` gets the outcome. Rows the
+  // store did not take are kept and stored with the next save (or the next
+  // try of the store), a newer row of the same device taking their place.
+  void SavePlant(std::vector<plant::PlantDevice> devices, PlantSaved saved = {});
+  // Reads every device of the list, by endpoint and sub-device index.
+  void LoadPlant(PlantLoaded loaded);
+  // Removes one device from the list, and its row if one waits.
+  void ForgetDevice(DeviceKey device, PlantSaved forgotten = {});
 
   std::size_t waiting() const;
   // Records refused so far because too many waited.

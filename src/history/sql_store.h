@@ -14,10 +14,14 @@
 
 class QSqlDatabase;
 
+namespace zolin6::plant {
+struct PlantDevice;
+}
+
 namespace zolin6::history {
 
 // The schema version this program writes.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 // Which records to list; empty fields do not filter.
 struct HistoryFilter {
@@ -25,6 +29,9 @@ struct HistoryFilter {
   std::optional<std::int64_t> from;  // first moment, ms since 1970 UTC
   std::optional<std::int64_t> to;    // last moment, ms since 1970 UTC
   std::optional<Outcome> outcome;
+  // Exactly this device's records (by manufacturer, device type and device
+  // id as read from it), whatever its tag was.
+  std::optional<DeviceKey> exactDevice = std::nullopt;
 };
 
 class SqlHistoryStore : public RecordStore {
@@ -43,6 +50,12 @@ class SqlHistoryStore : public RecordStore {
   Result<bool> Complete(const Record& record) override;
   // The records, newest first, with their values.
   Result<std::vector<Record>> List(const HistoryFilter& filter);
+
+  // The plant list (plant_store.h): a survey's rows stored in one
+  // transaction, all rows read back, one device removed.
+  Result<bool> SavePlant(const std::vector<plant::PlantDevice>& devices);
+  Result<std::vector<plant::PlantDevice>> LoadPlant();
+  Result<bool> ForgetDevice(const DeviceKey& device);
 
   Result<int> SchemaVersion();
   const StoreLocation& location() const { return location_; }
