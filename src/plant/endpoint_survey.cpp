@@ -106,10 +106,9 @@ void EndpointSurvey::Cancel() {
 void EndpointSurvey::Ask(std::uint16_t command, hart::Bytes data, Then then) {
   waitingFor_ = master_->submit(command, std::move(data), hart::Effect::Repeatable);
   then_ = std::move(then);
-  // Not from inside the master's step: the request goes out on the next turn.
-  At(clock_.now(), [generation = generation_](EndpointSurvey& self) {
-    if (self.running_ && self.generation_ == generation) self.Pump({});
-  });
+  // The request goes out now; from an answer's handler too, as the
+  // master's step that gave that answer has returned.
+  Pump({});
 }
 
 void EndpointSurvey::AskDevice(std::size_t at, std::uint16_t command, Then then) {
