@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "device/hart_device.h"
+#include "device/io_system.h"
 #include "device/simulated_transmitter.h"
 #include "plant/plant_file.h"
 #include "transport/hart_ip_server.h"
@@ -28,6 +29,27 @@ struct ServedTransmitter {
 
   device::SimulatedTransmitter transmitter{device::kDefaultSeed};
   device::HartDevice field;
+  transport::HartIpServer server;
+  std::uint16_t port = 0;
+};
+
+// An I/O system of `count` of our transmitters (device ids from 200001),
+// served at `port` (0: any free one). `deviceType` tells the transmitters
+// of two I/O systems apart.
+struct ServedGateway {
+  explicit ServedGateway(int count, std::uint16_t at = 0, int deviceType = device::Identification{}.deviceType)
+      : system(Specs(count, deviceType)), server(system) {
+    transport::testing::EnsureEventLoop();
+    port = server.listen(QHostAddress::LocalHost, at).value();
+  }
+  static std::vector<device::SubDeviceSpec> Specs(int count, int deviceType) {
+    std::vector<device::SubDeviceSpec> specs = device::OurTransmitters(count);
+    for (device::SubDeviceSpec& spec : specs) spec.deviceType = deviceType;
+    return specs;
+  }
+  std::string address() const { return "hart-ip://127.0.0.1:" + std::to_string(port); }
+
+  device::IoSystem system;
   transport::HartIpServer server;
   std::uint16_t port = 0;
 };

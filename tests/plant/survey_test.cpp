@@ -97,6 +97,38 @@ TEST(Survey, KeepsTheRowOfADeviceThatLeftAndAddsOneThatCame) {
   EXPECT_TRUE(Row(survey, 2003)->answering);
 }
 
+TEST(Survey, ReadsTheDevicesBehindAnIoSystemAndNotItself) {
+  auto gateway = std::make_unique<testing::ServedGateway>(3);
+  const std::uint16_t port = gateway->port;
+  bool finished = false;
+  Survey survey(Plant({gateway->address()}), {{}, [&](bool) { finished = true; }});
+  ASSERT_TRUE(Surveyed(survey, finished));
+  ASSERT_EQ(survey.rows().size(), 3U);
+  for (std::uint16_t index = 1; index <= 3; ++index) {
+    const PlantDevice* row = Row(survey, 200000 + index);
+    ASSERT_NE(row, nullptr) << index;
+    EXPECT_EQ(row->subDevice, index);
+    EXPECT_EQ(row->tag, "TT-00" + std::to_string(index));
+    EXPECT_EQ(row->longTag, row->tag);  // from 84
+    EXPECT_EQ(row->unit, "°C");
+    EXPECT_TRUE(row->answering);
+  }
+  const std::int64_t thirdSeen = Row(survey, 200003)->lastSeenUtc;
+
+  // The I/O system now holds two: the third keeps its row, not answering,
+  // on a survey and on a refresh alike (its route leads nowhere now).
+  gateway.reset();
+  testing::ServedGateway fewer(2, port);
+  for (const bool refresh : {false, true}) {
+    ASSERT_TRUE(Surveyed(survey, finished, refresh));
+    ASSERT_EQ(survey.rows().size(), 3U);
+    EXPECT_TRUE(Row(survey, 200002)->answering);
+    EXPECT_FALSE(Row(survey, 200003)->answering);
+    EXPECT_EQ(Row(survey, 200003)->lastSeenUtc, thirdSeen);
+    EXPECT_EQ(survey.outcomes()[0].devices, 2);
+  }
+}
+
 TEST(Survey, CancelStopsEveryVisit) {
   ServedTransmitter served(3001);
   bool finished = false;
