@@ -75,7 +75,9 @@ void EndpointSurvey::Begin() {
   });
   link_->WatchState([weak = weak_from_this()](bool up, toolkit::Millis /*now*/) {
     auto self = weak.lock();
-    if (self && !up && self->running_) self->Finish(false, "the line went down");
+    if (!self || up || !self->running_) return;
+    const bool wasUp = self->master_ && self->master_->identity();
+    self->Finish(false, wasUp ? "the line went down" : "no connection");
   });
 }
 
