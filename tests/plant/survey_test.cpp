@@ -88,13 +88,15 @@ TEST(Survey, KeepsTheRowOfADeviceThatLeftAndAddsOneThatCame) {
   EXPECT_EQ(Row(survey, 2002)->tag, "TT-2002");
   EXPECT_TRUE(Row(survey, 2003)->answering);
 
-  // A refresh reads the status again: the failure shows, the rows stay.
+  // A refresh reads the status again: the failure shows, the rows stay;
+  // another device where 2003 was does not answer for it.
   staying->transmitter.mutableState().forcedDeviceStatus = 0x80;
+  coming.transmitter.mutableState().identification.serialNumber = 2009;
   ASSERT_TRUE(Surveyed(survey, finished, true));
   ASSERT_EQ(survey.rows().size(), 3U);
   EXPECT_EQ(Row(survey, 2001)->health, Health::Failure);
   EXPECT_FALSE(Row(survey, 2002)->answering);
-  EXPECT_TRUE(Row(survey, 2003)->answering);
+  EXPECT_FALSE(Row(survey, 2003)->answering);
 }
 
 TEST(Survey, ReadsTheDevicesBehindAnIoSystemAndNotItself) {
