@@ -40,10 +40,24 @@ Result<device::SubDeviceRouting> ParseRouting(const QString& text) {
   return Error{"--gateway-routing " + text.toStdString() + ": give 77, direct or both"};
 }
 
+Result<std::uint32_t> ParseFirstDeviceId(const QString& text, int devices) {
+  bool isNumber = false;
+  const qulonglong first = text.toULongLong(&isNumber, 0);
+  const qulonglong last = first + static_cast<qulonglong>(devices) - 1;
+  if (!isNumber || first < 1 || last > device::kLargestDeviceId) {
+    return Error{"--first-device-id " + text.toStdString() + ": give a device id from 1 that leaves room for " +
+                 std::to_string(devices) + " devices below " + std::to_string(device::kLargestDeviceId + 1)};
+  }
+  return static_cast<std::uint32_t>(first);
+}
+
 // What an I/O system cannot be served with.
 Result<bool> CheckGateway(const DeviceOptions& options, bool routingSet) {
   if (options.gatewayDevices && options.gatewayFile) return Error{"give --gateway or --gateway-file, not both"};
   if (routingSet && !options.gateway()) return Error{"--gateway-routing needs --gateway or --gateway-file"};
+  if (options.firstDeviceId && !options.gateway()) {
+    return Error{"--first-device-id needs --gateway or --gateway-file"};
+  }
   if (!options.gateway()) return true;
   if (options.statePath) return Error{"--state keeps the one transmitter's state; an I/O system starts afresh"};
   return true;
@@ -85,7 +99,11 @@ Result<DeviceOptions> ParseDeviceOptions(const QStringList& arguments) {
                                    "How the I/O system reaches its devices: 77 (through command 77 only, as a "
                                    "multiplexer), direct (by their unique addresses only) or both (the default).",
                                    "routing");
-  parser.addOptions({listen, pty, state, faults, pskFile, requireSecure, gateway, gatewayFile, routing});
+  const QCommandLineOption firstId("first-device-id",
+                                   "The device id of the I/O system's first device, the others following it "
+                                   "(default: from the HART-IP port, so that each port's devices differ).",
+                                   "id");
+  parser.addOptions({listen, pty, state, faults, pskFile, requireSecure, gateway, gatewayFile, routing, firstId});
   if (!parser.parse(arguments)) return Error{parser.errorText().toStdString()};
   if (parser.isSet("help")) parser.showHelp(0);
   if (!parser.positionalArguments().isEmpty()) {
@@ -119,11 +137,25 @@ Result<DeviceOptions> ParseDeviceOptions(const QStringList& arguments) {
     if (!how) return how.error();
     options.routing = *how;
   }
+  if (parser.isSet(firstId)) {
+    Result<std::uint32_t> first =
+        ParseFirstDeviceId(parser.value(firstId), options.gatewayDevices.value_or(device::kMaxSubDevices));
+    if (!first) return first.error();
+    options.firstDeviceId = *first;
+  }
   if (Result<bool> fits = CheckGateway(options, parser.isSet(routing)); !fits) return fits.error();
   if (!options.listen && !options.ptyPath) {
     return Error{"nothing to serve the device on: give --listen [HOST:]PORT or --pty PATH"};
   }
   return options;
+}
+
+// Ports differ on one machine; 16000 bases of kMaxSubDevices ids each fit 24 bits.
+std::uint32_t DeviceOptions::subDeviceIdBase() const {
+  if (firstDeviceId) return *firstDeviceId;
+  if (!listen || listen->port == 0) return device::kFirstSubDeviceId;
+  constexpr std::uint32_t kBases = 16000;
+  return 1 + (static_cast<std::uint32_t>(listen->port) % kBases) * device::kMaxSubDevices;
 }
 
 }  // namespace zolin6::device_app

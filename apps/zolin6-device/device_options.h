@@ -34,6 +34,10 @@ struct DeviceOptions {
   std::optional<int> gatewayDevices;
   std::optional<std::string> gatewayFile;
   device::SubDeviceRouting routing = device::SubDeviceRouting::Both;
+  // The device id of its sub-device 1: given, else from the HART-IP port,
+  // so that the I/O systems of one machine make one plant of distinct devices.
+  std::optional<std::uint32_t> firstDeviceId;
+  std::uint32_t subDeviceIdBase() const;
   bool gateway() const { return gatewayDevices || gatewayFile; }
 };
 

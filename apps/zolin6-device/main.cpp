@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
   if (options->gateway()) {
     Result<std::vector<device::SubDeviceSpec>> devices = GatewayDevices(*options);
     if (!devices) return Fail(devices.error().message);
-    ioSystem = std::make_shared<device::IoSystem>(*devices, options->routing);
+    ioSystem = std::make_shared<device::IoSystem>(*devices, options->routing, options->subDeviceIdBase());
   }
   const std::shared_ptr<device::ServedDevice> served =
       ioSystem ? std::shared_ptr<device::ServedDevice>(ioSystem) : std::shared_ptr<device::ServedDevice>(device);

@@ -12,8 +12,6 @@ namespace {
 constexpr std::uint16_t kReadUniqueIdentifier = 0;
 constexpr std::uint16_t kByTag = 11;
 constexpr std::uint16_t kByLongTag = 21;
-// Sub-device serial numbers: apart from the transmitter's own (123456).
-constexpr std::uint32_t kFirstSubDeviceSerial = 200001;
 constexpr std::size_t kIoSystemPreambles = 5;
 
 std::uint64_t Key(const hart::Address& address) {
@@ -32,7 +30,7 @@ struct IoSystem::SubDevice {
   SimulatedTransmitter transmitter;
   HartDevice device;
 
-  SubDevice(const SubDeviceSpec& spec, int index)
+  SubDevice(const SubDeviceSpec& spec, int index, std::uint32_t firstDeviceId)
       : transmitter(kDefaultSeed + static_cast<std::uint32_t>(index)), device(transmitter) {
     Identification& id = transmitter.mutableState().identification;
     id.manufacturerId = spec.manufacturer;
@@ -40,7 +38,7 @@ struct IoSystem::SubDevice {
     id.privateLabel = spec.manufacturer;
     id.tag = spec.tag;
     id.longTag = spec.tag;
-    id.serialNumber = kFirstSubDeviceSerial + static_cast<std::uint32_t>(index) - 1;
+    id.serialNumber = firstDeviceId + static_cast<std::uint32_t>(index) - 1;
   }
 };
 
@@ -54,10 +52,11 @@ std::vector<SubDeviceSpec> OurTransmitters(int count) {
   return devices;
 }
 
-IoSystem::IoSystem(const std::vector<SubDeviceSpec>& devices, SubDeviceRouting routing) : routing_(routing) {
+IoSystem::IoSystem(const std::vector<SubDeviceSpec>& devices, SubDeviceRouting routing, std::uint32_t firstDeviceId)
+    : routing_(routing) {
   subDevices_.reserve(devices.size());
   for (const SubDeviceSpec& spec : devices) {
-    subDevices_.push_back(std::make_unique<SubDevice>(spec, static_cast<int>(subDevices_.size()) + 1));
+    subDevices_.push_back(std::make_unique<SubDevice>(spec, static_cast<int>(subDevices_.size()) + 1, firstDeviceId));
     HartDevice& device = subDevices_.back()->device;
     byAddress_.emplace(Key(device.uniqueAddress()), &device);
   }

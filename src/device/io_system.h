@@ -42,6 +42,11 @@ inline constexpr std::uint8_t kIoSystemDeviceId = 1;
 inline constexpr std::uint8_t kNoRoute = 0xFF;
 inline constexpr int kChannelsPerCard = 16;
 inline constexpr int kMaxSubDevices = 1000;
+// The device id of sub-device 1 unless told otherwise; the others follow it.
+// Two I/O systems of one plant need bases kMaxSubDevices apart, so that no
+// two of their devices share maker, type and id.
+inline constexpr std::uint32_t kFirstSubDeviceId = 200001;
+inline constexpr std::uint32_t kLargestDeviceId = 0xFFFFFF;
 
 // Response codes of the I/O system's own commands, beyond the shared ones.
 namespace io_code {
@@ -75,7 +80,9 @@ enum class SubDeviceRouting : std::uint8_t {
 class IoSystem : public ServedDevice {
  public:
   // 1 to kMaxSubDevices devices, in the order of their sub-device indexes (from 1).
-  explicit IoSystem(const std::vector<SubDeviceSpec>& devices, SubDeviceRouting routing = SubDeviceRouting::Both);
+  // Sub-device i gets device id firstDeviceId + i - 1, which must fit 24 bits.
+  explicit IoSystem(const std::vector<SubDeviceSpec>& devices, SubDeviceRouting routing = SubDeviceRouting::Both,
+                    std::uint32_t firstDeviceId = kFirstSubDeviceId);
   ~IoSystem() override;
 
   hart::Address uniqueAddress() const override;

@@ -23,7 +23,9 @@ hart::Address IoSystemAddress() {
 
 TEST(GatewayProgram, NamesItsDevicesAndCarriesFramesToThem) {
   testing::DeviceProgram program;
-  ASSERT_TRUE(program.start({"--listen", "127.0.0.1:0", "--gateway", "3"})) << program.readyLine.toStdString();
+  // The last id that fits 24 bits is the last device's.
+  ASSERT_TRUE(program.start({"--listen", "127.0.0.1:0", "--gateway", "3", "--first-device-id", "0xFFFFFD"}))
+      << program.readyLine.toStdString();
   EXPECT_TRUE(program.readyLine.endsWith("an I/O system of 3 devices")) << program.readyLine.toStdString();
   toolkit::Clock clock;
   HartIpClient client(clock, {"127.0.0.1", program.port, IpProtocol::Tcp});
@@ -50,6 +52,7 @@ TEST(GatewayProgram, NamesItsDevicesAndCarriesFramesToThem) {
   ASSERT_TRUE(last.ok()) << last.error().message;
   EXPECT_EQ(last->longTag, "TT-003");
   EXPECT_EQ(last->route, (hart::SubDeviceRoute{0, 2}));
+  EXPECT_EQ(last->deviceId, 0xFFFFFFU);
 
   // Command 20 to the last device through 77: its long tag comes back.
   const hart::Frame carried{hart::FrameType::Request, last->address(), 0, {}, 20, {}, {}};

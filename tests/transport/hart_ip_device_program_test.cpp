@@ -82,6 +82,8 @@ TEST(HartIpDeviceProgram, RefusesWhatItCannotServe) {
       {{"--listen", "0", "--gateway", "2", "--gateway-routing", "via"}, "--gateway-routing via: give 77"},
       {{"--listen", "0", "--gateway", "2", "--state", dir.filePath("s.json")}, "--state keeps"},
       {{"--listen", "0", "--gateway-file", plant}, "plant line 2: the device type '0x1G89'"},
+      {{"--listen", "0", "--gateway", "3", "--first-device-id", "0xFFFFFE"}, "--first-device-id 0xFFFFFE: give"},
+      {{"--listen", "0", "--first-device-id", "7"}, "--first-device-id needs --gateway"},
   };
   for (const auto& [arguments, words] : cases) {
     QProcess program;
