@@ -50,17 +50,25 @@ void SubDeviceFinder::Begin(hart::MasterSettings settings) {
 void SubDeviceFinder::Pump(hart::ByteView received) {
   if (!running_ || !master_) return;
   const std::uint64_t generation = generation_;
-  const hart::Step step = master_->step(hart::Millis{clock_.now()}, received);
-  if (!step.transmit.empty()) link_->Send(step.transmit, clock_.now());
-  for (const hart::Completion& completion : step.completed) {
-    OnCompletion(completion);
-    if (!running_ || generation != generation_) return;  // done, or on to the probe
-  }
+  hart::Step step;
+  // A completion may queue the next command: it goes out in the same call.
+  do {
+    submitted_ = false;
+    step = master_->step(hart::Millis{clock_.now()}, received);
+    received = {};
+    if (!step.transmit.empty()) link_->Send(step.transmit, clock_.now());
+    for (const hart::Completion& completion : step.completed) {
+      OnCompletion(completion);
+      if (!running_ || generation != generation_) return;  // done, or on to the probe
+    }
+  } while (submitted_);
   if (step.wakeAt && step.wakeAt->count() != wakeScheduled_) {
     wakeScheduled_ = step.wakeAt->count();
     clock_.callAt(*wakeScheduled_, [weak = weak_from_this(), generation] {
       const auto self = weak.lock();
-      if (self && self->generation_ == generation) self->Pump({});
+      if (!self || self->generation_ != generation) return;
+      self->wakeScheduled_.reset();
+      self->Pump({});
     });
   }
 }
@@ -95,6 +103,7 @@ void SubDeviceFinder::OnCapabilities(const hart::Completion& completion) {
 void SubDeviceFinder::Ask(std::uint16_t index) {
   asked_ = index;
   master_->submit(hart::kReadSubDeviceIdentity, hart::EncodeSubDeviceIndex(index));
+  submitted_ = true;
 }
 
 // One command 84 per index, in order; a tag stops at its first match.

@@ -82,6 +82,7 @@ class SubDeviceFinder : public std::enable_shared_from_this<SubDeviceFinder> {
   hart::LinkTiming timing_;
   std::optional<hart::Master> master_;
   bool probing_ = false;
+  bool submitted_ = false;  // a command was queued since the master's last step
   bool running_ = false;
   std::uint16_t lastIndex_ = 0;  // the highest index behind the I/O system
   std::uint16_t asked_ = 0;      // the index command 84 asked for
