@@ -65,7 +65,8 @@ Result<driver::SubDeviceName> SubDeviceList::device() const {
   if (text.isEmpty()) return driver::SubDeviceName{};
   const std::string url = "hart-ip://endpoint/" + QUrl::toPercentEncoding(text).toStdString();
   Result<transport::ConnectionTarget> parsed = transport::ParseConnection(url);
-  if (!parsed) return Error{"The device behind it: " + parsed.error().message.substr(parsed.error().message.rfind(": ") + 2)};
+  if (!parsed)
+    return Error{"The device behind it: " + parsed.error().message.substr(parsed.error().message.rfind(": ") + 2)};
   return parsed->subDevice;
 }
 

@@ -12,13 +12,15 @@ Error NoSuchDevice(const SubDeviceName& name) {
 
 }  // namespace
 
-std::string SubDeviceName::describe() const {
-  return index != 0 ? std::to_string(index) : "'" + longTag + "'";
-}
+std::string SubDeviceName::describe() const { return index != 0 ? std::to_string(index) : "'" + longTag + "'"; }
 
 SubDeviceFinder::SubDeviceFinder(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, SubDeviceName name,
                                  FinderCallbacks callbacks, hart::LinkTiming timing)
-    : clock_(clock), link_(std::move(link)), name_(std::move(name)), callbacks_(std::move(callbacks)), timing_(timing) {}
+    : clock_(clock),
+      link_(std::move(link)),
+      name_(std::move(name)),
+      callbacks_(std::move(callbacks)),
+      timing_(timing) {}
 
 void SubDeviceFinder::Start() {
   if (running_) return;
@@ -87,16 +89,17 @@ void SubDeviceFinder::OnCapabilities(const hart::Completion& completion) {
   if (completion.outcome != hart::Outcome::Replied) {
     return Finish(Error{std::string("the I/O system gave no answer to command 74: ") + Describe(completion.outcome)});
   }
-  const Result<hart::IoSystemCapabilities> capabilities =
-      completion.status.isError() ? Result<hart::IoSystemCapabilities>(Error{})
-                                  : hart::DecodeIoSystemCapabilities(completion.data);
+  const Result<hart::IoSystemCapabilities> capabilities = completion.status.isError()
+                                                              ? Result<hart::IoSystemCapabilities>(Error{})
+                                                              : hart::DecodeIoSystemCapabilities(completion.data);
   if (!capabilities) return Finish(Error{"not an I/O system: it refuses command 74"});
   ioSystem_ = master_->identity()->address;
   lastIndex_ = capabilities->devicesDetected > 0 ? capabilities->devicesDetected - 1 : 0;
   if (name_.index > lastIndex_) return Finish(NoSuchDevice(name_));
   if (name_.index != 0) return Ask(name_.index);
-  if (lastIndex_ == 0) return Finish(name_.all() ? Result<std::optional<SubDeviceWay>>(std::nullopt)
-                                                 : Result<std::optional<SubDeviceWay>>(NoSuchDevice(name_)));
+  if (lastIndex_ == 0)
+    return Finish(name_.all() ? Result<std::optional<SubDeviceWay>>(std::nullopt)
+                              : Result<std::optional<SubDeviceWay>>(NoSuchDevice(name_)));
   Ask(1);
 }
 
@@ -111,9 +114,8 @@ void SubDeviceFinder::OnIdentity(const hart::Completion& completion) {
   if (completion.outcome != hart::Outcome::Replied) {
     return Finish(Error{std::string("the I/O system gave no answer to command 84: ") + Describe(completion.outcome)});
   }
-  Result<hart::SubDeviceIdentity> device = completion.status.isError()
-                                               ? Result<hart::SubDeviceIdentity>(Error{})
-                                               : hart::DecodeSubDeviceIdentity(completion.data);
+  Result<hart::SubDeviceIdentity> device = completion.status.isError() ? Result<hart::SubDeviceIdentity>(Error{})
+                                                                       : hart::DecodeSubDeviceIdentity(completion.data);
   if (device) {
     if (callbacks_.found) callbacks_.found(*device);
     if (!running_) return;  // cancelled from the callback

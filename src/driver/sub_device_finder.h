@@ -55,8 +55,8 @@ struct FinderCallbacks {
 class SubDeviceFinder : public std::enable_shared_from_this<SubDeviceFinder> {
  public:
   // `timing`: the link's (HART-IP). Call Start() once held by a shared pointer.
-  SubDeviceFinder(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, SubDeviceName name,
-                  FinderCallbacks callbacks, hart::LinkTiming timing = hart::kHartIpTiming);
+  SubDeviceFinder(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, SubDeviceName name, FinderCallbacks callbacks,
+                  hart::LinkTiming timing = hart::kHartIpTiming);
 
   // Takes over the link's listener; whoever uses the link next installs its own.
   void Start();

@@ -104,9 +104,9 @@ std::string ConnectionTarget::url() const {
     case Kind::Simulated: return "sim";
     case Kind::HartIp: {
       const std::string options = std::string(udp ? "udp" : "") + (udp && secure ? "&" : "") + (secure ? "v2" : "");
-      const std::string device =
-          subDevice.index != 0 ? std::to_string(subDevice.index)
-                               : QUrl::toPercentEncoding(QString::fromLatin1(subDevice.longTag)).toStdString();
+      const std::string device = subDevice.index != 0
+                                     ? std::to_string(subDevice.index)
+                                     : QUrl::toPercentEncoding(QString::fromLatin1(subDevice.longTag)).toStdString();
       return "hart-ip://" + HostAndPort(*this) + (device.empty() ? "" : "/" + device) +
              (options.empty() ? "" : "?" + options);
     }

@@ -36,7 +36,8 @@ struct ConnectionTarget {
   bool behindIoSystem() const { return kind == Kind::HartIp && !subDevice.all(); }
 
   // What the status bar shows: "HART-IP 10.0.0.5:5094", "HART-IP 10.0.0.5:5094 UDP v2",
-  // "HART-IP 10.0.0.5:5094 device TT-101", "HART-IP 10.0.0.5:5094 device 2", "Serial /dev/ttyUSB0", "Serial /dev/ttyUSB0 address 3", "Simulated device".
+  // "HART-IP 10.0.0.5:5094 device TT-101", "HART-IP 10.0.0.5:5094 device 2", "Serial /dev/ttyUSB0", "Serial
+  // /dev/ttyUSB0 address 3", "Simulated device".
   std::string describe() const;
   // The form `ParseConnection` reads back.
   std::string url() const;

@@ -45,8 +45,10 @@ class FakeIoSystem : public ByteLink {
       if (!direct) return;
       data = Identifier(0x1234, static_cast<std::uint32_t>(frame.address.unique[4]) + 0x0A0B00);
     } else if (frame.command == hart::kReadIoSystemCapabilities) {
-      if (refuses74) code = 64;
-      else data = hart::EncodeIoSystemCapabilities({.devicesDetected = 4});
+      if (refuses74)
+        code = 64;
+      else
+        data = hart::EncodeIoSystemCapabilities({.devicesDetected = 4});
     } else if (frame.command == hart::kReadSubDeviceIdentity) {
       data = hart::EncodeSubDeviceIdentity(devices.at(hart::DecodeSubDeviceIndex(frame.data).value() - 1)).value();
     }
