@@ -45,5 +45,8 @@ struct ConnectionTarget {
 
 // Reads the forms above; an error names what is wrong with `text`.
 Result<ConnectionTarget> ParseConnection(std::string_view text);
+// A DEVICE as the user gives it, decoded (UTF-8): digits are an index,
+// anything else a long tag; the error says what is wrong with it.
+Result<driver::SubDeviceName> ParseSubDeviceName(std::string_view device);
 
 }  // namespace zolin6::transport
