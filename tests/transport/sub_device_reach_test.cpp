@@ -37,7 +37,8 @@ Reached Reach(const QStringList& routing, const std::string& device) {
       OpenLink(ParseConnection(url).value(), ticker, [&reached](const std::string& text) { reached.way = text; });
   EXPECT_TRUE(opened) << opened.error().message;
   if (!opened) return reached;
-  auto driver = std::make_shared<driver::HartDriver>(clock, opened->link, driver::HartDriverOptions{opened->settings, {}});
+  auto driver =
+      std::make_shared<driver::HartDriver>(clock, opened->link, driver::HartDriverOptions{opened->settings, {}});
   driver->Start();
   fakes::AnswerLog log;
   bool registered = false;
