@@ -12,8 +12,6 @@ Error NoSuchDevice(const SubDeviceName& name) {
 
 }  // namespace
 
-std::string SubDeviceName::describe() const { return index != 0 ? std::to_string(index) : "'" + longTag + "'"; }
-
 SubDeviceFinder::SubDeviceFinder(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, SubDeviceName name,
                                  FinderCallbacks callbacks, hart::LinkTiming timing)
     : clock_(clock),

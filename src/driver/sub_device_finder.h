@@ -18,6 +18,7 @@
 #include <string>
 
 #include "driver/byte_link.h"
+#include "driver/sub_device_name.h"
 #include "hart/master.h"
 #include "hart/sub_device.h"
 #include "platform/result.h"
@@ -28,15 +29,6 @@ namespace zolin6::driver {
 // How long the probe waits for the sub-device's own answer: a transaction
 // on a 1200 baud channel behind the I/O system, with room to spare.
 inline constexpr hart::Millis kRouteProbeTimeout{1500};
-
-// A sub-device by its index (1..65535) or its long tag; neither: every one.
-struct SubDeviceName {
-  std::uint16_t index = 0;  // 0: by tag
-  std::string longTag;
-  bool all() const { return index == 0 && longTag.empty(); }
-  // "2", "'TT-101'": as the messages name it.
-  std::string describe() const;
-};
 
 struct SubDeviceWay {
   hart::SubDeviceIdentity device;

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/sub_device_finder.h"
+#include "driver/sub_device_name.h"
 #include "hart/hart_ip.h"
 #include "platform/result.h"
 
