@@ -6,6 +6,10 @@ namespace zolin6::driver {
 
 namespace {
 
+// Handed on after two preambles, as the HART-IP client hands on its frames:
+// the trace's receiver finds a frame there as on a line.
+constexpr std::size_t kHandedPreambles = 2;
+
 hart::ByteView FromDelimiter(hart::ByteView bytes) {
   const auto delimiter = std::find_if(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b != hart::kPreamble; });
   return bytes.subspan(static_cast<std::size_t>(delimiter - bytes.begin()));
@@ -32,6 +36,8 @@ void SubDeviceLink::Send(hart::ByteView bytes, toolkit::Millis now) {
   inner_->Send(frame, now);
 }
 
+SubDeviceLink::~SubDeviceLink() { inner_->Listen({}); }
+
 void SubDeviceLink::Listen(Listener listener) {
   listener_ = std::move(listener);
   if (!listener_) return inner_->Listen({});
@@ -54,13 +60,15 @@ void SubDeviceLink::Heard(hart::ByteView bytes, toolkit::Millis now) {
     later.command = carried_->second;
     later.status = {frame.status.first, 0};
     hart::Bytes reply;
-    if (hart::EncodeFrame(later, 0, reply)) listener_(reply, now);
+    if (hart::EncodeFrame(later, kHandedPreambles, reply)) listener_(reply, now);
     return;
   }
   if (frame.status.isError()) return;
   const Result<hart::SubDeviceReply> reply = hart::DecodeSubDeviceReply(frame.data);
   if (!reply || reply->route != route_) return;
-  listener_(reply->frame, now);
+  hart::Bytes line(kHandedPreambles + reply->frame.size(), hart::kPreamble);
+  std::copy(reply->frame.begin(), reply->frame.end(), line.begin() + kHandedPreambles);
+  listener_(line, now);
 }
 
 }  // namespace zolin6::driver

@@ -32,6 +32,9 @@ class SubDeviceLink : public ByteLink {
   // `ioSystem`: the I/O system's unique address; `route`: where the
   // sub-device sits behind it.
   SubDeviceLink(std::shared_ptr<ByteLink> inner, const hart::Address& ioSystem, hart::SubDeviceRoute route);
+  ~SubDeviceLink() override;
+  SubDeviceLink(const SubDeviceLink&) = delete;
+  SubDeviceLink& operator=(const SubDeviceLink&) = delete;
 
   void Send(hart::ByteView bytes, toolkit::Millis now) override;
   void Listen(Listener listener) override;

@@ -45,7 +45,7 @@ TEST_F(Carried, TheRequestGoesInCommand77AndTheReplyComesBackUnwrapped) {
   ASSERT_EQ(inner->sent.size(), 1U);
   EXPECT_EQ(ToHex(inner->sent[0]), "82 9F 01 00 00 09 4D 0B 00 02 05 82 92 34 0A 0B 0C 01 00 7C");
   inner->Answer("86 9F 01 00 00 09 4D 13 00 00 00 02 86 92 34 0A 0B 0C 01 07 00 00 20 41 A0 00 00 A7");
-  EXPECT_EQ(heard, std::vector<std::string>{"86 92 34 0A 0B 0C 01 07 00 00 20 41 A0 00 00 EA"});
+  EXPECT_EQ(heard, std::vector<std::string>{"FF FF 86 92 34 0A 0B 0C 01 07 00 00 20 41 A0 00 00 EA"});
 }
 
 // The master then times out and resends as after a lost frame.
@@ -60,7 +60,7 @@ TEST_F(Carried, AnErrorGarbledOrMisroutedReplyGivesTheMasterNothing) {
 TEST_F(Carried, BusyIsSaidAsTheSubDevicesAndBurstsPassThrough) {
   inner->Answer("86 9F 01 00 00 09 4D 02 20 00 7E");
   inner->Answer("81 92 34 0A 0B 0C 01 07 00 00 20 41 A0 00 00 ED");
-  EXPECT_EQ(heard, (std::vector<std::string>{"86 92 34 0A 0B 0C 01 02 20 00 0E",
+  EXPECT_EQ(heard, (std::vector<std::string>{"FF FF 86 92 34 0A 0B 0C 01 02 20 00 0E",
                                              "81 92 34 0A 0B 0C 01 07 00 00 20 41 A0 00 00 ED"}));
 }
 
