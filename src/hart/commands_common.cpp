@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 
+#include "hart/identifier_fields.h"
 #include "hart/layout.h"
 
 namespace zolin6::hart {
@@ -40,6 +41,38 @@ constexpr std::array kTrimGuidelines{
     F32("maximum upper trim point"), F32("minimum differential"),
 };
 constexpr std::array kTrimPoint{U8("device variable"), U8("trim point"), U8("units"), F32("value")};
+
+// An I/O system and the sub-devices behind it, on cards and channels.
+// Command 77 carries a frame from its delimiter up to its check byte,
+// byte by byte: at least delimiter, polling address, command and byte
+// count (and the status bytes in a reply), at most what the data field
+// leaves.
+constexpr std::array kIoSystemCapabilities{
+    U8("max I/O cards"),     U8("max channels per card"), U8("max sub-devices per channel"),
+    U16("devices detected"), U8("max delayed responses"), U8("master mode"),
+    U8("retry count")};
+constexpr std::array kPollSubDevice{U8("card"), U8("channel"), U8("polling address")};
+constexpr std::array kSubDeviceRequestHead{U8("card"), U8("channel"), U8("transmit preambles")};
+constexpr std::array kSubDeviceRoute{U8("card"), U8("channel")};
+constexpr std::array kSubDeviceFrame{U8("frame byte")};
+constexpr std::uint8_t kShortestRequestFrame = 4;
+constexpr std::uint8_t kLongestRequestFrame = 255 - kSubDeviceRequestHead.size();
+constexpr std::uint8_t kShortestReplyFrame = 6;
+constexpr std::uint8_t kLongestReplyFrame = 255 - 2 - kSubDeviceRoute.size();
+constexpr std::array kSubDeviceIndex{U16("sub-device index")};
+constexpr std::array kSubDeviceIdentity{
+    U16("sub-device index"),
+    U8("card"),
+    U8("channel"),
+    U16("manufacturer"),
+    U16("expanded device type"),
+    U24("device id"),
+    U8("universal revision"),
+    Latin1("long tag", 32),
+    U8("device revision"),
+    U8("device profile"),
+    U16("private label distributor"),
+};
 
 // Burst mode: periods in 1/32 ms; up to 3 messages, numbered from 0.
 constexpr std::array kBurstPeriods{U8("burst message"), U32("update period"), U32("maximum update period")};
@@ -76,10 +109,16 @@ constexpr std::array kCommonPractice{
     CommandLayout{54, "read device variable information", Fixed(kDeviceVariable),
                   Optional(kVariableInformation, kHart6VariableInformationFields)},
     CommandLayout{59, "write number of response preambles", Fixed(kResponsePreambles), Fixed(kResponsePreambles)},
+    CommandLayout{74, "read I/O system capabilities", kNoFields, Fixed(kIoSystemCapabilities)},
+    CommandLayout{75, "poll sub-device", Fixed(kPollSubDevice), Optional(kUniqueIdentifier, kHart5IdentifierFields)},
+    CommandLayout{77, "send command to sub-device",
+                  Repeated(kSubDeviceRequestHead, kSubDeviceFrame, kShortestRequestFrame, kLongestRequestFrame),
+                  Repeated(kSubDeviceRoute, kSubDeviceFrame, kShortestReplyFrame, kLongestReplyFrame)},
     CommandLayout{79, "write device variable", Fixed(kSimulatedVariable), Fixed(kSimulatedVariable)},
     CommandLayout{80, "read device variable trim points", Fixed(kDeviceVariable), Fixed(kTrimPoints)},
     CommandLayout{81, "read device variable trim guidelines", Fixed(kDeviceVariable), Fixed(kTrimGuidelines)},
     CommandLayout{82, "write device variable trim point", Fixed(kTrimPoint), Fixed(kTrimPoint), kOnce},
+    CommandLayout{84, "read sub-device identity summary", Fixed(kSubDeviceIndex), Fixed(kSubDeviceIdentity)},
     CommandLayout{103, "write burst period", Fixed(kBurstPeriods), Fixed(kBurstPeriods)},
     CommandLayout{104, "write burst trigger", Fixed(kBurstTrigger), Fixed(kBurstTrigger)},
     // Without a message number a legacy device answers for its only message.

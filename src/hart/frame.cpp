@@ -58,12 +58,6 @@ Address ReadAddress(bool isLong, ByteView bytes) {
   return address;
 }
 
-std::uint8_t Xor(ByteView bytes) {
-  std::uint8_t check = 0;
-  for (const std::uint8_t byte : bytes) check ^= byte;
-  return check;
-}
-
 DecodeResult Failure(FrameStatus status, std::size_t offset) { return {status, offset, {}}; }
 
 // Status bytes and the expanded command number at the head of the data field.
@@ -108,6 +102,12 @@ bool Address::sameDevice(const Address& other) const {
   return isLong ? unique == other.unique : polling == other.polling;
 }
 
+std::uint8_t CheckByte(ByteView bytes) {
+  std::uint8_t check = 0;
+  for (const std::uint8_t byte : bytes) check ^= byte;
+  return check;
+}
+
 std::size_t HeaderSize(std::uint8_t delimiter) {
   if (!IsKnownDelimiter(delimiter)) return 0;
   const std::size_t addressSize = (delimiter & kLongAddressBit) != 0 ? kUniqueAddressSize : 1;
@@ -142,7 +142,7 @@ Result<std::size_t> EncodeFrame(const Frame& frame, std::size_t preambles, Bytes
     out.push_back(static_cast<std::uint8_t>(frame.command));
   }
   out.insert(out.end(), frame.data.begin(), frame.data.end());
-  out.push_back(Xor(ByteView(out).subspan(start)));
+  out.push_back(CheckByte(ByteView(out).subspan(start)));
   return out.size() - start;
 }
 
@@ -156,7 +156,7 @@ DecodeResult DecodeFrame(ByteView bytes) {
   const std::size_t frameSize = headerSize + byteCount + 1;
   if (bytes.size() < frameSize) return Failure(FrameStatus::ByteCountPastEnd, headerSize - 1);
   if (bytes.size() > frameSize) return Failure(FrameStatus::TrailingBytes, frameSize);
-  if (Xor(bytes.first(frameSize - 1)) != bytes[frameSize - 1]) {
+  if (CheckByte(bytes.first(frameSize - 1)) != bytes[frameSize - 1]) {
     return Failure(FrameStatus::BadCheckByte, frameSize - 1);
   }
 

@@ -91,6 +91,9 @@ struct DecodeResult {
 // Decodes one whole frame starting at its delimiter, without preambles.
 DecodeResult DecodeFrame(ByteView bytes);
 
+// The check byte of a frame's bytes from its delimiter: their XOR.
+std::uint8_t CheckByte(ByteView bytes);
+
 // Bytes from the delimiter up to and including the byte count, for a
 // delimiter the decoder knows; 0 for any other byte.
 std::size_t HeaderSize(std::uint8_t delimiter);

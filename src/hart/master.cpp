@@ -193,7 +193,8 @@ void Master::onTimeout(Millis now, Step& step) {
     return resendUnanswered(now, step);
   }
   const bool identifying = current_.origin == Origin::Identification;
-  if (identifying && settings_.scanPollingAddresses && pollingAddress_ < kLargestPollingAddress) {
+  if (identifying && settings_.scanPollingAddresses && !settings_.identifyAt &&
+      pollingAddress_ < kLargestPollingAddress) {
     ++pollingAddress_;
     target_ = Address::Polling(pollingAddress_);
     retriesUsed_ = 0;
@@ -289,9 +290,10 @@ bool Master::takeNext() {
   if (linkState_ == LinkState::Offline) {
     identifyRequested_ = false;
     linkState_ = LinkState::Identifying;
-    pollingAddress_ = settings_.scanPollingAddresses ? 0 : settings_.pollingAddress;
+    const bool atPolling = !settings_.identifyAt && !settings_.scanPollingAddresses;
+    pollingAddress_ = atPolling ? settings_.pollingAddress : 0;
     current_ = {0, kReadUniqueIdentifier, {}, Effect::Repeatable, Origin::Identification};
-    target_ = Address::Polling(pollingAddress_);
+    target_ = settings_.identifyAt ? *settings_.identifyAt : Address::Polling(pollingAddress_);
   } else {
     current_ = std::move(queue_.front());
     queue_.pop_front();

@@ -6,7 +6,8 @@
 // socket; tests drive it on a manual clock.
 //
 // It finds the device with command 0 in a short frame (polling address 0,
-// or every address from 0 to 63), then talks to it in long frames with its
+// or every address from 0 to 63), or in a long frame to a unique address
+// known beforehand (a device behind an I/O system), then talks to it in long frames with its
 // unique address and the preamble count it asked for. It resends on no
 // reply or a communication error, waits and resends while the device is
 // busy or working on a delayed response, and reads command 48 when the
@@ -75,18 +76,21 @@ struct MasterSettings {
   int busyResends = kDefaultBusyResends;  // resends while busy or on a delayed response; 0: none
   bool scanPollingAddresses = false;      // look for the device at 0..63 instead of `pollingAddress` alone
   std::uint8_t pollingAddress = 0;        // where to look when not scanning
-  bool readMoreStatus = true;             // send command 48 when the device has more status
+  // Look for the device by command 0 in a long frame to this address
+  // instead of short frames; the polling address settings are then unused.
+  std::optional<Address> identifyAt;
+  bool readMoreStatus = true;  // send command 48 when the device has more status
 };
 
 enum class LinkState : std::uint8_t {
   Offline,      // no device known; a submitted command starts identification
-  Identifying,  // command 0 in short frames
+  Identifying,  // command 0 in short frames, or long-framed to MasterSettings::identifyAt
   Online,       // the unique address is known; commands go in long frames
 };
 
 // What command 0 told us about the device.
 struct Identity {
-  std::uint8_t pollingAddress = 0;   // where it answered
+  std::uint8_t pollingAddress = 0;   // where it answered; 0 when found by its unique address
   Address address;                   // its unique address for long frames
   std::size_t requestPreambles = 0;  // the preambles it needs from us
   Record identifier;                 // every field of its command 0 reply

@@ -3,25 +3,55 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <algorithm>
+
 namespace zolin6::transport {
 
 namespace {
 
 constexpr int kLargestPollingAddress = 63;
+constexpr std::size_t kLongestTag = 32;
+constexpr char kHartIpForm[] = "write hart-ip://HOST[:PORT][/DEVICE][?udp][&v2]";
 
 Error Refused(std::string_view text, const std::string& why) {
   return Error{"cannot connect to \"" + std::string(text) + "\": " + why};
+}
+
+// The path after the host: nothing, a sub-device's index or its long tag
+// (decoded from its percent-encoding by QUrl, kept in Latin-1 as the
+// device keeps it).
+Result<driver::SubDeviceName> ParseSubDevice(std::string_view text, const QString& path) {
+  driver::SubDeviceName name;
+  if (path.isEmpty() || path == "/") return name;
+  const QString device = path.mid(1);
+  if (device.contains('/')) return Refused(text, std::string("one device after the host; ") + kHartIpForm);
+  const bool digits = std::all_of(device.begin(), device.end(), [](QChar c) { return c.isDigit(); });
+  if (digits) {
+    bool number = false;
+    const uint index = device.toUInt(&number);
+    if (!number || index < 1 || index > 0xFFFF) return Refused(text, "a sub-device's index is 1 to 65535");
+    name.index = static_cast<std::uint16_t>(index);
+    return name;
+  }
+  const bool latin1 = std::all_of(device.begin(), device.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+  if (!latin1 || static_cast<std::size_t>(device.size()) > kLongestTag) {
+    return Refused(text, "a long tag is at most 32 Latin-1 characters");
+  }
+  name.longTag = device.toLatin1().toStdString();
+  return name;
 }
 
 Result<ConnectionTarget> ParseHartIp(std::string_view text, const QUrl& url) {
   ConnectionTarget target;
   target.kind = ConnectionTarget::Kind::HartIp;
   target.host = url.host().toStdString();
-  if (target.host.empty()) return Refused(text, "no host; write hart-ip://HOST[:PORT][?udp][&v2]");
+  if (target.host.empty()) return Refused(text, std::string("no host; ") + kHartIpForm);
   const int port = url.port(kHartIpPort);
   if (port <= 0) return Refused(text, "the port must be 1 to 65535");
   target.port = static_cast<std::uint16_t>(port);
-  if (!url.path().isEmpty() && url.path() != "/") return Refused(text, "a HART-IP address has no path");
+  Result<driver::SubDeviceName> device = ParseSubDevice(text, url.path());
+  if (!device) return device.error();
+  target.subDevice = std::move(device).value();
   const QUrlQuery query(url);
   for (const auto& [key, value] : query.queryItems()) {
     if ((key != "udp" && key != "v2") || !value.isEmpty()) return Refused(text, "the options are ?udp and ?v2");
@@ -59,7 +89,10 @@ std::string HostAndPort(const ConnectionTarget& target) {
 std::string ConnectionTarget::describe() const {
   switch (kind) {
     case Kind::Simulated: return "Simulated device";
-    case Kind::HartIp: return "HART-IP " + HostAndPort(*this) + (udp ? " UDP" : "") + (secure ? " v2" : "");
+    case Kind::HartIp:
+      return "HART-IP " + HostAndPort(*this) + (udp ? " UDP" : "") + (secure ? " v2" : "") +
+             (subDevice.index != 0 ? " device " + std::to_string(subDevice.index) : "") +
+             (subDevice.longTag.empty() ? "" : " device " + QString::fromLatin1(subDevice.longTag).toStdString());
     case Kind::Serial:
       return "Serial " + path + (pollingAddress != 0 ? " address " + std::to_string(pollingAddress) : "");
   }
@@ -71,7 +104,11 @@ std::string ConnectionTarget::url() const {
     case Kind::Simulated: return "sim";
     case Kind::HartIp: {
       const std::string options = std::string(udp ? "udp" : "") + (udp && secure ? "&" : "") + (secure ? "v2" : "");
-      return "hart-ip://" + HostAndPort(*this) + (options.empty() ? "" : "?" + options);
+      const std::string device =
+          subDevice.index != 0 ? std::to_string(subDevice.index)
+                               : QUrl::toPercentEncoding(QString::fromLatin1(subDevice.longTag)).toStdString();
+      return "hart-ip://" + HostAndPort(*this) + (device.empty() ? "" : "/" + device) +
+             (options.empty() ? "" : "?" + options);
     }
     case Kind::Serial:
       return "serial:" + path + (pollingAddress != 0 ? "?address=" + std::to_string(pollingAddress) : "");
@@ -85,7 +122,7 @@ Result<ConnectionTarget> ParseConnection(std::string_view text) {
   if (!url.isValid()) return Refused(text, url.errorString().toStdString());
   if (url.scheme() == "hart-ip") return ParseHartIp(text, url);
   if (url.scheme() == "serial") return ParseSerial(text, url);
-  return Refused(text, "write sim, hart-ip://HOST[:PORT][?udp][&v2] or serial:PATH[?address=N]");
+  return Refused(text, "write sim, hart-ip://HOST[:PORT][/DEVICE][?udp][&v2] or serial:PATH[?address=N]");
 }
 
 }  // namespace zolin6::transport

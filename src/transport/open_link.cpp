@@ -2,6 +2,7 @@
 
 #include "transport/hart_ip_client.h"
 #include "transport/serial_modem.h"
+#include "transport/sub_device_open.h"
 
 namespace zolin6::transport {
 
@@ -55,18 +56,21 @@ Result<OpenedLink> OpenHartIp(const ConnectionTarget& target, EventLoopClock& ti
   Result<HartIpEndpoint> endpoint = HartIpEndpointOf(target);
   if (!endpoint) return endpoint.error();
   auto client = std::make_shared<HartIpClient>(ticker.clock(), *endpoint);
-  if (report) {
-    client->OnStateChange([report, where = target.describe()](HartIpClient::State, const std::string& reason) {
-      report(where + ": " + reason);
-    });
-  }
+  auto lastNews = std::make_shared<std::string>();
+  client->OnStateChange(
+      [report, lastNews, where = target.describe()](HartIpClient::State, const std::string& reason) {
+        *lastNews = reason;
+        if (report) report(where + ": " + reason);
+      });
   hart::MasterSettings settings;
   settings.link = hart::kHartIpTiming;
   const std::weak_ptr<HartIpClient> weak = client;
-  return OpenedLink{std::make_shared<WallClockLink>(client, ticker), settings, true, [weak] {
+  OpenedLink opened{std::make_shared<WallClockLink>(client, ticker), settings, true, [weak] {
                       const std::shared_ptr<HartIpClient> open = weak.lock();
                       return open ? open->security() : std::string();
                     }};
+  if (!target.behindIoSystem()) return opened;
+  return ReachSubDevice(target, std::move(opened), ticker, [lastNews] { return *lastNews; }, report);
 }
 
 }  // namespace

@@ -36,7 +36,9 @@ Result<HartIpEndpoint> HartIpEndpointOf(const ConnectionTarget& target);
 // A HART-IP client or a serial modem on the event loop's clock; the
 // simulated device is not a transport and is refused. A serial port that
 // cannot be opened fails here; a HART-IP device that does not answer fails
-// later, as the driver's off-line state. What arrives is handed on at the
+// later, as the driver's off-line state. A device behind an I/O system
+// (sub_device_open.h) is looked up before this returns, the event loop
+// running meanwhile; one not found fails here. What arrives is handed on at the
 // wall clock's time: the clock is brought up to the present first, so the
 // master measures its reply times on the wall.
 Result<OpenedLink> OpenLink(const ConnectionTarget& target, EventLoopClock& ticker, const LinkReport& report = {});

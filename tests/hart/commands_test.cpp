@@ -71,7 +71,7 @@ TEST(CommandTables, FullReplySizes) {
   const std::vector<std::pair<std::uint16_t, std::size_t>> sizes = {
       {0, 22}, {1, 5},   {2, 8},   {7, 2},   {8, 4},   {12, 24}, {13, 21}, {14, 16}, {15, 18},
       {16, 3}, {20, 32}, {48, 25}, {35, 9},  {54, 28}, {79, 8},  {80, 10}, {81, 23}, {82, 7},
-      {53, 2}, {59, 1},  {103, 9}, {104, 8}, {108, 3}, {109, 2}, {533, 7},
+      {53, 2}, {59, 1},  {74, 8},  {84, 48}, {103, 9}, {104, 8}, {108, 3}, {109, 2}, {533, 7},
   };
   for (const auto& [number, size] : sizes) {
     const CommandLayout* layout = FindCommand(number);
@@ -125,8 +125,8 @@ TEST(CommandTables, AreSortedAndUnique) {
     for (std::size_t i = 1; i < table.size(); ++i) EXPECT_LT(table[i - 1].number, table[i].number);
   }
   for (const std::uint16_t number :
-       {0,  1,  2,  3,  6,  7,  8,  9,  11, 12, 13, 14, 15, 16, 17, 18,  19,  20,  21,  22,  38,  48,
-        33, 34, 35, 40, 42, 44, 45, 46, 53, 54, 59, 79, 80, 81, 82, 103, 104, 105, 107, 108, 109, 533}) {
+       {0,  1,  2,  3,  6,  7,  8,  9,  11, 12, 13, 14, 15, 16, 17, 18, 19, 20,  21,  22,  38,  48,  33,  34,
+        35, 40, 42, 44, 45, 46, 53, 54, 59, 74, 75, 77, 79, 84, 80, 81, 82, 103, 104, 105, 107, 108, 109, 533}) {
     EXPECT_NE(FindCommand(number), nullptr) << number;
   }
   EXPECT_EQ(FindCommand(4), nullptr);

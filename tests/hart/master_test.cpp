@@ -32,6 +32,31 @@ TEST(MasterIdentification, ShortCommandZeroThenLongFramesWithTheDevicesPreambles
   EXPECT_EQ(link.master.identity()->identifier.number("device id").value(), testing::kDeviceId);
 }
 
+// A device behind an I/O system is known by its unique address before it
+// is asked: command 0 goes long-framed there, also when scanning is set.
+TEST(MasterIdentification, LongFramedCommandZeroToAKnownAddress) {
+  MasterSettings settings;
+  settings.identifyAt = Address::Unique({0x12, 0x34, 0x0A, 0x0B, 0x0C});
+  settings.scanPollingAddresses = true;
+  ScriptedLink link(settings);
+  link.pollingAddress = 9;  // answers no short frame
+  link.master.submit(1);
+  link.run();
+  ASSERT_EQ(link.sent.size(), 2U);
+  EXPECT_EQ(ToHex(link.sent[0].bytes), ToHex(Hex(std::string(40, 'F') + "82 92 34 0A 0B 0C 00 00 29")));
+  EXPECT_EQ(ToHex(link.sent[1].bytes), "FF FF FF FF FF FF FF 82 92 34 0A 0B 0C 01 00 28");
+  EXPECT_EQ(link.master.identity()->pollingAddress, 0);
+
+  link.sent.clear();
+  link.master.forgetDevice();
+  link.script = {Act::Drop, Act::Drop, Act::Drop, Act::Drop};
+  link.master.identify();
+  link.run();
+  ASSERT_EQ(link.sent.size(), 1U + kDefaultRetries);  // no polling address tried
+  EXPECT_TRUE(link.sent.back().frame.address.isLong);
+  EXPECT_EQ(link.master.linkState(), LinkState::Offline);
+}
+
 TEST(MasterIdentification, ScansPollingAddressesWithEveryRetry) {
   MasterSettings settings;
   settings.scanPollingAddresses = true;

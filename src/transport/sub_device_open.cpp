@@ -1,0 +1,62 @@
+#include "transport/sub_device_open.h"
+
+#include <QEventLoop>
+
+#include "driver/sub_device_finder.h"
+#include "driver/sub_device_link.h"
+
+namespace zolin6::transport {
+
+namespace {
+
+using Way = Result<std::optional<driver::SubDeviceWay>>;
+
+// Waits for the finder's answer with the event loop running; a connection
+// that closes meanwhile ends the wait with the client's sentence.
+Way Find(const ConnectionTarget& target, const std::shared_ptr<driver::ByteLink>& link, EventLoopClock& ticker,
+         const std::function<std::string()>& lastNews) {
+  QEventLoop loop;
+  std::optional<Way> way;
+  driver::FinderCallbacks callbacks;
+  callbacks.finished = [&way, &loop](Way found) {
+    way = std::move(found);
+    loop.quit();
+  };
+  auto finder = std::make_shared<driver::SubDeviceFinder>(ticker.clock(), link, target.subDevice, callbacks);
+  link->WatchState([&way, &loop, &lastNews](bool up, toolkit::Millis) {
+    if (up || way) return;
+    const std::string news = lastNews ? lastNews() : std::string();
+    way = Error{news.empty() ? "the connection to the I/O system closed" : news};
+    loop.quit();
+  });
+  finder->Start();
+  if (!way) loop.exec();
+  finder->Cancel();
+  link->WatchState({});
+  link->Listen({});
+  return std::move(*way);
+}
+
+}  // namespace
+
+Result<OpenedLink> ReachSubDevice(const ConnectionTarget& target, OpenedLink ioSystem, EventLoopClock& ticker,
+                                  const std::function<std::string()>& lastNews, const LinkReport& report) {
+  const Way way = Find(target, ioSystem.link, ticker, lastNews);
+  if (!way) return Error{target.url() + ": " + way.error().message};
+  const driver::SubDeviceWay& found = **way;
+  OpenedLink opened = std::move(ioSystem);
+  opened.settings.identifyAt = found.device.address();
+  if (!found.direct) {
+    opened.link = std::make_shared<driver::SubDeviceLink>(opened.link, found.ioSystem, found.device.route);
+    opened.publishes = false;  // a subscription is the I/O system's, not carried to a sub-device
+  }
+  if (report) {
+    const std::string name = found.device.longTag.empty() ? "device " + std::to_string(found.device.index)
+                                                          : QString::fromLatin1(found.device.longTag).toStdString();
+    report(target.describe() + ": " + name +
+           (found.direct ? " reached by long frames" : " reached through the I/O system (command 77)"));
+  }
+  return opened;
+}
+
+}  // namespace zolin6::transport
