@@ -11,6 +11,8 @@
 #include <span>
 #include <string_view>
 
+#include "codecs/device_names.h"
+
 namespace zolin6::driver {
 
 // Command numbers from here on mean what each maker makes them mean.
@@ -64,8 +66,8 @@ inline constexpr std::uint8_t kNoReply = 0xFF;
 inline constexpr std::uint8_t kIdentity = 0xFE;
 
 // This transmitter's maker and model, as its command 0 names them.
-inline constexpr std::uint32_t kTransmitterManufacturer = 24593;
-inline constexpr std::uint32_t kTransmitterDeviceType = 58113;
+inline constexpr std::uint32_t kTransmitterManufacturer = codecs::kMakerId;
+inline constexpr std::uint32_t kTransmitterDeviceType = codecs::kModelId;
 
 // Read 32's slot for an attribute that names no variable: the device answers
 // it with units 250 and NaN, as today's document does.

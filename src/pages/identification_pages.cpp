@@ -2,6 +2,7 @@
 // descriptor, message, addresses, serial number, date, ordering code) and the
 // device identification page (maker, model, revisions, software version).
 
+#include "codecs/device_names.h"
 #include "codecs/enumerated.h"
 #include "codecs/functions_hart.h"
 #include "host/user_cntrl.h"
@@ -12,13 +13,6 @@
 namespace zolin6 {
 
 namespace {
-
-// The identification values the device reports as numbers, and the names
-// shown for them.
-constexpr const char* kMakerId = "24593";
-constexpr const char* kMakerName = "NORVEL S.A.";
-constexpr const char* kModelId = "58113";
-constexpr const char* kModelName = "ZOLIN-6";
 
 // Where each text sits in the values: packed texts are slices of the 42-digit
 // identification record (tag, descriptor) or of the message's own value;
@@ -62,8 +56,9 @@ bool ShowIdentification(toolkit::TextBox& field, const Result<std::string>& text
   return true;
 }
 
-std::string NameOr(const std::string& value, const char* id, const char* name) {
-  return value == id ? std::string(name) : value;
+// The maker and model numbers with a name (codecs/device_names.h).
+std::string NameOr(const std::string& value, std::uint32_t id, std::string_view name) {
+  return value == std::to_string(id) ? std::string(name) : value;
 }
 
 }  // namespace
@@ -99,11 +94,12 @@ void UserCntrl::LoadDeviceInfo(const std::string& details) {
   // is shown as received.
   steps
       .value("Manufacturer Id",
-             [&](const std::string& v) { txtParameter(11).setText(NameOr(v, kMakerId, kMakerName)); })
-      .value("Device Type", [&](const std::string& v) { txtParameter(12).setText(NameOr(v, kModelId, kModelName)); })
+             [&](const std::string& v) { txtParameter(11).setText(NameOr(v, codecs::kMakerId, codecs::kMakerName)); })
+      .value("Device Type",
+             [&](const std::string& v) { txtParameter(12).setText(NameOr(v, codecs::kModelId, codecs::kModelName)); })
       .value("Device Profile", [&](const std::string& v) { txtParameter(13).setText(v); })
       .value("Private Label Distributor",
-             [&](const std::string& v) { txtParameter(14).setText(NameOr(v, kMakerId, kMakerName)); })
+             [&](const std::string& v) { txtParameter(14).setText(NameOr(v, codecs::kMakerId, codecs::kMakerName)); })
       .value("Universal Revision", [&](const std::string& v) { txtParameter(16).setText(v); })
       .value("Transmitter Revision", [&](const std::string& v) { txtParameter(17).setText(v); })
       .value("Hardware Revision",
