@@ -45,6 +45,7 @@ struct WindowOptions {
                               "hart-ip://HOST[:PORT]?v2 and --psk-file)."};
   QCommandLineOption trend{"trend", "Open the trend of the observation page (for --screenshot)."};
   QCommandLineOption historyWindow{"history-window", "Open the History window (for --screenshot)."};
+  QCommandLineOption plantWindow{"plant-window", "Open the Plant view, its list from the history (for --screenshot)."};
   QCommandLineOption open{"open", "Open the configuration file FILE on the off-line pages.", "FILE"};
   QCommandLineOption trace{"trace", "Write every frame of the HART line to FILE, one line each.", "FILE"};
   QCommandLineOption size{"window-size", "Make the window WIDTHxHEIGHT pixels (for --screenshot).", "WxH"};
@@ -53,6 +54,7 @@ struct WindowOptions {
     parser.addOptions({simulate,          device,      locale,        screenshot, script,    history, historyExport,
                        calibrationReport, fromHistory, record,        duration,   published, burst,   burstShow,
                        auditLog,          trend,       historyWindow, open,       trace,     size});
+    parser.addOption(plantWindow);
   }
 };
 // The status icons: beside the program in the build, in share/zolin6 when
