@@ -2,12 +2,16 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <algorithm>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <set>
+#include <type_traits>
 #include <utility>
 
+#include "history/plant_store.h"
 #include "history/waiting_file.h"
 
 namespace zolin6::history {
@@ -54,6 +58,12 @@ struct WorkerShared {
   std::condition_variable ended;
   bool work = false;  // a write came since the last try
   std::optional<std::pair<HistoryFilter, HistoryWorker::Listed>> reading;
+  // The plant list: rows to store (asked, or kept from a save that failed),
+  // who waits for them, the forgets and the loads asked.
+  std::map<DeviceKey, plant::PlantDevice> plantRows;
+  std::vector<HistoryWorker::PlantSaved> plantSaved;
+  std::vector<std::pair<DeviceKey, HistoryWorker::PlantSaved>> forgets;
+  std::vector<HistoryWorker::PlantLoaded> plantLoads;
   bool stopping = false;
   bool abandoned = false;  // the owner stopped waiting: nothing more is written
   bool running = true;
@@ -131,6 +141,64 @@ void Answer(WorkerShared& s, SqlHistoryStore& store, Reading& reading) {
   Deliver(s, [listed = std::move(reading.second), records] { listed(*records); });
 }
 
+// What the plant list was asked since the last turn.
+struct PlantWork {
+  std::vector<std::pair<DeviceKey, HistoryWorker::PlantSaved>> forgets;
+  std::vector<plant::PlantDevice> rows;
+  std::vector<HistoryWorker::PlantSaved> saved;
+  std::vector<HistoryWorker::PlantLoaded> loads;
+};
+
+PlantWork TakePlantWork(WorkerShared& s) {
+  const std::lock_guard lock(s.mutex);
+  PlantWork work;
+  work.forgets.swap(s.forgets);
+  for (auto& [key, row] : s.plantRows) work.rows.push_back(std::move(row));
+  s.plantRows.clear();
+  work.saved.swap(s.plantSaved);
+  work.loads.swap(s.plantLoads);
+  return work;
+}
+
+// Rows the store did not take wait for the next save, unless a newer row of
+// the device came meanwhile or the device is to be forgotten.
+std::string KeepPlantRows(WorkerShared& s, std::vector<plant::PlantDevice>& rows, const std::string& why) {
+  const std::lock_guard lock(s.mutex);
+  for (plant::PlantDevice& row : rows) {
+    const DeviceKey key = KeyOf(row);
+    const bool forgotten =
+        std::any_of(s.forgets.begin(), s.forgets.end(), [&key](const auto& f) { return f.first == key; });
+    if (!forgotten) s.plantRows.try_emplace(key, std::move(row));
+  }
+  const std::size_t kept = s.plantRows.size();
+  return "the plant list could not be stored (" + why + "); " + std::to_string(kept) +
+         (kept == 1 ? " device waits" : " devices wait") + " for the next save";
+}
+
+template <class Callback, class Value>
+void Tell(WorkerShared& s, std::vector<Callback>& callbacks, Value&& value) {
+  auto shared = std::make_shared<std::decay_t<Value>>(std::forward<Value>(value));
+  for (Callback& callback : callbacks) {
+    if (callback) Deliver(s, [told = std::move(callback), shared] { told(*shared); });
+  }
+}
+
+// Forgets first, so that a device forgotten and found again stays.
+void DoPlantWork(WorkerShared& s, SqlHistoryStore& store, PlantWork& work) {
+  for (auto& [key, forgotten] : work.forgets) {
+    std::vector<HistoryWorker::PlantSaved> told{std::move(forgotten)};
+    Tell(s, told, store.ForgetDevice(key));
+  }
+  if (!work.rows.empty()) {
+    Result<bool> saved = store.SavePlant(work.rows);
+    if (!saved) saved = Error{KeepPlantRows(s, work.rows, saved.error().message)};
+    Tell(s, work.saved, std::move(saved));
+  } else {
+    Tell(s, work.saved, Result<bool>(true));  // nothing to store, or all of it forgotten since
+  }
+  if (!work.loads.empty()) Tell(s, work.loads, store.LoadPlant());
+}
+
 // The thread: the store lives and dies here.
 void Run(const std::shared_ptr<WorkerShared>& shared) {
   WorkerShared& s = *shared;
@@ -142,7 +210,9 @@ void Run(const std::shared_ptr<WorkerShared>& shared) {
       std::optional<Reading> reading;
       {
         std::unique_lock lock(s.mutex);
-        const auto due = [&s] { return s.work || s.stopping || s.reading; };
+        const auto due = [&s] {
+          return s.work || s.stopping || s.reading || !s.forgets.empty() || !s.plantLoads.empty();
+        };
         if (s.failing) {
           s.wake.wait_for(lock, s.options.retry, due);
         } else {
@@ -153,6 +223,8 @@ void Run(const std::shared_ptr<WorkerShared>& shared) {
         reading = std::exchange(s.reading, std::nullopt);
       }
       Report(s, Try(s, store));
+      PlantWork plant = TakePlantWork(s);
+      DoPlantWork(s, store, plant);
       if (reading) Answer(s, store, *reading);
     }
   }
@@ -177,6 +249,7 @@ WorkerEnd KeepWhatWaits(WorkerShared& s, std::chrono::milliseconds waited) {
     const std::lock_guard lock(s.mutex);
     end.storeProblem = s.problem;
     end.problems = s.unreadable;
+    end.plantUnsaved = s.plantRows.size();
     restored.swap(s.restored);
   }
   if (writes.empty()) return end;
@@ -208,6 +281,10 @@ std::string WorkerEnd::Describe() const {
   if (refused > 0) {
     text += (text.empty() ? "" : "; ") + std::to_string(refused) + (refused == 1 ? " change was" : " changes were") +
             " not recorded in the device history: too many waited for its store";
+  }
+  if (plantUnsaved > 0) {
+    text += (text.empty() ? "" : "; ") + std::to_string(plantUnsaved) + (plantUnsaved == 1 ? " device" : " devices") +
+            " of the plant list could not be stored; the next survey finds them again";
   }
   for (const std::string& problem : problems) {
     text += (text.empty() ? "" : "; ") + std::string("history records kept earlier cannot be read: ") + problem;
@@ -254,6 +331,33 @@ void HistoryWorker::List(HistoryFilter filter, Listed listed) {
   {
     const std::lock_guard lock(shared_->mutex);
     shared_->reading.emplace(std::move(filter), std::move(listed));
+  }
+  shared_->wake.notify_all();
+}
+
+void HistoryWorker::SavePlant(std::vector<plant::PlantDevice> devices, PlantSaved saved) {
+  {
+    const std::lock_guard lock(shared_->mutex);
+    for (plant::PlantDevice& device : devices) shared_->plantRows.insert_or_assign(KeyOf(device), std::move(device));
+    shared_->plantSaved.push_back(std::move(saved));
+    shared_->work = true;
+  }
+  shared_->wake.notify_all();
+}
+
+void HistoryWorker::LoadPlant(PlantLoaded loaded) {
+  {
+    const std::lock_guard lock(shared_->mutex);
+    shared_->plantLoads.push_back(std::move(loaded));
+  }
+  shared_->wake.notify_all();
+}
+
+void HistoryWorker::ForgetDevice(DeviceKey device, PlantSaved forgotten) {
+  {
+    const std::lock_guard lock(shared_->mutex);
+    shared_->plantRows.erase(device);
+    shared_->forgets.emplace_back(device, std::move(forgotten));
   }
   shared_->wake.notify_all();
 }

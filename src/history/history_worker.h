@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "history/sql_store.h"
-#include "plant/plant_row.h"
 #include "history/write_queue.h"
+#include "plant/plant_row.h"
 
 namespace zolin6::history {
 

@@ -26,7 +26,7 @@ DeviceKey KeyOf(const plant::PlantDevice& device);
 // The history's filter that lists exactly this device's records.
 HistoryFilter DeviceHistory(const plant::PlantDevice& device);
 
-// Stores the rows in one transaction: a device not in the list is added, one
+// Stores the rows, inside the caller's transaction: a device not in the list is added, one
 // in it takes the row's values (the last save wins). Of two rows of the same
 // device, the later one counts.
 Result<bool> SavePlantRows(QSqlDatabase& db, const std::vector<plant::PlantDevice>& devices);

@@ -31,9 +31,21 @@ const std::vector<Step>& Steps() {
       // Records of version 1 have none.
       {"ALTER TABLE device_changes ADD COLUMN record_key TEXT",
        "CREATE UNIQUE INDEX device_changes_key ON device_changes (record_key)"},
+      // 3: the plant list, one row per device (health 0 failure to 3 OK,
+      // answering 0 or 1, pv NULL without a value), and each device's
+      // records found without reading them all.
+      {"CREATE TABLE plant_devices (manufacturer INTEGER NOT NULL, device_type INTEGER NOT NULL, "
+       "device_id INTEGER NOT NULL, endpoint TEXT NOT NULL, sub_device INTEGER NOT NULL, tag TEXT NOT NULL, "
+       "long_tag TEXT NOT NULL, health INTEGER NOT NULL, field_device_status INTEGER NOT NULL, pv DOUBLE PRECISION, "
+       "unit TEXT NOT NULL, last_seen_ms BIGINT NOT NULL, answering INTEGER NOT NULL, "
+       "PRIMARY KEY (manufacturer, device_type, device_id))",
+       "CREATE INDEX device_changes_device ON device_changes (device_id, manufacturer, device_type)"},
   };
   return steps;
 }
+
+// The PostgreSQL advisory lock that lets one station migrate at a time.
+constexpr long long kMigrationLock = 0x7a6f6c696e36;
 
 QString IdColumn(Dialect dialect) {
   return dialect == Dialect::Sqlite ? "INTEGER PRIMARY KEY AUTOINCREMENT" : "BIGSERIAL PRIMARY KEY";
@@ -55,14 +67,29 @@ Result<int> ReadSchemaVersion(QSqlDatabase& db) {
 
 Result<bool> MigrateSchema(QSqlDatabase& db, Dialect dialect) {
   static_assert(kSchemaVersion >= 1);
-  Result<int> version = ReadSchemaVersion(db);
-  if (!version) return version.error();
-  if (*version > static_cast<int>(Steps().size())) {
-    return Error{"the history was written by a newer program (schema " + std::to_string(*version) + ")"};
-  }
-  for (int step = *version; step < static_cast<int>(Steps().size()); ++step) {
+  const int last = static_cast<int>(Steps().size());
+  for (;;) {
+    Result<int> version = ReadSchemaVersion(db);
+    if (!version) return version.error();
+    if (*version > last) {
+      return Error{"the history was written by a newer program (schema " + std::to_string(*version) + ")"};
+    }
+    if (*version == last) return true;
     if (!db.transaction()) return Failure("cannot migrate the history", db.lastError());
     QSqlQuery query(db);
+    // Stations sharing a server that start together migrate one after the
+    // other; the later finds the schema brought further and goes on from there.
+    if (dialect == Dialect::PostgreSql) {
+      Result<int> now = query.exec(QString("SELECT pg_advisory_xact_lock(%1)").arg(kMigrationLock))
+                            ? ReadSchemaVersion(db)
+                            : Failure("cannot migrate the history", query.lastError());
+      if (!now || *now != *version) {
+        db.rollback();
+        if (!now) return now.error();
+        continue;
+      }
+    }
+    const int step = *version;
     QStringList statements;
     if (step == 0) statements << "CREATE TABLE history_schema (version INTEGER NOT NULL)";
     for (const char* statement : Steps()[step]) statements << QString(statement).replace("%ID%", IdColumn(dialect));
@@ -76,7 +103,6 @@ Result<bool> MigrateSchema(QSqlDatabase& db, Dialect dialect) {
     }
     if (!db.commit()) return Failure("cannot migrate the history", db.lastError());
   }
-  return true;
 }
 
 }  // namespace zolin6::history

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <map>
 
+#include "history/plant_store.h"
 #include "history/schema.h"
 
 namespace zolin6::history {
@@ -206,6 +207,11 @@ QString Where(const HistoryFilter& filter, QVariantList& bound) {
     bound << "%" + Text(filter.device) + "%"
           << "%" + Text(filter.device) + "%";
   }
+  if (filter.exactDevice) {
+    where += " AND device_id = ? AND manufacturer = ? AND device_type = ?";
+    bound << QString::number(filter.exactDevice->deviceId) << QString::number(filter.exactDevice->manufacturer)
+          << QString::number(filter.exactDevice->deviceType);
+  }
   if (filter.from) {
     where += " AND time_ms >= ?";
     bound << QVariant::fromValue<qint64>(*filter.from);
@@ -264,6 +270,31 @@ Result<std::vector<Record>> SqlHistoryStore::List(const HistoryFilter& filter) {
     records[found->second].values.push_back({Std(values.value(1)), Std(values.value(2)), Std(values.value(3))});
   }
   return records;
+}
+
+Result<bool> SqlHistoryStore::SavePlant(const std::vector<plant::PlantDevice>& devices) {
+  if (auto opened = Open(); !opened) return opened.error();
+  QSqlDatabase db = database();
+  Transaction transaction(db);
+  if (!transaction.begun()) {
+    Drop();
+    return SqlFailure("cannot begin storing the plant list", db.lastError());
+  }
+  if (Result<bool> saved = SavePlantRows(db, devices); !saved) return saved;
+  if (!transaction.Commit()) return SqlFailure("cannot commit the plant list", db.lastError());
+  return true;
+}
+
+Result<std::vector<plant::PlantDevice>> SqlHistoryStore::LoadPlant() {
+  if (auto opened = Open(); !opened) return opened.error();
+  QSqlDatabase db = database();
+  return LoadPlantRows(db);
+}
+
+Result<bool> SqlHistoryStore::ForgetDevice(const DeviceKey& device) {
+  if (auto opened = Open(); !opened) return opened.error();
+  QSqlDatabase db = database();
+  return ForgetPlantRow(db, device);
 }
 
 }  // namespace zolin6::history

@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,6 +25,18 @@
 namespace zolin6::history::testing {
 
 inline constexpr std::int64_t kEpoch = 1788000000000;  // 2026-08-29 UTC, the clock's 0
+
+// Runs the event loop (the worker's deliveries) until `done`, for at most
+// `bound`; whether done.
+inline bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds bound = std::chrono::seconds(30)) {
+  const auto end = std::chrono::steady_clock::now() + bound;
+  while (!done() && std::chrono::steady_clock::now() < end) {
+    QEventLoop loop;
+    QTimer::singleShot(10, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  return done();
+}
 
 // Where a test keeps its history.
 enum class Backend { Sqlite, PostgreSql };

@@ -12,6 +12,7 @@
 
 #include "device_bench.h"
 #include "history/history_csv.h"
+#include "history/plant_store.h"
 #include "platform/atomic_file.h"
 #include "trend/csv.h"
 
@@ -75,21 +76,33 @@ TEST_P(HistoryStore, RecordsSurviveARestartAndComeBackNewestFirst) {
   EXPECT_EQ(reopened.SchemaVersion().value(), kSchemaVersion);
 }
 
+// A plant row's filter lists its device's records only, not those of
+// another device that has the same tag.
 TEST_P(HistoryStore, FiltersByDeviceDateAndOutcome) {
   SqlHistoryStore store(location);
   ASSERT_TRUE(store.Insert(Sample(kEpoch, "TT-101", Outcome::Accepted)));
   ASSERT_TRUE(store.Insert(Sample(kEpoch + 1000, "TT-102", Outcome::Refused)));
   ASSERT_TRUE(store.Insert(Sample(kEpoch + 2000, "TT-101", Outcome::NoAnswer)));
+  Record twin = Sample(kEpoch + 3000, "TT-101", Outcome::Accepted);
+  twin.device.deviceId = "1002";
+  ASSERT_TRUE(store.Insert(twin));
+  plant::PlantDevice row;
+  row.manufacturer = 24593;
+  row.deviceType = 230;
+  row.deviceId = 1001;
   struct FilterCase {
     HistoryFilter filter;
     std::vector<std::int64_t> times;  // newest first
   };
   const FilterCase cases[] = {
-      {{}, {kEpoch + 2000, kEpoch + 1000, kEpoch}},
-      {{"101", {}, {}, {}}, {kEpoch + 2000, kEpoch}},
-      {{"", kEpoch + 500, kEpoch + 1500, {}}, {kEpoch + 1000}},
-      {{"", {}, {}, Outcome::Refused}, {kEpoch + 1000}},
-      {{"TT-103", {}, {}, {}}, {}},
+      {{}, {kEpoch + 3000, kEpoch + 2000, kEpoch + 1000, kEpoch}},
+      {{"101", {}, {}, {}, {}}, {kEpoch + 3000, kEpoch + 2000, kEpoch}},
+      {{"", kEpoch + 500, kEpoch + 1500, {}, {}}, {kEpoch + 1000}},
+      {{"", {}, {}, Outcome::Refused, {}}, {kEpoch + 1000}},
+      {{"TT-103", {}, {}, {}, {}}, {}},
+      {DeviceHistory(row), {kEpoch + 2000, kEpoch + 1000, kEpoch}},
+      {{"", {}, {}, {}, DeviceKey{24593, 230, 1002}}, {kEpoch + 3000}},
+      {{"", {}, {}, {}, DeviceKey{24593, 231, 1001}}, {}},
   };
   for (const FilterCase& c : cases) {
     Result<std::vector<Record>> records = store.List(c.filter);
@@ -185,8 +198,8 @@ TEST(SqliteHistory, RefusesASchemaFromANewerProgram) {
   EXPECT_NE(opened.error().message.find("newer"), std::string::npos);
 }
 
-// A store of the first version (without keys) keeps its records and takes
-// keyed ones.
+// A store of the first version (without keys) keeps its records, takes
+// keyed ones and gets the plant list.
 TEST(SqliteHistory, MigratesAStoreOfTheFirstVersion) {
   StoreFolder folder;
   const StoreLocation location = folder.NewStore(Backend::Sqlite);
@@ -215,6 +228,14 @@ TEST(SqliteHistory, MigratesAStoreOfTheFirstVersion) {
   ASSERT_EQ(records->size(), 3U);
   EXPECT_EQ(records->at(2).device.tag, "TT-1");
   EXPECT_EQ(records->at(2).key, "");
+  // The plant list is there, empty, and takes rows.
+  Result<std::vector<plant::PlantDevice>> plant = store.LoadPlant();
+  ASSERT_TRUE(plant) << plant.error().message;
+  EXPECT_TRUE(plant->empty());
+  plant::PlantDevice device;
+  device.endpoint = "hart-ip://10.0.0.5:5094";
+  ASSERT_TRUE(store.SavePlant({device}));
+  EXPECT_EQ(store.LoadPlant().value(), std::vector<plant::PlantDevice>{device});
 }
 
 // One line per changed value; a record without values still has its line.

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QTimer>
 #include <chrono>
@@ -31,17 +30,6 @@ class CoreApplication : public ::testing::Environment {
   std::unique_ptr<QCoreApplication> app_;
 };
 [[maybe_unused]] ::testing::Environment* const kApp = ::testing::AddGlobalTestEnvironment(new CoreApplication);
-
-// Runs the event loop until `done`, for at most `bound`; whether done.
-bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds bound = 30s) {
-  const auto end = std::chrono::steady_clock::now() + bound;
-  while (!done() && std::chrono::steady_clock::now() < end) {
-    QEventLoop loop;
-    QTimer::singleShot(10, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-  return done();
-}
 
 Record Keyed(const std::string& key, Outcome outcome = Outcome::Pending) {
   Record record;
