@@ -24,6 +24,7 @@
 #include <string_view>
 
 #include "desktop/key_store.h"
+#include "desktop/sub_device_list.h"
 #include "transport/open_link.h"
 #include "transport/psk_keys.h"
 
@@ -97,6 +98,8 @@ QWidget* ConnectDialog::hartIpFields() {
   form->addRow(secure_);
   secureBox_ = secureFields();
   form->addRow(secureBox_);
+  subDevices_ = new SubDeviceList(ticker_, [this] { return target(); });
+  form->addRow(subDevices_);
   return box;
 }
 
@@ -207,6 +210,7 @@ void ConnectDialog::showTarget(const transport::ConnectionTarget& preset) {
   key_->setText(colon < 0 ? QString() : typed.mid(colon + 1));
   if (!preset.path.empty()) serialPort_->setCurrentText(QString::fromStdString(preset.path));
   pollingAddress_->setValue(preset.pollingAddress);
+  subDevices_->showDevice(preset.subDevice);
   (preset.kind == Kind::HartIp ? hartIp_ : preset.kind == Kind::Serial ? serial_ : simulated_)->setChecked(true);
   enableFields();
 }
@@ -225,6 +229,7 @@ transport::ConnectionTarget ConnectDialog::target() const {
     target.port = static_cast<std::uint16_t>(port_->value());
     target.udp = protocol_->currentIndex() == 1;
     target.secure = secure_->isChecked();
+    if (Result<driver::SubDeviceName> device = subDevices_->device()) target.subDevice = std::move(device).value();
     if (target.secure) {
       const std::string typed = typedKey();
       if (typed.empty()) {
@@ -278,6 +283,9 @@ Result<bool> ConnectDialog::settleKey() {
 }
 
 void ConnectDialog::accept() {
+  if (const Result<driver::SubDeviceName> device = subDevices_->device(); hartIp_->isChecked() && !device) {
+    return subDevices_->complain(QString::fromStdString(device.error().message));
+  }
   const Result<bool> settled = settleKey();
   keyProblem_->setText(settled ? QString() : QString::fromStdString(settled.error().message));
   keyProblem_->setVisible(!settled);

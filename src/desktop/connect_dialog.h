@@ -1,6 +1,7 @@
 #pragma once
 // File > Connect: where the device is. The built-in simulated device, a
-// HART-IP device or gateway (host, port, TCP or UDP), or a HART modem on
+// HART-IP device or gateway (host, port, TCP or UDP, a device behind it
+// picked from its list: sub_device_list.h), or a HART modem on
 // one of the serial ports the system has, with a scan of polling addresses
 // 0 to 63 that lists each device that answers (tag, maker, device type,
 // device id) while it runs, and can be cancelled. Picking a found device
@@ -30,6 +31,8 @@ class QTableWidget;
 
 namespace zolin6::desktop {
 
+class SubDeviceList;
+
 class ConnectDialog : public QDialog {
  public:
   // `preset`: the connection shown at first (the present or the last one).
@@ -47,6 +50,7 @@ class ConnectDialog : public QDialog {
   void cancelScan();
   bool scanning() const { return scan_ && scan_->running(); }
   QTableWidget* foundTable() const { return found_; }
+  SubDeviceList* subDevices() const { return subDevices_; }
 
  private:
   QWidget* hartIpFields();
@@ -78,6 +82,7 @@ class ConnectDialog : public QDialog {
   QLineEdit* key_ = nullptr;
   QCheckBox* remember_ = nullptr;
   QLabel* keyProblem_ = nullptr;
+  SubDeviceList* subDevices_ = nullptr;
   QComboBox* serialPort_ = nullptr;
   QSpinBox* pollingAddress_ = nullptr;
   QPushButton* scanButton_ = nullptr;

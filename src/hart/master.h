@@ -78,7 +78,7 @@ struct MasterSettings {
   std::uint8_t pollingAddress = 0;        // where to look when not scanning
   // Look for the device by command 0 in a long frame to this address
   // instead of short frames; the polling address settings are then unused.
-  std::optional<Address> identifyAt;
+  std::optional<Address> identifyAt = std::nullopt;
   bool readMoreStatus = true;  // send command 48 when the device has more status
 };
 

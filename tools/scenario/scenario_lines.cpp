@@ -38,7 +38,7 @@ const char* AnswerText(toolkit::Answer a) {
   return "ok";
 }
 
-// "hart-ip HOST:PORT [udp] [v2 FILE]".
+// "hart-ip HOST:PORT[/DEVICE] [udp] [v2 FILE]".
 bool IsHartIpDriver(const std::vector<std::string>& args) {
   if (args.size() < 2 || args[0] != "hart-ip") return false;
   std::size_t next = 2;
@@ -106,7 +106,7 @@ std::string ScenarioLines::Driver(const Args& args) {
   const bool hartIp = IsHartIpDriver(args);
   const bool serial = args.size() == 2 && args[0] == "serial";
   if (!hartIp && !serial && (args.size() != 1 || !kinds.contains(args[0]))) {
-    return Mismatch("driver", "recording|notready|bare|sim|hart, hart-ip HOST:PORT [udp] [v2 FILE] or serial PATH");
+    return Mismatch("driver", "recording|notready|bare|sim|hart, hart-ip HOST:PORT[/DEVICE] [udp] [v2 FILE] or serial PATH");
   }
   driverKind_.clear();
   for (const std::string& arg : args) driverKind_ += (driverKind_.empty() ? "" : " ") + arg;

@@ -90,7 +90,7 @@ std::shared_ptr<transport::SimulatedDevice> ScenarioRunner::MakeSimulatedDevice(
   return sim_;
 }
 
-// "hart-ip HOST:PORT [udp] [v2 FILE]" or "serial PATH": the driver on a
+// "hart-ip HOST:PORT[/DEVICE] [udp] [v2 FILE]" or "serial PATH": the driver on a
 // real line, with time passing as on the wall clock from now on.
 Result<std::shared_ptr<framelink::DtmObject>> ScenarioRunner::MakeWireDriver(const std::string& kind) {
   const QStringList words = QString::fromStdString(kind).split(' ');
