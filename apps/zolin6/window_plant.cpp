@@ -16,7 +16,8 @@ PlantView::PlantView(view::MainWindow& window, WindowConnection& connection, des
       tools_(tools),
       mayLeave_(std::move(mayLeave)),
       list_(tools.historyWorker()) {
-  window.addCommand("View", "&Plant", "actionPlant", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), [this] { show(); });
+  window.addCommand("View", "&Plant", "actionPlant", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
+                    [this] { show(); });
 }
 
 desktop::PlantWindow* PlantView::show() {
@@ -24,8 +25,8 @@ desktop::PlantWindow* PlantView::show() {
     desktop::PlantActions actions{
         [this](const QString& text) { openDevice(text); },
         [this](const plant::PlantDevice& device) {
-          const QString name = device.tag.empty() ? QString("id %1").arg(device.deviceId)
-                                                  : QString::fromStdString(device.tag);
+          const QString name =
+              device.tag.empty() ? QString("id %1").arg(device.deviceId) : QString::fromStdString(device.tag);
           tools_.showHistory()->showDevice({device.manufacturer, device.deviceType, device.deviceId}, name);
         }};
     view_ = new desktop::PlantWindow(&scanner_, &list_, std::move(actions), &window_);

@@ -71,11 +71,11 @@ void WaitForPageData(const desktop::PageGuard& guard, const link::LinkActivity& 
 QWidget* WaitForPlant(desktop::PlantWindow& plant) {
   QElapsedTimer waited;
   waited.start();
-  while (waited.elapsed() < kPageDataWaitMs && plant.statusText().endsWith(QChar(0x2026))) {
-    QEventLoop loop;
-    QTimer::singleShot(kPageDataPollMs, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &loop, &QEventLoop::quit);
+  poll.start(kPageDataPollMs);
+  while (waited.elapsed() < kPageDataWaitMs && plant.statusText().endsWith(QChar(0x2026))) loop.exec();
   return &plant;
 }
 

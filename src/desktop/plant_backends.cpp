@@ -81,14 +81,13 @@ void SurveyScanner::cancel() {
 }
 
 void SurveyScanner::start(std::vector<plant::PlantEndpoint> endpoints, PlantRows rows, bool surveying) {
-  plant::SurveyCallbacks callbacks{
-      [this](const plant::SurveyProgress& progress) {
-        if (events_.progress) {
-          events_.progress(static_cast<std::size_t>(progress.endpointsDone),
-                           static_cast<std::size_t>(progress.endpointsTotal));
-        }
-      },
-      [this](bool cancelled) { finished(cancelled); }};
+  plant::SurveyCallbacks callbacks{[this](const plant::SurveyProgress& progress) {
+                                     if (events_.progress) {
+                                       events_.progress(static_cast<std::size_t>(progress.endpointsDone),
+                                                        static_cast<std::size_t>(progress.endpointsTotal));
+                                     }
+                                   },
+                                   [this](bool cancelled) { finished(cancelled); }};
   // The run before is over (the window starts one at a time): its survey goes.
   survey_ = std::make_unique<plant::Survey>(std::move(endpoints), std::move(callbacks));
   survey_->SetRows(std::move(rows));

@@ -1,12 +1,14 @@
 #include "desktop/plant_cells.h"
 
+#include <array>
+#include <charconv>
+
 #include "history/history_record.h"
-#include "trend/csv.h"
 
 namespace zolin6::desktop {
 
 QString ConnectionText(const plant::PlantDevice& device) {
-  const QString endpoint = QString::fromStdString(device.endpoint);
+  QString endpoint = QString::fromStdString(device.endpoint);
   if (device.subDevice == 0) return endpoint;
   // The index goes after the address, before the options ("?udp").
   qsizetype options = endpoint.indexOf('?');
@@ -14,32 +16,36 @@ QString ConnectionText(const plant::PlantDevice& device) {
   return endpoint.left(options) + '/' + QString::number(device.subDevice) + endpoint.mid(options);
 }
 
+namespace {
+
+// The shortest text that reads back as the same float: "21.456", not the
+// digits of the double it widens to.
+QString PvText(float value) {
+  std::array<char, 32> text{};
+  const auto written = std::to_chars(text.data(), text.data() + text.size(), value);
+  return QString::fromLatin1(text.data(), written.ptr - text.data());
+}
+
+}  // namespace
+
 const QStringList& PlantHeader() {
-  static const QStringList header{"Endpoint",  "Tag",       "Long tag", "Manufacturer", "Device type",
-                                  "Device id", "Status",    "PV",       "Unit",         "Last seen (UTC)"};
+  static const QStringList header{"Endpoint",  "Tag",    "Long tag", "Manufacturer", "Device type",
+                                  "Device id", "Status", "PV",       "Unit",         "Last seen (UTC)"};
   return header;
 }
 
 QString PlantCell(const plant::PlantDevice& device, PlantColumn column) {
   switch (column) {
-    case PlantColumn::Endpoint:
-      return ConnectionText(device);
-    case PlantColumn::Tag:
-      return QString::fromStdString(device.tag);
-    case PlantColumn::LongTag:
-      return QString::fromStdString(device.longTag);
-    case PlantColumn::Manufacturer:
-      return QString::fromStdString(plant::ManufacturerText(device.manufacturer));
+    case PlantColumn::Endpoint: return ConnectionText(device);
+    case PlantColumn::Tag: return QString::fromStdString(device.tag);
+    case PlantColumn::LongTag: return QString::fromStdString(device.longTag);
+    case PlantColumn::Manufacturer: return QString::fromStdString(plant::ManufacturerText(device.manufacturer));
     case PlantColumn::DeviceType:
       return QString::fromStdString(plant::DeviceTypeText(device.manufacturer, device.deviceType));
-    case PlantColumn::DeviceId:
-      return QString::number(device.deviceId);
-    case PlantColumn::Status:
-      return QString::fromUtf8(plant::HealthText(device.health));
-    case PlantColumn::Pv:
-      return device.pv ? QString::fromStdString(trend::CsvNumber(*device.pv)) : QString();
-    case PlantColumn::Unit:
-      return QString::fromStdString(device.unit);
+    case PlantColumn::DeviceId: return QString::number(device.deviceId);
+    case PlantColumn::Status: return QString::fromUtf8(plant::HealthText(device.health));
+    case PlantColumn::Pv: return device.pv ? PvText(*device.pv) : QString();
+    case PlantColumn::Unit: return QString::fromStdString(device.unit);
     case PlantColumn::LastSeen:
       return device.lastSeenUtc == 0 ? QString() : QString::fromStdString(history::IsoUtc(device.lastSeenUtc));
   }

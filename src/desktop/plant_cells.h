@@ -30,7 +30,6 @@ inline constexpr int kPlantColumns = static_cast<int>(PlantColumn::LastSeen) + 1
 // sub-device's index after a slash when it sits behind an I/O system.
 QString ConnectionText(const plant::PlantDevice& device);
 
-
 // The columns' titles, in the order of PlantColumn.
 const QStringList& PlantHeader();
 // Every cell of `device`, in the order of PlantColumn.

@@ -13,14 +13,10 @@ namespace {
 // The colour of each health word, worst first; a device that did not answer is grey whatever it said last.
 QColor HealthColour(plant::Health health) {
   switch (health) {
-    case plant::Health::Failure:
-      return {0xc6, 0x28, 0x28};
-    case plant::Health::MaintenanceRequired:
-      return {0xb2, 0x5e, 0x00};
-    case plant::Health::ConfigurationChanged:
-      return {0x15, 0x65, 0xc0};
-    case plant::Health::Ok:
-      break;
+    case plant::Health::Failure: return {0xc6, 0x28, 0x28};
+    case plant::Health::MaintenanceRequired: return {0xb2, 0x5e, 0x00};
+    case plant::Health::ConfigurationChanged: return {0x15, 0x65, 0xc0};
+    case plant::Health::Ok: break;
   }
   return {0x2e, 0x7d, 0x32};
 }
@@ -29,22 +25,17 @@ QVariant SortValue(const plant::PlantDevice& device, PlantColumn column) {
   switch (column) {
     case PlantColumn::Endpoint:
       // The sub-devices of one endpoint in the order of their index, not of its digits.
-      return QString::fromStdString(device.endpoint) + QChar(0) + QString::number(device.subDevice).rightJustified(5, '0');
-    case PlantColumn::Manufacturer:
-      return device.manufacturer;
-    case PlantColumn::DeviceType:
-      return device.deviceType;
-    case PlantColumn::DeviceId:
-      return device.deviceId;
-    case PlantColumn::Status:
-      return static_cast<int>(device.health);
+      return QString::fromStdString(device.endpoint) + QChar(0) +
+             QString::number(device.subDevice).rightJustified(5, '0');
+    case PlantColumn::Manufacturer: return device.manufacturer;
+    case PlantColumn::DeviceType: return device.deviceType;
+    case PlantColumn::DeviceId: return device.deviceId;
+    case PlantColumn::Status: return static_cast<int>(device.health);
     case PlantColumn::Pv:
       // No value sorts after every value.
       return device.pv ? QVariant(static_cast<double>(*device.pv)) : QVariant();
-    case PlantColumn::LastSeen:
-      return QVariant::fromValue<qint64>(device.lastSeenUtc);
-    default:
-      return PlantCell(device, column);
+    case PlantColumn::LastSeen: return QVariant::fromValue<qint64>(device.lastSeenUtc);
+    default: return PlantCell(device, column);
   }
 }
 
@@ -87,10 +78,8 @@ QVariant PlantTableModel::data(const QModelIndex& index, int role) const {
   const plant::PlantDevice& device = rows_[static_cast<std::size_t>(index.row())];
   const auto column = static_cast<PlantColumn>(index.column());
   switch (role) {
-    case Qt::DisplayRole:
-      return PlantCell(device, column);
-    case kPlantSortRole:
-      return SortValue(device, column);
+    case Qt::DisplayRole: return PlantCell(device, column);
+    case kPlantSortRole: return SortValue(device, column);
     case Qt::ForegroundRole:
       if (!device.answering) return QColor(Qt::gray);
       if (column == PlantColumn::Status) return HealthColour(device.health);
@@ -104,8 +93,7 @@ QVariant PlantTableModel::data(const QModelIndex& index, int role) const {
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
       }
       return {};
-    default:
-      return {};
+    default: return {};
   }
 }
 
@@ -133,8 +121,7 @@ bool PlantFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& /*sour
   const auto* table = static_cast<const PlantTableModel*>(sourceModel());
   const plant::PlantDevice& device = table->rows()[static_cast<std::size_t>(sourceRow)];
   switch (health_) {
-    case HealthFilter::All:
-      break;
+    case HealthFilter::All: break;
     case HealthFilter::NotOk:
       if (device.health == plant::Health::Ok) return false;
       break;

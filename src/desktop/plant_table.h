@@ -19,7 +19,6 @@
 
 namespace zolin6::desktop {
 
-
 // Manufacturer, expanded device type and device id in one number: what
 // names a device in the list, through whichever endpoint it is reached.
 using PlantKey = std::uint64_t;

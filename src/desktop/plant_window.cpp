@@ -25,7 +25,7 @@ PlantWindow::PlantWindow(PlantScanner* scanner, PlantListStore* store, PlantActi
   setWindowTitle("Plant");
   filter_.setSourceModel(&table_);
   build();
-  resize(1100, 520);
+  resize(1250, 520);
   load();
 }
 
@@ -100,6 +100,7 @@ void PlantWindow::build() {
   view_->setSelectionBehavior(QAbstractItemView::SelectRows);
   view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view_->verticalHeader()->setVisible(false);
+  view_->setWordWrap(false);
   view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   view_->horizontalHeader()->setStretchLastSection(true);
   connect(view_, &QTableView::doubleClicked, this, [this] { openSelected(); });
@@ -187,8 +188,10 @@ void PlantWindow::showRunning(bool running) {
 
 void PlantWindow::showRows(PlantRows rows) {
   const std::unordered_set<PlantKey> keep = selectedKeys();
+  const bool first = table_.rows().empty();
   table_.setRows(std::move(rows));
   selectKeys(keep);
+  if (first) view_->resizeColumnsToContents();
   sayCount();
 }
 
@@ -270,8 +273,9 @@ void PlantWindow::exportPdfTo(const QString& path) {
 }
 
 void PlantWindow::exportChosen(bool pdf) {
-  const QString path = pdf ? QFileDialog::getSaveFileName(this, "Print the plant to PDF", "plant.pdf", "PDF files (*.pdf)")
-                           : QFileDialog::getSaveFileName(this, "Export the plant", "plant.csv", "CSV files (*.csv)");
+  const QString path =
+      pdf ? QFileDialog::getSaveFileName(this, "Print the plant to PDF", "plant.pdf", "PDF files (*.pdf)")
+          : QFileDialog::getSaveFileName(this, "Export the plant", "plant.csv", "CSV files (*.csv)");
   if (path.isEmpty()) return;
   pdf ? exportPdfTo(path) : exportCsvTo(path);
 }
