@@ -21,6 +21,37 @@ Result<ListenAddress> ParseListenAddress(const QString& text) {
   return address;
 }
 
+namespace {
+
+Result<int> ParseDeviceCount(const QString& text) {
+  bool isNumber = false;
+  const int count = text.toInt(&isNumber);
+  if (!isNumber || count < 1 || count > device::kMaxSubDevices) {
+    return Error{"--gateway " + text.toStdString() + ": give a number of devices from 1 to " +
+                 std::to_string(device::kMaxSubDevices)};
+  }
+  return count;
+}
+
+Result<device::SubDeviceRouting> ParseRouting(const QString& text) {
+  if (text == QStringLiteral("both")) return device::SubDeviceRouting::Both;
+  if (text == QStringLiteral("77")) return device::SubDeviceRouting::ThroughCommand;
+  if (text == QStringLiteral("direct")) return device::SubDeviceRouting::Direct;
+  return Error{"--gateway-routing " + text.toStdString() + ": give 77, direct or both"};
+}
+
+// What an I/O system cannot be served with.
+Result<bool> CheckGateway(const DeviceOptions& options, bool routingSet) {
+  if (options.gatewayDevices && options.gatewayFile) return Error{"give --gateway or --gateway-file, not both"};
+  if (routingSet && !options.gateway()) return Error{"--gateway-routing needs --gateway or --gateway-file"};
+  if (!options.gateway()) return true;
+  if (options.statePath) return Error{"--state keeps the one transmitter's state; an I/O system starts afresh"};
+  if (options.ptyPath) return Error{"an I/O system is served over HART-IP only: give --listen, not --pty"};
+  return true;
+}
+
+}  // namespace
+
 Result<DeviceOptions> ParseDeviceOptions(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.setApplicationDescription("The simulated transmitter as a HART device.");
@@ -43,7 +74,19 @@ Result<DeviceOptions> ParseDeviceOptions(const QStringList& arguments) {
       "one identity:hexkey line per key, readable by its owner alone.",
       "file");
   const QCommandLineOption requireSecure("require-secure", "Refuse HART-IP sessions in plain text (needs --psk-file).");
-  parser.addOptions({listen, pty, state, faults, pskFile, requireSecure});
+  const QCommandLineOption gateway(
+      "gateway", "Be an I/O system with N (1 to 1000) transmitters behind it, one to a channel, 16 channels to a card.",
+      "N");
+  const QCommandLineOption gatewayFile(
+      "gateway-file",
+      "Be an I/O system with the devices of FILE behind it: one 'maker, device type, tag' line each (numbers "
+      "decimal or 0x-hex, '#' starts a comment). Another maker's device answers no device-specific command.",
+      "file");
+  const QCommandLineOption routing("gateway-routing",
+                                   "How the I/O system reaches its devices: 77 (through command 77 only, as a "
+                                   "multiplexer), direct (by their unique addresses only) or both (the default).",
+                                   "routing");
+  parser.addOptions({listen, pty, state, faults, pskFile, requireSecure, gateway, gatewayFile, routing});
   if (!parser.parse(arguments)) return Error{parser.errorText().toStdString()};
   if (parser.isSet("help")) parser.showHelp(0);
   if (!parser.positionalArguments().isEmpty()) {
@@ -66,6 +109,18 @@ Result<DeviceOptions> ParseDeviceOptions(const QStringList& arguments) {
   options.requireSecure = parser.isSet(requireSecure);
   if (options.requireSecure && !options.keyFile) return Error{"--require-secure needs the keys: give --psk-file FILE"};
   if (options.keyFile && !options.listen) return Error{"--psk-file secures HART-IP: give --listen [HOST:]PORT"};
+  if (parser.isSet(gateway)) {
+    Result<int> count = ParseDeviceCount(parser.value(gateway));
+    if (!count) return count.error();
+    options.gatewayDevices = *count;
+  }
+  if (parser.isSet(gatewayFile)) options.gatewayFile = parser.value(gatewayFile).toStdString();
+  if (parser.isSet(routing)) {
+    Result<device::SubDeviceRouting> how = ParseRouting(parser.value(routing));
+    if (!how) return how.error();
+    options.routing = *how;
+  }
+  if (Result<bool> fits = CheckGateway(options, parser.isSet(routing)); !fits) return fits.error();
   if (!options.listen && !options.ptyPath) {
     return Error{"nothing to serve the device on: give --listen [HOST:]PORT or --pty PATH"};
   }

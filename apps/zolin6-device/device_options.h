@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "device/io_system.h"
 #include "device/line_faults.h"
 #include "platform/result.h"
 
@@ -28,6 +29,12 @@ struct DeviceOptions {
   std::optional<device::FaultRates> faults;  // a bad line in front of the device, on every way it is served
   std::optional<QString> keyFile;            // secure HART-IP (version 2) with the keys in it
   bool requireSecure = false;                // no session in plain text
+  // An I/O system with devices behind it instead of the one transmitter:
+  // that many of our transmitters, or the devices of a gateway file.
+  std::optional<int> gatewayDevices;
+  std::optional<std::string> gatewayFile;
+  device::SubDeviceRouting routing = device::SubDeviceRouting::Both;
+  bool gateway() const { return gatewayDevices || gatewayFile; }
 };
 
 // `PORT` or `HOST:PORT` (`[V6]:PORT` for an IPv6 address).

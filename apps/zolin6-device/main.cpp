@@ -1,7 +1,8 @@
 // zolin6-device: the simulated transmitter as a HART device for the window
 // and the tools to talk to, over HART-IP (TCP and UDP on one port) and, with
 // --pty, as a serial HART device on a pseudo-terminal, with --faults behind
-// a bad line, with --psk-file granting secure HART-IP sessions. Prints one line when it is ready and one on standard
+// a bad line, with --psk-file granting secure HART-IP sessions, with --gateway
+// or --gateway-file as an I/O system with transmitters behind it. Prints one line when it is ready and one on standard
 // error for each HART-IP session that ends; stops on SIGINT or SIGTERM, saving the device state and the HART-IP audit
 // log when --state names a file.
 
@@ -15,9 +16,11 @@
 #include <vector>
 
 #include "device/hart_device.h"
+#include "device/io_system.h"
 #include "device/simulated_transmitter.h"
 #include "device_options.h"
 #include "device_state.h"
+#include "platform/atomic_file.h"
 #include "stop_signals.h"
 #include "transport/hart_ip_server.h"
 #include "transport/psk_keys.h"
@@ -41,6 +44,16 @@ std::string Shown(const device_app::ListenAddress& address, std::uint16_t port) 
   return host.toStdString() + ":" + std::to_string(port);
 }
 
+// The devices behind the I/O system the options ask for.
+Result<std::vector<device::SubDeviceSpec>> GatewayDevices(const device_app::DeviceOptions& options) {
+  if (options.gatewayDevices) return device::OurTransmitters(*options.gatewayDevices);
+  const Result<std::string> text = platform::ReadWholeFile(*options.gatewayFile);
+  if (!text) return text.error();
+  Result<std::vector<device::SubDeviceSpec>> devices = device::ParseGatewayDevices(*text);
+  if (!devices) return Error{*options.gatewayFile + " " + devices.error().message};
+  return devices;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -58,11 +71,18 @@ int main(int argc, char** argv) {
     }
   }
   auto device = std::make_shared<device::HartDevice>(transmitter);
+  std::unique_ptr<device::IoSystem> ioSystem;
+  if (options->gateway()) {
+    Result<std::vector<device::SubDeviceSpec>> devices = GatewayDevices(*options);
+    if (!devices) return Fail(devices.error().message);
+    ioSystem = std::make_unique<device::IoSystem>(*devices, options->routing);
+  }
+  device::ServedDevice& served = ioSystem ? static_cast<device::ServedDevice&>(*ioSystem) : *device;
 
   std::vector<std::string> serving;
   std::unique_ptr<transport::HartIpServer> hartIp;
   if (options->listen) {
-    hartIp = std::make_unique<transport::HartIpServer>(*device);
+    hartIp = std::make_unique<transport::HartIpServer>(served);
     hartIp->onSessionEnd([](const std::string& why) { std::cerr << "zolin6-device: " << why << std::endl; });
     if (audit) {
       if (Result<bool> loaded = transport::LoadSessionAudit(*audit, hartIp->audit()); !loaded) {
@@ -92,6 +112,7 @@ int main(int argc, char** argv) {
 
   std::string ready = "zolin6-device:";
   for (std::size_t i = 0; i < serving.size(); ++i) ready += (i == 0 ? " " : ", ") + serving[i];
+  if (ioSystem) ready += ", an I/O system of " + std::to_string(ioSystem->subDeviceCount()) + " devices";
   if (options->faults) ready += ", behind a bad line";
   std::cout << ready << std::endl;
 

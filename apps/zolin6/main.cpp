@@ -21,6 +21,7 @@
 #include "history/store_location.h"
 #include "opened_device.h"
 #include "platform/locale.h"
+#include "survey_command.h"
 #include "window_run.h"
 
 namespace {
@@ -72,7 +73,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   const bool headless = HasArgument(
-      argc, argv, {"--record", "--published", "--history-export", "--burst", "--burst-show", "--audit-log"});
+      argc, argv,
+      {"--record", "--published", "--history-export", "--burst", "--burst-show", "--audit-log", "--survey"});
   // The certificate's PDF needs fonts, so a GUI application; no display.
   const bool certificate = HasArgument(argc, argv, {"--calibration-report"});
   if (certificate && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -105,6 +107,10 @@ int main(int argc, char** argv) {
     auto parsed = history::ParseStoreLocation(parser.value(options.history).toStdString());
     if (!parsed) return report.Say(parsed.error().message);
     store = std::move(parsed).value();
+  }
+  if (parser.isSet(options.survey)) {
+    return app::RunSurvey(parser.value(options.survey).toStdString(), parser.value(options.out).toStdString(),
+                          std::cout, std::cerr);
   }
   if (parser.isSet(options.historyExport)) return app::ExportHistory(store, parser.value(options.historyExport));
   if (certificate) {

@@ -43,6 +43,11 @@ struct WindowOptions {
   QCommandLineOption auditLog{"audit-log",
                               "Show the audit log of a secure HART-IP device's sessions (with --connect "
                               "hart-ip://HOST[:PORT]?v2 and --psk-file)."};
+  QCommandLineOption survey{"survey",
+                            "Survey the devices behind the endpoints of the plant file FILE (JSON) without a "
+                            "window; with --out.",
+                            "FILE"};
+  QCommandLineOption out{"out", "Write the devices --survey finds to FILE (CSV).", "FILE"};
   QCommandLineOption trend{"trend", "Open the trend of the observation page (for --screenshot)."};
   QCommandLineOption historyWindow{"history-window", "Open the History window (for --screenshot)."};
   QCommandLineOption plantWindow{"plant-window", "Open the Plant view, its list from the history (for --screenshot)."};
@@ -51,9 +56,10 @@ struct WindowOptions {
   QCommandLineOption size{"window-size", "Make the window WIDTHxHEIGHT pixels (for --screenshot).", "WxH"};
 
   void addTo(QCommandLineParser& parser) const {
-    parser.addOptions({simulate,          device,      locale,        screenshot, script,    history, historyExport,
-                       calibrationReport, fromHistory, record,        duration,   published, burst,   burstShow,
-                       auditLog,          trend,       historyWindow, open,       trace,     size});
+    parser.addOptions(
+        {simulate,    device, locale,        screenshot, script, history,   historyExport, calibrationReport,
+         fromHistory, record, duration,      published,  burst,  burstShow, auditLog,      survey,
+         out,         trend,  historyWindow, open,       trace,  size});
     parser.addOption(plantWindow);
   }
 };

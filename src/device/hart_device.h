@@ -16,40 +16,34 @@
 
 #include "device/command_table.h"
 #include "device/device_variables.h"
+#include "device/served_device.h"
 #include "device/simulated_transmitter.h"
 #include "hart/frame.h"
 
 namespace zolin6::device {
 
-// A reply before framing.
-struct Reply {
-  hart::Address address;                          // the device's address, with the request's master bit
-  std::uint16_t command = 0;                      // the request's command
-  hart::ReplyStatus status;                       // response code and field device status
-  hart::Bytes data;                               // after the status bytes; empty for an error
-  hart::FrameType type = hart::FrameType::Reply;  // or a burst frame, published unasked
-};
-
 // How long the device takes on a serial line from the end of a request to
 // the start of its reply; well inside a master's reply timeout.
 inline constexpr Millis kTurnaround = 20;
 
-class HartDevice {
+class HartDevice : public ServedDevice {
  public:
   explicit HartDevice(SimulatedTransmitter& transmitter);
 
-  hart::Address uniqueAddress() const;
+  hart::Address uniqueAddress() const override;
   const DeviceState& state() const { return transmitter_.state(); }
   std::uint8_t pollingAddress() const;
 
   // The reply to one decoded request at `now`, or nullopt for silence.
-  std::optional<Reply> Answer(const hart::Frame& request, Millis now);
+  std::optional<Reply> Answer(const hart::Frame& request, Millis now) override;
   // One whole frame from its delimiter; the reply frame without preambles,
   // or no bytes for a frame that does not decode or is not for the device.
-  hart::Bytes Receive(hart::ByteView frame, Millis now);
+  hart::Bytes Receive(hart::ByteView frame, Millis now) override;
   // The bytes of a serial line: preambles, then one request frame; the
   // reply with the device's response preambles in front.
-  hart::Bytes ReceiveSerial(hart::ByteView line, Millis now);
+  hart::Bytes ReceiveSerial(hart::ByteView line, Millis now) override;
+  // It publishes its own burst messages.
+  HartDevice* burstSource() override { return this; }
 
   // Burst message `message` (0..2) as a burst frame at `now`: the reply to
   // its command (command 9 with its variables), the burst bit set.

@@ -75,7 +75,9 @@ void EndpointSurvey::Begin() {
   });
   link_->WatchState([weak = weak_from_this()](bool up, toolkit::Millis /*now*/) {
     auto self = weak.lock();
-    if (self && !up && self->running_) self->Finish(false, "the line went down");
+    if (!self || up || !self->running_) return;
+    const bool wasUp = self->master_ && self->master_->identity();
+    self->Finish(false, wasUp ? "the line went down" : "no connection");
   });
 }
 
@@ -106,10 +108,9 @@ void EndpointSurvey::Cancel() {
 void EndpointSurvey::Ask(std::uint16_t command, hart::Bytes data, Then then) {
   waitingFor_ = master_->submit(command, std::move(data), hart::Effect::Repeatable);
   then_ = std::move(then);
-  // Not from inside the master's step: the request goes out on the next turn.
-  At(clock_.now(), [generation = generation_](EndpointSurvey& self) {
-    if (self.running_ && self.generation_ == generation) self.Pump({});
-  });
+  // The request goes out now; from an answer's handler too, as the
+  // master's step that gave that answer has returned.
+  Pump({});
 }
 
 void EndpointSurvey::AskDevice(std::size_t at, std::uint16_t command, Then then) {

@@ -35,7 +35,7 @@ struct SurveyedDevice {
 
 struct EndpointReport {
   bool reached = false;  // the endpoint's device answered and the line held to the end
-  std::string why;       // when not reached, in words: "no answer to command 0", "the line went down"
+  std::string why;       // when not reached, in words: "no connection", "no answer to command 0", "the line went down"
   bool cancelled = false;
   std::vector<SurveyedDevice> devices;  // found, or (refresh) answering
 };

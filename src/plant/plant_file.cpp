@@ -2,11 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sstream>
 #include <unordered_map>
+
+#include "platform/atomic_file.h"
 
 namespace zolin6::plant {
 
@@ -63,12 +61,9 @@ Result<std::vector<PlantEndpoint>> ParsePlantFile(std::string_view text, const s
 }
 
 Result<std::vector<PlantEndpoint>> ReadPlantFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Error{path + ": cannot open: " + std::strerror(errno)};
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return Error{path + ": cannot read: " + std::strerror(errno)};
-  return ParsePlantFile(text.str(), path);
+  Result<std::string> text = platform::ReadWholeFile(path);
+  if (!text) return text.error();
+  return ParsePlantFile(*text, path);
 }
 
 }  // namespace zolin6::plant

@@ -19,7 +19,7 @@ struct PlantEndpoint {
 };
 
 // `file` only names the source in errors.
-Result<std::vector<PlantEndpoint>> ParsePlantFile(std::string_view json, const std::string& file);
+Result<std::vector<PlantEndpoint>> ParsePlantFile(std::string_view text, const std::string& file);
 Result<std::vector<PlantEndpoint>> ReadPlantFile(const std::string& path);
 
 }  // namespace zolin6::plant

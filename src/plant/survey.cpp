@@ -1,7 +1,6 @@
 #include "plant/survey.h"
 
 #include <QDateTime>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -37,6 +36,9 @@ Survey::Survey(std::vector<PlantEndpoint> endpoints, SurveyCallbacks callbacks, 
   outcomes_.resize(endpoints_.size());
   for (std::size_t i = 0; i < endpoints_.size(); ++i) outcomes_[i].endpoint = endpoints_[i].name;
   visits_.resize(endpoints_.size());
+  retire_.setSingleShot(true);
+  retire_.setInterval(0);
+  connect(&retire_, &QTimer::timeout, this, [this] { retired_.clear(); });
 }
 
 Survey::~Survey() = default;
@@ -113,8 +115,8 @@ void Survey::StartVisit(std::size_t endpoint) {
 void Survey::Retire(std::size_t endpoint) {
   if (!visits_[endpoint]) return;
   // Let go of the line once its own handler has returned: the report may come from inside it.
-  std::shared_ptr<Visit> visit = std::move(visits_[endpoint]);
-  QTimer::singleShot(0, this, [visit] {});
+  retired_.push_back(std::move(visits_[endpoint]));
+  retire_.start();
 }
 
 void Survey::VisitDone(std::size_t endpoint, const EndpointReport& report) {

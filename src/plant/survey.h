@@ -11,6 +11,7 @@
 // its row, not answering, with the time it was last seen.
 
 #include <QObject>
+#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -57,6 +58,7 @@ struct SurveyCallbacks {
   std::function<void(bool cancelled)> finished;
 };
 
+// Needs a Qt application (for its event loop) before it is made.
 class Survey : public QObject {
  public:
   Survey(std::vector<PlantEndpoint> endpoints, SurveyCallbacks callbacks, int endpointsAtOnce = kDefaultEndpointsAtOnce,
@@ -104,7 +106,9 @@ class Survey : public QObject {
   // A refresh's known devices by endpoint.
   std::unordered_map<std::string, std::vector<SurveyedDevice>> known_;
   std::vector<EndpointOutcome> outcomes_;
-  std::vector<std::unique_ptr<Visit>> visits_;  // under way, by endpoint index (null when none)
+  std::vector<std::unique_ptr<Visit>> visits_;   // under way, by endpoint index (null when none)
+  std::vector<std::unique_ptr<Visit>> retired_;  // done, let go of on the next turn of the event loop
+  QTimer retire_;
   std::size_t nextEndpoint_ = 0;
   int underWay_ = 0;
   int done_ = 0;

@@ -21,7 +21,7 @@ constexpr std::size_t kBareAnswer = ip::kDirectCommandHeaderSize + 1;
 
 // The number goes to the device whole, as a long frame's command 31 hands
 // it over; a 31 asked here is command 31 itself.
-std::optional<device::Reply> Ask(device::HartDevice& device, const ip::DirectCommand& asked, toolkit::Millis now) {
+std::optional<device::Reply> Ask(device::ServedDevice& device, const ip::DirectCommand& asked, toolkit::Millis now) {
   hart::Frame request;
   request.type = hart::FrameType::Request;
   request.address = device.uniqueAddress();
@@ -33,7 +33,7 @@ std::optional<device::Reply> Ask(device::HartDevice& device, const ip::DirectCom
 
 }  // namespace
 
-ip::DirectPdu AnswerDirectPdu(device::HartDevice& device, const ip::DirectPdu& request, toolkit::Millis now) {
+ip::DirectPdu AnswerDirectPdu(device::ServedDevice& device, const ip::DirectPdu& request, toolkit::Millis now) {
   ip::DirectPdu answer{0, kExtendedStatus, {}};
   // The device reports a cold start once: whichever command heard it, the PDU tells it.
   std::uint8_t coldStart = 0;
@@ -62,7 +62,7 @@ ip::DirectPdu AnswerDirectPdu(device::HartDevice& device, const ip::DirectPdu& r
   return answer;
 }
 
-Result<hart::Bytes> AnswerDirectPduBody(device::HartDevice& device, hart::ByteView requestBody, toolkit::Millis now) {
+Result<hart::Bytes> AnswerDirectPduBody(device::ServedDevice& device, hart::ByteView requestBody, toolkit::Millis now) {
   Result<ip::DirectPdu> request = ip::DecodeDirectRequest(requestBody);
   if (!request) return request.error();
   return ip::EncodeDirectResponse(AnswerDirectPdu(device, *request, now));

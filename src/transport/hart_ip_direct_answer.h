@@ -16,10 +16,10 @@ namespace zolin6::transport {
 // (11 or 21 with another tag) answers 64 without data. Commands stop when
 // the answer fills a message: the one that did not fit whole answers 30
 // with what fits, and later ones are neither carried out nor answered.
-hart::ip::DirectPdu AnswerDirectPdu(device::HartDevice& device, const hart::ip::DirectPdu& request,
+hart::ip::DirectPdu AnswerDirectPdu(device::ServedDevice& device, const hart::ip::DirectPdu& request,
                                     toolkit::Millis now);
 // The same from the request's body to the response's; an error names what
 // is wrong with a request body that does not decode.
-Result<hart::Bytes> AnswerDirectPduBody(device::HartDevice& device, hart::ByteView requestBody, toolkit::Millis now);
+Result<hart::Bytes> AnswerDirectPduBody(device::ServedDevice& device, hart::ByteView requestBody, toolkit::Millis now);
 
 }  // namespace zolin6::transport

@@ -64,13 +64,15 @@ void HartIpServer::Listener::incomingConnection(qintptr descriptor) {
   addPendingConnection(socket);
 }
 
-HartIpServer::HartIpServer(device::HartDevice& device, TimeSource now, WallTime wall, QObject* parent)
+HartIpServer::HartIpServer(device::ServedDevice& device, TimeSource now, WallTime wall, QObject* parent)
     : QObject(parent),
       device_(device),
       now_(std::move(now)),
       wall_(wall ? std::move(wall) : WallTime(SecondsSince1970)),
       audit_(wall_()),
-      publisher_(device) {
+      publisher_(device.burstSource() != nullptr
+                     ? std::optional<device::BurstPublisher>(std::in_place, *device.burstSource())
+                     : std::nullopt) {
   updateAuditStatus();
   if (!now_) {
     auto since = std::make_shared<QElapsedTimer>();
@@ -322,8 +324,9 @@ void HartIpServer::endTcp(QTcpSocket* socket, const std::string& why, SessionEnd
 
 // HART-IP carries whole frames: no preambles, and no turns to wait for on a line.
 void HartIpServer::publishDue() {
+  if (!publisher_) return;
   const toolkit::Millis now = now_();
-  if (const std::optional<device::Reply> burst = publisher_.publish(now)) {
+  if (const std::optional<device::Reply> burst = publisher_->publish(now)) {
     const hart::Bytes frame = device::HartDevice::EncodeWhole(*burst);
     // Writing may drop a TCP peer that does not read: the sockets are listed first.
     std::vector<QTcpSocket*> sockets;
@@ -340,7 +343,7 @@ void HartIpServer::publishDue() {
       }
     }
   }
-  if (const std::optional<toolkit::Millis> next = publisher_.nextDue(now)) {
+  if (const std::optional<toolkit::Millis> next = publisher_->nextDue(now)) {
     burstTimer_.start(static_cast<int>(std::max<toolkit::Millis>(0, *next - now_())));
   }
 }

@@ -1,6 +1,6 @@
 #pragma once
-// One HART device served over HART-IP, on TCP and UDP at the same port:
-// several sessions at once (a TCP connection each, UDP sessions by the
+// One HART device, or an I/O system with devices behind it, served over
+// HART-IP, on TCP and UDP at the same port: several sessions at once (a TCP connection each, UDP sessions by the
 // client's address and port), all sharing the one device. A session that
 // stays quiet past its inactivity timer, or sends a malformed message, is
 // closed; the others carry on. Every answer is on its way before the
@@ -68,7 +68,8 @@ class HartIpServer : public QObject {
   // The wall clock, seconds since 1970, for the audit log; by default the system's.
   using WallTime = std::function<std::uint64_t()>;
 
-  explicit HartIpServer(device::HartDevice& device, TimeSource now = {}, WallTime wall = {}, QObject* parent = nullptr);
+  explicit HartIpServer(device::ServedDevice& device, TimeSource now = {}, WallTime wall = {},
+                        QObject* parent = nullptr);
   ~HartIpServer() override;
 
   // Listens on TCP and UDP at `port` of `address`; port 0 takes a free one
@@ -166,7 +167,7 @@ class HartIpServer : public QObject {
   // next frame's time.
   void publishDue();
 
-  device::HartDevice& device_;
+  device::ServedDevice& device_;
   TimeSource now_;
   WallTime wall_;
   SessionAudit audit_;
@@ -182,8 +183,8 @@ class HartIpServer : public QObject {
   std::function<void(const std::string&)> sessionEnd_;
   std::optional<Secure> secure_;
   HandshakeGuard handshakes_;
-  std::unique_ptr<QDtlsClientVerifier> verifier_;  // a secure server's, for the DTLS hello's cookie
-  device::BurstPublisher publisher_;
+  std::unique_ptr<QDtlsClientVerifier> verifier_;    // a secure server's, for the DTLS hello's cookie
+  std::optional<device::BurstPublisher> publisher_;  // none where nothing bursts
   QTimer burstTimer_;  // the next burst frame; at once after a request, which may have changed them
 };
 

@@ -42,7 +42,7 @@ struct HartIpServer::Quiet {
 };
 
 struct HartIpServer::TcpPeer {
-  TcpPeer(device::HartDevice& device, ip::Security security, const SessionAudit* audit, QObject* owner)
+  TcpPeer(device::ServedDevice& device, ip::Security security, const SessionAudit* audit, QObject* owner)
       : session(device, security, audit), quiet(owner) {}
   ip::StreamAssembler assembler;
   ServerSession session;
@@ -52,7 +52,7 @@ struct HartIpServer::TcpPeer {
 };
 
 struct HartIpServer::UdpPeer {
-  UdpPeer(device::HartDevice& device, ip::Security security, const SessionAudit* audit, QObject* owner)
+  UdpPeer(device::ServedDevice& device, ip::Security security, const SessionAudit* audit, QObject* owner)
       : session(device, security, audit), quiet(owner) {}
   ServerSession session;
   Quiet quiet;

@@ -42,7 +42,7 @@ struct ServerAnswer {
 class ServerSession {
  public:
   // `audit`: the log a secure session may read; none answers no session.
-  explicit ServerSession(device::HartDevice& device, hart::ip::Security security = hart::ip::Security::PlainOnly,
+  explicit ServerSession(device::ServedDevice& device, hart::ip::Security security = hart::ip::Security::PlainOnly,
                          const SessionAudit* audit = nullptr)
       : device_(device), security_(security), audit_(audit) {}
 
@@ -69,7 +69,7 @@ class ServerSession {
   ServerAnswer reply(const hart::ip::Message& request, hart::Bytes body = {},
                      std::uint8_t code = hart::ip::status::kSuccess) const;
 
-  device::HartDevice& device_;
+  device::ServedDevice& device_;
   hart::ip::Security security_;
   const SessionAudit* audit_;
   bool initiated_ = false;

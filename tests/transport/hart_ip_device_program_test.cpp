@@ -62,6 +62,11 @@ TEST(HartIpDeviceProgram, RefusesWhatItCannotServe) {
   QTemporaryDir dir;
   const QString keys =
       testing::KeyFile(dir, "id:0011\n", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+  const QString plant = dir.filePath("plant");
+  QFile plantFile(plant);
+  ASSERT_TRUE(plantFile.open(QIODevice::WriteOnly));
+  plantFile.write("24593, 58113, TT-1\n0x26, 0x1G89, PT-2\n");
+  plantFile.close();
   const std::vector<std::pair<QStringList, std::string>> cases = {
       {{"--listen", "0", "--psk-file", keys}, "can be read by others"},
       {{"--listen", "0", "--require-secure"}, "--require-secure needs the keys"},
@@ -73,6 +78,10 @@ TEST(HartIpDeviceProgram, RefusesWhatItCannotServe) {
       {{"--listen", "0", "--state", "/no/such/folder/device.json"}, "no folder"},
       {{"--listen", "0", "--faults", "drop=2"}, "--faults drop=2: a share is a number from 0 to 1"},
       {{"--listen", "0", "--faults", "loss=0.1"}, "unknown fault loss"},
+      {{"--listen", "0", "--gateway", "1001"}, "--gateway 1001: give a number of devices from 1 to 1000"},
+      {{"--listen", "0", "--gateway", "2", "--gateway-routing", "via"}, "--gateway-routing via: give 77"},
+      {{"--listen", "0", "--gateway", "2", "--state", dir.filePath("s.json")}, "--state keeps"},
+      {{"--listen", "0", "--gateway-file", plant}, "plant line 2: the device type '0x1G89'"},
   };
   for (const auto& [arguments, words] : cases) {
     QProcess program;

@@ -1,0 +1,81 @@
+// `zolin6 --survey PLANT.json --out FILE.csv` against transmitters served
+// by the test: the CSV's columns and rows, and the exit status for a plant
+// in order (0), a device in failure (1) and an endpoint not reached (2).
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <fstream>
+
+#include "platform/atomic_file.h"
+#include "served_plant.h"
+#include "trend/csv.h"
+
+#ifdef ZOLIN6_PROGRAM
+
+namespace zolin6::plant {
+namespace {
+
+using testing::ServedTransmitter;
+
+struct Outcome {
+  int status = -1;
+  std::string err;
+  std::vector<std::vector<std::string>> csv;
+};
+
+// Runs the program while the test's event loop serves the transmitters.
+Outcome Survey(const std::vector<std::string>& addresses) {
+  QTemporaryDir dir;
+  const std::string plantFile = dir.filePath("plant.json").toStdString();
+  const std::string csvFile = dir.filePath("plant.csv").toStdString();
+  std::string json = R"({"endpoints": [)";
+  for (const std::string& address : addresses) json += (json.back() == '[' ? "\"" : ",\"") + address + "\"";
+  std::ofstream(plantFile) << json << "]}";
+  QProcess program;
+  program.start(ZOLIN6_PROGRAM,
+                {"--survey", QString::fromStdString(plantFile), "--out", QString::fromStdString(csvFile)});
+  Outcome run;
+  if (!transport::testing::RunUntil([&] { return program.state() == QProcess::NotRunning; }, 60000)) return run;
+  run.status = program.exitCode();
+  run.err = program.readAllStandardError().toStdString();
+  if (const Result<std::string> text = platform::ReadWholeFile(csvFile)) run.csv = trend::ParseCsv(*text);
+  return run;
+}
+
+TEST(SurveyCommand, ExitStatusSaysHowThePlantIs) {
+  ServedTransmitter healthy(4001);
+  const Outcome ok = Survey({healthy.address()});
+  EXPECT_EQ(ok.status, 0) << ok.err;
+  ASSERT_EQ(ok.csv.size(), 2U);
+  EXPECT_EQ(ok.csv[0],
+            (std::vector<std::string>{"endpoint", "sub-device", "tag", "long tag", "manufacturer", "device type",
+                                      "device id", "status", "answering", "pv", "unit", "last seen"}));
+  EXPECT_EQ(ok.csv[1][0], healthy.address());
+  EXPECT_EQ(ok.csv[1][2], "TT-4001");
+  EXPECT_EQ(ok.csv[1][5], "ZOLIN-6");
+  EXPECT_EQ(ok.csv[1][6], "4001");
+  EXPECT_EQ(ok.csv[1][7], "OK");
+  EXPECT_EQ(ok.csv[1][10], "°C");
+  EXPECT_TRUE(ok.csv[1][11].ends_with("Z")) << ok.csv[1][11];
+
+  ServedTransmitter failing(4002);
+  failing.transmitter.mutableState().forcedDeviceStatus = 0x80;
+  const Outcome failure = Survey({healthy.address(), failing.address()});
+  EXPECT_EQ(failure.status, 1) << failure.err;
+  EXPECT_EQ(failure.csv.size(), 3U);
+
+  const std::string down = "hart-ip://127.0.0.1:" + std::to_string(testing::SilentPort());
+  const Outcome unreached = Survey({down, failing.address()});
+  EXPECT_EQ(unreached.status, 2);
+  EXPECT_NE(unreached.err.find("zolin6: " + down + ": not reached: "), std::string::npos) << unreached.err;
+  ASSERT_EQ(unreached.csv.size(), 2U);  // the other endpoint's device is still written
+  EXPECT_EQ(unreached.csv[1][7], "failure");
+}
+
+}  // namespace
+}  // namespace zolin6::plant
+
+#endif
