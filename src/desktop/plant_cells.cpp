@@ -3,7 +3,7 @@
 #include <array>
 #include <charconv>
 
-#include "history/history_record.h"
+#include "plant/plant_csv.h"
 
 namespace zolin6::desktop {
 
@@ -47,7 +47,7 @@ QString PlantCell(const plant::PlantDevice& device, PlantColumn column) {
     case PlantColumn::Pv: return device.pv ? PvText(*device.pv) : QString();
     case PlantColumn::Unit: return QString::fromStdString(device.unit);
     case PlantColumn::LastSeen:
-      return device.lastSeenUtc == 0 ? QString() : QString::fromStdString(history::IsoUtc(device.lastSeenUtc));
+      return QString::fromStdString(plant::UtcText(device.lastSeenUtc));
   }
   return {};
 }

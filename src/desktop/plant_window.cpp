@@ -16,6 +16,7 @@
 
 #include "desktop/background_write.h"
 #include "desktop/plant_export.h"
+#include "plant/plant_csv.h"
 
 namespace zolin6::desktop {
 
@@ -257,7 +258,7 @@ void PlantWindow::showSelectedHistory() {
 
 void PlantWindow::exportCsvTo(const QString& path) {
   status_->setText("Exporting to " + path + "\u2026");
-  WriteInBackground(this, path.toStdString(), PlantCsv(rowsOnShow()), [this, path](const Result<bool>& written) {
+  WriteInBackground(this, path.toStdString(), plant::PlantCsv(rowsOnShow()), [this, path](const Result<bool>& written) {
     status_->setText(written ? "Exported to " + path
                              : "Cannot export: " + QString::fromStdString(written.error().message));
   });

@@ -1,14 +1,17 @@
 // The plant view: its sort and filters over the real table, a new list
 // taken with the selection kept by device, a survey's rows going to the
-// history's plant list, and the CSV its export writes.
+// history's plant list, and its CSV export: the survey's own.
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
 
-#include "desktop/plant_export.h"
+#include "plant/plant_csv.h"
 #include "desktop/plant_window.h"
 #include "trend/csv.h"
 
@@ -154,17 +157,37 @@ TEST(PlantWindowTest, ASurveyIsShownAndKeptInTheHistoryAndACancelKeepsTheList) {
   EXPECT_TRUE(window.statusText().contains("cancelled"));
 }
 
-TEST(PlantWindowTest, TheCsvHasTheColumnsAndTextsOfTheView) {
-  plant::PlantDevice device = Device(3, plant::Health::MaintenanceRequired);
-  device.pv.reset();
-  device.unit.clear();
-  device.answering = false;
-  const auto lines = trend::ParseCsv(PlantCsv({device}));
-  ASSERT_EQ(lines.size(), 2U);
-  EXPECT_EQ(lines[0], (std::vector<std::string>{"Endpoint", "Tag", "Long tag", "Manufacturer", "Device type",
-                                                "Device id", "Status", "PV", "Unit", "Last seen (UTC)"}));
-  EXPECT_EQ(lines[1], (std::vector<std::string>{"hart-ip://10.0.0.5:5094/3", "TT-3", "", "NORVEL S.A.", "ZOLIN-6", "3",
-                                                "maintenance required", "", "", "2026-08-29T10:40:00.003Z"}));
+TEST(PlantWindowTest, TheCsvIsTheSurveysOfTheRowsOnShowWithTheViewsTexts) {
+  QTemporaryDir folder;
+  PlantWindow window(nullptr, nullptr, {});
+  window.view()->sortByColumn(static_cast<int>(PlantColumn::DeviceId), Qt::DescendingOrder);
+  plant::PlantDevice silent = Device(3, plant::Health::MaintenanceRequired);
+  silent.pv.reset();
+  silent.answering = false;
+  window.showRows({Device(1), silent, Device(2, plant::Health::Failure)});
+  window.filter().setHealth(HealthFilter::NotOk);
+  const QString path = folder.filePath("plant.csv");
+  window.exportCsvTo(path);
+  ASSERT_TRUE(QTest::qWaitFor([&window] { return window.statusText().startsWith("Exported"); }, 30000))
+      << window.statusText().toStdString();
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << window.statusText().toStdString();
+  const std::string csv = file.readAll().toStdString();
+  EXPECT_EQ(csv, plant::PlantCsv({silent, Device(2, plant::Health::Failure)}));
+
+  // The view's cells read as the file's fields.
+  const auto lines = trend::ParseCsv(csv);
+  ASSERT_EQ(lines.size(), 3U);
+  const QStringList cells = PlantCells(silent);
+  const std::vector<std::string>& fields = lines[1];
+  const std::pair<PlantColumn, std::size_t> same[] = {
+      {PlantColumn::Tag, 2},      {PlantColumn::Manufacturer, 4}, {PlantColumn::DeviceType, 5},
+      {PlantColumn::DeviceId, 6}, {PlantColumn::Status, 7},       {PlantColumn::Unit, 10},
+      {PlantColumn::LastSeen, 11}};
+  for (const auto& [column, field] : same) {
+    EXPECT_EQ(cells[static_cast<int>(column)].toStdString(), fields.at(field)) << field;
+  }
+  EXPECT_EQ(cells[static_cast<int>(PlantColumn::Endpoint)], "hart-ip://10.0.0.5:5094/3");
 }
 
 }  // namespace
