@@ -46,8 +46,7 @@ QString PlantCell(const plant::PlantDevice& device, PlantColumn column) {
     case PlantColumn::Status: return QString::fromUtf8(plant::HealthText(device.health));
     case PlantColumn::Pv: return device.pv ? PvText(*device.pv) : QString();
     case PlantColumn::Unit: return QString::fromStdString(device.unit);
-    case PlantColumn::LastSeen:
-      return QString::fromStdString(plant::UtcText(device.lastSeenUtc));
+    case PlantColumn::LastSeen: return QString::fromStdString(plant::UtcText(device.lastSeenUtc));
   }
   return {};
 }

@@ -11,8 +11,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "plant/plant_csv.h"
+#include "../plant/served_plant.h"
+#include "desktop/plant_backends.h"
 #include "desktop/plant_window.h"
+#include "plant/plant_csv.h"
 #include "trend/csv.h"
 
 namespace zolin6::desktop {
@@ -180,14 +182,39 @@ TEST(PlantWindowTest, TheCsvIsTheSurveysOfTheRowsOnShowWithTheViewsTexts) {
   ASSERT_EQ(lines.size(), 3U);
   const QStringList cells = PlantCells(silent);
   const std::vector<std::string>& fields = lines[1];
-  const std::pair<PlantColumn, std::size_t> same[] = {
-      {PlantColumn::Tag, 2},      {PlantColumn::Manufacturer, 4}, {PlantColumn::DeviceType, 5},
-      {PlantColumn::DeviceId, 6}, {PlantColumn::Status, 7},       {PlantColumn::Unit, 10},
-      {PlantColumn::LastSeen, 11}};
+  const std::pair<PlantColumn, std::size_t> same[] = {{PlantColumn::Tag, 2},        {PlantColumn::Manufacturer, 4},
+                                                      {PlantColumn::DeviceType, 5}, {PlantColumn::DeviceId, 6},
+                                                      {PlantColumn::Status, 7},     {PlantColumn::Unit, 10},
+                                                      {PlantColumn::LastSeen, 11}};
   for (const auto& [column, field] : same) {
     EXPECT_EQ(cells[static_cast<int>(column)].toStdString(), fields.at(field)) << field;
   }
   EXPECT_EQ(cells[static_cast<int>(PlantColumn::Endpoint)], "hart-ip://10.0.0.5:5094/3");
+}
+
+// The window's survey is the one `zolin6 --survey` runs, here against an
+// I/O system served on loopback; a row's connection text names its device.
+TEST(PlantWindowTest, SurveysTheDevicesBehindAnIoSystem) {
+  plant::testing::ServedGateway gateway(3);
+  QTemporaryDir folder;
+  const QString file = folder.filePath("plant.json");
+  QFile json(file);
+  ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+  json.write(QString(R"({"endpoints": ["%1"]})").arg(QString::fromStdString(gateway.address())).toUtf8());
+  json.close();
+  SurveyScanner scanner;
+  FakeList list;
+  PlantWindow window(&scanner, &list, {});
+  window.setPlantFile(file);
+  window.survey();
+  ASSERT_TRUE(QTest::qWaitFor([&list] { return list.saves == 1; }, 30000)) << window.statusText().toStdString();
+  ASSERT_EQ(window.table().rows().size(), 3U);
+  EXPECT_EQ(window.table().rows(), list.kept);
+  for (const plant::PlantDevice& device : list.kept) {
+    const Result<transport::ConnectionTarget> target = transport::ParseConnection(ConnectionText(device).toStdString());
+    ASSERT_TRUE(target) << target.error().message;
+    EXPECT_TRUE(target->behindIoSystem());
+  }
 }
 
 }  // namespace
