@@ -6,8 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHostAddress>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -33,14 +34,18 @@ void EnsureEventLoop() {
   if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
 }
 
+// Runs the event loop as the program does, sleeping between due moments,
+// until `done` or the limit.
 bool RunUntil(const std::function<bool()>& done) {
-  QElapsedTimer since;
-  since.start();
-  while (!done()) {
-    if (since.elapsed() > kLimitMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
-  return true;
+  QEventLoop loop;
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+    if (done()) loop.quit();
+  });
+  look.start(1);
+  QTimer::singleShot(kLimitMs, &loop, &QEventLoop::quit);
+  if (!done()) loop.exec();
+  return done();
 }
 
 // One I/O system on loopback; its transmitters' device type tells them

@@ -46,7 +46,6 @@ Result<bool> CheckGateway(const DeviceOptions& options, bool routingSet) {
   if (routingSet && !options.gateway()) return Error{"--gateway-routing needs --gateway or --gateway-file"};
   if (!options.gateway()) return true;
   if (options.statePath) return Error{"--state keeps the one transmitter's state; an I/O system starts afresh"};
-  if (options.ptyPath) return Error{"an I/O system is served over HART-IP only: give --listen, not --pty"};
   return true;
 }
 

@@ -71,18 +71,19 @@ int main(int argc, char** argv) {
     }
   }
   auto device = std::make_shared<device::HartDevice>(transmitter);
-  std::unique_ptr<device::IoSystem> ioSystem;
+  std::shared_ptr<device::IoSystem> ioSystem;
   if (options->gateway()) {
     Result<std::vector<device::SubDeviceSpec>> devices = GatewayDevices(*options);
     if (!devices) return Fail(devices.error().message);
-    ioSystem = std::make_unique<device::IoSystem>(*devices, options->routing);
+    ioSystem = std::make_shared<device::IoSystem>(*devices, options->routing);
   }
-  device::ServedDevice& served = ioSystem ? static_cast<device::ServedDevice&>(*ioSystem) : *device;
+  const std::shared_ptr<device::ServedDevice> served =
+      ioSystem ? std::shared_ptr<device::ServedDevice>(ioSystem) : std::shared_ptr<device::ServedDevice>(device);
 
   std::vector<std::string> serving;
   std::unique_ptr<transport::HartIpServer> hartIp;
   if (options->listen) {
-    hartIp = std::make_unique<transport::HartIpServer>(served);
+    hartIp = std::make_unique<transport::HartIpServer>(*served);
     hartIp->onSessionEnd([](const std::string& why) { std::cerr << "zolin6-device: " << why << std::endl; });
     if (audit) {
       if (Result<bool> loaded = transport::LoadSessionAudit(*audit, hartIp->audit()); !loaded) {
@@ -103,7 +104,7 @@ int main(int argc, char** argv) {
 
   std::unique_ptr<transport::SerialDevice> serial;
   if (options->ptyPath) {
-    serial = std::make_unique<transport::SerialDevice>(device);
+    serial = std::make_unique<transport::SerialDevice>(served);
     if (options->faults) serial->setLineFaults(*options->faults);
     Result<bool> started = serial->Start(QString::fromStdString(*options->ptyPath));
     if (!started) return Fail(started.error().message);

@@ -1,5 +1,6 @@
 #pragma once
-// What a HART-IP server serves: one field device (hart_device.h) or an I/O
+// What a HART-IP server, a pseudo-terminal device or the in-process line
+// serves: one field device (hart_device.h) or an I/O
 // system with field devices behind it (io_system.h). It takes request
 // frames and gives back reply frames or nothing, answers a decoded request
 // (a direct PDU's commands go to its unique address), and may have a

@@ -211,15 +211,7 @@ void EndpointSurvey::ReadNext() {
   const std::size_t at = next_++;
   SurveyedDevice& device = devices_[at];
   if (!refresh_) return ReadTags(at);
-  if (device.row.subDevice == 0) {
-    // The endpoint's own device: read only when it is still the one known.
-    const hart::Record& id = master_->identity() ? master_->identity()->identifier : hart::Record{};
-    const bool same = master_->linkState() != hart::LinkState::Online ||
-                      (Or(id.number("device id"), 0U) == device.row.deviceId &&
-                       Or(id.number("expanded device type"), 0U) == device.row.deviceType);
-    return same ? ReadStatus(at) : DeviceDone(at, false);
-  }
-  if (device.identity) return ReadStatus(at);
+  if (device.row.subDevice == 0 || device.identity) return ReadStatus(at);
   // A sub-device known from elsewhere: where its I/O system has it now.
   Ask(hart::kReadSubDeviceIdentity, hart::EncodeSubDeviceIndex(device.row.subDevice), [this, at](const Answer& answer) {
     const Result<hart::SubDeviceIdentity> identity = answer.answered && !answer.status.isError()
@@ -252,7 +244,7 @@ void EndpointSurvey::ReadTags(std::size_t at) {
 
 void EndpointSurvey::ReadStatus(std::size_t at) {
   AskDevice(at, kReadDynamicVariables, [this, at](const Answer& answer) {
-    if (!answer.answered) return DeviceDone(at, false);
+    if (!answer.answered || !StillThere(devices_[at])) return DeviceDone(at, false);
     PlantDevice& row = devices_[at].row;
     row.fieldDeviceStatus = answer.status.deviceStatus;
     row.pv.reset();
@@ -277,6 +269,18 @@ void EndpointSurvey::ReadStatus(std::size_t at) {
       DeviceDone(at, true);
     });
   });
+}
+
+bool EndpointSurvey::StillThere(const SurveyedDevice& device) const {
+  // A sub-device answered at its own address; the endpoint's own device is
+  // whoever answered command 0 there, which may be another one by now.
+  if (device.identity || !refresh_) return true;
+  const std::optional<hart::Identity>& identity = master_->identity();
+  if (!identity) return false;
+  const hart::Record& id = identity->identifier;
+  return Or(id.number("device id"), 0U) == device.row.deviceId &&
+         Or(id.number("expanded device type"), 0U) == device.row.deviceType &&
+         Or(id.number("manufacturer"), 0U) == device.row.manufacturer;
 }
 
 void EndpointSurvey::DeviceDone(std::size_t at, bool answered) {

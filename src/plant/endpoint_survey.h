@@ -79,6 +79,7 @@ class EndpointSurvey : public std::enable_shared_from_this<EndpointSurvey> {
   void ReadNext();
   void ReadTags(std::size_t at);
   void ReadStatus(std::size_t at);
+  bool StillThere(const SurveyedDevice& device) const;
   void DeviceDone(std::size_t at, bool answered);
   void Finish(bool reached, std::string why, bool cancelled = false);
   void At(toolkit::Millis at, std::function<void(EndpointSurvey&)> work);

@@ -2,6 +2,9 @@
 
 #include <QDateTime>
 
+#include <array>
+#include <charconv>
+
 #include "trend/csv.h"
 
 namespace zolin6::plant {
@@ -11,15 +14,26 @@ std::string UtcText(std::int64_t msSince1970) {
   return QDateTime::fromMSecsSinceEpoch(msSince1970).toUTC().toString(Qt::ISODate).toStdString();
 }
 
+namespace {
+
+// The shortest text that reads back as the same float ("21.44939"), "."
+// as decimal separator whatever the locale.
+std::string FloatText(float value) {
+  std::array<char, 32> text{};
+  const auto [end, failed] = std::to_chars(text.data(), text.data() + text.size(), value);
+  return failed == std::errc() ? std::string(text.data(), end) : std::string();
+}
+
+}  // namespace
+
 std::string PlantCsv(const std::vector<PlantDevice>& rows) {
   std::string text = trend::CsvLine({"endpoint", "sub-device", "tag", "long tag", "manufacturer", "device type",
                                      "device id", "status", "answering", "pv", "unit", "last seen"});
   for (const PlantDevice& row : rows) {
-    text +=
-        trend::CsvTextLine({row.endpoint, std::to_string(row.subDevice), row.tag, row.longTag,
-                            ManufacturerText(row.manufacturer), DeviceTypeText(row.manufacturer, row.deviceType),
-                            std::to_string(row.deviceId), HealthText(row.health), row.answering ? "yes" : "no",
-                            row.pv ? trend::CsvNumber(*row.pv) : std::string(), row.unit, UtcText(row.lastSeenUtc)});
+    text += trend::CsvTextLine({row.endpoint, std::to_string(row.subDevice), row.tag, row.longTag,
+                                ManufacturerText(row.manufacturer), DeviceTypeText(row.manufacturer, row.deviceType),
+                                std::to_string(row.deviceId), HealthText(row.health), row.answering ? "yes" : "no",
+                                row.pv ? FloatText(*row.pv) : std::string(), row.unit, UtcText(row.lastSeenUtc)});
   }
   return text;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // One HART device, or an I/O system with devices behind it, served over
-// HART-IP, on TCP and UDP at the same port: several sessions at once (a TCP connection each, UDP sessions by the
-// client's address and port), all sharing the one device. A session that
-// stays quiet past its inactivity timer, or sends a malformed message, is
+// HART-IP, on TCP and UDP at the same port: several sessions at once (a TCP
+// connection each, UDP sessions by the client's address and port), all
+// sharing the one device. A session that stays quiet past its inactivity
+// timer, or sends a malformed message, is
 // closed; the others carry on. Every answer is on its way before the
 // connection it goes on closes. A bad line can be put in front of the
 // device on purpose (setLineFaults). When the device bursts, each frame it

@@ -19,8 +19,10 @@ constexpr hart::LinkTiming kInstantTiming{.pollPreambles = hart::kMinimumPreambl
 
 hart::LinkTiming LineTiming(LineKind kind) { return kind == LineKind::Instant ? kInstantTiming : hart::kFskTiming; }
 
-InProcessLink::InProcessLink(toolkit::Clock& clock, std::shared_ptr<device::HartDevice> device, LineKind kind)
-    : clock_(clock), device_(std::move(device)), kind_(kind), bursts_(*device_, kind_ == LineKind::Fsk) {}
+InProcessLink::InProcessLink(toolkit::Clock& clock, std::shared_ptr<device::ServedDevice> device, LineKind kind)
+    : clock_(clock), device_(std::move(device)), kind_(kind) {
+  if (device::HartDevice* bursting = device_->burstSource()) bursts_.emplace(*bursting, kind_ == LineKind::Fsk);
+}
 
 void InProcessLink::At(toolkit::Millis at, std::function<void(InProcessLink&)> work) {
   clock_.callAt(at, [weak = weak_from_this(), work = std::move(work)] {
@@ -48,7 +50,7 @@ void InProcessLink::Send(hart::ByteView bytes, toolkit::Millis now) {
   wireTime_ += end - now;
   // Over a burst frame, neither is heard: the device's receiver is busy.
   const bool lost = now < burstUntil_;
-  bursts_.turns().heardOthers(end);
+  if (bursts_) bursts_->turns().heardOthers(end);
   // The device reads the request once its last byte has arrived.
   At(end, [request = hart::Bytes(bytes.begin(), bytes.end()), end, lost](InProcessLink& self) {
     if (self.trace_) self.trace_(FrameDirection::Request, end, request);
@@ -58,7 +60,8 @@ void InProcessLink::Send(hart::ByteView bytes, toolkit::Millis now) {
 }
 
 void InProcessLink::WakeBursts() {
-  const std::optional<toolkit::Millis> at = bursts_.nextTry(clock_.now());
+  if (!bursts_) return;
+  const std::optional<toolkit::Millis> at = bursts_->nextTry(clock_.now());
   if (!at || !connected_) return;
   const std::uint64_t check = ++burstCheck_;
   At(*at, [check](InProcessLink& self) {
@@ -69,9 +72,9 @@ void InProcessLink::WakeBursts() {
 // A request or reply may have taken the turn since the check was set.
 void InProcessLink::TryBurst() {
   const toolkit::Millis now = clock_.now();
-  std::optional<device::Reply> burst = connected_ ? bursts_.take(now) : std::nullopt;
+  std::optional<device::Reply> burst = connected_ && bursts_ ? bursts_->take(now) : std::nullopt;
   if (!burst) return WakeBursts();
-  hart::Bytes frame = device_->EncodeSerial(*burst);
+  hart::Bytes frame = device_->burstSource()->EncodeSerial(*burst);
   if (frame.empty()) return WakeBursts();
   if (kind_ == LineKind::Instant) {
     if (trace_) trace_(FrameDirection::Burst, now, frame);
@@ -79,7 +82,7 @@ void InProcessLink::TryBurst() {
     return WakeBursts();
   }
   burstUntil_ = ByteArrival(now, frame.size() - 1);
-  bursts_.turns().published(burstUntil_);
+  bursts_->turns().published(burstUntil_);
   Transmit(std::move(frame), now, FrameDirection::Burst);
   WakeBursts();
 }
@@ -105,7 +108,7 @@ void InProcessLink::Answer(const hart::Bytes& request, toolkit::Millis requestEn
     return;
   }
   const toolkit::Millis start = requestEnd + device::kTurnaround + late;
-  bursts_.turns().replied(ByteArrival(start, reply.size() - 1));
+  if (bursts_) bursts_->turns().replied(ByteArrival(start, reply.size() - 1));
   Transmit(std::move(reply), start, FrameDirection::Reply);
 }
 

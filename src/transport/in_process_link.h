@@ -44,7 +44,7 @@ using FrameTrace = std::function<void(FrameDirection direction, toolkit::Millis 
 
 class InProcessLink : public driver::ByteLink, public std::enable_shared_from_this<InProcessLink> {
  public:
-  InProcessLink(toolkit::Clock& clock, std::shared_ptr<device::HartDevice> device, LineKind kind);
+  InProcessLink(toolkit::Clock& clock, std::shared_ptr<device::ServedDevice> device, LineKind kind);
 
   void Send(hart::ByteView bytes, toolkit::Millis now) override;
   void Listen(Listener listener) override { listener_ = std::move(listener); }
@@ -77,16 +77,16 @@ class InProcessLink : public driver::ByteLink, public std::enable_shared_from_th
   void TryBurst();
 
   toolkit::Clock& clock_;
-  std::shared_ptr<device::HartDevice> device_;
+  std::shared_ptr<device::ServedDevice> device_;
   LineKind kind_;
   Listener listener_;
   StateListener stateListener_;
   FrameTrace trace_;
   std::optional<device::LineFaults> faults_;
   bool connected_ = true;
-  BurstSchedule bursts_;
-  std::uint64_t burstCheck_ = 0;    // the check scheduled last; earlier ones are stale
-  toolkit::Millis burstUntil_ = 0;  // a burst frame is on the line until then
+  std::optional<BurstSchedule> bursts_;  // none where nothing bursts (an I/O system)
+  std::uint64_t burstCheck_ = 0;         // the check scheduled last; earlier ones are stale
+  toolkit::Millis burstUntil_ = 0;       // a burst frame is on the line until then
   int requests_ = 0;
   toolkit::Millis wireTime_ = 0;
 };

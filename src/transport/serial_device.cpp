@@ -45,7 +45,7 @@ bool MakeRaw(int fd) {
 
 }  // namespace
 
-SerialDevice::SerialDevice(std::shared_ptr<device::HartDevice> device, QObject* parent)
+SerialDevice::SerialDevice(std::shared_ptr<device::ServedDevice> device, QObject* parent)
     : QObject(parent), device_(std::move(device)) {
   pace_.setTimerType(Qt::PreciseTimer);
   pace_.setInterval(static_cast<int>(hart::WireTime(hart::kFskTiming, kPieceBytes).count()));
@@ -75,7 +75,7 @@ Result<bool> SerialDevice::Start(const QString& linkPath) {
   receiver_.reset();
   uptime_.start();
   lineFreeAt_ = 0;
-  bursts_.emplace(*device_, true);
+  if (device::HartDevice* bursting = device_->burstSource()) bursts_.emplace(*bursting, true);
   WakeBursts();  // a device that bursts from its state file
   return true;
 }
@@ -139,7 +139,7 @@ void SerialDevice::OnReadable() {
     if (count < 0 && errno == EINTR) continue;
     if (count <= 0) return;  // drained; EIO only while nobody holds the far end, which we do
     // A master's carrier: the line is not the device's.
-    bursts_->turns().heardOthers(uptime_.elapsed());
+    if (bursts_) bursts_->turns().heardOthers(uptime_.elapsed());
     for (ssize_t i = 0; i < count; ++i) {
       const hart::ReceiveEvent event = receiver_.push(buffer[static_cast<std::size_t>(i)]);
       if (event.kind == hart::ReceiveKind::Frame) Answer(event.frame);
@@ -165,7 +165,8 @@ void SerialDevice::Answer(const hart::Frame& request) {
 }
 
 void SerialDevice::StartReply() {
-  bursts_->turns().replied(Transmit(answered_));
+  const device::Millis end = Transmit(answered_);
+  if (bursts_) bursts_->turns().replied(end);
   answered_.clear();
   WakeBursts();
 }
@@ -191,7 +192,7 @@ void SerialDevice::WakeBursts() {
 void SerialDevice::TryBurst() {
   if (!bursts_) return;
   if (const std::optional<device::Reply> burst = bursts_->take(uptime_.elapsed())) {
-    const hart::Bytes frame = device_->EncodeSerial(*burst);
+    const hart::Bytes frame = device_->burstSource()->EncodeSerial(*burst);
     if (!frame.empty()) {
       bursts_->turns().published(
           Transmit(QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<qsizetype>(frame.size()))));

@@ -34,7 +34,7 @@ class SerialDevice : public QObject {
   Q_OBJECT
 
  public:
-  explicit SerialDevice(std::shared_ptr<device::HartDevice> device, QObject* parent = nullptr);
+  explicit SerialDevice(std::shared_ptr<device::ServedDevice> device, QObject* parent = nullptr);
   ~SerialDevice() override;
 
   // Opens the pseudo-terminal and points `linkPath` at it. An existing
@@ -64,7 +64,7 @@ class SerialDevice : public QObject {
   void WakeBursts();
   void TryBurst();
 
-  std::shared_ptr<device::HartDevice> device_;
+  std::shared_ptr<device::ServedDevice> device_;
   int ourEnd_ = -1;     // where the device reads requests and writes replies
   int clientEnd_ = -1;  // what the link points to, held open by us too
   QString terminalPath_;
@@ -77,7 +77,7 @@ class SerialDevice : public QObject {
   QByteArray outgoing_;                  // reply bytes not written yet
   QTimer pace_;                          // runs only while a frame is being written
   device::Millis lineFreeAt_ = 0;        // device time when the last byte written has left the line
-  std::optional<BurstSchedule> bursts_;  // while running
+  std::optional<BurstSchedule> bursts_;  // while running, where something bursts
   QTimer burstCheck_;
   std::optional<device::LineFaults> faults_;
 };

@@ -176,6 +176,21 @@ TEST(IoSystem, RoutingDecidesWhoHearsALongFrame) {
   }
 }
 
+// On a serial line each reply comes after its sender's preambles.
+TEST(IoSystem, AnswersOnASerialLine) {
+  Bench b;
+  for (const hart::Address& to : {b.io.uniqueAddress(), b.addressOf(18)}) {
+    hart::Bytes line;
+    ASSERT_TRUE(hart::EncodeFrame({hart::FrameType::Request, to, 0, {}, 0, {}, {}}, 5, line).ok());
+    const hart::Bytes reply = b.io.ReceiveSerial(line, 10'000);
+    ASSERT_GT(reply.size(), 5U);
+    EXPECT_EQ(hart::Bytes(reply.begin(), reply.begin() + 5), hart::Bytes(5, hart::kPreamble));
+    const hart::DecodeResult decoded = hart::DecodeFrame(hart::ByteView(reply).subspan(5));
+    ASSERT_TRUE(decoded) << decoded.description();
+    EXPECT_TRUE(decoded.frame.address.sameDevice(to));
+  }
+}
+
 TEST(IoSystem, EachDeviceKeepsItsOwnState) {
   Bench b;
   const hart::Bytes message = hart::PackAscii("CHANGED", 24).value();

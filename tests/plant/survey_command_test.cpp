@@ -58,6 +58,7 @@ TEST(SurveyCommand, ExitStatusSaysHowThePlantIs) {
   EXPECT_EQ(ok.csv[1][5], "ZOLIN-6");
   EXPECT_EQ(ok.csv[1][6], "4001");
   EXPECT_EQ(ok.csv[1][7], "OK");
+  EXPECT_NO_THROW((void)std::stof(ok.csv[1][9])) << ok.csv[1][9];
   EXPECT_EQ(ok.csv[1][10], "°C");
   EXPECT_TRUE(ok.csv[1][11].ends_with("Z")) << ok.csv[1][11];
 
