@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QUrl>
 
 #include "transport/open_link.h"
 
@@ -63,10 +62,9 @@ SubDeviceList::~SubDeviceList() {
 Result<driver::SubDeviceName> SubDeviceList::device() const {
   const QString text = device_->text().trimmed();
   if (text.isEmpty()) return driver::SubDeviceName{};
-  const std::string url = "hart-ip://endpoint/" + QUrl::toPercentEncoding(text).toStdString();
-  Result<transport::ConnectionTarget> parsed = transport::ParseConnection(url);
-  if (!parsed) return Error{"The device behind it: " + parsed.error().message.substr(parsed.error().message.rfind(": ") + 2)};
-  return parsed->subDevice;
+  Result<driver::SubDeviceName> name = transport::ParseSubDeviceName(text.toStdString());
+  if (!name) return Error{"The device behind it: " + name.error().message + "."};
+  return name;
 }
 
 void SubDeviceList::showDevice(const driver::SubDeviceName& name) {

@@ -12,13 +12,15 @@ Error NoSuchDevice(const SubDeviceName& name) {
 
 }  // namespace
 
-std::string SubDeviceName::describe() const {
-  return index != 0 ? std::to_string(index) : "'" + longTag + "'";
-}
+std::string SubDeviceName::describe() const { return index != 0 ? std::to_string(index) : "'" + longTag + "'"; }
 
 SubDeviceFinder::SubDeviceFinder(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, SubDeviceName name,
                                  FinderCallbacks callbacks, hart::LinkTiming timing)
-    : clock_(clock), link_(std::move(link)), name_(std::move(name)), callbacks_(std::move(callbacks)), timing_(timing) {}
+    : clock_(clock),
+      link_(std::move(link)),
+      name_(std::move(name)),
+      callbacks_(std::move(callbacks)),
+      timing_(timing) {}
 
 void SubDeviceFinder::Start() {
   if (running_) return;
@@ -50,17 +52,25 @@ void SubDeviceFinder::Begin(hart::MasterSettings settings) {
 void SubDeviceFinder::Pump(hart::ByteView received) {
   if (!running_ || !master_) return;
   const std::uint64_t generation = generation_;
-  const hart::Step step = master_->step(hart::Millis{clock_.now()}, received);
-  if (!step.transmit.empty()) link_->Send(step.transmit, clock_.now());
-  for (const hart::Completion& completion : step.completed) {
-    OnCompletion(completion);
-    if (!running_ || generation != generation_) return;  // done, or on to the probe
-  }
+  hart::Step step;
+  // A completion may queue the next command: it goes out in the same call.
+  do {
+    submitted_ = false;
+    step = master_->step(hart::Millis{clock_.now()}, received);
+    received = {};
+    if (!step.transmit.empty()) link_->Send(step.transmit, clock_.now());
+    for (const hart::Completion& completion : step.completed) {
+      OnCompletion(completion);
+      if (!running_ || generation != generation_) return;  // done, or on to the probe
+    }
+  } while (submitted_);
   if (step.wakeAt && step.wakeAt->count() != wakeScheduled_) {
     wakeScheduled_ = step.wakeAt->count();
     clock_.callAt(*wakeScheduled_, [weak = weak_from_this(), generation] {
       const auto self = weak.lock();
-      if (self && self->generation_ == generation) self->Pump({});
+      if (!self || self->generation_ != generation) return;
+      self->wakeScheduled_.reset();
+      self->Pump({});
     });
   }
 }
@@ -79,22 +89,24 @@ void SubDeviceFinder::OnCapabilities(const hart::Completion& completion) {
   if (completion.outcome != hart::Outcome::Replied) {
     return Finish(Error{std::string("the I/O system gave no answer to command 74: ") + Describe(completion.outcome)});
   }
-  const Result<hart::IoSystemCapabilities> capabilities =
-      completion.status.isError() ? Result<hart::IoSystemCapabilities>(Error{})
-                                  : hart::DecodeIoSystemCapabilities(completion.data);
+  const Result<hart::IoSystemCapabilities> capabilities = completion.status.isError()
+                                                              ? Result<hart::IoSystemCapabilities>(Error{})
+                                                              : hart::DecodeIoSystemCapabilities(completion.data);
   if (!capabilities) return Finish(Error{"not an I/O system: it refuses command 74"});
   ioSystem_ = master_->identity()->address;
   lastIndex_ = capabilities->devicesDetected > 0 ? capabilities->devicesDetected - 1 : 0;
   if (name_.index > lastIndex_) return Finish(NoSuchDevice(name_));
   if (name_.index != 0) return Ask(name_.index);
-  if (lastIndex_ == 0) return Finish(name_.all() ? Result<std::optional<SubDeviceWay>>(std::nullopt)
-                                                 : Result<std::optional<SubDeviceWay>>(NoSuchDevice(name_)));
+  if (lastIndex_ == 0)
+    return Finish(name_.all() ? Result<std::optional<SubDeviceWay>>(std::nullopt)
+                              : Result<std::optional<SubDeviceWay>>(NoSuchDevice(name_)));
   Ask(1);
 }
 
 void SubDeviceFinder::Ask(std::uint16_t index) {
   asked_ = index;
   master_->submit(hart::kReadSubDeviceIdentity, hart::EncodeSubDeviceIndex(index));
+  submitted_ = true;
 }
 
 // One command 84 per index, in order; a tag stops at its first match.
@@ -102,9 +114,8 @@ void SubDeviceFinder::OnIdentity(const hart::Completion& completion) {
   if (completion.outcome != hart::Outcome::Replied) {
     return Finish(Error{std::string("the I/O system gave no answer to command 84: ") + Describe(completion.outcome)});
   }
-  Result<hart::SubDeviceIdentity> device = completion.status.isError()
-                                               ? Result<hart::SubDeviceIdentity>(Error{})
-                                               : hart::DecodeSubDeviceIdentity(completion.data);
+  Result<hart::SubDeviceIdentity> device = completion.status.isError() ? Result<hart::SubDeviceIdentity>(Error{})
+                                                                       : hart::DecodeSubDeviceIdentity(completion.data);
   if (device) {
     if (callbacks_.found) callbacks_.found(*device);
     if (!running_) return;  // cancelled from the callback

@@ -55,8 +55,8 @@ struct FinderCallbacks {
 class SubDeviceFinder : public std::enable_shared_from_this<SubDeviceFinder> {
  public:
   // `timing`: the link's (HART-IP). Call Start() once held by a shared pointer.
-  SubDeviceFinder(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, SubDeviceName name,
-                  FinderCallbacks callbacks, hart::LinkTiming timing = hart::kHartIpTiming);
+  SubDeviceFinder(toolkit::Clock& clock, std::shared_ptr<ByteLink> link, SubDeviceName name, FinderCallbacks callbacks,
+                  hart::LinkTiming timing = hart::kHartIpTiming);
 
   // Takes over the link's listener; whoever uses the link next installs its own.
   void Start();
@@ -82,6 +82,7 @@ class SubDeviceFinder : public std::enable_shared_from_this<SubDeviceFinder> {
   hart::LinkTiming timing_;
   std::optional<hart::Master> master_;
   bool probing_ = false;
+  bool submitted_ = false;  // a command was queued since the master's last step
   bool running_ = false;
   std::uint16_t lastIndex_ = 0;  // the highest index behind the I/O system
   std::uint16_t asked_ = 0;      // the index command 84 asked for

@@ -13,8 +13,7 @@ hart::ByteView FromDelimiter(hart::ByteView bytes) {
 
 }  // namespace
 
-SubDeviceLink::SubDeviceLink(std::shared_ptr<ByteLink> inner, const hart::Address& ioSystem,
-                             hart::SubDeviceRoute route)
+SubDeviceLink::SubDeviceLink(std::shared_ptr<ByteLink> inner, const hart::Address& ioSystem, hart::SubDeviceRoute route)
     : inner_(std::move(inner)), ioSystem_(ioSystem), route_(route) {}
 
 // A frame that cannot be carried is not sent: the master times out on it.

@@ -17,27 +17,14 @@ Error Refused(std::string_view text, const std::string& why) {
   return Error{"cannot connect to \"" + std::string(text) + "\": " + why};
 }
 
-// The path after the host: nothing, a sub-device's index or its long tag
-// (decoded from its percent-encoding by QUrl, kept in Latin-1 as the
-// device keeps it).
+// The path after the host: nothing, or one device (decoded from its
+// percent-encoding by QUrl).
 Result<driver::SubDeviceName> ParseSubDevice(std::string_view text, const QString& path) {
-  driver::SubDeviceName name;
-  if (path.isEmpty() || path == "/") return name;
+  if (path.isEmpty() || path == "/") return driver::SubDeviceName{};
   const QString device = path.mid(1);
   if (device.contains('/')) return Refused(text, std::string("one device after the host; ") + kHartIpForm);
-  const bool digits = std::all_of(device.begin(), device.end(), [](QChar c) { return c.isDigit(); });
-  if (digits) {
-    bool number = false;
-    const uint index = device.toUInt(&number);
-    if (!number || index < 1 || index > 0xFFFF) return Refused(text, "a sub-device's index is 1 to 65535");
-    name.index = static_cast<std::uint16_t>(index);
-    return name;
-  }
-  const bool latin1 = std::all_of(device.begin(), device.end(), [](QChar c) { return c.unicode() <= 0xFF; });
-  if (!latin1 || static_cast<std::size_t>(device.size()) > kLongestTag) {
-    return Refused(text, "a long tag is at most 32 Latin-1 characters");
-  }
-  name.longTag = device.toLatin1().toStdString();
+  Result<driver::SubDeviceName> name = ParseSubDeviceName(device.toStdString());
+  if (!name) return Refused(text, name.error().message);
   return name;
 }
 
@@ -86,6 +73,26 @@ std::string HostAndPort(const ConnectionTarget& target) {
 
 }  // namespace
 
+Result<driver::SubDeviceName> ParseSubDeviceName(std::string_view device) {
+  const QString text = QString::fromUtf8(device.data(), static_cast<qsizetype>(device.size()));
+  driver::SubDeviceName name;
+  const bool digits = std::all_of(text.begin(), text.end(), [](QChar c) { return c >= '0' && c <= '9'; });
+  if (digits && !text.isEmpty()) {
+    bool number = false;
+    const uint index = text.toUInt(&number);
+    if (!number || index < 1 || index > 0xFFFF) return Error{"a sub-device's index is 1 to 65535"};
+    name.index = static_cast<std::uint16_t>(index);
+    return name;
+  }
+  // Kept in Latin-1, as the device keeps it.
+  const bool latin1 = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+  if (text.isEmpty() || !latin1 || static_cast<std::size_t>(text.size()) > kLongestTag) {
+    return Error{"a long tag is 1 to 32 Latin-1 characters"};
+  }
+  name.longTag = text.toLatin1().toStdString();
+  return name;
+}
+
 std::string ConnectionTarget::describe() const {
   switch (kind) {
     case Kind::Simulated: return "Simulated device";
@@ -104,9 +111,9 @@ std::string ConnectionTarget::url() const {
     case Kind::Simulated: return "sim";
     case Kind::HartIp: {
       const std::string options = std::string(udp ? "udp" : "") + (udp && secure ? "&" : "") + (secure ? "v2" : "");
-      const std::string device =
-          subDevice.index != 0 ? std::to_string(subDevice.index)
-                               : QUrl::toPercentEncoding(QString::fromLatin1(subDevice.longTag)).toStdString();
+      const std::string device = subDevice.index != 0
+                                     ? std::to_string(subDevice.index)
+                                     : QUrl::toPercentEncoding(QString::fromLatin1(subDevice.longTag)).toStdString();
       return "hart-ip://" + HostAndPort(*this) + (device.empty() ? "" : "/" + device) +
              (options.empty() ? "" : "?" + options);
     }

@@ -36,7 +36,8 @@ struct ConnectionTarget {
   bool behindIoSystem() const { return kind == Kind::HartIp && !subDevice.all(); }
 
   // What the status bar shows: "HART-IP 10.0.0.5:5094", "HART-IP 10.0.0.5:5094 UDP v2",
-  // "HART-IP 10.0.0.5:5094 device TT-101", "HART-IP 10.0.0.5:5094 device 2", "Serial /dev/ttyUSB0", "Serial /dev/ttyUSB0 address 3", "Simulated device".
+  // "HART-IP 10.0.0.5:5094 device TT-101", "HART-IP 10.0.0.5:5094 device 2", "Serial /dev/ttyUSB0", "Serial
+  // /dev/ttyUSB0 address 3", "Simulated device".
   std::string describe() const;
   // The form `ParseConnection` reads back.
   std::string url() const;
@@ -44,5 +45,8 @@ struct ConnectionTarget {
 
 // Reads the forms above; an error names what is wrong with `text`.
 Result<ConnectionTarget> ParseConnection(std::string_view text);
+// A DEVICE as the user gives it, decoded (UTF-8): digits are an index,
+// anything else a long tag; the error says what is wrong with it.
+Result<driver::SubDeviceName> ParseSubDeviceName(std::string_view device);
 
 }  // namespace zolin6::transport

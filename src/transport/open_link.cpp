@@ -57,11 +57,10 @@ Result<OpenedLink> OpenHartIp(const ConnectionTarget& target, EventLoopClock& ti
   if (!endpoint) return endpoint.error();
   auto client = std::make_shared<HartIpClient>(ticker.clock(), *endpoint);
   auto lastNews = std::make_shared<std::string>();
-  client->OnStateChange(
-      [report, lastNews, where = target.describe()](HartIpClient::State, const std::string& reason) {
-        *lastNews = reason;
-        if (report) report(where + ": " + reason);
-      });
+  client->OnStateChange([report, lastNews, where = target.describe()](HartIpClient::State, const std::string& reason) {
+    *lastNews = reason;
+    if (report) report(where + ": " + reason);
+  });
   hart::MasterSettings settings;
   settings.link = hart::kHartIpTiming;
   const std::weak_ptr<HartIpClient> weak = client;
@@ -70,7 +69,8 @@ Result<OpenedLink> OpenHartIp(const ConnectionTarget& target, EventLoopClock& ti
                       return open ? open->security() : std::string();
                     }};
   if (!target.behindIoSystem()) return opened;
-  return ReachSubDevice(target, std::move(opened), ticker, [lastNews] { return *lastNews; }, report);
+  return ReachSubDevice(
+      target, std::move(opened), ticker, [lastNews] { return *lastNews; }, report);
 }
 
 }  // namespace

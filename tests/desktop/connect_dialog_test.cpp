@@ -20,9 +20,12 @@
 
 #include "desktop/connect_dialog.h"
 #include "desktop/key_store.h"
+#include "desktop/sub_device_list.h"
 #include "device/hart_device.h"
+#include "device/io_system.h"
 #include "device/simulated_transmitter.h"
 #include "platform/atomic_file.h"
+#include "transport/hart_ip_server.h"
 #include "transport/psk_keys.h"
 #include "transport/serial_device.h"
 #include "transport/simulated_device.h"
@@ -33,7 +36,8 @@ namespace {
 TEST(ConnectDialogTest, GivesBackEachKindOfConnection) {
   toolkit::Clock clock;
   transport::EventLoopClock ticker(clock);
-  for (const char* url : {"sim", "hart-ip://10.0.0.5:5095?udp", "hart-ip://gateway", "serial:/dev/ttyUSB3?address=7"}) {
+  for (const char* url : {"sim", "hart-ip://10.0.0.5:5095?udp", "hart-ip://gateway", "hart-ip://gateway/TT%20101",
+                          "hart-ip://gateway/7", "serial:/dev/ttyUSB3?address=7"}) {
     const Result<transport::ConnectionTarget> target = transport::ParseConnection(url);
     ASSERT_TRUE(target) << url;
     ConnectDialog dialog(nullptr, ticker, *target);
@@ -185,6 +189,33 @@ TEST(ConnectDialogTest, TheScanListsTheDeviceOnTheLine) {
   EXPECT_EQ(dialog.foundTable()->item(0, 1)->text(), "TT-601");
   EXPECT_FALSE(dialog.scanning());
   EXPECT_EQ(dialog.findChild<QLabel*>("ScanStatus")->text(), "Scan stopped: 1 device found so far.");
+}
+
+// An I/O system on loopback: the list fills from 74 and 84 while the
+// dialog runs, and a row picked is the device the dialog connects to.
+TEST(ConnectDialogTest, ListsTheDevicesBehindAnIoSystem) {
+  device::IoSystem io({{.tag = "TT-001"}, {.tag = "TT-002"}});
+  transport::HartIpServer server(io);
+  const Result<std::uint16_t> port = server.listen(QHostAddress::LocalHost, 0);
+  ASSERT_TRUE(port);
+  toolkit::Clock clock;
+  transport::EventLoopClock ticker(clock);
+  ConnectDialog dialog(nullptr, ticker,
+                       *transport::ParseConnection("hart-ip://127.0.0.1:" + std::to_string(*port) + "/TT-9"));
+  SubDeviceList& list = *dialog.subDevices();
+  list.startListing();
+  QElapsedTimer waited;
+  waited.start();
+  while (list.listing() && waited.elapsed() < 10000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ticker.catchUp();
+  }
+  ASSERT_EQ(list.table()->rowCount(), 2);
+  EXPECT_EQ(list.table()->item(1, 0)->text(), "2");
+  EXPECT_EQ(list.table()->item(1, 1)->text(), "TT-002");
+  EXPECT_EQ(dialog.findChild<QLabel*>("SubDeviceStatus")->text(), "2 devices behind it.");
+  list.table()->selectRow(1);
+  EXPECT_EQ(dialog.target().url(), "hart-ip://127.0.0.1:" + std::to_string(*port) + "/2");
 }
 
 }  // namespace
