@@ -1,32 +1,22 @@
 #include "desktop/plant_cells.h"
 
-#include <array>
-#include <charconv>
-
 #include "plant/plant_csv.h"
+#include "transport/connection_target.h"
 
 namespace zolin6::desktop {
 
 QString ConnectionText(const plant::PlantDevice& device) {
-  QString endpoint = QString::fromStdString(device.endpoint);
-  if (device.subDevice == 0) return endpoint;
-  // The index goes after the address, before the options ("?udp").
-  qsizetype options = endpoint.indexOf('?');
-  if (options < 0) options = endpoint.size();
-  return endpoint.left(options) + '/' + QString::number(device.subDevice) + endpoint.mid(options);
+  if (device.subDevice == 0) return QString::fromStdString(device.endpoint);
+  // A HART-IP address says which device behind the I/O system it reaches
+  // as the connect dialog writes it; any other as the plant file names it.
+  const Result<transport::ConnectionTarget> target = transport::ParseConnection(device.endpoint);
+  if (!target || target->kind != transport::ConnectionTarget::Kind::HartIp) {
+    return QString::fromStdString(device.endpoint) + '/' + QString::number(device.subDevice);
+  }
+  transport::ConnectionTarget reached = *target;
+  reached.subDevice = {device.subDevice, {}};
+  return QString::fromStdString(reached.url());
 }
-
-namespace {
-
-// The shortest text that reads back as the same float: "21.456", not the
-// digits of the double it widens to.
-QString PvText(float value) {
-  std::array<char, 32> text{};
-  const auto written = std::to_chars(text.data(), text.data() + text.size(), value);
-  return QString::fromLatin1(text.data(), written.ptr - text.data());
-}
-
-}  // namespace
 
 const QStringList& PlantHeader() {
   static const QStringList header{"Endpoint",  "Tag",    "Long tag", "Manufacturer", "Device type",
@@ -44,7 +34,7 @@ QString PlantCell(const plant::PlantDevice& device, PlantColumn column) {
       return QString::fromStdString(plant::DeviceTypeText(device.manufacturer, device.deviceType));
     case PlantColumn::DeviceId: return QString::number(device.deviceId);
     case PlantColumn::Status: return QString::fromUtf8(plant::HealthText(device.health));
-    case PlantColumn::Pv: return device.pv ? PvText(*device.pv) : QString();
+    case PlantColumn::Pv: return device.pv ? QString::fromStdString(plant::FloatText(*device.pv)) : QString();
     case PlantColumn::Unit: return QString::fromStdString(device.unit);
     case PlantColumn::LastSeen: return QString::fromStdString(plant::UtcText(device.lastSeenUtc));
   }

@@ -27,7 +27,8 @@ enum class PlantColumn : std::uint8_t {
 inline constexpr int kPlantColumns = static_cast<int>(PlantColumn::LastSeen) + 1;
 
 // Where the window connects to reach `device`: its endpoint, with the
-// sub-device's index after a slash when it sits behind an I/O system.
+// sub-device's index after a slash when it sits behind an I/O system
+// ("hart-ip://10.0.0.6:5094/3?udp").
 QString ConnectionText(const plant::PlantDevice& device);
 
 // The columns' titles, in the order of PlantColumn.

@@ -164,7 +164,7 @@ TEST(PlantWindowTest, TheCsvIsTheSurveysOfTheRowsOnShowWithTheViewsTexts) {
   PlantWindow window(nullptr, nullptr, {});
   window.view()->sortByColumn(static_cast<int>(PlantColumn::DeviceId), Qt::DescendingOrder);
   plant::PlantDevice silent = Device(3, plant::Health::MaintenanceRequired);
-  silent.pv.reset();
+  silent.pv = 21.456F;
   silent.answering = false;
   window.showRows({Device(1), silent, Device(2, plant::Health::Failure)});
   window.filter().setHealth(HealthFilter::NotOk);
@@ -190,6 +190,8 @@ TEST(PlantWindowTest, TheCsvIsTheSurveysOfTheRowsOnShowWithTheViewsTexts) {
     EXPECT_EQ(cells[static_cast<int>(column)].toStdString(), fields.at(field)) << field;
   }
   EXPECT_EQ(cells[static_cast<int>(PlantColumn::Endpoint)], "hart-ip://10.0.0.5:5094/3");
+  silent.endpoint = "hart-ip://10.0.0.5:5094?udp";
+  EXPECT_EQ(ConnectionText(silent), "hart-ip://10.0.0.5:5094/3?udp");
 }
 
 // The window's survey is the one `zolin6 --survey` runs, here against an
