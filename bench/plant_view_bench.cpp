@@ -1,6 +1,7 @@
 // The plant view with a thousand devices, offscreen: what a new list costs
 // the window (a whole new list, and the same devices with new values), and
-// the process's resident memory with it on show (goal: 150 MB at most).
+// the process's resident memory with it on show (goal: 150 MB at most),
+// and its PDF.
 
 #include <benchmark/benchmark.h>
 
@@ -9,6 +10,7 @@
 
 #include <memory>
 
+#include "desktop/plant_export.h"
 #include "desktop/plant_window.h"
 
 namespace {
@@ -49,18 +51,19 @@ double ResidentMb() {
   return 0;
 }
 
-std::unique_ptr<QApplication> MakeApplication() {
+// One application for every benchmark, offscreen unless a platform was chosen.
+void EnsureApplication() {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   static int argc = 1;
   static char name[] = "plant_view_bench";
   static char* argv[] = {name, nullptr};
-  return std::make_unique<QApplication>(argc, argv);
+  static const std::unique_ptr<QApplication> app = std::make_unique<QApplication>(argc, argv);
 }
 
 // `arg` 0: another plant each time (the table is replaced); 1: the same
 // devices with new values (only the cells are redrawn).
 void BM_PlantViewTakesAThousandDevices(benchmark::State& state) {
-  static const std::unique_ptr<QApplication> app = MakeApplication();
+  EnsureApplication();
   desktop::PlantWindow window(nullptr, nullptr, {});
   window.resize(1200, 700);
   window.show();
@@ -73,6 +76,14 @@ void BM_PlantViewTakesAThousandDevices(benchmark::State& state) {
   state.counters["rss_mb"] = ResidentMb();
 }
 BENCHMARK(BM_PlantViewTakesAThousandDevices)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The PDF of a thousand devices, laid out on the window's thread.
+void BM_PlantPdfOfAThousandDevices(benchmark::State& state) {
+  EnsureApplication();
+  const desktop::PlantRows rows = Plant(1);
+  for (auto _ : state) benchmark::DoNotOptimize(desktop::PlantPdf(rows, 1796630400000));
+}
+BENCHMARK(BM_PlantPdfOfAThousandDevices)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

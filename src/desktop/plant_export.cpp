@@ -1,10 +1,20 @@
 #include "desktop/plant_export.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QPagedPaintDevice>
+#include <QTextDocument>
+
 #include "desktop/plant_cells.h"
 #include "plant/plant_csv.h"
 #include "report/html_pdf.h"
 
 namespace zolin6::desktop {
+
+namespace {
+
+constexpr qreal kPointSize = 8;  // ten columns across an A4 page
+
+}  // namespace
 
 std::string PlantPdf(const PlantRows& rows, std::int64_t printedUtc) {
   QString html = QString("<h2>Plant</h2><p>%1 devices, printed %2</p>")
@@ -18,7 +28,19 @@ std::string PlantPdf(const PlantRows& rows, std::int64_t printedUtc) {
     for (const QString& cell : PlantCells(device)) html += "<td>" + cell.toHtmlEscaped() + "</td>";
     html += "</tr>";
   }
-  return report::HtmlPdf((html + "</table>").toStdString(), "Plant");
+  html += "</table>";
+  // Laid out on the page itself, so that the table takes the page's width
+  // in the page's own points.
+  return report::A4Pdf("Plant", [&html](QPagedPaintDevice& device) {
+    QTextDocument document;
+    document.documentLayout()->setPaintDevice(&device);
+    document.setPageSize(QSizeF(device.width(), device.height()));
+    QFont font = document.defaultFont();
+    font.setPointSizeF(kPointSize);
+    document.setDefaultFont(font);
+    document.setHtml(html);
+    document.print(&device);
+  });
 }
 
 }  // namespace zolin6::desktop

@@ -9,8 +9,8 @@
 
 namespace zolin6::desktop {
 
-// `printedUtc`: when, ms since 1970 UTC. Made on the window's thread (Qt's
-// text layout), written anywhere.
+// `printedUtc`: when, ms since 1970 UTC. Qt's text layout on its own
+// document and PDF writer: any thread may make it.
 std::string PlantPdf(const PlantRows& rows, std::int64_t printedUtc);
 
 }  // namespace zolin6::desktop

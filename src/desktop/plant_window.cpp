@@ -117,7 +117,8 @@ void PlantWindow::build() {
 }
 
 void PlantWindow::load() {
-  if (store_ == nullptr) return;
+  // A survey under way brings a newer list than the history's.
+  if (store_ == nullptr || running_) return;
   status_->setText("Reading the plant list from the device history\u2026");
   store_->load([window = QPointer<PlantWindow>(this)](const Result<PlantRows>& rows) {
     if (!window) return;
@@ -181,6 +182,7 @@ void PlantWindow::scanned(const Result<PlantRows>& rows, bool surveying) {
 }
 
 void PlantWindow::showRunning(bool running) {
+  running_ = running;
   survey_->setEnabled(!running && scanner_ != nullptr && !plantFile_.isEmpty());
   refresh_->setEnabled(!running && scanner_ != nullptr);
   cancel_->setVisible(running);
@@ -265,9 +267,10 @@ void PlantWindow::exportCsvTo(const QString& path) {
 }
 
 void PlantWindow::exportPdfTo(const QString& path) {
-  const std::string pdf = PlantPdf(rowsOnShow(), QDateTime::currentMSecsSinceEpoch());
   status_->setText("Exporting to " + path + "\u2026");
-  WriteInBackground(this, path.toStdString(), pdf, [this, path](const Result<bool>& written) {
+  // A thousand devices take a second to lay out: not on the window's thread.
+  auto make = [rows = rowsOnShow(), now = QDateTime::currentMSecsSinceEpoch()] { return PlantPdf(rows, now); };
+  MakeAndWriteInBackground(this, path.toStdString(), make, [this, path](const Result<bool>& written) {
     status_->setText(written ? "Exported to " + path
                              : "Cannot export: " + QString::fromStdString(written.error().message));
   });

@@ -76,6 +76,7 @@ class PlantWindow : public QWidget {
   QPushButton* refresh_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QLabel* status_ = nullptr;
+  bool running_ = false;  // a survey or refresh is under way
 };
 
 }  // namespace zolin6::desktop

@@ -190,6 +190,14 @@ TEST(PlantWindowTest, TheCsvIsTheSurveysOfTheRowsOnShowWithTheViewsTexts) {
     EXPECT_EQ(cells[static_cast<int>(column)].toStdString(), fields.at(field)) << field;
   }
   EXPECT_EQ(cells[static_cast<int>(PlantColumn::Endpoint)], "hart-ip://10.0.0.5:5094/3");
+
+  const QString pdf = folder.filePath("plant.pdf");
+  window.exportPdfTo(pdf);
+  ASSERT_TRUE(QTest::qWaitFor([&window, &pdf] { return window.statusText() == "Exported to " + pdf; }, 30000))
+      << window.statusText().toStdString();
+  QFile printed(pdf);
+  ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(printed.read(5) == "%PDF-");
   silent.endpoint = "hart-ip://10.0.0.5:5094?udp";
   EXPECT_EQ(ConnectionText(silent), "hart-ip://10.0.0.5:5094/3?udp");
 }
