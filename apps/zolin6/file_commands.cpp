@@ -39,7 +39,8 @@ QList<QCommandLineOption> Options() {
       {"as-found", "With --report: show this configuration beside as found.", "FILE"},
       {"connect",
        "Work with the device at WHERE: sim (the built-in simulated device, the default; also \"simulated\"), "
-       "hart-ip://HOST[:PORT][?udp][&v2] or serial:PATH[?address=N]. v2: secure HART-IP, with --psk-file.",
+       "hart-ip://HOST[:PORT][/DEVICE][?udp][&v2] or serial:PATH[?address=N]. DEVICE: a device behind an I/O "
+       "system, by index or long tag. v2: secure HART-IP, with --psk-file.",
        "WHERE"},
       {"psk-file",
        "With --connect hart-ip://…?v2: the key file, one identity:hexkey line per key (the first is ours), "

@@ -1,6 +1,9 @@
 #include "transport/sub_device_open.h"
 
 #include <QEventLoop>
+#include <QTimer>
+
+#include <chrono>
 
 #include "driver/sub_device_finder.h"
 #include "driver/sub_device_link.h"
@@ -10,6 +13,11 @@ namespace zolin6::transport {
 namespace {
 
 using Way = Result<std::optional<driver::SubDeviceWay>>;
+
+// Every step ends on the master's own timeouts (command 0 unanswered
+// through every retry: 20 s on HART-IP); this bound holds should the clock
+// be held, and leaves room for a tag search through a thousand devices.
+constexpr std::chrono::milliseconds kLongestSearch{120000};
 
 // Waits for the finder's answer with the event loop running; a connection
 // that closes meanwhile ends the wait with the client's sentence.
@@ -29,8 +37,18 @@ Way Find(const ConnectionTarget& target, const std::shared_ptr<driver::ByteLink>
     way = Error{news.empty() ? "the connection to the I/O system closed" : news};
     loop.quit();
   });
+  // A bound besides the master's own timeouts, should the clock be held.
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  QObject::connect(&deadline, &QTimer::timeout, &loop, [&way, &loop] {
+    if (!way) way = Error{"the I/O system did not say in time who is behind it"};
+    loop.quit();
+  });
+  deadline.start(kLongestSearch);
   finder->Start();
-  if (!way) loop.exec();
+  // The window is painted and the sockets served meanwhile; what the user
+  // does waits, so nothing starts another connection inside this one.
+  if (!way) loop.exec(QEventLoop::ExcludeUserInputEvents);
   finder->Cancel();
   link->WatchState({});
   link->Listen({});

@@ -143,7 +143,7 @@ TEST_F(FileCommandsTest, UsageErrorsExitTwo) {
   EXPECT_EQ(Run({"--upload", Path("a.json"), "--connect", "hart"}), kExitError);
   EXPECT_EQ(
       err_.str(),
-      "zolin6: cannot connect to \"hart\": write sim, hart-ip://HOST[:PORT][?udp][&v2] or serial:PATH[?address=N]\n");
+      "zolin6: cannot connect to \"hart\": write sim, hart-ip://HOST[:PORT][/DEVICE][?udp][&v2] or serial:PATH[?address=N]\n");
   EXPECT_FALSE(fs::exists(Path("a.json")));
 }
 
