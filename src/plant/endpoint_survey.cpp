@@ -120,20 +120,23 @@ void EndpointSurvey::AskDevice(std::size_t at, std::uint16_t command, Then then)
   frame.address = sub->address();
   frame.command = command;
   Result<hart::Bytes> request = hart::EncodeSubDeviceRequest(sub->route, hart::SubDeviceRequest{}.preambles, frame);
-  Ask(hart::kSendToSubDevice, request ? *request : hart::Bytes{}, [then = std::move(then)](const Answer& carried) {
-    Answer answer;
-    answer.outcome = carried.outcome;
-    if (carried.answered && !carried.status.isError()) {
-      const Result<hart::SubDeviceReply> reply = hart::DecodeSubDeviceReply(carried.data);
-      const hart::DecodeResult decoded = reply ? hart::DecodeFrame(reply->frame) : hart::DecodeResult{};
-      if (decoded && !decoded.frame.status.communicationError()) {
-        answer.answered = true;
-        answer.status = decoded.frame.status;
-        answer.data.assign(decoded.frame.data.begin(), decoded.frame.data.end());
-      }
-    }
-    then(answer);
-  });
+  Ask(hart::kSendToSubDevice, request ? *request : hart::Bytes{},
+      [then = std::move(then), address = frame.address, command](const Answer& carried) {
+        Answer answer;
+        answer.outcome = carried.outcome;
+        if (carried.answered && !carried.status.isError()) {
+          const Result<hart::SubDeviceReply> reply = hart::DecodeSubDeviceReply(carried.data);
+          const hart::DecodeResult decoded = reply ? hart::DecodeFrame(reply->frame) : hart::DecodeResult{};
+          // Only the sub-device's own reply to this command is its answer.
+          if (decoded && decoded.frame.type == hart::FrameType::Reply && decoded.frame.command == command &&
+              decoded.frame.address.sameDevice(address) && !decoded.frame.status.communicationError()) {
+            answer.answered = true;
+            answer.status = decoded.frame.status;
+            answer.data.assign(decoded.frame.data.begin(), decoded.frame.data.end());
+          }
+        }
+        then(answer);
+      });
 }
 
 void EndpointSurvey::Pump(hart::ByteView received) {

@@ -22,6 +22,13 @@ Result<PlantEndpoint> ParseEntry(const json& entry, std::size_t index, const std
     return Error{file + ": entry " + std::to_string(index + 1) + " of \"endpoints\" is not a text"};
   }
   const std::string text = entry.get<std::string>();
+  // hart-ip://HOST[:PORT]/DEVICE names one device behind an I/O system; a
+  // survey finds every one of them itself.
+  constexpr std::string_view kHartIp = "hart-ip://";
+  if (text.starts_with(kHartIp) && text.substr(0, text.find('?')).find('/', kHartIp.size()) != std::string::npos) {
+    return Error{file + ": " + Entry(index, text) +
+                 ": names a device behind an I/O system; name the I/O system, the survey finds its devices"};
+  }
   Result<transport::ConnectionTarget> target = transport::ParseConnection(text);
   if (!target) return Error{file + ": " + Entry(index, text) + ": " + target.error().message};
   if (target->kind == transport::ConnectionTarget::Kind::Simulated) {

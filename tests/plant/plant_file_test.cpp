@@ -34,6 +34,8 @@ TEST(PlantFile, NamesWhatIsWrongAndWhere) {
       {R"({"endpoints": ["hart-ip://a", 5094]})", "p.json: entry 2 of \"endpoints\" is not a text"},
       {R"({"endpoints": ["sim"]})", "p.json: entry 1 (\"sim\"): the built-in simulated device is not a plant endpoint"},
       {R"({"endpoints": ["hart-ip://a?v2"]})", "p.json: entry 1 (\"hart-ip://a?v2\"): secure HART-IP needs a key file"},
+      {R"({"endpoints": ["hart-ip://a:5094/TT-001?udp"]})",
+       "p.json: entry 1 (\"hart-ip://a:5094/TT-001?udp\"): names a device behind an I/O system"},
       {R"({"endpoints": ["hart-ip://a", "hart-ip://a:5094"]})",
        "p.json: entry 2 (\"hart-ip://a:5094\") names the same endpoint as entry 1"},
   };
