@@ -38,6 +38,7 @@
 #include "view/message_boxes.h"
 #include "window_commands.h"
 #include "window_connection.h"
+#include "window_plant.h"
 #include "window_script.h"
 #include "window_start.h"
 
@@ -63,6 +64,19 @@ void WaitForPageData(const desktop::PageGuard& guard, const link::LinkActivity& 
     loop.exec();
   }
   QApplication::processEvents();
+}
+
+// Lets the window's time pass until the plant view shows the list the
+// history's thread reads (bounded, for a store that hangs).
+QWidget* WaitForPlant(desktop::PlantWindow& plant) {
+  QElapsedTimer waited;
+  waited.start();
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &loop, &QEventLoop::quit);
+  poll.start(kPageDataPollMs);
+  while (waited.elapsed() < kPageDataWaitMs && plant.statusText().endsWith(QChar(0x2026))) loop.exec();
+  return &plant;
 }
 
 // --window-size WxH; false for anything else.
@@ -177,6 +191,7 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, ap
     files = std::make_unique<desktop::ConfigurationCommands>(window, clock, tap, prompter);
     desktop::DeviceTools tools(window, control, clock, tap, wallTime, store);
     files->onDownload([&tools](const std::string& operation) { tools.setHistoryOperation(operation); });
+    app::PlantView plant(window, connection, tools, mayLeave);
     app::AddWindowCommands(window);
     desktop::WindowFeedback feedback(window, control, clock, tap);
     // Sleeps until something happens (the window's clock wakes for the
@@ -245,10 +260,12 @@ int RunWindow(const QCommandLineParser& parser, const WindowOptions& options, ap
     if (parser.isSet(options.open)) files->openConfiguration(parser.value(options.open));
     if (parser.isSet(options.trend)) tools.setTrendWanted(true);
     if (parser.isSet(options.historyWindow)) tools.showHistory();
+    if (parser.isSet(options.plantWindow)) plant.show();
     if (parser.isSet(options.screenshot)) {
       WaitForPageData(guard, feedback.activity());
       const QString file = parser.value(options.screenshot);
       QWidget* shown = parser.isSet(options.historyWindow) ? static_cast<QWidget*>(tools.showHistory()) : &window;
+      if (parser.isSet(options.plantWindow)) shown = WaitForPlant(*plant.show());
       QApplication::processEvents();
       if (!shown->grab().save(file, "PNG")) {
         std::cerr << "zolin6: cannot write " << file.toStdString() << '\n';

@@ -50,6 +50,7 @@ struct WindowOptions {
   QCommandLineOption out{"out", "Write the devices --survey finds to FILE (CSV).", "FILE"};
   QCommandLineOption trend{"trend", "Open the trend of the observation page (for --screenshot)."};
   QCommandLineOption historyWindow{"history-window", "Open the History window (for --screenshot)."};
+  QCommandLineOption plantWindow{"plant-window", "Open the Plant view, its list from the history (for --screenshot)."};
   QCommandLineOption open{"open", "Open the configuration file FILE on the off-line pages.", "FILE"};
   QCommandLineOption trace{"trace", "Write every frame of the HART line to FILE, one line each.", "FILE"};
   QCommandLineOption size{"window-size", "Make the window WIDTHxHEIGHT pixels (for --screenshot).", "WxH"};
@@ -59,6 +60,7 @@ struct WindowOptions {
         {simulate,    device, locale,        screenshot, script, history,   historyExport, calibrationReport,
          fromHistory, record, duration,      published,  burst,  burstShow, auditLog,      survey,
          out,         trend,  historyWindow, open,       trace,  size});
+    parser.addOption(plantWindow);
   }
 };
 // The status icons: beside the program in the build, in share/zolin6 when

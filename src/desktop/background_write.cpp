@@ -13,6 +13,12 @@ namespace zolin6::desktop {
 
 void WriteInBackground(QObject* owner, std::string path, std::string bytes,
                        std::function<void(const Result<bool>& written)> done) {
+  MakeAndWriteInBackground(
+      owner, std::move(path), [bytes = std::move(bytes)]() mutable { return std::move(bytes); }, std::move(done));
+}
+
+void MakeAndWriteInBackground(QObject* owner, std::string path, std::function<std::string()> make,
+                              std::function<void(const Result<bool>& written)> done) {
   // The worker leaves its result here before it finishes the promise; the
   // owner's thread reads it once the watcher hears the promise finished.
   auto result = std::make_shared<std::optional<Result<bool>>>();
@@ -24,8 +30,8 @@ void WriteInBackground(QObject* owner, std::string path, std::string bytes,
   });
   watcher->setFuture(promise->future());
   promise->start();
-  QThreadPool::globalInstance()->start([promise, result, path = std::move(path), bytes = std::move(bytes)] {
-    *result = platform::WriteFileAtomically(path, bytes);
+  QThreadPool::globalInstance()->start([promise, result, path = std::move(path), make = std::move(make)] {
+    *result = platform::WriteFileAtomically(path, make());
     promise->finish();
   });
 }

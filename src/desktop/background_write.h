@@ -15,5 +15,9 @@ namespace zolin6::desktop {
 // on `owner`'s thread with how it went, unless `owner` is gone by then.
 void WriteInBackground(QObject* owner, std::string path, std::string bytes,
                        std::function<void(const Result<bool>& written)> done);
+// The same for bytes that take long to make (a long PDF): `make` runs on
+// the worker thread too, and must touch nothing the window's thread uses.
+void MakeAndWriteInBackground(QObject* owner, std::string path, std::function<std::string()> make,
+                              std::function<void(const Result<bool>& written)> done);
 
 }  // namespace zolin6::desktop

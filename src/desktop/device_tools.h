@@ -62,6 +62,8 @@ class DeviceTools : public QObject {
   // Where writes made outside the control (the burst settings) keep their
   // records, and the device they go to as last read.
   history::RecordSink& historySink() { return worker_; }
+  // The history's thread, for what else it keeps (the plant list).
+  history::HistoryWorker& historyWorker() { return worker_; }
   history::DeviceIdentity deviceIdentity() const { return history_.memory().identity(); }
   // The records waiting for the history's store.
   std::size_t historyWaiting() const { return worker_.waiting(); }

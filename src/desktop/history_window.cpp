@@ -129,6 +129,7 @@ HistoryWindow::HistoryWindow(history::HistoryWorker& history, QWidget* parent)
   pdfButton->setObjectName("historyPdf");
   connect(pdfButton, &QPushButton::clicked, this, [this] { exportPdfChosen(); });
   connect(device_, &QLineEdit::returnPressed, this, [this] { reload(); });
+  connect(device_, &QLineEdit::textEdited, this, [this] { exactDevice_.reset(); });
   connect(outcome_, &QComboBox::currentIndexChanged, this, [this] { reload(); });
   connect(from_, &QDateEdit::dateChanged, this, [this] { reload(); });
   connect(to_, &QDateEdit::dateChanged, this, [this] { reload(); });
@@ -166,7 +167,11 @@ HistoryWindow::HistoryWindow(history::HistoryWorker& history, QWidget* parent)
 
 history::HistoryFilter HistoryWindow::filter() const {
   history::HistoryFilter filter;
-  filter.device = device_->text().trimmed().toStdString();
+  if (exactDevice_) {
+    filter.exactDevice = exactDevice_;
+  } else {
+    filter.device = device_->text().trimmed().toStdString();
+  }
   if (from_->date() != from_->minimumDate()) {
     filter.from = QDateTime(from_->date(), QTime(0, 0), QTimeZone::utc()).toMSecsSinceEpoch();
   }
@@ -175,6 +180,12 @@ history::HistoryFilter HistoryWindow::filter() const {
   }
   if (outcome_->currentIndex() > 0) filter.outcome = static_cast<history::Outcome>(outcome_->currentData().toInt());
   return filter;
+}
+
+void HistoryWindow::showDevice(const history::DeviceKey& key, const QString& name) {
+  exactDevice_ = key;
+  device_->setText(name);
+  reload();
 }
 
 void HistoryWindow::reload() {

@@ -5,6 +5,7 @@
 // thread: a store that is slow or hung leaves the window "Reading".
 
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 #include "history/history_worker.h"
@@ -31,6 +32,10 @@ class HistoryWindow : public QWidget {
   // window's status says when the file is written, or why it is not.
   void exportPdfTo(const QString& path);
 
+  // Lists exactly the device `key`'s records (whatever its tag was), named
+  // `name` in the device box; a device typed there later lists by text again.
+  void showDevice(const history::DeviceKey& key, const QString& name);
+
   history::HistoryFilter filter() const;
   const std::vector<history::Record>& records() const { return records_; }
 
@@ -48,6 +53,7 @@ class HistoryWindow : public QWidget {
   QTableWidget* table_;
   QLabel* status_;
   std::vector<history::Record> records_;
+  std::optional<history::DeviceKey> exactDevice_;
 };
 
 }  // namespace zolin6::desktop

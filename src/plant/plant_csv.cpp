@@ -14,17 +14,11 @@ std::string UtcText(std::int64_t msSince1970) {
   return QDateTime::fromMSecsSinceEpoch(msSince1970).toUTC().toString(Qt::ISODate).toStdString();
 }
 
-namespace {
-
-// The shortest text that reads back as the same float ("21.44939"), "."
-// as decimal separator whatever the locale.
 std::string FloatText(float value) {
   std::array<char, 32> text{};
   const auto [end, failed] = std::to_chars(text.data(), text.data() + text.size(), value);
   return failed == std::errc() ? std::string(text.data(), end) : std::string();
 }
-
-}  // namespace
 
 std::string PlantCsv(const std::vector<PlantDevice>& rows) {
   std::string text = trend::CsvLine({"endpoint", "sub-device", "tag", "long tag", "manufacturer", "device type",
