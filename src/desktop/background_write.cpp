@@ -5,7 +5,6 @@
 #include <QThreadPool>
 
 #include <memory>
-#include <optional>
 
 #include "platform/atomic_file.h"
 
@@ -19,19 +18,28 @@ void WriteInBackground(QObject* owner, std::string path, std::string bytes,
 
 void MakeAndWriteInBackground(QObject* owner, std::string path, std::function<std::string()> make,
                               std::function<void(const Result<bool>& written)> done) {
-  // The worker leaves its result here before it finishes the promise; the
-  // owner's thread reads it once the watcher hears the promise finished.
-  auto result = std::make_shared<std::optional<Result<bool>>>();
+  auto written = std::make_shared<Result<bool>>(true);
+  RunInBackground(
+      owner,
+      [written, path = std::move(path), make = std::move(make)] {
+        *written = platform::WriteFileAtomically(path, make());
+      },
+      [written, done = std::move(done)] { done(*written); });
+}
+
+void RunInBackground(QObject* owner, std::function<void()> work, std::function<void()> done) {
+  // The worker finishes the promise once its work is done; the owner's
+  // thread hears that through the watcher, which dies with the owner.
   auto promise = std::make_shared<QPromise<void>>();
   auto* watcher = new QFutureWatcher<void>(owner);
-  QObject::connect(watcher, &QFutureWatcherBase::finished, owner, [watcher, result, done = std::move(done)] {
+  QObject::connect(watcher, &QFutureWatcherBase::finished, owner, [watcher, done = std::move(done)] {
     watcher->deleteLater();
-    if (*result) done(**result);
+    done();
   });
   watcher->setFuture(promise->future());
   promise->start();
-  QThreadPool::globalInstance()->start([promise, result, path = std::move(path), make = std::move(make)] {
-    *result = platform::WriteFileAtomically(path, make());
+  QThreadPool::globalInstance()->start([promise, work = std::move(work)] {
+    work();
     promise->finish();
   });
 }

@@ -11,6 +11,10 @@
 
 namespace zolin6::desktop {
 
+// Runs `work` on a worker thread, then `done` on `owner`'s thread, unless
+// `owner` is gone by then. `work` must touch nothing the window's thread uses.
+void RunInBackground(QObject* owner, std::function<void()> work, std::function<void()> done);
+
 // Writes `bytes` to `path` atomically on a worker thread; `done` then runs
 // on `owner`'s thread with how it went, unless `owner` is gone by then.
 void WriteInBackground(QObject* owner, std::string path, std::string bytes,

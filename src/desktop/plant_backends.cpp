@@ -1,12 +1,9 @@
 #include "desktop/plant_backends.h"
 
-#include <QFutureWatcher>
-#include <QPromise>
-#include <QThreadPool>
-
-#include <optional>
+#include <memory>
 #include <unordered_set>
 
+#include "desktop/background_write.h"
 #include "plant/survey.h"
 
 namespace zolin6::desktop {
@@ -18,19 +15,10 @@ using Endpoints = std::vector<plant::PlantEndpoint>;
 // Reads the plant file on a worker thread; `read` runs on `owner`'s thread
 // unless `owner` is gone by then.
 void ReadInBackground(QObject* owner, std::string path, std::function<void(const Result<Endpoints>& read)> done) {
-  auto result = std::make_shared<std::optional<Result<Endpoints>>>();
-  auto promise = std::make_shared<QPromise<void>>();
-  auto* watcher = new QFutureWatcher<void>(owner);
-  QObject::connect(watcher, &QFutureWatcherBase::finished, owner, [watcher, result, done = std::move(done)] {
-    watcher->deleteLater();
-    if (*result) done(**result);
-  });
-  watcher->setFuture(promise->future());
-  promise->start();
-  QThreadPool::globalInstance()->start([promise, result, path = std::move(path)] {
-    *result = plant::ReadPlantFile(path);
-    promise->finish();
-  });
+  auto read = std::make_shared<Result<Endpoints>>(Endpoints{});
+  RunInBackground(
+      owner, [read, path = std::move(path)] { *read = plant::ReadPlantFile(path); },
+      [read, done = std::move(done)] { done(*read); });
 }
 
 // The endpoints the rows name, each once, in the order they first come.

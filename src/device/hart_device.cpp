@@ -5,18 +5,12 @@
 #include "device/burst_rules.h"
 #include "device/change_counters.h"
 #include "device/command_table.h"
+#include "hart/command_numbers.h"
 #include "hart/receiver.h"
 
 namespace zolin6::device {
 
 namespace {
-
-constexpr std::uint16_t kReadUniqueIdentifier = 0;
-constexpr std::uint16_t kByTag = 11;
-constexpr std::uint16_t kByLongTag = 21;
-constexpr std::uint16_t kAdditionalStatus = 48;
-constexpr std::uint16_t kReadVariablesWithStatus = 9;
-constexpr std::uint16_t kFirstDeviceSpecific = 128;
 
 bool IsBroadcast(const hart::Address& address) {
   return address.isLong && std::ranges::all_of(address.unique, [](std::uint8_t b) { return b == 0; });
@@ -55,10 +49,11 @@ std::uint8_t HartDevice::pollingAddress() const {
 bool HartDevice::isForMe(const hart::Frame& request) const {
   if (request.type != hart::FrameType::Request) return false;
   if (!request.address.isLong) {
-    return request.command == kReadUniqueIdentifier && request.address.polling == pollingAddress();
+    return request.command == hart::kReadUniqueIdentifier && request.address.polling == pollingAddress();
   }
   if (request.address.sameDevice(uniqueAddress())) return true;
-  return IsBroadcast(request.address) && (request.command == kByTag || request.command == kByLongTag);
+  return IsBroadcast(request.address) && (request.command == hart::kReadUniqueIdentifierByTag ||
+                                          request.command == hart::kReadUniqueIdentifierByLongTag);
 }
 
 // Busy, then write protection, then too few bytes, before the command's own codes.
@@ -77,7 +72,7 @@ std::uint8_t HartDevice::sharedChecks(const CommandRow& row, hart::ByteView data
 // Identifying the device reads no process value: command 0 leaves the
 // process where it is, and its status byte tells of the last measurement.
 Measurements HartDevice::measure(std::uint16_t command, Millis now) {
-  return command == kReadUniqueIdentifier ? transmitter_.LastMeasured() : transmitter_.Measure(now);
+  return command == hart::kReadUniqueIdentifier ? transmitter_.LastMeasured() : transmitter_.Measure(now);
 }
 
 std::uint8_t HartDevice::statusByte(const Measurements& m) {
@@ -95,8 +90,9 @@ std::optional<Reply> HartDevice::Answer(const hart::Frame& request, Millis now) 
   // Given another maker's identity (a device state file can), the device
   // stands for another maker's HART device: it keeps the universal and
   // common-practice commands and knows none of this transmitter's own.
-  const CommandRow* row =
-      request.command >= kFirstDeviceSpecific && !IsThisTransmitter(state) ? nullptr : FindCommandRow(request.command);
+  const CommandRow* row = request.command >= hart::kFirstDeviceSpecificCommand && !IsThisTransmitter(state)
+                              ? nullptr
+                              : FindCommandRow(request.command);
   std::uint8_t response = row == nullptr ? code::kNotImplemented : sharedChecks(*row, request.data, now);
   if (row != nullptr && response == code::kOk) response = row->handler(x);
   // Every device hears a broadcast: only the one whose tag matches answers.
@@ -109,7 +105,7 @@ std::optional<Reply> HartDevice::Answer(const hart::Frame& request, Millis now) 
     state = std::move(next);
   }
   const bool primary = request.address.primaryMaster;
-  if (primary && request.command == kAdditionalStatus && response == code::kOk) {
+  if (primary && request.command == hart::kReadAdditionalStatus && response == code::kOk) {
     std::ranges::copy_n(x.reply.begin(), static_cast<long>(primaryLastRead_.size()), primaryLastRead_.begin());
   }
   // A reply to the broadcast address names the device.
@@ -144,7 +140,7 @@ Reply HartDevice::BurstReply(int message, Millis now) {
   const BurstMessage& m = transmitter_.state().bursts.at(static_cast<std::size_t>(message));
   const auto command = static_cast<std::uint16_t>(m.command);
   hart::Bytes codes;
-  if (command == kReadVariablesWithStatus) {
+  if (command == hart::kReadVariablesWithStatus) {
     for (const int c : m.variables) {
       if (c != kNotUsed) codes.push_back(static_cast<std::uint8_t>(c));
     }
@@ -163,7 +159,7 @@ Reply HartDevice::BurstReply(int message, Millis now) {
 std::optional<float> HartDevice::BurstTriggerValue(int message, Millis now) {
   const BurstMessage& m = transmitter_.state().bursts.at(static_cast<std::size_t>(message));
   const Measurements measured = transmitter_.Measure(now);
-  const bool firstSlot = m.command == kReadVariablesWithStatus && m.variables[0] != kNotUsed;
+  const bool firstSlot = m.command == hart::kReadVariablesWithStatus && m.variables[0] != kNotUsed;
   const DeviceVariable v =
       FindVariable(static_cast<std::uint8_t>(firstSlot ? m.variables[0] : kPvCode), transmitter_.state(), measured);
   if (!v.value || !IsTemperatureUnit(v.units) || !IsTemperatureUnit(m.triggerUnits)) return v.value;

@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "hart/command_numbers.h"
 #include "hart/receiver.h"
 
 namespace zolin6::device {
 
 namespace {
 
-constexpr std::uint16_t kReadUniqueIdentifier = 0;
-constexpr std::uint16_t kByTag = 11;
-constexpr std::uint16_t kByLongTag = 21;
 constexpr std::size_t kIoSystemPreambles = 5;
 
 std::uint64_t Key(const hart::Address& address) {
@@ -101,9 +99,10 @@ hart::IoSystemCapabilities IoSystem::capabilities() const {
 }
 
 bool IoSystem::isForMe(const hart::Frame& request) const {
-  if (!request.address.isLong) return request.command == kReadUniqueIdentifier && request.address.polling == 0;
+  if (!request.address.isLong) return request.command == hart::kReadUniqueIdentifier && request.address.polling == 0;
   if (request.address.sameDevice(uniqueAddress())) return true;
-  return IsBroadcast(request.address) && (request.command == kByTag || request.command == kByLongTag);
+  return IsBroadcast(request.address) && (request.command == hart::kReadUniqueIdentifierByTag ||
+                                          request.command == hart::kReadUniqueIdentifierByLongTag);
 }
 
 std::optional<IoSystem::Answered> IoSystem::answer(const hart::Frame& request, Millis now) {

@@ -14,6 +14,7 @@
 
 #include "driver/hart_read_table.h"
 #include "driver/parameter_list.h"
+#include "hart/command_numbers.h"
 #include "hart/commands_device.h"
 #include "hart/encoding.h"
 
@@ -175,14 +176,13 @@ std::string ReadAnswer(int code, std::span<const hart::Completion> replies, cons
 
 void UpdateIdentity(hart::Bytes& identity, const hart::Completion& reply, CommandSet set) {
   constexpr std::uint16_t kWriteResponsePreambles = 59;
-  constexpr std::uint16_t kAdditionalStatus = 48;
   constexpr std::size_t kResponsePreamblesAt = 12;
   constexpr std::size_t kCounterAt = 14;       // in command 0's data
   constexpr std::size_t kStatusCounterAt = 2;  // in this transmitter's command 48 data
   if (identity.size() < kCounterAt + 2) return;
   if (reply.command == kWriteResponsePreambles && !reply.data.empty()) {
     identity[kResponsePreamblesAt] = reply.data[0];
-  } else if (reply.command == kAdditionalStatus && set == CommandSet::Transmitter &&
+  } else if (reply.command == hart::kReadAdditionalStatus && set == CommandSet::Transmitter &&
              reply.data.size() >= kStatusCounterAt + 2) {
     identity[kCounterAt] = reply.data[kStatusCounterAt];
     identity[kCounterAt + 1] = reply.data[kStatusCounterAt + 1];

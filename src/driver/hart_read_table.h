@@ -12,11 +12,11 @@
 #include <string_view>
 
 #include "codecs/device_names.h"
+#include "hart/command_numbers.h"
 
 namespace zolin6::driver {
 
-// Command numbers from here on mean what each maker makes them mean.
-inline constexpr std::uint16_t kFirstDeviceSpecificCommand = 128;
+using hart::kFirstDeviceSpecificCommand;
 
 // Which table serves the device on the link.
 enum class CommandSet : std::uint8_t {

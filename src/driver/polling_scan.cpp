@@ -1,13 +1,11 @@
 #include "driver/polling_scan.h"
 
 #include "hart/command_codec.h"
+#include "hart/command_numbers.h"
 
 namespace zolin6::driver {
 
 namespace {
-
-constexpr std::uint16_t kReadUniqueIdentifier = 0;
-constexpr std::uint16_t kReadTag = 13;
 
 // Packed text is padded with spaces to its full length.
 std::string TrimmedTag(std::string tag) {
@@ -71,7 +69,7 @@ void PollingScan::PollNext() {
   master_.emplace(settings);
   // Command 13 makes the master identify the address first; without an
   // answer to command 0 it ends as NoDevice without being sent.
-  tagRead_ = master_->submit(kReadTag);
+  tagRead_ = master_->submit(hart::kReadTag);
   ++generation_;
   wakeScheduled_.reset();
   Pump({});
@@ -94,11 +92,11 @@ void PollingScan::Pump(hart::ByteView received) {
 }
 
 void PollingScan::OnCompletion(const hart::Completion& completion) {
-  if (completion.command == kReadUniqueIdentifier || completion.id != tagRead_) return;
+  if (completion.command == hart::kReadUniqueIdentifier || completion.id != tagRead_) return;
   if (const std::optional<hart::Identity>& identity = master_->identity()) {
     FoundDevice device = FromIdentity(*identity);
     if (completion.outcome == hart::Outcome::Replied) {
-      const Result<hart::Record> reply = hart::ParseReply(kReadTag, completion.status, completion.data);
+      const Result<hart::Record> reply = hart::ParseReply(hart::kReadTag, completion.status, completion.data);
       const Result<std::string> tag = reply ? reply->text("tag") : Result<std::string>(reply.error());
       if (tag) device.tag = TrimmedTag(*tag);
     }

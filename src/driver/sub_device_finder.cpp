@@ -1,10 +1,9 @@
 #include "driver/sub_device_finder.h"
+#include "hart/command_numbers.h"
 
 namespace zolin6::driver {
 
 namespace {
-
-constexpr std::uint16_t kReadUniqueIdentifier = 0;
 
 Error NoSuchDevice(const SubDeviceName& name) {
   return Error{"no device " + name.describe() + " behind this I/O system"};
@@ -148,7 +147,7 @@ void SubDeviceFinder::Probe(const hart::SubDeviceIdentity& device) {
 
 // It answers as itself: long frames reach it. Anything else: command 77.
 void SubDeviceFinder::OnProbe(const hart::Completion& completion) {
-  if (completion.command != kReadUniqueIdentifier) return;
+  if (completion.command != hart::kReadUniqueIdentifier) return;
   const bool direct = completion.outcome == hart::Outcome::Replied && master_->identity() &&
                       master_->identity()->address.sameDevice(match_->address());
   Finish(std::optional<SubDeviceWay>(SubDeviceWay{*match_, ioSystem_, direct}));

@@ -3,13 +3,12 @@
 #include <algorithm>
 
 #include "hart/command_codec.h"
+#include "hart/command_numbers.h"
 
 namespace zolin6::hart {
 
 namespace {
 
-constexpr std::uint16_t kReadUniqueIdentifier = 0;
-constexpr std::uint16_t kReadAdditionalStatus = 48;
 // The reply timeout runs out once a millisecond has passed beyond it: a
 // reply that begins in its last millisecond still counts, even when the
 // caller hands it over after another call at that same moment.

@@ -4,17 +4,13 @@
 
 #include "codecs/enumerated.h"
 #include "hart/command_codec.h"
+#include "hart/command_numbers.h"
 #include "hart/status.h"
 
 namespace zolin6::plant {
 
 namespace {
 
-constexpr std::uint16_t kReadUniqueIdentifier = 0;
-constexpr std::uint16_t kReadDynamicVariables = 3;
-constexpr std::uint16_t kReadTag = 13;
-constexpr std::uint16_t kReadLongTag = 20;
-constexpr std::uint16_t kReadAdditionalStatus = 48;
 // The unit code of a variable that is not used.
 constexpr std::uint32_t kUnitNotUsed = 250;
 
@@ -96,7 +92,7 @@ void EndpointSurvey::Refresh(std::vector<SurveyedDevice> known) {
   devices_ = std::move(known);
   if (devices_.empty()) {
     // Nothing to read: whether the endpoint answers at all.
-    return Ask(kReadUniqueIdentifier, {}, [this](const Answer&) { Finish(true, {}); });
+    return Ask(hart::kReadUniqueIdentifier, {}, [this](const Answer&) { Finish(true, {}); });
   }
   ReadNext();
 }
@@ -231,14 +227,14 @@ void EndpointSurvey::ReadNext() {
 }
 
 void EndpointSurvey::ReadTags(std::size_t at) {
-  AskDevice(at, kReadTag, [this, at](const Answer& answer) {
-    const Result<hart::Record> reply = Parsed(kReadTag, answer.answered, answer.status, answer.data);
+  AskDevice(at, hart::kReadTag, [this, at](const Answer& answer) {
+    const Result<hart::Record> reply = Parsed(hart::kReadTag, answer.answered, answer.status, answer.data);
     if (!answer.answered) return DeviceDone(at, false);
     if (reply) devices_[at].row.tag = Trimmed(Or(reply->text("tag"), std::string()));
     // A sub-device's long tag came with 84.
     if (devices_[at].identity) return ReadStatus(at);
-    AskDevice(at, kReadLongTag, [this, at](const Answer& longTag) {
-      const Result<hart::Record> text = Parsed(kReadLongTag, longTag.answered, longTag.status, longTag.data);
+    AskDevice(at, hart::kReadLongTag, [this, at](const Answer& longTag) {
+      const Result<hart::Record> text = Parsed(hart::kReadLongTag, longTag.answered, longTag.status, longTag.data);
       if (text) devices_[at].row.longTag = Trimmed(Or(text->text("long tag"), std::string()));
       ReadStatus(at);
     });
@@ -246,13 +242,13 @@ void EndpointSurvey::ReadTags(std::size_t at) {
 }
 
 void EndpointSurvey::ReadStatus(std::size_t at) {
-  AskDevice(at, kReadDynamicVariables, [this, at](const Answer& answer) {
+  AskDevice(at, hart::kReadDynamicVariables, [this, at](const Answer& answer) {
     if (!answer.answered || !StillThere(devices_[at])) return DeviceDone(at, false);
     PlantDevice& row = devices_[at].row;
     row.fieldDeviceStatus = answer.status.deviceStatus;
     row.pv.reset();
     row.unit.clear();
-    const Result<hart::Record> reply = Parsed(kReadDynamicVariables, true, answer.status, answer.data);
+    const Result<hart::Record> reply = Parsed(hart::kReadDynamicVariables, true, answer.status, answer.data);
     const Result<float> pv = reply ? reply->real("value", 0) : Result<float>(Error{"no value"});
     const std::uint32_t unit = reply ? Or(reply->number("units", 0), kUnitNotUsed) : kUnitNotUsed;
     if (pv && std::isfinite(*pv) && unit != kUnitNotUsed) {
@@ -261,8 +257,8 @@ void EndpointSurvey::ReadStatus(std::size_t at) {
     }
     row.health = HealthOf(row.fieldDeviceStatus, std::nullopt);
     if (!answer.status.has(hart::device_status::kMoreStatusAvailable)) return DeviceDone(at, true);
-    AskDevice(at, kReadAdditionalStatus, [this, at](const Answer& more) {
-      const Result<hart::Record> status = Parsed(kReadAdditionalStatus, more.answered, more.status, more.data);
+    AskDevice(at, hart::kReadAdditionalStatus, [this, at](const Answer& more) {
+      const Result<hart::Record> status = Parsed(hart::kReadAdditionalStatus, more.answered, more.status, more.data);
       const Result<std::uint32_t> extended =
           status ? status->number("extended device status") : Result<std::uint32_t>(Error{"none"});
       PlantDevice& device = devices_[at].row;
