@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
   }
   if (parser.isSet(options.survey)) {
     return app::RunSurvey(parser.value(options.survey).toStdString(), parser.value(options.out).toStdString(),
-                          std::cout, std::cerr);
+                          store, std::cout, std::cerr);
   }
   if (parser.isSet(options.historyExport)) return app::ExportHistory(store, parser.value(options.historyExport));
   if (certificate) {

@@ -3,6 +3,9 @@
 #include <QEventLoop>
 
 #include <ostream>
+#include <unordered_set>
+
+#include "history/sql_store.h"
 
 #include "plant/plant_csv.h"
 #include "plant/plant_file.h"
@@ -11,7 +14,23 @@
 
 namespace zolin6::app {
 
-int RunSurvey(const std::string& plantFile, const std::string& csvFile, std::ostream& out, std::ostream& err) {
+namespace {
+
+// The rows of the surveyed endpoints, as the survey left them in order.
+std::vector<plant::PlantDevice> RowsOf(const plant::Survey& survey) {
+  std::unordered_set<std::string> surveyed;
+  for (const plant::EndpointOutcome& outcome : survey.outcomes()) surveyed.insert(outcome.endpoint);
+  std::vector<plant::PlantDevice> rows;
+  for (const plant::PlantDevice& row : survey.rows()) {
+    if (surveyed.contains(row.endpoint)) rows.push_back(row);
+  }
+  return rows;
+}
+
+}  // namespace
+
+int RunSurvey(const std::string& plantFile, const std::string& csvFile, const history::StoreLocation& store,
+              std::ostream& out, std::ostream& err) {
   const auto fail = [&err](const std::string& why) {
     err << "zolin6: " << why << std::endl;
     return 2;
@@ -19,8 +38,15 @@ int RunSurvey(const std::string& plantFile, const std::string& csvFile, std::ost
   if (csvFile.empty()) return fail("--survey needs --out FILE.csv");
   Result<std::vector<plant::PlantEndpoint>> endpoints = plant::ReadPlantFile(plantFile);
   if (!endpoints) return fail(endpoints.error().message);
+  history::SqlHistoryStore history(store);
   QEventLoop loop;
   plant::Survey survey(std::move(endpoints).value(), {{}, [&loop](bool) { loop.quit(); }});
+  if (Result<std::vector<plant::PlantDevice>> known = history.LoadPlant(); known) {
+    survey.SetRows(std::move(known).value());
+  } else {
+    err << "zolin6: the plant list of the device history is not read (" << known.error().message
+        << "); the survey starts without it" << std::endl;
+  }
   survey.Start();
   if (survey.running()) loop.exec();
 
@@ -34,16 +60,20 @@ int RunSurvey(const std::string& plantFile, const std::string& csvFile, std::ost
       status = 2;
     }
   }
+  const std::vector<plant::PlantDevice> rows = RowsOf(survey);
   std::size_t attention = 0;
-  for (const plant::PlantDevice& row : survey.rows()) {
+  for (const plant::PlantDevice& row : rows) {
     if (row.answering && plant::NeedsAttention(row.health)) ++attention;
   }
   if (status == 0 && attention > 0) status = 1;
-  if (Result<bool> written = platform::WriteFileAtomically(csvFile, plant::PlantCsv(survey.rows())); !written) {
+  if (Result<bool> written = platform::WriteFileAtomically(csvFile, plant::PlantCsv(rows)); !written) {
     return fail(written.error().message);
   }
-  out << "zolin6: " << reached << " of " << survey.outcomes().size() << " endpoints reached, " << survey.rows().size()
+  out << "zolin6: " << reached << " of " << survey.outcomes().size() << " endpoints reached, " << rows.size()
       << " devices, " << attention << " in failure or needing maintenance" << std::endl;
+  if (Result<bool> kept = history.SavePlant(survey.rows()); !kept) {
+    return fail("the plant list is not stored in the device history: " + kept.error().message);
+  }
   return status;
 }
 
