@@ -51,13 +51,13 @@ bool RunUntil(const std::function<bool()>& done) {
 // One I/O system on loopback; its transmitters' device type tells them
 // apart from the other I/O systems' (their device ids are the same).
 struct Gateway {
-  explicit Gateway(int number) : system(Specs(number)), server(system) {
+  explicit Gateway(int number) : system(Entries(number)), server(system) {
     port = server.listen(QHostAddress::LocalHost, 0).value();
   }
-  static std::vector<device::SubDeviceSpec> Specs(int number) {
-    std::vector<device::SubDeviceSpec> specs = device::OurTransmitters(kDevicesEach);
-    for (device::SubDeviceSpec& spec : specs) spec.deviceType = 0x1000 + number;
-    return specs;
+  static std::vector<device::SubDeviceEntry> Entries(int number) {
+    std::vector<device::SubDeviceEntry> entries = device::OurTransmitters(kDevicesEach);
+    for (device::SubDeviceEntry& entry : entries) entry.deviceType = 0x1000 + number;
+    return entries;
   }
   device::IoSystem system;
   transport::HartIpServer server;

@@ -45,11 +45,11 @@ std::string Shown(const device_app::ListenAddress& address, std::uint16_t port) 
 }
 
 // The devices behind the I/O system the options ask for.
-Result<std::vector<device::SubDeviceSpec>> GatewayDevices(const device_app::DeviceOptions& options) {
+Result<std::vector<device::SubDeviceEntry>> GatewayDevices(const device_app::DeviceOptions& options) {
   if (options.gatewayDevices) return device::OurTransmitters(*options.gatewayDevices);
   const Result<std::string> text = platform::ReadWholeFile(*options.gatewayFile);
   if (!text) return text.error();
-  Result<std::vector<device::SubDeviceSpec>> devices = device::ParseGatewayDevices(*text);
+  Result<std::vector<device::SubDeviceEntry>> devices = device::ParseGatewayDevices(*text);
   if (!devices) return Error{*options.gatewayFile + " " + devices.error().message};
   return devices;
 }
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
   auto device = std::make_shared<device::HartDevice>(transmitter);
   std::shared_ptr<device::IoSystem> ioSystem;
   if (options->gateway()) {
-    Result<std::vector<device::SubDeviceSpec>> devices = GatewayDevices(*options);
+    Result<std::vector<device::SubDeviceEntry>> devices = GatewayDevices(*options);
     if (!devices) return Fail(devices.error().message);
     ioSystem = std::make_shared<device::IoSystem>(*devices, options->routing, options->subDeviceIdBase());
   }

@@ -37,7 +37,7 @@ std::optional<int> Id(std::string_view text) {
   return static_cast<int>(value);
 }
 
-Result<SubDeviceSpec> ParseLine(std::string_view line) {
+Result<SubDeviceEntry> ParseLine(std::string_view line) {
   std::vector<std::string_view> fields;
   for (std::size_t start = 0;;) {
     const std::size_t comma = line.find(',', start);
@@ -54,19 +54,19 @@ Result<SubDeviceSpec> ParseLine(std::string_view line) {
   if (tag.empty() || !hart::PackAscii(tag, kTagBytes)) {
     return Error{"the tag '" + tag + "' is not 1 to 8 characters a HART tag can hold"};
   }
-  return SubDeviceSpec{*maker, *type, tag};
+  return SubDeviceEntry{*maker, *type, tag};
 }
 
 }  // namespace
 
-Result<std::vector<SubDeviceSpec>> ParseGatewayDevices(const std::string& text) {
-  std::vector<SubDeviceSpec> devices;
+Result<std::vector<SubDeviceEntry>> ParseGatewayDevices(const std::string& text) {
+  std::vector<SubDeviceEntry> devices;
   std::istringstream lines(text);
   std::string line;
   for (int number = 1; std::getline(lines, line); ++number) {
     const std::string_view content = Trimmed(std::string_view(line).substr(0, line.find('#')));
     if (content.empty()) continue;
-    Result<SubDeviceSpec> device = ParseLine(content);
+    Result<SubDeviceEntry> device = ParseLine(content);
     if (!device) return Error{"line " + std::to_string(number) + ": " + device.error().message};
     if (devices.size() == static_cast<std::size_t>(kMaxSubDevices)) {
       return Error{"line " + std::to_string(number) + ": more than " + std::to_string(kMaxSubDevices) + " devices"};

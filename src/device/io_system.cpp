@@ -28,20 +28,20 @@ struct IoSystem::SubDevice {
   SimulatedTransmitter transmitter;
   HartDevice device;
 
-  SubDevice(const SubDeviceSpec& spec, int index, std::uint32_t firstDeviceId)
+  SubDevice(const SubDeviceEntry& entry, int index, std::uint32_t firstDeviceId)
       : transmitter(kDefaultSeed + static_cast<std::uint32_t>(index)), device(transmitter) {
     Identification& id = transmitter.mutableState().identification;
-    id.manufacturerId = spec.manufacturer;
-    id.deviceType = spec.deviceType;
-    id.privateLabel = spec.manufacturer;
-    id.tag = spec.tag;
-    id.longTag = spec.tag;
+    id.manufacturerId = entry.manufacturer;
+    id.deviceType = entry.deviceType;
+    id.privateLabel = entry.manufacturer;
+    id.tag = entry.tag;
+    id.longTag = entry.tag;
     id.serialNumber = firstDeviceId + static_cast<std::uint32_t>(index) - 1;
   }
 };
 
-std::vector<SubDeviceSpec> OurTransmitters(int count) {
-  std::vector<SubDeviceSpec> devices(static_cast<std::size_t>(std::max(count, 0)));
+std::vector<SubDeviceEntry> OurTransmitters(int count) {
+  std::vector<SubDeviceEntry> devices(static_cast<std::size_t>(std::max(count, 0)));
   for (std::size_t i = 0; i < devices.size(); ++i) {
     char tag[32];
     std::snprintf(tag, sizeof tag, "TT-%03d", static_cast<int>(i) + 1);
@@ -50,11 +50,11 @@ std::vector<SubDeviceSpec> OurTransmitters(int count) {
   return devices;
 }
 
-IoSystem::IoSystem(const std::vector<SubDeviceSpec>& devices, SubDeviceRouting routing, std::uint32_t firstDeviceId)
+IoSystem::IoSystem(const std::vector<SubDeviceEntry>& devices, SubDeviceRouting routing, std::uint32_t firstDeviceId)
     : routing_(routing) {
   subDevices_.reserve(devices.size());
-  for (const SubDeviceSpec& spec : devices) {
-    subDevices_.push_back(std::make_unique<SubDevice>(spec, static_cast<int>(subDevices_.size()) + 1, firstDeviceId));
+  for (const SubDeviceEntry& entry : devices) {
+    subDevices_.push_back(std::make_unique<SubDevice>(entry, static_cast<int>(subDevices_.size()) + 1, firstDeviceId));
     HartDevice& device = subDevices_.back()->device;
     byAddress_.emplace(Key(device.uniqueAddress()), &device);
   }

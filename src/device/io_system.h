@@ -57,18 +57,18 @@ inline constexpr std::uint8_t kReplyTooLong = 10;    // 77: its reply does not f
 // One field device behind the I/O system: its maker, device type and tag.
 // A device of another maker answers the universal and common-practice
 // commands, 64 to any device-specific one.
-struct SubDeviceSpec {
+struct SubDeviceEntry {
   int manufacturer = Identification{}.manufacturerId;
   int deviceType = Identification{}.deviceType;
   std::string tag;  // also its long tag
 };
 
 // `count` of our transmitters, tagged TT-001, TT-002, ...
-std::vector<SubDeviceSpec> OurTransmitters(int count);
+std::vector<SubDeviceEntry> OurTransmitters(int count);
 // The lines of a gateway file: `maker, device type, tag`, numbers decimal or
 // 0x-hex, '#' starting a comment, blank lines skipped. An error names the
 // first bad line by its number.
-Result<std::vector<SubDeviceSpec>> ParseGatewayDevices(const std::string& text);
+Result<std::vector<SubDeviceEntry>> ParseGatewayDevices(const std::string& text);
 
 // How frames reach the sub-devices.
 enum class SubDeviceRouting : std::uint8_t {
@@ -81,7 +81,7 @@ class IoSystem : public ServedDevice {
  public:
   // 1 to kMaxSubDevices devices, in the order of their sub-device indexes (from 1).
   // Sub-device i gets device id firstDeviceId + i - 1, which must fit 24 bits.
-  explicit IoSystem(const std::vector<SubDeviceSpec>& devices, SubDeviceRouting routing = SubDeviceRouting::Both,
+  explicit IoSystem(const std::vector<SubDeviceEntry>& devices, SubDeviceRouting routing = SubDeviceRouting::Both,
                     std::uint32_t firstDeviceId = kFirstSubDeviceId);
   ~IoSystem() override;
 

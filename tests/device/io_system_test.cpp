@@ -21,8 +21,8 @@ using testing::DeviceBench;
 constexpr std::uint16_t kOtherMaker = 0x26;
 constexpr int kOurs = 17;  // a whole card and one on the next, then another maker's device
 
-std::vector<SubDeviceSpec> Plant() {
-  std::vector<SubDeviceSpec> devices = OurTransmitters(kOurs);
+std::vector<SubDeviceEntry> Plant() {
+  std::vector<SubDeviceEntry> devices = OurTransmitters(kOurs);
   devices.push_back({kOtherMaker, 0x1A89, "PT-200"});
   return devices;
 }
@@ -209,7 +209,7 @@ TEST(IoSystem, AThousandDevicesHaveDistinctAddresses) {
 }
 
 TEST(GatewayFile, ReadsDevicesAndNamesTheBadLine) {
-  const Result<std::vector<SubDeviceSpec>> good =
+  const Result<std::vector<SubDeviceEntry>> good =
       ParseGatewayDevices("# plant A\n\n24593, 58113, TT-100\n 0x26 ,0x1A89,PT-200  # another maker\n");
   ASSERT_TRUE(good.ok()) << good.error().message;
   ASSERT_EQ(good->size(), 2U);
@@ -224,7 +224,7 @@ TEST(GatewayFile, ReadsDevicesAndNamesTheBadLine) {
       {"# nothing\n", "no devices"},
   };
   for (const auto& [text, message] : bad) {
-    const Result<std::vector<SubDeviceSpec>> parsed = ParseGatewayDevices(text);
+    const Result<std::vector<SubDeviceEntry>> parsed = ParseGatewayDevices(text);
     ASSERT_FALSE(parsed.ok()) << text;
     EXPECT_NE(parsed.error().message.find(message), std::string::npos) << parsed.error().message;
   }

@@ -38,14 +38,14 @@ struct ServedTransmitter {
 // of two I/O systems apart.
 struct ServedGateway {
   explicit ServedGateway(int count, std::uint16_t at = 0, int deviceType = device::Identification{}.deviceType)
-      : system(Specs(count, deviceType)), server(system) {
+      : system(Entries(count, deviceType)), server(system) {
     transport::testing::EnsureEventLoop();
     port = server.listen(QHostAddress::LocalHost, at).value();
   }
-  static std::vector<device::SubDeviceSpec> Specs(int count, int deviceType) {
-    std::vector<device::SubDeviceSpec> specs = device::OurTransmitters(count);
-    for (device::SubDeviceSpec& spec : specs) spec.deviceType = deviceType;
-    return specs;
+  static std::vector<device::SubDeviceEntry> Entries(int count, int deviceType) {
+    std::vector<device::SubDeviceEntry> entries = device::OurTransmitters(count);
+    for (device::SubDeviceEntry& entry : entries) entry.deviceType = deviceType;
+    return entries;
   }
   std::string address() const { return "hart-ip://127.0.0.1:" + std::to_string(port); }
 
