@@ -61,6 +61,7 @@ Result<OpenedLink> ReachSubDevice(const ConnectionTarget& target, OpenedLink ioS
                                   const std::function<std::string()>& lastNews, const LinkReport& report) {
   const Way way = Find(target, ioSystem.link, ticker, lastNews);
   if (!way) return Error{target.url() + ": " + way.error().message};
+  if (!*way) return Error{target.url() + ": no device named behind this I/O system"};  // a listing, not a device
   const driver::SubDeviceWay& found = **way;
   OpenedLink opened = std::move(ioSystem);
   opened.settings.identifyAt = found.device.address();
