@@ -2,6 +2,7 @@
 // extended status: each bit set and clear, and the worst one winning.
 
 #include "plant/plant_row.h"
+#include "plant/plant_csv.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,12 @@ TEST(PlantRow, NamesTheMakerAndModelItKnows) {
   EXPECT_EQ(DeviceTypeText(24593, 58113), "ZOLIN-6");
   EXPECT_EQ(ManufacturerText(38), "38");
   EXPECT_EQ(DeviceTypeText(38, 58113), "58113");  // a type is named only with its maker
+}
+
+// A device never heard from has no time, not the first moment of 1970.
+TEST(PlantRow, LastSeenIsBlankOnlyForNever) {
+  EXPECT_EQ(UtcText(0), "");
+  EXPECT_EQ(UtcText(1000), "1970-01-01T00:00:01Z");
 }
 
 }  // namespace
