@@ -109,8 +109,8 @@ int main(int argc, char** argv) {
     store = std::move(parsed).value();
   }
   if (parser.isSet(options.survey)) {
-    return app::RunSurvey(parser.value(options.survey).toStdString(), parser.value(options.out).toStdString(),
-                          store, std::cout, std::cerr);
+    return app::RunSurvey(parser.value(options.survey).toStdString(), parser.value(options.out).toStdString(), store,
+                          std::cout, std::cerr);
   }
   if (parser.isSet(options.historyExport)) return app::ExportHistory(store, parser.value(options.historyExport));
   if (certificate) {

@@ -141,9 +141,9 @@ TEST_F(FileCommandsTest, ReportsAsPdfAndHtml) {
 TEST_F(FileCommandsTest, UsageErrorsExitTwo) {
   EXPECT_EQ(Run({"--upload", Path("a.json"), "--compare", Path("b.json")}), kExitError);
   EXPECT_EQ(Run({"--upload", Path("a.json"), "--connect", "hart"}), kExitError);
-  EXPECT_EQ(
-      err_.str(),
-      "zolin6: cannot connect to \"hart\": write sim, hart-ip://HOST[:PORT][/DEVICE][?udp][&v2] or serial:PATH[?address=N]\n");
+  EXPECT_EQ(err_.str(),
+            "zolin6: cannot connect to \"hart\": write sim, hart-ip://HOST[:PORT][/DEVICE][?udp][&v2] or "
+            "serial:PATH[?address=N]\n");
   EXPECT_FALSE(fs::exists(Path("a.json")));
 }
 

@@ -106,7 +106,8 @@ std::string ScenarioLines::Driver(const Args& args) {
   const bool hartIp = IsHartIpDriver(args);
   const bool serial = args.size() == 2 && args[0] == "serial";
   if (!hartIp && !serial && (args.size() != 1 || !kinds.contains(args[0]))) {
-    return Mismatch("driver", "recording|notready|bare|sim|hart, hart-ip HOST:PORT[/DEVICE] [udp] [v2 FILE] or serial PATH");
+    return Mismatch("driver",
+                    "recording|notready|bare|sim|hart, hart-ip HOST:PORT[/DEVICE] [udp] [v2 FILE] or serial PATH");
   }
   driverKind_.clear();
   for (const std::string& arg : args) driverKind_ += (driverKind_.empty() ? "" : " ") + arg;
