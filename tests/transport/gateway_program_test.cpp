@@ -67,5 +67,13 @@ TEST(GatewayProgram, NamesItsDevicesAndCarriesFramesToThem) {
   EXPECT_EQ(program.stop(), 0);
 }
 
+// The lowest id serves as well as the highest.
+TEST(GatewayProgram, StartsItsDevicesAtTheFirstId) {
+  testing::DeviceProgram program;
+  ASSERT_TRUE(program.start({"--listen", "127.0.0.1:0", "--gateway", "1", "--first-device-id", "1"}))
+      << program.readyLine.toStdString();
+  EXPECT_EQ(program.stop(), 0);
+}
+
 }  // namespace
 }  // namespace zolin6::transport

@@ -84,6 +84,7 @@ TEST(HartIpDeviceProgram, RefusesWhatItCannotServe) {
       {{"--listen", "0", "--gateway-file", plant}, "plant line 2: the device type '0x1G89'"},
       {{"--listen", "0", "--gateway", "3", "--first-device-id", "0xFFFFFE"}, "--first-device-id 0xFFFFFE: give"},
       {{"--listen", "0", "--first-device-id", "7"}, "--first-device-id needs --gateway"},
+      {{"--listen", "0", "--gateway", "3", "--first-device-id", "0"}, "--first-device-id 0: give"},
   };
   for (const auto& [arguments, words] : cases) {
     QProcess program;
