@@ -24,6 +24,7 @@ SubDeviceList::SubDeviceList(transport::EventLoopClock& ticker, std::function<tr
   device_->setObjectName("SubDevice");
   device_->setPlaceholderText("index or long tag; empty: the endpoint itself");
   list_ = new QPushButton("&List devices behind it");
+  list_->setObjectName("ListSubDevices");
   status_ = new QLabel;
   status_->setObjectName("SubDeviceStatus");
   status_->setWordWrap(true);

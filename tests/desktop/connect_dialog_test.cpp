@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -203,7 +204,9 @@ TEST(ConnectDialogTest, ListsTheDevicesBehindAnIoSystem) {
   ConnectDialog dialog(nullptr, ticker,
                        *transport::ParseConnection("hart-ip://127.0.0.1:" + std::to_string(*port) + "/TT-9"));
   SubDeviceList& list = *dialog.subDevices();
+  auto* button = dialog.findChild<QPushButton*>("ListSubDevices");
   list.startListing();
+  EXPECT_FALSE(button->isEnabled());  // one listing at a time
   QElapsedTimer waited;
   waited.start();
   while (list.listing() && waited.elapsed() < 10000) {
@@ -211,6 +214,7 @@ TEST(ConnectDialogTest, ListsTheDevicesBehindAnIoSystem) {
     ticker.catchUp();
   }
   ASSERT_EQ(list.table()->rowCount(), 2);
+  EXPECT_TRUE(button->isEnabled());
   EXPECT_EQ(list.table()->item(1, 0)->text(), "2");
   EXPECT_EQ(list.table()->item(1, 1)->text(), "TT-002");
   EXPECT_EQ(dialog.findChild<QLabel*>("SubDeviceStatus")->text(), "2 devices behind it.");

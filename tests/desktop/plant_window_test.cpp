@@ -81,6 +81,13 @@ TEST(PlantWindowTest, SortsNumbersAsNumbersAndTimesAsTimes) {
   window.showRows(rows);
   window.view()->sortByColumn(static_cast<int>(PlantColumn::Pv), Qt::AscendingOrder);
   EXPECT_EQ(ShownIds(window), (std::vector<std::uint32_t>{9, 100, 10}));
+  // Tags as a technician reads them, whatever their case.
+  rows[0].tag = "tt-2";
+  rows[1].tag = "TT-3";
+  rows[2].tag = "TT-1";
+  window.showRows(rows);
+  window.view()->sortByColumn(static_cast<int>(PlantColumn::Tag), Qt::AscendingOrder);
+  EXPECT_EQ(ShownIds(window), (std::vector<std::uint32_t>{100, 10, 9}));
 }
 
 TEST(PlantWindowTest, TheStatusFilterLetsThroughItsHealthOnly) {
