@@ -6,6 +6,7 @@
 #include <string>
 
 #include "device/io_system.h"
+#include "hart/command_numbers.h"
 #include "hart/field_codec.h"
 #include "hart/layout.h"
 
@@ -29,15 +30,7 @@ constexpr std::uint32_t kProcessAutomationProfile = 1;
 constexpr std::size_t kRouteSize = 2;
 constexpr std::size_t kCarryHead = kRouteSize + 1;  // route and preambles before the carried frame
 
-enum : std::uint16_t {
-  kReadUniqueIdentifier = 0,
-  kByTag = 11,
-  kReadMessage = 12,
-  kReadTagDescriptorDate = 13,
-  kReadLongTag = 20,
-  kByLongTag = 21,
-  kAdditionalStatus = 48,
-};
+constexpr std::uint16_t kReadMessage = 12;
 
 // The reply's fields through the command's table; our own values always fit.
 hart::Bytes Fields(std::uint16_t command, const hart::Record& record) {
@@ -70,7 +63,7 @@ hart::Bytes Identifier() {
       .set("manufacturer", static_cast<std::uint32_t>(Identification{}.manufacturerId))
       .set("private label distributor", static_cast<std::uint32_t>(Identification{}.manufacturerId))
       .set("device profile", kProcessAutomationProfile);
-  return Fields(kReadUniqueIdentifier, r);
+  return Fields(hart::kReadUniqueIdentifier, r);
 }
 
 hart::Bytes NoAdditionalStatus() {
@@ -81,14 +74,14 @@ hart::Bytes NoAdditionalStatus() {
         "analog channel saturated", "standardized status 2", "standardized status 3", "analog channel fixed"}) {
     r.set(field, 0U);
   }
-  return Fields(kAdditionalStatus, r);
+  return Fields(hart::kReadAdditionalStatus, r);
 }
 
 // Whether the asked tag (11) or long tag (21) is ours, blanks aside.
 bool Named(std::uint16_t command, hart::ByteView data, const std::string& ours) {
   const std::optional<hart::Record> asked = Asked(command, data);
   if (!asked) return false;
-  std::string text = asked->text(command == kByTag ? "tag" : "long tag").value();
+  std::string text = asked->text(command == hart::kReadUniqueIdentifierByTag ? "tag" : "long tag").value();
   text.erase(text.find_last_not_of(' ') + 1);
   return text == ours;
 }
@@ -105,19 +98,20 @@ bool CutShort(hart::ByteView data) {
 
 std::optional<std::uint8_t> IoSystem::handle(const hart::Frame& request, Millis now, hart::Bytes& data) {
   switch (request.command) {
-    case kReadUniqueIdentifier: data = Identifier(); return code::kOk;
-    case kByTag:
-    case kByLongTag:
-      if (!Named(request.command, request.data, request.command == kByTag ? kTag : kLongTag)) return std::nullopt;
+    case hart::kReadUniqueIdentifier: data = Identifier(); return code::kOk;
+    case hart::kReadUniqueIdentifierByTag:
+    case hart::kReadUniqueIdentifierByLongTag:
+      if (!Named(request.command, request.data, request.command == hart::kReadUniqueIdentifierByTag ? kTag : kLongTag))
+        return std::nullopt;
       data = Identifier();
       return code::kOk;
     case kReadMessage: data = Fields(kReadMessage, {{"message", std::string(kMessage)}}); return code::kOk;
-    case kReadTagDescriptorDate:
-      data = Fields(kReadTagDescriptorDate,
+    case hart::kReadTag:
+      data = Fields(hart::kReadTag,
                     {{"tag", std::string(kTag)}, {"descriptor", std::string(kDescriptor)}, {"date", kDate}});
       return code::kOk;
-    case kReadLongTag: data = Fields(kReadLongTag, {{"long tag", std::string(kLongTag)}}); return code::kOk;
-    case kAdditionalStatus: data = NoAdditionalStatus(); return code::kOk;
+    case hart::kReadLongTag: data = Fields(hart::kReadLongTag, {{"long tag", std::string(kLongTag)}}); return code::kOk;
+    case hart::kReadAdditionalStatus: data = NoAdditionalStatus(); return code::kOk;
     case hart::kReadIoSystemCapabilities: data = hart::EncodeIoSystemCapabilities(capabilities()); return code::kOk;
     case hart::kPollSubDevice: return poll(request.data, now, data);
     case hart::kSendToSubDevice:
@@ -177,7 +171,7 @@ std::uint8_t IoSystem::poll(hart::ByteView request, Millis now, hart::Bytes& dat
   if (device == nullptr) return code::kInvalidSelection;
   hart::Frame frame;
   frame.address = hart::Address::Polling(request[2]);
-  frame.command = kReadUniqueIdentifier;
+  frame.command = hart::kReadUniqueIdentifier;
   const std::optional<Reply> reply =
       request[2] <= hart::kLargestPollingAddress ? device->Answer(frame, now) : std::nullopt;
   if (!reply) return io_code::kSubDeviceSilent;
